@@ -1,0 +1,54 @@
+#pragma once
+// The molecule of the run and the remembered paths: plain program-wide data.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pivora {
+
+// Four parallel arrays of one length, the capacity. Slot 0 is the slot of no
+// atom ("None", 0, 0, 0); atoms are slots 1..AtomCount in file order; each
+// open leaves 9 spare slots after them. Before the first open the arrays
+// have no slots at all. Coordinates are in angstrom.
+struct AtomTable {
+    std::int32_t AtomCount = 0;
+    std::vector<std::string> AtomName;
+    std::vector<double> AtomX;
+    std::vector<double> AtomY;
+    std::vector<double> AtomZ;
+
+    // Length of the four arrays.
+    std::size_t Capacity() const { return AtomName.size(); }
+    // True when index names an atom: 1..AtomCount and inside the arrays.
+    bool IsAtom(long long index) const {
+        return index >= 1 && index <= AtomCount && static_cast<std::size_t>(index) < Capacity();
+    }
+    // True when index lies inside the arrays (0..capacity-1).
+    bool HasSlot(long long index) const {
+        return index >= 0 && static_cast<std::size_t>(index) < Capacity();
+    }
+    // Sets the length of all four arrays, keeping every element that fits
+    // and giving new ones the empty label and 0.
+    void Resize(std::size_t capacity);
+};
+
+// Full paths as POSIX byte strings; a directory has no trailing "/" unless
+// it is the root.
+struct RememberedPaths {
+    std::string StartDir;     // current directory at start-up; holds dirinf
+    std::string LastDir;      // directory of the last opened file
+    std::string InFileName;   // last accepted open dialog
+    std::string OutFileName;  // last accepted save dialog
+};
+
+struct ProgramState {
+    AtomTable Atoms;
+    RememberedPaths Paths;
+};
+
+// How many spare slots follow the atoms, slot 0 not counted.
+inline constexpr std::int32_t kSpareSlots = 9;
+
+}  // namespace pivora

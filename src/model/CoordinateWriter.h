@@ -1,0 +1,24 @@
+#pragma once
+// Writing a coordinate file in fixed columns: the label in 15 columns, then
+// x, y, z at width 12 with 9 decimals, three blanks between, CR LF line ends.
+
+#include <string>
+
+#include "model/AtomTable.h"
+
+namespace pivora {
+
+// One line of the output format, CR LF included. A label of 15 bytes or more
+// is followed by one blank.
+void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y,
+                          double z);
+
+// Writes atoms 1..AtomCount to path, replacing it safely (SafeFileWriter).
+// Throws the file error; the old file then stays as it was.
+void WriteCoordinateFile(const std::string& path, const AtomTable& table);
+
+// InFileName without its last 4 bytes, followed by ".out"; ".out" alone when
+// it is shorter than 4 bytes.
+std::string DefaultOutputName(const std::string& inFileName);
+
+}  // namespace pivora

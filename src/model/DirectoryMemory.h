@@ -1,0 +1,27 @@
+#pragma once
+// dirinf: the one-line file in the start-up directory that remembers the
+// directory of the last opened coordinate file.
+
+#include <string>
+
+#include "model/AtomTable.h"
+
+namespace pivora {
+
+// StartDir + "/dirinf", without a doubled "/" when StartDir is "/".
+std::string DirinfPath(const std::string& startDir);
+
+// The directory the open dialog starts in: the first line of dirinf when it
+// is a plain file that can be read, else the current directory. Never fails.
+std::string LoadLastDir(const std::string& startDir);
+
+// Writes dir as dirinf's one line, ended by CR LF. A failure is ignored: the
+// memory must never stop an open.
+void StoreLastDir(const std::string& startDir, const std::string& dir);
+
+// What an accepted open dialog does before the file is read: InFileName :=
+// chosen, LastDir := its directory part, that directory becomes the current
+// one (a failure is ignored), and dirinf remembers it.
+void AcceptChosenInputFile(RememberedPaths& paths, const std::string& chosen);
+
+}  // namespace pivora
