@@ -21,16 +21,17 @@ enum class ErrorKind {
 class Error : public std::runtime_error {
 public:
     Error(ErrorKind kind, std::string message, int errnum = 0)
-        : std::runtime_error(std::move(message)), kind_(kind), errnum_(errnum) {}
+        : std::runtime_error(message), kind_(kind), errnum_(errnum), message_(std::move(message)) {}
     ErrorKind kind() const { return kind_; }
     // errno of a file error, 0 for the other kinds.
     int errnum() const { return errnum_; }
-    // The complete message, UTF-8.
-    std::string message() const { return what(); }
+    // The complete message, UTF-8; it may quote bytes of a file, NUL included.
+    const std::string& message() const { return message_; }
 
 private:
     ErrorKind kind_;
     int errnum_;
+    std::string message_;
 };
 
 // "'text' は浮動小数点数ではありません", quoting the bytes of text exactly.

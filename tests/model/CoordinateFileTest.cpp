@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "model/CoordinateReader.h"
+#include "model/CoordinateWriter.h"
+#include "model/Error.h"
+#include "model/FileIo.h"
+#include "support/TempDir.h"
+
+namespace pivora {
+namespace {
+
+using testing::ReadAll;
+using testing::TempDir;
+
+struct Atom {
+    std::string name;
+    double x, y, z;
+    bool operator==(const Atom&) const = default;
+};
+
+std::vector<Atom> Slots(const AtomTable& t) {
+    std::vector<Atom> slots;
+    for (std::size_t i = 0; i < t.Capacity(); ++i)
+        slots.push_back({t.AtomName[i], t.AtomX[i], t.AtomY[i], t.AtomZ[i]});
+    return slots;
+}
+
+AtomTable Read(const std::string& bytes) {
+    TempDir dir;
+    AtomTable table;
+    ReadCoordinateFile(dir.Write("in.xyz", bytes), table);
+    return table;
+}
+
+std::string Lines(int count, const char* prefix) {
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += prefix + std::to_string(i) + " " + std::to_string(i) + " " +
+                std::to_string(-i) + " 0.5\n";
+    return text;
+}
+
+TEST(CutLineTest, Fields) {
+    struct Case {
+        std::string line;
+        const char *label, *x, *y, *z;
+    };
+    const Case cases[] = {
+        {"C1 0.1 0.2 0.3", "C1", "0.1", "0.2", "0.3"},
+        {"C1   0.5   -1.25 2", "C1", "0.5  ", "-1.25", "2"},
+        {"Cl12 1.123456789 2 3.987654321", "Cl12", "1.123456789", "2", "3.987654321"},
+        {" C1 0.1 0.2 0.3", "", "C1", "0.1", "0.2"},
+        {"C1\t0.5 1 2", "C1\t0.5", "1", "2", ""},
+        {"C1 1 2 3 extra more", "C1", "1", "2", "3"},
+        {"", "", "", "", ""},
+        {"H", "H", "", "", ""},
+        {"H ", "H", "", "", ""},
+        {"a 1 2 3 4 5 6 7 8 9 10 11 12", "a", "1", "2", "3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const LineFields f = CutLine(c.line);
+        EXPECT_EQ(f.label, c.label);
+        EXPECT_EQ(f.x, c.x);
+        EXPECT_EQ(f.y, c.y);
+        EXPECT_EQ(f.z, c.z);
+    }
+}
+
+TEST(CoordinateReaderTest, ThreeLineFile) {
+    const AtomTable t = Read("C1 0.1 0.2 0.3\nO1 1.5 -2 0.3\nH1 0 0 0\n");
+    EXPECT_EQ(t.AtomCount, 3);
+    ASSERT_EQ(t.Capacity(), 13u);
+    std::vector<Atom> expected = {{"None", 0, 0, 0},
+                                  {"C1", 0.1, 0.2, 0.3},
+                                  {"O1", 1.5, -2, 0.3},
+                                  {"H1", 0, 0, 0}};
+    expected.resize(13, Atom{"", 0, 0, 0});
+    EXPECT_EQ(Slots(t), expected);
+}
+
+TEST(CoordinateReaderTest, LineEndsAllReadTheSame) {
+    const AtomTable lf = Read("C1 1 2 3\nO1 4 5 6\n");
+    EXPECT_EQ(Slots(Read("C1 1 2 3\r\nO1 4 5 6\r\n")), Slots(lf));
+    EXPECT_EQ(Slots(Read("C1 1 2 3\nO1 4 5 6")), Slots(lf));
+    EXPECT_EQ(Slots(Read("C1 1 2 3\nO1 4 5 6\n\x1a trailing junk")), Slots(lf));
+    EXPECT_EQ(Read("Cl12 1.123456789 2 3.987654321").AtomZ[1], 3.987654321);
+}
+
+TEST(CoordinateReaderTest, EmptyFile) {
+    const AtomTable t = Read("");
+    EXPECT_EQ(t.AtomCount, 0);
+    ASSERT_EQ(t.Capacity(), 10u);
+    EXPECT_EQ(t.AtomName[0], "None");
+    EXPECT_EQ(t.AtomX[0], 0.0);
+}
+
+TEST(CoordinateReaderTest, SmallerFileKeepsSpareSlotsOfTheLargerOne) {
+    TempDir dir;
+    AtomTable t;
+    ReadCoordinateFile(dir.Write("big.xyz", Lines(20, "A")), t);
+    ReadCoordinateFile(dir.Write("small.xyz", Lines(3, "B")), t);
+    EXPECT_EQ(t.AtomCount, 3);
+    ASSERT_EQ(t.Capacity(), 13u);
+    EXPECT_EQ(t.AtomName[3], "B3");
+    for (int i = 4; i <= 12; ++i) {
+        EXPECT_EQ(t.AtomName[i], "A" + std::to_string(i));
+        EXPECT_EQ(t.AtomX[i], i);
+    }
+}
+
+TEST(CoordinateReaderTest, ParseFailuresNameTheFieldAndLeaveTheTable) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"bad x on line 3", "N1 1 2 3\nN2 1 2 3\nN3 x1 2 3\nN4 1 2 3\n",
+         "'x1' は浮動小数点数ではありません"},
+        {"missing z", "N1 1 2 3\nN2 1 2\n", "'' は浮動小数点数ではありません"},
+        {"blank line after last", "N1 1 2 3\n\n", "'' は浮動小数点数ではありません"},
+        {"leading blank", " C1 0.1 0.2 0.3\n", "'C1' は浮動小数点数ではありません"},
+        {"tab separated", "C1\t0.5 1 2\n", "'' は浮動小数点数ではありません"},
+        {"trailing blanks quoted", "C1 abc  1 2\n", "'abc ' は浮動小数点数ではありません"},
+        {"comma", "C1 1,5 1 2\n", "'1,5' は浮動小数点数ではありません"},
+        {"overflow of a double", "C1 1E500 1 2\n", "浮動小数点数のオーバーフロー"},
+        {"nul in number", std::string("C1 1\0 2 3\n", 10),
+         std::string("'1\0", 3) + "' は浮動小数点数ではありません"},
+    };
+    TempDir dir;
+    AtomTable t;
+    ReadCoordinateFile(dir.Write("old.xyz", Lines(20, "Old")), t);
+    const std::vector<Atom> before = Slots(t);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            ReadCoordinateFile(dir.Write("bad.xyz", c.bytes), t);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), c.message);
+        }
+        EXPECT_EQ(t.AtomCount, 20);
+        EXPECT_EQ(Slots(t), before);
+    }
+}
+
+TEST(CoordinateReaderTest, FileFailuresLeaveTheTable) {
+    TempDir dir;
+    AtomTable t;
+    ReadCoordinateFile(dir.Write("old.xyz", Lines(5, "Old")), t);
+    const std::vector<Atom> before = Slots(t);
+    ::mkdir(dir.File("folder").c_str(), 0755);
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("missing.xyz"), "ファイルが見つかりません"},
+        {dir.File("nodir/a.xyz"), "ファイル名の指定が間違っています"},
+        {dir.File("folder"), "ファイルへのアクセスが拒否されました"},
+    };
+    for (const auto& [path, message] : cases) {
+        SCOPED_TRACE(path);
+        try {
+            ReadCoordinateFile(path, t);
+            ADD_FAILURE();
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::File);
+            EXPECT_EQ(e.message(), message);
+        }
+        EXPECT_EQ(Slots(t), before);
+        EXPECT_EQ(t.AtomCount, 5);
+    }
+}
+
+TEST(CoordinateWriterTest, FixedColumns) {
+    struct Case {
+        std::string label;
+        double x, y, z;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"C1", 0.1, -1.5, 2.25,
+         "C1" + std::string(13, ' ') + " 0.100000000   -1.500000000    2.250000000\r\n"},
+        {"Fe", 0, 0, 0,
+         "Fe" + std::string(13, ' ') + " 0.000000000    0.000000000    0.000000000\r\n"},
+        {"ABCDEFGHIJKLMN", 1, 1, 1,
+         "ABCDEFGHIJKLMN  1.000000000    1.000000000    1.000000000\r\n"},
+        {"", 1, 1, 1, std::string(15, ' ') + " 1.000000000    1.000000000    1.000000000\r\n"},
+        {"ABCDEFGHIJKLMNOP", 1, 1, 1,
+         "ABCDEFGHIJKLMNOP  1.000000000    1.000000000    1.000000000\r\n"},
+        {"C", 123.456, 0, 0,
+         "C" + std::string(14, ' ') + "123.456000000    0.000000000    0.000000000\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string out;
+        AppendCoordinateLine(out, c.label, c.x, c.y, c.z);
+        EXPECT_EQ(out, c.line);
+    }
+    std::string line;
+    AppendCoordinateLine(line, "C1", 0.1, -1.5, 2.25);
+    EXPECT_EQ(line.size(), 57u + 2u);
+}
+
+TEST(CoordinateWriterTest, DefaultOutputName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/data/mol.xyz", "/data/mol.out"},
+        {"/data/mol", "/data.out"},
+        {"abc", ".out"},
+        {"", ".out"},
+        {"abcd", ".out"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(DefaultOutputName(in), out) << in;
+}
+
+TEST(CoordinateFilesTest, SaveThenOpenGivesLabelsAndRoundedCoordinates) {
+    TempDir dir;
+    AtomTable t;
+    ReadCoordinateFile(dir.Write("in.xyz", "Fe 0 0 0\nC1 1.23456789012 -0.5 1e-12\nO 99.9999999996 "
+                                           "-12.345678901234 3\n"),
+                       t);
+    WriteCoordinateFile(dir.File("out.out"), t);
+    AtomTable back;
+    ReadCoordinateFile(dir.File("out.out"), back);
+    ASSERT_EQ(back.AtomCount, 3);
+    const std::vector<Atom> expected = {
+        {"Fe", 0, 0, 0}, {"C1", 1.234567890, -0.5, 0}, {"O", 100, -12.345678901, 3}};
+    for (int k = 1; k <= 3; ++k) EXPECT_EQ(Slots(back)[k], expected[k - 1]);
+}
+
+TEST(CoordinateFilesTest, SavingBeforeAnyOpenWritesAnEmptyFile) {
+    TempDir dir;
+    AtomTable empty;
+    const std::string path = dir.Write("x.out", "old");
+    WriteCoordinateFile(path, empty);
+    EXPECT_EQ(ReadAll(path), "");
+}
+
+TEST(CoordinateFilesTest, FailedSaveKeepsTheOldFile) {
+    TempDir dir;
+    AtomTable t;
+    ReadCoordinateFile(dir.Write("in.xyz", Lines(1000, "N")), t);
+    const std::string target = dir.Write("keep.out", "precious\r\n");
+    long budget = 5000;  // the disk fills after a few kilobytes
+    SafeFileWriter::SetWriteFunctionForTesting([&](int fd, const char* data, std::size_t size) {
+        if (budget <= 0) {
+            errno = ENOSPC;
+            return -1L;
+        }
+        const long n = static_cast<long>(std::min<std::size_t>(size, budget));
+        budget -= n;
+        return static_cast<long>(::write(fd, data, static_cast<std::size_t>(n)));
+    });
+    EXPECT_THROW(WriteCoordinateFile(target, t), Error);
+    SafeFileWriter::SetWriteFunctionForTesting({});
+    EXPECT_EQ(ReadAll(target), "precious\r\n");
+    ::mkdir(dir.File("folder").c_str(), 0755);
+    EXPECT_THROW(WriteCoordinateFile(dir.File("folder"), t), Error);
+    EXPECT_THROW(WriteCoordinateFile(dir.File("nodir/x.out"), t), Error);
+}
+
+}  // namespace
+}  // namespace pivora

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "model/Error.h"
+#include "model/Extended.h"
+#include "support/TempDir.h"
+
+namespace pivora {
+namespace {
+
+struct ErrnoCase {
+    int errnum;
+    bool directoryExists;
+    const char* message;
+};
+
+TEST(ErrorTest, MapsErrnoToMessages) {
+    const ErrnoCase cases[] = {
+        {ENOENT, true, "ファイルが見つかりません"},
+        {ENOENT, false, "ファイル名の指定が間違っています"},
+        {ENOTDIR, true, "ファイル名の指定が間違っています"},
+        {EMFILE, true, "オープンしたファイルが多すぎます"},
+        {ENFILE, true, "オープンしたファイルが多すぎます"},
+        {EACCES, true, "ファイルへのアクセスが拒否されました"},
+        {EPERM, true, "ファイルへのアクセスが拒否されました"},
+        {EISDIR, true, "ファイルへのアクセスが拒否されました"},
+        {EROFS, true, "ファイルへのアクセスが拒否されました"},
+        {ENOSPC, true, "I/O エラー (28)"},
+        {EPIPE, true, "I/O エラー (32)"},
+        {EIO, true, "I/O エラー (5)"},
+    };
+    for (const ErrnoCase& c : cases) {
+        SCOPED_TRACE(c.errnum);
+        EXPECT_EQ(FileErrorMessage(c.errnum, c.directoryExists), c.message);
+    }
+}
+
+TEST(ErrorTest, FileErrorLooksAtTheDirectoryOfAMissingFile) {
+    testing::TempDir dir;
+    const Error missingFile = FileError(ENOENT, dir.File("absent.xyz"));
+    EXPECT_EQ(missingFile.message(), "ファイルが見つかりません");
+    EXPECT_EQ(missingFile.kind(), ErrorKind::File);
+    EXPECT_EQ(missingFile.errnum(), ENOENT);
+    EXPECT_EQ(FileError(ENOENT, dir.File("no/such/dir/a.xyz")).message(),
+              "ファイル名の指定が間違っています");
+    EXPECT_EQ(FileError(ENOENT, "relative-name-only").message(), "ファイルが見つかりません");
+}
+
+struct FloatCase {
+    ErrorKind kind;
+    const char* message;
+};
+
+TEST(ErrorTest, FloatingPointMessages) {
+    const FloatCase cases[] = {
+        {ErrorKind::DivideByZero, "0 による浮動小数点数除算"},
+        {ErrorKind::InvalidOperation, "不正な浮動小数点数演算命令"},
+        {ErrorKind::Overflow, "浮動小数点数のオーバーフロー"},
+    };
+    for (const FloatCase& c : cases) {
+        EXPECT_EQ(FloatError(c.kind).message(), c.message);
+        EXPECT_EQ(FloatError(c.kind).kind(), c.kind);
+    }
+    EXPECT_EQ(OutOfMemoryError().message(), "メモリが足りません");
+}
+
+TEST(ErrorTest, FlagTestsRaiseTheMatchingErrorAndClear) {
+    volatile long double zero = 0.0L;
+    volatile long double one = 1.0L;
+    volatile long double huge = 1e4900L;
+    struct Step {
+        long double (*compute)(long double, long double, long double);
+        const char* message;
+    };
+    const Step steps[] = {
+        {[](long double z, long double, long double) { return z / z; },
+         "不正な浮動小数点数演算命令"},
+        {[](long double z, long double o, long double) { return o / z; },
+         "0 による浮動小数点数除算"},
+        {[](long double, long double, long double h) { return h * h; },
+         "浮動小数点数のオーバーフロー"},
+    };
+    for (const Step& step : steps) {
+        ClearFpFlags();
+        Materialize(step.compute(zero, one, huge));
+        try {
+            ThrowIfFpFlags();
+            ADD_FAILURE() << "no error for " << step.message;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), step.message);
+        }
+        EXPECT_NO_THROW(ThrowIfFpFlags());  // nothing pending afterwards
+    }
+    ClearFpFlags();
+    Materialize(one / 3.0L);  // inexact alone is no failure
+    EXPECT_NO_THROW(ThrowIfFpFlags());
+}
+
+TEST(ErrorTest, FullStopRule) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ファイルが見つかりません", "ファイルが見つかりません."},
+        {"I/O エラー (32)", "I/O エラー (32)"},
+        {"Done.", "Done."},
+        {"", ""},
+        {"ends in blank ", "ends in blank "},
+        {"abc", "abc."},
+        {"x9", "x9."},
+        {"'' は浮動小数点数ではありません", "'' は浮動小数点数ではありません."},
+    };
+    for (const auto& [message, shown] : cases) EXPECT_EQ(WithFullStop(message), shown);
+}
+
+}  // namespace
+}  // namespace pivora

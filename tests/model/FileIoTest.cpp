@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/DirectoryMemory.h"
+#include "model/Error.h"
+#include "model/FileIo.h"
+#include "support/TempDir.h"
+
+namespace pivora {
+namespace {
+
+using testing::ReadAll;
+using testing::TempDir;
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    LineReader reader(path);
+    std::vector<std::string> lines;
+    while (!reader.AtEnd()) lines.emplace_back(reader.NextLine());
+    return lines;
+}
+
+struct LineCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+TEST(LineReaderTest, LineRules) {
+    const std::string mark(1, '\x1a');
+    const LineCase cases[] = {
+        {"lf", "a\nb\n", {"a", "b"}},
+        {"crlf", "a\r\nb\r\n", {"a", "b"}},
+        {"no end on last", "a\nb", {"a", "b"}},
+        {"empty file", "", {}},
+        {"one empty line", "\n", {""}},
+        {"blank line after last", "a\n\n", {"a", ""}},
+        {"lone cr dropped", "a\rb\nc\r", {"ab", "c"}},
+        {"only cr", "\r\r\r", {""}},
+        {"mark at start ends file", "a\n" + mark + "b\nc\n", {"a"}},
+        {"mark first", mark + "a\n", {}},
+        {"mark inside line", "ab" + mark + "cd\ne\n", {"ab", "e"}},
+        {"mark at the very end", "a\n" + mark, {"a"}},
+        {"nul kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+        {"cr before cr lf", "a\r\r\nb", {"a", "b"}},
+    };
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        EXPECT_EQ(ReadLines(dir.Write("f", c.bytes)), c.lines);
+    }
+}
+
+TEST(LineReaderTest, LinesLongerThanTheReadBuffer) {
+    TempDir dir;
+    const std::string longLine(3 << 20, 'x');
+    const std::string path = dir.Write("f", longLine + "\r\n" + "short\r" + std::string(5, 'y'));
+    const std::vector<std::string> lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], longLine);
+    EXPECT_EQ(lines[1], "shortyyyyy");
+}
+
+TEST(LineReaderTest, OpenFailures) {
+    TempDir dir;
+    struct Case {
+        std::string path;
+        const char* message;
+    };
+    ::mkdir(dir.File("sub").c_str(), 0755);
+    const Case cases[] = {
+        {dir.File("missing.xyz"), "ファイルが見つかりません"},
+        {dir.File("nodir/missing.xyz"), "ファイル名の指定が間違っています"},
+        {dir.File("sub"), "ファイルへのアクセスが拒否されました"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        try {
+            LineReader reader(c.path);
+            FAIL();
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::File);
+            EXPECT_EQ(e.message(), c.message);
+        }
+    }
+}
+
+TEST(FileIoTest, DirectoryPart) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/chem/mol.xyz", "/home/chem"},
+        {"/mol.xyz", "/"},
+        {"mol.xyz", ""},
+        {"/a/b/", "/a/b"},
+        {"", ""},
+    };
+    for (const auto& [path, dir] : cases) EXPECT_EQ(DirectoryPart(path), dir) << path;
+}
+
+TEST(FileIoTest, IsPlainFile) {
+    TempDir dir;
+    EXPECT_TRUE(IsPlainFile(dir.Write("f", "x")));
+    EXPECT_FALSE(IsPlainFile(dir.path()));
+    EXPECT_FALSE(IsPlainFile(dir.File("none")));
+}
+
+class SafeFileWriterTest : public ::testing::Test {
+protected:
+    void TearDown() override { SafeFileWriter::SetWriteFunctionForTesting({}); }
+};
+
+TEST_F(SafeFileWriterTest, ReplacesAndKeepsPermissionBits) {
+    TempDir dir;
+    const std::string path = dir.Write("out.txt", "old content");
+    ::chmod(path.c_str(), 0640);
+    SafeFileWriter writer(path);
+    writer.Write("new");
+    writer.Commit();
+    EXPECT_EQ(ReadAll(path), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
+    TempDir dir;
+    const std::string path = dir.Write("out.txt", "old content");
+    SafeFileWriter::SetWriteFunctionForTesting([](int, const char*, std::size_t) -> long {
+        errno = ENOSPC;
+        return -1;
+    });
+    try {
+        SafeFileWriter writer(path);
+        writer.Write("new");
+        writer.Commit();
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "I/O エラー (28)");
+        EXPECT_EQ(e.errnum(), ENOSPC);
+    }
+    EXPECT_EQ(ReadAll(path), "old content");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
+    TempDir dir;
+    ::mkdir(dir.File("sub").c_str(), 0755);
+    struct Case {
+        std::string path;
+        const char* message;
+    };
+    const Case cases[] = {
+        {dir.File("sub"), "ファイルへのアクセスが拒否されました"},
+        {dir.File("nodir/out.txt"), "ファイル名の指定が間違っています"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        try {
+            SafeFileWriter writer(c.path);
+            FAIL();
+        } catch (const Error& e) {
+            EXPECT_EQ(e.message(), c.message);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
+}
+
+TEST_F(SafeFileWriterTest, WritesThroughASymbolicLink) {
+    TempDir dir;
+    const std::string real = dir.Write("real.txt", "old");
+    ASSERT_EQ(::symlink(real.c_str(), dir.File("link.txt").c_str()), 0);
+    SafeFileWriter writer(dir.File("link.txt"));
+    writer.Write("new");
+    writer.Commit();
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.txt")));
+    EXPECT_EQ(ReadAll(real), "new");
+}
+
+TEST(DirectoryMemoryTest, Path) {
+    EXPECT_EQ(DirinfPath("/home/chem"), "/home/chem/dirinf");
+    EXPECT_EQ(DirinfPath("/"), "/dirinf");
+}
+
+TEST(DirectoryMemoryTest, StoreThenLoad) {
+    TempDir start;
+    StoreLastDir(start.path(), "/data/molecules");
+    EXPECT_EQ(ReadAll(start.File("dirinf")), "/data/molecules\r\n");
+    EXPECT_EQ(LoadLastDir(start.path()), "/data/molecules");
+    start.Write("dirinf", "/first\nsecond line\n");
+    EXPECT_EQ(LoadLastDir(start.path()), "/first");
+}
+
+TEST(DirectoryMemoryTest, FallsBackToTheCurrentDirectory) {
+    TempDir start;
+    EXPECT_EQ(LoadLastDir(start.path()), CurrentDirectory());  // no dirinf
+    ::mkdir(start.File("dirinf").c_str(), 0755);                 // not a plain file
+    EXPECT_EQ(LoadLastDir(start.path()), CurrentDirectory());
+    // Cannot be written: a directory stands in its place. Nothing is thrown.
+    EXPECT_NO_THROW(StoreLastDir(start.path(), "/x"));
+    EXPECT_NO_THROW(StoreLastDir(start.File("missing"), "/x"));
+}
+
+TEST(DirectoryMemoryTest, AcceptingAFileRemembersItsDirectory) {
+    TempDir start;
+    TempDir data;
+    const std::string before = CurrentDirectory();
+    RememberedPaths paths;
+    paths.StartDir = start.path();
+    AcceptChosenInputFile(paths, data.File("mol.xyz"));
+    EXPECT_EQ(paths.InFileName, data.File("mol.xyz"));
+    EXPECT_EQ(paths.LastDir, data.path());
+    EXPECT_EQ(CurrentDirectory(), std::filesystem::canonical(data.path()).string());
+    EXPECT_EQ(LoadLastDir(start.path()), data.path());
+    // A directory that does not exist is not entered, and nothing fails.
+    AcceptChosenInputFile(paths, data.File("gone/mol.xyz"));
+    EXPECT_EQ(paths.LastDir, data.File("gone"));
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+}
+
+}  // namespace
+}  // namespace pivora
