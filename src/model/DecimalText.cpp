@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "model/Error.h"
@@ -44,11 +45,73 @@ const PowerTable& Powers() {
     return table;
 }
 
+[[gnu::always_inline]] inline long double Scale(long double v, int p) {
+    if (p == 0) return v;
+    if (p <= -5120) return 0.0L;
+    const PowerTable& t = Powers();
+    const unsigned q = static_cast<unsigned>(p < 0 ? -p : p);
+    if (q >= 5120) return v * 1e4000L * 1e4000L;  // beyond the table: overflows
+    const long double a = t.r1[q % 32];
+    const unsigned j = (q / 32) % 16;
+    const unsigned k = q / 512;
+    if (p > 0) {
+        v = v * a;
+        if (j != 0) v = v * t.r2[j];
+        if (k != 0) v = v * t.r3[k];
+    } else {
+        v = v / a;
+        if (j != 0) v = v / t.r2[j];
+        if (k != 0) v = v / t.r3[k];
+    }
+    return v;
+}
+
 // floor(a / 65536) for a of either sign.
 int FloorDiv65536(int a) { return a >= 0 ? a / 65536 : -((-a + 65535) / 65536); }
 
 // floor(e2 * log10(2)) as the formats estimate it.
 int DecimalExponentEstimate(int e2) { return FloorDiv65536(e2 * 19728); }
+
+// The binary exponent of a finite non-zero value: read from the bits for
+// normal numbers, which is all but subnormal extended values.
+int BinaryExponent(long double v) {
+    unsigned char bytes[sizeof(long double)];
+    std::memcpy(bytes, &v, sizeof bytes);
+    const int biased = ((bytes[9] & 0x7f) << 8) | bytes[8];
+    if (biased == 0) return ilogbl(v);
+    return biased - 16383;
+}
+
+// Rounds an integral-range value to the nearest integer, ties to even, in
+// the default rounding mode (llrintl is one x87 store; nearbyintl would save
+// and restore the whole environment on every call).
+std::uint64_t RoundToInteger(long double v) {
+    long long rounded;
+    asm("fistpll %0" : "=m"(rounded) : "t"(v) : "st");
+    return static_cast<std::uint64_t>(rounded);
+}
+
+// Writes v < 10^9 as exactly 9 digits, two at a time.
+void NineDigits(std::uint32_t v, char* out) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    out[8] = static_cast<char>('0' + v % 10);
+    v /= 10;
+    for (int pos = 6; pos >= 0; pos -= 2) {
+        const std::uint32_t pair = v % 100;
+        v /= 100;
+        out[pos] = kPairs[2 * pair];
+        out[pos + 1] = kPairs[2 * pair + 1];
+    }
+}
+
+// Writes v < 10^18 as exactly 18 digits.
+void EighteenDigits(std::uint64_t v, char* out) {
+    NineDigits(static_cast<std::uint32_t>(v / 1000000000), out);
+    NineDigits(static_cast<std::uint32_t>(v % 1000000000), out + 9);
+}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -119,18 +182,15 @@ bool ParseCore(std::string_view s, long double& result) {
 // Digit buffer of the fixed form: buffer[0] the lead digit, buffer[1..18]
 // the 18 digits of round(y * 10^17), then n - 18 zeros or the rounding at
 // position n. Returns the buffer length.
-int FixedDigits(long double y, int n, char* buffer) {
+[[gnu::always_inline]] inline int FixedDigits(long double y, int n, char* buffer) {
     const long double scaled = y * 1e17L;
-    std::uint64_t t = static_cast<std::uint64_t>(nearbyintl(scaled));
+    std::uint64_t t = RoundToInteger(scaled);
     buffer[0] = '0';
     if (t >= 1000000000000000000ULL) {
         t -= 1000000000000000000ULL;
         buffer[0] = '1';
     }
-    for (int pos = 18; pos >= 1; --pos) {
-        buffer[pos] = static_cast<char>('0' + t % 10);
-        t /= 10;
-    }
+    EighteenDigits(t, buffer + 1);
     if (n >= 18) {
         std::fill(buffer + 19, buffer + 19 + (n - 18), '0');
         return n + 1;
@@ -172,21 +232,23 @@ void AppendExponential(std::string& out, bool negative, long double y, int k, in
     out.append(exp, 4);
 }
 
-void AppendFixed(std::string& out, long double value, int width, int decimals) {
+// The fixed form of y = |value| >= 0, finite, whose binary exponent is e2
+// (the caller reads it from the bits of its own type). Inlined into both
+// entry points so that y stays in a register: an 80-bit store is slow.
+[[gnu::always_inline]] inline void AppendFixedMagnitude(std::string& out, bool negative,
+                                                        long double y, int e2, int width,
+                                                        int decimals) {
     width = std::min(width, 255);
     decimals = std::clamp(decimals, 0, 216);
-    if (!std::isfinite(value)) {
-        out += std::isnan(value) ? "NAN" : (std::signbit(value) ? "-INF" : "INF");
-        return;
-    }
-    const bool negative = std::signbit(value);
-    long double y = fabsl(value);
     int k = 0;
     if (!(y < 10.0L)) {
-        for (;;) {
-            const int step = DecimalExponentEstimate(ilogbl(y));
-            if (step == 0) break;
-            y = ScaleTen(y, -step);
+        // The step floor(e2 * 19728 / 65536) is 0 exactly for binary
+        // exponents 0 to 3, that is for 1 <= y < 16.
+        bool first = true;
+        while (y >= 16.0L || y < 1.0L) {
+            const int step = DecimalExponentEstimate(first ? e2 : BinaryExponent(y));
+            first = false;
+            y = Scale(y, -step);
             k += step;
         }
     }
@@ -195,18 +257,28 @@ void AppendFixed(std::string& out, long double value, int width, int decimals) {
         return;
     }
     const int n = k + 1 + decimals;
-    char stack[512];
-    FixedDigits(y, n, stack);
-    const char* integer = stack[0] == '0' ? stack + 1 : stack;
-    const int integerDigits = stack[0] == '0' ? k + 1 : k + 2;
+    char digits[256];
+    FixedDigits(y, n, digits);
+    const char* integer = digits[0] == '0' ? digits + 1 : digits;
+    const int integerDigits = digits[0] == '0' ? k + 1 : k + 2;
     const int length = (negative ? 1 : 0) + integerDigits + (decimals > 0 ? decimals + 1 : 0);
-    if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
-    if (negative) out += '-';
-    out.append(integer, static_cast<std::size_t>(integerDigits));
+    const int pad = length < width ? width - length : 0;
+
+    // Laid out in one buffer and appended once: the save writes three of
+    // these a line.
+    char text[512];
+    char* p = text;
+    std::memset(p, ' ', static_cast<std::size_t>(pad));
+    p += pad;
+    if (negative) *p++ = '-';
+    std::memcpy(p, integer, static_cast<std::size_t>(integerDigits));
+    p += integerDigits;
     if (decimals > 0) {
-        out += '.';
-        out.append(stack + k + 2, static_cast<std::size_t>(decimals));
+        *p++ = '.';
+        std::memcpy(p, digits + k + 2, static_cast<std::size_t>(decimals));
+        p += decimals;
     }
+    out.append(text, static_cast<std::size_t>(p - text));
 }
 
 }  // namespace
@@ -214,26 +286,7 @@ void AppendFixed(std::string& out, long double value, int width, int decimals) {
 void SetDecimalSeparator(char separator) { g_separator = separator; }
 char DecimalSeparator() { return g_separator; }
 
-long double ScaleTen(long double v, int p) {
-    if (p == 0) return v;
-    if (p <= -5120) return 0.0L;
-    const PowerTable& t = Powers();
-    const unsigned q = static_cast<unsigned>(p < 0 ? -p : p);
-    if (q >= 5120) return v * 1e4000L * 1e4000L;  // beyond the table: overflows
-    const long double a = t.r1[q % 32];
-    const unsigned j = (q / 32) % 16;
-    const unsigned k = q / 512;
-    if (p > 0) {
-        v = v * a;
-        if (j != 0) v = v * t.r2[j];
-        if (k != 0) v = v * t.r3[k];
-    } else {
-        v = v / a;
-        if (j != 0) v = v / t.r2[j];
-        if (k != 0) v = v / t.r3[k];
-    }
-    return v;
-}
+long double ScaleTen(long double v, int p) { return Scale(v, p); }
 
 long double PowerOfTen(int n) { return ScaleTen(1.0L, n); }
 
@@ -254,29 +307,26 @@ std::string FormatDisplay(long double value) {
     if (value == 0.0L) return "0";
     if (!std::isfinite(value)) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
     const long double a = fabsl(value);
-    int e = DecimalExponentEstimate(ilogbl(a)) + 1;
-    long double s = nearbyintl(ScaleTen(a, 18 - e));
-    if (s < 1e17L) {
+    int e = DecimalExponentEstimate(BinaryExponent(a)) + 1;
+    std::uint64_t s18 = RoundToInteger(Scale(a, 18 - e));
+    if (s18 < 100000000000000000ULL) {
         --e;
-        s = nearbyintl(ScaleTen(a, 18 - e));
+        s18 = RoundToInteger(Scale(a, 18 - e));
     }
-    if (s >= 1e18L) {
-        s = nearbyintl(s / 10.0L);
+    if (s18 >= 1000000000000000000ULL) {
+        s18 = RoundToInteger(static_cast<long double>(s18) / 10.0L);
         ++e;
     }
     // 15 digits rounded half up from the 18-digit string.
-    const std::uint64_t s18 = static_cast<std::uint64_t>(s);
     std::uint64_t d15 = s18 / 1000;
     if ((s18 / 100) % 10 >= 5) ++d15;
     if (d15 >= 1000000000000000ULL) {
         d15 /= 10;
         ++e;
     }
-    char digits[16];
-    for (int pos = 14; pos >= 0; --pos) {
-        digits[pos] = static_cast<char>('0' + d15 % 10);
-        d15 /= 10;
-    }
+    char digits[18];
+    EighteenDigits(d15, digits);  // three leading zeros, then the 15 digits
+    std::memmove(digits, digits + 3, 15);
     int count = 15;
     while (count > 0 && digits[count - 1] == '0') --count;
     if (count == 0) return "0";
@@ -310,10 +360,24 @@ std::string FormatDisplay(long double value) {
 
 std::string FormatFixed(long double value, int width, int decimals) {
     std::string out;
-    AppendFixed(out, value, width, decimals);
+    if (!std::isfinite(value)) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+    const long double y = fabsl(value);
+    AppendFixedMagnitude(out, std::signbit(value), y, y == 0.0L ? 0 : BinaryExponent(y), width,
+                         decimals);
     return out;
 }
 
-void AppendFixed12x9(std::string& out, long double value) { AppendFixed(out, value, 12, 9); }
+void AppendFixed12x9(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+        return;
+    }
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    const int e2 = biased != 0 ? biased - 1023 : (value == 0.0 ? 0 : std::ilogb(value));
+    AppendFixedMagnitude(out, std::signbit(value), std::fabs(static_cast<long double>(value)), e2,
+                         12, 9);
+}
 
 }  // namespace pivora

@@ -42,6 +42,6 @@ std::string FormatDisplay(long double value);
 std::string FormatFixed(long double value, int width, int decimals);
 
 // Appends FormatFixed(value, 12, 9) to out: the saved file's number field.
-void AppendFixed12x9(std::string& out, long double value);
+void AppendFixed12x9(std::string& out, double value);
 
 }  // namespace pivora

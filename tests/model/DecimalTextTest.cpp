@@ -248,6 +248,20 @@ TEST_F(DecimalTextTest, FixedReadsBackRoundedToNineDecimals) {
     }
 }
 
+TEST_F(DecimalTextTest, SaveFieldAgreesWithTheFixedForm) {
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 50000; ++i) {
+        double v;
+        const unsigned long long bits = rng();
+        std::memcpy(&v, &bits, sizeof v);
+        if (!std::isfinite(v)) continue;
+        if (i % 2 == 0) v = std::ldexp(static_cast<double>(bits % 1000000) / 1000.0, 0) - 500.0;
+        std::string field;
+        AppendFixed12x9(field, v);
+        ASSERT_EQ(field, FormatFixed(v, 12, 9)) << v;
+    }
+}
+
 TEST_F(DecimalTextTest, CommaSeparator) {
     SetDecimalSeparator(',');
     long double v = 0;

@@ -1,0 +1,57 @@
+#include "BenchFiles.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include "model/CoordinateReader.h"
+
+namespace pivora::bench {
+namespace {
+
+struct Scratch {
+    std::string path;
+    Scratch() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pivora-bench-XXXXXX");
+        if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+}  // namespace
+
+const std::string& ScratchDir() {
+    static Scratch scratch;
+    return scratch.path;
+}
+
+const std::string& AtomFile(int n) {
+    static std::map<int, std::string> files;
+    auto found = files.find(n);
+    if (found != files.end()) return found->second;
+    const std::string path = ScratchDir() + "/atoms-" + std::to_string(n) + ".xyz";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::mt19937 rng(static_cast<unsigned>(n));
+    std::uniform_real_distribution<double> coordinate(-99.0, 99.0);
+    static const char* const kElements[] = {"C", "H", "N", "O", "Fe", "Cl", "S", "P"};
+    for (int i = 1; i <= n; ++i) {
+        std::fprintf(out, "%s%d %.6f %.6f %.6f\n", kElements[i % 8], i % 1000, coordinate(rng),
+                     coordinate(rng), coordinate(rng));
+    }
+    std::fclose(out);
+    return files.emplace(n, path).first->second;
+}
+
+AtomTable MakeTable(int n) {
+    AtomTable table;
+    ReadCoordinateFile(AtomFile(n), table);
+    return table;
+}
+
+}  // namespace pivora::bench
