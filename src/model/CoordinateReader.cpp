@@ -22,6 +22,11 @@ std::string_view TrimControls(std::string_view text) {
 
 double ParseCoordinate(std::string_view field) { return StoreDouble(ParseDecimal(field)); }
 
+std::function<void()>& BetweenPassesHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 }  // namespace
 
 LineFields CutLine(std::string_view line) {
@@ -55,6 +60,7 @@ std::int32_t CountLines(const std::string& path) {
 
 void ReadCoordinateFile(const std::string& path, AtomTable& table) {
     const std::int32_t counted = CountLines(path);
+    if (BetweenPassesHook()) BetweenPassesHook()();
 
     // The new molecule is built aside, so that a failure anywhere leaves the
     // table as it was.
@@ -87,6 +93,10 @@ void ReadCoordinateFile(const std::string& path, AtomTable& table) {
         fresh.AtomZ[i] = table.AtomZ[i];
     }
     std::swap(table, fresh);
+}
+
+void SetBetweenPassesHookForTesting(std::function<void()> hook) {
+    BetweenPassesHook() = std::move(hook);
 }
 
 }  // namespace pivora

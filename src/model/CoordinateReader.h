@@ -2,6 +2,8 @@
 // Reading a coordinate file: one atom a line, a label and x, y, z in
 // angstrom, separated by blanks.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,5 +33,9 @@ std::int32_t CountLines(const std::string& path);
 // memory) the table is unchanged. A file that grows between the passes is
 // read for the counted lines only.
 void ReadCoordinateFile(const std::string& path, AtomTable& table);
+
+// Test seam: runs between the counting and the parsing pass, so that tests
+// can change the file in between. Empty removes it.
+void SetBetweenPassesHookForTesting(std::function<void()> hook);
 
 }  // namespace pivora
