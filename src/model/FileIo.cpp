@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 #include "model/Error.h"
 
@@ -93,12 +94,18 @@ LineReader::LineReader(const std::string& path) : path_(path) {
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) throw FileError(errno, path_);
     struct stat st;
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool known = ::fstat(fd_, &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
         throw FileError(EISDIR, path_);
     }
-    buf_.resize(kReadChunk);
+    // A small file needs no megabyte of buffer; one more byte than its size
+    // lets the first read also see the end.
+    capacity_ = kReadChunk;
+    if (known && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) < kReadChunk)
+        capacity_ = std::max<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, 4096);
+    buf_.reset(new char[capacity_]);
 }
 
 LineReader::~LineReader() {
@@ -109,7 +116,7 @@ bool LineReader::Fill() {
     if (eof_) return false;
     ssize_t got;
     do {
-        got = ::read(fd_, buf_.data(), buf_.size());
+        got = ::read(fd_, buf_.get(), capacity_);
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw FileError(errno, path_);
     pos_ = 0;
@@ -129,7 +136,7 @@ std::string_view LineReader::NextLine() {
     bool first = true;
     for (;;) {
         if (pos_ == len_ && !Fill()) break;
-        const char* start = buf_.data() + pos_;
+        const char* start = buf_.get() + pos_;
         const std::size_t avail = len_ - pos_;
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
         const std::size_t segment = lf ? static_cast<std::size_t>(lf - start) : avail;
@@ -162,7 +169,7 @@ std::string_view LineReader::NextLine() {
 void LineReader::SkipLine() {
     for (;;) {
         if (pos_ == len_ && !Fill()) return;
-        const char* start = buf_.data() + pos_;
+        const char* start = buf_.get() + pos_;
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', len_ - pos_));
         if (lf) {
             pos_ += static_cast<std::size_t>(lf - start) + 1;

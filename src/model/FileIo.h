@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,7 +46,8 @@ private:
     bool Fill();  // reads more bytes; false at end of file
     std::string path_;
     int fd_ = -1;
-    std::vector<char> buf_;
+    std::unique_ptr<char[]> buf_;
+    std::size_t capacity_ = 0;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool eof_ = false;

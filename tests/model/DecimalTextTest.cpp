@@ -223,6 +223,9 @@ TEST_F(DecimalTextTest, FixedWorkedExamples) {
         {1e40, " 1.000E+0040"},
         {-3.7e45, "-3.700E+0045"},
         {1e300, " 1.000E+0300"},
+        // A digit string with its lead "1" keeps its first four digits cut.
+        {-1.1748780088866521e+222, "-1.174E+0222"},
+        {1.1748780088866521e+40, " 1.175E+0040"},
     };
     for (const FixedCase& c : cases) {
         SCOPED_TRACE(c.text);

@@ -1,0 +1,94 @@
+// The coordinate reader on arbitrary file contents: either a consistent table
+// of the file's lines, or one of the program's errors with the previous
+// molecule untouched. AddressSanitizer watches every access to the table.
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "model/CoordinateReader.h"
+#include "model/Error.h"
+
+namespace {
+
+// In memory where the machine has /dev/shm: a disk write per input would
+// make the disk, not the reader, the thing being measured.
+std::string ScratchFile() {
+    for (const char* dir : {"/dev/shm", "/tmp"}) {
+        std::string pattern = std::string(dir) + "/pivora-fuzz-XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) continue;
+        ::close(fd);
+        return pattern;
+    }
+    std::abort();
+}
+
+// Lines of the file by the line rules: each line start before the end of the
+// file or before an end-of-file mark that opens a line.
+std::int32_t ExpectedLines(const std::uint8_t* data, std::size_t size) {
+    std::int32_t lines = 0;
+    std::size_t i = 0;
+    while (i < size && data[i] != 26) {
+        ++lines;
+        const void* lf = std::memchr(data + i, '\n', size - i);
+        if (!lf) break;
+        i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(lf) - data) + 1;
+    }
+    return lines;
+}
+
+bool Same(const pivora::AtomTable& a, const pivora::AtomTable& b) {
+    return a.AtomCount == b.AtomCount && a.AtomName == b.AtomName && a.AtomX == b.AtomX &&
+           a.AtomY == b.AtomY && a.AtomZ == b.AtomZ;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = ScratchFile();
+    static const int removeAtExit = std::atexit([] { ::unlink(path.c_str()); });
+    (void)removeAtExit;
+    static pivora::AtomTable previous = [] {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fputs("Fe 0 0 0\nC1 1 2 3\nC2 -1 -2 -3\n", f);
+        std::fclose(f);
+        pivora::AtomTable t;
+        pivora::ReadCoordinateFile(path, t);
+        return t;
+    }();
+
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    pivora::AtomTable table = previous;
+    try {
+        pivora::ReadCoordinateFile(path, table);
+    } catch (const pivora::Error& e) {
+        if (!Same(table, previous) || e.message().empty()) std::abort();
+        return 0;
+    }
+    const std::int32_t lines = ExpectedLines(data, size);
+    if (table.AtomCount != lines) std::abort();
+    if (table.Capacity() != static_cast<std::size_t>(lines) + 10) std::abort();
+    if (table.AtomName[0] != "None" || table.AtomX[0] != 0 || table.AtomY[0] != 0 ||
+        table.AtomZ[0] != 0)
+        std::abort();
+    for (std::size_t i = 0; i < table.Capacity(); ++i) {
+        if (!std::isfinite(table.AtomX[i]) || !std::isfinite(table.AtomY[i]) ||
+            !std::isfinite(table.AtomZ[i]))
+            std::abort();
+    }
+    for (std::size_t i = static_cast<std::size_t>(lines) + 1; i < table.Capacity(); ++i) {
+        const bool kept = i < previous.Capacity();
+        if (table.AtomName[i] != (kept ? previous.AtomName[i] : std::string())) std::abort();
+    }
+    return 0;
+}
