@@ -13,11 +13,9 @@ void ThrowIfFpFlags() {
     throw FloatError(ErrorKind::Overflow);
 }
 
-double StoreDouble(long double v) {
-    const double d = static_cast<double>(v);
-    if (std::isnan(d)) throw FloatError(ErrorKind::InvalidOperation);
-    if (std::isinf(d)) throw FloatError(ErrorKind::Overflow);
-    return d;
+void ThrowStoreError(double stored) {
+    ClearFpFlags();
+    throw FloatError(std::isnan(stored) ? ErrorKind::InvalidOperation : ErrorKind::Overflow);
 }
 
 }  // namespace pivora

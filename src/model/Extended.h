@@ -6,6 +6,7 @@
 // traps: clear them before a step, test them after it.
 
 #include <cfenv>
+#include <cmath>
 #include <limits>
 
 #include "model/Error.h"
@@ -15,7 +16,7 @@ namespace pivora {
 static_assert(std::numeric_limits<long double>::digits == 64,
               "Pivora needs the x87 80-bit long double with a 64-bit significand");
 
-// Clears invalid, division-by-zero and overflow.
+// Clears every floating-point status flag.
 inline void ClearFpFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
 
 // Throws the error of the first raised flag, in the order invalid, division
@@ -32,7 +33,15 @@ inline T Materialize(T v) {
 }
 
 // Stores an extended value into a double; a magnitude beyond the double
-// range is the overflow error. Subnormal or zero results pass.
-double StoreDouble(long double v);
+// range is the overflow error (a NaN, which the checked arithmetic never
+// makes, the invalid operation). Subnormal or zero results pass. Inline: the
+// turns of a million atoms make two million stores.
+[[noreturn]] void ThrowStoreError(double stored);
+inline double StoreDouble(long double v) {
+    const double stored = static_cast<double>(v);
+    if (!std::isfinite(stored)) [[unlikely]]
+        ThrowStoreError(stored);
+    return stored;
+}
 
 }  // namespace pivora

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -105,11 +106,14 @@ TEST_F(DecimalTextTest, MatchesCorrectRoundingWhereOneOperationSuffices) {
     for (int i = 0; i < 20000; ++i) {
         const unsigned long long digits = rng() % 10000000000000000000ULL;
         const int fraction = static_cast<int>(rng() % 28);
-        std::string text = std::to_string(digits);
+        // At least fraction + 1 digits, then the point before the last
+        // fraction of them.
+        char buffer[48];
+        const int length = std::snprintf(buffer, sizeof buffer, "%0*llu", fraction + 1, digits);
+        std::string text(buffer, static_cast<std::size_t>(length - fraction));
         if (fraction > 0) {
-            if (static_cast<int>(text.size()) <= fraction)
-                text.insert(0, static_cast<std::size_t>(fraction - text.size() + 1), '0');
-            text.insert(text.size() - static_cast<std::size_t>(fraction), ".");
+            text += '.';
+            text.append(buffer + length - fraction, static_cast<std::size_t>(fraction));
         }
         SCOPED_TRACE(text);
         ASSERT_TRUE(SameBits(ParseDecimal(text), std::strtold(text.c_str(), nullptr)));

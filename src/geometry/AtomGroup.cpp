@@ -1,0 +1,57 @@
+#include "geometry/AtomGroup.h"
+
+#include <algorithm>
+
+#include "model/Extended.h"
+
+namespace pivora {
+
+namespace {
+
+struct Point {
+    double x, y, z;
+};
+
+// Sums in box order, so the roundings after each addition are the ones the
+// user's order of selections gives.
+Point Centroid(const AtomTable& atoms, const AtomGroup& group) {
+    double sx = 0;
+    double sy = 0;
+    double sz = 0;
+    int n = 0;
+    for (const long long v : group.Selection) {
+        if (!atoms.IsAtom(v)) continue;
+        ++n;
+        sx = StoreDouble(static_cast<long double>(sx) + atoms.AtomX[v]);
+        sy = StoreDouble(static_cast<long double>(sy) + atoms.AtomY[v]);
+        sz = StoreDouble(static_cast<long double>(sz) + atoms.AtomZ[v]);
+    }
+    // A double divided by 1 to 4 stays in the double range.
+    return {static_cast<double>(static_cast<long double>(sx) / n),
+            static_cast<double>(static_cast<long double>(sy) / n),
+            static_cast<double>(static_cast<long double>(sz) / n)};
+}
+
+bool NamesAtom(const AtomTable& atoms, const AtomGroup& group) {
+    return std::any_of(group.Selection.begin(), group.Selection.end(),
+                       [&atoms](long long v) { return atoms.IsAtom(v); });
+}
+
+}  // namespace
+
+std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
+                                               const VectorDefinition& vector) {
+    if (!NamesAtom(atoms, vector.Tail) || !NamesAtom(atoms, vector.Head)) return std::nullopt;
+    const Point tail = Centroid(atoms, vector.Tail);
+    const Point head = Centroid(atoms, vector.Head);
+    // The differences stay extended: the display form shows them unrounded.
+    return VectorComponents{static_cast<long double>(head.x) - tail.x,
+                            static_cast<long double>(head.y) - tail.y,
+                            static_cast<long double>(head.z) - tail.z};
+}
+
+std::string SelectionLabel(const AtomTable& atoms, long long selection) {
+    return atoms.IsAtom(selection) ? atoms.AtomName[selection] : std::string("None");
+}
+
+}  // namespace pivora

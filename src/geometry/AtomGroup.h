@@ -1,0 +1,52 @@
+#pragma once
+// The two ends of a user vector and its evaluation (`EvaluateVector`).
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "geometry/Axis.h"
+#include "model/AtomTable.h"
+
+namespace pivora {
+
+// One end of a vector: the four atom selections of its spin boxes (`SEV1` to
+// `SEV4` for the tail of `Vector1`, `SEV5` to `SEV8` for its head; `SEU1` to
+// `SEU8` for `Vector2`), in box order. A selection that names an atom, 1 to
+// AtomCount, counts; any other value (0, negative, a spare slot, anything
+// before the first open) counts as no atom.
+struct AtomGroup {
+    std::array<long long, 4> Selection{};
+};
+
+struct VectorDefinition {
+    AtomGroup Tail;
+    AtomGroup Head;
+};
+
+// Head centroid minus tail centroid, in angstrom, at full extended precision:
+// hand them to FormatDisplay unrounded.
+struct VectorComponents {
+    long double X = 0;
+    long double Y = 0;
+    long double Z = 0;
+    long double operator[](Axis component) const {
+        return component == Axis::X ? X : component == Axis::Y ? Y : Z;
+    }
+};
+
+// The vector from the tail centroid to the head centroid. Empty (the vector
+// is not defined) when either group names no atom; the caller then leaves
+// the component boxes as they are. Each centroid counts an atom as often as
+// it is selected; its sums are rounded to a double after every addition and
+// its coordinates after their division. Throws the overflow error when a sum
+// leaves the double range (only for coordinates near the largest double); the
+// boxes are then not written either.
+std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
+                                               const VectorDefinition& vector);
+
+// The label a name box (`V1`..`V8`, `U1`..`U8`, `Edit1`, `Edit2`) shows for a
+// selection: the atom's label for 1 to AtomCount, "None" for anything else.
+std::string SelectionLabel(const AtomTable& atoms, long long selection);
+
+}  // namespace pivora

@@ -1,0 +1,54 @@
+#include "geometry/Centering.h"
+
+#include <string>
+
+#include "geometry/Internal.h"
+
+namespace pivora {
+
+namespace {
+
+void RequireAtom(const AtomTable& atoms, long long index) {
+    if (atoms.IsAtom(index)) return;
+    const long long last = detail::LastAtom(atoms);
+    std::string message = "Atom " + std::to_string(index) + " is not in the molecule: ";
+    if (last == 0) {
+        message += "no atoms are loaded.";
+    } else if (last == 1) {
+        message += "the only atom is 1.";
+    } else {
+        message += "the atoms are 1 to " + std::to_string(last) + ".";
+    }
+    throw Error(ErrorKind::Index, std::move(message));
+}
+
+// The midpoint coordinate: sum and halving in extended precision, then one
+// rounding to double. It cannot overflow: it lies between two doubles.
+double Midpoint(double a, double b) {
+    return static_cast<double>((static_cast<long double>(b) + a) / 2);
+}
+
+}  // namespace
+
+void CenterOnPair(AtomTable& atoms, long long i, long long j) {
+    RequireAtom(atoms, i);
+    RequireAtom(atoms, j);
+    const double mx = Midpoint(atoms.AtomX[i], atoms.AtomX[j]);
+    const double my = Midpoint(atoms.AtomY[i], atoms.AtomY[j]);
+    const double mz = Midpoint(atoms.AtomZ[i], atoms.AtomZ[j]);
+
+    double* x = atoms.AtomX.data();
+    double* y = atoms.AtomY.data();
+    double* z = atoms.AtomZ.data();
+    const long long last = detail::LastAtom(atoms);
+    // The differences go through extended precision before the store: a
+    // double subtraction would round once, and can differ from the 64-bit
+    // result rounded to a double in rare halfway cases.
+    for (long long k = 1; k <= last; ++k) {
+        x[k] = StoreDouble(static_cast<long double>(x[k]) - mx);
+        y[k] = StoreDouble(static_cast<long double>(y[k]) - my);
+        z[k] = StoreDouble(static_cast<long double>(z[k]) - mz);
+    }
+}
+
+}  // namespace pivora

@@ -1,0 +1,26 @@
+#pragma once
+// Moving the origin to the midpoint of two atoms (`CenterClick`).
+
+#include "model/AtomTable.h"
+
+namespace pivora {
+
+// Translates every atom so that the midpoint of atoms i and j becomes the
+// origin; i == j puts that atom itself at the origin. i and j are 1-based
+// atom indexes, valid from 1 to AtomCount (the values of `SpinEdit1` and
+// `SpinEdit2`). The midpoint is fixed before any atom moves; coordinates are
+// in angstrom.
+//
+// Throws Error(ErrorKind::Index) when i or j (i is checked first) names no
+// atom, with a message such as "Atom 5 is not in the molecule: the atoms are
+// 1 to 3." or "Atom 1 is not in the molecule: no atoms are loaded."; nothing
+// has changed then. Throws the overflow error when a moved coordinate leaves
+// the double range (only for coordinates near the largest double); the atoms
+// before it stay moved, as do the earlier coordinates of that atom.
+//
+// Labels, slot 0 and the spare slots are never touched. The caller refreshes
+// the grid afterwards; no redraw is needed, since a translation keeps both
+// vectors.
+void CenterOnPair(AtomTable& atoms, long long i, long long j);
+
+}  // namespace pivora

@@ -1,0 +1,32 @@
+#include "geometry/Fit.h"
+
+#include <cmath>
+
+#include "model/DecimalText.h"
+#include "model/Extended.h"
+
+namespace pivora {
+
+namespace {
+
+constexpr long double kPi = 3.14159265358979323846264338327950288L;
+static_assert(kPi == 3.1415926535897932385L, "pi must be the nearest extended value");
+
+}  // namespace
+
+long double FitAngle(long double numerator, long double denominator) {
+    ClearFpFlags();
+    // The flags of the division are the failures: 0/0 is invalid, x/0 is a
+    // division by zero.
+    const long double q = Materialize(numerator / denominator);
+    ThrowIfFpFlags();
+    return (atanl(q) * -180.0L) / kPi;
+}
+
+std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText) {
+    const long double numerator = ParseDecimal(numeratorText);
+    const long double denominator = ParseDecimal(denominatorText);
+    return FormatDisplay(FitAngle(numerator, denominator));
+}
+
+}  // namespace pivora

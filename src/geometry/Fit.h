@@ -1,0 +1,55 @@
+#pragma once
+// Turning a user vector onto an axis (`FitXClick`, `FitYClick`, `FitZ`).
+
+#include <string>
+#include <string_view>
+
+#include "geometry/Axis.h"
+
+namespace pivora {
+
+enum class FitTarget { X, Y, Z };
+
+// Which component boxes of the chosen vector a fit reads and which rotation
+// it runs. The angle goes into the angle box of `turn` (Z: `Zangle`,
+// X: `Xangle`, Y: `Yangle`), and the rotation reads it back from there.
+struct FitRule {
+    Axis numerator;    // component whose box gives the numerator
+    Axis denominator;  // component whose box gives the denominator
+    Axis turn;         // axis of the rotation that follows
+};
+
+// FitX: VY / VX (or UY / UX), angle into `Zangle`, then the Z rotation; the
+// vector's XY projection comes onto the X axis.
+// FitY: VZ / VY, angle into `Xangle`, then the X rotation; the vector comes
+// into the XY plane.
+// FitZ: VX / VZ, angle into `Yangle`, then the Y rotation; the vector's ZX
+// projection comes onto the Z axis, so FitX then FitZ lays it along Z.
+constexpr FitRule FitRuleFor(FitTarget target) {
+    switch (target) {
+        case FitTarget::X:
+            return {Axis::Y, Axis::X, Axis::Z};
+        case FitTarget::Y:
+            return {Axis::Z, Axis::Y, Axis::X};
+        case FitTarget::Z:
+            break;
+    }
+    return {Axis::X, Axis::Z, Axis::Y};
+}
+
+// The fitted angle in degrees, -90 to 90: atan(numerator / denominator)
+// times -180, then divided by pi, all in extended precision.
+// Throws the division-by-zero error for a zero denominator (-0 too) under a
+// non-zero numerator, the invalid-operation error when both are zero, and the
+// overflow error when the quotient leaves the extended range.
+long double FitAngle(long double numerator, long double denominator);
+
+// The text to write into the angle box: the display form of FitAngle of the
+// two parsed component texts. The numerator text is parsed first, so when
+// both are bad the conversion error quotes it. On any failure nothing is
+// returned and the caller must leave the angle box and the molecule alone.
+// The result always parses back and lies within -90 to 90, so the rotation
+// that follows cannot fail on it.
+std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText);
+
+}  // namespace pivora
