@@ -59,7 +59,11 @@ void BM_ReadCoordinateFile(benchmark::State& state) {
     state.counters["table_bytes_per_atom"] =
         static_cast<double>(table.Capacity() * (sizeof(std::string) + 3 * sizeof(double))) / n;
 }
-BENCHMARK(BM_ReadCoordinateFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadCoordinateFile)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_WriteCoordinateFile(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
@@ -68,7 +72,11 @@ void BM_WriteCoordinateFile(benchmark::State& state) {
     for (auto _ : state) WriteCoordinateFile(out, table);
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_WriteCoordinateFile)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteCoordinateFile)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace pivora::bench

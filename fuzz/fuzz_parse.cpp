@@ -14,7 +14,9 @@
 
 namespace {
 
-bool Digit(char c) { return c >= '0' && c <= '9'; }
+bool Digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // blanks, one sign, digits with at most one separator (at least a digit or
 // the separator), an exponent part whose digits are read while the value is

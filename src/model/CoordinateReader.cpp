@@ -20,7 +20,9 @@ std::string_view TrimControls(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
-double ParseCoordinate(std::string_view field) { return StoreDouble(ParseDecimal(field)); }
+double ParseCoordinate(std::string_view field) {
+    return StoreDouble(ParseDecimal(field));
+}
 
 std::function<void()>& BetweenPassesHook() {
     static std::function<void()> hook;

@@ -16,7 +16,7 @@ namespace pivora {
 // stay at the end of the earlier field. Fields beyond the line are empty;
 // field 4 ends at the next cut, the rest of the line is ignored.
 struct LineFields {
-    std::string_view label;  // field 1 with bytes <= 32 trimmed from both ends
+    std::string_view label;    // field 1 with bytes <= 32 trimmed from both ends
     std::string_view x, y, z;  // fields 2 to 4, untrimmed
 };
 LineFields CutLine(std::string_view line);

@@ -10,8 +10,7 @@ namespace pivora {
 
 // One line of the output format, CR LF included. A label of 15 bytes or more
 // is followed by one blank.
-void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y,
-                          double z);
+void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y, double z);
 
 // Writes atoms 1..AtomCount to path, replacing it safely (SafeFileWriter).
 // Throws the file error; the old file then stays as it was.

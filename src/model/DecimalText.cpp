@@ -67,10 +67,14 @@ const PowerTable& Powers() {
 }
 
 // floor(a / 65536) for a of either sign.
-int FloorDiv65536(int a) { return a >= 0 ? a / 65536 : -((-a + 65535) / 65536); }
+int FloorDiv65536(int a) {
+    return a >= 0 ? a / 65536 : -((-a + 65535) / 65536);
+}
 
 // floor(e2 * log10(2)) as the formats estimate it.
-int DecimalExponentEstimate(int e2) { return FloorDiv65536(e2 * 19728); }
+int DecimalExponentEstimate(int e2) {
+    return FloorDiv65536(e2 * 19728);
+}
 
 // The binary exponent of a finite non-zero value: read from the bits for
 // normal numbers, which is all but subnormal extended values.
@@ -113,7 +117,9 @@ void EighteenDigits(std::uint64_t v, char* out) {
     NineDigits(static_cast<std::uint32_t>(v % 1000000000), out + 9);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The parse steps; false when the text is not a number or overflowed.
 bool ParseCore(std::string_view s, long double& result) {
@@ -283,12 +289,20 @@ void AppendExponential(std::string& out, bool negative, long double y, int k, in
 
 }  // namespace
 
-void SetDecimalSeparator(char separator) { g_separator = separator; }
-char DecimalSeparator() { return g_separator; }
+void SetDecimalSeparator(char separator) {
+    g_separator = separator;
+}
+char DecimalSeparator() {
+    return g_separator;
+}
 
-long double ScaleTen(long double v, int p) { return Scale(v, p); }
+long double ScaleTen(long double v, int p) {
+    return Scale(v, p);
+}
 
-long double PowerOfTen(int n) { return ScaleTen(1.0L, n); }
+long double PowerOfTen(int n) {
+    return ScaleTen(1.0L, n);
+}
 
 bool TryParseDecimal(std::string_view text, long double& value) {
     long double parsed = 0.0L;

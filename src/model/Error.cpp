@@ -29,12 +29,15 @@ Error FloatError(ErrorKind kind) {
     }
 }
 
-Error OutOfMemoryError() { return Error(ErrorKind::OutOfMemory, "メモリが足りません"); }
+Error OutOfMemoryError() {
+    return Error(ErrorKind::OutOfMemory, "メモリが足りません");
+}
 
 std::string FileErrorMessage(int errnum, bool directoryExists) {
     switch (errnum) {
         case ENOENT:
-            return directoryExists ? "ファイルが見つかりません" : "ファイル名の指定が間違っています";
+            return directoryExists ? "ファイルが見つかりません"
+                                   : "ファイル名の指定が間違っています";
         case ENOTDIR:
             return "ファイル名の指定が間違っています";
         case EMFILE:

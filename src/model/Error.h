@@ -15,11 +15,11 @@ enum class ErrorKind {
     InvalidOperation,  // 0/0, an invalid operand, an out-of-range integer rounding
     Overflow,          // a result or a stored double beyond its range
     OutOfMemory,
-    Index,             // an atom index that names no atom
+    Index,  // an atom index that names no atom
 };
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(ErrorKind kind, std::string message, int errnum = 0)
         : std::runtime_error(message), kind_(kind), errnum_(errnum), message_(std::move(message)) {}
     ErrorKind kind() const { return kind_; }
@@ -28,7 +28,7 @@ public:
     // The complete message, UTF-8; it may quote bytes of a file, NUL included.
     const std::string& message() const { return message_; }
 
-private:
+  private:
     ErrorKind kind_;
     int errnum_;
     std::string message_;

@@ -17,7 +17,9 @@ static_assert(std::numeric_limits<long double>::digits == 64,
               "Pivora needs the x87 80-bit long double with a 64-bit significand");
 
 // Clears every floating-point status flag.
-inline void ClearFpFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+inline void ClearFpFlags() {
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 // Throws the error of the first raised flag, in the order invalid, division
 // by zero, overflow; underflow and inexact are ignored. The flags are

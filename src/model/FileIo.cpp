@@ -5,11 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 
 #include "model/Error.h"
 
@@ -86,7 +86,9 @@ std::string CurrentDirectory() {
     }
 }
 
-bool ChangeDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+bool ChangeDirectory(const std::string& path) {
+    return ::chdir(path.c_str()) == 0;
+}
 
 LineReader::LineReader(const std::string& path) : path_(path) {
     do {
@@ -141,7 +143,8 @@ std::string_view LineReader::NextLine() {
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
         const std::size_t segment = lf ? static_cast<std::size_t>(lf - start) : avail;
         if (!textEnded) {
-            const char* mark = static_cast<const char*>(std::memchr(start, kEndOfFileMark, segment));
+            const char* mark =
+                static_cast<const char*>(std::memchr(start, kEndOfFileMark, segment));
             const std::size_t take = mark ? static_cast<std::size_t>(mark - start) : segment;
             if (first && lf && !mark) {
                 // Whole line inside the buffer: hand it out without a copy
@@ -245,6 +248,8 @@ void SafeFileWriter::Commit() {
     temp_.clear();
 }
 
-void SafeFileWriter::SetWriteFunctionForTesting(WriteFn fn) { WriteHook() = std::move(fn); }
+void SafeFileWriter::SetWriteFunctionForTesting(WriteFn fn) {
+    WriteHook() = std::move(fn);
+}
 
 }  // namespace pivora

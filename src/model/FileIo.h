@@ -27,7 +27,7 @@ bool ChangeDirectory(const std::string& path);
 // ends the text and the rest up to the LF is skipped. A line end after the
 // last line makes no further line.
 class LineReader {
-public:
+  public:
     // Opens path for reading; a directory is refused as EISDIR.
     explicit LineReader(const std::string& path);
     ~LineReader();
@@ -42,7 +42,7 @@ public:
     // Steps over the next line without building its text.
     void SkipLine();
 
-private:
+  private:
     bool Fill();  // reads more bytes; false at end of file
     std::string path_;
     int fd_ = -1;
@@ -60,7 +60,7 @@ private:
 // target keeps its permission bits; one that is a directory or may not be
 // written is refused as access denied before anything is written.
 class SafeFileWriter {
-public:
+  public:
     explicit SafeFileWriter(const std::string& path);
     ~SafeFileWriter();  // removes the temporary file unless committed
     SafeFileWriter(const SafeFileWriter&) = delete;
@@ -80,7 +80,7 @@ public:
     using WriteFn = std::function<long(int, const char*, std::size_t)>;
     static void SetWriteFunctionForTesting(WriteFn fn);
 
-private:
+  private:
     void FlushBuffer();
     std::string target_;
     std::string temp_;

@@ -40,8 +40,8 @@ AtomTable Read(const std::string& bytes) {
 std::string Lines(int count, const char* prefix) {
     std::string text;
     for (int i = 1; i <= count; ++i)
-        text += prefix + std::to_string(i) + " " + std::to_string(i) + " " +
-                std::to_string(-i) + " 0.5\n";
+        text += prefix + std::to_string(i) + " " + std::to_string(i) + " " + std::to_string(-i) +
+                " 0.5\n";
     return text;
 }
 
@@ -76,10 +76,8 @@ TEST(CoordinateReaderTest, ThreeLineFile) {
     const AtomTable t = Read("C1 0.1 0.2 0.3\nO1 1.5 -2 0.3\nH1 0 0 0\n");
     EXPECT_EQ(t.AtomCount, 3);
     ASSERT_EQ(t.Capacity(), 13u);
-    std::vector<Atom> expected = {{"None", 0, 0, 0},
-                                  {"C1", 0.1, 0.2, 0.3},
-                                  {"O1", 1.5, -2, 0.3},
-                                  {"H1", 0, 0, 0}};
+    std::vector<Atom> expected = {
+        {"None", 0, 0, 0}, {"C1", 0.1, 0.2, 0.3}, {"O1", 1.5, -2, 0.3}, {"H1", 0, 0, 0}};
     expected.resize(13, Atom{"", 0, 0, 0});
     EXPECT_EQ(Slots(t), expected);
 }
@@ -219,8 +217,9 @@ TEST(CoordinateWriterTest, DefaultOutputName) {
 TEST(CoordinateFilesTest, SaveThenOpenGivesLabelsAndRoundedCoordinates) {
     TempDir dir;
     AtomTable t;
-    ReadCoordinateFile(dir.Write("in.xyz", "Fe 0 0 0\nC1 1.23456789012 -0.5 1e-12\nO 99.9999999996 "
-                                           "-12.345678901234 3\n"),
+    ReadCoordinateFile(dir.Write("in.xyz",
+                                 "Fe 0 0 0\nC1 1.23456789012 -0.5 1e-12\nO 99.9999999996 "
+                                 "-12.345678901234 3\n"),
                        t);
     WriteCoordinateFile(dir.File("out.out"), t);
     AtomTable back;

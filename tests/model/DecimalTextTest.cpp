@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -16,7 +16,7 @@ namespace {
 
 // Restores the full stop after each test that changes the separator.
 class DecimalTextTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { SetDecimalSeparator('.'); }
 };
 
@@ -32,12 +32,10 @@ struct ParseCase {
 
 TEST_F(DecimalTextTest, ParsesWorkedExamples) {
     const ParseCase cases[] = {
-        {" 1.5 ", 1.5L},       {"5.", 5.0L},          {".5", 0.5L},
-        {".", 0.0L},           {"1E", 1.0L},          {"1e+", 1.0L},
-        {"1e-2", 0.01L},       {"1E0000000005", 1e5L}, {"-.", -0.0L},
-        {".E5", 0.0L},         {"+7", 7.0L},          {"  -12.25e1  ", -122.5L},
-        {"-0", -0.0L},
-        {"-0.0", -0.0L},       {"0.1", 0.1L},         {"123.456", 123.456L},
+        {" 1.5 ", 1.5L}, {"5.", 5.0L},    {".5", 0.5L},    {".", 0.0L},
+        {"1E", 1.0L},    {"1e+", 1.0L},   {"1e-2", 0.01L}, {"1E0000000005", 1e5L},
+        {"-.", -0.0L},   {".E5", 0.0L},   {"+7", 7.0L},    {"  -12.25e1  ", -122.5L},
+        {"-0", -0.0L},   {"-0.0", -0.0L}, {"0.1", 0.1L},   {"123.456", 123.456L},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.text);
@@ -46,9 +44,9 @@ TEST_F(DecimalTextTest, ParsesWorkedExamples) {
 }
 
 TEST_F(DecimalTextTest, RejectsWhatIsNotANumber) {
-    const char* cases[] = {"",      " ",    "-",      "+",      "E5",     "1,5",
-                           "1 5",   "1.5.2", "--1",   "0x10",   "1E5000", "1E4999",
-                           "1E12345", "\t1", "1\t",   "abc",    "+-1",    "1e5x"};
+    const char* cases[] = {"",        " ",     "-",   "+",    "E5",     "1,5",
+                           "1 5",     "1.5.2", "--1", "0x10", "1E5000", "1E4999",
+                           "1E12345", "\t1",   "1\t", "abc",  "+-1",    "1e5x"};
     for (const char* text : cases) {
         SCOPED_TRACE(text);
         long double untouched = 42.0L;

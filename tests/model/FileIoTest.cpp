@@ -109,7 +109,7 @@ TEST(FileIoTest, IsPlainFile) {
 }
 
 class SafeFileWriterTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { SafeFileWriter::SetWriteFunctionForTesting({}); }
 };
 
@@ -198,7 +198,7 @@ TEST(DirectoryMemoryTest, StoreThenLoad) {
 TEST(DirectoryMemoryTest, FallsBackToTheCurrentDirectory) {
     TempDir start;
     EXPECT_EQ(LoadLastDir(start.path()), CurrentDirectory());  // no dirinf
-    ::mkdir(start.File("dirinf").c_str(), 0755);                 // not a plain file
+    ::mkdir(start.File("dirinf").c_str(), 0755);               // not a plain file
     EXPECT_EQ(LoadLastDir(start.path()), CurrentDirectory());
     // Cannot be written: a directory stands in its place. Nothing is thrown.
     EXPECT_NO_THROW(StoreLastDir(start.path(), "/x"));

@@ -32,10 +32,12 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-Snapshot Take(const AtomTable& t) { return {t.AtomCount, t.AtomName, t.AtomX, t.AtomY, t.AtomZ}; }
+Snapshot Take(const AtomTable& t) {
+    return {t.AtomCount, t.AtomName, t.AtomX, t.AtomY, t.AtomZ};
+}
 
 class HostileInputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ReadCoordinateFile(dir_.Write("old.xyz", kOldMolecule), table_); }
     void TearDown() override {
         SetBetweenPassesHookForTesting({});
@@ -122,7 +124,8 @@ TEST_F(HostileInputTest, ASingleLineOf50Megabytes) {
     const std::string digits(50u << 20, '7');
     const Snapshot before = Take(table_);
     const std::string message = Open("C1 1 2 " + digits + "\n");
-    EXPECT_EQ(message.size(), digits.size() + std::string("'' は浮動小数点数ではありません").size());
+    EXPECT_EQ(message.size(),
+              digits.size() + std::string("'' は浮動小数点数ではありません").size());
     EXPECT_EQ(Take(table_), before);
     // The same line with a readable last field reads, long label and all.
     std::string label(50u << 20, 'L');
