@@ -1,0 +1,90 @@
+// The main window driven offscreen: File > Open and File > Save of a million
+// atoms, grid included, and the memory the program then holds.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <clocale>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "BenchFiles.h"
+#include "model/AtomTable.h"
+#include "ui/FileDialogs.h"
+#include "ui/Unit1.h"
+
+namespace pivora::bench {
+namespace {
+
+constexpr int kAtoms = 1000000;
+
+// Qt needs one application object before the first window.
+void EnsureApplication() {
+    static std::unique_ptr<QApplication> application;
+    if (application) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "pivora_bench";
+    static char* argv[] = {name, nullptr};
+    application = std::make_unique<QApplication>(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+// Every dialog is answered with the same path.
+class AnsweringDialogs : public FileDialogs {
+  public:
+    explicit AnsweringDialogs(std::string path) : path_(std::move(path)) {}
+    std::optional<std::string> ChooseInputFile(const std::string&) override { return path_; }
+    std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override {
+        return path_;
+    }
+
+  private:
+    std::string path_;
+};
+
+// Resident memory of the process in megabytes, from /proc.
+double ResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+        status.ignore(1 << 20, '\n');
+    }
+    return 0;
+}
+
+void BM_Open1Click(benchmark::State& state) {
+    EnsureApplication();
+    ProgramState program;
+    program.Paths.StartDir = ScratchDir();
+    TForm1 form(program, std::make_unique<AnsweringDialogs>(AtomFile(kAtoms)));
+    form.show();
+    for (auto _ : state) {
+        form.Open1Click();
+        QApplication::processEvents();  // the grid's paint of its visible rows
+    }
+    state.counters["atoms"] = program.Atoms.AtomCount;
+    state.counters["resident_MB"] = ResidentMegabytes();
+}
+BENCHMARK(BM_Open1Click)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_Save1Click(benchmark::State& state) {
+    EnsureApplication();
+    ProgramState program;
+    program.Paths.StartDir = ScratchDir();
+    program.Atoms = MakeTable(kAtoms);
+    TForm1 form(program, std::make_unique<AnsweringDialogs>(ScratchDir() + "/saved.out"));
+    for (auto _ : state) form.Save1Click();
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kAtoms) * 59);
+}
+BENCHMARK(BM_Save1Click)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+}  // namespace pivora::bench

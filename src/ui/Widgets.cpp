@@ -1,0 +1,220 @@
+#include "ui/Widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <limits>
+
+#include "model/DecimalText.h"
+#include "ui/EventGuard.h"
+#include "ui/QtCanvas.h"
+
+namespace pivora {
+namespace {
+
+QString FromBytes(std::string_view bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToBytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+void RunIfSet(const Handler& handler) {
+    if (handler) handler();
+}
+
+// A change by the program: made with the widget's signals blocked, so that
+// no Qt slot sees it, then the handler as a plain call.
+template <typename Change>
+void ProgramChange(QObject* widget, Change change, const Handler& handler) {
+    {
+        const QSignalBlocker blocker(widget);
+        change();
+    }
+    RunIfSet(handler);
+}
+
+}  // namespace
+
+void ConnectGuarded(QAction* action, Handler handler) {
+    QObject::connect(action, &QAction::triggered, action,
+                     [handler = std::move(handler)] { Guarded(handler); });
+}
+
+int SpinTextValue(std::string_view text, int lower) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::size_t first = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (first == text.size()) return lower;
+    long long magnitude = 0;
+    for (std::size_t i = first; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return lower;
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > -static_cast<long long>(std::numeric_limits<int>::min())) return lower;
+    }
+    const long long value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<int>::max()) return lower;
+    return static_cast<int>(value);
+}
+
+int SpinClamp(int value, int lower, int upper) {
+    if (lower == upper) return value;
+    if (value < lower) return lower;
+    if (value > upper) return upper;
+    return value;
+}
+
+bool SpinAcceptsCharacter(char16_t c, char decimalSeparator) {
+    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
+           c == static_cast<char16_t>(static_cast<unsigned char>(decimalSeparator));
+}
+
+// --- TSpinEdit ---
+
+TSpinEdit::TSpinEdit(QWidget* parent, int minValue, int maxValue, int value)
+    : QAbstractSpinBox(parent), min_(minValue), max_(maxValue) {
+    lineEdit()->setText(QString::number(SpinClamp(value, min_, max_)));
+    // Every change of the text that the program did not make with its
+    // signals blocked is the user's: typing, cutting, pasting, undoing.
+    connect(lineEdit(), &QLineEdit::textChanged, this,
+            [this] { Guarded([this] { RunIfSet(OnChange); }); });
+}
+
+int TSpinEdit::Value() const {
+    return SpinTextValue(Text(), min_);
+}
+
+void TSpinEdit::SetValue(int value) {
+    WriteText(QString::number(SpinClamp(value, min_, max_)));
+}
+
+std::string TSpinEdit::Text() const {
+    return ToBytes(lineEdit()->text());
+}
+
+void TSpinEdit::StopAutoRepeat() {
+    // QAbstractSpinBox has no public way to end a repeat. Its close handler
+    // resets the arrow state and kills both repeat timers; called directly it
+    // closes nothing.
+    QCloseEvent event;
+    QAbstractSpinBox::closeEvent(&event);
+}
+
+void TSpinEdit::WriteText(const QString& text) {
+    if (lineEdit()->text() == text) return;
+    ProgramChange(
+        lineEdit(), [&] { lineEdit()->setText(text); }, OnChange);
+}
+
+void TSpinEdit::stepBy(int steps) {
+    // Qt calls this only for the user's arrows, keys, wheel and repeat timer.
+    Guarded([this, steps] {
+        const long long next = static_cast<long long>(Value()) + steps;
+        SetValue(static_cast<int>(std::clamp<long long>(next, std::numeric_limits<int>::min(),
+                                                        std::numeric_limits<int>::max())));
+    });
+}
+
+QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
+    return isReadOnly() ? StepNone : (StepUpEnabled | StepDownEnabled);
+}
+
+void TSpinEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    const char separator = DecimalSeparator();
+    for (const QChar c : event->text()) {
+        const char16_t u = c.unicode();
+        const bool editingKey = u < 32 || u == 127;
+        if (!editingKey && !SpinAcceptsCharacter(u, separator)) {
+            event->accept();
+            QApplication::beep();
+            return;
+        }
+    }
+    QAbstractSpinBox::keyPressEvent(event);
+}
+
+void TSpinEdit::focusOutEvent(QFocusEvent* event) {
+    QAbstractSpinBox::focusOutEvent(event);
+    switch (event->reason()) {
+        case Qt::ActiveWindowFocusReason:  // another window, an error box, a dialog
+        case Qt::PopupFocusReason:
+        case Qt::MenuBarFocusReason:
+            return;  // the focus stays with this control inside its window
+        default:
+            break;
+    }
+    Guarded([this] {
+        const int value = Value();
+        if (SpinClamp(value, min_, max_) != value) SetValue(value);
+    });
+}
+
+// --- TEdit ---
+
+TEdit::TEdit(QWidget* parent, std::string_view text) : QLineEdit(FromBytes(text), parent) {
+    connect(this, &QLineEdit::textChanged, this,
+            [this] { Guarded([this] { RunIfSet(OnChange); }); });
+}
+
+std::string TEdit::Text() const {
+    return ToBytes(text());
+}
+
+void TEdit::SetText(std::string_view bytes) {
+    const QString text = FromBytes(bytes);
+    if (this->text() == text) return;
+    ProgramChange(
+        this, [&] { setText(text); }, OnChange);
+}
+
+// --- TCheckBox ---
+
+TCheckBox::TCheckBox(QWidget* parent, bool checked) : QCheckBox(parent) {
+    setChecked(checked);
+    connect(this, &QCheckBox::toggled, this, [this] { Guarded([this] { RunIfSet(OnClick); }); });
+}
+
+void TCheckBox::SetChecked(bool checked) {
+    if (isChecked() == checked) return;
+    ProgramChange(
+        this, [&] { setChecked(checked); }, OnClick);
+}
+
+// --- TButton ---
+
+TButton::TButton(QWidget* parent, const char* caption) : QPushButton(caption, parent) {
+    connect(this, &QPushButton::clicked, this, [this] { Guarded([this] { RunIfSet(OnClick); }); });
+}
+
+// --- TImage ---
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+TImage::~TImage() = default;
+
+Canvas& TImage::Surface() {
+    if (!canvas_) {
+        picture_ = QImage(size(), QImage::Format_RGB32);
+        picture_.fill(Qt::white);
+        canvas_ = std::make_unique<QtCanvas>(picture_);
+    }
+    // Only schedules the repaint, which then shows all the drawing at once.
+    update();
+    return *canvas_;
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    if (picture_.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture_);
+}
+
+}  // namespace pivora

@@ -1,0 +1,156 @@
+#pragma once
+// The controls of the windows: thin classes over Qt widgets that keep the
+// rules the handlers rely on.
+//
+// A control runs its handler for every change, made in one of two ways. A
+// change by the user arrives as a Qt event; the handler then runs inside the
+// event guard. A change by the program (SetValue, SetText, SetChecked) sets
+// the Qt widget with its signals blocked and then calls the handler directly,
+// as a plain C++ call, so that a failure unwinds through the handler that
+// made the change, never through Qt's event code.
+
+#include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QAction;
+
+namespace pivora {
+class Canvas;
+class QtCanvas;
+}  // namespace pivora
+
+namespace pivora {
+
+using Handler = std::function<void()>;
+
+// Runs handler inside the event guard whenever action is triggered.
+void ConnectGuarded(QAction* action, Handler handler);
+
+// The value of a spin box's text: an optional sign and decimal digits within
+// the 32-bit range; any other text ("", "-", "1.5", "99999999999") gives
+// lower.
+int SpinTextValue(std::string_view text, int lower);
+
+// value brought into the limits as a spin box does it: below lower gives
+// lower, else above upper gives upper, and nothing applies when the two
+// limits are equal. So with upper below lower (an upper limit of 0 atoms
+// under a lower limit of 1) a value below lower gives lower and any other
+// value gives upper.
+int SpinClamp(int value, int lower, int upper);
+
+// True for a character that typing may put into a spin box: a digit, "+",
+// "-" or the decimal separator.
+bool SpinAcceptsCharacter(char16_t c, char decimalSeparator);
+
+// Integer spin box whose value is its text. The arrows, the Up and Down keys
+// and the wheel step the value by 1. The limits apply only when the program
+// sets a value or the box loses the focus to another control of its window,
+// never while the user types, and never when both limits are equal. Typing
+// takes only digits, signs, the decimal separator and editing keys; Enter
+// does nothing.
+class TSpinEdit : public QAbstractSpinBox {
+    Q_OBJECT
+  public:
+    TSpinEdit(QWidget* parent, int minValue, int maxValue, int value);
+
+    // The text as an integer, or MinValue when it is not one.
+    int Value() const;
+    // Sets the text to value brought into the limits; raises OnChange when
+    // the text changes.
+    void SetValue(int value);
+
+    int MinValue() const { return min_; }
+    int MaxValue() const { return max_; }
+    // Change a limit only; the text stays as it is.
+    void SetMinValue(int value) { min_ = value; }
+    void SetMaxValue(int value) { max_ = value; }
+
+    // The text as bytes.
+    std::string Text() const;
+
+    // Ends a held arrow's repeat, whether the mouse or a key holds it.
+    void StopAutoRepeat();
+
+    Handler OnChange;
+
+  protected:
+    void stepBy(int steps) override;
+    StepEnabled stepEnabled() const override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    void WriteText(const QString& text);
+
+    int min_;
+    int max_;
+};
+
+// Single-line text box. Setting the text it already holds changes nothing
+// and raises nothing.
+class TEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    TEdit(QWidget* parent, std::string_view text);
+
+    // The text as bytes (local 8-bit encoding).
+    std::string Text() const;
+    // Shows bytes decoded as local 8-bit text; raises OnChange when the text
+    // changes.
+    void SetText(std::string_view bytes);
+
+    Handler OnChange;
+};
+
+// Check box whose OnClick runs on every change of its state, by the user or
+// by the program; setting the state it already has raises nothing.
+class TCheckBox : public QCheckBox {
+    Q_OBJECT
+  public:
+    TCheckBox(QWidget* parent, bool checked);
+
+    bool Checked() const { return isChecked(); }
+    void SetChecked(bool checked);
+
+    Handler OnClick;
+};
+
+class TButton : public QPushButton {
+    Q_OBJECT
+  public:
+    TButton(QWidget* parent, const char* caption);
+
+    Handler OnClick;
+};
+
+// A drawing pane: a picture of the pane's size that stays until it is painted
+// over. The pane shows nothing of its own until its surface is first used.
+class TImage : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TImage(QWidget* parent);
+    ~TImage() override;
+
+    bool HasPicture() const { return !picture_.isNull(); }
+    // The picture; null until the first Surface().
+    const QImage& Picture() const { return picture_; }
+    // The surface to draw on, with the picture created white at the pane's
+    // size on first use. The pane repaints itself after the running handler.
+    Canvas& Surface();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QImage picture_;
+    std::unique_ptr<QtCanvas> canvas_;
+};
+
+}  // namespace pivora

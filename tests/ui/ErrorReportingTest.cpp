@@ -1,0 +1,131 @@
+// The event guard and the error box: one report per failed event, with the
+// full-stop rule, the arithmetic restored and held input released.
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <QTest>
+#include <cfenv>
+#include <new>
+
+#include "UiTest.h"
+#include "model/Error.h"
+
+namespace pivora::testing {
+namespace {
+
+struct StopCase {
+    const char* message;
+    const char* shown;
+};
+
+class FullStopRule : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(FullStopRule, AppliesToTheShownMessage) {
+    ErrorRecorder errors;
+    Guarded([] { throw Error(ErrorKind::File, GetParam().message); });
+    EXPECT_EQ(errors.shown, std::vector<std::string>{GetParam().shown});
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, FullStopRule,
+                         ::testing::Values(StopCase{"ファイルが見つかりません",
+                                                    "ファイルが見つかりません."},
+                                           StopCase{"I/O エラー (32)", "I/O エラー (32)"},
+                                           StopCase{"'abc' は浮動小数点数ではありません",
+                                                    "'abc' は浮動小数点数ではありません."},
+                                           StopCase{"ends in a stop.", "ends in a stop."},
+                                           StopCase{"trailing blank ", "trailing blank "},
+                                           StopCase{"digit 7", "digit 7."}, StopCase{"", ""}));
+
+TEST(Guard, MemoryFailureShowsTheMemoryMessage) {
+    ErrorRecorder errors;
+    Guarded([] { throw std::bad_alloc(); });
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"メモリが足りません."});
+}
+
+TEST(Guard, RestoresTheArithmeticSettingAfterAFailure) {
+    ErrorRecorder errors;
+    Guarded([] {
+        std::fesetround(FE_UPWARD);
+        std::feraiseexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+        throw FloatError(ErrorKind::DivideByZero);
+    });
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"0 による浮動小数点数除算."});
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
+}
+
+TEST(Guard, ReleasesAMouseGrab) {
+    ErrorRecorder errors;
+    QWidget window;
+    window.show();
+    Guarded([&] {
+        window.grabMouse();
+        ASSERT_EQ(QWidget::mouseGrabber(), &window);
+        throw Error(ErrorKind::File, "x");
+    });
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(errors.shown.size(), 1u);
+}
+
+TEST(Guard, StopsTheRepeatOfAHeldSpinArrow) {
+    ErrorRecorder errors;
+    QWidget window;
+    TSpinEdit spin(&window, 0, 100, 5);
+    spin.setGeometry(0, 0, 58, 21);
+    int runs = 0;
+    spin.OnChange = [&] {
+        ++runs;
+        throw Error(ErrorKind::File, "held");
+    };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStyleOptionSpinBox option;
+    option.initFrom(&spin);
+    option.subControls = QStyle::SC_SpinBoxUp;
+    const QPoint up = spin.style()
+                          ->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, &spin)
+                          .center();
+    QTest::mousePress(&spin, Qt::LeftButton, Qt::NoModifier, up);
+    // Longer than the repeat's threshold and several of its periods.
+    QTest::qWait(1000);
+    QTest::mouseRelease(&spin, Qt::LeftButton, Qt::NoModifier, up);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"held."});
+    EXPECT_EQ(spin.Text(), "6");  // the step made before the failure stays
+}
+
+TEST(ErrorBox, IsAStopBoxWithOneOkButtonUnderTheApplicationTitle) {
+    const auto box = MakeErrorBox(QString::fromUtf8("メモリが足りません."), nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->windowTitle(), "Quandel");
+    EXPECT_EQ(box->text(), QString::fromUtf8("メモリが足りません."));
+    ASSERT_EQ(box->buttons().size(), 1);
+    EXPECT_EQ(box->standardButton(box->buttons().front()), QMessageBox::Ok);
+}
+
+TEST_F(FormTest, FailureInANestedHandlerEndsTheOuterHandlerAndIsShownOnce) {
+    TForm1& f = Form();
+    f.SpinEdit1->OnChange = [] { throw Error(ErrorKind::File, "nested"); };
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"nested."});
+    // Done before the failure: the grid and SpinEdit1's first value.
+    EXPECT_EQ(f.StringGrid1->RowCount(), 4);
+    EXPECT_EQ(f.SpinEdit1->Text(), "2");
+    // Not done: SpinEdit1 back to 1, SpinEdit2 and the vector limits.
+    EXPECT_EQ(f.SpinEdit2->Text(), "1");
+    EXPECT_EQ(f.Edit2->Text(), "Edit2");
+    EXPECT_EQ(f.SEV1->MaxValue(), 100);
+}
+
+TEST_F(FormTest, ProgramSetsLetFailuresReachTheCallerUnshown) {
+    TForm1& f = Form();
+    f.SEV1->OnChange = [] { throw Error(ErrorKind::File, "direct"); };
+    EXPECT_THROW(f.SEV1->SetValue(4), Error);
+    EXPECT_EQ(f.SEV1->Text(), "4");
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+}  // namespace
+}  // namespace pivora::testing

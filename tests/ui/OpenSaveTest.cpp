@@ -1,0 +1,283 @@
+// File > Open and File > Save as the user drives them: the dialogs, the
+// directory memory, the grid, the centre-atom boxes and the vector limits.
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "UiTest.h"
+#include "model/DirectoryMemory.h"
+
+namespace pivora::testing {
+namespace {
+
+// What an open leaves in the controls that it refreshes.
+struct Shown {
+    int rows;
+    std::vector<std::string> firstRow;
+    std::string spin1, spin2, edit1, edit2;
+    int spinMax, vectorMax;
+    bool operator==(const Shown&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Shown& s) {
+    out << s.rows << " rows [";
+    for (const auto& cell : s.firstRow) out << cell << ";";
+    return out << "] " << s.spin1 << "/" << s.spin2 << " " << s.edit1 << "/" << s.edit2 << " max "
+               << s.spinMax << "/" << s.vectorMax;
+}
+
+Shown Snapshot(TForm1& f) {
+    std::vector<std::string> row;
+    for (int c = 0; c < 4; ++c) row.push_back(f.StringGrid1->Cells(c, 1).toStdString());
+    return {f.StringGrid1->RowCount(), row,
+            f.SpinEdit1->Text(),       f.SpinEdit2->Text(),
+            f.Edit1->Text(),           f.Edit2->Text(),
+            f.SpinEdit1->MaxValue(),   f.SEU8->MaxValue()};
+}
+
+TEST_F(FormTest, OpenOfThreeLinesFillsGridBoxesAndLimits) {
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    TForm1& f = Form();
+    EXPECT_TRUE(errors.shown.empty());
+    ASSERT_EQ(f.StringGrid1->RowCount(), 4);
+    const char* expected[4][4] = {{"", "", "", ""},
+                                  {"C1", "0.1", "0.2", "0.3"},
+                                  {"O1", "1.5", "-2", "0.3"},
+                                  {"H1", "0", "0", "0"}};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(f.StringGrid1->Cells(c, r), expected[r][c]);
+    }
+    EXPECT_EQ(f.Edit1->Text(), "C1");
+    EXPECT_EQ(f.Edit2->Text(), "O1");
+    EXPECT_EQ(f.SpinEdit1->Text(), "1");
+    EXPECT_EQ(f.SpinEdit2->Text(), "2");
+    for (TSpinEdit* box : {f.SpinEdit1, f.SpinEdit2, f.SEV1, f.SEV8, f.SEU1, f.SEU8}) {
+        EXPECT_EQ(box->MaxValue(), 3) << box->objectName().toStdString();
+    }
+    EXPECT_EQ(f.SpinEdit1->MinValue(), 1);
+    EXPECT_EQ(f.SEV1->MinValue(), 0);
+    EXPECT_EQ(f.SpinEdit3->MaxValue(), 100);
+}
+
+struct OpenCase {
+    const char* name;
+    const char* before;  // a file opened first, or nullptr
+    const char* file;
+    Shown shown;
+};
+
+class OpenTable : public FormTest, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(OpenTable, CentreAtomBoxesFollowTheAtomCount) {
+    const OpenCase& c = GetParam();
+    if (c.before) OpenFromMenu(WriteFile("before.xyz", c.before));
+    OpenFromMenu(WriteFile("mol.xyz", c.file));
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(Snapshot(Form()), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtomCounts, OpenTable,
+    ::testing::Values(
+        // The upper limit 0 lies below the lower limit 1: a set value ends at 0.
+        OpenCase{"Empty", nullptr, "", {1, {"", "", "", ""}, "0", "0", "None", "None", 0, 0}},
+        // Both limits 1: no limit applies and SpinEdit2 keeps 2, a spare slot.
+        OpenCase{
+            "One", nullptr, "Fe 0 0 0\n", {2, {"Fe", "0", "0", "0"}, "1", "2", "Fe", "", 1, 1}},
+        OpenCase{"OneAfterThree",
+                 kThreeAtoms,
+                 "Fe 0 0 0\n",
+                 {2, {"Fe", "0", "0", "0"}, "1", "2", "Fe", "", 1, 1}},
+        // SpinEdit2 already shows 2: Edit2 must still name the new atom 2.
+        OpenCase{"ThreeWhileSpinEdit2ShowsTwo",
+                 "A 0 0 0\n",
+                 kThreeAtoms,
+                 {4, {"C1", "0.1", "0.2", "0.3"}, "1", "2", "C1", "O1", 3, 3}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FormTest, OpenKeepsVectorSelectionsAndTheirNames) {
+    OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
+    TForm1& f = Form();
+    f.SEV3->SetValue(3);
+    ASSERT_EQ(f.V3->Text(), "H1");
+    OpenFromMenu(WriteFile("b.xyz", "N7 1 1 1\n"));
+    EXPECT_EQ(f.SEV3->Text(), "3");
+    EXPECT_EQ(f.V3->Text(), "H1");
+    EXPECT_EQ(f.SEV3->MaxValue(), 1);
+}
+
+TEST_F(FormTest, CancelledOpenChangesNothing) {
+    Form().Open1->trigger();  // nothing queued: the user cancels
+    EXPECT_EQ(Snapshot(Form()),
+              (Shown{10, {"", "", "", ""}, "1", "1", "Edit1", "Edit2", 100, 100}));
+    EXPECT_FALSE(IsPlainFile(DirinfPath(start.path())));
+
+    const std::string path = WriteFile("a.xyz", kThreeAtoms);
+    OpenFromMenu(path);
+    const std::string dirinf = ReadAll(DirinfPath(start.path()));
+    const Shown before = Snapshot(Form());
+    Form().Open1->trigger();  // nothing queued: the user cancels
+    EXPECT_EQ(Dialogs().openDirs.size(), 3u);
+    EXPECT_EQ(Snapshot(Form()), before);
+    EXPECT_EQ(state.Paths.InFileName, path);
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+    EXPECT_EQ(ReadAll(DirinfPath(start.path())), dirinf);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+struct FailedOpen {
+    const char* name;
+    std::string (*make)(TempDir& files);  // the path the user picks
+    const char* message;
+};
+
+class FailedOpenTable : public FormTest, public ::testing::WithParamInterface<FailedOpen> {};
+
+TEST_P(FailedOpenTable, LeavesGridBoxesAndTableAsTheyWere) {
+    OpenFromMenu(WriteFile("good.xyz", kThreeAtoms));
+    Form().SpinEdit2->SetValue(3);
+    const Shown before = Snapshot(Form());
+    const AtomTable table = state.Atoms;
+
+    const std::string chosen = GetParam().make(files);
+    OpenFromMenu(chosen);
+
+    EXPECT_EQ(errors.shown, std::vector<std::string>{GetParam().message});
+    EXPECT_EQ(Snapshot(Form()), before);
+    EXPECT_EQ(state.Atoms.AtomCount, table.AtomCount);
+    EXPECT_EQ(state.Atoms.AtomName, table.AtomName);
+    EXPECT_EQ(state.Atoms.AtomX, table.AtomX);
+    // The choice itself is remembered before the file is read.
+    EXPECT_EQ(state.Paths.InFileName, chosen);
+    EXPECT_EQ(ReadAll(DirinfPath(start.path())), DirectoryPart(chosen) + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FailedOpenTable,
+    ::testing::Values(
+        FailedOpen{
+            "BadFieldOnLineTwo",
+            [](TempDir& d) { return d.Write("bad.xyz", "N1 1 2 3\nN2 1 abc 3\nN3 0 0 0\n"); },
+            "'abc' は浮動小数点数ではありません."},
+        FailedOpen{"TooFewFields", [](TempDir& d) { return d.Write("short.xyz", "N1 1 2\n"); },
+                   "'' は浮動小数点数ではありません."},
+        FailedOpen{"MissingFile", [](TempDir& d) { return d.File("missing.xyz"); },
+                   "ファイルが見つかりません."},
+        FailedOpen{"MissingDirectory", [](TempDir& d) { return d.File("nowhere/mol.xyz"); },
+                   "ファイル名の指定が間違っています."},
+        FailedOpen{"DirectoryInPlaceOfFile",
+                   [](TempDir& d) {
+                       const std::string dir = d.File("folder.xyz");
+                       ::mkdir(dir.c_str(), 0755);
+                       return dir;
+                   },
+                   "ファイルへのアクセスが拒否されました."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FormTest, DirectoryMemoryStartsTheNextRunsOpenDialog) {
+    const std::string sub = files.File("molecules");
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    // No memory yet: the dialog starts in the current directory.
+    ASSERT_EQ(::chdir(files.path().c_str()), 0);
+    OpenFromMenu(files.Write("molecules/a.xyz", kThreeAtoms));
+    EXPECT_EQ(Dialogs().openDirs.front(), files.path());
+    EXPECT_EQ(ReadAll(DirinfPath(start.path())), sub + "\r\n");
+
+    Restart();
+    ASSERT_EQ(::chdir(files.path().c_str()), 0);
+    Form().Open1->trigger();
+    EXPECT_EQ(Dialogs().openDirs, std::vector<std::string>{sub});
+    EXPECT_EQ(state.Paths.LastDir, sub);
+}
+
+TEST_F(FormTest, SaveOffersTheInputNameWithOutInTheLastDirectory) {
+    Form().Save1->trigger();
+    // Before any open: ".out" alone, in the dialog's own default directory.
+    EXPECT_EQ(Dialogs().saveNames.back(), ".out");
+    EXPECT_EQ(Dialogs().saveDirs.back(), "");
+
+    const std::string input = WriteFile("benzene.xyz", kThreeAtoms);
+    OpenFromMenu(input);
+    Form().Save1->trigger();
+    EXPECT_EQ(Dialogs().saveNames.back(), files.File("benzene.out"));
+    EXPECT_EQ(Dialogs().saveDirs.back(), files.path());
+    EXPECT_TRUE(state.Paths.OutFileName.empty());  // both dialogs were cancelled
+    EXPECT_FALSE(IsPlainFile(files.File("benzene.out")));
+}
+
+TEST_F(FormTest, SaveReplacesTheChosenFileAndReadsBack) {
+    OpenFromMenu(WriteFile("mol.xyz", "C1 0.1 -1.5 2.25\nFe 0 0 123.456\n"));
+    const std::string out = WriteFile("mol.out", "old content that is longer than the new one\n");
+    Dialogs().saveAnswers.push_back(out);
+    Form().Save1->trigger();
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(state.Paths.OutFileName, out);
+    EXPECT_EQ(ReadAll(out),
+              "C1              0.100000000   -1.500000000    2.250000000\r\n"
+              "Fe              0.000000000    0.000000000   123.456000000\r\n");
+
+    OpenFromMenu(out);
+    EXPECT_EQ(Form().StringGrid1->Cells(0, 2), "Fe");
+    EXPECT_EQ(Form().StringGrid1->Cells(3, 2), "123.456");
+    EXPECT_EQ(Form().Edit1->Text(), "C1");
+}
+
+TEST_F(FormTest, FailedSaveKeepsTheChosenNameAndReportsOnce) {
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    const std::string folder = files.File("folder.out");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    Dialogs().saveAnswers.push_back(folder);
+    Form().Save1->trigger();
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
+    EXPECT_EQ(state.Paths.OutFileName, folder);
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+}
+
+// Runs answer on the modal dialog as soon as it shows.
+void WhenTheDialogShows(std::function<void(QFileDialog&)> answer) {
+    QTimer::singleShot(0, [answer = std::move(answer)] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answer(*dialog);
+    });
+}
+
+TEST(QtDialogs, OpenStartsInTheDirectoryAndAcceptsAMissingName) {
+    TempDir dir;
+    QWidget parent;
+    const auto dialogs = MakeQtFileDialogs(&parent);
+    WhenTheDialogShows([&](QFileDialog& d) {
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(d.fileMode(), QFileDialog::AnyFile);
+        EXPECT_TRUE(d.defaultSuffix().isEmpty());
+        EXPECT_EQ(QFile::encodeName(d.directory().absolutePath()).toStdString(), dir.path());
+        d.selectFile(QFile::decodeName(QByteArray::fromStdString(dir.File("missing.xyz"))));
+        static_cast<QDialog&>(d).accept();
+    });
+    EXPECT_EQ(dialogs->ChooseInputFile(dir.path()), dir.File("missing.xyz"));
+}
+
+TEST(QtDialogs, SaveOffersTheNameReplacesWithoutAskingAndCanBeCancelled) {
+    TempDir dir;
+    const std::string existing = dir.Write("mol.out", "old");
+    QWidget parent;
+    const auto dialogs = MakeQtFileDialogs(&parent);
+    WhenTheDialogShows([&](QFileDialog& d) {
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_TRUE(d.testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_TRUE(d.defaultSuffix().isEmpty());
+        static_cast<QDialog&>(d).accept();  // an overwrite question would block here
+    });
+    EXPECT_EQ(dialogs->ChooseOutputFile(dir.path(), existing), existing);
+
+    WhenTheDialogShows([](QFileDialog& d) { d.reject(); });
+    EXPECT_EQ(dialogs->ChooseOutputFile(dir.path(), existing), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pivora::testing

@@ -1,0 +1,115 @@
+#pragma once
+// A main window on injected dialog answers, with a recording error box, a
+// start-up directory and a folder for coordinate files of its own.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/AtomTable.h"
+#include "model/DecimalText.h"
+#include "model/Error.h"
+#include "model/FileIo.h"
+#include "support/TempDir.h"
+#include "ui/EventGuard.h"
+#include "ui/FileDialogs.h"
+#include "ui/Unit1.h"
+
+namespace pivora::testing {
+
+// Answers the dialogs from queues (nothing queued: the user cancels) and
+// remembers what each dialog was started with.
+class FakeDialogs : public FileDialogs {
+  public:
+    std::optional<std::string> ChooseInputFile(const std::string& initialDir) override {
+        openDirs.push_back(initialDir);
+        return Next(openAnswers);
+    }
+    std::optional<std::string> ChooseOutputFile(const std::string& initialDir,
+                                                const std::string& fileName) override {
+        saveDirs.push_back(initialDir);
+        saveNames.push_back(fileName);
+        return Next(saveAnswers);
+    }
+
+    std::deque<std::string> openAnswers, saveAnswers;
+    std::vector<std::string> openDirs, saveDirs, saveNames;
+
+  private:
+    static std::optional<std::string> Next(std::deque<std::string>& answers) {
+        if (answers.empty()) return std::nullopt;
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// Records what the error box would show; restores the real box, the
+// separator and the current directory afterwards.
+class ErrorRecorder {
+  public:
+    ErrorRecorder() {
+        SetErrorBox([this](const std::string& text) { shown.push_back(text); });
+    }
+    ~ErrorRecorder() {
+        SetErrorBox({});
+        SetDecimalSeparator('.');
+        if (!cwd_.empty()) (void)::chdir(cwd_.c_str());
+    }
+    std::vector<std::string> shown;
+
+  private:
+    std::string cwd_ = CurrentDirectory();
+};
+
+class FormTest : public ::testing::Test {
+  protected:
+    FormTest() { state.Paths.StartDir = start.path(); }
+
+    TForm1& Form() {
+        if (!form_) {
+            auto dialogs = std::make_unique<FakeDialogs>();
+            dialogs_ = dialogs.get();
+            form_ = std::make_unique<TForm1>(state, std::move(dialogs));
+        }
+        return *form_;
+    }
+    FakeDialogs& Dialogs() {
+        Form();
+        return *dialogs_;
+    }
+    // Starts over as after a restart in the same start-up directory.
+    void Restart() {
+        form_.reset();
+        state = ProgramState();
+        state.Paths.StartDir = start.path();
+    }
+
+    // File > Open as the user picks it, answering the dialog with path.
+    void OpenFromMenu(const std::string& path) {
+        Dialogs().openAnswers.push_back(path);
+        Form().Open1->trigger();
+    }
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        return files.Write(name, bytes);
+    }
+
+    ErrorRecorder errors;
+    TempDir start;
+    TempDir files;
+    ProgramState state;
+
+  private:
+    FakeDialogs* dialogs_ = nullptr;
+    std::unique_ptr<TForm1> form_;
+};
+
+// The three-line molecule that the open tests start from.
+inline constexpr char kThreeAtoms[] = "C1 0.1 0.2 0.3\nO1 1.5 -2 0.3\nH1 0 0 0\n";
+
+}  // namespace pivora::testing

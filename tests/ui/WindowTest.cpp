@@ -1,0 +1,149 @@
+// The main window as it starts, its name boxes and grid, the help window and
+// the program's end.
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include "UiTest.h"
+#include "ui/Startup.h"
+#include "ui/Unit2.h"
+
+namespace pivora::testing {
+namespace {
+
+struct NameCase {
+    const char* name;
+    const char* file;  // opened first, or nullptr
+    long long index;
+    const char* text;
+};
+
+class NameBox : public FormTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(NameBox, ShowsNoneAnAtomsLabelOrNothing) {
+    const NameCase& c = GetParam();
+    if (c.file) {
+        // A larger molecule first, so that the spare slots hold labels.
+        OpenFromMenu(WriteFile("big.xyz", "A1 0 0 0\nA2 0 0 0\nA3 0 0 0\nA4 0 0 0\nA5 0 0 0\n"));
+        OpenFromMenu(WriteFile("mol.xyz", c.file));
+    }
+    EXPECT_EQ(NameBoxText(state.Atoms, c.index), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Indexes, NameBox,
+                         ::testing::Values(NameCase{"ZeroBeforeOpen", nullptr, 0, "None"},
+                                           NameCase{"OneBeforeOpen", nullptr, 1, ""},
+                                           NameCase{"Zero", kThreeAtoms, 0, "None"},
+                                           NameCase{"First", kThreeAtoms, 1, "C1"},
+                                           NameCase{"Last", kThreeAtoms, 3, "H1"},
+                                           NameCase{"SpareSlotWithAnOldLabel", kThreeAtoms, 4, ""},
+                                           NameCase{"LastSpareSlot", kThreeAtoms, 12, ""},
+                                           NameCase{"PastTheTable", kThreeAtoms, 13, ""},
+                                           NameCase{"Negative", kThreeAtoms, -1, ""},
+                                           NameCase{"Huge", kThreeAtoms, 1LL << 40, ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FormTest, SelectionBoxesNameTheirAtoms) {
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    TForm1& f = Form();
+    f.SEV3->SetValue(2);
+    EXPECT_EQ(f.V3->Text(), "O1");
+    f.SEU8->SetValue(3);
+    EXPECT_EQ(f.U8->Text(), "H1");
+    f.SEV3->SetValue(0);
+    EXPECT_EQ(f.V3->Text(), "None");
+    f.SpinEdit2->SetValue(3);
+    EXPECT_EQ(f.Edit2->Text(), "H1");
+}
+
+TEST_F(FormTest, GridKeepsWhatItShowedWhateverTheTableDoesLater) {
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    state.Atoms.AtomX[1] = 99;
+    state.Atoms.AtomName[1] = "Xx";
+    EXPECT_EQ(Form().StringGrid1->Cells(0, 1), "C1");
+    EXPECT_EQ(Form().StringGrid1->Cells(1, 1), "0.1");
+}
+
+TEST_F(FormTest, LocaleChangeRereadsTheDecimalSeparator) {
+    SetDecimalSeparator('#');
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(&Form(), &change);
+    EXPECT_EQ(DecimalSeparator(), DecimalSeparatorFrom(QLocale::system().decimalPoint()));
+}
+
+struct SeparatorCase {
+    const char16_t* point;
+    char separator;
+};
+
+class Separator : public ::testing::TestWithParam<SeparatorCase> {};
+
+TEST_P(Separator, IsTheLocalesPointWhenItIsOneAsciiCharacter) {
+    EXPECT_EQ(DecimalSeparatorFrom(QString::fromUtf16(GetParam().point)), GetParam().separator);
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, Separator,
+                         ::testing::Values(SeparatorCase{u".", '.'}, SeparatorCase{u",", ','},
+                                           SeparatorCase{u"\u066b", '.'}, SeparatorCase{u"", '.'},
+                                           SeparatorCase{u"..", '.'}, SeparatorCase{u" ", '.'}));
+
+TEST_F(FormTest, HelpIsCentredOverTheMainWindowAtEveryClick) {
+    TForm1& f = Form();
+    TForm2 help;
+    f.SetHelpWindow(&help);
+    f.show();
+    for (const QPoint place : {QPoint(40, 30), QPoint(300, 120)}) {
+        f.move(place);
+        f.Help1->trigger();
+        EXPECT_TRUE(help.isVisible());
+        EXPECT_EQ(help.frameGeometry().topLeft(),
+                  CentredOver(f.frameGeometry(), help.frameGeometry().size()));
+    }
+    EXPECT_EQ(QApplication::topLevelWidgets().count(&help), 1);
+    EXPECT_FALSE(help.isModal());
+    help.close();
+    EXPECT_FALSE(help.isVisible());
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST(Help, PageKeepsItsTrailingBlanksAndClosesWithItsBlock) {
+    TForm2 help;
+    EXPECT_EQ(help.windowTitle(), "Help (Pivora)");
+    const QStringList lines = help.Memo1->toPlainText().split('\n');
+    ASSERT_GE(lines.size(), 27);
+    EXPECT_EQ(lines[0], "<<Pivora>>                       2005-01-06");
+    EXPECT_EQ(lines[2], "This program reads cartesian coordinates of molecules ");
+    EXPECT_EQ(lines[20], "this package.  ");
+    EXPECT_EQ(lines[22], "                                             Best wishes");
+    EXPECT_EQ(lines[23], QString(47, '='));
+    EXPECT_EQ(lines.back(), QString(47, '='));
+    EXPECT_EQ(lines[24], "Pivora 1.0");
+    EXPECT_EQ(help.Memo1->palette().color(QPalette::Base), QColor(0, 255, 255));
+}
+
+TEST_F(FormTest, ExitClosesTheMainWindow) {
+    Form().show();
+    Form().Exit1->trigger();
+    EXPECT_FALSE(Form().isVisible());
+}
+
+TEST_F(FormTest, ClosingTheMainWindowEndsTheProgramWhileHelpIsShown) {
+    TForm2 help;
+    Form().SetHelpWindow(&help);
+    Form().show();
+    Form().Help1->trigger();
+    QTimer::singleShot(0, &Form(), [this] { Form().close(); });
+    QTimer hung;  // stops with the test, so it can end no later loop
+    hung.setSingleShot(true);
+    QObject::connect(&hung, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    hung.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0);
+}
+
+}  // namespace
+}  // namespace pivora::testing
