@@ -13,9 +13,7 @@ namespace pivora {
 namespace {
 
 void ShowRealErrorBox(const std::string& text) {
-    MakeErrorBox(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                 QApplication::activeWindow())
-        ->exec();
+    MakeErrorBox(ErrorBoxText(text), QApplication::activeWindow())->exec();
 }
 
 ErrorBoxFunction& CurrentErrorBox() {
@@ -44,6 +42,16 @@ void ReleaseInput() {
 
 void SetErrorBox(ErrorBoxFunction box) {
     CurrentErrorBox() = box ? std::move(box) : ErrorBoxFunction(ShowRealErrorBox);
+}
+
+QString ErrorBoxText(const std::string& text) {
+    // A message that quotes a whole field of a broken file can run to
+    // megabytes, which a message box would take minutes to lay out.
+    constexpr qsizetype kHead = 400;
+    constexpr qsizetype kTail = 150;
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (shown.size() <= kHead + kTail + 50) return shown;
+    return shown.left(kHead) + QString::fromUtf8(" … ") + shown.right(kTail);
 }
 
 std::unique_ptr<QMessageBox> MakeErrorBox(const QString& text, QWidget* parent) {

@@ -22,6 +22,11 @@ using ErrorBoxFunction = std::function<void(const std::string& text)>;
 // message box.
 void SetErrorBox(ErrorBoxFunction box);
 
+// The text the real error box shows for text: the whole of it, or for a
+// message that runs past a few hundred characters its beginning and its end
+// around " … ".
+QString ErrorBoxText(const std::string& text);
+
 // The message box the real error box runs: critical icon, caption "Quandel",
 // one OK button, the given text.
 std::unique_ptr<QMessageBox> MakeErrorBox(const QString& text, QWidget* parent);

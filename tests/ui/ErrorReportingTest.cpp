@@ -28,6 +28,18 @@ TEST_P(FullStopRule, AppliesToTheShownMessage) {
     EXPECT_EQ(errors.shown, std::vector<std::string>{GetParam().shown});
 }
 
+TEST(ErrorBoxText, ShortMessagesWholeHugeOnesElided) {
+    EXPECT_EQ(ErrorBoxText("'abc' は浮動小数点数ではありません."),
+              QString::fromUtf8("'abc' は浮動小数点数ではありません."));
+    // A field of 50 MB quoted in full by the conversion failure.
+    const std::string huge = "'" + std::string(50u << 20, '7') + "' は浮動小数点数ではありません.";
+    const QString shown = ErrorBoxText(huge);
+    EXPECT_LT(shown.size(), 600);
+    EXPECT_TRUE(shown.startsWith("'777"));
+    EXPECT_TRUE(shown.contains(QString::fromUtf8(" … ")));
+    EXPECT_TRUE(shown.endsWith(QString::fromUtf8("7' は浮動小数点数ではありません.")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Messages, FullStopRule,
                          ::testing::Values(StopCase{"ファイルが見つかりません",
                                                     "ファイルが見つかりません."},
