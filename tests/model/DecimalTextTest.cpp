@@ -129,13 +129,14 @@ TEST_F(DecimalTextTest, PowerTableIsExactUpTo27) {
     EXPECT_EQ(ScaleTen(3.0L, 0), 3.0L);
 }
 
-struct DisplayCase {
+// A value and the text that a format gives for it.
+struct TextCase {
     long double value;
     const char* text;
 };
 
 TEST_F(DecimalTextTest, DisplaysWorkedExamples) {
-    const DisplayCase cases[] = {
+    const TextCase cases[] = {
         {0.0L, "0"},
         {-0.0L, "0"},
         {1.5L, "1.5"},
@@ -160,7 +161,7 @@ TEST_F(DecimalTextTest, DisplaysWorkedExamples) {
         {1.4142135623730951, "1.4142135623731"},
         {0.999999999999999999L, "1"},
     };
-    for (const DisplayCase& c : cases) {
+    for (const TextCase& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(FormatDisplay(c.value), c.text);
     }
@@ -199,13 +200,8 @@ TEST_F(DecimalTextTest, DisplayReadsBackToTheSameText) {
     }
 }
 
-struct FixedCase {
-    long double value;
-    const char* text;
-};
-
 TEST_F(DecimalTextTest, FixedWorkedExamples) {
-    const FixedCase cases[] = {
+    const TextCase cases[] = {
         {1.5L, " 1.500000000"},
         {0.0L, " 0.000000000"},
         {0.1, " 0.100000000"},
@@ -229,7 +225,7 @@ TEST_F(DecimalTextTest, FixedWorkedExamples) {
         {-1.1748780088866521e+222, "-1.174E+0222"},
         {1.1748780088866521e+40, " 1.175E+0040"},
     };
-    for (const FixedCase& c : cases) {
+    for (const TextCase& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(FormatFixed(c.value, 12, 9), c.text);
     }
