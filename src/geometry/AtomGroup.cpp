@@ -51,7 +51,9 @@ std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
 }
 
 std::string SelectionLabel(const AtomTable& atoms, long long selection) {
-    return atoms.IsAtom(selection) ? atoms.AtomName[selection] : std::string("None");
+    if (selection == 0) return "None";
+    return atoms.IsAtom(selection) ? atoms.AtomName[static_cast<std::size_t>(selection)]
+                                   : std::string();
 }
 
 }  // namespace pivora

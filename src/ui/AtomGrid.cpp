@@ -1,7 +1,9 @@
 #include "ui/AtomGrid.h"
 
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <algorithm>
+#include <string_view>
 
 #include "model/DecimalText.h"
 
@@ -13,17 +15,33 @@ constexpr int kColumnWidths[kColumns] = {48, 80, 80, 80};
 constexpr int kRowHeight = 14;
 constexpr int kBlankRows = 9;  // with the header row, the 10 rows of an empty grid
 
+// How many atoms of table may be read: AtomCount, but never past the arrays.
+std::size_t ReadableAtoms(const AtomTable& table) {
+    if (table.Capacity() == 0) return 0;
+    return std::min(static_cast<std::size_t>(std::max(table.AtomCount, 0)), table.Capacity() - 1);
+}
+
+// A coordinate too long for its column loses digits from its middle when it
+// has a power of ten, so that a residue of 6.1E-17 cannot read as 6.1; any
+// other text loses its end, as the view does by default.
+class CoordinateDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->text.contains(QLatin1Char('E'))) option->textElideMode = Qt::ElideMiddle;
+    }
+};
+
 }  // namespace
 
 AtomGridModel::AtomGridModel(QObject* parent, int blankRows)
     : QAbstractTableModel(parent), rows_(blankRows) {}
 
 void AtomGridModel::ShowAtoms(const AtomTable& table) {
-    // Never read past the arrays, whatever AtomCount says.
-    const std::size_t count = table.Capacity() == 0
-                                  ? 0
-                                  : std::min(static_cast<std::size_t>(std::max(table.AtomCount, 0)),
-                                             table.Capacity() - 1);
+    const std::size_t count = ReadableAtoms(table);
     std::size_t bytes = 0;
     for (std::size_t k = 1; k <= count; ++k) bytes += table.AtomName[k].size();
 
@@ -51,6 +69,49 @@ void AtomGridModel::ShowAtoms(const AtomTable& table) {
     endResetModel();
 }
 
+void AtomGridModel::RefreshAtoms(const AtomTable& table, bool withLabels) {
+    if (blank_) return;
+    const std::size_t count = std::min(ReadableAtoms(table), static_cast<std::size_t>(rows_));
+    if (count == 0) return;
+    for (std::size_t k = 1; k <= count; ++k) {
+        xyz_[3 * k - 3] = table.AtomX[k];
+        xyz_[3 * k - 2] = table.AtomY[k];
+        xyz_[3 * k - 1] = table.AtomZ[k];
+    }
+    if (withLabels) RewriteLabels(table, count);
+    // One signal for the whole block: the view repaints its visible cells and
+    // keeps its current cell and scroll position, which a reset would lose.
+    const int lastRow = static_cast<int>(count) - 1;
+    emit dataChanged(index(0, withLabels ? 0 : 1), index(lastRow, kColumns - 1), {Qt::DisplayRole});
+}
+
+void AtomGridModel::RewriteLabels(const AtomTable& table, std::size_t count) {
+    // Only an open changes labels, and it fills the grid anew; so this is
+    // mostly a comparison, and nothing is copied.
+    std::size_t firstDifferent = 0;
+    for (std::size_t k = 1; k <= count && firstDifferent == 0; ++k) {
+        const std::string_view shown(labels_.data() + starts_[k - 1], starts_[k] - starts_[k - 1]);
+        if (shown != table.AtomName[k]) firstDifferent = k;
+    }
+    if (firstDifferent == 0) return;
+
+    const std::size_t rows = static_cast<std::size_t>(rows_);
+    std::string labels(labels_, 0, starts_[firstDifferent - 1]);
+    std::vector<std::size_t> starts(starts_.begin(), starts_.begin() + firstDifferent);
+    starts.resize(rows + 1);
+    for (std::size_t k = firstDifferent; k <= rows; ++k) {
+        starts[k - 1] = labels.size();
+        if (k <= count) {
+            labels += table.AtomName[k];
+        } else {
+            labels.append(labels_, starts_[k - 1], starts_[k] - starts_[k - 1]);
+        }
+    }
+    starts[rows] = labels.size();
+    labels_ = std::move(labels);
+    starts_ = std::move(starts);
+}
+
 int AtomGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
@@ -60,7 +121,10 @@ int AtomGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant AtomGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || blank_) return QVariant();
+    // The tool tip shows the whole text that a narrow column cuts short.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || blank_) {
+        return QVariant();
+    }
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == 0) {
         return QString::fromLocal8Bit(labels_.data() + starts_[row],
@@ -92,6 +156,10 @@ TStringGrid::TStringGrid(QWidget* parent)
     header->setFixedHeight(kRowHeight);
     for (int column = 0; column < kColumns; ++column) {
         setColumnWidth(column, kColumnWidths[column]);
+    }
+    auto* coordinates = new CoordinateDelegate(this);
+    for (int column = 1; column < kColumns; ++column) {
+        setItemDelegateForColumn(column, coordinates);
     }
 }
 

@@ -23,6 +23,12 @@ class AtomGridModel : public QAbstractTableModel {
 
     // Rows for atoms 1..AtomCount of table: label, then x, y, z (angstrom).
     void ShowAtoms(const AtomTable& table);
+    // Rewrites the rows that already hold atoms, 1 up to the smaller of the
+    // grid's atom rows and AtomCount, from table: the coordinates, and the
+    // labels too when withLabels. The row count, the other rows, the current
+    // cell and the scroll position stay. A grid still blank from start-up
+    // holds no atom rows and stays blank.
+    void RefreshAtoms(const AtomTable& table, bool withLabels);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -30,6 +36,8 @@ class AtomGridModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
+    void RewriteLabels(const AtomTable& table, std::size_t count);
+
     int rows_;
     bool blank_ = true;
     std::string labels_;               // all labels back to back, as bytes
@@ -45,6 +53,10 @@ class TStringGrid : public QTableView {
     explicit TStringGrid(QWidget* parent);
 
     void ShowAtoms(const AtomTable& table) { model_->ShowAtoms(table); }
+    // After a rotation: the x, y and z columns of the rows shown.
+    void RefreshCoordinates(const AtomTable& table) { model_->RefreshAtoms(table, false); }
+    // After a centering: labels and coordinates of the rows shown.
+    void RefreshAtoms(const AtomTable& table) { model_->RefreshAtoms(table, true); }
 
     int RowCount() const { return model_->rowCount() + 1; }
     // The text of a cell; the header row and cells outside the grid are "".

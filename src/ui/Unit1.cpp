@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <optional>
 
+#include "geometry/AtomGroup.h"
+#include "geometry/Centering.h"
+#include "geometry/Rotation.h"
 #include "model/CoordinateReader.h"
 #include "model/CoordinateWriter.h"
 #include "model/DirectoryMemory.h"
@@ -65,11 +68,6 @@ class WaitCursor {
 };
 
 }  // namespace
-
-std::string NameBoxText(const AtomTable& table, long long index) {
-    if (index == 0) return "None";
-    return table.IsAtom(index) ? table.AtomName[static_cast<std::size_t>(index)] : std::string();
-}
 
 // The controls of one vector's group box and their names' letter.
 struct TForm1::VectorBox {
@@ -324,32 +322,141 @@ void TForm1::Help1Click() {
 }
 
 void TForm1::SpinEdit1Change() {
-    Edit1->SetText(NameBoxText(state_.Atoms, SpinEdit1->Value()));
+    Edit1->SetText(SelectionLabel(state_.Atoms, SpinEdit1->Value()));
 }
 
 void TForm1::SpinEdit2Change() {
-    Edit2->SetText(NameBoxText(state_.Atoms, SpinEdit2->Value()));
+    Edit2->SetText(SelectionLabel(state_.Atoms, SpinEdit2->Value()));
 }
 
 void TForm1::AtomSelectionChange(TSpinEdit* atom, TEdit* name) {
-    name->SetText(NameBoxText(state_.Atoms, atom->Value()));
+    name->SetText(SelectionLabel(state_.Atoms, atom->Value()));
     DispVecClick();
 }
 
-// The commands of the geometry and the panes come with their own work; until
-// then their controls are in place and do nothing.
-void TForm1::CenterClick() {}
+void TForm1::CenterClick() {
+    CenterOnPair(state_.Atoms, SpinEdit1->Value(), SpinEdit2->Value());
+    // No redraw: a translation keeps both vectors and so the panes.
+    StringGrid1->RefreshAtoms(state_.Atoms);
+}
+
 void TForm1::SpinEdit3Change() {
     DispVecClick();
 }
-void TForm1::RotateZClick() {}
-void TForm1::RotateXClick() {}
-void TForm1::RotateYClick() {}
-void TForm1::CheckBox1Click() {}
-void TForm1::CheckBox2Click() {}
-void TForm1::FitXClick() {}
-void TForm1::FitYClick() {}
-void TForm1::FitZClick() {}
-void TForm1::DispVecClick() {}
+
+void TForm1::RotateZClick() {
+    RotateAbout(Axis::Z, Zangle);
+}
+
+void TForm1::RotateXClick() {
+    RotateAbout(Axis::X, Xangle);
+}
+
+void TForm1::RotateYClick() {
+    RotateAbout(Axis::Y, Yangle);
+}
+
+void TForm1::RotateAbout(Axis axis, const TEdit* angle) {
+    Rotate(state_.Atoms, axis, angle->Text());
+    StringGrid1->RefreshCoordinates(state_.Atoms);
+    DispVecClick();  // also with no atoms
+}
+
+// Each box sets its partner to the opposite state; the partner's own handler
+// then asks for the state this box already has, which raises nothing more.
+void TForm1::CheckBox1Click() {
+    CheckBox2->SetChecked(!CheckBox1->Checked());
+}
+
+void TForm1::CheckBox2Click() {
+    CheckBox1->SetChecked(!CheckBox2->Checked());
+}
+
+void TForm1::FitXClick() {
+    FitOnto(FitTarget::X);
+}
+
+void TForm1::FitYClick() {
+    FitOnto(FitTarget::Y);
+}
+
+void TForm1::FitZClick() {
+    FitOnto(FitTarget::Z);
+}
+
+void TForm1::FitOnto(FitTarget target) {
+    const FitRule rule = FitRuleFor(target);
+    const VectorId vector = CheckBox1->Checked() ? VectorId::Vector1 : VectorId::Vector2;
+    // The components as the boxes show them now, typed text included; a
+    // failure here leaves the angle box and the molecule as they were.
+    const std::string angle = FitAngleText(ComponentBox(vector, rule.numerator)->Text(),
+                                           ComponentBox(vector, rule.denominator)->Text());
+    // The rotation reads the angle back from its box, as the user sees it.
+    switch (rule.turn) {
+        case Axis::Z:
+            Zangle->SetText(angle);
+            RotateZClick();
+            break;
+        case Axis::X:
+            Xangle->SetText(angle);
+            RotateXClick();
+            break;
+        case Axis::Y:
+            Yangle->SetText(angle);
+            RotateYClick();
+            break;
+    }
+}
+
+TEdit* TForm1::ComponentBox(VectorId vector, Axis component) const {
+    const bool first = vector == VectorId::Vector1;
+    switch (component) {
+        case Axis::X:
+            return first ? VX : UX;
+        case Axis::Y:
+            return first ? VY : UY;
+        case Axis::Z:
+            break;
+    }
+    return first ? VZ : UZ;
+}
+
+// What the redraw reads from and writes to the window's boxes.
+class TForm1::PaneControls : public RedrawControls {
+  public:
+    explicit PaneControls(TForm1& form) : form_(form) {}
+
+    std::int32_t PaneHeight() override { return form_.Image1->height(); }
+    std::int32_t PaneWidth() override { return form_.Image1->width(); }
+    std::int32_t PlotScale() override { return form_.SpinEdit3->Value(); }
+
+    VectorDefinition Selections(VectorId vector) override {
+        // SEV1..SEV8, then SEU1..SEU8: tail boxes first, then head boxes.
+        const std::size_t first = vector == VectorId::Vector1 ? 0 : 8;
+        VectorDefinition definition;
+        for (std::size_t i = 0; i < 4; ++i) {
+            definition.Tail.Selection[i] = form_.vectorAtoms_[first + i]->Value();
+            definition.Head.Selection[i] = form_.vectorAtoms_[first + 4 + i]->Value();
+        }
+        return definition;
+    }
+
+    std::string ComponentText(VectorId vector, Axis component) override {
+        return form_.ComponentBox(vector, component)->Text();
+    }
+    // The component boxes have no change handler, so this starts nothing.
+    void SetComponentText(VectorId vector, Axis component, const std::string& text) override {
+        form_.ComponentBox(vector, component)->SetText(text);
+    }
+
+  private:
+    TForm1& form_;
+};
+
+void TForm1::DispVecClick() {
+    PaneControls controls(*this);
+    Redraw(state_.Atoms, window_, controls,
+           Panes{Image1->Surface(), Image2->Surface(), Image3->Surface()});
+}
 
 }  // namespace pivora

@@ -14,10 +14,14 @@
 #include <memory>
 #include <string>
 
+#include "geometry/Axis.h"
+#include "geometry/Fit.h"
 #include "model/AtomTable.h"
 #include "ui/AtomGrid.h"
 #include "ui/FileDialogs.h"
 #include "ui/Widgets.h"
+#include "view/Redraw.h"
+#include "view/ViewWindow.h"
 
 class QAction;
 class QGroupBox;
@@ -27,11 +31,6 @@ class QMenu;
 namespace pivora {
 
 class TForm2;
-
-// The text of the name box beside an atom spin box: "None" for index 0, the
-// label of an atom for 1..AtomCount, and "" for every other index (the spare
-// slots, anything outside the table, any index before the first open).
-std::string NameBoxText(const AtomTable& table, long long index);
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -135,17 +134,23 @@ class TForm1 : public QMainWindow {
 
   private:
     struct VectorBox;
+    class PaneControls;
     void BuildMenu();
     void BuildControls(QWidget* client);
     void BuildVectorBox(const VectorBox& box);
     void SetTabOrder();
     void WireHandlers();
     void AtomSelectionChange(TSpinEdit* atom, TEdit* name);
+    void RotateAbout(Axis axis, const TEdit* angle);
+    void FitOnto(FitTarget target);
+    // `VX`, `VY`, `VZ` for Vector1, `UX`, `UY`, `UZ` for Vector2.
+    TEdit* ComponentBox(VectorId vector, Axis component) const;
 
     ProgramState& state_;
     std::unique_ptr<FileDialogs> dialogs_;
     std::array<TSpinEdit*, 16> vectorAtoms_{};  // SEV1..SEV8, then SEU1..SEU8
     TForm2* help_ = nullptr;
+    ViewWindow window_;  // the plot window of the last redraw, for the whole run
 };
 
 }  // namespace pivora

@@ -128,6 +128,11 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
+    // Shortcuts (select all, copy, paste, undo) are editing, not typing.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QAbstractSpinBox::keyPressEvent(event);
+        return;
+    }
     const char separator = DecimalSeparator();
     for (const QChar c : event->text()) {
         const char16_t u = c.unicode();
@@ -160,8 +165,17 @@ void TSpinEdit::focusOutEvent(QFocusEvent* event) {
 // --- TEdit ---
 
 TEdit::TEdit(QWidget* parent, std::string_view text) : QLineEdit(FromBytes(text), parent) {
-    connect(this, &QLineEdit::textChanged, this,
-            [this] { Guarded([this] { RunIfSet(OnChange); }); });
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        ShowWholeTextAsToolTip();
+        Guarded([this] { RunIfSet(OnChange); });
+    });
+}
+
+void TEdit::ShowWholeTextAsToolTip() {
+    // The frame and the line edit's own margins take about 4 pixels a side.
+    constexpr int kBorders = 8;
+    const bool cut = fontMetrics().horizontalAdvance(text()) > width() - kBorders;
+    setToolTip(cut ? text() : QString());
 }
 
 std::string TEdit::Text() const {
@@ -172,7 +186,15 @@ void TEdit::SetText(std::string_view bytes) {
     const QString text = FromBytes(bytes);
     if (this->text() == text) return;
     ProgramChange(
-        this, [&] { setText(text); }, OnChange);
+        this,
+        [&] {
+            setText(text);
+            ShowWholeTextAsToolTip();
+            // Show the start, sign and leading digits, of a text too long for
+            // the box; the line edit itself would scroll to its end.
+            home(false);
+        },
+        OnChange);
 }
 
 // --- TCheckBox ---

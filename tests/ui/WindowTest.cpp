@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "UiTest.h"
+#include "geometry/AtomGroup.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
 
@@ -32,7 +33,7 @@ TEST_P(NameBox, ShowsNoneAnAtomsLabelOrNothing) {
         OpenFromMenu(WriteFile("big.xyz", "A1 0 0 0\nA2 0 0 0\nA3 0 0 0\nA4 0 0 0\nA5 0 0 0\n"));
         OpenFromMenu(WriteFile("mol.xyz", c.file));
     }
-    EXPECT_EQ(NameBoxText(state.Atoms, c.index), c.text);
+    EXPECT_EQ(SelectionLabel(state.Atoms, c.index), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Indexes, NameBox,

@@ -1,0 +1,445 @@
+// Centering, rotations, vectors, fits and the projection panes as the user
+// drives them in the main window.
+
+#include <QTest>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "UiTest.h"
+
+namespace pivora::testing {
+namespace {
+
+// Atom 1 to atom 5 is (2, 3, 6), of length 7.
+constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
+
+// '.' white, 'k' black, 'b' blue, 'r' red, '?' any other colour.
+char Colour(QRgb rgb) {
+    rgb &= 0xffffff;
+    return rgb == 0xffffff ? '.' : rgb == 0 ? 'k' : rgb == 0xff ? 'b' : rgb == 0xff0000 ? 'r' : '?';
+}
+
+// A pane's picture as rows of colour letters.
+std::vector<std::string> Pixels(const TImage* pane) {
+    const QImage& image = pane->Picture();
+    std::vector<std::string> rows(static_cast<std::size_t>(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) rows[y] += Colour(image.pixel(x, y));
+    }
+    return rows;
+}
+
+char PixelAt(const TImage* pane, int x, int y) {
+    return Colour(pane->Picture().pixel(x, y));
+}
+
+// Axes through (104, 109) on white, and nothing else.
+std::vector<std::string> AxesOnly() {
+    std::vector<std::string> rows(217, std::string(209, '.'));
+    for (auto& row : rows) row[104] = 'k';
+    rows[109] = std::string(209, 'k');
+    return rows;
+}
+
+double Shown(const TEdit* box) {
+    return static_cast<double>(ParseDecimal(box->Text()));
+}
+
+class GeometryWindow : public FormTest {
+  protected:
+    GeometryWindow() { Form().show(); }
+    TForm1& f() { return Form(); }
+    void Open(const char* text) { OpenFromMenu(WriteFile("mol.xyz", text)); }
+    // Replaces the whole text of a box by typing, as the user does.
+    template <typename Box>
+    void TypeOver(Box* box, const std::string& text) {
+        box->setFocus();
+        box->selectAll();
+        // Typing over the selection replaces it in one change.
+        if (text.empty()) QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, QString::fromStdString(text));
+    }
+    void PickVector1(int tail, int head) {
+        TypeOver(f().SEV1, std::to_string(tail));
+        TypeOver(f().SEV5, std::to_string(head));
+    }
+    std::vector<std::string> GridRow(int row) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < 4; ++c) cells.push_back(f().StringGrid1->Cells(c, row).toStdString());
+        return cells;
+    }
+    // Everything a command may change: atoms, grid, boxes and panes.
+    struct World {
+        std::vector<double> x, y, z;
+        std::vector<std::vector<std::string>> grid;
+        std::vector<std::string> boxes;
+        std::vector<QImage> panes;
+        bool operator==(const World&) const = default;
+    };
+    World Snapshot() {
+        World w{state.Atoms.AtomX, state.Atoms.AtomY, state.Atoms.AtomZ, {}, {}, {}};
+        for (int r = 1; r < f().StringGrid1->RowCount(); ++r) w.grid.push_back(GridRow(r));
+        for (const TEdit* box :
+             {f().VX, f().VY, f().VZ, f().UX, f().UY, f().UZ, f().Zangle, f().Xangle, f().Yangle}) {
+            w.boxes.push_back(box->Text());
+        }
+        for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
+            w.panes.push_back(pane->Picture());
+        }
+        return w;
+    }
+};
+
+TEST_F(GeometryWindow, TypicalUseLaysTheVectorOnXAndSavesIt) {
+    Open(kRoad);
+    PickVector1(1, 5);
+    EXPECT_EQ(f().V5->Text(), "N1");
+    EXPECT_EQ((std::vector<std::string>{f().VX->Text(), f().VY->Text(), f().VZ->Text()}),
+              (std::vector<std::string>{"2", "3", "6"}));
+    TypeOver(f().SpinEdit2, "1");
+    f().Center->click();
+    EXPECT_EQ(GridRow(1), (std::vector<std::string>{"C1", "0", "0", "0"}));
+    EXPECT_EQ(GridRow(5), (std::vector<std::string>{"N1", "2", "3", "6"}));
+    f().FitY->click();
+    EXPECT_EQ(f().Xangle->Text(), "-63.434948822922");
+    EXPECT_NEAR(Shown(f().VZ), 0, 1e-14);
+    f().FitX->click();
+    EXPECT_EQ(f().Zangle->Text(), "-73.3984504009798");
+    EXPECT_NEAR(Shown(f().VX), 7, 1e-14);
+    EXPECT_NEAR(Shown(f().VY), 0, 1e-14);
+
+    const std::string out = files.File("mol.out");
+    Dialogs().saveAnswers.push_back(out);
+    f().Save1->trigger();
+    EXPECT_TRUE(errors.shown.empty());
+    // Each atom's new x is its projection on the old vector's direction
+    // (2, 3, 6) / 7, taken from atom 1.
+    EXPECT_EQ(ReadAll(out),
+              "C1              0.000000000    0.000000000    0.000000000\r\n"
+              "H1              0.714285714   -0.830539534   -0.894427191\r\n"
+              "H2             -0.500000000    0.894427191   -1.788854382\r\n"
+              "O1              0.464285714    2.747169229   -0.223606798\r\n"
+              "N1              7.000000000   -0.000000000    0.000000000\r\n");
+}
+
+TEST_F(GeometryWindow, FitXThenFitZLaysTheVectorAlongZ) {
+    Open(kRoad);
+    PickVector1(1, 5);
+    f().FitX->click();
+    f().FitZ->click();
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(f().Yangle->Text(), "-31.002719133874");  // atan(sqrt(13) / 6)
+    EXPECT_NEAR(Shown(f().VX), 0, 1e-14);
+    EXPECT_NEAR(Shown(f().VY), 0, 1e-14);
+    EXPECT_NEAR(Shown(f().VZ), 7, 1e-14);
+}
+
+TEST_F(GeometryWindow, LongNumbersShowTheirStartAndTheirWholeTextOnHover) {
+    Open("O 0 0 0\nA -1.23456789012345E-17 -0.5 0\n");
+    PickVector1(1, 2);
+    EXPECT_EQ(f().VX->Text(), "-1.23456789012345E-17");
+    EXPECT_EQ(f().VX->cursorPosition(), 0);
+    EXPECT_EQ(f().VX->toolTip(), f().VX->text());
+    EXPECT_EQ(f().VY->toolTip(), "");
+    const QModelIndex x = f().StringGrid1->model()->index(1, 1);
+    EXPECT_EQ(x.data(Qt::ToolTipRole).toString(), "-1.23456789012345E-17");
+}
+
+struct FirstRedrawCase {
+    const char* name;
+    std::function<void(TForm1&)> act;
+};
+void PrintTo(const FirstRedrawCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FirstRedraw : public GeometryWindow, public ::testing::WithParamInterface<FirstRedrawCase> {};
+
+TEST_P(FirstRedraw, PaintsWhitePanesWithAxesBeforeAnyFile) {
+    for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
+        EXPECT_FALSE(pane->HasPicture());
+    }
+    GetParam().act(f());
+    EXPECT_TRUE(errors.shown.empty());
+    for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
+        EXPECT_EQ(Pixels(pane), AxesOnly()) << pane->objectName().toStdString();
+    }
+    EXPECT_EQ(f().VX->Text(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, FirstRedraw,
+    ::testing::Values(FirstRedrawCase{"Scale", [](TForm1& f) { f.SpinEdit3->SetValue(20); }},
+                      FirstRedrawCase{"RotateZ", [](TForm1& f) { f.RotateZ->click(); }},
+                      FirstRedrawCase{"RotateX", [](TForm1& f) { f.RotateX->click(); }},
+                      FirstRedrawCase{"RotateY", [](TForm1& f) { f.RotateY->click(); }},
+                      FirstRedrawCase{"SelectionToZero",
+                                      [](TForm1& f) {
+                                          f.SEU3->SetValue(1);
+                                          f.SEU3->SetValue(0);
+                                      }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LineCase {
+    const char* name;
+    const char* head;  // atom 2; atom 1 is the origin
+    // End pixel in XY, YZ and ZX; {-1, -1} for a line of no length.
+    int end[3][2];
+};
+void PrintTo(const LineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class VectorLine : public GeometryWindow, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(VectorLine, RunsBlueFromTheOriginToItsEndAtScaleTen) {
+    Open((std::string("O 0 0 0\n") + GetParam().head + "\n").c_str());
+    PickVector1(1, 2);
+    const TImage* panes[3] = {f().Image1, f().Image2, f().Image3};
+    for (int p = 0; p < 3; ++p) {
+        const auto rows = Pixels(panes[p]);
+        const int* end = GetParam().end[p];
+        // The line's pixels lie between the origin and the end, widened by
+        // the pen's round end of one pixel.
+        int blue = 0;
+        for (int y = 0; y < 217; ++y) {
+            for (int x = 0; x < 209; ++x) {
+                if (rows[y][x] != 'b') continue;
+                ++blue;
+                EXPECT_TRUE(end[0] >= 0 && x >= std::min(104, end[0]) - 1 &&
+                            x <= std::max(104, end[0]) + 1 && y >= std::min(109, end[1]) - 1 &&
+                            y <= std::max(109, end[1]) + 1)
+                    << "pane " << p << " pixel " << x << "," << y;
+            }
+        }
+        if (end[0] < 0) {
+            EXPECT_EQ(blue, 0) << "pane " << p;
+            continue;
+        }
+        EXPECT_EQ(rows[end[1]][end[0]], 'b') << "pane " << p;
+        EXPECT_EQ(rows[(109 + end[1]) / 2][(104 + end[0]) / 2], 'b') << "pane " << p;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Components, VectorLine,
+    ::testing::Values(LineCase{"AlongX", "X 5 0 0", {{157, 109}, {-1, -1}, {104, 54}}},
+                      LineCase{"Diagonal", "X 1 1 1", {{115, 98}, {115, 98}, {115, 98}}},
+                      LineCase{"Mixed", "X -5 -5 5", {{52, 163}, {52, 54}, {157, 163}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GeometryWindow, Vector2IsDrawnRedOverVector1) {
+    Open("O 0 0 0\nA 5 0 0\nB 2.5 0 0\n");
+    PickVector1(1, 2);
+    TypeOver(f().SEU1, "1");
+    TypeOver(f().SEU5, "3");  // ends at column 131
+    EXPECT_EQ(PixelAt(f().Image1, 120, 109), 'r');
+    EXPECT_EQ(PixelAt(f().Image1, 145, 109), 'b');
+    TypeOver(f().SEU5, "2");  // the same line as Vector1's
+    for (const std::string& row : Pixels(f().Image1)) EXPECT_EQ(row.find('b'), row.npos);
+    EXPECT_EQ(PixelAt(f().Image1, 157, 109), 'r');
+}
+
+TEST_F(GeometryWindow, CheckBoxesStayOppositeAndChooseTheFittedVector) {
+    Open("O 0 0 0\nA 1 1 0\nB -1 1 0\n");
+    PickVector1(1, 2);
+    TypeOver(f().SEU1, "1");
+    TypeOver(f().SEU5, "3");
+    for (TCheckBox* box : {f().CheckBox1, f().CheckBox1, f().CheckBox2, f().CheckBox2}) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_NE(f().CheckBox1->Checked(), f().CheckBox2->Checked());
+    }
+    f().CheckBox1->SetChecked(false);
+    EXPECT_TRUE(f().CheckBox2->Checked());
+    f().FitX->click();  // on Vector2, (-1, 1, 0)
+    EXPECT_EQ(f().Zangle->Text(), "45");
+    EXPECT_NEAR(Shown(f().UX), -std::sqrt(2.0), 1e-14);
+    f().CheckBox2->SetChecked(false);
+    EXPECT_TRUE(f().CheckBox1->Checked());
+    TypeOver(f().VX, "2");
+    TypeOver(f().VY, "2");
+    f().FitX->click();  // on what the user typed for Vector1
+    EXPECT_EQ(f().Zangle->Text(), "-45");
+}
+
+TEST_F(GeometryWindow, UndefinedVectorKeepsItsBoxesAndDrawsNothing) {
+    Open("O 0 0 0\nA 5 0 0\n");
+    TypeOver(f().SEV1, "1");  // tail only
+    EXPECT_EQ(f().VX->Text(), "");
+    TypeOver(f().SEV5, "2");
+    TypeOver(f().SEV5, "0");
+    EXPECT_EQ(f().V5->Text(), "None");
+    EXPECT_EQ(f().VX->Text(), "5");
+    EXPECT_EQ(Pixels(f().Image1), AxesOnly());
+}
+
+struct FailureCase {
+    const char* name;
+    const char* file;  // nullptr: no file opened
+    std::function<void(TForm1&)> prepare;
+    TButton* TForm1::*button;
+    std::string message;
+};
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FailedCommand : public GeometryWindow, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailedCommand, ReportsAndChangesNothing) {
+    const FailureCase& c = GetParam();
+    if (c.file) Open(c.file);
+    PickVector1(1, 2);
+    f().Zangle->SetText("12");
+    f().Xangle->SetText("12");
+    f().Yangle->SetText("12");
+    c.prepare(f());
+    const World before = Snapshot();
+    (f().*c.button)->click();
+    EXPECT_EQ(errors.shown, std::vector<std::string>{c.message});
+    EXPECT_TRUE(Snapshot() == before);
+}
+
+const char kTwo[] = "O 0 0 0\nA 1 2 3\n";
+const std::string kNotNumber = "' は浮動小数点数ではありません.";
+const std::string kDivision = "0 による浮動小数点数除算.";
+const std::string kInvalid = "不正な浮動小数点数演算命令.";
+void Boxes(TForm1& f, const char* x, const char* y, const char* z) {
+    f.VX->SetText(x);
+    f.VY->SetText(y);
+    f.VZ->SetText(z);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedCommand,
+    ::testing::Values(
+        FailureCase{"AngleNotANumber", kTwo, [](TForm1& f) { f.Zangle->SetText("abc"); },
+                    &TForm1::RotateZ, "'abc" + kNotNumber},
+        FailureCase{"AngleEmpty", kTwo, [](TForm1& f) { f.Xangle->SetText(""); }, &TForm1::RotateX,
+                    "'" + kNotNumber},
+        FailureCase{"AngleWithComma", kTwo, [](TForm1& f) { f.Yangle->SetText("1,5"); },
+                    &TForm1::RotateY, "'1,5" + kNotNumber},
+        FailureCase{"AngleOverflows", kTwo, [](TForm1& f) { f.Yangle->SetText("1E400"); },
+                    &TForm1::RotateY, "浮動小数点数のオーバーフロー."},
+        FailureCase{"FitXOnZeroX", kTwo, [](TForm1& f) { Boxes(f, "0", "2", "3"); }, &TForm1::FitX,
+                    kDivision},
+        FailureCase{"FitXOnZeros", kTwo, [](TForm1& f) { Boxes(f, "0", "0", "3"); }, &TForm1::FitX,
+                    kInvalid},
+        FailureCase{"FitYOnMinusZeroY", kTwo, [](TForm1& f) { Boxes(f, "1", "-0", "3"); },
+                    &TForm1::FitY, kDivision},
+        FailureCase{"FitZOnZeros", kTwo, [](TForm1& f) { Boxes(f, "0", "1", "0"); }, &TForm1::FitZ,
+                    kInvalid},
+        FailureCase{"FitQuotesTheNumeratorFirst", kTwo, [](TForm1& f) { Boxes(f, "", "y?", "3"); },
+                    &TForm1::FitX, "'y?" + kNotNumber},
+        FailureCase{"FitOnVector2NeverComputed", kTwo,
+                    [](TForm1& f) { f.CheckBox2->SetChecked(true); }, &TForm1::FitY,
+                    "'" + kNotNumber},
+        FailureCase{"CenterBeforeAnyFile", nullptr, [](TForm1&) {}, &TForm1::Center,
+                    "Atom 1 is not in the molecule: no atoms are loaded."},
+        FailureCase{"CenterOnTheSecondOfOneAtom", "Fe 0 0 1\n", [](TForm1&) {}, &TForm1::Center,
+                    "Atom 2 is not in the molecule: the only atom is 1."},
+        FailureCase{"CenterOnAnEmptyFile", "", [](TForm1&) {}, &TForm1::Center,
+                    "Atom 0 is not in the molecule: no atoms are loaded."},
+        FailureCase{"CenterOnATypedIndexPastTheAtoms", kTwo,
+                    [](TForm1& f) {
+                        f.SpinEdit2->selectAll();  // typing, which applies no limit
+                        QTest::keyClicks(f.SpinEdit2, "7");
+                    },
+                    &TForm1::Center, "Atom 7 is not in the molecule: the atoms are 1 to 2."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GeometryWindow, ScaleZeroIsReportedAndTheNextScaleDrawsAgain) {
+    Open("O 0 0 0\nA 5 0 0\n");
+    PickVector1(1, 2);
+    const QImage atTen = f().Image1->Picture();
+    TypeOver(f().SpinEdit3, "0");
+    EXPECT_EQ(errors.shown, std::vector<std::string>{kInvalid});
+    EXPECT_EQ(f().Image1->Picture(), atTen);
+    TypeOver(f().SpinEdit3, "20");
+    EXPECT_EQ(errors.shown.size(), 1u);
+    EXPECT_EQ(PixelAt(f().Image1, 131, 109), 'b');
+    EXPECT_EQ(PixelAt(f().Image1, 157, 109), 'k');
+}
+
+struct TurnCase {
+    const char* name;
+    TButton* TForm1::*button;
+    TEdit* TForm1::*angle;
+    std::vector<std::vector<std::string>> rows;  // grid rows 1 to 3
+};
+void PrintTo(const TurnCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class TurnAfterCentering : public GeometryWindow, public ::testing::WithParamInterface<TurnCase> {};
+
+TEST_P(TurnAfterCentering, TurnsTheCenteredAtomsAndRedraws) {
+    Open("A 1 0 0\nB 3 0 0\nC 2 1 0\n");
+    PickVector1(1, 3);    // (1, 1, 0)
+    f().Center->click();  // on A and B: A (-1, 0, 0), B (1, 0, 0), C (0, 1, 0)
+    EXPECT_EQ(GridRow(1), (std::vector<std::string>{"A", "-1", "0", "0"}));
+    (f().*GetParam().angle)->SetText("90");
+    (f().*GetParam().button)->click();
+    EXPECT_TRUE(errors.shown.empty());
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(GridRow(r), GetParam().rows[r - 1]) << "row " << r;
+    // The components follow the turned atoms C minus A.
+    const auto& a = GetParam().rows[0];
+    const auto& c = GetParam().rows[2];
+    EXPECT_NEAR(Shown(f().VX), std::stod(c[1]) - std::stod(a[1]), 1e-15);
+    EXPECT_NEAR(Shown(f().VZ), std::stod(c[3]) - std::stod(a[3]), 1e-15);
+}
+
+const char kC90[] = "6.12323399573677E-17";
+const char kMinusC90[] = "-6.12323399573677E-17";
+INSTANTIATE_TEST_SUITE_P(
+    Axes, TurnAfterCentering,
+    ::testing::Values(
+        TurnCase{"Z",
+                 &TForm1::RotateZ,
+                 &TForm1::Zangle,
+                 {{"A", kMinusC90, "-1", "0"}, {"B", kC90, "1", "0"}, {"C", "-1", kC90, "0"}}},
+        TurnCase{"X",
+                 &TForm1::RotateX,
+                 &TForm1::Xangle,
+                 {{"A", "-1", "0", "0"}, {"B", "1", "0", "0"}, {"C", "0", kC90, "1"}}},
+        TurnCase{"Y",
+                 &TForm1::RotateY,
+                 &TForm1::Yangle,
+                 {{"A", kMinusC90, "0", "1"}, {"B", kC90, "0", "-1"}, {"C", "0", "1", "0"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GeometryWindow, OpenSaveAndCenteringRunNoRedraw) {
+    const std::string file = WriteFile("mol.xyz", kRoad);
+    OpenFromMenu(file);
+    PickVector1(1, 5);
+    Canvas& xy = f().Image1->Surface();  // a mark that a redraw would paint over
+    xy.SetPenColor(kRed);
+    xy.MoveTo(0, 5);
+    xy.LineTo(50, 5);
+    TypeOver(f().VX, "99");
+    f().Center->click();
+    Dialogs().saveAnswers.push_back(files.File("mol.out"));
+    f().Save1->trigger();
+    OpenFromMenu(file);
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(PixelAt(f().Image1, 20, 5), 'r');
+    EXPECT_EQ(f().VX->Text(), "99");
+}
+
+TEST_F(GeometryWindow, TurnsRewriteCoordinatesOnlyCenteringLabelsTooKeepingTheCurrentCell) {
+    Open("A 0 0 0\nB 1 0 0\nC 2 0 0\n");
+    f().StringGrid1->setCurrentIndex(f().StringGrid1->model()->index(2, 1));
+    state.Atoms.AtomName[2] = "Chlorine";  // the grid keeps its own copy
+    f().RotateZ->click();
+    EXPECT_EQ(GridRow(2), (std::vector<std::string>{"B", "1", "0", "0"}));
+    f().Center->click();  // on atoms 1 and 2
+    EXPECT_EQ(GridRow(1), (std::vector<std::string>{"A", "-0.5", "0", "0"}));
+    EXPECT_EQ(GridRow(2), (std::vector<std::string>{"Chlorine", "0.5", "0", "0"}));
+    EXPECT_EQ(GridRow(3), (std::vector<std::string>{"C", "1.5", "0", "0"}));
+    EXPECT_EQ(f().StringGrid1->currentIndex().row(), 2);
+}
+
+}  // namespace
+}  // namespace pivora::testing
