@@ -122,7 +122,7 @@ bool IsDigit(char c) {
 }
 
 // The parse steps; false when the text is not a number or overflowed.
-bool ParseCore(std::string_view s, long double& result) {
+[[gnu::always_inline]] inline bool ParseCore(std::string_view s, long double& result) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n && s[i] == ' ') ++i;
@@ -134,14 +134,21 @@ bool ParseCore(std::string_view s, long double& result) {
     const std::size_t mark = i;
 
     // N := N * 10 + digit with every step rounded to extended. While N stays
-    // below 2^64 every step is exact, so a 64-bit integer gives the same bits.
+    // below 2^64 every step is exact, so a 64-bit integer gives the same bits;
+    // any 19 digits fit, so the first 19 need no check at all.
     std::uint64_t exact = 0;
+    int taken = 0;
     bool wide = false;
     long double big = 0.0L;
-    auto addDigit = [&](int digit) {
+    auto addDigit = [&](unsigned digit) {
+        if (taken < 19) {
+            exact = exact * 10 + digit;
+            ++taken;
+            return;
+        }
         if (!wide) {
             if (exact <= (UINT64_MAX - 9) / 10) {
-                exact = exact * 10 + static_cast<std::uint64_t>(digit);
+                exact = exact * 10 + digit;
                 return;
             }
             wide = true;
@@ -150,15 +157,23 @@ bool ParseCore(std::string_view s, long double& result) {
         big = big * 10.0L;
         big = big + static_cast<long double>(digit);
     };
+    // Reads a run of digits; returns how many.
+    auto digits = [&]() -> long long {
+        const std::size_t start = i;
+        while (i < n) {
+            const unsigned digit = static_cast<unsigned char>(s[i]) - static_cast<unsigned>('0');
+            if (digit > 9) break;
+            addDigit(digit);
+            ++i;
+        }
+        return static_cast<long long>(i - start);
+    };
 
-    while (i < n && IsDigit(s[i])) addDigit(s[i++] - '0');
+    digits();
     long long fraction = 0;
     if (i < n && s[i] == g_separator) {
         ++i;
-        while (i < n && IsDigit(s[i])) {
-            addDigit(s[i++] - '0');
-            ++fraction;
-        }
+        fraction = digits();
     }
     if (i == mark) return false;
 
