@@ -86,6 +86,7 @@ class SafeFileWriter {
     std::string temp_;
     int fd_ = -1;
     std::string buf_;
+    std::size_t written_ = 0;
 };
 
 }  // namespace pivora
