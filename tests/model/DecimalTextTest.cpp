@@ -25,6 +25,16 @@ bool SameBits(long double a, long double b) {
     return std::memcmp(&a, &b, 10) == 0;
 }
 
+// A finite double of random bits: every sign, exponent and significand.
+double RandomFiniteDouble(std::mt19937_64& rng) {
+    for (;;) {
+        double v;
+        const unsigned long long bits = rng();
+        std::memcpy(&v, &bits, sizeof v);
+        if (std::isfinite(v)) return v;
+    }
+}
+
 struct ParseCase {
     const char* text;
     long double value;
@@ -190,11 +200,7 @@ TEST_F(DecimalTextTest, DisplayNeverShowsPlusLeadingZerosOrTrailingSeparator) {
 TEST_F(DecimalTextTest, DisplayReadsBackToTheSameText) {
     std::mt19937_64 rng(99);
     for (int i = 0; i < 20000; ++i) {
-        double v;
-        const unsigned long long bits = rng();
-        std::memcpy(&v, &bits, sizeof v);
-        if (!std::isfinite(v)) continue;
-        const std::string text = FormatDisplay(v);
+        const std::string text = FormatDisplay(RandomFiniteDouble(rng));
         SCOPED_TRACE(text);
         ASSERT_EQ(FormatDisplay(ParseDecimal(text)), text);
     }
@@ -251,12 +257,10 @@ TEST_F(DecimalTextTest, FixedReadsBackRoundedToNineDecimals) {
 
 TEST_F(DecimalTextTest, SaveFieldAgreesWithTheFixedForm) {
     std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
     for (int i = 0; i < 50000; ++i) {
-        double v;
-        const unsigned long long bits = rng();
-        std::memcpy(&v, &bits, sizeof v);
-        if (!std::isfinite(v)) continue;
-        if (i % 2 == 0) v = std::ldexp(static_cast<double>(bits % 1000000) / 1000.0, 0) - 500.0;
+        // Half of them coordinates of the usual size, half any double.
+        const double v = i % 2 == 0 ? coordinate(rng) : RandomFiniteDouble(rng);
         std::string field;
         AppendFixed12x9(field, v);
         ASSERT_EQ(field, FormatFixed(v, 12, 9)) << v;
