@@ -95,26 +95,35 @@ std::uint64_t RoundToInteger(long double v) {
     return static_cast<std::uint64_t>(rounded);
 }
 
-// Writes v < 10^9 as exactly 9 digits, two at a time.
-void NineDigits(std::uint32_t v, char* out) {
+// Writes v < 10^count as exactly count digits, count <= 9, two at a time.
+void FewDigits(std::uint32_t v, int count, char* out) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    out[8] = static_cast<char>('0' + v % 10);
-    v /= 10;
-    for (int pos = 6; pos >= 0; pos -= 2) {
+    int pos = count;
+    while (pos >= 2) {
         const std::uint32_t pair = v % 100;
         v /= 100;
+        pos -= 2;
         out[pos] = kPairs[2 * pair];
         out[pos + 1] = kPairs[2 * pair + 1];
     }
+    if (pos == 1) out[0] = static_cast<char>('0' + v);
 }
 
-// Writes v < 10^18 as exactly 18 digits.
-void EighteenDigits(std::uint64_t v, char* out) {
-    NineDigits(static_cast<std::uint32_t>(v / 1000000000), out);
-    NineDigits(static_cast<std::uint32_t>(v % 1000000000), out + 9);
+void NineDigits(std::uint32_t v, char* out) {
+    FewDigits(v, 9, out);
+}
+
+// Writes v < 10^count as exactly count digits, count <= 18.
+void Digits(std::uint64_t v, int count, char* out) {
+    if (count > 9) {
+        NineDigits(static_cast<std::uint32_t>(v % 1000000000), out + count - 9);
+        v /= 1000000000;
+        count -= 9;
+    }
+    FewDigits(static_cast<std::uint32_t>(v), count, out);
 }
 
 bool IsDigit(char c) {
@@ -211,7 +220,31 @@ bool IsDigit(char c) {
         t -= 1000000000000000000ULL;
         buffer[0] = '1';
     }
-    EighteenDigits(t, buffer + 1);
+    if (n < 18) {
+        // Only buffer[1..n+1] are read: the kept digits and the one that
+        // rounds them.
+        static constexpr std::uint64_t kTens[] = {1ULL,
+                                                  10ULL,
+                                                  100ULL,
+                                                  1000ULL,
+                                                  10000ULL,
+                                                  100000ULL,
+                                                  1000000ULL,
+                                                  10000000ULL,
+                                                  100000000ULL,
+                                                  1000000000ULL,
+                                                  10000000000ULL,
+                                                  100000000000ULL,
+                                                  1000000000000ULL,
+                                                  10000000000000ULL,
+                                                  100000000000000ULL,
+                                                  1000000000000000ULL,
+                                                  10000000000000000ULL,
+                                                  100000000000000000ULL};
+        Digits(t / kTens[17 - n], n + 1, buffer + 1);
+    } else {
+        Digits(t, 18, buffer + 1);
+    }
     if (n >= 18) {
         std::fill(buffer + 19, buffer + 19 + (n - 18), '0');
         return n + 1;
@@ -353,9 +386,8 @@ std::string FormatDisplay(long double value) {
         d15 /= 10;
         ++e;
     }
-    char digits[18];
-    EighteenDigits(d15, digits);  // three leading zeros, then the 15 digits
-    std::memmove(digits, digits + 3, 15);
+    char digits[15];
+    Digits(d15, 15, digits);
     int count = 15;
     while (count > 0 && digits[count - 1] == '0') --count;
     if (count == 0) return "0";
