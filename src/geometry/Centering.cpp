@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "geometry/Internal.h"
+#include "model/Error.h"
+#include "model/Extended.h"
 
 namespace pivora {
 
@@ -10,7 +11,7 @@ namespace {
 
 void RequireAtom(const AtomTable& atoms, long long index) {
     if (atoms.IsAtom(index)) return;
-    const long long last = detail::LastAtom(atoms);
+    const std::size_t last = atoms.LastAtom();
     std::string message = "Atom " + std::to_string(index) + " is not in the molecule: ";
     if (last == 0) {
         message += "no atoms are loaded.";
@@ -40,11 +41,11 @@ void CenterOnPair(AtomTable& atoms, long long i, long long j) {
     double* x = atoms.AtomX.data();
     double* y = atoms.AtomY.data();
     double* z = atoms.AtomZ.data();
-    const long long last = detail::LastAtom(atoms);
+    const std::size_t last = atoms.LastAtom();
     // The differences go through extended precision before the store: a
     // double subtraction would round once, and can differ from the 64-bit
     // result rounded to a double in rare halfway cases.
-    for (long long k = 1; k <= last; ++k) {
+    for (std::size_t k = 1; k <= last; ++k) {
         x[k] = StoreDouble(static_cast<long double>(x[k]) - mx);
         y[k] = StoreDouble(static_cast<long double>(y[k]) - my);
         z[k] = StoreDouble(static_cast<long double>(z[k]) - mz);

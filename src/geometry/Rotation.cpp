@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "geometry/Internal.h"
 #include "model/DecimalText.h"
+#include "model/Error.h"
+#include "model/Extended.h"
 
 namespace pivora {
 
@@ -45,8 +46,8 @@ void RotateRadians(AtomTable& atoms, Axis axis, double t) {
     const long double s = sinl(t);
     const long double c = cosl(t);
     const TurnedPair pair = PairFor(atoms, axis);
-    const long long last = detail::LastAtom(atoms);
-    for (long long k = 1; k <= last; ++k) {
+    const std::size_t last = atoms.LastAtom();
+    for (std::size_t k = 1; k <= last; ++k) {
         // Both new values come from the copies; the first store must not
         // feed the second.
         const long double a = pair.a[k];

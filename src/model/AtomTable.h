@@ -1,6 +1,7 @@
 #pragma once
 // The molecule of the run and the remembered paths: plain program-wide data.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,9 +22,16 @@ struct AtomTable {
 
     // Length of the four arrays.
     std::size_t Capacity() const { return AtomName.size(); }
+    // The last slot that holds an atom: AtomCount, but never past the end of
+    // the arrays, so that no count can make a reader leave the table. 0 when
+    // there is no atom.
+    std::size_t LastAtom() const {
+        if (AtomCount <= 0 || Capacity() == 0) return 0;
+        return std::min(static_cast<std::size_t>(AtomCount), Capacity() - 1);
+    }
     // True when index names an atom: 1..AtomCount and inside the arrays.
     bool IsAtom(long long index) const {
-        return index >= 1 && index <= AtomCount && static_cast<std::size_t>(index) < Capacity();
+        return index >= 1 && static_cast<unsigned long long>(index) <= LastAtom();
     }
     // True when index lies inside the arrays (0..capacity-1).
     bool HasSlot(long long index) const {

@@ -20,9 +20,8 @@ void AppendCoordinateLine(std::string& out, const std::string& label, double x, 
 
 void WriteCoordinateFile(const std::string& path, const AtomTable& table) {
     SafeFileWriter writer(path);
-    const std::size_t last = std::min(
-        static_cast<std::size_t>(table.AtomCount < 0 ? 0 : table.AtomCount) + 1, table.Capacity());
-    for (std::size_t k = 1; k < last; ++k) {
+    const std::size_t last = table.LastAtom();
+    for (std::size_t k = 1; k <= last; ++k) {
         AppendCoordinateLine(writer.Buffer(), table.AtomName[k], table.AtomX[k], table.AtomY[k],
                              table.AtomZ[k]);
         writer.MaybeFlush();

@@ -126,6 +126,12 @@ void Digits(std::uint64_t v, int count, char* out) {
     FewDigits(static_cast<std::uint32_t>(v), count, out);
 }
 
+// The checked arithmetic never hands the formats an infinity or a NaN; should
+// one come, it is shown for what it is instead of as digits of garbage.
+const char* NonFiniteText(long double value) {
+    return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+}
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -367,7 +373,7 @@ long double ParseDecimal(std::string_view text) {
 
 std::string FormatDisplay(long double value) {
     if (value == 0.0L) return "0";
-    if (!std::isfinite(value)) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+    if (!std::isfinite(value)) return NonFiniteText(value);
     const long double a = fabsl(value);
     int e = DecimalExponentEstimate(BinaryExponent(a)) + 1;
     std::uint64_t s18 = RoundToInteger(Scale(a, 18 - e));
@@ -420,8 +426,8 @@ std::string FormatDisplay(long double value) {
 }
 
 std::string FormatFixed(long double value, int width, int decimals) {
+    if (!std::isfinite(value)) return NonFiniteText(value);
     std::string out;
-    if (!std::isfinite(value)) return std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
     const long double y = fabsl(value);
     AppendFixedMagnitude(out, std::signbit(value), y, y == 0.0L ? 0 : BinaryExponent(y), width,
                          decimals);
@@ -430,7 +436,7 @@ std::string FormatFixed(long double value, int width, int decimals) {
 
 void AppendFixed12x9(std::string& out, double value) {
     if (!std::isfinite(value)) {
-        out += std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+        out += NonFiniteText(value);
         return;
     }
     std::uint64_t bits;

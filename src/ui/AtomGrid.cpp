@@ -15,12 +15,6 @@ constexpr int kColumnWidths[kColumns] = {48, 80, 80, 80};
 constexpr int kRowHeight = 14;
 constexpr int kBlankRows = 9;  // with the header row, the 10 rows of an empty grid
 
-// How many atoms of table may be read: AtomCount, but never past the arrays.
-std::size_t ReadableAtoms(const AtomTable& table) {
-    if (table.Capacity() == 0) return 0;
-    return std::min(static_cast<std::size_t>(std::max(table.AtomCount, 0)), table.Capacity() - 1);
-}
-
 // A coordinate too long for its column loses digits from its middle when it
 // has a power of ten, so that a residue of 6.1E-17 cannot read as 6.1; any
 // other text loses its end, as the view does by default.
@@ -41,7 +35,7 @@ AtomGridModel::AtomGridModel(QObject* parent, int blankRows)
     : QAbstractTableModel(parent), rows_(blankRows) {}
 
 void AtomGridModel::ShowAtoms(const AtomTable& table) {
-    const std::size_t count = ReadableAtoms(table);
+    const std::size_t count = table.LastAtom();
     std::size_t bytes = 0;
     for (std::size_t k = 1; k <= count; ++k) bytes += table.AtomName[k].size();
 
@@ -71,7 +65,7 @@ void AtomGridModel::ShowAtoms(const AtomTable& table) {
 
 void AtomGridModel::RefreshAtoms(const AtomTable& table, bool withLabels) {
     if (blank_) return;
-    const std::size_t count = std::min(ReadableAtoms(table), static_cast<std::size_t>(rows_));
+    const std::size_t count = std::min(table.LastAtom(), static_cast<std::size_t>(rows_));
     if (count == 0) return;
     for (std::size_t k = 1; k <= count; ++k) {
         xyz_[3 * k - 3] = table.AtomX[k];

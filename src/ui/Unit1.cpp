@@ -345,19 +345,31 @@ void TForm1::SpinEdit3Change() {
 }
 
 void TForm1::RotateZClick() {
-    RotateAbout(Axis::Z, Zangle);
+    RotateAbout(Axis::Z);
 }
 
 void TForm1::RotateXClick() {
-    RotateAbout(Axis::X, Xangle);
+    RotateAbout(Axis::X);
 }
 
 void TForm1::RotateYClick() {
-    RotateAbout(Axis::Y, Yangle);
+    RotateAbout(Axis::Y);
 }
 
-void TForm1::RotateAbout(Axis axis, const TEdit* angle) {
-    Rotate(state_.Atoms, axis, angle->Text());
+TEdit* TForm1::AngleBox(Axis axis) const {
+    switch (axis) {
+        case Axis::Z:
+            return Zangle;
+        case Axis::X:
+            return Xangle;
+        case Axis::Y:
+            break;
+    }
+    return Yangle;
+}
+
+void TForm1::RotateAbout(Axis axis) {
+    Rotate(state_.Atoms, axis, AngleBox(axis)->Text());
     StringGrid1->RefreshCoordinates(state_.Atoms);
     DispVecClick();  // also with no atoms
 }
@@ -392,20 +404,8 @@ void TForm1::FitOnto(FitTarget target) {
     const std::string angle = FitAngleText(ComponentBox(vector, rule.numerator)->Text(),
                                            ComponentBox(vector, rule.denominator)->Text());
     // The rotation reads the angle back from its box, as the user sees it.
-    switch (rule.turn) {
-        case Axis::Z:
-            Zangle->SetText(angle);
-            RotateZClick();
-            break;
-        case Axis::X:
-            Xangle->SetText(angle);
-            RotateXClick();
-            break;
-        case Axis::Y:
-            Yangle->SetText(angle);
-            RotateYClick();
-            break;
-    }
+    AngleBox(rule.turn)->SetText(angle);
+    RotateAbout(rule.turn);
 }
 
 TEdit* TForm1::ComponentBox(VectorId vector, Axis component) const {

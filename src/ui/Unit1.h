@@ -141,7 +141,10 @@ class TForm1 : public QMainWindow {
     void SetTabOrder();
     void WireHandlers();
     void AtomSelectionChange(TSpinEdit* atom, TEdit* name);
-    void RotateAbout(Axis axis, const TEdit* angle);
+    // Turns about axis by the angle in that axis's box (Zangle, Xangle or
+    // Yangle): the body of the three rotate handlers.
+    void RotateAbout(Axis axis);
+    TEdit* AngleBox(Axis axis) const;
     void FitOnto(FitTarget target);
     // `VX`, `VY`, `VZ` for Vector1, `UX`, `UY`, `UZ` for Vector2.
     TEdit* ComponentBox(VectorId vector, Axis component) const;
