@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string expected = "'";
         expected += text;
         expected += "' は浮動小数点数ではありません";
-        if (e.kind() != pivora::ErrorKind::Conversion || e.message() != expected) std::abort();
+        if (e.Kind() != pivora::ErrorKind::Conversion || e.Message() != expected) std::abort();
     }
     std::size_t significant = 0;
     const bool grammatical = Grammar(text, sep, significant);

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         pivora::ReadCoordinateFile(path, table);
     } catch (const pivora::Error& e) {
-        if (!Same(table, previous) || e.message().empty()) std::abort();
+        if (!Same(table, previous) || e.Message().empty()) std::abort();
         return 0;
     }
     const std::int32_t lines = ExpectedLines(data, size);

@@ -50,10 +50,4 @@ std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
                             static_cast<long double>(head.z) - tail.z};
 }
 
-std::string SelectionLabel(const AtomTable& atoms, long long selection) {
-    if (selection == 0) return "None";
-    return atoms.IsAtom(selection) ? atoms.AtomName[static_cast<std::size_t>(selection)]
-                                   : std::string();
-}
-
 }  // namespace pivora

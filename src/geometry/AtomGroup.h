@@ -45,10 +45,4 @@ struct VectorComponents {
 std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
                                                const VectorDefinition& vector);
 
-// The label a name box (`V1`..`V8`, `U1`..`U8`, `Edit1`, `Edit2`) shows for a
-// selection: "None" for 0 (no atom, also before the first open), the atom's
-// label for 1 to AtomCount, and an empty text for any index that names no
-// atom (a spare slot, a negative one, any other before the first open).
-std::string SelectionLabel(const AtomTable& atoms, long long selection);
-
 }  // namespace pivora

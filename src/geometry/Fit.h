@@ -8,8 +8,6 @@
 
 namespace pivora {
 
-enum class FitTarget { X, Y, Z };
-
 // Which component boxes of the chosen vector a fit reads and which rotation
 // it runs. The angle goes into the angle box of `turn` (Z: `Zangle`,
 // X: `Xangle`, Y: `Yangle`), and the rotation reads it back from there.
@@ -25,13 +23,14 @@ struct FitRule {
 // into the XY plane.
 // FitZ: VX / VZ, angle into `Yangle`, then the Y rotation; the vector's ZX
 // projection comes onto the Z axis, so FitX then FitZ lays it along Z.
-constexpr FitRule FitRuleFor(FitTarget target) {
+// target is the axis the fit turns the vector onto (FitX: X, FitY: Y, FitZ: Z).
+constexpr FitRule FitRuleFor(Axis target) {
     switch (target) {
-        case FitTarget::X:
+        case Axis::X:
             return {Axis::Y, Axis::X, Axis::Z};
-        case FitTarget::Y:
+        case Axis::Y:
             return {Axis::Z, Axis::Y, Axis::X};
-        case FitTarget::Z:
+        case Axis::Z:
             break;
     }
     return {Axis::X, Axis::Z, Axis::Y};

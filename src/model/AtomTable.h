@@ -33,14 +33,16 @@ struct AtomTable {
     bool IsAtom(long long index) const {
         return index >= 1 && static_cast<unsigned long long>(index) <= LastAtom();
     }
-    // True when index lies inside the arrays (0..capacity-1).
-    bool HasSlot(long long index) const {
-        return index >= 0 && static_cast<std::size_t>(index) < Capacity();
-    }
     // Sets the length of all four arrays, keeping every element that fits
     // and giving new ones the empty label and 0.
     void Resize(std::size_t capacity);
 };
+
+// The label a name box (`V1`..`V8`, `U1`..`U8`, `Edit1`, `Edit2`) shows for a
+// selection: "None" for 0 (no atom, also before the first open), the atom's
+// label for 1 to AtomCount, and an empty text for any index that names no
+// atom (a spare slot, a negative one, any other before the first open).
+std::string SelectionLabel(const AtomTable& atoms, long long selection);
 
 // Full paths as POSIX byte strings; a directory has no trailing "/" unless
 // it is the root.

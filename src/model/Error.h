@@ -1,8 +1,11 @@
 #pragma once
 // The one failure type of the program. The core throws it at the failing
-// operation; only the window's event guard catches it and shows its message.
+// operation and lets it go: the window's event guard catches it and shows
+// its message. Two places catch it on purpose and go on: the directory
+// memory, which must never stop an open, and the batch tool, which reports
+// a failed command or file and carries on with the next.
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -18,20 +21,34 @@ enum class ErrorKind {
     Index,  // an atom index that names no atom
 };
 
-class Error : public std::runtime_error {
+class Error : public std::exception {
   public:
     Error(ErrorKind kind, std::string message, int errnum = 0)
-        : std::runtime_error(message), kind_(kind), errnum_(errnum), message_(std::move(message)) {}
-    ErrorKind kind() const { return kind_; }
+        : kind_(kind), errnum_(errnum), message_(std::move(message)) {}
+    ErrorKind Kind() const { return kind_; }
     // errno of a file error, 0 for the other kinds.
-    int errnum() const { return errnum_; }
+    int Errnum() const { return errnum_; }
     // The complete message, UTF-8; it may quote bytes of a file, NUL included.
-    const std::string& message() const { return message_; }
+    const std::string& Message() const { return message_; }
+    // Plain English that says what happened and what to do, shown under the
+    // message (the error box's informative text); empty when there is none.
+    // The message itself never changes for it.
+    const std::string& Detail() const { return detail_; }
+    Error& WithDetail(std::string detail) & {
+        detail_ = std::move(detail);
+        return *this;
+    }
+    Error&& WithDetail(std::string detail) && {
+        detail_ = std::move(detail);
+        return std::move(*this);
+    }
+    const char* what() const noexcept override { return message_.c_str(); }
 
   private:
     ErrorKind kind_;
     int errnum_;
     std::string message_;
+    std::string detail_;
 };
 
 // "'text' は浮動小数点数ではありません", quoting the bytes of text exactly.

@@ -22,8 +22,8 @@ ErrorBoxFunction& CurrentErrorBox() {
 }
 
 std::string MessageOf(const std::exception& failure) {
-    if (const auto* error = dynamic_cast<const Error*>(&failure)) return error->message();
-    if (dynamic_cast<const std::bad_alloc*>(&failure)) return OutOfMemoryError().message();
+    if (const auto* error = dynamic_cast<const Error*>(&failure)) return error->Message();
+    if (dynamic_cast<const std::bad_alloc*>(&failure)) return OutOfMemoryError().Message();
     return failure.what();
 }
 

@@ -385,18 +385,18 @@ void TForm1::CheckBox2Click() {
 }
 
 void TForm1::FitXClick() {
-    FitOnto(FitTarget::X);
+    FitOnto(Axis::X);
 }
 
 void TForm1::FitYClick() {
-    FitOnto(FitTarget::Y);
+    FitOnto(Axis::Y);
 }
 
 void TForm1::FitZClick() {
-    FitOnto(FitTarget::Z);
+    FitOnto(Axis::Z);
 }
 
-void TForm1::FitOnto(FitTarget target) {
+void TForm1::FitOnto(Axis target) {
     const FitRule rule = FitRuleFor(target);
     const VectorId vector = CheckBox1->Checked() ? VectorId::Vector1 : VectorId::Vector2;
     // The components as the boxes show them now, typed text included; a

@@ -145,7 +145,7 @@ class TForm1 : public QMainWindow {
     // Yangle): the body of the three rotate handlers.
     void RotateAbout(Axis axis);
     TEdit* AngleBox(Axis axis) const;
-    void FitOnto(FitTarget target);
+    void FitOnto(Axis target);
     // `VX`, `VY`, `VZ` for Vector1, `UX`, `UY`, `UZ` for Vector2.
     TEdit* ComponentBox(VectorId vector, Axis component) const;
 

@@ -68,8 +68,7 @@ class TSpinEdit : public QAbstractSpinBox {
 
     int MinValue() const { return min_; }
     int MaxValue() const { return max_; }
-    // Change a limit only; the text stays as it is.
-    void SetMinValue(int value) { min_ = value; }
+    // Changes the upper limit only; the text stays as it is.
     void SetMaxValue(int value) { max_ = value; }
 
     // The text as bytes.

@@ -79,8 +79,8 @@ TEST(CenterOnPair, IndexOutsideTheAtomsChangesNothing) {
             atoms = test::MakeTable({kMolecule.begin(), kMolecule.begin() + c.count}, 5);
         const auto before = test::Bits(atoms);
         const Error error = test::ErrorOf([&] { CenterOnPair(atoms, c.i, c.j); });
-        EXPECT_EQ(error.kind(), ErrorKind::Index);
-        EXPECT_EQ(error.message(), c.message);
+        EXPECT_EQ(error.Kind(), ErrorKind::Index);
+        EXPECT_EQ(error.Message(), c.message);
         EXPECT_EQ(test::Bits(atoms), before);
     }
 }
@@ -141,7 +141,7 @@ TEST_P(RotateAbout, FailureChangesNothing) {
     for (const auto& bad : kCases) {
         AtomTable atoms = test::MakeTable(kMolecule);
         const auto before = test::Bits(atoms);
-        EXPECT_EQ(test::ErrorOf([&] { Rotate(atoms, GetParam(), bad.text); }).message(),
+        EXPECT_EQ(test::ErrorOf([&] { Rotate(atoms, GetParam(), bad.text); }).Message(),
                   bad.message);
         EXPECT_EQ(test::Bits(atoms), before);
     }
@@ -151,7 +151,7 @@ TEST_P(RotateAbout, FailureChangesNothing) {
 // x, atom 3 not at all.
 TEST(Rotate, OverflowOfAStoreKeepsWhatWasStored) {
     AtomTable atoms = test::MakeTable({{1, 0, 0}, {DBL_MAX, DBL_MAX, 0}, {1, 0, 0}});
-    EXPECT_EQ(test::ErrorOf([&] { Rotate(atoms, Axis::Z, "45"); }).kind(), ErrorKind::Overflow);
+    EXPECT_EQ(test::ErrorOf([&] { Rotate(atoms, Axis::Z, "45"); }).Kind(), ErrorKind::Overflow);
     EXPECT_NEAR(atoms.AtomY[1], std::sqrt(0.5), 1e-15);
     EXPECT_LT(atoms.AtomX[2], 1e293);  // DBL_MAX (cos t - sin t)
     EXPECT_EQ(atoms.AtomY[2], DBL_MAX);

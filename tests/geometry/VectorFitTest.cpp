@@ -55,7 +55,7 @@ TEST(EvaluateVector, Roundings) {
     const AtomTable huge = test::MakeTable({{DBL_MAX, 0, 0}, {1, 0, 0}});
     EXPECT_EQ(test::ErrorOf([&] {
                   EvaluateVector(huge, {{{2}}, {{1, 1}}});
-              }).kind(),
+              }).Kind(),
               ErrorKind::Overflow);
 }
 
@@ -80,7 +80,7 @@ TEST(FitAngleText, AnglesAndFailures) {
         try {
             result = FitAngleText(c.numerator, c.denominator);
         } catch (const Error& e) {
-            result = e.message();
+            result = e.Message();
             EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW));
         }
         EXPECT_EQ(result, c.result) << c.numerator << " / " << c.denominator;
@@ -92,7 +92,7 @@ TEST(FitAngleText, AnglesAndFailures) {
 class FitOnMolecule : public testing::Test {
   protected:
     std::string Box(Axis a) { return FormatDisplay((*EvaluateVector(atoms, vector))[a]); }
-    std::string Fit(FitTarget target) {
+    std::string Fit(Axis target) {
         const FitRule rule = FitRuleFor(target);
         const std::string angle = FitAngleText(Box(rule.numerator), Box(rule.denominator));
         Rotate(atoms, rule.turn, angle);
@@ -107,25 +107,25 @@ class FitOnMolecule : public testing::Test {
 
 TEST_F(FitOnMolecule, FitXOfTheDiagonals) {
     SetVector(1, 1, 0);
-    EXPECT_EQ(Fit(FitTarget::X), "-45");
+    EXPECT_EQ(Fit(Axis::X), "-45");
     EXPECT_EQ(Box(Axis::X), "1.4142135623731");
     EXPECT_LT(std::fabs(EvaluateVector(atoms, vector)->Y), 1e-15);
     SetVector(-1, 1, 0);
-    EXPECT_EQ(Fit(FitTarget::X), "45");
+    EXPECT_EQ(Fit(Axis::X), "45");
     EXPECT_EQ(Box(Axis::X), "-1.4142135623731");
     EXPECT_LT(std::fabs(EvaluateVector(atoms, vector)->Y), 1e-15);
     SetVector(2.5, 0, 1);  // already on the axis: a turn by 0
     const auto before = test::Bits(atoms);
-    EXPECT_EQ(Fit(FitTarget::X), "0");
+    EXPECT_EQ(Fit(Axis::X), "0");
     EXPECT_EQ(test::Bits(atoms), before);
 }
 
 // FitY then FitX lays the vector along X; FitX then FitZ lays it along Z.
 TEST_F(FitOnMolecule, TwoFitsLayTheVectorOnAnAxis) {
     const struct {
-        FitTarget first, second;
+        Axis first, second;
         Axis along;
-    } kOrders[] = {{FitTarget::Y, FitTarget::X, Axis::X}, {FitTarget::X, FitTarget::Z, Axis::Z}};
+    } kOrders[] = {{Axis::Y, Axis::X, Axis::X}, {Axis::X, Axis::Z, Axis::Z}};
     for (const auto& order : kOrders) {
         for (const double sign : {1.0, -1.0}) {
             SetVector(sign * 1.5, -2, 3.25);

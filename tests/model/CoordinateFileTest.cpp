@@ -14,8 +14,8 @@
 namespace pivora {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
+using test::ReadAll;
+using test::TempDir;
 
 struct Atom {
     std::string name;
@@ -141,7 +141,7 @@ TEST(CoordinateReaderTest, ParseFailuresNameTheFieldAndLeaveTheTable) {
             ReadCoordinateFile(dir.Write("bad.xyz", c.bytes), t);
             ADD_FAILURE() << "no error";
         } catch (const Error& e) {
-            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.Message(), c.message);
         }
         EXPECT_EQ(t.AtomCount, 20);
         EXPECT_EQ(Slots(t), before);
@@ -165,8 +165,8 @@ TEST(CoordinateReaderTest, FileFailuresLeaveTheTable) {
             ReadCoordinateFile(path, t);
             ADD_FAILURE();
         } catch (const Error& e) {
-            EXPECT_EQ(e.kind(), ErrorKind::File);
-            EXPECT_EQ(e.message(), message);
+            EXPECT_EQ(e.Kind(), ErrorKind::File);
+            EXPECT_EQ(e.Message(), message);
         }
         EXPECT_EQ(Slots(t), before);
         EXPECT_EQ(t.AtomCount, 5);

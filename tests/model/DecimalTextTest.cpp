@@ -66,8 +66,8 @@ TEST_F(DecimalTextTest, RejectsWhatIsNotANumber) {
             ParseDecimal(text);
             ADD_FAILURE() << "no error";
         } catch (const Error& e) {
-            EXPECT_EQ(e.kind(), ErrorKind::Conversion);
-            EXPECT_EQ(e.message(), std::string("'") + text + "' は浮動小数点数ではありません");
+            EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
+            EXPECT_EQ(e.Message(), std::string("'") + text + "' は浮動小数点数ではありません");
         }
     }
 }
@@ -77,7 +77,7 @@ TEST_F(DecimalTextTest, FailureQuotesTheTextWithItsBlanks) {
         ParseDecimal(" abc");
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), "' abc' は浮動小数点数ではありません");
+        EXPECT_EQ(e.Message(), "' abc' は浮動小数点数ではありません");
     }
 }
 
@@ -101,8 +101,8 @@ TEST_F(DecimalTextTest, StoringBeyondTheDoubleRangeOverflows) {
         StoreDouble(big);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Overflow);
-        EXPECT_EQ(e.message(), "浮動小数点数のオーバーフロー");
+        EXPECT_EQ(e.Kind(), ErrorKind::Overflow);
+        EXPECT_EQ(e.Message(), "浮動小数点数のオーバーフロー");
     }
 }
 

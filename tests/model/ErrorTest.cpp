@@ -38,14 +38,14 @@ TEST(ErrorTest, MapsErrnoToMessages) {
 }
 
 TEST(ErrorTest, FileErrorLooksAtTheDirectoryOfAMissingFile) {
-    testing::TempDir dir;
+    test::TempDir dir;
     const Error missingFile = FileError(ENOENT, dir.File("absent.xyz"));
-    EXPECT_EQ(missingFile.message(), "ファイルが見つかりません");
-    EXPECT_EQ(missingFile.kind(), ErrorKind::File);
-    EXPECT_EQ(missingFile.errnum(), ENOENT);
-    EXPECT_EQ(FileError(ENOENT, dir.File("no/such/dir/a.xyz")).message(),
+    EXPECT_EQ(missingFile.Message(), "ファイルが見つかりません");
+    EXPECT_EQ(missingFile.Kind(), ErrorKind::File);
+    EXPECT_EQ(missingFile.Errnum(), ENOENT);
+    EXPECT_EQ(FileError(ENOENT, dir.File("no/such/dir/a.xyz")).Message(),
               "ファイル名の指定が間違っています");
-    EXPECT_EQ(FileError(ENOENT, "relative-name-only").message(), "ファイルが見つかりません");
+    EXPECT_EQ(FileError(ENOENT, "relative-name-only").Message(), "ファイルが見つかりません");
 }
 
 struct FloatCase {
@@ -60,10 +60,10 @@ TEST(ErrorTest, FloatingPointMessages) {
         {ErrorKind::Overflow, "浮動小数点数のオーバーフロー"},
     };
     for (const FloatCase& c : cases) {
-        EXPECT_EQ(FloatError(c.kind).message(), c.message);
-        EXPECT_EQ(FloatError(c.kind).kind(), c.kind);
+        EXPECT_EQ(FloatError(c.kind).Message(), c.message);
+        EXPECT_EQ(FloatError(c.kind).Kind(), c.kind);
     }
-    EXPECT_EQ(OutOfMemoryError().message(), "メモリが足りません");
+    EXPECT_EQ(OutOfMemoryError().Message(), "メモリが足りません");
 }
 
 TEST(ErrorTest, FlagTestsRaiseTheMatchingErrorAndClear) {
@@ -89,7 +89,7 @@ TEST(ErrorTest, FlagTestsRaiseTheMatchingErrorAndClear) {
             ThrowIfFpFlags();
             ADD_FAILURE() << "no error for " << step.message;
         } catch (const Error& e) {
-            EXPECT_EQ(e.message(), step.message);
+            EXPECT_EQ(e.Message(), step.message);
         }
         EXPECT_NO_THROW(ThrowIfFpFlags());  // nothing pending afterwards
     }

@@ -15,8 +15,8 @@
 namespace pivora {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
+using test::ReadAll;
+using test::TempDir;
 
 std::vector<std::string> ReadLines(const std::string& path) {
     LineReader reader(path);
@@ -84,8 +84,8 @@ TEST(LineReaderTest, OpenFailures) {
             LineReader reader(c.path);
             FAIL();
         } catch (const Error& e) {
-            EXPECT_EQ(e.kind(), ErrorKind::File);
-            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.Kind(), ErrorKind::File);
+            EXPECT_EQ(e.Message(), c.message);
         }
     }
 }
@@ -140,8 +140,8 @@ TEST_F(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
         writer.Commit();
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), "I/O エラー (28)");
-        EXPECT_EQ(e.errnum(), ENOSPC);
+        EXPECT_EQ(e.Message(), "I/O エラー (28)");
+        EXPECT_EQ(e.Errnum(), ENOSPC);
     }
     EXPECT_EQ(ReadAll(path), "old content");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
@@ -164,7 +164,7 @@ TEST_F(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
             SafeFileWriter writer(c.path);
             FAIL();
         } catch (const Error& e) {
-            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.Message(), c.message);
         }
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));

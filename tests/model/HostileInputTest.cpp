@@ -20,8 +20,8 @@
 namespace pivora {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
+using test::ReadAll;
+using test::TempDir;
 
 const char kOldMolecule[] = "Fe 0 0 0\nC1 1.5 0 0\nC2 -1.5 0 0\nO1 2.6 0 0\n";
 
@@ -51,7 +51,7 @@ class HostileInputTest : public ::testing::Test {
             ReadCoordinateFile(path, table_);
             return "";
         } catch (const Error& e) {
-            return e.message();
+            return e.Message();
         }
     }
     void ExpectFinite() const {
@@ -200,7 +200,7 @@ TEST_F(HostileInputTest, SaveIntoAFullDiskKeepsTheOldFile) {
         WriteCoordinateFile(target, table_);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), "I/O エラー (28)");
+        EXPECT_EQ(e.Message(), "I/O エラー (28)");
     }
     EXPECT_EQ(ReadAll(target), "old bytes\r\n");
     struct stat st;
@@ -213,7 +213,7 @@ TEST_F(HostileInputTest, SaveIntoAMissingDirectory) {
         WriteCoordinateFile(dir_.File("gone/x.out"), table_);
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.message(), "ファイル名の指定が間違っています");
+        EXPECT_EQ(e.Message(), "ファイル名の指定が間違っています");
     }
 }
 

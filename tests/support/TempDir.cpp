@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace pivora::testing {
+namespace pivora::test {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "pivora-test-XXXXXX").string();
@@ -36,4 +36,4 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace pivora::testing
+}  // namespace pivora::test

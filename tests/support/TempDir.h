@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace pivora::testing {
+namespace pivora::test {
 
 class TempDir {
   public:
@@ -26,4 +26,4 @@ class TempDir {
 // The whole content of a file; empty when it cannot be read.
 std::string ReadAll(const std::string& path);
 
-}  // namespace pivora::testing
+}  // namespace pivora::test

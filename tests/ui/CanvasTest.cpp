@@ -10,7 +10,7 @@
 #include "ui/QtCanvas.h"
 #include "ui/Widgets.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 // The image as rows of characters: '.' white, 'k' black, 'b' blue, 'r' red,
@@ -108,4 +108,4 @@ TEST(Pane, HasNoPictureUntilItsSurfaceIsFirstUsed) {
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

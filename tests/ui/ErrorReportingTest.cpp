@@ -12,7 +12,7 @@
 #include "UiTest.h"
 #include "model/Error.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 struct StopCase {
@@ -140,4 +140,4 @@ TEST_F(FormTest, ProgramSetsLetFailuresReachTheCallerUnshown) {
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

@@ -9,7 +9,7 @@
 
 #include "UiTest.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 // Atom 1 to atom 5 is (2, 3, 6), of length 7.
@@ -442,4 +442,4 @@ TEST_F(GeometryWindow, TurnsRewriteCoordinatesOnlyCenteringLabelsTooKeepingTheCu
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

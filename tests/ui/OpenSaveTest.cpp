@@ -12,7 +12,7 @@
 #include "UiTest.h"
 #include "model/DirectoryMemory.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 // What an open leaves in the controls that it refreshes.
@@ -280,4 +280,4 @@ TEST(QtDialogs, SaveOffersTheNameReplacesWithoutAskingAndCanBeCancelled) {
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

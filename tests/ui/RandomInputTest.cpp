@@ -11,7 +11,7 @@
 
 #include "UiTest.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 class RandomInput : public FormTest {
@@ -102,4 +102,4 @@ TEST_F(RandomInput, ThousandsOfEventsKeepTheWindowSound) {
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

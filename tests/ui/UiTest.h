@@ -20,7 +20,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/Unit1.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 
 // Answers the dialogs from queues (nothing queued: the user cancels) and
 // remembers what each dialog was started with.
@@ -112,4 +112,4 @@ class FormTest : public ::testing::Test {
 // The three-line molecule that the open tests start from.
 inline constexpr char kThreeAtoms[] = "C1 0.1 0.2 0.3\nO1 1.5 -2 0.3\nH1 0 0 0\n";
 
-}  // namespace pivora::testing
+}  // namespace pivora::test

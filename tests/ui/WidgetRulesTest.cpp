@@ -6,7 +6,7 @@
 
 #include "UiTest.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 struct TextValue {
@@ -209,4 +209,4 @@ TEST(CheckBox, RaisesItsClickOnEveryChangeOfState) {
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

@@ -14,7 +14,7 @@
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
 
-namespace pivora::testing {
+namespace pivora::test {
 namespace {
 
 struct NameCase {
@@ -147,4 +147,4 @@ TEST_F(FormTest, ClosingTheMainWindowEndsTheProgramWhileHelpIsShown) {
 }
 
 }  // namespace
-}  // namespace pivora::testing
+}  // namespace pivora::test

@@ -142,7 +142,7 @@ TEST_F(RedrawTest, FailuresStopWhereTheyHappen) {
         controls.scale = c.scale;
         atoms = test::MakeTable({{-DBL_MAX, 0, 0}, {c.headX, 0, 0}});
         controls.selections[0] = {{{1}}, {{2}}};
-        EXPECT_EQ(test::ErrorOf([&] { Run(); }).kind(), c.kind);
+        EXPECT_EQ(test::ErrorOf([&] { Run(); }).Kind(), c.kind);
         ASSERT_EQ(log.size(), c.linesBefore);
         EXPECT_EQ(log.back(), c.scale == 0 ? "XY brush 255,255,255" : "XY move 104,109");
     }
