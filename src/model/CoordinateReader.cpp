@@ -21,7 +21,7 @@ std::string_view TrimControls(std::string_view text) {
 }
 
 double ParseCoordinate(std::string_view field) {
-    return StoreDouble(ParseDecimal(field));
+    return StoreDouble(ParseFileDecimal(field));
 }
 
 std::function<void()>& BetweenPassesHook() {

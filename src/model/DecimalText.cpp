@@ -137,7 +137,8 @@ bool IsDigit(char c) {
 }
 
 // The parse steps; false when the text is not a number or overflowed.
-[[gnu::always_inline]] inline bool ParseCore(std::string_view s, long double& result) {
+[[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
+                                            long double& result) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n && s[i] == ' ') ++i;
@@ -186,7 +187,7 @@ bool IsDigit(char c) {
 
     digits();
     long long fraction = 0;
-    if (i < n && s[i] == g_separator) {
+    if (i < n && s[i] == separator) {
         ++i;
         fraction = digits();
     }
@@ -360,15 +361,28 @@ long double PowerOfTen(int n) {
 
 bool TryParseDecimal(std::string_view text, long double& value) {
     long double parsed = 0.0L;
-    if (!ParseCore(text, parsed)) return false;
+    if (!ParseCore(text, g_separator, parsed)) return false;
     value = parsed;
     return true;
 }
 
 long double ParseDecimal(std::string_view text) {
+    return ParseDecimal(text, g_separator);
+}
+
+long double ParseDecimal(std::string_view text, char separator) {
     long double value = 0.0L;
-    if (!ParseCore(text, value)) throw ConversionError(text);
+    if (!ParseCore(text, separator, value)) throw ConversionError(text);
     return value;
+}
+
+long double ParseFileDecimal(std::string_view text) {
+    long double value = 0.0L;
+    if (ParseCore(text, g_separator, value)) return value;
+    // Files travel between machines: whatever the regional separator, the
+    // full stop that programs write is a separator too.
+    if (g_separator != '.' && ParseCore(text, '.', value)) return value;
+    throw ConversionError(text);
 }
 
 std::string FormatDisplay(long double value) {

@@ -27,6 +27,14 @@ long double PowerOfTen(int n);
 // conversion error quoting text whole when text is not a number or the value
 // overflows the extended range. Returns negative zero for "-0".
 long double ParseDecimal(std::string_view text);
+// The same with an explicit decimal separator instead of the regional one.
+long double ParseDecimal(std::string_view text, char separator);
+
+// A number in a coordinate file: the parse form with the regional separator
+// and, where that is not the full stop, with the full stop as well, so that
+// files written by other programs (and the fixed form's own) open
+// everywhere. Fails like ParseDecimal, quoting text.
+long double ParseFileDecimal(std::string_view text);
 
 // Like ParseDecimal, but false instead of the error; value is then untouched.
 bool TryParseDecimal(std::string_view text, long double& value);

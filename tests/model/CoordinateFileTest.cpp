@@ -7,6 +7,7 @@
 
 #include "model/CoordinateReader.h"
 #include "model/CoordinateWriter.h"
+#include "model/DecimalText.h"
 #include "model/Error.h"
 #include "model/FileIo.h"
 #include "support/TempDir.h"
@@ -146,6 +147,21 @@ TEST(CoordinateReaderTest, ParseFailuresNameTheFieldAndLeaveTheTable) {
         EXPECT_EQ(t.AtomCount, 20);
         EXPECT_EQ(Slots(t), before);
     }
+}
+
+TEST(CoordinateReaderTest, WithACommaSeparatorFilesTakeTheFullStopToo) {
+    TempDir dir;
+    AtomTable t;
+    SetDecimalSeparator(',');
+    ReadCoordinateFile(dir.Write("mixed.xyz", "C1 1,5 1.25 -2\r\nC2 0.5 2,25 3\r\n"), t);
+    EXPECT_EQ(t.AtomX[1], 1.5);
+    EXPECT_EQ(t.AtomY[1], 1.25);
+    EXPECT_EQ(t.AtomY[2], 2.25);
+    EXPECT_THROW(ReadCoordinateFile(dir.Write("bad.xyz", "C1 1.5,2 1 2\n"), t), Error);
+    EXPECT_EQ(t.AtomCount, 2);
+    SetDecimalSeparator('.');
+    // The full stop's own rule is unchanged: a comma is no separator there.
+    EXPECT_THROW(ReadCoordinateFile(dir.Write("comma.xyz", "C1 1,5 1 2\n"), t), Error);
 }
 
 TEST(CoordinateReaderTest, FileFailuresLeaveTheTable) {
