@@ -108,7 +108,7 @@ TEST(CoordinateReaderTest, SmallerFileKeepsSpareSlotsOfTheLargerOne) {
     ASSERT_EQ(t.Capacity(), 13u);
     EXPECT_EQ(t.AtomName[3], "B3");
     for (int i = 4; i <= 12; ++i) {
-        EXPECT_EQ(t.AtomName[i], "A" + std::to_string(i));
+        EXPECT_EQ(t.AtomName[i], std::string(1, 'A').append(std::to_string(i)));
         EXPECT_EQ(t.AtomX[i], i);
     }
 }
