@@ -60,12 +60,10 @@ std::int32_t CountLines(const std::string& path) {
     return count;
 }
 
-void ReadCoordinateFile(const std::string& path, AtomTable& table) {
+AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous) {
     const std::int32_t counted = CountLines(path);
     if (BetweenPassesHook()) BetweenPassesHook()();
 
-    // The new molecule is built aside, so that a failure anywhere leaves the
-    // table as it was.
     const std::size_t capacity = static_cast<std::size_t>(counted) + 10;
     AtomTable fresh;
     fresh.Resize(capacity);
@@ -81,20 +79,30 @@ void ReadCoordinateFile(const std::string& path, AtomTable& table) {
         fresh.AtomZ[k] = ParseCoordinate(f.z);
     }
     // A file that shrank between the passes holds fewer atoms than counted.
-    if (k < counted) fresh.Resize(static_cast<std::size_t>(k) + 10);
-    fresh.AtomCount = k;
+    FinishTable(fresh, k, previous);
+    return fresh;
+}
 
+void ReadCoordinateFile(const std::string& path, AtomTable& table) {
+    AtomTable fresh = ReadCoordinateTable(path, table);
+    std::swap(table, fresh);
+}
+
+void FinishTable(AtomTable& fresh, std::int32_t count, const AtomTable& previous) {
+    const std::size_t capacity = static_cast<std::size_t>(count) + 10;
+    if (fresh.Capacity() != capacity) fresh.Resize(capacity);
+    fresh.AtomCount = count;
     // Slot 0 is the slot of no atom; the spare slots keep what an earlier,
     // larger table left there, as a resize of the old arrays would.
     fresh.AtomName[0] = "None";
-    const std::size_t spareEnd = std::min(fresh.Capacity(), table.Capacity());
-    for (std::size_t i = static_cast<std::size_t>(k) + 1; i < spareEnd; ++i) {
-        fresh.AtomName[i] = table.AtomName[i];
-        fresh.AtomX[i] = table.AtomX[i];
-        fresh.AtomY[i] = table.AtomY[i];
-        fresh.AtomZ[i] = table.AtomZ[i];
+    fresh.AtomX[0] = fresh.AtomY[0] = fresh.AtomZ[0] = 0.0;
+    const std::size_t spareEnd = std::min(capacity, previous.Capacity());
+    for (std::size_t i = static_cast<std::size_t>(count) + 1; i < spareEnd; ++i) {
+        fresh.AtomName[i] = previous.AtomName[i];
+        fresh.AtomX[i] = previous.AtomX[i];
+        fresh.AtomY[i] = previous.AtomY[i];
+        fresh.AtomZ[i] = previous.AtomZ[i];
     }
-    std::swap(table, fresh);
 }
 
 void SetBetweenPassesHookForTesting(std::function<void()> hook) {

@@ -25,14 +25,24 @@ LineFields CutLine(std::string_view line);
 // Throws the file error.
 std::int32_t CountLines(const std::string& path);
 
-// Reads path into table in two passes (count, then parse). On success the
-// table holds exactly AtomCount atoms, capacity AtomCount + 10, slot 0
-// ("None", 0, 0, 0), and spare slots that keep what a larger earlier table
-// left there. On any failure (file error, a field that is not a number:
-// the conversion error quoting it, overflow of a double: the overflow error,
-// memory) the table is unchanged. A file that grows between the passes is
+// Reads path in two passes (count, then parse) into a new table and returns
+// it; previous is only read, for its spare slots. The new table holds
+// exactly AtomCount atoms, capacity AtomCount + 10, slot 0 ("None", 0, 0,
+// 0), and spare slots that keep what a larger previous table left there, as
+// a resize of the old arrays would. Failures: the file error, a field that
+// is not a number (the conversion error quoting it), overflow of a double
+// (the overflow error), memory. A file that grows between the passes is
 // read for the counted lines only.
+AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous);
+
+// ReadCoordinateTable into table: table is replaced only when the whole file
+// was read, and is unchanged on any failure.
 void ReadCoordinateFile(const std::string& path, AtomTable& table);
+
+// Finishes a table read aside: AtomCount := count, the capacity count + 10,
+// slot 0 ("None", 0, 0, 0), and the spare slots count + 1 .. count + 9 copied
+// from previous where it has them. Slots 1..count must hold the atoms.
+void FinishTable(AtomTable& fresh, std::int32_t count, const AtomTable& previous);
 
 // Test seam: runs between the counting and the parsing pass, so that tests
 // can change the file in between. Empty removes it.
