@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace pivora {
 namespace {
@@ -30,6 +31,40 @@ class QtFileDialogs : public FileDialogs {
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         return Run(dialog, initialDir, &fileName);
+    }
+
+    std::optional<std::string> ChooseRecipeToSave(const std::string& initialDir,
+                                                  const std::string& fileName) override {
+        QFileDialog dialog(parent_, QStringLiteral("Save Recipe"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(
+            {QStringLiteral("Pivora recipes (*.recipe)"), QStringLiteral("All files (*)")});
+        return Run(dialog, initialDir, &fileName);
+    }
+
+    std::optional<std::string> ChooseRecipeToApply(const std::string& initialDir) override {
+        QFileDialog dialog(parent_, QStringLiteral("Apply Recipe"));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(
+            {QStringLiteral("Pivora recipes (*.recipe)"), QStringLiteral("All files (*)")});
+        return Run(dialog, initialDir, nullptr);
+    }
+
+    CloseAnswer AskToSaveChanges() override {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Pivora"),
+                        QStringLiteral("The molecule has changes that are not saved."),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+        box.setInformativeText(QStringLiteral("Save them before closing?"));
+        box.setDefaultButton(QMessageBox::Save);
+        switch (box.exec()) {
+            case QMessageBox::Save:
+                return CloseAnswer::Save;
+            case QMessageBox::Discard:
+                return CloseAnswer::Discard;
+            default:
+                return CloseAnswer::Cancel;
+        }
     }
 
   private:

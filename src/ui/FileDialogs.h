@@ -1,6 +1,6 @@
 #pragma once
-// The open and save dialogs, behind an interface so that tests can answer
-// them. Paths are POSIX byte strings.
+// The window's dialogs, behind an interface so that tests can answer them.
+// Paths are POSIX byte strings.
 
 #include <memory>
 #include <optional>
@@ -25,6 +25,16 @@ class FileDialogs {
     // asking. The chosen full path, or nothing when the user cancels.
     virtual std::optional<std::string> ChooseOutputFile(const std::string& initialDir,
                                                         const std::string& fileName) = 0;
+
+    // Where to write a recipe (the dialog asks before it replaces a file), or
+    // which recipe to run; nothing when the user cancels.
+    virtual std::optional<std::string> ChooseRecipeToSave(const std::string& initialDir,
+                                                          const std::string& fileName) = 0;
+    virtual std::optional<std::string> ChooseRecipeToApply(const std::string& initialDir) = 0;
+
+    // The window closes while the molecule has changes that were not saved.
+    enum class CloseAnswer { Save, Discard, Cancel };
+    virtual CloseAnswer AskToSaveChanges() = 0;
 };
 
 // The dialogs as QFileDialog shows them, modal to parent.

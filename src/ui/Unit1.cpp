@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -10,12 +12,12 @@
 #include <QScreen>
 #include <optional>
 
-#include "geometry/AtomGroup.h"
-#include "geometry/Centering.h"
-#include "geometry/Rotation.h"
-#include "model/CoordinateReader.h"
+#include "engine/Recipe.h"
 #include "model/CoordinateWriter.h"
 #include "model/DirectoryMemory.h"
+#include "model/Error.h"
+#include "model/FileIo.h"
+#include "ui/EventGuard.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
 
@@ -69,26 +71,33 @@ class WaitCursor {
 
 }  // namespace
 
-// The controls of one vector's group box and their names' letter.
-struct TForm1::VectorBox {
-    QGroupBox* box;
-    char letter;  // 'V' for Vector1, 'U' for Vector2
-    TSpinEdit** atoms[8];
-    TEdit** names[8];
-    TEdit** components[3];
-    QLabel** arrow;
-    const char* arrowName;
-    TCheckBox** check;
-    const char* checkName;
-    bool checked;
-    std::size_t firstAtomSlot;  // where its atom boxes go in vectorAtoms_
+// What the engine does to the grid and the panes, done to the window's.
+class TForm1::EngineView : public EngineObserver {
+  public:
+    explicit EngineView(TForm1& form) : form_(form) {}
+    void ShowAtoms(const AtomTable& table) override { form_.StringGrid1->ShowAtoms(table); }
+    void RefreshAtoms(const AtomTable& table, bool withLabels) override {
+        if (withLabels) {
+            form_.StringGrid1->RefreshAtoms(table);
+        } else {
+            form_.StringGrid1->RefreshCoordinates(table);
+        }
+    }
+    void ResetPane(int pane) override {
+        TImage* const panes[3] = {form_.Image1, form_.Image2, form_.Image3};
+        panes[pane]->Forget();
+    }
+
+  private:
+    TForm1& form_;
 };
 
 TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
-    : state_(state), dialogs_(dialogs ? std::move(dialogs) : MakeQtFileDialogs(this)) {
+    : state_(state),
+      engine_(state.Atoms),
+      view_(std::make_unique<EngineView>(*this)),
+      dialogs_(dialogs ? std::move(dialogs) : MakeQtFileDialogs(this)) {
     setObjectName("Form1");
-    setWindowTitle(QString("Rotating Molecues in Cartesian Coordinates (") +
-                   kProgramNameAndVersion + ")");
     setFont(ArialFont(12, false));
     BuildMenu();
     auto* client = new QWidget(this);
@@ -96,7 +105,11 @@ TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     BuildControls(client);
     SetTabOrder();
     WireHandlers();
+    engine_.SetObserver(view_.get());
+    engine_.SetPaneSize(Image1->width(), Image1->height());
+    engine_.SetPanes(&Image1->Drawing(), &Image2->Drawing(), &Image3->Drawing());
     resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    ShowState();
 }
 
 TForm1::~TForm1() = default;
@@ -108,13 +121,48 @@ void TForm1::BuildMenu() {
     File1->setFont(font());  // a menu is a window of its own and inherits no font
     Open1 = File1->addAction("Open");
     Open1->setObjectName("Open1");
+    Open1->setShortcut(QKeySequence::Open);
     Save1 = File1->addAction("Save");
     Save1->setObjectName("Save1");
+    Save1->setShortcut(QKeySequence::Save);
+    File1->addSeparator();
+    SaveRecipe1 = File1->addAction("Save Recipe...");
+    SaveRecipe1->setObjectName("SaveRecipe1");
+    SaveRecipe1->setToolTip(
+        "Writes the commands since the file was opened, to run them again "
+        "here or with pivora-batch on other files.");
+    ApplyRecipe1 = File1->addAction("Apply Recipe...");
+    ApplyRecipe1->setObjectName("ApplyRecipe1");
+    ApplyRecipe1->setToolTip(
+        "Runs the commands of a recipe on this molecule, as one step that "
+        "Edit > Undo takes back.");
+    File1->addSeparator();
     Exit1 = File1->addAction("Exit");
     Exit1->setObjectName("Exit1");
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    File1->setToolTipsVisible(true);
+
+    EditMenu = menuBar()->addMenu("Edit");
+    EditMenu->setObjectName("EditMenu");
+    EditMenu->setFont(font());
+    EditMenu->setToolTipsVisible(true);
+    Undo1 = EditMenu->addAction("Undo");
+    Undo1->setObjectName("Undo1");
+    Undo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    Redo1 = EditMenu->addAction("Redo");
+    Redo1->setObjectName("Redo1");
+    Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    const QString limit = QStringLiteral(
+        "Undo keeps about 256 MB of earlier coordinates; older steps fall off. Opening a file "
+        "starts afresh.");
+    Undo1->setToolTip(limit);
+    Redo1->setToolTip(limit);
+
     // A top-level item of the menu bar that acts when clicked.
     Help1 = menuBar()->addAction("Help");
     Help1->setObjectName("Help1");
+    Help1->setShortcut(QKeySequence::HelpContents);
 }
 
 void TForm1::BuildControls(QWidget* client) {
@@ -152,24 +200,19 @@ void TForm1::BuildControls(QWidget* client) {
 
     GroupBox2 = NewGroupBox(client, "GroupBox2", "Vector1 Definition", QColor(0, 0, 255), 224, 344,
                             393, 161);
-    BuildVectorBox({GroupBox2,
-                    'V',
-                    {&SEV1, &SEV2, &SEV3, &SEV4, &SEV5, &SEV6, &SEV7, &SEV8},
-                    {&V1, &V2, &V3, &V4, &V5, &V6, &V7, &V8},
-                    {&VX, &VY, &VZ},
-                    &Label1,
-                    "Label1",
-                    &CheckBox1,
-                    "CheckBox1",
-                    true,
-                    0});
+    const VectorControls v = BuildVectorBox(GroupBox2, 'V', "Label1", "CheckBox1", true);
+    std::tie(SEV1, SEV2, SEV3, SEV4, SEV5, SEV6, SEV7, SEV8) = std::tuple_cat(v.atoms);
+    std::tie(V1, V2, V3, V4, V5, V6, V7, V8) = std::tuple_cat(v.names);
+    std::tie(VX, VY, VZ) = std::tuple_cat(v.components);
+    Label1 = v.arrow;
+    CheckBox1 = v.check;
     // Black on pure blue is hard to read: the caption and the arrow go white,
     // while the spin boxes keep their dark arrows.
     QPalette onBlue = GroupBox2->palette();
     onBlue.setColor(QPalette::WindowText, Qt::white);
     GroupBox2->setPalette(onBlue);
     const QColor dark = QApplication::palette().color(QPalette::WindowText);
-    for (TSpinEdit* atom : {SEV1, SEV2, SEV3, SEV4, SEV5, SEV6, SEV7, SEV8}) {
+    for (TSpinEdit* atom : v.atoms) {
         QPalette palette = atom->palette();
         palette.setColor(QPalette::WindowText, dark);
         atom->setPalette(palette);
@@ -177,41 +220,61 @@ void TForm1::BuildControls(QWidget* client) {
 
     GroupBox3 = NewGroupBox(client, "GroupBox3", "Vector2 Definition", QColor(255, 0, 255), 224,
                             520, 393, 161);
-    BuildVectorBox({GroupBox3,
-                    'U',
-                    {&SEU1, &SEU2, &SEU3, &SEU4, &SEU5, &SEU6, &SEU7, &SEU8},
-                    {&U1, &U2, &U3, &U4, &U5, &U6, &U7, &U8},
-                    {&UX, &UY, &UZ},
-                    &Label2,
-                    "Label2",
-                    &CheckBox2,
-                    "CheckBox2",
-                    false,
-                    8});
+    const VectorControls u = BuildVectorBox(GroupBox3, 'U', "Label2", "CheckBox2", false);
+    std::tie(SEU1, SEU2, SEU3, SEU4, SEU5, SEU6, SEU7, SEU8) = std::tuple_cat(u.atoms);
+    std::tie(U1, U2, U3, U4, U5, U6, U7, U8) = std::tuple_cat(u.names);
+    std::tie(UX, UY, UZ) = std::tuple_cat(u.components);
+    Label2 = u.arrow;
+    CheckBox2 = u.check;
+
+    // The engine names every box; the window finds each by that name.
+    spins_[static_cast<int>(SpinId::SpinEdit1)] = SpinEdit1;
+    spins_[static_cast<int>(SpinId::SpinEdit2)] = SpinEdit2;
+    spins_[static_cast<int>(SpinId::SpinEdit3)] = SpinEdit3;
+    texts_[static_cast<int>(TextId::Edit1)] = Edit1;
+    texts_[static_cast<int>(TextId::Edit2)] = Edit2;
+    for (const auto& [vector, boxes] :
+         {std::pair{VectorId::Vector1, &v}, std::pair{VectorId::Vector2, &u}}) {
+        for (int i = 0; i < 8; ++i) {
+            const SpinId atom = AtomBox(vector, i);
+            spins_[static_cast<int>(atom)] = boxes->atoms[i];
+            texts_[static_cast<int>(*NameBoxOf(atom))] = boxes->names[i];
+        }
+        for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+            texts_[static_cast<int>(ComponentBox(vector, axis))] =
+                boxes->components[static_cast<int>(axis)];
+        }
+    }
+    texts_[static_cast<int>(TextId::Zangle)] = Zangle;
+    texts_[static_cast<int>(TextId::Xangle)] = Xangle;
+    texts_[static_cast<int>(TextId::Yangle)] = Yangle;
 }
 
-void TForm1::BuildVectorBox(const VectorBox& v) {
+TForm1::VectorControls TForm1::BuildVectorBox(QGroupBox* box, char letter, const char* arrowName,
+                                              const char* checkName, bool checked) {
+    VectorControls controls{};
     // Tail atoms in the left column, head atoms in the right one.
     constexpr int kTops[4] = {20, 44, 68, 92};
     for (int i = 0; i < 8; ++i) {
         const int column = i / 4;
         const int top = kTops[i % 4];
         const std::string number = std::to_string(i + 1);
-        const std::string atomName = std::string("SE") + v.letter + number;
-        const std::string nameName = v.letter + number;
-        *v.atoms[i] = Place(new TSpinEdit(v.box, 0, 100, 0), atomName.c_str(), 24 + 224 * column,
-                            top, 58, 21);
-        *v.names[i] =
-            Place(new TEdit(v.box, "None"), nameName.c_str(), 80 + 224 * column, top + 1, 69, 20);
-        vectorAtoms_[v.firstAtomSlot + static_cast<std::size_t>(i)] = *v.atoms[i];
+        const std::string atomName = std::string("SE") + letter + number;
+        const std::string nameName = letter + number;
+        controls.atoms[i] =
+            Place(new TSpinEdit(box, 0, 100, 0), atomName.c_str(), 24 + 224 * column, top, 58, 21);
+        controls.names[i] =
+            Place(new TEdit(box, "None"), nameName.c_str(), 80 + 224 * column, top + 1, 69, 20);
     }
-    *v.arrow = NewLabel(v.box, v.arrowName, "========>", 168, 64, 72, 13, false);
+    controls.arrow = NewLabel(box, arrowName, "========>", 168, 64, 72, 13, false);
     constexpr char kAxes[3] = {'X', 'Y', 'Z'};
     for (int i = 0; i < 3; ++i) {
-        const std::string name = std::string(1, v.letter) + kAxes[i];
-        *v.components[i] = Place(new TEdit(v.box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
+        const std::string name = std::string(1, letter) + kAxes[i];
+        controls.components[i] =
+            Place(new TEdit(box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
     }
-    *v.check = Place(new TCheckBox(v.box, v.checked), v.checkName, 192, 16, 17, 17);
+    controls.check = Place(new TCheckBox(box, checked), checkName, 192, 16, 17, 17);
+    return controls;
 }
 
 void TForm1::SetTabOrder() {
@@ -236,31 +299,37 @@ void TForm1::SetTabOrder() {
 void TForm1::WireHandlers() {
     ConnectGuarded(Open1, [this] { Open1Click(); });
     ConnectGuarded(Save1, [this] { Save1Click(); });
+    ConnectGuarded(SaveRecipe1, [this] { SaveRecipe1Click(); });
+    ConnectGuarded(ApplyRecipe1, [this] { ApplyRecipe1Click(); });
     ConnectGuarded(Exit1, [this] { close(); });
+    ConnectGuarded(Undo1, [this] { Undo1Click(); });
+    ConnectGuarded(Redo1, [this] { Redo1Click(); });
     ConnectGuarded(Help1, [this] { Help1Click(); });
-    SpinEdit1->OnChange = [this] { SpinEdit1Change(); };
-    SpinEdit2->OnChange = [this] { SpinEdit2Change(); };
+    // What the user does to a box is the engine's to carry out: typing, the
+    // arrows and the limits of a box that loses the focus all arrive as its
+    // new text.
+    for (int i = 0; i < kSpinCount; ++i) {
+        const auto box = static_cast<SpinId>(i);
+        spins_[i]->OnChange = [this, box] {
+            Run([&] { engine_.TypeSpin(box, spins_[static_cast<int>(box)]->Text()); });
+        };
+    }
+    for (int i = 0; i < kTextCount; ++i) {
+        const auto box = static_cast<TextId>(i);
+        texts_[i]->OnChange = [this, box] {
+            Run([&] { engine_.TypeText(box, texts_[static_cast<int>(box)]->Text()); });
+        };
+    }
+    CheckBox1->OnClick = [this] { Run([&] { engine_.ClickCheckBox(1, CheckBox1->Checked()); }); };
+    CheckBox2->OnClick = [this] { Run([&] { engine_.ClickCheckBox(2, CheckBox2->Checked()); }); };
     Center->OnClick = [this] { CenterClick(); };
-    SpinEdit3->OnChange = [this] { SpinEdit3Change(); };
     RotateZ->OnClick = [this] { RotateZClick(); };
     RotateX->OnClick = [this] { RotateXClick(); };
     RotateY->OnClick = [this] { RotateYClick(); };
-    CheckBox1->OnClick = [this] { CheckBox1Click(); };
-    CheckBox2->OnClick = [this] { CheckBox2Click(); };
     FitX->OnClick = [this] { FitXClick(); };
     FitY->OnClick = [this] { FitYClick(); };
     FitZ->OnClick = [this] { FitZClick(); };
     DispVec->OnClick = [this] { DispVecClick(); };
-    using Change = void (TForm1::*)();
-    constexpr Change kSelectionHandlers[16] = {
-        &TForm1::SEV1Change, &TForm1::SEV2Change, &TForm1::SEV3Change, &TForm1::SEV4Change,
-        &TForm1::SEV5Change, &TForm1::SEV6Change, &TForm1::SEV7Change, &TForm1::SEV8Change,
-        &TForm1::SEU1Change, &TForm1::SEU2Change, &TForm1::SEU3Change, &TForm1::SEU4Change,
-        &TForm1::SEU5Change, &TForm1::SEU6Change, &TForm1::SEU7Change, &TForm1::SEU8Change,
-    };
-    for (std::size_t i = 0; i < vectorAtoms_.size(); ++i) {
-        vectorAtoms_[i]->OnChange = [this, handler = kSelectionHandlers[i]] { (this->*handler)(); };
-    }
 }
 
 void TForm1::ShowCentred() {
@@ -278,6 +347,69 @@ void TForm1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool close = !engine_.Modified();
+    if (!close) {
+        // The dialogs and the save run inside the guard: this is Qt's code.
+        Guarded([&] {
+            switch (dialogs_->AskToSaveChanges()) {
+                case FileDialogs::CloseAnswer::Save:
+                    Save1Click();
+                    close = !engine_.Modified();
+                    break;
+                case FileDialogs::CloseAnswer::Discard:
+                    close = true;
+                    break;
+                case FileDialogs::CloseAnswer::Cancel:
+                    break;
+            }
+        });
+    }
+    if (close) {
+        QMainWindow::closeEvent(event);
+    } else {
+        event->ignore();
+    }
+}
+
+template <typename Call>
+void TForm1::Run(Call&& call) {
+    try {
+        call();
+    } catch (...) {
+        ShowState();
+        throw;
+    }
+    ShowState();
+}
+
+void TForm1::ShowState() {
+    const ControlState& controls = engine_.Controls();
+    for (int i = 0; i < kSpinCount; ++i) {
+        const SpinState& spin = controls.Spins[i];
+        spins_[i]->Show(spin.Text, spin.Min, spin.Max);
+    }
+    for (int i = 0; i < kTextCount; ++i) texts_[i]->Show(controls.Texts[i].Str());
+    CheckBox1->Show(controls.CheckBox1);
+    CheckBox2->Show(controls.CheckBox2);
+
+    QString note = QString::fromLatin1(kProgramNameAndVersion);
+    if (!openedName_.empty()) {
+        note = QFile::decodeName(QByteArray::fromStdString(openedName_)) + "[*] - " + note;
+    }
+    setWindowTitle("Rotating Molecues in Cartesian Coordinates (" + note + ")");
+    setWindowModified(engine_.Modified());
+
+    const auto title = [](const char* verb, const std::string& step) {
+        return step.empty() ? QString::fromLatin1(verb)
+                            : QString::fromLatin1(verb) + ' ' + QString::fromStdString(step);
+    };
+    Undo1->setText(title("Undo", engine_.UndoTitle()));
+    Undo1->setEnabled(engine_.CanUndo());
+    Redo1->setText(title("Redo", engine_.RedoTitle()));
+    Redo1->setEnabled(engine_.CanRedo());
+}
+
 // --- Handlers ---
 
 void TForm1::Open1Click() {
@@ -286,25 +418,15 @@ void TForm1::Open1Click() {
     const std::optional<std::string> chosen = dialogs_->ChooseInputFile(paths.LastDir);
     if (!chosen) return;
     AcceptChosenInputFile(paths, *chosen);
-
-    AtomTable& atoms = state_.Atoms;
-    {
-        const WaitCursor wait;
-        ReadCoordinateFile(paths.InFileName, atoms);
-        StringGrid1->ShowAtoms(atoms);
-    }
-    SpinEdit1->SetMaxValue(atoms.AtomCount);
-    SpinEdit2->SetMaxValue(atoms.AtomCount);
-    // 2 first, so that SpinEdit1Change runs even when the box already shows 1.
-    SpinEdit1->SetValue(2);
-    SpinEdit1->SetValue(1);
-    SpinEdit2->SetValue(2);
-    // Setting the 2 it may already show raises nothing, yet Edit2 must name
-    // the new molecule's atom.
-    SpinEdit2Change();
-    // Only the limits: the selections, their names, the components and the
-    // panes stay until the user changes a selection.
-    for (TSpinEdit* box : vectorAtoms_) box->SetMaxValue(atoms.AtomCount);
+    Run([&] {
+        {
+            const WaitCursor wait;
+            engine_.Open(paths.InFileName);
+        }
+        const std::size_t slash = paths.InFileName.rfind('/');
+        openedName_ =
+            slash == std::string::npos ? paths.InFileName : paths.InFileName.substr(slash + 1);
+    });
 }
 
 void TForm1::Save1Click() {
@@ -313,8 +435,52 @@ void TForm1::Save1Click() {
         dialogs_->ChooseOutputFile(paths.LastDir, DefaultOutputName(paths.InFileName));
     if (!chosen) return;
     paths.OutFileName = *chosen;
-    const WaitCursor wait;
-    WriteCoordinateFile(paths.OutFileName, state_.Atoms);
+    Run([&] {
+        const WaitCursor wait;
+        engine_.Save(paths.OutFileName);
+    });
+}
+
+void TForm1::SaveRecipe1Click() {
+    const RememberedPaths& paths = state_.Paths;
+    // Beside the molecule's file, named after it.
+    std::string name = paths.InFileName.empty() ? std::string("commands") : paths.InFileName;
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > name.rfind('/') + 1) name.resize(dot);
+    const std::optional<std::string> chosen =
+        dialogs_->ChooseRecipeToSave(paths.LastDir, name + ".recipe");
+    if (!chosen) return;
+    const std::string text = engine_.RecipeText();
+    SafeFileWriter writer(*chosen);
+    writer.Write(text);
+    writer.Commit();
+}
+
+void TForm1::ApplyRecipe1Click() {
+    const std::optional<std::string> chosen = dialogs_->ChooseRecipeToApply(state_.Paths.LastDir);
+    if (!chosen) return;
+    const std::vector<RecipeCommand> commands = ReadRecipeFile(*chosen);
+    const RecipeCommand* failed = nullptr;
+    Run([&] {
+        try {
+            engine_.Apply(
+                commands, false,
+                [&](const RecipeCommand& command, const std::exception&) { failed = &command; });
+        } catch (const Error& failure) {
+            if (!failed) throw;
+            std::string detail = failure.Detail();
+            if (!detail.empty()) detail += "\n\n";
+            throw Error(failure).WithDetail(detail + RecipeFailureDetail(*failed, *chosen));
+        }
+    });
+}
+
+void TForm1::Undo1Click() {
+    Run([&] { engine_.Undo(); });
+}
+
+void TForm1::Redo1Click() {
+    Run([&] { engine_.Redo(); });
 }
 
 void TForm1::Help1Click() {
@@ -322,141 +488,59 @@ void TForm1::Help1Click() {
 }
 
 void TForm1::SpinEdit1Change() {
-    Edit1->SetText(SelectionLabel(state_.Atoms, SpinEdit1->Value()));
+    Run([&] { engine_.SpinEdit1Change(); });
 }
 
 void TForm1::SpinEdit2Change() {
-    Edit2->SetText(SelectionLabel(state_.Atoms, SpinEdit2->Value()));
+    Run([&] { engine_.SpinEdit2Change(); });
 }
 
-void TForm1::AtomSelectionChange(TSpinEdit* atom, TEdit* name) {
-    name->SetText(SelectionLabel(state_.Atoms, atom->Value()));
-    DispVecClick();
+void TForm1::SelectionChange(SpinId box) {
+    Run([&] { engine_.SelectionChange(box); });
 }
 
 void TForm1::CenterClick() {
-    CenterOnPair(state_.Atoms, SpinEdit1->Value(), SpinEdit2->Value());
-    // No redraw: a translation keeps both vectors and so the panes.
-    StringGrid1->RefreshAtoms(state_.Atoms);
+    Run([&] { engine_.UserCenter(); });
 }
 
 void TForm1::SpinEdit3Change() {
-    DispVecClick();
+    Run([&] { engine_.SpinEdit3Change(); });
 }
 
 void TForm1::RotateZClick() {
-    RotateAbout(Axis::Z);
+    Run([&] { engine_.UserRotate(Axis::Z); });
 }
 
 void TForm1::RotateXClick() {
-    RotateAbout(Axis::X);
+    Run([&] { engine_.UserRotate(Axis::X); });
 }
 
 void TForm1::RotateYClick() {
-    RotateAbout(Axis::Y);
+    Run([&] { engine_.UserRotate(Axis::Y); });
 }
 
-TEdit* TForm1::AngleBox(Axis axis) const {
-    switch (axis) {
-        case Axis::Z:
-            return Zangle;
-        case Axis::X:
-            return Xangle;
-        case Axis::Y:
-            break;
-    }
-    return Yangle;
-}
-
-void TForm1::RotateAbout(Axis axis) {
-    Rotate(state_.Atoms, axis, AngleBox(axis)->Text());
-    StringGrid1->RefreshCoordinates(state_.Atoms);
-    DispVecClick();  // also with no atoms
-}
-
-// Each box sets its partner to the opposite state; the partner's own handler
-// then asks for the state this box already has, which raises nothing more.
 void TForm1::CheckBox1Click() {
-    CheckBox2->SetChecked(!CheckBox1->Checked());
+    Run([&] { engine_.CheckBox1Click(); });
 }
 
 void TForm1::CheckBox2Click() {
-    CheckBox1->SetChecked(!CheckBox2->Checked());
+    Run([&] { engine_.CheckBox2Click(); });
 }
 
 void TForm1::FitXClick() {
-    FitOnto(Axis::X);
+    Run([&] { engine_.UserFit(Axis::X); });
 }
 
 void TForm1::FitYClick() {
-    FitOnto(Axis::Y);
+    Run([&] { engine_.UserFit(Axis::Y); });
 }
 
 void TForm1::FitZClick() {
-    FitOnto(Axis::Z);
+    Run([&] { engine_.UserFit(Axis::Z); });
 }
-
-void TForm1::FitOnto(Axis target) {
-    const FitRule rule = FitRuleFor(target);
-    const VectorId vector = CheckBox1->Checked() ? VectorId::Vector1 : VectorId::Vector2;
-    // The components as the boxes show them now, typed text included; a
-    // failure here leaves the angle box and the molecule as they were.
-    const std::string angle = FitAngleText(ComponentBox(vector, rule.numerator)->Text(),
-                                           ComponentBox(vector, rule.denominator)->Text());
-    // The rotation reads the angle back from its box, as the user sees it.
-    AngleBox(rule.turn)->SetText(angle);
-    RotateAbout(rule.turn);
-}
-
-TEdit* TForm1::ComponentBox(VectorId vector, Axis component) const {
-    const bool first = vector == VectorId::Vector1;
-    switch (component) {
-        case Axis::X:
-            return first ? VX : UX;
-        case Axis::Y:
-            return first ? VY : UY;
-        case Axis::Z:
-            break;
-    }
-    return first ? VZ : UZ;
-}
-
-// What the redraw reads from and writes to the window's boxes.
-class TForm1::PaneControls : public RedrawControls {
-  public:
-    explicit PaneControls(TForm1& form) : form_(form) {}
-
-    std::int32_t PaneHeight() override { return form_.Image1->height(); }
-    std::int32_t PaneWidth() override { return form_.Image1->width(); }
-    std::int32_t PlotScale() override { return form_.SpinEdit3->Value(); }
-
-    VectorDefinition Selections(VectorId vector) override {
-        // SEV1..SEV8, then SEU1..SEU8: tail boxes first, then head boxes.
-        const std::size_t first = vector == VectorId::Vector1 ? 0 : 8;
-        VectorDefinition definition;
-        for (std::size_t i = 0; i < 4; ++i) {
-            definition.Tail.Selection[i] = form_.vectorAtoms_[first + i]->Value();
-            definition.Head.Selection[i] = form_.vectorAtoms_[first + 4 + i]->Value();
-        }
-        return definition;
-    }
-
-    std::string ComponentText(VectorId vector, Axis component) override {
-        return form_.ComponentBox(vector, component)->Text();
-    }
-    // The component boxes have no change handler, so this starts nothing.
-    void SetComponentText(VectorId vector, Axis component, const std::string& text) override {
-        form_.ComponentBox(vector, component)->SetText(text);
-    }
-
-  private:
-    TForm1& form_;
-};
 
 void TForm1::DispVecClick() {
-    PaneControls controls(*this);
-    Redraw(state_.Atoms, window_, controls,
-           Panes{Image1->Surface(), Image2->Surface(), Image3->Surface()});
+    Run([&] { engine_.UserRedraw(); });
 }
 
 }  // namespace pivora

@@ -1,27 +1,26 @@
 #pragma once
-// TForm1: the main window. It owns every control; each command of the program
-// is one of its handlers, named after the control and the event. Handlers
-// read their controls, call the core and write their controls.
+// TForm1: the main window. It owns every control and shows the command
+// engine's state in them; each command of the program is one of its
+// handlers, named after the control and the event, and each handler is a
+// call into the engine followed by showing the engine's state.
 //
-// Qt events reach the handlers through the event guard. A handler that sets
-// a control runs that control's handler at once, nested, as a plain call.
-// Tests and benchmarks may call the handlers directly (failures then reach
-// the caller) or drive the controls as a user would (Open1->trigger(),
-// SpinEdit1 typing), which goes through the guard.
+// Qt events reach the handlers through the event guard. Tests and benchmarks
+// may call the handlers directly (failures then reach the caller) or drive
+// the controls as a user would (Open1->trigger(), SpinEdit1 typing), which
+// goes through the guard.
 
 #include <QMainWindow>
 #include <array>
 #include <memory>
 #include <string>
 
+#include "engine/Controls.h"
+#include "engine/Engine.h"
 #include "geometry/Axis.h"
-#include "geometry/Fit.h"
 #include "model/AtomTable.h"
 #include "ui/AtomGrid.h"
 #include "ui/FileDialogs.h"
 #include "ui/Widgets.h"
-#include "view/Redraw.h"
-#include "view/ViewWindow.h"
 
 class QAction;
 class QGroupBox;
@@ -36,7 +35,7 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
     // state is the program-wide state of the run, shared by every command.
-    // dialogs answers the open and save dialogs; null gives the Qt dialogs.
+    // dialogs answers the window's dialogs; null gives the Qt dialogs.
     explicit TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs = nullptr);
     ~TForm1() override;
 
@@ -46,9 +45,16 @@ class TForm1 : public QMainWindow {
     // Shows the window centred on its screen.
     void ShowCentred();
 
+    // The command engine whose state the window shows.
+    const Engine& Commands() const { return engine_; }
+
     // --- Handlers ---
     void Open1Click();
     void Save1Click();
+    void SaveRecipe1Click();
+    void ApplyRecipe1Click();
+    void Undo1Click();
+    void Redo1Click();
     void Help1Click();
     void SpinEdit1Change();
     void SpinEdit2Change();
@@ -63,28 +69,33 @@ class TForm1 : public QMainWindow {
     void FitYClick();
     void FitZClick();
     void DispVecClick();
-    void SEV1Change() { AtomSelectionChange(SEV1, V1); }
-    void SEV2Change() { AtomSelectionChange(SEV2, V2); }
-    void SEV3Change() { AtomSelectionChange(SEV3, V3); }
-    void SEV4Change() { AtomSelectionChange(SEV4, V4); }
-    void SEV5Change() { AtomSelectionChange(SEV5, V5); }
-    void SEV6Change() { AtomSelectionChange(SEV6, V6); }
-    void SEV7Change() { AtomSelectionChange(SEV7, V7); }
-    void SEV8Change() { AtomSelectionChange(SEV8, V8); }
-    void SEU1Change() { AtomSelectionChange(SEU1, U1); }
-    void SEU2Change() { AtomSelectionChange(SEU2, U2); }
-    void SEU3Change() { AtomSelectionChange(SEU3, U3); }
-    void SEU4Change() { AtomSelectionChange(SEU4, U4); }
-    void SEU5Change() { AtomSelectionChange(SEU5, U5); }
-    void SEU6Change() { AtomSelectionChange(SEU6, U6); }
-    void SEU7Change() { AtomSelectionChange(SEU7, U7); }
-    void SEU8Change() { AtomSelectionChange(SEU8, U8); }
+    void SEV1Change() { SelectionChange(SpinId::SEV1); }
+    void SEV2Change() { SelectionChange(SpinId::SEV2); }
+    void SEV3Change() { SelectionChange(SpinId::SEV3); }
+    void SEV4Change() { SelectionChange(SpinId::SEV4); }
+    void SEV5Change() { SelectionChange(SpinId::SEV5); }
+    void SEV6Change() { SelectionChange(SpinId::SEV6); }
+    void SEV7Change() { SelectionChange(SpinId::SEV7); }
+    void SEV8Change() { SelectionChange(SpinId::SEV8); }
+    void SEU1Change() { SelectionChange(SpinId::SEU1); }
+    void SEU2Change() { SelectionChange(SpinId::SEU2); }
+    void SEU3Change() { SelectionChange(SpinId::SEU3); }
+    void SEU4Change() { SelectionChange(SpinId::SEU4); }
+    void SEU5Change() { SelectionChange(SpinId::SEU5); }
+    void SEU6Change() { SelectionChange(SpinId::SEU6); }
+    void SEU7Change() { SelectionChange(SpinId::SEU7); }
+    void SEU8Change() { SelectionChange(SpinId::SEU8); }
 
     // --- Controls, named as the window's users and handlers know them ---
     QMenu* File1;
     QAction* Open1;
     QAction* Save1;
+    QAction* SaveRecipe1;
+    QAction* ApplyRecipe1;
     QAction* Exit1;
+    QMenu* EditMenu;
+    QAction* Undo1;
+    QAction* Redo1;
     QAction* Help1;
 
     TImage* Image1;  // XY projection
@@ -131,29 +142,40 @@ class TForm1 : public QMainWindow {
 
   protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
-    struct VectorBox;
-    class PaneControls;
+    // The controls of one vector's group box.
+    struct VectorControls {
+        std::array<TSpinEdit*, 8> atoms;  // tail 1-4, head 5-8
+        std::array<TEdit*, 8> names;
+        std::array<TEdit*, 3> components;  // x, y, z
+        QLabel* arrow;
+        TCheckBox* check;
+    };
+    class EngineView;
     void BuildMenu();
     void BuildControls(QWidget* client);
-    void BuildVectorBox(const VectorBox& box);
+    VectorControls BuildVectorBox(QGroupBox* box, char letter, const char* arrowName,
+                                  const char* checkName, bool checked);
     void SetTabOrder();
     void WireHandlers();
-    void AtomSelectionChange(TSpinEdit* atom, TEdit* name);
-    // Turns about axis by the angle in that axis's box (Zangle, Xangle or
-    // Yangle): the body of the three rotate handlers.
-    void RotateAbout(Axis axis);
-    TEdit* AngleBox(Axis axis) const;
-    void FitOnto(Axis target);
-    // `VX`, `VY`, `VZ` for Vector1, `UX`, `UY`, `UZ` for Vector2.
-    TEdit* ComponentBox(VectorId vector, Axis component) const;
+    void SelectionChange(SpinId box);
+    // Runs a call into the engine, then shows the engine's state, also when
+    // the call fails (what it changed before the failure stays shown).
+    template <typename Call>
+    void Run(Call&& call);
+    // Brings every control, the caption and the Edit menu up to the engine.
+    void ShowState();
 
     ProgramState& state_;
+    Engine engine_;
+    std::unique_ptr<EngineView> view_;
     std::unique_ptr<FileDialogs> dialogs_;
-    std::array<TSpinEdit*, 16> vectorAtoms_{};  // SEV1..SEV8, then SEU1..SEU8
+    std::array<TSpinEdit*, kSpinCount> spins_{};
+    std::array<TEdit*, kTextCount> texts_{};
     TForm2* help_ = nullptr;
-    ViewWindow window_;  // the plot window of the last redraw, for the whole run
+    std::string openedName_;  // the file the molecule came from, for the caption
 };
 
 }  // namespace pivora

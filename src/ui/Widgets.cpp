@@ -46,28 +46,6 @@ void ConnectGuarded(QAction* action, Handler handler) {
                      [handler = std::move(handler)] { Guarded(handler); });
 }
 
-int SpinTextValue(std::string_view text, int lower) {
-    const bool negative = !text.empty() && text[0] == '-';
-    const std::size_t first = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (first == text.size()) return lower;
-    long long magnitude = 0;
-    for (std::size_t i = first; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return lower;
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > -static_cast<long long>(std::numeric_limits<int>::min())) return lower;
-    }
-    const long long value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int>::max()) return lower;
-    return static_cast<int>(value);
-}
-
-int SpinClamp(int value, int lower, int upper) {
-    if (lower == upper) return value;
-    if (value < lower) return lower;
-    if (value > upper) return upper;
-    return value;
-}
-
 bool SpinAcceptsCharacter(char16_t c, char decimalSeparator) {
     return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' ||
            c == static_cast<char16_t>(static_cast<unsigned char>(decimalSeparator));
@@ -102,6 +80,15 @@ void TSpinEdit::StopAutoRepeat() {
     // closes nothing.
     QCloseEvent event;
     QAbstractSpinBox::closeEvent(&event);
+}
+
+void TSpinEdit::Show(std::string_view text, int minValue, int maxValue) {
+    min_ = minValue;
+    max_ = maxValue;
+    const QString shown = FromBytes(text);
+    if (lineEdit()->text() == shown) return;
+    const QSignalBlocker blocker(lineEdit());
+    lineEdit()->setText(shown);
 }
 
 void TSpinEdit::WriteText(const QString& text) {
@@ -186,15 +173,22 @@ void TEdit::SetText(std::string_view bytes) {
     const QString text = FromBytes(bytes);
     if (this->text() == text) return;
     ProgramChange(
-        this,
-        [&] {
-            setText(text);
-            ShowWholeTextAsToolTip();
-            // Show the start, sign and leading digits, of a text too long for
-            // the box; the line edit itself would scroll to its end.
-            home(false);
-        },
-        OnChange);
+        this, [&] { ShowText(text); }, OnChange);
+}
+
+void TEdit::Show(std::string_view bytes) {
+    const QString text = FromBytes(bytes);
+    if (this->text() == text) return;
+    const QSignalBlocker blocker(this);
+    ShowText(text);
+}
+
+void TEdit::ShowText(const QString& text) {
+    setText(text);
+    ShowWholeTextAsToolTip();
+    // Show the start, sign and leading digits, of a text too long for the
+    // box; the line edit itself would scroll to its end.
+    home(false);
 }
 
 // --- TCheckBox ---
@@ -208,6 +202,12 @@ void TCheckBox::SetChecked(bool checked) {
     if (isChecked() == checked) return;
     ProgramChange(
         this, [&] { setChecked(checked); }, OnClick);
+}
+
+void TCheckBox::Show(bool checked) {
+    if (isChecked() == checked) return;
+    const QSignalBlocker blocker(this);
+    setChecked(checked);
 }
 
 // --- TButton ---
@@ -231,6 +231,12 @@ Canvas& TImage::Surface() {
     // Only schedules the repaint, which then shows all the drawing at once.
     update();
     return *canvas_;
+}
+
+void TImage::Forget() {
+    canvas_.reset();
+    picture_ = QImage();
+    update();
 }
 
 void TImage::paintEvent(QPaintEvent*) {

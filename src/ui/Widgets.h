@@ -19,6 +19,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Controls.h"
+#include "view/Canvas.h"
+
 class QAction;
 
 namespace pivora {
@@ -32,18 +35,6 @@ using Handler = std::function<void()>;
 
 // Runs handler inside the event guard whenever action is triggered.
 void ConnectGuarded(QAction* action, Handler handler);
-
-// The value of a spin box's text: an optional sign and decimal digits within
-// the 32-bit range; any other text ("", "-", "1.5", "99999999999") gives
-// lower.
-int SpinTextValue(std::string_view text, int lower);
-
-// value brought into the limits as a spin box does it: below lower gives
-// lower, else above upper gives upper, and nothing applies when the two
-// limits are equal. So with upper below lower (an upper limit of 0 atoms
-// under a lower limit of 1) a value below lower gives lower and any other
-// value gives upper.
-int SpinClamp(int value, int lower, int upper);
 
 // True for a character that typing may put into a spin box: a digit, "+",
 // "-" or the decimal separator.
@@ -73,6 +64,9 @@ class TSpinEdit : public QAbstractSpinBox {
 
     // The text as bytes.
     std::string Text() const;
+
+    // Shows what the program holds for the box, raising nothing.
+    void Show(std::string_view text, int minValue, int maxValue);
 
     // Ends a held arrow's repeat, whether the mouse or a key holds it.
     void StopAutoRepeat();
@@ -104,10 +98,13 @@ class TEdit : public QLineEdit {
     // Shows bytes decoded as local 8-bit text from its start; raises OnChange
     // when the text changes. A text too long for the box is also its tool tip.
     void SetText(std::string_view bytes);
+    // The same, raising nothing.
+    void Show(std::string_view bytes);
 
     Handler OnChange;
 
   private:
+    void ShowText(const QString& text);
     void ShowWholeTextAsToolTip();
 };
 
@@ -120,6 +117,8 @@ class TCheckBox : public QCheckBox {
 
     bool Checked() const { return isChecked(); }
     void SetChecked(bool checked);
+    // Shows a state, raising nothing.
+    void Show(bool checked);
 
     Handler OnClick;
 };
@@ -146,13 +145,35 @@ class TImage : public QWidget {
     // The surface to draw on, with the picture created white at the pane's
     // size on first use. The pane repaints itself after the running handler.
     Canvas& Surface();
+    // A canvas that draws on Surface() call by call, so that the picture is
+    // created only when something is drawn.
+    Canvas& Drawing() { return drawing_; }
+    // Drops the picture: the pane shows nothing of its own until drawn again.
+    void Forget();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    class LazyCanvas : public Canvas {
+      public:
+        explicit LazyCanvas(TImage& image) : image_(image) {}
+        void SetBrushColor(Color color) override { image_.Surface().SetBrushColor(color); }
+        void SetPenColor(Color color) override { image_.Surface().SetPenColor(color); }
+        void SetPenWidth(int width) override { image_.Surface().SetPenWidth(width); }
+        void Rectangle(int x1, int y1, int x2, int y2) override {
+            image_.Surface().Rectangle(x1, y1, x2, y2);
+        }
+        void MoveTo(int x, int y) override { image_.Surface().MoveTo(x, y); }
+        void LineTo(int x, int y) override { image_.Surface().LineTo(x, y); }
+
+      private:
+        TImage& image_;
+    };
+
     QImage picture_;
     std::unique_ptr<QtCanvas> canvas_;
+    LazyCanvas drawing_{*this};
 };
 
 }  // namespace pivora

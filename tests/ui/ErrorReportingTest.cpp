@@ -119,16 +119,22 @@ TEST(ErrorBox, IsAStopBoxWithOneOkButtonUnderTheApplicationTitle) {
 
 TEST_F(FormTest, FailureInANestedHandlerEndsTheOuterHandlerAndIsShownOnce) {
     TForm1& f = Form();
-    f.SpinEdit1->OnChange = [] { throw Error(ErrorKind::File, "nested"); };
-    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
-    EXPECT_EQ(errors.shown, std::vector<std::string>{"nested."});
-    // Done before the failure: the grid and SpinEdit1's first value.
-    EXPECT_EQ(f.StringGrid1->RowCount(), 4);
-    EXPECT_EQ(f.SpinEdit1->Text(), "2");
-    // Not done: SpinEdit1 back to 1, SpinEdit2 and the vector limits.
-    EXPECT_EQ(f.SpinEdit2->Text(), "1");
-    EXPECT_EQ(f.Edit2->Text(), "Edit2");
-    EXPECT_EQ(f.SEV1->MaxValue(), 100);
+    OpenFromMenu(WriteFile("mol.xyz", "O 0 0 0\nA 3 4 0\n"));
+    f.SEV1->SetValue(1);
+    f.SEV5->SetValue(2);
+    // Scale 0 fails the redraw that FitX reaches through its nested turn.
+    f.SpinEdit3->setFocus();
+    f.SpinEdit3->selectAll();
+    QTest::keyClicks(f.SpinEdit3, "0");
+    errors.shown.clear();
+    f.FitX->click();
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"不正な浮動小数点数演算命令."});
+    // Done before the failure: the angle, the turn and the grid.
+    EXPECT_EQ(f.Zangle->Text(), "-53.130102354156");
+    EXPECT_EQ(f.StringGrid1->Cells(1, 2), "5");
+    // Not done: the components the redraw would have written.
+    EXPECT_EQ(f.VX->Text(), "3");
+    EXPECT_EQ(f.VY->Text(), "4");
 }
 
 TEST_F(FormTest, ProgramSetsLetFailuresReachTheCallerUnshown) {

@@ -37,8 +37,23 @@ class FakeDialogs : public FileDialogs {
         return Next(saveAnswers);
     }
 
-    std::deque<std::string> openAnswers, saveAnswers;
-    std::vector<std::string> openDirs, saveDirs, saveNames;
+    std::optional<std::string> ChooseRecipeToSave(const std::string&,
+                                                  const std::string& fileName) override {
+        recipeNames.push_back(fileName);
+        return Next(recipeAnswers);
+    }
+    std::optional<std::string> ChooseRecipeToApply(const std::string&) override {
+        return Next(recipeAnswers);
+    }
+    CloseAnswer AskToSaveChanges() override {
+        ++closeQuestions;
+        return closeAnswer;
+    }
+
+    std::deque<std::string> openAnswers, saveAnswers, recipeAnswers;
+    std::vector<std::string> openDirs, saveDirs, saveNames, recipeNames;
+    CloseAnswer closeAnswer = CloseAnswer::Cancel;
+    int closeQuestions = 0;
 
   private:
     static std::optional<std::string> Next(std::deque<std::string>& answers) {

@@ -1,0 +1,602 @@
+#include "engine/Engine.h"
+
+#include <exception>
+#include <new>
+#include <set>
+#include <utility>
+
+#include "geometry/Centering.h"
+#include "geometry/Fit.h"
+#include "geometry/Rotation.h"
+#include "model/CoordinateReader.h"
+#include "model/CoordinateWriter.h"
+#include "model/Error.h"
+#include "view/Redraw.h"
+
+namespace pivora {
+
+// The coordinates as a step left them; labels and the capacity change only
+// with an open, which starts the history afresh.
+struct Coordinates {
+    std::vector<double> x, y, z;
+    std::size_t Bytes() const { return 3 * x.size() * sizeof(double); }
+};
+
+struct Engine::Snapshot {
+    std::uint64_t version = 0;
+    std::shared_ptr<const Coordinates> coords;
+    ControlState controls;
+    ViewWindow window;
+    PaneRecord::Picture panes[3];
+};
+
+struct Engine::HistoryStep {
+    std::string title;
+    std::string mergeKey;
+    std::vector<std::string> lines;  // the commands of this step, as recipe lines
+    std::shared_ptr<const Snapshot> before;
+    std::shared_ptr<const Snapshot> after;
+};
+
+namespace {
+
+constexpr std::size_t kMostSteps = 1000;
+
+bool SameWindow(const ViewWindow& a, const ViewWindow& b) {
+    return a.XMin == b.XMin && a.XMax == b.XMax && a.YMin == b.YMin && a.YMax == b.YMax &&
+           a.FrameXMin == b.FrameXMin && a.FrameXMax == b.FrameXMax && a.FrameYMin == b.FrameYMin &&
+           a.FrameYMax == b.FrameYMax && a.PaneHeight == b.PaneHeight && a.PaneWidth == b.PaneWidth;
+}
+
+const char* AxisLetter(Axis axis) {
+    return axis == Axis::X ? "X" : axis == Axis::Y ? "Y" : "Z";
+}
+
+}  // namespace
+
+// What the redraw reads from and writes to the controls.
+class Engine::RedrawAdapter : public RedrawControls {
+  public:
+    explicit RedrawAdapter(Engine& engine) : engine_(engine) {}
+    std::int32_t PaneHeight() override { return engine_.paneHeight_; }
+    std::int32_t PaneWidth() override { return engine_.paneWidth_; }
+    std::int32_t PlotScale() override { return engine_.state_.Spin(SpinId::SpinEdit3).Value(); }
+    VectorDefinition Selections(VectorId vector) override { return engine_.Selections(vector); }
+    std::string ComponentText(VectorId vector, Axis component) override {
+        return engine_.state_.Text(ComponentBox(vector, component));
+    }
+    void SetComponentText(VectorId vector, Axis component, const std::string& text) override {
+        engine_.SetText(ComponentBox(vector, component), text);
+    }
+
+  private:
+    Engine& engine_;
+};
+
+Engine::Engine(AtomTable& atoms) : atoms_(atoms), panes_{{209, 217}, {209, 217}, {209, 217}} {}
+
+Engine::~Engine() = default;
+
+void Engine::SetPanes(Canvas* xy, Canvas* yz, Canvas* zx) {
+    panes_[0].SetTarget(xy);
+    panes_[1].SetTarget(yz);
+    panes_[2].SetTarget(zx);
+}
+
+void Engine::SetPaneSize(int width, int height) {
+    paneWidth_ = width;
+    paneHeight_ = height;
+    for (PaneRecord& pane : panes_) pane.SetSize(width, height);
+}
+
+bool Engine::PaneDrawn(int pane) const {
+    return panes_[pane].Drawn();
+}
+
+// --- The handlers ---
+
+void Engine::SpinEdit1Change() {
+    SetText(TextId::Edit1, SelectionLabel(atoms_, state_.Spin(SpinId::SpinEdit1).Value()));
+}
+
+void Engine::SpinEdit2Change() {
+    SetText(TextId::Edit2, SelectionLabel(atoms_, state_.Spin(SpinId::SpinEdit2).Value()));
+}
+
+void Engine::SelectionChange(SpinId box) {
+    SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
+    DispVecClick();
+}
+
+void Engine::SpinEdit3Change() {
+    DispVecClick();
+}
+
+void Engine::CenterClick() {
+    CenterOnPair(atoms_, state_.Spin(SpinId::SpinEdit1).Value(),
+                 state_.Spin(SpinId::SpinEdit2).Value());
+    CoordinatesChanged();
+    // No redraw: a translation keeps both vectors and so the panes.
+    if (observer_) observer_->RefreshAtoms(atoms_, true);
+}
+
+void Engine::RotateClick(Axis axis) {
+    Rotate(atoms_, axis, state_.Text(AngleBox(axis)));
+    CoordinatesChanged();
+    if (observer_) observer_->RefreshAtoms(atoms_, false);
+    DispVecClick();  // also with no atoms
+}
+
+// Each box sets its partner to the opposite state; the partner's own handler
+// then asks for the state this box already has, which raises nothing more.
+void Engine::CheckBox1Click() {
+    SetChecked(2, !state_.CheckBox1);
+}
+
+void Engine::CheckBox2Click() {
+    SetChecked(1, !state_.CheckBox2);
+}
+
+void Engine::FitClick(Axis target) {
+    const FitRule rule = FitRuleFor(target);
+    const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    // The components as the boxes show them now, typed text included; a
+    // failure here leaves the angle box and the molecule as they were.
+    const std::string angle = FitAngleText(state_.Text(ComponentBox(vector, rule.numerator)),
+                                           state_.Text(ComponentBox(vector, rule.denominator)));
+    // The rotation reads the angle back from its box, as the user sees it.
+    SetText(AngleBox(rule.turn), angle);
+    RotateClick(rule.turn);
+}
+
+void Engine::DispVecClick() {
+    RedrawAdapter controls(*this);
+    Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]});
+}
+
+VectorDefinition Engine::Selections(VectorId vector) const {
+    VectorDefinition definition;
+    for (int i = 0; i < 4; ++i) {
+        definition.Tail.Selection[i] = state_.Spin(AtomBox(vector, i)).Value();
+        definition.Head.Selection[i] = state_.Spin(AtomBox(vector, 4 + i)).Value();
+    }
+    return definition;
+}
+
+void Engine::CoordinatesChanged() {
+    if (atoms_.LastAtom() > 0) coordVersion_ = nextVersion_++;
+}
+
+// --- The controls' rules ---
+
+void Engine::RunChange(SpinId box) {
+    switch (box) {
+        case SpinId::SpinEdit1:
+            SpinEdit1Change();
+            return;
+        case SpinId::SpinEdit2:
+            SpinEdit2Change();
+            return;
+        case SpinId::SpinEdit3:
+            SpinEdit3Change();
+            return;
+        default:
+            SelectionChange(box);
+    }
+}
+
+void Engine::SetSpinValue(SpinId box, int value) {
+    SpinState& spin = state_.Spin(box);
+    std::string text = std::to_string(SpinClamp(value, spin.Min, spin.Max));
+    if (spin.Text == text) return;
+    spin.Text = std::move(text);
+    RunChange(box);
+}
+
+void Engine::SetSpinMax(SpinId box, int value) {
+    state_.Spin(box).Max = value;
+}
+
+void Engine::SetText(TextId box, std::string text) {
+    state_.Texts[static_cast<std::size_t>(box)] = SharedText(std::move(text));
+}
+
+void Engine::SetChecked(int checkBox, bool checked) {
+    bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+    if (state == checked) return;
+    state = checked;
+    if (checkBox == 1) {
+        CheckBox1Click();
+    } else {
+        CheckBox2Click();
+    }
+}
+
+void Engine::ApplyLimits(SpinId box) {
+    const SpinState& spin = state_.Spin(box);
+    const int value = spin.Value();
+    if (SpinClamp(value, spin.Min, spin.Max) != value) SetSpinValue(box, value);
+}
+
+// --- The user's events ---
+
+void Engine::TypeSpin(SpinId box, std::string text) {
+    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box), [&] {
+        SpinState& spin = state_.Spin(box);
+        if (spin.Text == text) return;
+        spin.Text = std::move(text);
+        if (IsAtomBox(box)) {
+            RecipeCommand select;
+            select.kind = RecipeCommand::Kind::Select;
+            select.box = box;
+            select.indexes = {spin.Value()};
+            Record(select);
+        }
+        RunChange(box);
+    });
+}
+
+void Engine::LeaveSpin(SpinId box) {
+    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box),
+             [&] { ApplyLimits(box); });
+}
+
+void Engine::TypeText(TextId box, std::string text) {
+    UserStep(std::string("Typing in ") + TextName(box), std::string("text:") + TextName(box), [&] {
+        if (IsComponentBox(box)) {
+            RecipeCommand set;
+            set.kind = RecipeCommand::Kind::Set;
+            set.component = box;
+            set.text = text;
+            // Typing in one box is one step, and only its last text counts.
+            const std::string prefix = std::string("set ") + TextName(box) + ' ';
+            if (recording_ && !recording_->empty() && recording_->back().rfind(prefix, 0) == 0) {
+                recording_->pop_back();
+            }
+            Record(set);
+        }
+        SetText(box, std::move(text));
+    });
+}
+
+void Engine::ClickCheckBox(int checkBox, bool checked) {
+    UserStep("Vector choice", "", [&] {
+        bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+        if (state == checked) return;
+        state = checked;
+        RecipeCommand use;
+        use.kind = RecipeCommand::Kind::Use;
+        use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
+        Record(use);
+        if (checkBox == 1) {
+            CheckBox1Click();
+        } else {
+            CheckBox2Click();
+        }
+    });
+}
+
+void Engine::UserCenter() {
+    UserStep("Center", "", [&] {
+        RecipeCommand center;
+        center.kind = RecipeCommand::Kind::Center;
+        center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
+                          state_.Spin(SpinId::SpinEdit2).Value()};
+        Record(center);
+        CenterClick();
+    });
+}
+
+void Engine::UserRotate(Axis axis) {
+    UserStep(std::string("Rotate") + AxisLetter(axis), "", [&] {
+        RecipeCommand rotate;
+        rotate.kind = RecipeCommand::Kind::Rotate;
+        rotate.axis = axis;
+        rotate.text = state_.Text(AngleBox(axis));
+        Record(rotate);
+        RotateClick(axis);
+    });
+}
+
+void Engine::UserFit(Axis target) {
+    UserStep(std::string("Fit") + AxisLetter(target), "", [&] {
+        RecipeCommand fit;
+        fit.kind = RecipeCommand::Kind::Fit;
+        fit.axis = target;
+        Record(fit);
+        FitClick(target);
+    });
+}
+
+void Engine::UserRedraw() {
+    UserStep("Redraw", "", [&] { DispVecClick(); });
+}
+
+// --- Files ---
+
+void Engine::Open(const std::string& path) {
+    {
+        AtomTable fresh = ReadCoordinateTable(path, atoms_);
+        if (observer_) observer_->ShowAtoms(fresh);
+        std::swap(atoms_, fresh);
+        // The old molecule's memory goes back here, before the boxes follow.
+    }
+    ClearHistory();
+    droppedLines_.clear();
+    tooLargeForHistory_ = false;
+    coordVersion_ = savedVersion_ = nextVersion_++;
+
+    const int count = atoms_.AtomCount;
+    SetSpinMax(SpinId::SpinEdit1, count);
+    SetSpinMax(SpinId::SpinEdit2, count);
+    // 2 first, so that SpinEdit1Change runs even when the box already shows 1.
+    SetSpinValue(SpinId::SpinEdit1, 2);
+    SetSpinValue(SpinId::SpinEdit1, 1);
+    SetSpinValue(SpinId::SpinEdit2, 2);
+    // Setting the 2 it may already show raises nothing, yet Edit2 must name
+    // the new molecule's atom.
+    SpinEdit2Change();
+    // Only the limits: the selections, their names, the components and the
+    // panes stay until the user changes a selection.
+    for (int i = 0; i < 8; ++i) {
+        SetSpinMax(AtomBox(VectorId::Vector1, i), count);
+    }
+    for (int i = 0; i < 8; ++i) {
+        SetSpinMax(AtomBox(VectorId::Vector2, i), count);
+    }
+}
+
+void Engine::Save(const std::string& path) {
+    WriteCoordinateFile(path, atoms_);
+    MarkSaved();
+}
+
+// --- Recipes ---
+
+void Engine::Record(const RecipeCommand& command) {
+    if (recording_) recording_->push_back(FormatCommand(command));
+}
+
+void Engine::Run(const RecipeCommand& command) {
+    Record(command);
+    // A box is typed into and then left: its change runs even when it
+    // already showed the index, as the recorded keystroke's did.
+    auto typeAndLeave = [this](SpinId box, int index) {
+        state_.Spin(box).Text = std::to_string(index);
+        RunChange(box);
+        ApplyLimits(box);
+    };
+    switch (command.kind) {
+        case RecipeCommand::Kind::Select:
+            typeAndLeave(command.box, command.indexes.at(0));
+            return;
+        case RecipeCommand::Kind::Center:
+            typeAndLeave(SpinId::SpinEdit1, command.indexes.at(0));
+            typeAndLeave(SpinId::SpinEdit2, command.indexes.at(1));
+            CenterClick();
+            return;
+        case RecipeCommand::Kind::Rotate:
+            SetText(AngleBox(command.axis), command.text);
+            RotateClick(command.axis);
+            return;
+        case RecipeCommand::Kind::Fit:
+            FitClick(command.axis);
+            return;
+        case RecipeCommand::Kind::Use:
+            SetChecked(1, command.vector == VectorId::Vector1);
+            return;
+        case RecipeCommand::Kind::Set:
+            SetText(command.component, command.text);
+            return;
+        case RecipeCommand::Kind::Group:
+            throw Error(ErrorKind::Recipe, "Groups of more atoms are not supported yet.");
+    }
+}
+
+void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
+                   const FailureReport& onFailure) {
+    UserStep("Apply Recipe", "", [&] {
+        for (const RecipeCommand& command : commands) {
+            try {
+                Run(command);
+            } catch (const std::exception& failure) {
+                if (onFailure) onFailure(command, failure);
+                if (!keepGoing) throw;
+            }
+        }
+    });
+}
+
+std::string Engine::RecipeText() const {
+    std::vector<std::string> lines = droppedLines_;
+    for (std::size_t i = 0; i < applied_; ++i) {
+        lines.insert(lines.end(), steps_[i]->lines.begin(), steps_[i]->lines.end());
+    }
+    return FormatRecipe(lines);
+}
+
+// --- Undo ---
+
+void Engine::UserStep(const std::string& title, const std::string& mergeKey,
+                      const std::function<void()>& body) {
+    if (stepDepth_ > 0) {
+        body();
+        return;
+    }
+    struct Depth {
+        Engine& engine;
+        explicit Depth(Engine& e) : engine(e) { ++engine.stepDepth_; }
+        ~Depth() {
+            --engine.stepDepth_;
+            engine.recording_ = nullptr;
+        }
+    };
+    // Two copies of the coordinates must fit in the history's budget, or the
+    // molecule gets no undo at all.
+    if (!tooLargeForHistory_ && 6 * atoms_.AtomX.size() * sizeof(double) > kHistoryBytes) {
+        tooLargeForHistory_ = true;
+        ClearHistory();
+    }
+    if (!historyEnabled_ || tooLargeForHistory_) {
+        const Depth depth(*this);
+        recording_ = &droppedLines_;
+        body();
+        return;
+    }
+
+    const bool merge = !mergeKey.empty() && applied_ > 0 && applied_ == steps_.size() &&
+                       steps_.back()->mergeKey == mergeKey && latest_ && IsCurrent(*latest_);
+    std::unique_ptr<HistoryStep> fresh;
+    HistoryStep* step;
+    if (merge) {
+        step = steps_.back().get();
+    } else {
+        fresh = std::make_unique<HistoryStep>();
+        fresh->title = title;
+        fresh->mergeKey = mergeKey;
+        fresh->before = latest_ && IsCurrent(*latest_) ? latest_ : Capture();
+        step = fresh.get();
+    }
+
+    std::exception_ptr failure;
+    {
+        const Depth depth(*this);
+        recording_ = &step->lines;
+        try {
+            body();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+
+    try {
+        step->after = Capture();
+        latest_ = step->after;
+        const bool changed = !step->lines.empty() || !IsCurrent(*step->before);
+        if (fresh && changed) {
+            // A new step ends whatever was undone.
+            steps_.resize(applied_);
+            steps_.push_back(std::move(fresh));
+            ++applied_;
+        }
+        TrimHistory();
+    } catch (const std::bad_alloc&) {
+        // No memory for the history: the commands stay, the steps go.
+        if (fresh) {
+            droppedLines_.insert(droppedLines_.end(), step->lines.begin(), step->lines.end());
+        }
+        steps_.resize(applied_);
+        for (const auto& kept : steps_) {
+            droppedLines_.insert(droppedLines_.end(), kept->lines.begin(), kept->lines.end());
+        }
+        steps_.clear();
+        applied_ = 0;
+        latest_.reset();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+std::shared_ptr<const Engine::Snapshot> Engine::Capture() {
+    auto snapshot = std::make_shared<Snapshot>();
+    snapshot->version = coordVersion_;
+    if (latest_ && latest_->version == coordVersion_) {
+        snapshot->coords = latest_->coords;
+    } else {
+        auto coords = std::make_shared<Coordinates>();
+        coords->x = atoms_.AtomX;
+        coords->y = atoms_.AtomY;
+        coords->z = atoms_.AtomZ;
+        snapshot->coords = std::move(coords);
+    }
+    snapshot->controls = state_;
+    snapshot->window = window_;
+    for (int i = 0; i < 3; ++i) snapshot->panes[i] = panes_[i].Save();
+    return snapshot;
+}
+
+bool Engine::IsCurrent(const Snapshot& snapshot) const {
+    if (snapshot.version != coordVersion_ || !(snapshot.controls == state_) ||
+        !SameWindow(snapshot.window, window_)) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!(snapshot.panes[i] == panes_[i].Save())) return false;
+    }
+    return true;
+}
+
+void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
+    const bool moved = snapshot->version != coordVersion_;
+    if (moved) {
+        std::copy(snapshot->coords->x.begin(), snapshot->coords->x.end(), atoms_.AtomX.begin());
+        std::copy(snapshot->coords->y.begin(), snapshot->coords->y.end(), atoms_.AtomY.begin());
+        std::copy(snapshot->coords->z.begin(), snapshot->coords->z.end(), atoms_.AtomZ.begin());
+        coordVersion_ = snapshot->version;
+    }
+    state_ = snapshot->controls;
+    window_ = snapshot->window;
+    for (int i = 0; i < 3; ++i) {
+        if (!snapshot->panes[i].covered && observer_) observer_->ResetPane(i);
+        panes_[i].Restore(snapshot->panes[i]);
+    }
+    latest_ = snapshot;
+    if (moved && observer_) observer_->RefreshAtoms(atoms_, false);
+}
+
+void Engine::TrimHistory() {
+    auto bytes = [this] {
+        std::set<const Coordinates*> seen;
+        std::size_t total = 0;
+        for (const auto& step : steps_) {
+            for (const auto* snapshot : {step->before.get(), step->after.get()}) {
+                if (snapshot && seen.insert(snapshot->coords.get()).second) {
+                    total += snapshot->coords->Bytes();
+                }
+            }
+        }
+        return total;
+    };
+    while (!steps_.empty() && applied_ > 0 &&
+           (steps_.size() > kMostSteps || bytes() > kHistoryBytes)) {
+        const auto& front = steps_.front();
+        droppedLines_.insert(droppedLines_.end(), front->lines.begin(), front->lines.end());
+        steps_.pop_front();
+        --applied_;
+    }
+}
+
+void Engine::ClearHistory() {
+    steps_.clear();
+    applied_ = 0;
+    latest_.reset();
+}
+
+bool Engine::CanUndo() const {
+    return applied_ > 0;
+}
+
+bool Engine::CanRedo() const {
+    return applied_ < steps_.size();
+}
+
+std::string Engine::UndoTitle() const {
+    return CanUndo() ? steps_[applied_ - 1]->title : std::string();
+}
+
+std::string Engine::RedoTitle() const {
+    return CanRedo() ? steps_[applied_]->title : std::string();
+}
+
+void Engine::Undo() {
+    if (!CanUndo()) return;
+    Restore(steps_[applied_ - 1]->before);
+    --applied_;
+}
+
+void Engine::Redo() {
+    if (!CanRedo()) return;
+    Restore(steps_[applied_]->after);
+    ++applied_;
+}
+
+}  // namespace pivora

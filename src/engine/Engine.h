@@ -1,0 +1,195 @@
+#pragma once
+// The command engine: the molecule's commands and the controls they read and
+// write, without any window. The main window shows its state and passes the
+// user's events in; the batch tool drives the same engine, so that both give
+// the same bytes by construction. Undo and the recipe live here too.
+//
+// Two levels of calls:
+// - the handlers (SpinEdit1Change, CenterClick, RotateClick, FitClick,
+//   DispVecClick ...) do exactly what the window's handlers of the same name
+//   do, nested as they nest, and record nothing;
+// - the user's events (Type, Leave, Click..., User...) are what the window
+//   calls for a keystroke, a click or a focus change: each is one undoable
+//   step (typing in one box merges into one step), and each command among
+//   them is recorded for the recipe.
+// Failures are Errors thrown at the failing operation, as the handlers throw
+// them; what was changed before stays, as in the window.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Controls.h"
+#include "engine/PaneRecord.h"
+#include "engine/Recipe.h"
+#include "geometry/Axis.h"
+#include "model/AtomTable.h"
+#include "view/Canvas.h"
+#include "view/ViewWindow.h"
+
+namespace pivora {
+
+// What the window does with the engine's changes of the molecule, at the
+// moment the commands make them.
+class EngineObserver {
+  public:
+    virtual ~EngineObserver() = default;
+    // An open is about to take table: the grid lists it. A failure here ends
+    // the open with the old molecule in place.
+    virtual void ShowAtoms(const AtomTable& table) = 0;
+    // After a centering (withLabels) or a turn: the grid's rows again.
+    virtual void RefreshAtoms(const AtomTable& table, bool withLabels) = 0;
+    // Undo brings back a pane that was never drawn, or a picture drawn from
+    // a fresh pane: pane 0, 1 or 2 (XY, YZ, ZX) must forget its picture.
+    virtual void ResetPane(int pane) = 0;
+};
+
+class Engine {
+  public:
+    // atoms: the molecule of the run, shared with whoever else reads it.
+    explicit Engine(AtomTable& atoms);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    void SetObserver(EngineObserver* observer) { observer_ = observer; }
+    // The panes XY, YZ and ZX and their size in pixels; without them the
+    // redraw still computes everything (and fails where it would fail) but
+    // paints nothing. The default size is the window's, 209 x 217.
+    void SetPanes(Canvas* xy, Canvas* yz, Canvas* zx);
+    void SetPaneSize(int width, int height);
+    // Keep undo steps (the window) or not (the batch tool).
+    void EnableHistory(bool enabled) { historyEnabled_ = enabled; }
+
+    const AtomTable& Atoms() const { return atoms_; }
+    const ControlState& Controls() const { return state_; }
+    const ViewWindow& Window() const { return window_; }
+    // Whether a pane (0 XY, 1 YZ, 2 ZX) has been drawn since start-up.
+    bool PaneDrawn(int pane) const;
+
+    // --- The handlers ---
+    void SpinEdit1Change();
+    void SpinEdit2Change();
+    // SEV1Change .. SEU8Change: the name box := the atom's label, then the
+    // redraw.
+    void SelectionChange(SpinId box);
+    void SpinEdit3Change();
+    void CenterClick();
+    // RotateZClick, RotateXClick, RotateYClick.
+    void RotateClick(Axis axis);
+    void CheckBox1Click();
+    void CheckBox2Click();
+    // FitXClick, FitYClick, FitZClick.
+    void FitClick(Axis target);
+    void DispVecClick();
+
+    // --- The controls as the program sets them, with their rules ---
+    // The value brought into the limits; the change handler runs when the
+    // text changes.
+    void SetSpinValue(SpinId box, int value);
+    // Only the upper limit changes.
+    void SetSpinMax(SpinId box, int value);
+    // A text box: no handler runs.
+    void SetText(TextId box, std::string text);
+    // A check box: its click handler runs when the state changes.
+    void SetChecked(int checkBox, bool checked);
+
+    // --- The user's events ---
+    // The text of a spin box changed by typing, pasting, the arrows or the
+    // limits applied as it lost the focus: its change handler runs.
+    void TypeSpin(SpinId box, std::string text);
+    // The box lost the focus to another control: its limits apply.
+    void LeaveSpin(SpinId box);
+    // Typing in a text box; a component box's text is recorded.
+    void TypeText(TextId box, std::string text);
+    // A click that set check box 1 or 2 to checked.
+    void ClickCheckBox(int checkBox, bool checked);
+    void UserCenter();
+    void UserRotate(Axis axis);
+    void UserFit(Axis target);
+    void UserRedraw();
+
+    // Reads path as File > Open does and makes it the molecule; steps 11 and
+    // 12 of the open follow (the centering boxes, the atom boxes' limits).
+    // The history and the recorded commands start afresh. On failure nothing
+    // has changed.
+    void Open(const std::string& path);
+    // Writes the molecule to path in the fixed-column format.
+    void Save(const std::string& path);
+    // The molecule was written as it is now: it counts as unchanged.
+    void MarkSaved() { savedVersion_ = coordVersion_; }
+    // Whether the coordinates differ from those last opened or saved.
+    bool Modified() const { return coordVersion_ != savedVersion_; }
+
+    // --- Recipes ---
+    // Runs one command of a recipe as the user would have given it.
+    void Run(const RecipeCommand& command);
+    // Runs commands as one undoable step. A failing command ends the run
+    // unless keepGoing; onFailure (if set) hears of each failure with its
+    // command, and without keepGoing the failure is then thrown on.
+    using FailureReport = std::function<void(const RecipeCommand&, const std::exception&)>;
+    void Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
+               const FailureReport& onFailure = {});
+    // The commands since the last open, as a recipe.
+    std::string RecipeText() const;
+
+    // --- Undo ---
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // The name of the step that Undo or Redo would take back or do again.
+    std::string UndoTitle() const;
+    std::string RedoTitle() const;
+    void Undo();
+    void Redo();
+    // The undo history keeps at most about this many bytes; older steps fall
+    // off (their commands stay in the recipe).
+    static constexpr std::size_t kHistoryBytes = 256u << 20;
+
+  private:
+    class RedrawAdapter;
+    struct Snapshot;
+    struct HistoryStep;
+    void RunChange(SpinId box);
+    void RotateAbout(Axis axis);
+    void ApplyLimits(SpinId box);
+    VectorDefinition Selections(VectorId vector) const;
+    void CoordinatesChanged();
+    // Runs body as one user step named title; typing with the same mergeKey
+    // right after the last step joins it.
+    void UserStep(const std::string& title, const std::string& mergeKey,
+                  const std::function<void()>& body);
+    void Record(const RecipeCommand& command);
+    std::shared_ptr<const Snapshot> Capture();
+    bool IsCurrent(const Snapshot& snapshot) const;
+    void Restore(const std::shared_ptr<const Snapshot>& snapshot);
+    void TrimHistory();
+    void ClearHistory();
+
+    AtomTable& atoms_;
+    ControlState state_;
+    ViewWindow window_;
+    PaneRecord panes_[3];
+    int paneWidth_ = 209;
+    int paneHeight_ = 217;
+    EngineObserver* observer_ = nullptr;
+
+    // Every change of the coordinates gets a new number; snapshots and the
+    // saved state name the coordinates by it.
+    std::uint64_t coordVersion_ = 0;
+    std::uint64_t nextVersion_ = 1;
+    std::uint64_t savedVersion_ = 0;
+
+    bool historyEnabled_ = true;
+    int stepDepth_ = 0;
+    std::deque<std::unique_ptr<HistoryStep>> steps_;
+    std::size_t applied_ = 0;  // steps_[0, applied_) are done, the rest undone
+    std::shared_ptr<const Snapshot> latest_;
+    std::vector<std::string> droppedLines_;  // commands of steps that fell off
+    std::vector<std::string>* recording_ = nullptr;
+    bool tooLargeForHistory_ = false;
+};
+
+}  // namespace pivora

@@ -1,0 +1,120 @@
+#include "engine/PaneRecord.h"
+
+#include <algorithm>
+
+namespace pivora {
+
+void PaneRecord::SetSize(int width, int height) {
+    width_ = width;
+    height_ = height;
+}
+
+void PaneRecord::Add(const Op& op) {
+    if (target_) Apply(*target_, op);
+    ops_.push_back(op);
+    drawn_ = true;
+}
+
+void PaneRecord::SetBrushColor(Color color) {
+    brush_ = color;
+    Add({Op::Kind::Brush, color});
+}
+
+void PaneRecord::SetPenColor(Color color) {
+    pen_ = color;
+    Add({Op::Kind::PenColor, color});
+}
+
+void PaneRecord::SetPenWidth(int width) {
+    penWidth_ = width;
+    Add({Op::Kind::PenWidth, {}, width});
+}
+
+void PaneRecord::Rectangle(int x1, int y1, int x2, int y2) {
+    // The fill covers the columns from the smaller x to one before the
+    // larger, and the rows likewise: a rectangle over the whole pane hides
+    // everything drawn before it, so only the state it starts from matters.
+    const bool coversPane = std::min(x1, x2) <= 0 && std::max(x1, x2) >= width_ &&
+                            std::min(y1, y2) <= 0 && std::max(y1, y2) >= height_;
+    if (coversPane) {
+        ops_.clear();
+        ops_.push_back({Op::Kind::Brush, brush_});
+        ops_.push_back({Op::Kind::PenColor, pen_});
+        ops_.push_back({Op::Kind::PenWidth, {}, penWidth_});
+        ops_.push_back({Op::Kind::MoveTo, {}, x_, y_});
+        covered_ = true;
+    }
+    Add({Op::Kind::Rectangle, {}, x1, y1, x2, y2});
+}
+
+void PaneRecord::MoveTo(int x, int y) {
+    x_ = x;
+    y_ = y;
+    Add({Op::Kind::MoveTo, {}, x, y});
+}
+
+void PaneRecord::LineTo(int x, int y) {
+    x_ = x;
+    y_ = y;
+    Add({Op::Kind::LineTo, {}, x, y});
+}
+
+void PaneRecord::Apply(Canvas& canvas, const Op& op) const {
+    switch (op.kind) {
+        case Op::Kind::Brush:
+            canvas.SetBrushColor(op.color);
+            break;
+        case Op::Kind::PenColor:
+            canvas.SetPenColor(op.color);
+            break;
+        case Op::Kind::PenWidth:
+            canvas.SetPenWidth(op.a);
+            break;
+        case Op::Kind::Rectangle:
+            canvas.Rectangle(op.a, op.b, op.c, op.d);
+            break;
+        case Op::Kind::MoveTo:
+            canvas.MoveTo(op.a, op.b);
+            break;
+        case Op::Kind::LineTo:
+            canvas.LineTo(op.a, op.b);
+            break;
+    }
+}
+
+PaneRecord::Picture PaneRecord::Save() const {
+    return Picture{ops_, covered_, drawn_};
+}
+
+void PaneRecord::Restore(const Picture& picture) {
+    ops_ = picture.ops;
+    covered_ = picture.covered;
+    drawn_ = picture.drawn;
+    brush_ = kWhite;
+    pen_ = kBlack;
+    penWidth_ = 1;
+    x_ = y_ = 0;
+    for (const Op& op : ops_) {
+        switch (op.kind) {
+            case Op::Kind::Brush:
+                brush_ = op.color;
+                break;
+            case Op::Kind::PenColor:
+                pen_ = op.color;
+                break;
+            case Op::Kind::PenWidth:
+                penWidth_ = op.a;
+                break;
+            case Op::Kind::MoveTo:
+            case Op::Kind::LineTo:
+                x_ = op.a;
+                y_ = op.b;
+                break;
+            case Op::Kind::Rectangle:
+                break;
+        }
+        if (target_) Apply(*target_, op);
+    }
+}
+
+}  // namespace pivora

@@ -1,0 +1,266 @@
+#include "engine/Recipe.h"
+
+#include <charconv>
+#include <optional>
+
+#include "model/Error.h"
+#include "model/FileIo.h"
+
+namespace pivora {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The words of a line, and where the rest of the line begins after each.
+class Words {
+  public:
+    explicit Words(std::string_view line) : line_(line) {}
+
+    // The next word, or nothing at the end of the line.
+    std::optional<std::string_view> Next() {
+        while (pos_ < line_.size() && IsBlank(line_[pos_])) ++pos_;
+        if (pos_ == line_.size()) return std::nullopt;
+        const std::size_t start = pos_;
+        while (pos_ < line_.size() && !IsBlank(line_[pos_])) ++pos_;
+        return line_.substr(start, pos_ - start);
+    }
+    // Everything after the one blank that follows the last word.
+    std::string_view Rest() const {
+        const std::size_t start = pos_ < line_.size() ? pos_ + 1 : pos_;
+        return line_.substr(start);
+    }
+    bool AtEnd() {
+        while (pos_ < line_.size() && IsBlank(line_[pos_])) ++pos_;
+        return pos_ == line_.size();
+    }
+
+  private:
+    std::string_view line_;
+    std::size_t pos_ = 0;
+};
+
+[[noreturn]] void Fail(int line, const std::string& what) {
+    throw Error(ErrorKind::Recipe, "Recipe line " + std::to_string(line) + ": " + what);
+}
+
+std::string Quoted(std::string_view word) {
+    std::string quoted(1, '\'');
+    quoted.append(word);
+    quoted.push_back('\'');
+    return quoted;
+}
+
+std::string_view Required(Words& words, int line, const char* what) {
+    const auto word = words.Next();
+    if (!word) Fail(line, std::string("missing ") + what + ".");
+    return *word;
+}
+
+int Index(Words& words, int line) {
+    const std::string_view word = Required(words, line, "atom index");
+    std::string_view digits = word;
+    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        Fail(line, "the atom index " + Quoted(word) + " is out of range.");
+    }
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+        (digits[0] == '-' && word[0] == '+')) {
+        Fail(line, Quoted(word) + " is not an atom index.");
+    }
+    return value;
+}
+
+Axis AxisWord(Words& words, int line) {
+    const std::string_view word = Required(words, line, "axis (x, y or z)");
+    if (word == "x") return Axis::X;
+    if (word == "y") return Axis::Y;
+    if (word == "z") return Axis::Z;
+    Fail(line, "unknown axis " + Quoted(word) + "; the axes are x, y and z.");
+}
+
+VectorId VectorWord(Words& words, int line) {
+    const std::string_view word = Required(words, line, "vector (vector1 or vector2)");
+    if (word == "vector1") return VectorId::Vector1;
+    if (word == "vector2") return VectorId::Vector2;
+    Fail(line, "unknown vector " + Quoted(word) + "; the vectors are vector1 and vector2.");
+}
+
+void NoMoreWords(Words& words, int line) {
+    if (const auto extra = words.Next()) Fail(line, "unexpected " + Quoted(*extra) + ".");
+}
+
+RecipeCommand ParseCommand(std::string_view text, int line) {
+    Words words(text);
+    const std::string_view verb = *words.Next();
+    RecipeCommand command;
+    command.line = line;
+    if (verb == "select") {
+        command.kind = RecipeCommand::Kind::Select;
+        const std::string_view name = Required(words, line, "atom box");
+        const auto box = SpinByName(name);
+        if (!box || !IsAtomBox(*box)) {
+            Fail(line, "unknown atom box " + Quoted(name) +
+                           "; the boxes are SEV1 to SEV8 and "
+                           "SEU1 to SEU8.");
+        }
+        command.box = *box;
+        command.indexes.push_back(Index(words, line));
+        NoMoreWords(words, line);
+    } else if (verb == "center") {
+        command.kind = RecipeCommand::Kind::Center;
+        command.indexes.push_back(Index(words, line));
+        command.indexes.push_back(Index(words, line));
+        NoMoreWords(words, line);
+    } else if (verb == "rotate") {
+        command.kind = RecipeCommand::Kind::Rotate;
+        command.axis = AxisWord(words, line);
+        command.text = words.Rest();
+    } else if (verb == "fit") {
+        command.kind = RecipeCommand::Kind::Fit;
+        command.axis = AxisWord(words, line);
+        NoMoreWords(words, line);
+    } else if (verb == "use") {
+        command.kind = RecipeCommand::Kind::Use;
+        command.vector = VectorWord(words, line);
+        NoMoreWords(words, line);
+    } else if (verb == "set") {
+        command.kind = RecipeCommand::Kind::Set;
+        const std::string_view name = Required(words, line, "component box");
+        const auto box = TextByName(name);
+        if (!box || !IsComponentBox(*box)) {
+            Fail(line, "unknown component box " + Quoted(name) +
+                           "; the boxes are VX, VY, VZ, UX, UY and UZ.");
+        }
+        command.component = *box;
+        command.text = words.Rest();
+    } else if (verb == "group") {
+        command.kind = RecipeCommand::Kind::Group;
+        command.vector = VectorWord(words, line);
+        const std::string_view end = Required(words, line, "end (tail or head)");
+        if (end == "tail") {
+            command.end = GroupEnd::Tail;
+        } else if (end == "head") {
+            command.end = GroupEnd::Head;
+        } else {
+            Fail(line, "unknown end " + Quoted(end) + "; the ends are tail and head.");
+        }
+        command.indexes.push_back(Index(words, line));
+        while (!words.AtEnd()) command.indexes.push_back(Index(words, line));
+    } else {
+        Fail(line, "unknown command " + Quoted(verb) +
+                       "; the commands are select, center, rotate, fit, use, set and group.");
+    }
+    return command;
+}
+
+const char* AxisName(Axis axis) {
+    return axis == Axis::X ? "x" : axis == Axis::Y ? "y" : "z";
+}
+
+const char* VectorName(VectorId vector) {
+    return vector == VectorId::Vector1 ? "vector1" : "vector2";
+}
+
+}  // namespace
+
+std::string FormatCommand(const RecipeCommand& command) {
+    std::string line;
+    switch (command.kind) {
+        case RecipeCommand::Kind::Select:
+            line = std::string("select ") + SpinName(command.box) + ' ' +
+                   std::to_string(command.indexes.at(0));
+            break;
+        case RecipeCommand::Kind::Center:
+            line = "center " + std::to_string(command.indexes.at(0)) + ' ' +
+                   std::to_string(command.indexes.at(1));
+            break;
+        case RecipeCommand::Kind::Rotate:
+            line = std::string("rotate ") + AxisName(command.axis) + ' ' + command.text;
+            break;
+        case RecipeCommand::Kind::Fit:
+            line = std::string("fit ") + AxisName(command.axis);
+            break;
+        case RecipeCommand::Kind::Use:
+            line = std::string("use ") + VectorName(command.vector);
+            break;
+        case RecipeCommand::Kind::Set:
+            line = std::string("set ") + TextName(command.component) + ' ' + command.text;
+            break;
+        case RecipeCommand::Kind::Group:
+            line = std::string("group ") + VectorName(command.vector) +
+                   (command.end == GroupEnd::Tail ? " tail" : " head");
+            for (const int index : command.indexes) line += ' ' + std::to_string(index);
+            break;
+    }
+    return line;
+}
+
+std::string FormatRecipe(const std::vector<std::string>& lines) {
+    std::string text = kRecipeHeader;
+    text += '\n';
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
+
+std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
+    std::vector<RecipeCommand> commands;
+    int line = 0;
+    bool header = false;
+    while (!text.empty()) {
+        ++line;
+        const std::size_t lf = text.find('\n');
+        std::string_view current = text.substr(0, lf);
+        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+        if (!current.empty() && current.back() == '\r') current.remove_suffix(1);
+        if (!header) {
+            Words words(current);
+            const auto magic = words.Next();
+            const auto version = words.Next();
+            if (!magic || *magic != "pivora-recipe") {
+                Fail(line, std::string("a recipe begins with the line '") + kRecipeHeader + "'.");
+            }
+            if (!version || *version != "1" || !words.AtEnd()) {
+                Fail(line, "this program reads recipes of version 1 only.");
+            }
+            header = true;
+            continue;
+        }
+        Words words(current);
+        const auto first = words.Next();
+        if (!first || (*first)[0] == '#') continue;
+        commands.push_back(ParseCommand(current, line));
+    }
+    if (!header) Fail(1, std::string("a recipe begins with the line '") + kRecipeHeader + "'.");
+    return commands;
+}
+
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
+    std::string text;
+    {
+        LineReader reader(path);
+        while (!reader.AtEnd()) {
+            text += reader.NextLine();
+            text += '\n';
+        }
+    }
+    try {
+        return ParseRecipe(text);
+    } catch (Error& error) {
+        throw std::move(error).WithDetail("In the recipe " + path + ".");
+    }
+}
+
+std::string RecipeFailureDetail(const RecipeCommand& command, const std::string& recipePath) {
+    return "The recipe " + recipePath + " stopped at line " + std::to_string(command.line) + ": " +
+           FormatCommand(command) +
+           ". The commands before it stay done; Edit > Undo takes the whole recipe back.";
+}
+
+}  // namespace pivora

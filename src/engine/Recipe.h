@@ -1,0 +1,67 @@
+#pragma once
+// Recipes: the commands of a session as text, one a line, to save and to run
+// again on the same molecule or on many.
+//
+//   pivora-recipe 1                     the first line
+//   # a comment line; blank lines are ignored
+//   select BOX INDEX                    SEV1..SEV8, SEU1..SEU8 := INDEX, typed and left
+//   center I J                          SpinEdit1 := I, SpinEdit2 := J, then Center
+//   rotate z|x|y TEXT                   the axis's angle box := TEXT, then the turn
+//   fit x|y|z                           FitX, FitY, FitZ
+//   use vector1|vector2                 the vector the fits act on
+//   set VX|VY|VZ|UX|UY|UZ TEXT          a component box := TEXT, as typed
+//   group vector1|vector2 tail|head I J ...   the whole group, any count >= 1
+//
+// TEXT is everything after the one blank that follows the axis letter or the
+// box name, blanks included; nothing there is the empty text. TEXT is not
+// checked when a recipe is read: "rotate x abc" fails when it runs.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Controls.h"
+#include "geometry/Axis.h"
+
+namespace pivora {
+
+struct RecipeCommand {
+    enum class Kind { Select, Center, Rotate, Fit, Use, Set, Group };
+    Kind kind = Kind::Fit;
+    SpinId box = SpinId::SEV1;            // Select
+    TextId component = TextId::VX;        // Set
+    Axis axis = Axis::X;                  // Rotate, Fit
+    VectorId vector = VectorId::Vector1;  // Use, Group
+    GroupEnd end = GroupEnd::Tail;        // Group
+    std::vector<int> indexes;             // Select: 1, Center: 2, Group: 1 or more
+    std::string text;                     // Rotate, Set
+    int line = 0;                         // its line in the recipe, from 1; 0 when recorded
+
+    bool operator==(const RecipeCommand&) const = default;
+};
+
+inline constexpr char kRecipeHeader[] = "pivora-recipe 1";
+
+// The command as one recipe line, without the line end.
+std::string FormatCommand(const RecipeCommand& command);
+
+// A whole recipe: the header line, then one command a line, each ended by LF.
+std::string FormatRecipe(const std::vector<std::string>& lines);
+
+// Reads a recipe. Lines end at LF; a CR before the LF belongs to the line
+// end. Throws Error(ErrorKind::Recipe) naming the line (counted from 1, the
+// header is line 1) for a missing or wrong first line, an unknown command,
+// box, axis, vector or end, a missing or non-integer index, an index
+// outside the 32-bit range, or words left over.
+std::vector<RecipeCommand> ParseRecipe(std::string_view text);
+
+// Reads and parses the recipe file at path. Throws the file error for a file
+// that cannot be read, and the errors of ParseRecipe with the file's name in
+// their detail.
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path);
+
+// The detail to show under a command's failure while a recipe ran: which
+// line of which recipe failed, and what the run left behind.
+std::string RecipeFailureDetail(const RecipeCommand& command, const std::string& recipePath);
+
+}  // namespace pivora
