@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "geometry/AtomGroup.h"
 #include "geometry/Centering.h"
 #include "geometry/Fit.h"
 #include "geometry/Rotation.h"
@@ -323,6 +324,7 @@ void Engine::Open(const std::string& path) {
     }
     ClearHistory();
     droppedLines_.clear();
+    openedWith_.clear();
     tooLargeForHistory_ = false;
     coordVersion_ = savedVersion_ = nextVersion_++;
 
@@ -336,14 +338,67 @@ void Engine::Open(const std::string& path) {
     // Setting the 2 it may already show raises nothing, yet Edit2 must name
     // the new molecule's atom.
     SpinEdit2Change();
-    // Only the limits: the selections, their names, the components and the
-    // panes stay until the user changes a selection.
-    for (int i = 0; i < 8; ++i) {
-        SetSpinMax(AtomBox(VectorId::Vector1, i), count);
+    // The selections stay, but what they show must belong to the molecule in
+    // memory: a fit right after the open would otherwise turn the new
+    // molecule by an angle taken from the old one.
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        for (int i = 0; i < 8; ++i) SetSpinMax(AtomBox(vector, i), count);
     }
-    for (int i = 0; i < 8; ++i) {
-        SetSpinMax(AtomBox(VectorId::Vector2, i), count);
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        for (int i = 0; i < 8; ++i) {
+            const SpinId box = AtomBox(vector, i);
+            SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
+        }
     }
+    // What the recipe starts from is what the boxes hold after the open,
+    // whether or not its redraw gets through.
+    try {
+        DispVecClick();
+    } catch (...) {
+        openedWith_ = PreambleLines();
+        throw;
+    }
+    openedWith_ = PreambleLines();
+}
+
+std::vector<std::string> Engine::PreambleLines() const {
+    // The boxes the commands start from when the file is opened: a recipe
+    // replayed on a fresh window must start from the same. A selection that
+    // names no atom of this molecule means what 0 means.
+    std::vector<std::string> lines;
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        for (int i = 0; i < 8; ++i) {
+            const SpinId box = AtomBox(vector, i);
+            const int value = state_.Spin(box).Value();
+            if (value == 0 || !atoms_.IsAtom(value)) continue;
+            RecipeCommand select;
+            select.kind = RecipeCommand::Kind::Select;
+            select.box = box;
+            select.indexes = {value};
+            lines.push_back(FormatCommand(select));
+        }
+    }
+    if (!state_.CheckBox1) {
+        RecipeCommand use;
+        use.kind = RecipeCommand::Kind::Use;
+        use.vector = VectorId::Vector2;
+        lines.push_back(FormatCommand(use));
+    }
+    // Components that no redraw rewrites: those of a vector that is not
+    // defined keep their text, which a fit would read.
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        if (EvaluateVector(atoms_, Selections(vector))) continue;
+        for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+            const TextId box = ComponentBox(vector, axis);
+            if (state_.Text(box).empty()) continue;
+            RecipeCommand set;
+            set.kind = RecipeCommand::Kind::Set;
+            set.component = box;
+            set.text = state_.Text(box);
+            lines.push_back(FormatCommand(set));
+        }
+    }
+    return lines;
 }
 
 void Engine::Save(const std::string& path) {
@@ -408,9 +463,22 @@ void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
 }
 
 std::string Engine::RecipeText() const {
-    std::vector<std::string> lines = droppedLines_;
+    std::vector<std::string> lines;
+    if (!openedWith_.empty()) {
+        lines.push_back("# the boxes as they stood when the file was opened");
+        lines.insert(lines.end(), openedWith_.begin(), openedWith_.end());
+        lines.push_back("# the commands");
+    }
+    lines.insert(lines.end(), droppedLines_.begin(), droppedLines_.end());
     for (std::size_t i = 0; i < applied_; ++i) {
         lines.insert(lines.end(), steps_[i]->lines.begin(), steps_[i]->lines.end());
+    }
+    for (const std::string& line : lines) {
+        if (line.find_first_of("\r\n") != std::string::npos) {
+            throw Error(ErrorKind::Recipe,
+                        "A typed text holds a line break, which a recipe line "
+                        "cannot hold.");
+        }
     }
     return FormatRecipe(lines);
 }
@@ -433,7 +501,7 @@ void Engine::UserStep(const std::string& title, const std::string& mergeKey,
     };
     // Two copies of the coordinates must fit in the history's budget, or the
     // molecule gets no undo at all.
-    if (!tooLargeForHistory_ && 6 * atoms_.AtomX.size() * sizeof(double) > kHistoryBytes) {
+    if (!tooLargeForHistory_ && 6 * atoms_.AtomX.size() * sizeof(double) > historyLimit_) {
         tooLargeForHistory_ = true;
         ClearHistory();
     }
@@ -557,7 +625,7 @@ void Engine::TrimHistory() {
         return total;
     };
     while (!steps_.empty() && applied_ > 0 &&
-           (steps_.size() > kMostSteps || bytes() > kHistoryBytes)) {
+           (steps_.size() > kMostSteps || bytes() > historyLimit_)) {
         const auto& front = steps_.front();
         droppedLines_.insert(droppedLines_.end(), front->lines.begin(), front->lines.end());
         steps_.pop_front();

@@ -112,10 +112,12 @@ class Engine {
     void UserFit(Axis target);
     void UserRedraw();
 
-    // Reads path as File > Open does and makes it the molecule; steps 11 and
-    // 12 of the open follow (the centering boxes, the atom boxes' limits).
-    // The history and the recorded commands start afresh. On failure nothing
-    // has changed.
+    // Reads path as File > Open does and makes it the molecule; then the
+    // centering boxes show atoms 1 and 2, the atom boxes take the new count
+    // as their limit, every name box names its atom of the new molecule, and
+    // the panes are redrawn. The history and the recorded commands start
+    // afresh. A failure of the read changes nothing; one of the redraw (a
+    // scale of 0 in its box) comes after the molecule was taken.
     void Open(const std::string& path);
     // Writes the molecule to path in the fixed-column format.
     void Save(const std::string& path);
@@ -139,13 +141,17 @@ class Engine {
     // --- Undo ---
     bool CanUndo() const;
     bool CanRedo() const;
+    // How many steps Undo can take back.
+    std::size_t UndoCount() const { return applied_; }
     // The name of the step that Undo or Redo would take back or do again.
     std::string UndoTitle() const;
     std::string RedoTitle() const;
     void Undo();
     void Redo();
-    // The undo history keeps at most about this many bytes; older steps fall
-    // off (their commands stay in the recipe).
+    // The undo history keeps at most about this many bytes of coordinates
+    // (256 MB unless set); older steps fall off, their commands stay in the
+    // recipe. A molecule of which two copies would not fit gets no undo.
+    void SetHistoryLimit(std::size_t bytes) { historyLimit_ = bytes; }
     static constexpr std::size_t kHistoryBytes = 256u << 20;
 
   private:
@@ -167,6 +173,7 @@ class Engine {
     void Restore(const std::shared_ptr<const Snapshot>& snapshot);
     void TrimHistory();
     void ClearHistory();
+    std::vector<std::string> PreambleLines() const;
 
     AtomTable& atoms_;
     ControlState state_;
@@ -183,11 +190,13 @@ class Engine {
     std::uint64_t savedVersion_ = 0;
 
     bool historyEnabled_ = true;
+    std::size_t historyLimit_ = kHistoryBytes;
     int stepDepth_ = 0;
     std::deque<std::unique_ptr<HistoryStep>> steps_;
     std::size_t applied_ = 0;  // steps_[0, applied_) are done, the rest undone
     std::shared_ptr<const Snapshot> latest_;
     std::vector<std::string> droppedLines_;  // commands of steps that fell off
+    std::vector<std::string> openedWith_;    // the boxes at the open, as commands
     std::vector<std::string>* recording_ = nullptr;
     bool tooLargeForHistory_ = false;
 };

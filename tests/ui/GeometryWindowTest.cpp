@@ -410,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"A", kMinusC90, "0", "1"}, {"B", kC90, "0", "-1"}, {"C", "0", "1", "0"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeometryWindow, OpenSaveAndCenteringRunNoRedraw) {
+TEST_F(GeometryWindow, SaveAndCenteringRunNoRedrawAnOpenDoes) {
     const std::string file = WriteFile("mol.xyz", kRoad);
     OpenFromMenu(file);
     PickVector1(1, 5);
@@ -422,10 +422,13 @@ TEST_F(GeometryWindow, OpenSaveAndCenteringRunNoRedraw) {
     f().Center->click();
     Dialogs().saveAnswers.push_back(files.File("mol.out"));
     f().Save1->trigger();
-    OpenFromMenu(file);
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(PixelAt(f().Image1, 20, 5), 'r');
     EXPECT_EQ(f().VX->Text(), "99");
+    // What an open shows belongs to the new molecule.
+    OpenFromMenu(file);
+    EXPECT_EQ(PixelAt(f().Image1, 20, 5), '.');
+    EXPECT_EQ(f().VX->Text(), "2");
 }
 
 TEST_F(GeometryWindow, TurnsRewriteCoordinatesOnlyCenteringLabelsTooKeepingTheCurrentCell) {

@@ -100,15 +100,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {4, {"C1", "0.1", "0.2", "0.3"}, "1", "2", "C1", "O1", 3, 3}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FormTest, OpenKeepsVectorSelectionsAndTheirNames) {
+TEST_F(FormTest, OpenKeepsVectorSelectionsAndNamesThemInTheNewMolecule) {
     OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
     TForm1& f = Form();
+    f.SEV1->SetValue(1);
     f.SEV3->SetValue(3);
+    f.SEV5->SetValue(2);
     ASSERT_EQ(f.V3->Text(), "H1");
-    OpenFromMenu(WriteFile("b.xyz", "N7 1 1 1\n"));
+    ASSERT_EQ(f.VX->Text(), "1.45");  // (1.5, -2, 0.3) - ((0.1, 0.2, 0.3) + (0, 0, 0)) / 2
+    OpenFromMenu(WriteFile("b.xyz", "N7 1 1 1\nC8 2 3 4\n"));
     EXPECT_EQ(f.SEV3->Text(), "3");
-    EXPECT_EQ(f.V3->Text(), "H1");
-    EXPECT_EQ(f.SEV3->MaxValue(), 1);
+    EXPECT_EQ(f.SEV3->MaxValue(), 2);
+    // Atom 3 is no atom of the new molecule; the vector runs from N7 to C8.
+    EXPECT_EQ(f.V1->Text(), "N7");
+    EXPECT_EQ(f.V3->Text(), "");
+    EXPECT_EQ(f.V5->Text(), "C8");
+    EXPECT_EQ((std::vector<std::string>{f.VX->Text(), f.VY->Text(), f.VZ->Text()}),
+              (std::vector<std::string>{"1", "2", "3"}));
 }
 
 TEST_F(FormTest, CancelledOpenChangesNothing) {

@@ -1,0 +1,185 @@
+// The batch command line: its arguments, where it writes, and every way a
+// file or a command can fail.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <sstream>
+
+#include "model/DecimalText.h"
+#include "support/TempDir.h"
+#include "tools/Batch.h"
+
+namespace pivora::test {
+namespace {
+
+struct Arguments {
+    const char* name;
+    std::vector<std::string> words;
+    const char* error;  // nullptr when they parse
+};
+
+class BatchArguments : public ::testing::TestWithParam<Arguments> {};
+
+TEST_P(BatchArguments, ParseOrSayWhatIsWrong) {
+    const Arguments& a = GetParam();
+    if (a.error) {
+        try {
+            ParseBatchArguments(a.words);
+            ADD_FAILURE() << "no error";
+        } catch (const UsageError& e) {
+            EXPECT_STREQ(e.what(), a.error);
+        }
+    } else {
+        EXPECT_NO_THROW(ParseBatchArguments(a.words));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BatchArguments,
+    ::testing::Values(
+        Arguments{"OneFile", {"r.recipe", "a.xyz", "-o", "a.out"}, nullptr},
+        Arguments{"OptionsFirst", {"--keep-going", "-j", "2", "-d", "out", "r", "a", "b"}, nullptr},
+        Arguments{"DashesEndOptions", {"-d", "out", "--", "r", "-a.xyz"}, nullptr},
+        Arguments{"Nothing", {}, "missing the recipe and the input files."},
+        Arguments{"NoInput", {"r", "-o", "x"}, "missing the input files."},
+        Arguments{"NeitherOutput",
+                  {"r", "a"},
+                  "give either -o OUTPUT for one input or -d DIR for any number."},
+        Arguments{"BothOutputs",
+                  {"r", "a", "-o", "x", "-d", "y"},
+                  "give either -o OUTPUT for one input or -d DIR for any number."},
+        Arguments{"OutputForMany",
+                  {"r", "a", "b", "-o", "x"},
+                  "-o takes one input; use -d DIR for several."},
+        Arguments{"MissingValue", {"r", "a", "-o"}, "-o needs a value."},
+        Arguments{"BadFormat",
+                  {"r", "a", "-o", "x", "--format", "pdb"},
+                  "unknown format 'pdb'; the formats are native, xyz, gaussian and orca."},
+        Arguments{"BadJobs",
+                  {"r", "a", "-o", "x", "-j", "0"},
+                  "-j needs a number of files from 1 to 1000."},
+        Arguments{"UnknownOption", {"r", "a", "-o", "x", "--fast"}, "unknown option '--fast'."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BatchOutputNames, FollowTheInputAndTheFormat) {
+    EXPECT_EQ(OutputNameFor("in/ferrocene.xyz", "out", OutputFormat::Native), "out/ferrocene.out");
+    EXPECT_EQ(OutputNameFor("a.b.gjf", "out/", OutputFormat::Xyz), "out/a.b.xyz");
+    EXPECT_EQ(OutputNameFor("mol", "o", OutputFormat::Gaussian), "o/mol.gjf");
+    EXPECT_EQ(OutputNameFor("x/.hidden", "o", OutputFormat::Orca), "o/.hidden.inp");
+}
+
+class BatchRun : public ::testing::Test {
+  protected:
+    BatchRun() {
+        recipe = dir.Write("r.recipe", "pivora-recipe 1\nselect SEV1 1\nselect SEV5 2\nfit x\n");
+        ::mkdir(dir.File("out").c_str(), 0755);
+    }
+    int Run(std::vector<std::string> words) {
+        report.str("");
+        const int status = RunBatch(ParseBatchArguments(words), report, false);
+        SetDecimalSeparator('.');
+        return status;
+    }
+    std::string Out(const std::string& name) { return ReadAll(dir.File("out/" + name)); }
+
+    TempDir dir;
+    std::string recipe;
+    std::ostringstream report;
+};
+
+TEST_F(BatchRun, WritesEachInputAndManyJobsGiveTheSameBytes) {
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 20; ++i) {
+        inputs.push_back(dir.Write("m" + std::to_string(i) + ".xyz",
+                                   "A 0 0 0\nB " + std::to_string(i + 1) + " 1 0.5\n"));
+    }
+    std::vector<std::string> words{recipe, "-d", dir.File("out")};
+    words.insert(words.end(), inputs.begin(), inputs.end());
+    EXPECT_EQ(Run(words), 0);
+    EXPECT_EQ(report.str(), "");
+    std::vector<std::string> serial;
+    for (int i = 0; i < 20; ++i) serial.push_back(Out("m" + std::to_string(i) + ".out"));
+    EXPECT_EQ(serial[0],
+              "A               0.000000000    0.000000000    0.000000000\r\n"
+              "B               1.414213562    0.000000000    0.500000000\r\n");
+    words.push_back("--force");
+    words.push_back("-j3");
+    EXPECT_EQ(Run(words), 0);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(Out("m" + std::to_string(i) + ".out"), serial[i]);
+}
+
+TEST_F(BatchRun, FailuresAreOneLineEachAndTheRestGoesOn) {
+    const std::string good = dir.Write("good.xyz", "A 0 0 0\nB 1 1 0\n");
+    const std::string bad = dir.Write("bad.xyz", "A 0 0\n");
+    const std::string missing = dir.File("missing.xyz");
+    EXPECT_EQ(Run({recipe, bad, missing, good, "-d", dir.File("out")}), 1);
+    EXPECT_EQ(report.str(), bad + ": '' は浮動小数点数ではありません.\n" + missing +
+                                ": ファイルが見つかりません.\n");
+    EXPECT_NE(Out("good.out"), "");
+    EXPECT_EQ(Out("bad.out"), "");
+}
+
+TEST_F(BatchRun, AFailingCommandFailsItsFileUnlessKeepGoing) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    const std::string failing =
+        dir.Write("f.recipe", "pivora-recipe 1\n# a fit before any vector\nfit x\nrotate z 90\n");
+    EXPECT_EQ(Run({failing, input, "-o", dir.File("out/a.out")}), 1);
+    EXPECT_EQ(report.str(), input +
+                                ": recipe line 3: '' は浮動小数点数ではありません. Nothing "
+                                "was written for this file.\n");
+    EXPECT_EQ(Out("a.out"), "");
+    EXPECT_EQ(Run({failing, input, "-o", dir.File("out/a.out"), "--keep-going"}), 1);
+    EXPECT_EQ(report.str(), input + ": recipe line 3: '' は浮動小数点数ではありません.\n");
+    // The turn after the failure was done.
+    EXPECT_EQ(Out("a.out"),
+              "A               0.000000000    0.000000000    0.000000000\r\n"
+              "B              -1.000000000    1.000000000    0.000000000\r\n");
+}
+
+TEST_F(BatchRun, NeverWritesOverAnInputNorAnExistingFileUnlessForced) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    const std::string before = ReadAll(input);
+    EXPECT_EQ(Run({recipe, input, "-o", input, "--force"}), 1);
+    EXPECT_EQ(report.str(), input + ": " + input + " is an input file; nothing written.\n");
+    EXPECT_EQ(ReadAll(input), before);
+    const std::string existing = dir.Write("out/mol.out", "keep me");
+    EXPECT_EQ(Run({recipe, input, "-d", dir.File("out")}), 1);
+    EXPECT_EQ(ReadAll(existing), "keep me");
+    EXPECT_EQ(Run({recipe, input, "-d", dir.File("out"), "--force"}), 0);
+    EXPECT_NE(ReadAll(existing), "keep me");
+    // Two inputs of one name would write one output twice.
+    ::mkdir(dir.File("other").c_str(), 0755);
+    const std::string twin = dir.Write("other/mol.xyz", "A 0 0 0\nB 2 2 0\n");
+    EXPECT_EQ(Run({recipe, input, twin, "-d", dir.File("out"), "--force"}), 1);
+    EXPECT_EQ(report.str(), twin + ": " + dir.File("out/mol.out") +
+                                " is the output of an earlier input too; nothing written.\n");
+}
+
+TEST_F(BatchRun, AnUnwritableOutputIsAFailedFile) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    EXPECT_EQ(Run({recipe, input, "-o", dir.File("nodir/a.out")}), 1);
+    EXPECT_EQ(report.str(), dir.File("nodir/a.out") + ": ファイル名の指定が間違っています.\n");
+}
+
+TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    const std::string bad = dir.Write("bad.recipe", "pivora-recipe 1\nturn z 5\n");
+    EXPECT_EQ(Run({bad, input, "-d", dir.File("out")}), 2);
+    EXPECT_EQ(report.str(), "pivora-batch: " + bad +
+                                ": Recipe line 2: unknown command 'turn'; the commands are "
+                                "select, center, rotate, fit, use, set and group. In the recipe " +
+                                bad + ".\n");
+    EXPECT_EQ(Run({recipe, input, "-d", dir.File("none")}), 2);
+    EXPECT_EQ(Out("mol.out"), "");
+}
+
+TEST_F(BatchRun, TheRecipesNumbersUseTheChosenSeparator) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 0 0\n");
+    const std::string comma = dir.Write("c.recipe", "pivora-recipe 1\nrotate z 1,5E1\n");
+    EXPECT_EQ(Run({comma, input, "-o", dir.File("out/c.out"), "--decimal-separator", ","}), 0);
+    EXPECT_EQ(Run({comma, input, "-o", dir.File("out/d.out"), "--decimal-separator", "."}), 1);
+}
+
+}  // namespace
+}  // namespace pivora::test

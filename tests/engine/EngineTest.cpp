@@ -1,0 +1,361 @@
+// The command engine without a window: the commands as the window runs them,
+// undo and redo bit for bit, the recipe of a session replayed on its file.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/Recipe.h"
+#include "model/DecimalText.h"
+#include "model/Error.h"
+#include "support/TempDir.h"
+
+namespace pivora::test {
+namespace {
+
+// Every coordinate's bits, so that a comparison sees -0 and the last bit.
+std::vector<std::uint64_t> Bits(const AtomTable& table) {
+    std::vector<std::uint64_t> bits;
+    for (const auto* column : {&table.AtomX, &table.AtomY, &table.AtomZ}) {
+        for (const double v : *column) bits.push_back(std::bit_cast<std::uint64_t>(v));
+    }
+    return bits;
+}
+
+// Atom 1 to atom 5 is (2, 3, 6), of length 7.
+constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
+
+class EngineTest : public ::testing::Test {
+  protected:
+    std::string Write(const std::string& name, const std::string& text) {
+        return dir.Write(name, text);
+    }
+    std::string Saved(Engine& e, const std::string& name) {
+        e.Save(dir.File(name));
+        return ReadAll(dir.File(name));
+    }
+    void Pick(SpinId box, int index) {
+        engine.TypeSpin(box, std::to_string(index));
+        engine.LeaveSpin(box);
+    }
+
+    TempDir dir;
+    AtomTable atoms;
+    Engine engine{atoms};
+};
+
+TEST_F(EngineTest, TheRoadOfTypicalUseGivesTheWindowsFile) {
+    engine.Open(Write("mol.xyz", kRoad));
+    EXPECT_EQ(engine.Controls().Text(TextId::Edit1), "C1");
+    EXPECT_EQ(engine.Controls().Text(TextId::Edit2), "H1");
+    Pick(SpinId::SEV1, 1);
+    Pick(SpinId::SEV5, 5);
+    EXPECT_EQ(engine.Controls().Text(TextId::V5), "N1");
+    EXPECT_EQ(engine.Controls().Text(TextId::VZ), "6");
+    Pick(SpinId::SpinEdit2, 1);
+    engine.UserCenter();
+    engine.UserFit(Axis::Y);
+    EXPECT_EQ(engine.Controls().Text(TextId::Xangle), "-63.434948822922");
+    engine.UserFit(Axis::X);
+    EXPECT_EQ(engine.Controls().Text(TextId::Zangle), "-73.3984504009798");
+    EXPECT_EQ(Saved(engine, "mol.out"),
+              "C1              0.000000000    0.000000000    0.000000000\r\n"
+              "H1              0.714285714   -0.830539534   -0.894427191\r\n"
+              "H2             -0.500000000    0.894427191   -1.788854382\r\n"
+              "O1              0.464285714    2.747169229   -0.223606798\r\n"
+              "N1              7.000000000   -0.000000000    0.000000000\r\n");
+    EXPECT_EQ(engine.RecipeText(),
+              "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\ncenter 1 1\nfit y\nfit x\n");
+}
+
+TEST_F(EngineTest, PanesAreComputedWithoutAWindowAndFailWhereTheWindowWould) {
+    engine.Open(Write("mol.xyz", "O 0 0 0\nA 3 4 0\n"));
+    Pick(SpinId::SEV1, 1);
+    Pick(SpinId::SEV5, 2);
+    EXPECT_TRUE(engine.PaneDrawn(0));
+    EXPECT_THROW(engine.TypeSpin(SpinId::SpinEdit3, "0"), Error);
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SpinEdit3).Text, "0");
+    try {
+        engine.UserFit(Axis::X);
+        ADD_FAILURE() << "scale 0 must fail the redraw";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::InvalidOperation);
+    }
+    // The turn was done before the redraw failed, as in the window.
+    EXPECT_EQ(engine.Controls().Text(TextId::Zangle), "-53.130102354156");
+    EXPECT_EQ(engine.Controls().Text(TextId::VX), "3");
+}
+
+TEST_F(EngineTest, ModifiedFollowsTheCoordinatesThroughUndoRedoAndSave) {
+    EXPECT_FALSE(engine.Modified());
+    engine.UserRotate(Axis::Z);  // nothing loaded: nothing changes
+    EXPECT_FALSE(engine.Modified());
+    engine.Open(Write("mol.xyz", kRoad));
+    EXPECT_FALSE(engine.Modified());
+    engine.TypeText(TextId::Zangle, "30");
+    EXPECT_FALSE(engine.Modified());
+    engine.UserRotate(Axis::Z);
+    EXPECT_TRUE(engine.Modified());
+    engine.Undo();
+    EXPECT_FALSE(engine.Modified());
+    engine.Redo();
+    EXPECT_TRUE(engine.Modified());
+    Saved(engine, "mol.out");
+    EXPECT_FALSE(engine.Modified());
+    engine.Undo();
+    EXPECT_TRUE(engine.Modified());
+}
+
+TEST_F(EngineTest, TypingInOneBoxIsOneStepAndOnlyItsLastComponentIsRecorded) {
+    engine.Open(Write("mol.xyz", kRoad));
+    engine.TypeSpin(SpinId::SEV1, "1");
+    engine.TypeSpin(SpinId::SEV1, "12");
+    engine.TypeSpin(SpinId::SEV1, "1");
+    engine.TypeText(TextId::VX, "2");
+    engine.TypeText(TextId::VX, "2.");
+    engine.TypeText(TextId::VX, "2.5");
+    EXPECT_EQ(engine.UndoTitle(), "Typing in VX");
+    engine.Undo();
+    EXPECT_EQ(engine.Controls().Text(TextId::VX), "");
+    EXPECT_EQ(engine.UndoTitle(), "Typing in SEV1");
+    engine.Redo();
+    EXPECT_EQ(engine.RecipeText(),
+              "pivora-recipe 1\nselect SEV1 1\nselect SEV1 12\nselect SEV1 1\nset VX 2.5\n");
+    engine.Undo();
+    engine.Undo();
+    EXPECT_FALSE(engine.CanUndo());
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV1).Text, "0");
+    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
+}
+
+TEST_F(EngineTest, FailingCommandsAreRecordedAndChangeNothing) {
+    engine.Open(Write("mol.xyz", kRoad));
+    const auto before = Bits(atoms);
+    engine.TypeText(TextId::Xangle, "abc");
+    EXPECT_THROW(engine.UserRotate(Axis::X), Error);
+    EXPECT_THROW(engine.UserFit(Axis::X), Error);  // VX, VY never computed
+    EXPECT_EQ(Bits(atoms), before);
+    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\nrotate x abc\nfit x\n");
+    EXPECT_FALSE(engine.Modified());
+}
+
+TEST_F(EngineTest, AnOpenStartsAfreshAndAFailedOneKeepsEverything) {
+    engine.Open(Write("a.xyz", kRoad));
+    engine.UserRotate(Axis::Z);
+    const auto state = engine.Controls();
+    const auto bits = Bits(atoms);
+    EXPECT_THROW(engine.Open(Write("bad.xyz", "C1 1 2\n")), Error);
+    EXPECT_EQ(Bits(atoms), bits);
+    EXPECT_TRUE(engine.Controls() == state);
+    EXPECT_TRUE(engine.CanUndo());
+    engine.Open(Write("b.xyz", "X 1 2 3\n"));
+    EXPECT_FALSE(engine.CanUndo());
+    EXPECT_FALSE(engine.Modified());
+    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
+}
+
+TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "C" + std::to_string(i) + " 1 2 3\n";
+    engine.Open(Write("mol.xyz", text));
+    const std::size_t snapshot = 3 * atoms.AtomX.size() * sizeof(double);
+    engine.SetHistoryLimit(4 * snapshot);
+    engine.TypeText(TextId::Zangle, "10");
+    for (int i = 0; i < 8; ++i) engine.UserRotate(Axis::Z);
+    int undone = 0;
+    while (engine.CanUndo()) {
+        engine.Undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 3);
+    EXPECT_EQ(Bits(atoms).size(), 3 * atoms.AtomX.size());
+    std::string expected = "pivora-recipe 1\n";
+    for (int i = 0; i < 8 - 3; ++i) expected += "rotate z 10\n";
+    EXPECT_EQ(engine.RecipeText(), expected);
+}
+
+TEST_F(EngineTest, AMoleculeTooLargeForTwoCopiesGetsNoUndoButKeepsItsRecipe) {
+    engine.Open(Write("mol.xyz", kRoad));
+    engine.SetHistoryLimit(8);
+    engine.UserRotate(Axis::Z);
+    EXPECT_FALSE(engine.CanUndo());
+    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\nrotate z 0\n");
+}
+
+// --- Properties over random molecules and random sessions ---
+
+std::string RandomMolecule(std::mt19937_64& random) {
+    std::uniform_int_distribution<int> count(2, 12);
+    std::uniform_int_distribution<long long> micro(-20000000000LL, 20000000000LL);
+    const char* const elements[] = {"C", "H", "N", "O", "Fe", "Co"};
+    std::string text;
+    const int n = count(random);
+    for (int k = 1; k <= n; ++k) {
+        text += elements[random() % 6] + std::to_string(k);
+        for (int c = 0; c < 3; ++c) {
+            const long long v = micro(random);  // nanoangstrom
+            text += ' ' + std::string(v < 0 ? "-" : "") +
+                    std::to_string(std::llabs(v) / 1000000000) + '.' +
+                    std::to_string(1000000000 + std::llabs(v) % 1000000000).substr(1);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// One user event of a session, as the window passes it in: one or a few
+// calls, each followed by settle(). A failing call is a command that failed
+// as the window's would; the session goes on.
+void RandomEvent(
+    Engine& e, std::mt19937_64& random, const std::function<void()>& settle = [] {}) {
+    auto call = [&](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const Error&) {
+        }
+        settle();
+    };
+    const int atoms = e.Atoms().AtomCount;
+    std::uniform_int_distribution<int> index(-1, atoms + 2);
+    const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "", "12.5", "-0"};
+    const char* const components[] = {"1", "-2.5", "0", "", "x", "3E2"};
+    const Axis axes[] = {Axis::X, Axis::Y, Axis::Z};
+    switch (random() % 9) {
+        case 0:
+        case 1: {
+            const auto box = AtomBox(random() % 2 ? VectorId::Vector1 : VectorId::Vector2,
+                                     static_cast<int>(random() % 8));
+            const std::string text = std::to_string(index(random));
+            call([&] { e.TypeSpin(box, text); });
+            call([&] { e.LeaveSpin(box); });
+            break;
+        }
+        case 2:
+            for (const SpinId box : {SpinId::SpinEdit1, SpinId::SpinEdit2}) {
+                const std::string text = std::to_string(index(random));
+                call([&] { e.TypeSpin(box, text); });
+                call([&] { e.LeaveSpin(box); });
+            }
+            call([&] { e.UserCenter(); });
+            break;
+        case 3: {
+            const Axis axis = axes[random() % 3];
+            const char* angle = angles[random() % 8];
+            call([&] { e.TypeText(AngleBox(axis), angle); });
+            call([&] { e.UserRotate(axis); });
+            break;
+        }
+        case 4:
+        case 5: {
+            const Axis axis = axes[random() % 3];
+            call([&] { e.UserFit(axis); });
+            break;
+        }
+        case 6: {
+            const int box = 1 + static_cast<int>(random() % 2);
+            const bool checked = !(box == 1 ? e.Controls().CheckBox1 : e.Controls().CheckBox2);
+            call([&] { e.ClickCheckBox(box, checked); });
+            break;
+        }
+        case 7: {
+            const TextId box = ComponentBox(random() % 2 ? VectorId::Vector1 : VectorId::Vector2,
+                                            axes[random() % 3]);
+            const char* text = components[random() % 6];
+            call([&] { e.TypeText(box, text); });
+            break;
+        }
+        default: {
+            const Axis axis = axes[random() % 3];
+            call([&] { e.UserRotate(axis); });
+        }
+    }
+}
+
+void RandomSession(Engine& e, std::mt19937_64& random, int events) {
+    for (int i = 0; i < events; ++i) RandomEvent(e, random);
+}
+
+TEST_F(EngineTest, UndoRestoresEveryStepBitForBitAndRedoDoesItAgain) {
+    std::mt19937_64 random(20261208);
+    for (int trial = 0; trial < 150; ++trial) {
+        SCOPED_TRACE(trial);
+        AtomTable table;
+        Engine e(table);
+        e.Open(Write("mol.xyz", RandomMolecule(random)));
+        // The state after each step, as the steps come: typing that joins the
+        // last step replaces its state.
+        std::vector<std::vector<std::uint64_t>> bits{Bits(table)};
+        std::vector<ControlState> controls{e.Controls()};
+        for (int i = 0; i < 25; ++i) {
+            RandomEvent(e, random, [&] {
+                bits.resize(e.UndoCount() + 1);
+                controls.resize(e.UndoCount() + 1);
+                bits.back() = Bits(table);
+                controls.back() = e.Controls();
+            });
+        }
+        for (std::size_t at = bits.size() - 1; at > 0; --at) {
+            ASSERT_TRUE(e.CanUndo());
+            e.Undo();
+            ASSERT_EQ(Bits(table), bits[at - 1]);
+            ASSERT_TRUE(e.Controls() == controls[at - 1]);
+        }
+        EXPECT_FALSE(e.CanUndo());
+        for (std::size_t at = 1; at < bits.size(); ++at) {
+            e.Redo();
+            ASSERT_EQ(Bits(table), bits[at]);
+            ASSERT_TRUE(e.Controls() == controls[at]);
+        }
+        EXPECT_FALSE(e.CanRedo());
+    }
+}
+
+TEST_F(EngineTest, TheRecipeOfASessionRunOnItsFileGivesTheSameFileAndBoxes) {
+    std::mt19937_64 random(42);
+    for (int trial = 0; trial < 150; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        AtomTable table;
+        Engine session(table);
+        session.Open(path);
+        RandomSession(session, random, 30);
+        if (trial % 3 == 0) {
+            // Undone steps leave the recipe too.
+            session.Undo();
+            session.Undo();
+        }
+
+        AtomTable replayed;
+        Engine batch(replayed);
+        batch.EnableHistory(false);
+        batch.Open(path);
+        batch.Apply(ParseRecipe(session.RecipeText()), true);
+        EXPECT_EQ(Bits(replayed), Bits(table));
+        // What the fits read comes back too; a number typed into a centering,
+        // scale or angle box that no command used is not a command.
+        for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+            for (int slot = 0; slot < 8; ++slot) {
+                const SpinId box = AtomBox(vector, slot);
+                EXPECT_EQ(batch.Controls().Spin(box), session.Controls().Spin(box));
+                EXPECT_EQ(batch.Controls().Text(*NameBoxOf(box)),
+                          session.Controls().Text(*NameBoxOf(box)));
+            }
+            for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+                EXPECT_EQ(batch.Controls().Text(ComponentBox(vector, axis)),
+                          session.Controls().Text(ComponentBox(vector, axis)));
+            }
+        }
+        EXPECT_EQ(batch.Controls().CheckBox1, session.Controls().CheckBox1);
+        EXPECT_EQ(Saved(batch, "batch.out"), Saved(session, "window.out"));
+        EXPECT_EQ(batch.RecipeText(), session.RecipeText());
+    }
+}
+
+}  // namespace
+}  // namespace pivora::test

@@ -1,0 +1,164 @@
+// The recipe's grammar: what each line means, what it is written as, and
+// every way a line can be wrong.
+
+#include <gtest/gtest.h>
+
+#include "engine/Recipe.h"
+#include "model/Error.h"
+
+namespace pivora::test {
+namespace {
+
+RecipeCommand Command(RecipeCommand::Kind kind) {
+    RecipeCommand command;
+    command.kind = kind;
+    return command;
+}
+
+struct GoodLine {
+    const char* line;
+    RecipeCommand command;
+    const char* written;  // how FormatCommand writes it back
+};
+
+std::vector<GoodLine> GoodLines() {
+    std::vector<GoodLine> lines;
+    RecipeCommand select = Command(RecipeCommand::Kind::Select);
+    select.box = SpinId::SEU8;
+    select.indexes = {12};
+    lines.push_back({"select SEU8 12", select, "select SEU8 12"});
+    select.indexes = {-3};
+    lines.push_back({"  select\tSEU8   -3  ", select, "select SEU8 -3"});
+    select.indexes = {7};
+    lines.push_back({"select SEU8 +7", select, "select SEU8 7"});
+    RecipeCommand center = Command(RecipeCommand::Kind::Center);
+    center.indexes = {1, 1};
+    lines.push_back({"center 1 1", center, "center 1 1"});
+    RecipeCommand rotate = Command(RecipeCommand::Kind::Rotate);
+    rotate.axis = Axis::Z;
+    rotate.text = "-45";
+    lines.push_back({"rotate z -45", rotate, "rotate z -45"});
+    // TEXT is everything after the one blank after the axis, blanks and all.
+    rotate.axis = Axis::Y;
+    rotate.text = " 1.5 ";
+    lines.push_back({"rotate y  1.5 ", rotate, "rotate y  1.5 "});
+    rotate.text = "";
+    lines.push_back({"rotate y", rotate, "rotate y "});
+    rotate.axis = Axis::X;
+    rotate.text = "abc";
+    lines.push_back({"rotate x abc", rotate, "rotate x abc"});
+    RecipeCommand fit = Command(RecipeCommand::Kind::Fit);
+    fit.axis = Axis::Z;
+    lines.push_back({"fit z", fit, "fit z"});
+    RecipeCommand use = Command(RecipeCommand::Kind::Use);
+    use.vector = VectorId::Vector2;
+    lines.push_back({"use vector2", use, "use vector2"});
+    RecipeCommand set = Command(RecipeCommand::Kind::Set);
+    set.component = TextId::UY;
+    set.text = "6.12323399573677E-17";
+    lines.push_back({"set UY 6.12323399573677E-17", set, "set UY 6.12323399573677E-17"});
+    set.component = TextId::VX;
+    set.text = "";
+    lines.push_back({"set VX ", set, "set VX "});
+    RecipeCommand group = Command(RecipeCommand::Kind::Group);
+    group.vector = VectorId::Vector1;
+    group.end = GroupEnd::Head;
+    group.indexes = {2, 3, 4, 5, 6};
+    lines.push_back({"group vector1 head 2 3 4 5 6", group, "group vector1 head 2 3 4 5 6"});
+    return lines;
+}
+
+TEST(Recipe, EachCommandReadsAndIsWrittenBack) {
+    for (const GoodLine& good : GoodLines()) {
+        SCOPED_TRACE(good.line);
+        const std::vector<RecipeCommand> commands =
+            ParseRecipe(std::string("pivora-recipe 1\n") + good.line + "\n");
+        ASSERT_EQ(commands.size(), 1u);
+        RecipeCommand expected = good.command;
+        expected.line = 2;
+        EXPECT_EQ(commands[0], expected);
+        EXPECT_EQ(FormatCommand(commands[0]), good.written);
+        // What is written reads back as the same command.
+        const auto again = ParseRecipe(FormatRecipe({FormatCommand(commands[0])}));
+        ASSERT_EQ(again.size(), 1u);
+        EXPECT_EQ(FormatCommand(again[0]), good.written);
+    }
+}
+
+TEST(Recipe, CommentsBlankLinesAndLineEndsCountAsLinesAndNothingElse) {
+    const auto commands = ParseRecipe(
+        "pivora-recipe 1\r\n# orient the Cp ring\r\n\r\n   \t\n  # indented comment\nfit x\r\nfit "
+        "y");
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0].line, 6);
+    EXPECT_EQ(commands[1].line, 7);
+    EXPECT_TRUE(ParseRecipe("pivora-recipe 1").empty());
+}
+
+struct BadRecipe {
+    const char* name;
+    const char* text;
+    const char* message;
+};
+
+class BadRecipes : public ::testing::TestWithParam<BadRecipe> {};
+
+TEST_P(BadRecipes, NameTheLineAndWhatIsWrong) {
+    try {
+        ParseRecipe(GetParam().text);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::Recipe);
+        EXPECT_EQ(e.Message(), GetParam().message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BadRecipes,
+    ::testing::Values(
+        BadRecipe{"Empty", "", "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
+        BadRecipe{"NoHeader", "fit x\n",
+                  "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
+        BadRecipe{"CommentFirst", "# mine\npivora-recipe 1\n",
+                  "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
+        BadRecipe{"OtherVersion", "pivora-recipe 2\n",
+                  "Recipe line 1: this program reads recipes of version 1 only."},
+        BadRecipe{"UnknownCommand", "pivora-recipe 1\n\nrotat z 5\n",
+                  "Recipe line 3: unknown command 'rotat'; the commands are select, center, "
+                  "rotate, fit, use, set and group."},
+        BadRecipe{"UnknownBox", "pivora-recipe 1\nselect SEV9 1\n",
+                  "Recipe line 2: unknown atom box 'SEV9'; the boxes are SEV1 to SEV8 and SEU1 "
+                  "to SEU8."},
+        BadRecipe{"CenteringBoxIsNoAtomBox", "pivora-recipe 1\nselect SpinEdit1 1\n",
+                  "Recipe line 2: unknown atom box 'SpinEdit1'; the boxes are SEV1 to SEV8 and "
+                  "SEU1 to SEU8."},
+        BadRecipe{"MissingIndex", "pivora-recipe 1\nselect SEV1\n",
+                  "Recipe line 2: missing atom index."},
+        BadRecipe{"NonIntegerIndex", "pivora-recipe 1\ncenter 1 2.5\n",
+                  "Recipe line 2: '2.5' is not an atom index."},
+        BadRecipe{"SignAlone", "pivora-recipe 1\ncenter 1 -\n",
+                  "Recipe line 2: '-' is not an atom index."},
+        BadRecipe{"IndexOutOfRange", "pivora-recipe 1\nselect SEU1 2147483648\n",
+                  "Recipe line 2: the atom index '2147483648' is out of range."},
+        BadRecipe{"ExtraWord", "pivora-recipe 1\nfit x now\n", "Recipe line 2: unexpected 'now'."},
+        BadRecipe{"UnknownAxis", "pivora-recipe 1\nfit w\n",
+                  "Recipe line 2: unknown axis 'w'; the axes are x, y and z."},
+        BadRecipe{"UpperCaseAxis", "pivora-recipe 1\nrotate Z 5\n",
+                  "Recipe line 2: unknown axis 'Z'; the axes are x, y and z."},
+        BadRecipe{"MissingAxis", "pivora-recipe 1\nrotate\n",
+                  "Recipe line 2: missing axis (x, y or z)."},
+        BadRecipe{"UnknownVector", "pivora-recipe 1\nuse vector3\n",
+                  "Recipe line 2: unknown vector 'vector3'; the vectors are vector1 and vector2."},
+        BadRecipe{"UnknownComponent", "pivora-recipe 1\nset Zangle 5\n",
+                  "Recipe line 2: unknown component box 'Zangle'; the boxes are VX, VY, VZ, UX, "
+                  "UY and UZ."},
+        BadRecipe{"UnknownEnd", "pivora-recipe 1\ngroup vector1 middle 1\n",
+                  "Recipe line 2: unknown end 'middle'; the ends are tail and head."},
+        BadRecipe{"EmptyGroup", "pivora-recipe 1\ngroup vector2 tail\n",
+                  "Recipe line 2: missing atom index."},
+        BadRecipe{"BadGroupMember", "pivora-recipe 1\ngroup vector2 tail 1 2 x\n",
+                  "Recipe line 2: 'x' is not an atom index."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pivora::test

@@ -1,0 +1,242 @@
+// Undo, the unsaved-changes question and recipes as the user meets them in
+// the window; and the window and the batch tool giving the same bytes for
+// the same session.
+
+#include <QTest>
+#include <random>
+#include <sstream>
+
+#include "UiTest.h"
+#include "tools/Batch.h"
+
+namespace pivora::test {
+namespace {
+
+constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
+
+class UndoWindow : public FormTest {
+  protected:
+    UndoWindow() {
+        Form().show();
+        // Focus moves, and boxes apply their limits on leaving, only in the
+        // active window.
+        Form().activateWindow();
+        active = QTest::qWaitForWindowActive(&Form());
+    }
+    // A click as the mouse gives it: the button takes the focus first.
+    void Click(QAbstractButton* button) {
+        button->setFocus(Qt::MouseFocusReason);
+        button->click();
+    }
+    bool active = false;
+    TForm1& f() { return Form(); }
+    template <typename Box>
+    void TypeOver(Box* box, const std::string& text) {
+        box->setFocus();
+        box->selectAll();
+        if (text.empty()) QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, QString::fromStdString(text));
+    }
+    std::vector<QString> Column(int column) {
+        std::vector<QString> cells;
+        for (int r = 1; r < f().StringGrid1->RowCount(); ++r) {
+            cells.push_back(f().StringGrid1->Cells(column, r));
+        }
+        return cells;
+    }
+};
+
+TEST_F(UndoWindow, UndoAndRedoBringBackAtomsGridBoxesAndPanes) {
+    OpenFromMenu(WriteFile("mol.xyz", kRoad));
+    EXPECT_FALSE(f().Undo1->isEnabled());
+    const QImage opened = f().Image1->Picture();  // the open's redraw: the axes
+    TypeOver(f().SEV1, "1");
+    TypeOver(f().SEV5, "5");
+    const std::vector<double> x = state.Atoms.AtomX;
+    const std::vector<QString> grid = Column(1);
+    const QImage pane = f().Image1->Picture();
+    const std::string vx = f().VX->Text();
+    f().FitY->click();
+    f().FitX->click();
+    EXPECT_EQ(f().Undo1->text(), "Undo FitX");
+    EXPECT_TRUE(f().isWindowModified());
+    f().Undo1->trigger();
+    EXPECT_EQ(f().Undo1->text(), "Undo FitY");
+    EXPECT_EQ(f().Redo1->text(), "Redo FitX");
+    f().Undo1->trigger();
+    EXPECT_EQ(state.Atoms.AtomX, x);
+    EXPECT_EQ(Column(1), grid);
+    EXPECT_EQ(f().VX->Text(), vx);
+    EXPECT_EQ(f().Xangle->Text(), "0");
+    EXPECT_EQ(f().Image1->Picture(), pane);
+    EXPECT_FALSE(f().isWindowModified());
+    f().Redo1->trigger();
+    f().Redo1->trigger();
+    EXPECT_EQ(f().Zangle->Text(), "-73.3984504009798");
+    EXPECT_FALSE(f().Redo1->isEnabled());
+    EXPECT_TRUE(f().isWindowModified());
+    while (f().Undo1->isEnabled()) f().Undo1->trigger();
+    EXPECT_EQ(f().Image1->Picture(), opened);
+    EXPECT_EQ(f().SEV1->Text(), "0");
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(UndoWindow, ClosingWithUnsavedChangesAsksFirst) {
+    OpenFromMenu(WriteFile("mol.xyz", kRoad));
+    f().close();  // nothing changed: no question
+    EXPECT_EQ(Dialogs().closeQuestions, 0);
+    EXPECT_FALSE(f().isVisible());
+    f().show();
+    TypeOver(f().Zangle, "30");
+    f().RotateZ->click();
+    EXPECT_TRUE(f().windowTitle().contains("mol.xyz[*]"));
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Cancel;
+    f().close();
+    EXPECT_EQ(Dialogs().closeQuestions, 1);
+    EXPECT_TRUE(f().isVisible());
+    // Save, but the save dialog is cancelled: the window stays.
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Save;
+    f().close();
+    EXPECT_TRUE(f().isVisible());
+    const std::string out = files.File("mol.out");
+    Dialogs().saveAnswers.push_back(out);
+    f().close();
+    EXPECT_FALSE(f().isVisible());
+    EXPECT_NE(ReadAll(out), "");
+    f().show();
+    f().RotateZ->click();
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
+    f().close();
+    EXPECT_FALSE(f().isVisible());
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(UndoWindow, ASavedRecipeAppliedAfterAReopenGivesTheSameMoleculeAsOneStep) {
+    const std::string input = WriteFile("mol.xyz", kRoad);
+    OpenFromMenu(input);
+    TypeOver(f().SEV1, "1");
+    TypeOver(f().SEV5, "5");
+    f().FitY->click();
+    f().FitX->click();
+    const std::vector<double> x = state.Atoms.AtomX;
+    const std::string recipe = files.File("road.recipe");
+    Dialogs().recipeAnswers.push_back(recipe);
+    f().SaveRecipe1->trigger();
+    EXPECT_EQ(Dialogs().recipeNames.back(), files.File("mol.recipe"));
+    EXPECT_EQ(ReadAll(recipe), "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\nfit y\nfit x\n");
+
+    OpenFromMenu(input);
+    EXPECT_FALSE(f().Undo1->isEnabled());
+    Dialogs().recipeAnswers.push_back(recipe);
+    f().ApplyRecipe1->trigger();
+    EXPECT_EQ(state.Atoms.AtomX, x);
+    EXPECT_EQ(f().Undo1->text(), "Undo Apply Recipe");
+    f().Undo1->trigger();
+    EXPECT_FALSE(f().Undo1->isEnabled());
+    EXPECT_EQ(state.Atoms.AtomX[5], 3.5);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(UndoWindow, AFailingRecipeLineIsReportedWithItsLineAndUndoneAsOne) {
+    OpenFromMenu(WriteFile("mol.xyz", kRoad));
+    const std::vector<double> x = state.Atoms.AtomX;
+    const std::string recipe =
+        WriteFile("bad.recipe", "pivora-recipe 1\nrotate z 30\nrotate x abc\nrotate y 5\n");
+    Dialogs().recipeAnswers.push_back(recipe);
+    f().ApplyRecipe1->trigger();
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"'abc' は浮動小数点数ではありません."});
+    EXPECT_NE(state.Atoms.AtomX, x);     // the line before the failure was done
+    EXPECT_EQ(f().Yangle->Text(), "0");  // the line after it was not
+    f().Undo1->trigger();
+    EXPECT_EQ(state.Atoms.AtomX, x);
+    // A recipe that is no recipe changes nothing.
+    Dialogs().recipeAnswers.push_back(WriteFile("not.recipe", "rotate z 5\n"));
+    f().ApplyRecipe1->trigger();
+    EXPECT_EQ(errors.shown.back(),
+              "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'.");
+    EXPECT_EQ(state.Atoms.AtomX, x);
+}
+
+// A random session of typing and clicks as the user gives them.
+class WindowAndBatch : public UndoWindow {
+  protected:
+    void RandomEvent(std::mt19937_64& random, int atoms) {
+        std::uniform_int_distribution<int> index(-1, atoms + 2);
+        const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "12.5", "-0", "7"};
+        const char* const components[] = {"1", "-2.5", "0", "x", "3E2"};
+        TButton* const fits[] = {f().FitX, f().FitY, f().FitZ};
+        TEdit* const angleBoxes[] = {f().Zangle, f().Xangle, f().Yangle};
+        TButton* const turns[] = {f().RotateZ, f().RotateX, f().RotateY};
+        TSpinEdit* const atomBoxes[] = {f().SEV1, f().SEV2, f().SEV4, f().SEV5, f().SEV8,
+                                        f().SEU1, f().SEU3, f().SEU5, f().SEU7};
+        TEdit* const componentBoxes[] = {f().VX, f().VY, f().VZ, f().UX, f().UY, f().UZ};
+        switch (random() % 8) {
+            case 0:
+            case 1:
+                TypeOver(atomBoxes[random() % 9], std::to_string(index(random)));
+                f().StringGrid1->setFocus(Qt::TabFocusReason);  // leaving the box
+                break;
+            case 2:
+                TypeOver(f().SpinEdit1, std::to_string(index(random)));
+                TypeOver(f().SpinEdit2, std::to_string(index(random)));
+                Click(f().Center);
+                break;
+            case 3: {
+                const int axis = static_cast<int>(random() % 3);
+                TypeOver(angleBoxes[axis], angles[random() % 8]);
+                Click(turns[axis]);
+                break;
+            }
+            case 4:
+            case 5:
+                Click(fits[random() % 3]);
+                break;
+            case 6:
+                Click(random() % 2 ? f().CheckBox1 : f().CheckBox2);
+                break;
+            default:
+                TypeOver(componentBoxes[random() % 6], components[random() % 5]);
+        }
+    }
+};
+
+TEST_F(WindowAndBatch, TheBatchToolOnTheRecordedRecipeSavesTheWindowsBytes) {
+    ASSERT_TRUE(active);
+    std::mt19937_64 random(7);
+    for (int trial = 0; trial < 25; ++trial) {
+        SCOPED_TRACE(trial);
+        std::string text;
+        const int atoms = 2 + static_cast<int>(random() % 6);
+        for (int k = 1; k <= atoms; ++k) {
+            text += "A" + std::to_string(k);
+            for (int c = 0; c < 3; ++c) {
+                text += ' ' + std::to_string(static_cast<int>(random() % 2001) - 1000) + '.' +
+                        std::to_string(random() % 1000);
+            }
+            text += '\n';
+        }
+        const std::string input = WriteFile("mol" + std::to_string(trial) + ".xyz", text);
+        OpenFromMenu(input);
+        ASSERT_EQ(state.Atoms.AtomCount, atoms);
+        ASSERT_EQ(f().SEV5->MaxValue(), atoms);
+        for (int i = 0; i < 20; ++i) RandomEvent(random, atoms);
+        if (trial % 4 == 0) f().Undo1->trigger();
+
+        const std::string windowOut = files.File("window.out");
+        const std::string recipe = files.File("session.recipe");
+        Dialogs().saveAnswers.push_back(windowOut);
+        f().Save1->trigger();
+        Dialogs().recipeAnswers.push_back(recipe);
+        f().SaveRecipe1->trigger();
+
+        const std::string batchOut = files.File("batch.out");
+        std::ostringstream report;
+        RunBatch(ParseBatchArguments({recipe, input, "-o", batchOut, "--force", "--keep-going",
+                                      "--decimal-separator", "."}),
+                 report, false);
+        ASSERT_EQ(ReadAll(batchOut), ReadAll(windowOut)) << ReadAll(recipe);
+    }
+}
+
+}  // namespace
+}  // namespace pivora::test

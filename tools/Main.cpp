@@ -1,0 +1,26 @@
+// pivora-batch: see tools/Batch.h and `pivora-batch --help`.
+
+#include <unistd.h>
+
+#include <clocale>
+#include <iostream>
+
+#include "tools/Batch.h"
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C");
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    pivora::BatchOptions options;
+    try {
+        options = pivora::ParseBatchArguments(arguments);
+    } catch (const pivora::UsageError& error) {
+        std::cerr << "pivora-batch: " << error.what() << "\n"
+                  << "Try 'pivora-batch --help'.\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << pivora::BatchUsage();
+        return 0;
+    }
+    return pivora::RunBatch(options, std::cerr, ::isatty(STDERR_FILENO) == 1);
+}
