@@ -42,6 +42,14 @@ class AnsweringDialogs : public FileDialogs {
     std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override {
         return path_;
     }
+    std::optional<std::string> ChooseRecipeToSave(const std::string&,
+                                                  const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseRecipeToApply(const std::string&) override {
+        return std::nullopt;
+    }
+    CloseAnswer AskToSaveChanges() override { return CloseAnswer::Discard; }
 
   private:
     std::string path_;

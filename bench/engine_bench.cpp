@@ -1,0 +1,79 @@
+// The command engine: undo and redo of a turn of a million atoms, a recipe
+// of ten commands run by the batch tool on a million-atom file, and a
+// thousand small files two at a time.
+
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+#include <string>
+
+#include "BenchFiles.h"
+#include "engine/Engine.h"
+#include "tools/Batch.h"
+
+namespace pivora::bench {
+namespace {
+
+constexpr int kAtoms = 1000000;
+
+void BM_UndoRedoOfATurn(benchmark::State& state) {
+    AtomTable atoms;
+    Engine engine(atoms);
+    engine.Open(AtomFile(kAtoms));
+    engine.TypeText(TextId::Zangle, "10");
+    engine.UserRotate(Axis::Z);
+    // One iteration is an undo and a redo.
+    for (auto _ : state) {
+        engine.Undo();
+        engine.Redo();
+    }
+}
+BENCHMARK(BM_UndoRedoOfATurn)->Unit(benchmark::kMillisecond);
+
+std::string TenCommands() {
+    const std::string path = ScratchDir() + "/ten.recipe";
+    std::ostringstream text;
+    text << "pivora-recipe 1\nselect SEV1 1\nselect SEV5 2\nselect SEU1 3\nselect SEU5 4\n"
+            "center 1 1\nfit y\nfit x\nfit z\nrotate z 15\nrotate x -30\n";
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fputs(text.str().c_str(), out);
+    std::fclose(out);
+    return path;
+}
+
+void BM_BatchTenCommandsOnAMillionAtoms(benchmark::State& state) {
+    const std::string recipe = TenCommands();
+    const std::string input = AtomFile(kAtoms);
+    const std::string output = ScratchDir() + "/batch.out";
+    for (auto _ : state) {
+        std::ostringstream report;
+        const int status = RunBatch(
+            ParseBatchArguments({recipe, input, "-o", output, "--force", "--decimal-separator", "."}),
+            report, false);
+        if (status != 0) state.SkipWithError(report.str().c_str());
+    }
+}
+BENCHMARK(BM_BatchTenCommandsOnAMillionAtoms)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_BatchAThousandSmallFilesTwoAtATime(benchmark::State& state) {
+    const std::string recipe = TenCommands();
+    const std::string folder = ScratchDir() + "/small";
+    std::vector<std::string> arguments{recipe, "-d", folder, "--force", "-j", "2",
+                                       "--decimal-separator", "."};
+    std::system(("mkdir -p " + folder).c_str());
+    for (int i = 0; i < 1000; ++i) {
+        // Each file its own copy of the 50-atom molecule.
+        const std::string path = folder + "/in" + std::to_string(i) + ".xyz";
+        std::system(("cp " + AtomFile(50) + " " + path).c_str());
+        arguments.push_back(path);
+    }
+    for (auto _ : state) {
+        std::ostringstream report;
+        const int status = RunBatch(ParseBatchArguments(arguments), report, false);
+        if (status != 0) state.SkipWithError(report.str().c_str());
+    }
+}
+BENCHMARK(BM_BatchAThousandSmallFilesTwoAtATime)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace pivora::bench
