@@ -114,8 +114,20 @@ struct ControlState {
     std::array<SharedText, kTextCount> Texts;
     bool CheckBox1 = true;  // true: the fits act on Vector1
     bool CheckBox2 = false;
+    // The atoms of a group beyond its four spin boxes, in order: Vector1's
+    // tail and head, then Vector2's.
+    std::array<std::vector<int>, 4> More;
 
     ControlState();
+    std::vector<int>& MoreOf(VectorId vector, GroupEnd end) {
+        return More[GroupIndex(vector, end)];
+    }
+    const std::vector<int>& MoreOf(VectorId vector, GroupEnd end) const {
+        return More[GroupIndex(vector, end)];
+    }
+    static std::size_t GroupIndex(VectorId vector, GroupEnd end) {
+        return (vector == VectorId::Vector1 ? 0 : 2) + (end == GroupEnd::Tail ? 0 : 1);
+    }
     SpinState& Spin(SpinId box) { return Spins[static_cast<std::size_t>(box)]; }
     const SpinState& Spin(SpinId box) const { return Spins[static_cast<std::size_t>(box)]; }
     const std::string& Text(TextId box) const { return Texts[static_cast<std::size_t>(box)].Str(); }

@@ -161,6 +161,10 @@ VectorDefinition Engine::Selections(VectorId vector) const {
         definition.Tail.Selection[i] = state_.Spin(AtomBox(vector, i)).Value();
         definition.Head.Selection[i] = state_.Spin(AtomBox(vector, 4 + i)).Value();
     }
+    const auto& tail = state_.MoreOf(vector, GroupEnd::Tail);
+    const auto& head = state_.MoreOf(vector, GroupEnd::Head);
+    definition.Tail.More.assign(tail.begin(), tail.end());
+    definition.Head.More.assign(head.begin(), head.end());
     return definition;
 }
 
@@ -211,6 +215,22 @@ void Engine::SetChecked(int checkBox, bool checked) {
     } else {
         CheckBox2Click();
     }
+}
+
+void Engine::SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
+    const int first = end == GroupEnd::Tail ? 0 : 4;
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t at = static_cast<std::size_t>(i);
+        state_.Spin(AtomBox(vector, first + i)).Text =
+            std::to_string(at < atoms.size() ? atoms[at] : 0);
+    }
+    std::vector<int>& more = state_.MoreOf(vector, end);
+    more.assign(atoms.size() > 4 ? atoms.begin() + 4 : atoms.end(), atoms.end());
+    for (int i = 0; i < 4; ++i) {
+        const SpinId box = AtomBox(vector, first + i);
+        SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
+    }
+    DispVecClick();
 }
 
 void Engine::ApplyLimits(SpinId box) {
@@ -275,6 +295,20 @@ void Engine::ClickCheckBox(int checkBox, bool checked) {
             CheckBox2Click();
         }
     });
+}
+
+void Engine::UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
+    UserStep(std::string(vector == VectorId::Vector1 ? "Vector1" : "Vector2") +
+                 (end == GroupEnd::Tail ? " tail" : " head"),
+             "", [&] {
+                 RecipeCommand group;
+                 group.kind = RecipeCommand::Kind::Group;
+                 group.vector = vector;
+                 group.end = end;
+                 group.indexes = atoms;
+                 Record(group);
+                 SetGroup(vector, end, atoms);
+             });
 }
 
 void Engine::UserCenter() {
@@ -366,16 +400,33 @@ std::vector<std::string> Engine::PreambleLines() const {
     // replayed on a fresh window must start from the same. A selection that
     // names no atom of this molecule means what 0 means.
     std::vector<std::string> lines;
+    const auto named = [this](int value) { return atoms_.IsAtom(value) ? value : 0; };
     for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
-        for (int i = 0; i < 8; ++i) {
-            const SpinId box = AtomBox(vector, i);
-            const int value = state_.Spin(box).Value();
-            if (value == 0 || !atoms_.IsAtom(value)) continue;
-            RecipeCommand select;
-            select.kind = RecipeCommand::Kind::Select;
-            select.box = box;
-            select.indexes = {value};
-            lines.push_back(FormatCommand(select));
+        for (const GroupEnd end : {GroupEnd::Tail, GroupEnd::Head}) {
+            const int first = end == GroupEnd::Tail ? 0 : 4;
+            const std::vector<int>& more = state_.MoreOf(vector, end);
+            if (!more.empty()) {
+                RecipeCommand group;
+                group.kind = RecipeCommand::Kind::Group;
+                group.vector = vector;
+                group.end = end;
+                for (int i = 0; i < 4; ++i) {
+                    group.indexes.push_back(named(state_.Spin(AtomBox(vector, first + i)).Value()));
+                }
+                for (const int atom : more) group.indexes.push_back(named(atom));
+                lines.push_back(FormatCommand(group));
+                continue;
+            }
+            for (int i = first; i < first + 4; ++i) {
+                const SpinId box = AtomBox(vector, i);
+                const int value = named(state_.Spin(box).Value());
+                if (value == 0) continue;
+                RecipeCommand select;
+                select.kind = RecipeCommand::Kind::Select;
+                select.box = box;
+                select.indexes = {value};
+                lines.push_back(FormatCommand(select));
+            }
         }
     }
     if (!state_.CheckBox1) {
@@ -444,7 +495,8 @@ void Engine::Run(const RecipeCommand& command) {
             SetText(command.component, command.text);
             return;
         case RecipeCommand::Kind::Group:
-            throw Error(ErrorKind::Recipe, "Groups of more atoms are not supported yet.");
+            SetGroup(command.vector, command.end, command.indexes);
+            return;
     }
 }
 

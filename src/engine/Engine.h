@@ -96,6 +96,10 @@ class Engine {
     void SetText(TextId box, std::string text);
     // A check box: its click handler runs when the state changes.
     void SetChecked(int checkBox, bool checked);
+    // A whole group of any size: its four spin boxes take the first four
+    // atoms (0 where there are fewer), the rest go beyond them; the four name
+    // boxes follow, then the redraw. The indexes are used as given.
+    void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
 
     // --- The user's events ---
     // The text of a spin box changed by typing, pasting, the arrows or the
@@ -107,6 +111,7 @@ class Engine {
     void TypeText(TextId box, std::string text);
     // A click that set check box 1 or 2 to checked.
     void ClickCheckBox(int checkBox, bool checked);
+    void UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
     void UserCenter();
     void UserRotate(Axis axis);
     void UserFit(Axis target);

@@ -12,29 +12,32 @@ struct Point {
     double x, y, z;
 };
 
-// Sums in box order, so the roundings after each addition are the ones the
-// user's order of selections gives.
+// Sums in the group's order, so the roundings after each addition are the
+// ones the user's order of selections gives.
 Point Centroid(const AtomTable& atoms, const AtomGroup& group) {
     double sx = 0;
     double sy = 0;
     double sz = 0;
-    int n = 0;
-    for (const long long v : group.Selection) {
-        if (!atoms.IsAtom(v)) continue;
+    long long n = 0;
+    auto add = [&](long long v) {
+        if (!atoms.IsAtom(v)) return;
         ++n;
         sx = StoreDouble(static_cast<long double>(sx) + atoms.AtomX[v]);
         sy = StoreDouble(static_cast<long double>(sy) + atoms.AtomY[v]);
         sz = StoreDouble(static_cast<long double>(sz) + atoms.AtomZ[v]);
-    }
-    // A double divided by 1 to 4 stays in the double range.
+    };
+    for (const long long v : group.Selection) add(v);
+    for (const long long v : group.More) add(v);
+    // A double divided by a count of 1 or more stays in the double range.
     return {static_cast<double>(static_cast<long double>(sx) / n),
             static_cast<double>(static_cast<long double>(sy) / n),
             static_cast<double>(static_cast<long double>(sz) / n)};
 }
 
 bool NamesAtom(const AtomTable& atoms, const AtomGroup& group) {
-    return std::any_of(group.Selection.begin(), group.Selection.end(),
-                       [&atoms](long long v) { return atoms.IsAtom(v); });
+    const auto isAtom = [&atoms](long long v) { return atoms.IsAtom(v); };
+    return std::any_of(group.Selection.begin(), group.Selection.end(), isAtom) ||
+           std::any_of(group.More.begin(), group.More.end(), isAtom);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "geometry/Axis.h"
 #include "model/AtomTable.h"
@@ -12,11 +13,13 @@ namespace pivora {
 
 // One end of a vector: the four atom selections of its spin boxes (`SEV1` to
 // `SEV4` for the tail of `Vector1`, `SEV5` to `SEV8` for its head; `SEU1` to
-// `SEU8` for `Vector2`), in box order. A selection that names an atom, 1 to
-// AtomCount, counts; any other value (0, negative, a spare slot, anything
-// before the first open) counts as no atom.
+// `SEU8` for `Vector2`), in box order, then any further atoms of the group
+// (a ring of five or six, say), in their order. A selection that names an
+// atom, 1 to AtomCount, counts; any other value (0, negative, a spare slot,
+// anything before the first open) counts as no atom.
 struct AtomGroup {
     std::array<long long, 4> Selection{};
+    std::vector<long long> More{};
 };
 
 struct VectorDefinition {
@@ -38,8 +41,8 @@ struct VectorComponents {
 // The vector from the tail centroid to the head centroid. Empty (the vector
 // is not defined) when either group names no atom; the caller then leaves
 // the component boxes as they are. Each centroid counts an atom as often as
-// it is selected; its sums are rounded to a double after every addition and
-// its coordinates after their division. Throws the overflow error when a sum
+// it is selected, in the group's order; its sums are rounded to a double
+// after every addition and its coordinates after their one division. Throws the overflow error when a sum
 // leaves the double range (only for coordinates near the largest double); the
 // boxes are then not written either.
 std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,

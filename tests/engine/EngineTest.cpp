@@ -74,6 +74,43 @@ TEST_F(EngineTest, TheRoadOfTypicalUseGivesTheWindowsFile) {
               "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\ncenter 1 1\nfit y\nfit x\n");
 }
 
+TEST_F(EngineTest, AGroupFillsItsBoxesFirstAndFourOfItAreTheBoxesExactly) {
+    engine.Open(Write("mol.xyz", kRoad));
+    Pick(SpinId::SEV1, 1);
+    for (int head = 2; head <= 5; ++head) Pick(AtomBox(VectorId::Vector1, 2 + head), head);
+    const std::string boxes[3] = {engine.Controls().Text(TextId::VX),
+                                  engine.Controls().Text(TextId::VY),
+                                  engine.Controls().Text(TextId::VZ)};
+    engine.UserGroup(VectorId::Vector2, GroupEnd::Head, {2, 3, 4, 5});
+    engine.UserGroup(VectorId::Vector2, GroupEnd::Tail, {1});
+    EXPECT_EQ(engine.Controls().Text(TextId::UX), boxes[0]);
+    EXPECT_EQ(engine.Controls().Text(TextId::UY), boxes[1]);
+    EXPECT_EQ(engine.Controls().Text(TextId::UZ), boxes[2]);
+    EXPECT_TRUE(engine.Controls().MoreOf(VectorId::Vector2, GroupEnd::Head).empty());
+
+    engine.UserGroup(VectorId::Vector1, GroupEnd::Head, {5, 4, 3, 2, 1});
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV5).Text, "5");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV8).Text, "2");
+    EXPECT_EQ(engine.Controls().Text(TextId::V5), "N1");
+    EXPECT_EQ(engine.Controls().MoreOf(VectorId::Vector1, GroupEnd::Head), std::vector<int>{1});
+    engine.UserGroup(VectorId::Vector1, GroupEnd::Tail, {2});
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV2).Text, "0");
+    EXPECT_EQ(engine.Controls().Text(TextId::V2), "None");
+    const std::string recipe = engine.RecipeText();
+    EXPECT_NE(recipe.find("group vector1 head 5 4 3 2 1\n"), std::string::npos);
+
+    // Replayed, and undone, the group comes back whole.
+    AtomTable replayed;
+    Engine batch(replayed);
+    batch.Open(dir.File("mol.xyz"));
+    batch.Apply(ParseRecipe(recipe), false);
+    EXPECT_TRUE(batch.Controls() == engine.Controls());
+    engine.Undo();
+    engine.Undo();
+    EXPECT_TRUE(engine.Controls().MoreOf(VectorId::Vector1, GroupEnd::Head).empty());
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV5).Text, "2");
+}
+
 TEST_F(EngineTest, PanesAreComputedWithoutAWindowAndFailWhereTheWindowWould) {
     engine.Open(Write("mol.xyz", "O 0 0 0\nA 3 4 0\n"));
     Pick(SpinId::SEV1, 1);
@@ -226,7 +263,15 @@ void RandomEvent(
     const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "", "12.5", "-0"};
     const char* const components[] = {"1", "-2.5", "0", "", "x", "3E2"};
     const Axis axes[] = {Axis::X, Axis::Y, Axis::Z};
-    switch (random() % 9) {
+    switch (random() % 10) {
+        case 8: {
+            std::vector<int> group(1 + random() % 7);
+            for (int& atom : group) atom = index(random);
+            const VectorId vector = random() % 2 ? VectorId::Vector1 : VectorId::Vector2;
+            const GroupEnd end = random() % 2 ? GroupEnd::Tail : GroupEnd::Head;
+            call([&] { e.UserGroup(vector, end, group); });
+            break;
+        }
         case 0:
         case 1: {
             const auto box = AtomBox(random() % 2 ? VectorId::Vector1 : VectorId::Vector2,

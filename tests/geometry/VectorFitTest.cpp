@@ -16,6 +16,33 @@ namespace {
 // Atoms on the axes; the spare slots 4 to 12 hold leftovers 7.
 const AtomTable kAtoms = test::MakeTable({{3, 0, 0}, {0, 3, 0}, {0, 0, 3}}, 7);
 
+TEST(EvaluateVector, AGroupOfAnySizeIsItsCentroidInItsOrder) {
+    // A five-membered ring of eighths around (1, 2, 3): every sum is exact,
+    // so the centroid is the one rounding of sum / 5, as a double division
+    // gives it, and the metal sits at the origin.
+    const AtomTable ring = test::MakeTable(
+        {{0, 0, 0}, {1.125, 2.5, 3}, {0.75, 1.875, 3}, {1, 2.25, 3.25}, {1.375, 1.5, 2.75},
+         {0.875, 2, 2.875}});
+    VectorDefinition toRing;
+    toRing.Tail.Selection = {1};
+    toRing.Head.Selection = {2, 3, 4, 5};
+    toRing.Head.More = {6};
+    const auto v = EvaluateVector(ring, toRing);
+    ASSERT_TRUE(v.has_value());
+    EXPECT_EQ(double(v->X), (1.125 + 0.75 + 1 + 1.375 + 0.875) / 5);
+    EXPECT_EQ(double(v->Y), (2.5 + 1.875 + 2.25 + 1.5 + 2) / 5);
+    EXPECT_EQ(double(v->Z), (3 + 3 + 3.25 + 2.75 + 2.875) / 5);
+    // Atoms beyond the four count alone too, and non-atoms among them not.
+    VectorDefinition onlyMore;
+    onlyMore.Tail.More = {1, 0, 99};
+    onlyMore.Head.More = {2};
+    const auto w = EvaluateVector(ring, onlyMore);
+    ASSERT_TRUE(w.has_value());
+    EXPECT_EQ(double(w->X), 1.125);
+    onlyMore.Head.More = {-2, 17};
+    EXPECT_FALSE(EvaluateVector(ring, onlyMore).has_value());
+}
+
 TEST(EvaluateVector, CentroidsOfTheSelections) {
     const struct {
         VectorDefinition vector;
