@@ -258,8 +258,21 @@ void Engine::TypeSpin(SpinId box, std::string text) {
 }
 
 void Engine::LeaveSpin(SpinId box) {
-    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box),
-             [&] { ApplyLimits(box); });
+    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box), [&] {
+        const SpinState& spin = state_.Spin(box);
+        const int value = spin.Value();
+        const int limited = SpinClamp(value, spin.Min, spin.Max);
+        if (limited == value) return;
+        // The box's new text is what a replay types and leaves.
+        if (IsAtomBox(box)) {
+            RecipeCommand select;
+            select.kind = RecipeCommand::Kind::Select;
+            select.box = box;
+            select.indexes = {limited};
+            Record(select);
+        }
+        SetSpinValue(box, value);
+    });
 }
 
 void Engine::TypeText(TextId box, std::string text) {

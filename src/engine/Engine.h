@@ -105,7 +105,8 @@ class Engine {
     // The text of a spin box changed by typing, pasting, the arrows or the
     // limits applied as it lost the focus: its change handler runs.
     void TypeSpin(SpinId box, std::string text);
-    // The box lost the focus to another control: its limits apply.
+    // The box lost the focus to another control: its limits apply, and a
+    // changed atom box is recorded as the window records its new text.
     void LeaveSpin(SpinId box);
     // Typing in a text box; a component box's text is recorded.
     void TypeText(TextId box, std::string text);
