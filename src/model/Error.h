@@ -18,7 +18,8 @@ enum class ErrorKind {
     InvalidOperation,  // 0/0, an invalid operand, an out-of-range integer rounding
     Overflow,          // a result or a stored double beyond its range
     OutOfMemory,
-    Index,  // an atom index that names no atom
+    Index,   // an atom index that names no atom
+    Format,  // a file whose content does not fit the format it was read as
 };
 
 class Error : public std::exception {
