@@ -292,11 +292,19 @@ TEST(ReadFormatsTest, ShippedExamplesOpen) {
         const char* file;
         FileKind kind;
         std::int32_t atoms;
+        int frames;
+        std::optional<int> charge;
     };
     const Example examples[] = {
-        {"hexaamminecobalt.xyz", FileKind::Headerless, 25},
-        {"ferrocene.xyz", FileKind::Headerless, 21},
-        {"chromium-hexacarbonyl.xyz", FileKind::Headerless, 13},
+        {"hexaamminecobalt.xyz", FileKind::Headerless, 25, 1, std::nullopt},
+        {"ferrocene.xyz", FileKind::Headerless, 21, 1, std::nullopt},
+        {"chromium-hexacarbonyl.xyz", FileKind::Headerless, 13, 1, std::nullopt},
+        {"ferrocene-ring-scan.xyz", FileKind::Xyz, 21, 4, std::nullopt},
+        {"hexaamminecobalt.gjf", FileKind::GaussianInput, 25, 1, 3},
+        {"chromium-hexacarbonyl.inp", FileKind::OrcaInput, 13, 1, 0},
+        {"chromium-hexacarbonyl.mop", FileKind::Mopac, 13, 1, 0},
+        {"ferrocene-opt.log", FileKind::GaussianOutput, 21, 2, 0},
+        {"hexaamminecobalt-orca.out", FileKind::OrcaOutput, 25, 2, 3},
     };
     for (const Example& e : examples) {
         SCOPED_TRACE(e.file);
@@ -304,6 +312,9 @@ TEST(ReadFormatsTest, ShippedExamplesOpen) {
         const ReadResult r = ReadMolecule(path, AtomTable{});
         EXPECT_EQ(r.info.kind, e.kind);
         EXPECT_EQ(r.table.AtomCount, e.atoms);
+        EXPECT_EQ(r.info.frameCount, e.frames);
+        EXPECT_EQ(r.info.charge, e.charge);
+        EXPECT_TRUE(r.info.note.empty());
     }
 }
 
