@@ -134,6 +134,11 @@ FileKind DetectKind(std::string_view head, std::string_view name, bool complete)
 }
 
 FileKind DetectFileKind(const std::string& path) {
+    bool binary = false;
+    return DetectFileHead(path, binary);
+}
+
+FileKind DetectFileHead(const std::string& path, bool& binary) {
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -160,6 +165,7 @@ FileKind DetectFileKind(const std::string& path) {
         got += static_cast<std::size_t>(n);
     }
     head.resize(got);
+    binary = head.find('\0') != std::string::npos;
     return DetectKind(head, path, complete);
 }
 

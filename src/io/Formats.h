@@ -11,13 +11,18 @@
 
 namespace pivora::io {
 
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous);
+// binary: the file's head holds a NUL byte, which no text has; a failure
+// then says so.
+ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary = false);
 ReadResult ReadXyz(const std::string& path, const AtomTable& previous);
 ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous);
 ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous);
 ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous);
 ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous);
 ReadResult ReadMopac(const std::string& path, const AtomTable& previous);
+
+// DetectFileKind, and whether the head holds a NUL byte.
+FileKind DetectFileHead(const std::string& path, bool& binary);
 
 // True when text is a number by the file parse form that fits a double.
 bool IsFileNumber(std::string_view text);

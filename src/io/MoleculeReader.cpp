@@ -7,7 +7,10 @@
 namespace pivora::io {
 
 ReadResult ReadMolecule(const std::string& path, const AtomTable& previous) {
-    return ReadMoleculeAs(DetectFileKind(path), path, previous);
+    bool binary = false;
+    const FileKind kind = DetectFileHead(path, binary);
+    if (kind == FileKind::Headerless) return ReadHeaderless(path, previous, binary);
+    return ReadMoleculeAs(kind, path, previous);
 }
 
 ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous) {

@@ -25,7 +25,7 @@ bool IsHeaderlessLine(std::string_view line) {
     return IsFileNumber(f.x) && IsFileNumber(f.y) && IsFileNumber(f.z);
 }
 
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous) {
+ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
     std::int32_t line = 0;
     try {
         ReadResult result{ReadCoordinateTable(path, previous, &line), {}};
@@ -34,6 +34,13 @@ ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous) {
     } catch (Error& e) {
         std::string detail = path;
         if (line > 0) detail += ", line " + std::to_string(line);
+        if (binary) {
+            detail +=
+                ": the file holds bytes that no text file has, so it is no coordinate file "
+                "of any kind.";
+            e.WithDetail(std::move(detail));
+            throw;
+        }
         detail +=
             ": read as plain coordinates, since the file is none of the other formats. Every "
             "line must hold a label and x, y, z in angstrom, separated by blanks (not tabs); "

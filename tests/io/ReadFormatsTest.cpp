@@ -274,6 +274,20 @@ TEST(ReadFormatsTest, HeaderlessFailureDetailNamesTheLine) {
     }
 }
 
+TEST(ReadFormatsTest, BinaryGarbageSaysSo) {
+    TempDir dir;
+    const std::string path =
+        dir.Write("a.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20));
+    try {
+        ReadMolecule(path, AtomTable{});
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
+        EXPECT_EQ(e.Detail().rfind(path + ", line 1: the file holds bytes that no text", 0), 0u)
+            << e.Detail();
+    }
+}
+
 TEST(ReadFormatsTest, WithACommaSeparatorEveryFormatTakesTheFullStop) {
     SetDecimalSeparator(',');
     TempDir dir;
