@@ -164,6 +164,7 @@ double FormatSource::Coordinate(std::string_view text, std::int64_t line, char a
 
 std::string_view FormatSource::AtomLabel(std::string_view label, std::int64_t line,
                                          std::initializer_list<std::string_view> extra) const {
+    if (label.empty()) Fail(line, "an atom line has no element symbol");
     const int z = ElementOfLabel(label);
     if (z != 0) return label[0] >= '0' && label[0] <= '9' ? ElementSymbol(z) : label;
     for (std::string_view allowed : extra)

@@ -28,6 +28,24 @@ bool NextInputLine(LineSource& src, std::string_view& line) {
     return false;
 }
 
+// The lines of a section up to the blank line that closes it; returns how
+// many there were, and appends them in lower case to text when given. Fails
+// with ends when the file ends first.
+int ReadSection(const FormatSource& source, LineSource& src, std::string_view ends,
+                std::string* text) {
+    std::string_view line;
+    int lines = 0;
+    for (;;) {
+        if (!NextInputLine(src, line)) source.Fail(src.Number(), ends);
+        if (IsBlankLine(line)) return lines;
+        ++lines;
+        if (text) {
+            *text += ' ';
+            *text += Lower(line);
+        }
+    }
+}
+
 struct ChargeLine {
     int charge;
     int multiplicity;
@@ -184,28 +202,14 @@ ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous)
         break;
     }
     std::string route = Lower(line);
-    for (;;) {
-        if (!NextInputLine(src, line)) {
-            source.Fail(src.Number(),
-                        "the file ends in the route section, before the title and "
-                        "the charge and multiplicity");
-        }
-        if (IsBlankLine(line)) break;
-        route += ' ';
-        route += Lower(line);
-    }
-    // The title, up to the next blank line.
-    bool titled = false;
-    for (;;) {
-        if (!NextInputLine(src, line)) {
-            source.Fail(src.Number(),
-                        "the file ends in the title section; the charge and "
-                        "multiplicity line is missing");
-        }
-        if (IsBlankLine(line)) break;
-        titled = true;
-    }
-    if (!titled) {
+    ReadSection(source, src,
+                "the file ends in the route section, before the title and the charge and "
+                "multiplicity",
+                &route);
+    const int titleLines = ReadSection(
+        source, src,
+        "the file ends in the title section; the charge and multiplicity line is missing", nullptr);
+    if (titleLines == 0) {
         source.Fail(src.Number(),
                     "the title section is empty: a title line should stand "
                     "between the blank line after the route and this one");

@@ -25,10 +25,10 @@ std::int32_t FrameAtoms(const FormatSource& source, std::string_view line, std::
                                 " should be one whole number on a line of its own");
     }
     const std::string_view count = TrimBlanks(line);
-    long long atoms = 0;
-    if (!IsXyzCountLine(line) || !ParseWhole(count, atoms))
+    if (!IsXyzCountLine(line))
         source.Fail(number, "the atom count " + Quoted(count) + " is not a whole number");
-    if (atoms > kMostAtoms)
+    long long atoms = 0;
+    if (!ParseWhole(count, atoms) || atoms > kMostAtoms)
         source.Fail(number, "the atom count " + Quoted(count) + " is too large");
     return static_cast<std::int32_t>(atoms);
 }

@@ -60,6 +60,8 @@ const Failure kFailures[] = {
     {"a.xyz", "0\nnothing\n", FileKind::Xyz, 1, "the frame holds no atoms"},
     {"a.xyz", "2\n", FileKind::Xyz, 1, "the comment line after the count is missing"},
     {"a.xyz", "99999999999\nc\n", FileKind::Xyz, 1, "is too large"},
+    {"a.xyz", "123456789012345678901234\nc\n", FileKind::Xyz, 1, "is too large"},
+    {"a.xyz", "1\nc\nO 0 0 0\n1 2\n", FileKind::Xyz, 4, "should follow the atom lines, not '1 2'"},
     {"a.xyz", "1\nc\nXx 0 0 0\n", FileKind::Xyz, 3, "unknown element symbol 'Xx'"},
     {"a.xyz", "1\nc\n119 0 0 0\n", FileKind::Xyz, 3, "unknown atomic number '119'"},
     {"a.xyz", "1\nc\nC 0 abc 0\n", FileKind::Xyz, 3, "the y coordinate 'abc' is not a number",

@@ -9,6 +9,7 @@
 
 #include "model/AtomTable.h"
 #include "model/DecimalText.h"
+#include "model/Error.h"
 #include "model/Extended.h"
 
 namespace pivora::test {
@@ -29,6 +30,23 @@ inline TableSnapshot Snapshot(const AtomTable& t) {
         s.z.push_back(std::bit_cast<std::uint64_t>(t.AtomZ[i]));
     }
     return s;
+}
+
+// What a read gave: the table, or the message of its error.
+struct ReadOutcome {
+    TableSnapshot table;
+    std::string message;
+    bool operator==(const ReadOutcome&) const = default;
+};
+
+// Runs read, which returns an AtomTable, and keeps what it gave.
+template <typename Read>
+ReadOutcome Outcome(Read read) {
+    try {
+        return {Snapshot(read()), ""};
+    } catch (const Error& e) {
+        return {{}, e.Message()};
+    }
 }
 
 // The double a coordinate text of a file gives: the file parse form, stored.
