@@ -60,7 +60,9 @@ std::int32_t CountLines(const std::string& path) {
     return count;
 }
 
-AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous) {
+AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,
+                              std::int32_t* lineReached) {
+    if (lineReached) *lineReached = 0;
     const std::int32_t counted = CountLines(path);
     if (BetweenPassesHook()) BetweenPassesHook()();
 
@@ -72,6 +74,7 @@ AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous
     std::int32_t k = 0;
     while (k < counted && !reader.AtEnd()) {
         ++k;
+        if (lineReached) *lineReached = k;
         const LineFields f = CutLine(reader.NextLine());
         fresh.AtomName[k].assign(f.label);
         fresh.AtomX[k] = ParseCoordinate(f.x);

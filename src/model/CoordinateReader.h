@@ -32,8 +32,11 @@ std::int32_t CountLines(const std::string& path);
 // a resize of the old arrays would. Failures: the file error, a field that
 // is not a number (the conversion error quoting it), overflow of a double
 // (the overflow error), memory. A file that grows between the passes is
-// read for the counted lines only.
-AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous);
+// read for the counted lines only. lineReached, when given, holds the number
+// of the line being parsed (0 until the parsing pass begins), so that a
+// caller that sees the failure can name the line.
+AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,
+                              std::int32_t* lineReached = nullptr);
 
 // ReadCoordinateTable into table: table is replaced only when the whole file
 // was read, and is unchanged on any failure.

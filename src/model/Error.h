@@ -20,6 +20,7 @@ enum class ErrorKind {
     OutOfMemory,
     Index,   // an atom index that names no atom
     Recipe,  // a recipe line that is not a command
+    Format,  // a file whose content does not fit the format it was read as
 };
 
 class Error : public std::exception {

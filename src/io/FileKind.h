@@ -1,0 +1,47 @@
+#pragma once
+// The kinds of coordinate file that open, and how a file's kind is told from
+// its content. Recognising reads at most the first kHeadBytes of a file.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pivora::io {
+
+enum class FileKind {
+    Headerless,      // "label x y z" on every line, no header: the native format
+    Xyz,             // standard XYZ: count line, comment line, "symbol x y z" lines
+    GaussianInput,   // .gjf / .com: Link 0, route, title, charge and multiplicity, atoms
+    OrcaInput,       // .inp: a "* xyz CHARGE MULT" ... "*" block or a simple %coords block
+    GaussianOutput,  // .log / .out: the last Input (or Standard) orientation table
+    OrcaOutput,      // the last CARTESIAN COORDINATES (ANGSTROEM) block
+    Mopac,           // a Cartesian geometry with optimisation flags, bare or in a .mop file
+};
+
+// English name for messages and captions: "standard XYZ", "Gaussian input" ...
+std::string_view KindName(FileKind kind);
+
+inline constexpr std::size_t kHeadBytes = 64 * 1024;
+
+// The kind of a file whose first bytes are head; complete tells whether head
+// is the whole file (otherwise its last, cut line is not looked at). name is
+// the file's name or path: its extension is only a hint that decides between
+// kinds that the content leaves open. Rules, in this order:
+// - no line at all: headerless (an empty file opens as an empty molecule);
+// - a first line that the headerless format reads (a label and three numbers
+//   by the parse form) makes the file headerless, unless it is a MOPAC line
+//   whose coordinates each carry an optimisation flag; so every file that
+//   opens as the native format opens exactly as before;
+// - otherwise the first line would fail as headerless, and the file goes to
+//   the first format whose marks it carries: a count line (XYZ), the banner
+//   or tables of a Gaussian or an ORCA output, an ORCA geometry block, a
+//   Gaussian route line, an ORCA keyword line, a MOPAC geometry after its
+//   keyword and title lines; headerless when none fits.
+FileKind DetectKind(std::string_view head, std::string_view name, bool complete);
+
+// DetectKind on the first kHeadBytes of path. Throws the file error when path
+// cannot be opened or read (a directory as EISDIR), exactly as the headerless
+// reader would.
+FileKind DetectFileKind(const std::string& path);
+
+}  // namespace pivora::io

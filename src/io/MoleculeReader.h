@@ -1,0 +1,65 @@
+#pragma once
+// Opening a coordinate file of any kind that FileKind.h names.
+
+#include <optional>
+#include <string>
+
+#include "io/FileKind.h"
+#include "model/AtomTable.h"
+
+namespace pivora::io {
+
+// What was read, beside the atoms.
+struct MoleculeInfo {
+    FileKind kind = FileKind::Headerless;
+    // The geometry read and how many the file holds, from 1: the frame of a
+    // standard XYZ file of several frames (the last one is read), or the
+    // orientation table or coordinate block of a Gaussian or ORCA output
+    // (the last one). 1 of 1 for the other kinds.
+    int frame = 1;
+    int frameCount = 1;
+    // Total charge and spin multiplicity where the file states them (the
+    // inputs, the outputs, a .mop file's CHARGE= and SINGLET ... NONET).
+    std::optional<int> charge;
+    std::optional<int> multiplicity;
+    // One English sentence the caption or stderr should carry, or "": that a
+    // Gaussian output gave only its Standard orientation, which is the frame
+    // Gaussian turned the molecule into and not the input's.
+    std::string note;
+};
+
+struct ReadResult {
+    AtomTable table;
+    MoleculeInfo info;
+};
+
+// Reads path as the kind DetectFileKind finds into a new table, which it
+// returns; previous is only read, for its spare slots. Every kind gives the
+// table of ReadCoordinateTable's shape: AtomCount atoms in slots 1..AtomCount,
+// capacity AtomCount + 10, slot 0 ("None", 0, 0, 0), spare slots copied from
+// previous where it has them (FinishTable). Labels are kept as the file
+// writes them, except that an atomic number becomes its element symbol.
+// Coordinates are in angstrom, each through the file parse form.
+//
+// Failures, all Error:
+// - headerless: exactly those of ReadCoordinateTable, messages unchanged;
+//   the detail names the file and the line;
+// - the other kinds: an English message "Line N of NAME: what is wrong"
+//   (ErrorKind::Format; Conversion or Overflow for a coordinate), whose
+//   detail names the full path and the kind it was read as;
+// - the file errors of opening and reading, and memory.
+ReadResult ReadMolecule(const std::string& path, const AtomTable& previous);
+
+// The same, read as kind whatever the content says.
+ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous);
+
+// ReadMolecule into table: table is replaced only when the whole file was
+// read, and is unchanged on any failure.
+MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table);
+
+// A short English line for a caption or a log: the kind, the frame when the
+// file holds several, the charge and multiplicity when known. Example:
+// "standard XYZ, frame 12 of 12". The note is not included.
+std::string Summary(const MoleculeInfo& info);
+
+}  // namespace pivora::io

@@ -1,0 +1,53 @@
+// The native headerless format: ReadCoordinateTable itself, with the file and
+// line of a failure added as detail.
+
+#include "io/Formats.h"
+#include "model/CoordinateReader.h"
+#include "model/DecimalText.h"
+#include "model/Error.h"
+#include "model/Extended.h"
+
+namespace pivora::io {
+
+bool IsFileNumber(std::string_view text) {
+    // The probe must give exactly the readers' verdict, so it runs their own
+    // conversion and takes its failure as the answer.
+    try {
+        StoreDouble(ParseFileDecimal(text));
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+bool IsHeaderlessLine(std::string_view line) {
+    const LineFields f = CutLine(line);
+    return IsFileNumber(f.x) && IsFileNumber(f.y) && IsFileNumber(f.z);
+}
+
+ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
+    std::int32_t line = 0;
+    try {
+        ReadResult result{ReadCoordinateTable(path, previous, &line), {}};
+        result.info.kind = FileKind::Headerless;
+        return result;
+    } catch (Error& e) {
+        std::string detail = path;
+        if (line > 0) detail += ", line " + std::to_string(line);
+        if (binary) {
+            detail +=
+                ": the file holds bytes that no text file has, so it is no coordinate file "
+                "of any kind.";
+            e.WithDetail(std::move(detail));
+            throw;
+        }
+        detail +=
+            ": read as plain coordinates, since the file is none of the other formats. Every "
+            "line must hold a label and x, y, z in angstrom, separated by blanks (not tabs); "
+            "no header, comment or blank line.";
+        e.WithDetail(std::move(detail));
+        throw;
+    }
+}
+
+}  // namespace pivora::io

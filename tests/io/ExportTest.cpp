@@ -1,0 +1,207 @@
+// The exported texts, their refusals, and the round trip: export, open, and
+// get the element symbols and the coordinates rounded to 9 decimals.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+
+#include "io/FileKind.h"
+#include "io/MoleculeReader.h"
+#include "io/MoleculeWriter.h"
+#include "model/DecimalText.h"
+#include "model/FileIo.h"
+#include "support/TableCheck.h"
+#include "support/TempDir.h"
+
+namespace pivora::io {
+namespace {
+
+using test::TempDir;
+
+AtomTable Table(const std::vector<std::tuple<std::string, double, double, double>>& atoms) {
+    AtomTable t;
+    t.Resize(atoms.size() + 10);
+    t.AtomCount = static_cast<std::int32_t>(atoms.size());
+    t.AtomName[0] = "None";
+    for (std::size_t k = 0; k < atoms.size(); ++k) {
+        const auto& [name, x, y, z] = atoms[k];
+        t.AtomName[k + 1] = name;
+        t.AtomX[k + 1] = x;
+        t.AtomY[k + 1] = y;
+        t.AtomZ[k + 1] = z;
+    }
+    return t;
+}
+
+const AtomTable kWater = Table({{"O1", 0.0, 0.0, 0.11779},
+                                {"H2", 0.0, 0.755453, -0.471161},
+                                {"h3", -0.0, -0.755453, -0.471161}});
+
+TEST(ExportTest, Texts) {
+    ExportSettings settings{"water.log", 0, 1};
+    EXPECT_EQ(ExportText(ExportFormat::Xyz, kWater, settings),
+              "3\n"
+              "water.log oriented by Pivora, coordinates in angstrom\n"
+              "O       0.000000000     0.000000000     0.117790000\n"
+              "H       0.000000000     0.755453000    -0.471161000\n"
+              "H      -0.000000000    -0.755453000    -0.471161000\n");
+    settings = {"water-opt_1.log", -1, 2};
+    EXPECT_EQ(ExportText(ExportFormat::GaussianInput, kWater, settings),
+              "# NoSymm\n"
+              "\n"
+              "water opt 1.log oriented by Pivora, NoSymm keeps this frame\n"
+              "\n"
+              "-1 2\n"
+              "O       0.000000000     0.000000000     0.117790000\n"
+              "H       0.000000000     0.755453000    -0.471161000\n"
+              "H      -0.000000000    -0.755453000    -0.471161000\n"
+              "\n");
+    settings = {"", 0, 3};
+    EXPECT_EQ(ExportText(ExportFormat::OrcaInput, kWater, settings),
+              "# Molecule oriented by Pivora.\n"
+              "# Keep this frame: do not add UseSym, with which ORCA turns the molecule.\n"
+              "# Replace HF def2-SVP by the method and basis set of the calculation.\n"
+              "! HF def2-SVP\n"
+              "* xyz 0 3\n"
+              "O       0.000000000     0.000000000     0.117790000\n"
+              "H       0.000000000     0.755453000    -0.471161000\n"
+              "H      -0.000000000    -0.755453000    -0.471161000\n"
+              "*\n");
+}
+
+TEST(ExportTest, SourceNamesCannotBreakTheFormat) {
+    const AtomTable one = Table({{"C", 1, 2, 3}});
+    const ExportSettings hostile{"a\nb#c!d\r\x01.xyz", 0, 1};
+    const std::string xyz = ExportText(ExportFormat::Xyz, one, hostile);
+    EXPECT_EQ(xyz.substr(0, xyz.find('\n', 2) + 1),
+              "1\na b#c!d  .xyz oriented by Pivora, coordinates in angstrom\n");
+    const std::string orca = ExportText(ExportFormat::OrcaInput, one, hostile);
+    EXPECT_EQ(orca.substr(0, orca.find('\n') + 1), "# a b c!d  .xyz oriented by Pivora.\n");
+    const std::string gaussian = ExportText(ExportFormat::GaussianInput, one, hostile);
+    EXPECT_NE(gaussian.find("\na b c d  .xyz oriented by Pivora"), std::string::npos) << gaussian;
+    const ExportSettings longName{std::string(300, 'w'), 0, 1};
+    const std::string title = ExportText(ExportFormat::GaussianInput, one, longName);
+    EXPECT_NE(title.find("\n" + std::string(40, 'w') + " oriented"), std::string::npos);
+}
+
+TEST(ExportTest, RefusalsListTheLabelsAndWriteNothing) {
+    TempDir dir;
+    const std::string target = dir.Write("keep.xyz", "precious\n");
+    struct Case {
+        AtomTable table;
+        ExportSettings settings;
+        const char* says;
+    };
+    const Case cases[] = {
+        {Table({{"Fe1", 0, 0, 0}, {"X1", 1, 0, 0}, {"Bq", 0, 1, 0}, {"C2", 0, 0, 1}}),
+         {},
+         "Nothing was exported: these labels name no element: 'X1' (atom 2), 'Bq' (atom 3)."},
+        {Table({{"Du", 0, 0, 0}}), {}, "this label names no element: 'Du' (atom 1)."},
+        {Table({}), {}, "There are no atoms to export."},
+        {AtomTable{}, {}, "There are no atoms to export."},
+        {Table({{"C", 0, 0, 0}}), {"", 0, 0}, "The multiplicity 0 is not possible"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        for (ExportFormat format :
+             {ExportFormat::Xyz, ExportFormat::GaussianInput, ExportFormat::OrcaInput}) {
+            try {
+                ExportFile(target, format, c.table, c.settings);
+                ADD_FAILURE() << "no error";
+            } catch (const Error& e) {
+                EXPECT_EQ(e.Kind(), ErrorKind::Format);
+                EXPECT_NE(e.Message().find(c.says), std::string::npos) << e.Message();
+            }
+            EXPECT_THROW(ExportText(format, c.table, c.settings), Error);
+            EXPECT_EQ(test::ReadAll(target), "precious\n");
+        }
+    }
+    std::vector<std::tuple<std::string, double, double, double>> many;
+    for (int i = 0; i < 12; ++i)
+        many.emplace_back(std::string(1, 'Q').append(std::to_string(i)), 0, 0, 0);
+    try {
+        ExportText(ExportFormat::Xyz, Table(many), {});
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_NE(e.Message().find("'Q9' (atom 10) and 2 more."), std::string::npos) << e.Message();
+    }
+}
+
+TEST(ExportTest, FailedWriteKeepsTheOldFile) {
+    TempDir dir;
+    const std::string target = dir.Write("keep.gjf", "precious\n");
+    SafeFileWriter::SetWriteFunctionForTesting([](int, const char*, std::size_t) {
+        errno = ENOSPC;
+        return -1L;
+    });
+    EXPECT_THROW(ExportFile(target, ExportFormat::GaussianInput, kWater, {}), Error);
+    SafeFileWriter::SetWriteFunctionForTesting({});
+    EXPECT_EQ(test::ReadAll(target), "precious\n");
+    EXPECT_THROW(ExportFile(dir.File("nodir/a.xyz"), ExportFormat::Xyz, kWater, {}), Error);
+}
+
+TEST(ExportTest, RoundTripGivesSymbolsAndNineDecimals) {
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> coordinate(-150.0, 150.0);
+    const char* labels[] = {"Fe1", "CL2", "C12", "26", "co", "HG2", "n", "Og", "H"};
+    const char* symbols[] = {"Fe", "Cl", "C", "Fe", "Co", "Hg", "N", "Og", "H"};
+    std::vector<std::tuple<std::string, double, double, double>> atoms;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        atoms.emplace_back(labels[i % 9], coordinate(rng), coordinate(rng) * 1e-6,
+                           i % 7 == 0 ? -0.0 : coordinate(rng));
+        expected.push_back(symbols[i % 9]);
+    }
+    atoms.emplace_back("Og", 99.9999999996, -12.345678901234, 1.5e-9);
+    expected.push_back("Og");
+    const AtomTable table = Table(atoms);
+    TempDir dir;
+    const std::pair<ExportFormat, FileKind> formats[] = {
+        {ExportFormat::Xyz, FileKind::Xyz},
+        {ExportFormat::GaussianInput, FileKind::GaussianInput},
+        {ExportFormat::OrcaInput, FileKind::OrcaInput}};
+    for (const auto& [format, kind] : formats) {
+        SCOPED_TRACE(std::string(ExportFormatName(format)));
+        const std::string path = dir.File("round." + std::string(ExportExtension(format)));
+        ExportFile(path, format, table, {"round", 2, 3});
+        EXPECT_EQ(test::ReadAll(path), ExportText(format, table, {"round", 2, 3}));
+        const ReadResult r = ReadMolecule(path, AtomTable{});
+        EXPECT_EQ(r.info.kind, kind);
+        ASSERT_EQ(r.table.AtomCount, table.AtomCount);
+        for (std::size_t k = 1; k <= table.LastAtom(); ++k) {
+            EXPECT_EQ(r.table.AtomName[k], expected[k - 1]);
+            EXPECT_EQ(test::Bits(r.table.AtomX[k]),
+                      test::FileBits(FormatFixed(table.AtomX[k], 12, 9)));
+            EXPECT_EQ(test::Bits(r.table.AtomY[k]),
+                      test::FileBits(FormatFixed(table.AtomY[k], 12, 9)));
+            EXPECT_EQ(test::Bits(r.table.AtomZ[k]),
+                      test::FileBits(FormatFixed(table.AtomZ[k], 12, 9)));
+        }
+        if (kind != FileKind::Xyz) {
+            EXPECT_EQ(r.info.charge, 2);
+            EXPECT_EQ(r.info.multiplicity, 3);
+        }
+    }
+}
+
+TEST(ExportTest, FormatNames) {
+    const std::pair<const char*, std::optional<ExportFormat>> cases[] = {
+        {"xyz", ExportFormat::Xyz},
+        {"/a/b/c.XYZ", ExportFormat::Xyz},
+        {"mol.gjf", ExportFormat::GaussianInput},
+        {"com", ExportFormat::GaussianInput},
+        {"Gaussian", ExportFormat::GaussianInput},
+        {"x.inp", ExportFormat::OrcaInput},
+        {"orca", ExportFormat::OrcaInput},
+        {"mol.out", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [name, format] : cases) EXPECT_EQ(ExportFormatFor(name), format) << name;
+    for (ExportFormat f : {ExportFormat::Xyz, ExportFormat::GaussianInput, ExportFormat::OrcaInput})
+        EXPECT_EQ(ExportFormatFor(ExportExtension(f)), f);
+}
+
+}  // namespace
+}  // namespace pivora::io

@@ -1,0 +1,263 @@
+// Every failure of the new formats: an English message that names the file
+// and the line, a detail that names the path and the kind, and the molecule
+// in memory left as it was.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "io/MoleculeReader.h"
+#include "model/CoordinateReader.h"
+#include "support/TableCheck.h"
+#include "support/TempDir.h"
+
+namespace pivora::io {
+namespace {
+
+using test::TempDir;
+
+struct Failure {
+    const char* name;  // file name: its extension is a hint
+    std::string bytes;
+    FileKind kind;
+    int line;  // 0: the message names no line
+    const char* says;
+    ErrorKind error = ErrorKind::Format;
+};
+
+const std::string kGaussianHead = "%chk=a.chk\n# HF/STO-3G\n\ntitle\n\n";
+const std::string kTable =
+    "                          Input orientation:\n"
+    " ---------------------------------------------------------------------\n"
+    " Center     Atomic      Atomic             Coordinates (Angstroms)\n"
+    " Number     Number       Type             X           Y           Z\n"
+    " ---------------------------------------------------------------------\n"
+    "      1          8           0        0.000000    0.000000    0.117790\n";
+const std::string kDashes =
+    " ---------------------------------------------------------------------\n";
+const std::string kGaussianBanner = " Entering Gaussian System, Link 0=g16\n";
+const std::string kOrcaBanner = "                                 * O   R   C   A *\n";
+const std::string kOrcaTitle =
+    "---------------------------------\nCARTESIAN COORDINATES (ANGSTROEM)\n"
+    "---------------------------------\n";
+
+const Failure kFailures[] = {
+    // standard XYZ
+    {"a.xyz", "3x\ncomment\nO 0 0 0\n", FileKind::Xyz, 1, "atom count '3x' is not a whole number"},
+    {"a.xyz", "three\ncomment\nO 0 0 0\n", FileKind::Xyz, 1, "'three' is not a whole number"},
+    {"a.xyz", "3\ncomment\nO 0 0 0\nH 0 0 1\n", FileKind::Xyz, 4,
+     "the file ends after 2 atom lines (does the count 3 on line 1 match"},
+    {"a.xyz", "2\ncomment\nO 0 0 0\nH 0 0 1\nH 0 1 0\n", FileKind::Xyz, 5,
+     "not 'H 0 1 0' (does the count 2 on line 1 match"},
+    {"a.xyz", "3\ncomment\nO 0 0 0\nH 0 0 1\n\n", FileKind::Xyz, 5,
+     "a blank line stands for atom 3 (does the count 3"},
+    {"a.xyz", "2\ncomment\nO 0 0 0\nH 0 0 1\n\n2\nc\nO 0 0 0\nH 0 0 1\n", FileKind::Xyz, 6,
+     "text follows the blank line 5 after the last frame"},
+    {"a.xyz", "2\nc\nO 0 0 0\nH 0 0 1\n3\nc\nO 0 0 0\nH 0 0 1\n", FileKind::Xyz, 8,
+     "the file ends after 2 atom lines (does the count 3 on line 5 match"},
+    {"a.xyz", "0\nnothing\n", FileKind::Xyz, 1, "the frame holds no atoms"},
+    {"a.xyz", "2\n", FileKind::Xyz, 1, "the comment line after the count is missing"},
+    {"a.xyz", "99999999999\nc\n", FileKind::Xyz, 1, "is too large"},
+    {"a.xyz", "123456789012345678901234\nc\n", FileKind::Xyz, 1, "is too large"},
+    {"a.xyz", "1\nc\nO 0 0 0\n1 2\n", FileKind::Xyz, 4, "should follow the atom lines, not '1 2'"},
+    {"a.xyz", "1\nc\nXx 0 0 0\n", FileKind::Xyz, 3, "unknown element symbol 'Xx'"},
+    {"a.xyz", "1\nc\n119 0 0 0\n", FileKind::Xyz, 3, "unknown atomic number '119'"},
+    {"a.xyz", "1\nc\nC 0 abc 0\n", FileKind::Xyz, 3, "the y coordinate 'abc' is not a number",
+     ErrorKind::Conversion},
+    {"a.xyz", "1\nc\nC 0 0 1e400\n", FileKind::Xyz, 3,
+     "the z coordinate '1e400' lies beyond the range of a double", ErrorKind::Overflow},
+    {"a.xyz", "1\nc\nC 0 0\n", FileKind::Xyz, 3, "does not hold a symbol and x, y, z"},
+    {"a.xyz", "1\nc\nC 1,5 0 0\n", FileKind::Xyz, 3, "'1,5' is not a number",
+     ErrorKind::Conversion},
+    // Gaussian input
+    {"a.gjf", "%chk=a.chk\n%mem=1GB\n", FileKind::GaussianInput, 0, "no route line"},
+    {"a.gjf", "# HF/STO-3G\n", FileKind::GaussianInput, 1, "the file ends in the route section"},
+    {"a.gjf", "# HF/STO-3G\n\ntitle\n", FileKind::GaussianInput, 3,
+     "the file ends in the title section"},
+    {"a.gjf", "# HF/STO-3G\n\n\n0 1\nO 0 0 0\n", FileKind::GaussianInput, 3,
+     "the title section is empty"},
+    {"a.gjf", kGaussianHead, FileKind::GaussianInput, 5, "charge and multiplicity line"},
+    {"a.gjf", kGaussianHead + "\nO 0 0 0\n", FileKind::GaussianInput, 6,
+     "charge and multiplicity line (such as '0 1') is missing"},
+    {"a.gjf", kGaussianHead + "O 0 0 0\n", FileKind::GaussianInput, 6,
+     "should give the charge and multiplicity (such as '0 1'), not 'O 0 0 0'"},
+    {"a.gjf", kGaussianHead + "0 1 0\nO 0 0 0\n", FileKind::GaussianInput, 6, "not '0 1 0'"},
+    {"a.gjf", kGaussianHead + "0 0\nO 0 0 0\n", FileKind::GaussianInput, 6, "not '0 0'"},
+    {"a.gjf", kGaussianHead + "0 1\n", FileKind::GaussianInput, 6,
+     "no atom lines follow the charge and multiplicity"},
+    {"a.gjf", "# HF/STO-3G Geom=Check Guess=Read\n\ntitle\n\n0 1\n\n", FileKind::GaussianInput, 6,
+     "the route takes the geometry from the checkpoint file"},
+    {"a.gjf", kGaussianHead + "0 1\nO\nH 1 0.96\nH 1 0.96 2 104.5\n\n", FileKind::GaussianInput, 7,
+     "Z-matrix (internal coordinates), which is not read"},
+    {"a.gjf", kGaussianHead + "0 1\nO 0 0 0\nH 1 0.96\n", FileKind::GaussianInput, 8,
+     "does not hold an atom and its x, y, z"},
+    {"a.gjf", kGaussianHead + "0 1\nO(Fragment=1 0 0 0\n", FileKind::GaussianInput, 7,
+     "is not closed"},
+    {"a.gjf", kGaussianHead + "0 1\nQq 0 0 0\n", FileKind::GaussianInput, 7,
+     "unknown element symbol 'Qq'"},
+    {"a.gjf", kGaussianHead + "0 1\n0 0 0 0\n", FileKind::GaussianInput, 7,
+     "unknown atomic number '0'"},
+    {"a.gjf", kGaussianHead + "0 1\nO 0 0 zz\n", FileKind::GaussianInput, 7,
+     "the z coordinate 'zz' is not a number", ErrorKind::Conversion},
+    {"a.gjf", "%chk=a\nO 0 0 0\n", FileKind::GaussianInput, 2,
+     "the route line should begin with '#'"},
+    // ORCA input
+    {"a.inp", "! HF def2-SVP\n", FileKind::OrcaInput, 0, "there is no '* xyz CHARGE MULT' block"},
+    {"a.inp", "! HF\n* xyz 0 1\nO 0 0 0\nH 0 0 1\n", FileKind::OrcaInput, 2,
+     "is not closed by a line '*'"},
+    {"a.inp", "! HF\n* xyz 0\nO 0 0 0\n*\n", FileKind::OrcaInput, 2,
+     "should give the charge and multiplicity, as in '* xyz 0 1'"},
+    {"a.inp", "! HF\n* xyz 0 one\nO 0 0 0\n*\n", FileKind::OrcaInput, 2,
+     "the multiplicity 'one' is not a whole number"},
+    {"a.inp", "! HF\n* xyz 0 0\nO 0 0 0\n*\n", FileKind::OrcaInput, 2,
+     "the multiplicity '0' is out of range"},
+    {"a.inp", "! HF\n* xyz 0 1\n*\n", FileKind::OrcaInput, 3, "the geometry block holds no atoms"},
+    {"a.inp", "! HF\n* xyzfile 0 1 water.xyz\n", FileKind::OrcaInput, 2,
+     "from the file 'water.xyz'; open that file instead"},
+    {"a.inp", "! HF\n*xyzfile 0 1\n", FileKind::OrcaInput, 2, "names no file"},
+    {"a.inp", "! HF\n* int 0 1\nO 0 0 0 0 0 0\n*\n", FileKind::OrcaInput, 2,
+     "internal coordinates (Z-matrix), which are not read"},
+    {"a.inp", "! HF\n* xyz 0 1\nDA 0 0 0\n*\n", FileKind::OrcaInput, 3,
+     "unknown element symbol 'DA'"},
+    {"a.inp", "! HF\n* xyz 0 1\nO 0 0\n*\n", FileKind::OrcaInput, 3,
+     "does not hold an element symbol and x, y, z"},
+    {"a.inp", "! HF\n%coords\n CTyp internal\nend\n", FileKind::OrcaInput, 3,
+     "internal coordinates (CTyp 'internal')"},
+    {"a.inp", "! HF\n%coords\n Units bohrs\nend\n", FileKind::OrcaInput, 3,
+     "only Units Angs (angstrom) is read"},
+    {"a.inp", "! HF\n%coords\n coords\n  O 0 0 0\n", FileKind::OrcaInput, 3,
+     "the coords list that begins here is not closed by 'end'"},
+    {"a.inp", "! HF\n%coords\n coords\n  O 0 0 0\n end\n", FileKind::OrcaInput, 2,
+     "the %coords block that begins here is not closed"},
+    {"a.inp", "! HF\n%coords\n Charge 0\nend\n", FileKind::OrcaInput, 4, "holds no atoms"},
+    {"a.inp", "! HF\n%coords CTyp xyz\nend\n", FileKind::OrcaInput, 2, "one keyword per line"},
+    // Gaussian output
+    {"a.log", kGaussianBanner + " Normal termination\n", FileKind::GaussianOutput, 0,
+     "there is no \"Input orientation:\" or \"Standard orientation:\" table"},
+    {"a.log", kGaussianBanner + kTable, FileKind::GaussianOutput, 7,
+     "the Input orientation table that begins on line 2 is cut off"},
+    {"a.log", kGaussianBanner + kTable + kDashes + kTable, FileKind::GaussianOutput, 14,
+     "begins on line 9 is cut off"},
+    {"a.log", kGaussianBanner + kTable + "      2          1           0        0.0\n" + kDashes,
+     FileKind::GaussianOutput, 8, "does not hold centre number, atomic number, x, y, z"},
+    {"a.log",
+     kGaussianBanner + kTable + "      2        200           0        0.0  0.0  0.0\n" + kDashes,
+     FileKind::GaussianOutput, 8, "unknown atomic number '200'"},
+    {"a.log",
+     kGaussianBanner + kTable + "      2         1.5          0        0.0  0.0  0.0\n" + kDashes,
+     FileKind::GaussianOutput, 8, "the atomic number '1.5' is not a whole number"},
+    {"a.log", kGaussianBanner + kTable.substr(0, kTable.find('\n') + 1) + "no dashes\n",
+     FileKind::GaussianOutput, 3, "a line of dashes should follow the title"},
+    {"a.log", kGaussianBanner + kTable.substr(0, kTable.rfind("      1")) + kDashes,
+     FileKind::GaussianOutput, 2, "the Input orientation table holds no atoms"},
+    // ORCA output
+    {"a.out", kOrcaBanner + "no geometry\n", FileKind::OrcaOutput, 0,
+     "there is no \"CARTESIAN COORDINATES (ANGSTROEM)\" block"},
+    {"a.out", kOrcaBanner + kOrcaTitle + "\n", FileKind::OrcaOutput, 3,
+     "the last coordinate block holds no atoms"},
+    {"a.out", kOrcaBanner + kOrcaTitle + "  O 0.0 0.0\n", FileKind::OrcaOutput, 5,
+     "does not hold an element symbol and x, y, z"},
+    {"a.out",
+     kOrcaBanner + kOrcaTitle + "  O 0.0 0.0 0.1\n\n" + kOrcaTitle + "  O 0.0 0.0 0.1\n  H 0.0 0.7",
+     FileKind::OrcaOutput, 11, "does not hold an element symbol and x, y, z"},
+    {"a.out", kOrcaBanner + "CARTESIAN COORDINATES (ANGSTROEM)\n  O 0.0 0.0 0.1\n",
+     FileKind::OrcaOutput, 3, "a line of dashes should follow"},
+    // MOPAC
+    {"a.mop", "PM7\ntitle\ncomment\n", FileKind::Mopac, 4, "no geometry follows the 3 keyword"},
+    {"a.mop", "PM7\ntitle\ncomment\nC 0 1 0 1 0 1\nO 1.2 1 0 1\n", FileKind::Mopac, 5,
+     "each followed by its optimisation flag"},
+    {"a.mop", "PM7\ntitle\ncomment\nC 0 1 0 1 0 1\nO 1.2 2 0 1 0 1\n", FileKind::Mopac, 5,
+     "the optimisation flag '2' should be 0, 1, -1, +0 or +1"},
+    {"a.mop", "C 0 1 0 1 0 1\nO 1.2 1 0 1 0 1 1 0 0\n", FileKind::Mopac, 2,
+     "internal coordinates (the line refers to atoms 1, 0, 0)"},
+    {"a.mop", "C 0 1 0 1 0 1\nTv 1.2 1 0 1 0 1\n", FileKind::Mopac, 2,
+     "unknown element symbol 'Tv'"},
+    {"a.mop", "C 0 1 0 1 0 1\nO 1.2x 1 0 1 0 1\n", FileKind::Mopac, 2,
+     "the x coordinate '1.2x' is not a number", ErrorKind::Conversion},
+};
+
+TEST(ReadFailureTest, EachFailureNamesFileAndLineAndKeepsTheMolecule) {
+    TempDir dir;
+    AtomTable table;
+    ReadCoordinateFile(dir.Write("old", "Fe 0 0 0\nC1 1.5 0 0\nC2 -1.5 0 0\n"), table);
+    const test::TableSnapshot before = test::Snapshot(table);
+    for (const Failure& f : kFailures) {
+        SCOPED_TRACE(std::string(f.name) + ": " + f.bytes);
+        const std::string path = dir.Write(f.name, f.bytes);
+        EXPECT_EQ(DetectFileKind(path), f.kind);
+        try {
+            ReadMoleculeFile(path, table);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            const std::string where =
+                f.line > 0 ? "Line " + std::to_string(f.line) + " of " + f.name + ": "
+                           : std::string(f.name) + ": ";
+            EXPECT_EQ(e.Message().rfind(where, 0), 0u) << e.Message();
+            EXPECT_NE(e.Message().find(f.says), std::string::npos) << e.Message();
+            EXPECT_EQ(e.Kind(), f.error);
+            EXPECT_EQ(e.Detail().rfind(path + " was read as " + std::string(KindName(f.kind)), 0),
+                      0u)
+                << e.Detail();
+        }
+        EXPECT_EQ(test::Snapshot(table), before);
+    }
+}
+
+TEST(ReadFailureTest, FileErrorsAreTheNativeOnesForEveryKind) {
+    TempDir dir;
+    AtomTable table;
+    ReadCoordinateFile(dir.Write("old", "Fe 0 0 0\n"), table);
+    const test::TableSnapshot before = test::Snapshot(table);
+    dir.Write("folder.xyz", "");
+    std::remove(dir.File("folder.xyz").c_str());
+    ASSERT_EQ(::mkdir(dir.File("folder.xyz").c_str(), 0755), 0);
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("missing.gjf"), "ファイルが見つかりません"},
+        {dir.File("nodir/a.log"), "ファイル名の指定が間違っています"},
+        {dir.File("folder.xyz"), "ファイルへのアクセスが拒否されました"},
+    };
+    for (const auto& [path, message] : cases) {
+        SCOPED_TRACE(path);
+        for (FileKind kind :
+             {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
+              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
+            try {
+                ReadMoleculeAs(kind, path, table);
+                ADD_FAILURE() << "no error";
+            } catch (const Error& e) {
+                EXPECT_EQ(e.Kind(), ErrorKind::File);
+                EXPECT_EQ(e.Message(), message);
+            }
+        }
+        EXPECT_THROW(ReadMoleculeFile(path, table), Error);
+        EXPECT_EQ(test::Snapshot(table), before);
+    }
+}
+
+TEST(ReadFailureTest, EveryReaderOnEveryOtherSampleGivesATableOrAnError) {
+    // Read as the wrong kind, each sample either fails cleanly or gives a
+    // table of the common shape; nothing else may happen.
+    const char* samples[] = {"water.xyz",        "ammonia-trajectory.xyz", "water.gjf",
+                             "coords.inp",       "water-opt.log",          "water-orca.out",
+                             "formaldehyde.mop", "methane-standard.out",   "continued.mop"};
+    for (const char* name : samples) {
+        const std::string path = std::string(PIVORA_FORMAT_DATA) + "/" + name;
+        for (FileKind kind :
+             {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
+              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
+            SCOPED_TRACE(std::string(name) + " as " + std::string(KindName(kind)));
+            try {
+                const ReadResult r = ReadMoleculeAs(kind, path, AtomTable{});
+                EXPECT_GT(r.table.AtomCount, 0);
+                EXPECT_EQ(r.table.Capacity(), static_cast<std::size_t>(r.table.AtomCount) + 10);
+            } catch (const Error& e) {
+                EXPECT_FALSE(e.Message().empty());
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pivora::io

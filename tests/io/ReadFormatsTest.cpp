@@ -1,0 +1,337 @@
+// Each format's samples (tests/data/formats) read to the labels and the exact
+// coordinate bits of their texts, with what the result says about the file.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "io/MoleculeReader.h"
+#include "model/CoordinateReader.h"
+#include "support/TableCheck.h"
+#include "support/TempDir.h"
+
+namespace pivora::io {
+namespace {
+
+using test::Bits;
+using test::FileBits;
+using test::TempDir;
+
+std::string Data(const std::string& name) {
+    return std::string(PIVORA_FORMAT_DATA) + "/" + name;
+}
+
+struct Atom {
+    const char* label;
+    const char *x, *y, *z;  // the texts the file writes
+};
+
+struct Sample {
+    const char* file;
+    FileKind kind;
+    std::vector<Atom> atoms;
+    int frame = 1, frames = 1;
+    std::optional<int> charge = std::nullopt, multiplicity = std::nullopt;
+    bool noted = false;
+};
+
+const Atom kWater[] = {{"O", "0.000000", "0.000000", "0.117790"},
+                       {"H", "0.000000", "0.755453", "-0.471161"},
+                       {"H", "0.000000", "-0.755453", "-0.471161"}};
+const std::vector<Atom> kAcetone = {
+    {"C", "1.02975", "-0.06427", "-0.08724"}, {"C", "2.53384", "-0.07348", "-0.05369"},
+    {"O", "3.15305", "-0.35532", "0.97204"},  {"C", "3.25640", "0.27623", "-1.32646"},
+    {"H", "0.63839", "-0.33482", "0.89746"},  {"H", "0.67437", "-0.79281", "-0.82010"},
+    {"H", "0.67437", "0.93645", "-0.34497"},  {"H", "2.54285", "0.49573", "-2.12535"},
+    {"H", "3.87646", "-0.56974", "-1.63319"}, {"H", "3.87646", "1.16015", "-1.15788"}};
+const std::vector<Atom> kMethane = {{"C", "0.000000", "0.000000", "0.000000"},
+                                    {"H", "0.629118", "0.629118", "0.629118"},
+                                    {"H", "-0.629118", "-0.629118", "0.629118"},
+                                    {"H", "-0.629118", "0.629118", "-0.629118"},
+                                    {"H", "0.629118", "-0.629118", "-0.629118"}};
+
+std::vector<Sample> Samples() {
+    return {
+        {"water.xyz",
+         FileKind::Xyz,
+         {{"O", "0.00000", "0.00000", "0.11779"},
+          {"H", "0.00000", "0.75545", "-0.47116"},
+          {"H", "0.00000", "-0.75545", "-0.47116"}}},
+        {"methane-extended.xyz", FileKind::Xyz, kMethane},
+        {"ammonia-trajectory.xyz",
+         FileKind::Xyz,
+         {{"N", "0.000000", "0.000000", "0.112700"},
+          {"H", "0.000000", "0.938500", "-0.262900"},
+          {"H", "0.812765", "-0.469250", "-0.262900"},
+          {"H", "-0.812765", "-0.469250", "-0.262900"}},
+         3,
+         3},
+        {"labels.xyz",
+         FileKind::Xyz,
+         {{"Fe", "0.0", "0.0", "0.0"},
+          {"Fe2", "1.5e0", "-0.0", "2"},
+          {"CL3", "-1.25", ".5", "1E-3"},
+          {"c4", "+3", "0", "-7."}}},
+        {"water.gjf", FileKind::GaussianInput, {kWater[0], kWater[1], kWater[2]}, 1, 1, 0, 1},
+        {"acetone-openbabel.gjf", FileKind::GaussianInput, kAcetone, 1, 1, 0, 1},
+        {"cation.com",
+         FileKind::GaussianInput,
+         {{"N", "0.0", "0.0", "0.0"},
+          {"H", "0.629118", "0.629118", "0.629118"},
+          {"H", "-0.629118", "-0.629118", "0.629118"},
+          {"H", "-0.629118", "0.629118", "-0.629118"},
+          {"H", "0.629118", "-0.629118", "-0.629118"}},
+         1,
+         1,
+         1,
+         1},
+        {"acetone-openbabel.inp", FileKind::OrcaInput, kAcetone, 1, 1, 0, 1},
+        {"hydroxide.inp",
+         FileKind::OrcaInput,
+         {{"O", "0.000000", "0.000000", "0.000000"}, {"H", "0.000000", "0.000000", "0.970000"}},
+         1,
+         1,
+         -1,
+         1},
+        {"coords.inp",
+         FileKind::OrcaInput,
+         {{"O", "0.000000", "0.000000", "0.603500"}, {"O", "0.000000", "0.000000", "-0.603500"}},
+         1,
+         1,
+         0,
+         3},
+        {"water-opt.log",
+         FileKind::GaussianOutput,
+         {{"O", "0.000000", "0.000000", "0.119212"},
+          {"H", "0.000000", "0.761375", "-0.476849"},
+          {"H", "0.000000", "-0.761375", "-0.476849"}},
+         2,
+         2,
+         0,
+         1},
+        {"methane-standard.out", FileKind::GaussianOutput, kMethane, 1, 1, 0, 1, true},
+        {"water-orca.out",
+         FileKind::OrcaOutput,
+         {{"O", "0.000000", "0.000000", "0.120465"},
+          {"H", "0.000000", "0.763110", "-0.482332"},
+          {"H", "0.000000", "-0.763110", "-0.482332"}},
+         2,
+         2,
+         0,
+         1},
+        {"formaldehyde.mop",
+         FileKind::Mopac,
+         {{"C", "0.00000000", "0.00000000", "0.00000000"},
+          {"O", "1.20800000", "0.00000000", "0.00000000"},
+          {"H", "-0.59000000", "0.94100000", "0.00000000"},
+          {"H", "-0.59000000", "-0.94100000", "0.00000000"}},
+         1,
+         1,
+         0,
+         1},
+        {"bare.mop",
+         FileKind::Mopac,
+         {{"O", "0.0000", "0.0000", "0.1178"},
+          {"H", "0.0000", "0.7555", "-0.4712"},
+          {"H", "0.0000", "-0.7555", "-0.4712"}}},
+        {"continued.mop",
+         FileKind::Mopac,
+         {{"O", "0.0", "0.0", "0.1178"},
+          {"H", "0.0", "0.7555", "-0.4712"},
+          {"H", "0.0", "-0.7555", "-0.4712"}},
+         1,
+         1,
+         1,
+         2},
+        {"ampersand.mop",
+         FileKind::Mopac,
+         {{"H", "0.0", "0.0", "0.0"}, {"H", "0.74", "0.0", "0.0"}},
+         1,
+         1,
+         0,
+         3},
+    };
+}
+
+TEST(ReadFormatsTest, SamplesGiveTheirLabelsAndTheBitsOfTheirTexts) {
+    // A previous table larger than each sample: its spare slots must show.
+    AtomTable previous;
+    for (int i = 0; i < 30; ++i) {
+        previous.AtomName.push_back("Old" + std::to_string(i));
+        previous.AtomX.push_back(i);
+        previous.AtomY.push_back(-i);
+        previous.AtomZ.push_back(0.5);
+    }
+    previous.AtomCount = 20;
+    for (const Sample& s : Samples()) {
+        SCOPED_TRACE(s.file);
+        EXPECT_EQ(DetectFileKind(Data(s.file)), s.kind);
+        const ReadResult r = ReadMolecule(Data(s.file), previous);
+        const AtomTable& t = r.table;
+        const std::size_t n = s.atoms.size();
+        ASSERT_EQ(t.AtomCount, static_cast<std::int32_t>(n));
+        ASSERT_EQ(t.Capacity(), n + 10);
+        EXPECT_EQ(t.AtomName[0], "None");
+        EXPECT_EQ(Bits(t.AtomX[0]) | Bits(t.AtomY[0]) | Bits(t.AtomZ[0]), 0u);
+        for (std::size_t k = 1; k <= n; ++k) {
+            const Atom& a = s.atoms[k - 1];
+            EXPECT_EQ(t.AtomName[k], a.label) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomX[k]), FileBits(a.x)) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomY[k]), FileBits(a.y)) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomZ[k]), FileBits(a.z)) << "atom " << k;
+        }
+        for (std::size_t k = n + 1; k < n + 10; ++k) {
+            EXPECT_EQ(t.AtomName[k], previous.AtomName[k]);
+            EXPECT_EQ(t.AtomX[k], previous.AtomX[k]);
+        }
+        EXPECT_EQ(r.info.kind, s.kind);
+        EXPECT_EQ(r.info.frame, s.frame);
+        EXPECT_EQ(r.info.frameCount, s.frames);
+        EXPECT_EQ(r.info.charge, s.charge);
+        EXPECT_EQ(r.info.multiplicity, s.multiplicity);
+        EXPECT_EQ(!r.info.note.empty(), s.noted) << r.info.note;
+    }
+}
+
+TEST(ReadFormatsTest, LineEndsAndTheEndOfFileMarkReadAlike) {
+    TempDir dir;
+    const std::string lf = "2\ncomment\nC 1 2 3\nO 4 5 6\n";
+    const test::TableSnapshot expected =
+        test::Snapshot(ReadMolecule(dir.Write("a.xyz", lf), AtomTable{}).table);
+    for (const std::string& variant :
+         {std::string("2\r\ncomment\r\nC 1 2 3\r\nO 4 5 6\r\n"),
+          std::string("2\ncomment\nC 1 2 3\nO 4 5 6"), lf + "\x1a" + "garbage that is never read\n",
+          std::string("2\ncomment\nC 1 2 3\nO 4 5 6\n\n  \n\t\n")}) {
+        SCOPED_TRACE(variant);
+        EXPECT_EQ(test::Snapshot(ReadMolecule(dir.Write("b.xyz", variant), AtomTable{}).table),
+                  expected);
+    }
+}
+
+TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
+    // Successes and failures alike: same table, same message, same kind.
+    const std::string cases[] = {
+        "C1 0.1 0.2 0.3\nO1 1.5 -2 0.3\nH1 0 0 0\n",
+        "Cl12 1.123456789 2 3.987654321",
+        "C1 1 2 3 extra more\r\n",
+        "",
+        "\x1a",
+        "N1 1 2 3\nN2 1 2 3\nN3 x1 2 3\n",
+        "N1 1 2 3\n\n",
+        " C1 0.1 0.2 0.3\n",
+        "C1\t0.5 1 2\n",
+        "C1 1E500 1 2\n",
+        std::string("C1 1\0 2 3\n", 10),
+        "Co 3.412 -1.205 0.876\nN1 3.99 0.16 2.17\n3\n",
+        "5 0 0 0\ncomment\n",
+        "X 0.0 1 0.0 1 0.0\n",
+        "#1 0 0 0\n",
+        "C1 1 2 3 Entering Gaussian System\n Input orientation:\n",
+        "* 1 2 3\n* xyz 0 1\n",
+        "  1 2 3\n",
+        "C1 0.5 1 0.5 2 0.5 1\n",
+    };
+    TempDir dir;
+    AtomTable previous;
+    ReadCoordinateFile(dir.Write("old", "Old1 1 2 3\nOld2 4 5 6\n"), previous);
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(bytes);
+        const std::string path = dir.Write("plain.xyz", bytes);
+        EXPECT_EQ(DetectFileKind(path), FileKind::Headerless);
+        EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, previous).table; }),
+                  test::Outcome([&] { return ReadCoordinateTable(path, previous); }));
+        try {
+            EXPECT_EQ(ReadMolecule(path, previous).info.kind, FileKind::Headerless);
+        } catch (const Error& e) {
+            EXPECT_NE(e.Detail().find(path), std::string::npos) << e.Detail();
+        }
+    }
+}
+
+TEST(ReadFormatsTest, HeaderlessFailureDetailNamesTheLine) {
+    TempDir dir;
+    const std::string path = dir.Write("bad.xyz", "N1 1 2 3\nN2 1 2 3\nN3 x1 2 3\n");
+    try {
+        ReadMolecule(path, AtomTable{});
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Message(), "'x1' は浮動小数点数ではありません");
+        EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
+        EXPECT_EQ(e.Detail().rfind(path + ", line 3: ", 0), 0u) << e.Detail();
+    }
+}
+
+TEST(ReadFormatsTest, BinaryGarbageSaysSo) {
+    TempDir dir;
+    const std::string path =
+        dir.Write("a.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20));
+    try {
+        ReadMolecule(path, AtomTable{});
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
+        EXPECT_EQ(e.Detail().rfind(path + ", line 1: the file holds bytes that no text", 0), 0u)
+            << e.Detail();
+    }
+}
+
+TEST(ReadFormatsTest, WithACommaSeparatorEveryFormatTakesTheFullStop) {
+    SetDecimalSeparator(',');
+    TempDir dir;
+    const ReadResult xyz = ReadMolecule(dir.Write("a.xyz", "2\nc\nC 1,5 0.25 0\nO 0 0 -1.5\n"), {});
+    const ReadResult mop = ReadMolecule(dir.Write("a.mop", "C 1,5 1 0.25 1 0 1\n"), {});
+    SetDecimalSeparator('.');
+    EXPECT_EQ(xyz.table.AtomX[1], 1.5);
+    EXPECT_EQ(xyz.table.AtomY[1], 0.25);
+    EXPECT_EQ(xyz.table.AtomZ[2], -1.5);
+    EXPECT_EQ(mop.table.AtomX[1], 1.5);
+    EXPECT_EQ(mop.table.AtomY[1], 0.25);
+}
+
+TEST(ReadFormatsTest, ShippedExamplesOpen) {
+    struct Example {
+        const char* file;
+        FileKind kind;
+        std::int32_t atoms;
+        int frames;
+        std::optional<int> charge;
+    };
+    const Example examples[] = {
+        {"hexaamminecobalt.xyz", FileKind::Headerless, 25, 1, std::nullopt},
+        {"ferrocene.xyz", FileKind::Headerless, 21, 1, std::nullopt},
+        {"chromium-hexacarbonyl.xyz", FileKind::Headerless, 13, 1, std::nullopt},
+        {"ferrocene-ring-scan.xyz", FileKind::Xyz, 21, 4, std::nullopt},
+        {"hexaamminecobalt.gjf", FileKind::GaussianInput, 25, 1, 3},
+        {"chromium-hexacarbonyl.inp", FileKind::OrcaInput, 13, 1, 0},
+        {"chromium-hexacarbonyl.mop", FileKind::Mopac, 13, 1, 0},
+        {"ferrocene-opt.log", FileKind::GaussianOutput, 21, 2, 0},
+        {"hexaamminecobalt-orca.out", FileKind::OrcaOutput, 25, 2, 3},
+    };
+    for (const Example& e : examples) {
+        SCOPED_TRACE(e.file);
+        const std::string path = std::string(PIVORA_EXAMPLES) + "/" + e.file;
+        const ReadResult r = ReadMolecule(path, AtomTable{});
+        EXPECT_EQ(r.info.kind, e.kind);
+        EXPECT_EQ(r.table.AtomCount, e.atoms);
+        EXPECT_EQ(r.info.frameCount, e.frames);
+        EXPECT_EQ(r.info.charge, e.charge);
+        EXPECT_TRUE(r.info.note.empty());
+    }
+}
+
+TEST(ReadFormatsTest, SummaryNamesKindFrameAndCharge) {
+    MoleculeInfo info;
+    EXPECT_EQ(Summary(info), "plain coordinates (label x y z)");
+    info.kind = FileKind::Xyz;
+    info.frame = 12;
+    info.frameCount = 12;
+    EXPECT_EQ(Summary(info), "standard XYZ, frame 12 of 12");
+    info = MoleculeInfo{FileKind::OrcaInput, 1, 1, -1, 2, ""};
+    EXPECT_EQ(Summary(info), "ORCA input, charge -1, multiplicity 2");
+}
+
+}  // namespace
+}  // namespace pivora::io
