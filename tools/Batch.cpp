@@ -12,6 +12,7 @@
 
 #include "engine/Engine.h"
 #include "engine/Recipe.h"
+#include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
 #include "model/CoordinateWriter.h"
 #include "model/DecimalText.h"
@@ -140,14 +141,26 @@ class Report {
     std::mutex mutex_;
 };
 
-void WriteOutput(Engine& engine, const std::string& path, OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Native:
-            engine.Save(path);
-            return;
-        default:
-            throw Error(ErrorKind::File, "this output format is not available in this build");
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void WriteOutput(Engine& engine, const Job& job, OutputFormat format) {
+    if (format == OutputFormat::Native) {
+        engine.Save(job.output);
+        return;
     }
+    io::ExportSettings settings;
+    settings.source = BaseName(job.input);
+    // The input's own charge and multiplicity, else a neutral singlet.
+    settings.charge = engine.Opened().charge.value_or(0);
+    settings.multiplicity = engine.Opened().multiplicity.value_or(1);
+    const io::ExportFormat exported = format == OutputFormat::Xyz ? io::ExportFormat::Xyz
+                                      : format == OutputFormat::Gaussian
+                                          ? io::ExportFormat::GaussianInput
+                                          : io::ExportFormat::OrcaInput;
+    engine.Export(job.output, exported, settings);
 }
 
 // One input: open, run, write. Returns whether it was written and no command
@@ -167,6 +180,7 @@ bool Process(const Job& job, const std::vector<RecipeCommand>& commands,
         report.Line(job.input + ": " + Describe(failure));
         return false;
     }
+    if (!engine.Opened().note.empty()) report.Line(job.input + ": " + engine.Opened().note);
     bool clean = true;
     try {
         engine.Apply(commands, options.keepGoing,
@@ -181,7 +195,7 @@ bool Process(const Job& job, const std::vector<RecipeCommand>& commands,
         return false;  // reported above
     }
     try {
-        WriteOutput(engine, job.output, options.format);
+        WriteOutput(engine, job, options.format);
     } catch (const std::exception& failure) {
         report.Line(job.output + ": " + Describe(failure));
         return false;

@@ -9,7 +9,6 @@
 #include "geometry/Centering.h"
 #include "geometry/Fit.h"
 #include "geometry/Rotation.h"
-#include "model/CoordinateReader.h"
 #include "model/CoordinateWriter.h"
 #include "model/Error.h"
 #include "view/Redraw.h"
@@ -364,9 +363,10 @@ void Engine::UserRedraw() {
 
 void Engine::Open(const std::string& path) {
     {
-        AtomTable fresh = ReadCoordinateTable(path, atoms_);
-        if (observer_) observer_->ShowAtoms(fresh);
-        std::swap(atoms_, fresh);
+        io::ReadResult read = io::ReadMolecule(path, atoms_);
+        if (observer_) observer_->ShowAtoms(read.table);
+        std::swap(atoms_, read.table);
+        opened_ = std::move(read.info);
         // The old molecule's memory goes back here, before the boxes follow.
     }
     ClearHistory();
@@ -467,6 +467,12 @@ std::vector<std::string> Engine::PreambleLines() const {
 
 void Engine::Save(const std::string& path) {
     WriteCoordinateFile(path, atoms_);
+    MarkSaved();
+}
+
+void Engine::Export(const std::string& path, io::ExportFormat format,
+                    const io::ExportSettings& settings) {
+    io::ExportFile(path, format, atoms_, settings);
     MarkSaved();
 }
 

@@ -25,6 +25,8 @@
 #include "engine/Controls.h"
 #include "engine/PaneRecord.h"
 #include "engine/Recipe.h"
+#include "io/MoleculeReader.h"
+#include "io/MoleculeWriter.h"
 #include "geometry/Axis.h"
 #include "model/AtomTable.h"
 #include "view/Canvas.h"
@@ -125,8 +127,15 @@ class Engine {
     // afresh. A failure of the read changes nothing; one of the redraw (a
     // scale of 0 in its box) comes after the molecule was taken.
     void Open(const std::string& path);
+    // What the last open read beside the atoms: the file's kind, the frame,
+    // charge and multiplicity where the file gave them, a note to show.
+    const io::MoleculeInfo& Opened() const { return opened_; }
     // Writes the molecule to path in the fixed-column format.
     void Save(const std::string& path);
+    // Writes the molecule to path in another program's format; it then counts
+    // as saved, since the file holds every decimal the native format keeps.
+    void Export(const std::string& path, io::ExportFormat format,
+                const io::ExportSettings& settings);
     // The molecule was written as it is now: it counts as unchanged.
     void MarkSaved() { savedVersion_ = coordVersion_; }
     // Whether the coordinates differ from those last opened or saved.
@@ -203,6 +212,7 @@ class Engine {
     std::shared_ptr<const Snapshot> latest_;
     std::vector<std::string> droppedLines_;  // commands of steps that fell off
     std::vector<std::string> openedWith_;    // the boxes at the open, as commands
+    io::MoleculeInfo opened_;
     std::vector<std::string>* recording_ = nullptr;
     bool tooLargeForHistory_ = false;
 };

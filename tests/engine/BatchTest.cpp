@@ -114,8 +114,13 @@ TEST_F(BatchRun, FailuresAreOneLineEachAndTheRestGoesOn) {
     const std::string bad = dir.Write("bad.xyz", "A 0 0\n");
     const std::string missing = dir.File("missing.xyz");
     EXPECT_EQ(Run({recipe, bad, missing, good, "-d", dir.File("out")}), 1);
-    EXPECT_EQ(report.str(), bad + ": '' は浮動小数点数ではありません.\n" + missing +
-                                ": ファイルが見つかりません.\n");
+    // The message, then what the reader adds: the file and the line.
+    EXPECT_EQ(report.str(), bad + ": '' は浮動小数点数ではありません. " + bad +
+                                ", line 1: read as plain coordinates, since the file is none of "
+                                "the other formats. Every line must hold a label and x, y, z in "
+                                "angstrom, separated by blanks (not tabs); no header, comment or "
+                                "blank line.\n" +
+                                missing + ": ファイルが見つかりません.\n");
     EXPECT_NE(Out("good.out"), "");
     EXPECT_EQ(Out("bad.out"), "");
 }
@@ -172,6 +177,20 @@ TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
                                 bad + ".\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("none")}), 2);
     EXPECT_EQ(Out("mol.out"), "");
+}
+
+TEST_F(BatchRun, ReadsEveryFormatTheWindowOpensAndWritesTheChosenOne) {
+    const std::string input = dir.Write("mol.xyz", "2\nwater-free test\nO 0 0 0\nC 1 1 0\n");
+    EXPECT_EQ(Run({recipe, input, "-d", dir.File("out"), "--format", "xyz"}), 0);
+    EXPECT_EQ(Out("mol.xyz"), "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
+                              "O       0.000000000     0.000000000     0.000000000\n"
+                              "C       1.414213562     0.000000000     0.000000000\n");
+    EXPECT_EQ(Run({recipe, input, "-d", dir.File("out"), "--format", "orca"}), 0);
+    EXPECT_NE(Out("mol.inp").find("* xyz 0 1\nO "), std::string::npos);
+    // A label that names no element is refused, and nothing is written.
+    const std::string odd = dir.Write("odd.xyz", "Q1 0 0 0\nC 1 1 0\n");
+    EXPECT_EQ(Run({recipe, odd, "-d", dir.File("out"), "--format", "gaussian"}), 1);
+    EXPECT_EQ(Out("odd.gjf"), "");
 }
 
 TEST_F(BatchRun, TheRecipesNumbersUseTheChosenSeparator) {
