@@ -242,11 +242,19 @@ bool IsDigit(char c) {
     while (i < n && s[i] == ' ') ++i;
     if (i < n) return false;
 
-    long double mantissa = wide ? big : static_cast<long double>(exact);
-    if (std::isinf(mantissa)) return false;  // the digits alone overflowed
     const long long p = std::max(exponent - fraction, -5120LL);
-    long double value = ScaleTen(mantissa, static_cast<int>(p));
-    if (std::isinf(value)) return false;
+    long double value;
+    if (!wide && p <= 0 && p > -32) {
+        // The common case, a coordinate with its decimals: N is below 2^64
+        // and exact, and the scaling is one division by an entry of the
+        // first row (by 1, exactly, for p = 0), which cannot overflow.
+        value = static_cast<long double>(exact) / kR1[-p];
+    } else {
+        const long double mantissa = wide ? big : static_cast<long double>(exact);
+        if (std::isinf(mantissa)) return false;  // the digits alone overflowed
+        value = Scale(mantissa, static_cast<int>(p));
+        if (std::isinf(value)) return false;
+    }
     result = negative ? -value : value;
     return true;
 }

@@ -47,6 +47,18 @@ bool Chance(std::mt19937_64& rng, int percent) {
     return Uniform(rng, 0, 99) < percent;
 }
 
+// ---- the power-of-ten scaling ---------------------------------------------
+
+TEST_F(DecimalOracleTest, ScalingAgreesAtEveryPower) {
+    // The table's constants against correctly rounded conversions, entry by
+    // entry and in every combination of the three rows.
+    for (int p = -5200; p < 5120; ++p) {
+        for (long double v : {1.0L, 3.0L, 0.1L, 1.2345678901234567891L, 18446744073709551615.0L}) {
+            ASSERT_TRUE(SameBits(ScaleTen(v, p), test::OracleScale(v, p))) << p << " " << Hex(v);
+        }
+    }
+}
+
 // ---- texts --------------------------------------------------------------
 
 // count digits: plain random, or with long runs of 0 and 9 (carries, exact
