@@ -452,7 +452,7 @@ static_assert(std::endian::native == std::endian::little);
 
 // Writes the field, or returns 0 where it belongs to the extended route:
 // y of 2^26 or more (or not finite), or X within the band of a half.
-[[gnu::always_inline]] inline std::size_t WriteFixed12x9Integer(char* out, bool negative,
+[[gnu::always_inline]] inline std::size_t WriteFixed12x9Integer(char* out, unsigned sign,
                                                                 std::uint64_t m, int e2) {
     std::uint64_t rounded = 0;  // R; stays 0 below 2^-31
     if (e2 >= kFastLowExponent) {
@@ -475,9 +475,15 @@ static_assert(std::endian::native == std::endian::little);
     const std::uint64_t integerDigits = EightDigitValues(integer);
     const int leadingZeros = integerDigits == 0 ? 7 : std::countr_zero(integerDigits) / 8;
     const int digitCount = 8 - leadingZeros;
-    char* p = out;
-    if ((negative ? 1 : 0) + digitCount < 2) *p++ = ' ';
-    if (negative) *p++ = '-';
+    // The blank that fills a short field and the sign go in without a
+    // branch (signs and lengths of coordinates do not follow a pattern a
+    // predictor could learn): each is stored unconditionally and the start
+    // of the digits moves past it only where it belongs; where it does not,
+    // the digits overwrite it.
+    const unsigned blank = sign + static_cast<unsigned>(digitCount) < 2 ? 1 : 0;
+    out[0] = ' ';
+    out[blank] = '-';
+    char* p = out + blank + sign;
     const std::uint64_t integerText = (integerDigits + kZeroDigits) >> (8 * leadingZeros);
     std::memcpy(p, &integerText, 8);
     p += digitCount;
@@ -614,7 +620,7 @@ std::string FormatFixed(long double value, int width, int decimals) {
     if (width == 12 && decimals == 9) {
         const ExtendedParts parts = PartsOf(value);
         const std::size_t length =
-            WriteFixed12x9Integer(text, parts.negative, parts.significand, parts.e2);
+            WriteFixed12x9Integer(text, parts.negative ? 1 : 0, parts.significand, parts.e2);
         if (length != 0) return std::string(text, length);
     }
     const long double y = fabsl(value);
@@ -633,7 +639,8 @@ std::size_t WriteFixed12x9Fast(char* out, double value) {
     std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t significand = biased == 0 ? 0 : (bits << 11) | (1ULL << 63);
-    return WriteFixed12x9Integer(out, (bits >> 63) != 0, significand, biased - 1023);
+    return WriteFixed12x9Integer(out, static_cast<unsigned>(bits >> 63), significand,
+                                 biased - 1023);
 }
 
 std::size_t WriteFixed12x9(char* out, double value) {

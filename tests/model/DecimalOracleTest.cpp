@@ -476,6 +476,20 @@ TEST_F(DecimalOracleTest, IntegerRouteGivesTheFieldOrDeclines) {
     }
 }
 
+TEST_F(DecimalOracleTest, IntegerRouteWritesIntegerPartsOfEveryLength) {
+    // Integer parts of 1 to 8 digits up to 2^26, against the C library's
+    // exact printing of these dyadic values: k + j/512 has 9 decimals.
+    char field[kFixed12x9MaxLength];
+    char expected[64];
+    for (std::uint32_t k = 0; k < (1U << 26); k += 997) {
+        const double v = k + static_cast<double>(2 * (k % 512)) / 1024.0;
+        const std::size_t length = WriteFixed12x9Fast(field, -v);
+        ASSERT_NE(length, 0u) << k;
+        std::snprintf(expected, sizeof expected, "%12.9f", -v);
+        ASSERT_EQ(std::string(field, length), expected) << k;
+    }
+}
+
 TEST_F(DecimalOracleTest, IntegerRouteDeclinesWhereverTheRoutesDiffer) {
     // For each binary exponent the integer route covers, doubles beside
     // ties at the 9th decimal. Where the extended route's own roundings
