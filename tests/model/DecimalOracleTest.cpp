@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -281,32 +282,28 @@ long double RandomExtended(std::mt19937_64& rng) {
     return v;
 }
 
-// The extended values nearest to a decimal text and a few steps either side.
-std::vector<long double> AroundExtended(const std::string& text, int steps) {
-    const long double centre = std::strtold(text.c_str(), nullptr);
-    std::vector<long double> values{centre};
-    long double up = centre, down = centre;
+// centre and the values a few representable steps either side of it.
+template <typename Real>
+std::vector<Real> Around(Real centre, int steps) {
+    std::vector<Real> values{centre};
+    Real up = centre, down = centre;
     for (int i = 0; i < steps; ++i) {
-        up = std::nextafter(up, HUGE_VALL);
-        down = std::nextafter(down, -HUGE_VALL);
+        up = std::nextafter(up, std::numeric_limits<Real>::infinity());
+        down = std::nextafter(down, -std::numeric_limits<Real>::infinity());
         values.push_back(up);
         values.push_back(down);
     }
     return values;
 }
 
+// The extended values nearest to a decimal text and a few steps either side.
+std::vector<long double> AroundExtended(const std::string& text, int steps) {
+    return Around(std::strtold(text.c_str(), nullptr), steps);
+}
+
 // The same for doubles.
 std::vector<double> AroundDouble(const std::string& text, int steps) {
-    const double centre = std::strtod(text.c_str(), nullptr);
-    std::vector<double> values{centre};
-    double up = centre, down = centre;
-    for (int i = 0; i < steps; ++i) {
-        up = std::nextafter(up, HUGE_VAL);
-        down = std::nextafter(down, -HUGE_VAL);
-        values.push_back(up);
-        values.push_back(down);
-    }
-    return values;
+    return Around(std::strtod(text.c_str(), nullptr), steps);
 }
 
 // A decimal integer of exactly count digits, the first not 0.
