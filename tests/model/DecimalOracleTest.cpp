@@ -420,6 +420,24 @@ TEST_F(DecimalOracleTest, FixedAgreesAtAnyWidthAndDecimals) {
     }
 }
 
+TEST_F(DecimalOracleTest, FixedAtTheSaveWidthAgreesOnExtendedValues) {
+    // The integer route serves extended values at width 12 with 9 decimals
+    // too: full 64-bit significands of coordinate size, and exact ties with
+    // their neighbours a 64-bit step away.
+    std::mt19937_64 rng(4711);
+    for (int i = 0; i < 20000; ++i) {
+        const long double v =
+            std::ldexp(static_cast<long double>(rng() | (1ULL << 63)), Uniform(rng, -35, 27) - 63);
+        const long double signedValue = Chance(rng, 50) ? -v : v;
+        ASSERT_EQ(FormatFixed(signedValue, 12, 9), OracleFixed(signedValue, 12, 9)) << Hex(v);
+        const long double tie =
+            std::ldexp(static_cast<long double>(2 * (rng() % (1ULL << 35)) + 1), -10);
+        for (long double t : Around(tie, 2)) {
+            ASSERT_EQ(FormatFixed(t, 12, 9), OracleFixed(t, 12, 9)) << Hex(t);
+        }
+    }
+}
+
 // ---- the integer route of the save field ----------------------------------
 
 // |v| 10^9 rounded half up exactly, laid out as the save field: the field
