@@ -3,32 +3,53 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
+#include <vector>
 
 #include "model/CoordinateReader.h"
 
 namespace pivora::bench {
 namespace {
 
-struct Scratch {
-    std::string path;
-    Scratch() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pivora-bench-XXXXXX");
-        if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
+std::vector<std::function<void()>>& Releases() {
+    static std::vector<std::function<void()>> releases;
+    return releases;
+}
+
+std::string MakeScratchDir() {
+    std::string pattern = std::filesystem::temp_directory_path() / "pivora-bench-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::perror("pivora_bench: mkdtemp");
+        std::exit(1);
     }
-    ~Scratch() {
+    AtBenchmarksEnd([path = pattern] {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
-    }
-};
+    });
+    return pattern;
+}
 
 }  // namespace
 
+void AtBenchmarksEnd(std::function<void()> release) {
+    Releases().push_back(std::move(release));
+}
+
+void ReleaseBenchmarkObjects() {
+    std::vector<std::function<void()>>& releases = Releases();
+    while (!releases.empty()) {
+        const std::function<void()> release = std::move(releases.back());
+        releases.pop_back();
+        release();
+    }
+}
+
 const std::string& ScratchDir() {
-    static Scratch scratch;
-    return scratch.path;
+    static const std::string path = MakeScratchDir();
+    return path;
 }
 
 const std::string& AtomFile(int n) {

@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -45,6 +46,43 @@ void BM_FormatFixed(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(FormatFixed(values[i++ & 4095], 12, 9));
 }
 BENCHMARK(BM_FormatFixed);
+
+// The share of values that the save field's integer route leaves to the
+// extended one.
+double FallbackRate(const std::vector<double>& values) {
+    char field[kFixed12x9MaxLength];
+    std::size_t declined = 0;
+    for (double v : values) declined += WriteFixed12x9Fast(field, v) == 0 ? 1 : 0;
+    return static_cast<double>(declined) / static_cast<double>(values.size());
+}
+
+void RunSaveField(benchmark::State& state, const std::vector<double>& values) {
+    std::string out;
+    out.reserve(4096 * kFixed12x9MaxLength);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        if ((i & 4095) == 0) out.clear();
+        AppendFixed12x9(out, values[i++ & 4095]);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["fallback_rate"] = FallbackRate(values);
+}
+
+// The saved file's number field, as the save writes it.
+void BM_AppendFixed12x9(benchmark::State& state) {
+    RunSaveField(state, SampleValues());
+}
+BENCHMARK(BM_AppendFixed12x9);
+
+// The same on exact ties at the 9th decimal, odd multiples of 2^-10
+// (10^9 = 2^9 5^9) of the same size: every one is left to the extended
+// route.
+void BM_AppendFixed12x9Ties(benchmark::State& state) {
+    std::vector<double> values;
+    for (double v : SampleValues()) values.push_back(std::ldexp(2 * std::floor(v * 512) + 1, -10));
+    RunSaveField(state, values);
+}
+BENCHMARK(BM_AppendFixed12x9Ties);
 
 void BM_ReadCoordinateFile(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));

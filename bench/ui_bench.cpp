@@ -22,16 +22,21 @@ namespace {
 
 constexpr int kAtoms = 1000000;
 
-// Qt needs one application object before the first window.
+// Qt needs one application object before the first window; it goes when the
+// benchmarks are done, after every window (see AtBenchmarksEnd).
 void EnsureApplication() {
-    static std::unique_ptr<QApplication> application;
-    if (application) return;
+    static QApplication* application = nullptr;
+    if (application != nullptr) return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "pivora_bench";
     static char* argv[] = {name, nullptr};
-    application = std::make_unique<QApplication>(argc, argv);
+    application = new QApplication(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    AtBenchmarksEnd([] {
+        delete application;
+        application = nullptr;
+    });
 }
 
 // Every dialog is answered with the same path.
@@ -99,13 +104,19 @@ BENCHMARK(BM_Save1Click)->Unit(benchmark::kMillisecond)->Iterations(5);
 // One window with the million atoms opened and Vector1 from atom 1 to atom 2,
 // shared by the cases below; the open is measured above.
 TForm1& LoadedForm() {
-    static ProgramState program;
-    static std::unique_ptr<TForm1> form;
-    if (!form) {
+    static ProgramState* program = nullptr;
+    static TForm1* form = nullptr;
+    if (form == nullptr) {
         EnsureApplication();
-        program.Paths.StartDir = ScratchDir();
-        form =
-            std::make_unique<TForm1>(program, std::make_unique<AnsweringDialogs>(AtomFile(kAtoms)));
+        program = new ProgramState;
+        program->Paths.StartDir = ScratchDir();
+        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(AtomFile(kAtoms)));
+        AtBenchmarksEnd([] {
+            delete form;
+            form = nullptr;
+            delete program;
+            program = nullptr;
+        });
         form->show();
         form->Open1Click();
         form->SEV1->SetValue(1);

@@ -1,6 +1,7 @@
-// The display and fixed forms on arbitrary finite doubles: never crash; the
-// save field equals the general fixed form; and the fixed form at width 12
-// with 9 decimals reads back as the value rounded to 9 decimals.
+// The display and fixed forms on arbitrary finite doubles and extended
+// values: never crash; give the reference's text byte for byte (the save
+// field and its integer route included); and the fixed form at width 12 with
+// 9 decimals reads back as the value rounded to 9 decimals.
 
 #include <cmath>
 #include <cstdint>
@@ -9,8 +10,42 @@
 #include <string>
 
 #include "model/DecimalText.h"
+#include "support/DecimalOracle.h"
+
+namespace {
+
+// The bytes as an extended value, where they encode one that the arithmetic
+// can make: finite, and with the integer bit set exactly for the normal ones.
+bool ExtendedFrom(const std::uint8_t* data, long double& value) {
+    std::uint64_t significand;
+    std::memcpy(&significand, data, sizeof significand);
+    const int biased = ((data[9] & 0x7f) << 8) | data[8];
+    if (biased == 0x7fff || (biased != 0) != ((significand >> 63) != 0)) return false;
+    std::memset(&value, 0, sizeof value);
+    std::memcpy(&value, data, 10);
+    return true;
+}
+
+void ExpectReference(long double v, int width, int decimals, char separator) {
+    pivora::SetDecimalSeparator(separator);
+    if (pivora::FormatDisplay(v) != pivora::test::OracleDisplay(v, separator)) std::abort();
+    pivora::SetDecimalSeparator('.');
+    if (width <= 255 && decimals <= 216 &&
+        pivora::FormatFixed(v, width, decimals) != pivora::test::OracleFixed(v, width, decimals)) {
+        std::abort();
+    }
+    if (pivora::FormatFixed(v, 12, 9) != pivora::test::OracleFixed(v, 12, 9)) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size >= 12) {
+        long double extended;
+        if (ExtendedFrom(data, extended)) {
+            ExpectReference(extended, data[10], data[11], size > 12 && (data[12] & 1) ? ',' : '.');
+        }
+    }
     if (size < 8) return 0;
     double v;
     std::memcpy(&v, data, sizeof v);
@@ -23,10 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string any = pivora::FormatFixed(v, width, decimals);
     if (any.size() < static_cast<std::size_t>(std::min(width, 255))) std::abort();
 
+    ExpectReference(v, width, decimals, size > 10 && (data[10] & 1) ? ',' : '.');
     const std::string fixed = pivora::FormatFixed(v, 12, 9);
     std::string field;
     pivora::AppendFixed12x9(field, v);
     if (field != fixed) std::abort();
+    char fast[pivora::kFixed12x9MaxLength];
+    const std::size_t length = pivora::WriteFixed12x9Fast(fast, v);
+    if (length != 0 && std::string(fast, length) != fixed) std::abort();
     // Compared in extended precision: near the largest double the four
     // digits of the exponential layout may round past the double range.
     const long double back = pivora::ParseDecimal(fixed);

@@ -1,6 +1,8 @@
-// The parse form on arbitrary bytes: never crashes, accepts exactly the texts
-// that the number grammar accepts (overflow aside), quotes a refused text
-// whole, and the display form of any double reads back to the same text.
+// The parse form on arbitrary bytes: never crashes, gives the reference's
+// value bit for bit or refuses where it refuses (with either separator, and
+// through the file's entry point), accepts exactly the texts that the number
+// grammar accepts (overflow aside), quotes a refused text whole, and the
+// display form of any double reads back to the same text.
 
 #include <cmath>
 #include <cstdint>
@@ -11,6 +13,7 @@
 
 #include "model/DecimalText.h"
 #include "model/Error.h"
+#include "support/DecimalOracle.h"
 
 namespace {
 
@@ -80,6 +83,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected += "' は浮動小数点数ではありません";
         if (e.Kind() != pivora::ErrorKind::Conversion || e.Message() != expected) std::abort();
     }
+    long double expected = 0;
+    if (pivora::test::OracleParse(text, sep, expected) != accepted) std::abort();
+    if (accepted && std::memcmp(&expected, &tried, 10) != 0) std::abort();
+
+    // A file's number takes the full stop besides the regional separator.
+    long double byStop = 0;
+    const bool stopAccepted = pivora::test::OracleParse(text, '.', byStop);
+    try {
+        const long double fromFile = pivora::ParseFileDecimal(text);
+        if (!accepted && !stopAccepted) std::abort();
+        if (std::memcmp(&fromFile, accepted ? &expected : &byStop, 10) != 0) std::abort();
+    } catch (const pivora::Error&) {
+        if (accepted || stopAccepted) std::abort();
+    }
+
     std::size_t significant = 0;
     const bool grammatical = Grammar(text, sep, significant);
     if (accepted && !grammatical) std::abort();

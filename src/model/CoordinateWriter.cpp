@@ -1,5 +1,7 @@
 #include "model/CoordinateWriter.h"
 
+#include <cstring>
+
 #include "model/DecimalText.h"
 #include "model/FileIo.h"
 
@@ -8,14 +10,29 @@ namespace pivora {
 void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y,
                           double z) {
     constexpr std::size_t kLabelColumns = 15;
-    out += label;
-    out.append(label.size() < kLabelColumns ? kLabelColumns - label.size() : 1, ' ');
-    AppendFixed12x9(out, x);
-    out.append(3, ' ');
-    AppendFixed12x9(out, y);
-    out.append(3, ' ');
-    AppendFixed12x9(out, z);
-    out += "\r\n";
+    // Laid out in one buffer and appended once: a million lines make a save.
+    // A label of 15 bytes or more (of any length, from a careless file) is
+    // appended on its own, followed by the one blank.
+    char line[kLabelColumns + 3 * kFixed12x9MaxLength + 2 * 3 + 2];
+    char* p = line;
+    if (label.size() < kLabelColumns) {
+        std::memset(p, ' ', kLabelColumns);
+        std::memcpy(p, label.data(), label.size());
+        p += kLabelColumns;
+    } else {
+        out += label;
+        *p++ = ' ';
+    }
+    p += WriteFixed12x9(p, x);
+    std::memcpy(p, "   ", 3);
+    p += 3;
+    p += WriteFixed12x9(p, y);
+    std::memcpy(p, "   ", 3);
+    p += 3;
+    p += WriteFixed12x9(p, z);
+    *p++ = '\r';
+    *p++ = '\n';
+    out.append(line, static_cast<std::size_t>(p - line));
 }
 
 void WriteCoordinateFile(const std::string& path, const AtomTable& table) {

@@ -1,6 +1,7 @@
 #include "model/DecimalText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -15,53 +16,87 @@ namespace {
 
 char g_separator = '.';
 
-// Powers of ten as the extended values nearest to the exact powers: R1 holds
-// 10^0..10^31, R2 10^(32 j) for j = 1..15, R3 10^(512 k) for k = 1..9.
-// glibc's strtold rounds correctly (to nearest, ties to even) and the texts
-// carry no decimal point, so the locale cannot change them.
-struct PowerTable {
-    long double r1[32];
-    long double r2[16];
-    long double r3[10];
-};
-
-long double ExactPower(int n) {
-    const std::string text = "1e" + std::to_string(n);
-    return std::strtold(text.c_str(), nullptr);
-}
-
-PowerTable BuildPowers() {
-    PowerTable t{};
-    for (int i = 0; i < 32; ++i) t.r1[i] = ExactPower(i);
-    t.r2[0] = 1.0L;
-    for (int j = 1; j < 16; ++j) t.r2[j] = ExactPower(32 * j);
-    t.r3[0] = 1.0L;
-    for (int k = 1; k < 10; ++k) t.r3[k] = ExactPower(512 * k);
-    return t;
-}
-
-const PowerTable& Powers() {
-    static const PowerTable table = BuildPowers();
-    return table;
-}
+// Powers of ten as the extended values nearest to the exact powers (ties to
+// even): R1 holds 10^0..10^31, R2 10^(32 j) for j = 1..15 (R2[0] unused),
+// R3 10^(512 k) for k = 1..9 (R3[0] unused). Written as exact hexadecimal
+// constants, so the table is in place before any code runs and a conversion
+// reads it without a guard; the tests hold every entry to a correctly
+// rounded conversion of "1e<n>".
+constexpr long double kR1[32] = {0x8p-3L,
+                                 0xap+0L,
+                                 0xc.8p+3L,
+                                 0xf.ap+6L,
+                                 0x9.c4p+10L,
+                                 0xc.35p+13L,
+                                 0xf.424p+16L,
+                                 0x9.8968p+20L,
+                                 0xb.ebc2p+23L,
+                                 0xe.e6b28p+26L,
+                                 0x9.502f9p+30L,
+                                 0xb.a43b74p+33L,
+                                 0xe.8d4a51p+36L,
+                                 0x9.184e72ap+40L,
+                                 0xb.5e620f48p+43L,
+                                 0xe.35fa931ap+46L,
+                                 0x8.e1bc9bf04p+50L,
+                                 0xb.1a2bc2ec5p+53L,
+                                 0xd.e0b6b3a764p+56L,
+                                 0x8.ac7230489e8p+60L,
+                                 0xa.d78ebc5ac62p+63L,
+                                 0xd.8d726b7177a8p+66L,
+                                 0x8.78678326eac9p+70L,
+                                 0xa.968163f0a57b4p+73L,
+                                 0xd.3c21bcecceda1p+76L,
+                                 0x8.4595161401484ap+80L,
+                                 0xa.56fa5b99019a5c8p+83L,
+                                 0xc.ecb8f27f4200f3ap+86L,
+                                 0x8.13f3978f8940984p+90L,
+                                 0xa.18f07d736b90be5p+93L,
+                                 0xc.9f2c9cd04674edfp+96L,
+                                 0xf.c6f7c4045812296p+99L};
+constexpr long double kR2[16] = {1.0L,
+                                 0x9.dc5ada82b70b59ep+103L,
+                                 0xc.2781f49ffcfa6d5p+209L,
+                                 0xe.fb3ab16c59b14a3p+315L,
+                                 0x9.3ba47c980e98cep+422L,
+                                 0xb.616a12b7fe617aap+528L,
+                                 0xe.070f78d3927556bp+634L,
+                                 0x8.a5296ffe33cc93p+741L,
+                                 0xa.a7eebfb9df9de8ep+847L,
+                                 0xd.226fc195c6a2f8cp+953L,
+                                 0x8.1842f29f2cce376p+1060L,
+                                 0x9.fa42700db900ad2p+1166L,
+                                 0xc.4c5e310aef8aa17p+1272L,
+                                 0xf.28a9c07e9b09c59p+1378L,
+                                 0x9.57a4ae1ebf7f3d4p+1485L,
+                                 0xb.83ed8dc0795a262p+1591L};
+constexpr long double kR3[10] = {1.0L,
+                                 0xe.319a0aea60e91c7p+1697L,
+                                 0xc.976758681750c17p+3398L,
+                                 0xb.2b8353b3993a7e4p+5099L,
+                                 0x9.e8b3b5dc53d5de5p+6800L,
+                                 0x8.ca554c020a1f0a6p+8501L,
+                                 0xf.9895d25d88b5a8bp+10201L,
+                                 0xd.d5dc8a2bf27f3f8p+11902L,
+                                 0xc.46052028a20979bp+13603L,
+                                 0xa.e3511626ed559fp+15304L};
 
 [[gnu::always_inline]] inline long double Scale(long double v, int p) {
     if (p == 0) return v;
     if (p <= -5120) return 0.0L;
-    const PowerTable& t = Powers();
     const unsigned q = static_cast<unsigned>(p < 0 ? -p : p);
     if (q >= 5120) return v * 1e4000L * 1e4000L;  // beyond the table: overflows
-    const long double a = t.r1[q % 32];
+    const long double a = kR1[q % 32];
     const unsigned j = (q / 32) % 16;
     const unsigned k = q / 512;
     if (p > 0) {
         v = v * a;
-        if (j != 0) v = v * t.r2[j];
-        if (k != 0) v = v * t.r3[k];
+        if (j != 0) v = v * kR2[j];
+        if (k != 0) v = v * kR3[k];
     } else {
         v = v / a;
-        if (j != 0) v = v / t.r2[j];
-        if (k != 0) v = v / t.r3[k];
+        if (j != 0) v = v / kR2[j];
+        if (k != 0) v = v / kR3[k];
     }
     return v;
 }
@@ -138,7 +173,7 @@ bool IsDigit(char c) {
 
 // The parse steps; false when the text is not a number or overflowed.
 [[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
-                                            long double& result) {
+                                             long double& result) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n && s[i] == ' ') ++i;
@@ -207,11 +242,19 @@ bool IsDigit(char c) {
     while (i < n && s[i] == ' ') ++i;
     if (i < n) return false;
 
-    long double mantissa = wide ? big : static_cast<long double>(exact);
-    if (std::isinf(mantissa)) return false;  // the digits alone overflowed
     const long long p = std::max(exponent - fraction, -5120LL);
-    long double value = ScaleTen(mantissa, static_cast<int>(p));
-    if (std::isinf(value)) return false;
+    long double value;
+    if (!wide && p <= 0 && p > -32) {
+        // The common case, a coordinate with its decimals: N is below 2^64
+        // and exact, and the scaling is one division by an entry of the
+        // first row (by 1, exactly, for p = 0), which cannot overflow.
+        value = static_cast<long double>(exact) / kR1[-p];
+    } else {
+        const long double mantissa = wide ? big : static_cast<long double>(exact);
+        if (std::isinf(mantissa)) return false;  // the digits alone overflowed
+        value = Scale(mantissa, static_cast<int>(p));
+        if (std::isinf(value)) return false;
+    }
     result = negative ? -value : value;
     return true;
 }
@@ -271,34 +314,38 @@ bool IsDigit(char c) {
     return 19;
 }
 
-void AppendExponential(std::string& out, bool negative, long double y, int k, int width) {
+// The exponential layout (k > 35) into out; returns its length.
+std::size_t WriteExponential(char* out, bool negative, long double y, int k, int width) {
     const int m = std::clamp(width - 8, 2, 18);
     char buffer[40];
     FixedDigits(y, m, buffer);
     const char* digits = buffer[0] == '0' ? buffer + 1 : buffer;
     const int exponent = buffer[0] == '0' ? k : k + 1;
     const int length = m + 8;
-    if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
-    out += negative ? '-' : ' ';
-    out += digits[0];
-    out += '.';
-    out.append(digits + 1, static_cast<std::size_t>(m - 1));
-    out += 'E';
-    out += exponent < 0 ? '-' : '+';
-    const int magnitude = std::abs(exponent);
-    char exp[4] = {static_cast<char>('0' + magnitude / 1000 % 10),
-                   static_cast<char>('0' + magnitude / 100 % 10),
-                   static_cast<char>('0' + magnitude / 10 % 10),
-                   static_cast<char>('0' + magnitude % 10)};
-    out.append(exp, 4);
+    char* p = out;
+    if (length < width) {
+        std::memset(p, ' ', static_cast<std::size_t>(width - length));
+        p += width - length;
+    }
+    *p++ = negative ? '-' : ' ';
+    *p++ = digits[0];
+    *p++ = '.';
+    std::memcpy(p, digits + 1, static_cast<std::size_t>(m - 1));
+    p += m - 1;
+    *p++ = 'E';
+    *p++ = exponent < 0 ? '-' : '+';
+    FewDigits(static_cast<std::uint32_t>(std::abs(exponent)), 4, p);
+    p += 4;
+    return static_cast<std::size_t>(p - out);
 }
 
 // The fixed form of y = |value| >= 0, finite, whose binary exponent is e2
-// (the caller reads it from the bits of its own type). Inlined into both
-// entry points so that y stays in a register: an 80-bit store is slow.
-[[gnu::always_inline]] inline void AppendFixedMagnitude(std::string& out, bool negative,
-                                                        long double y, int e2, int width,
-                                                        int decimals) {
+// (the caller reads it from the bits of its own type), into out (room for
+// 255 characters); returns the length. Inlined into its callers so that y
+// stays in a register: an 80-bit store is slow.
+[[gnu::always_inline]] inline std::size_t WriteFixedMagnitude(char* out, bool negative,
+                                                              long double y, int e2, int width,
+                                                              int decimals) {
     width = std::min(width, 255);
     decimals = std::clamp(decimals, 0, 216);
     int k = 0;
@@ -313,10 +360,7 @@ void AppendExponential(std::string& out, bool negative, long double y, int k, in
             k += step;
         }
     }
-    if (k > 35) {
-        AppendExponential(out, negative, y, k, width);
-        return;
-    }
+    if (k > 35) return WriteExponential(out, negative, y, k, width);
     const int n = k + 1 + decimals;
     char digits[256];
     FixedDigits(y, n, digits);
@@ -325,10 +369,7 @@ void AppendExponential(std::string& out, bool negative, long double y, int k, in
     const int length = (negative ? 1 : 0) + integerDigits + (decimals > 0 ? decimals + 1 : 0);
     const int pad = length < width ? width - length : 0;
 
-    // Laid out in one buffer and appended once: the save writes three of
-    // these a line.
-    char text[512];
-    char* p = text;
+    char* p = out;
     std::memset(p, ' ', static_cast<std::size_t>(pad));
     p += pad;
     if (negative) *p++ = '-';
@@ -339,7 +380,141 @@ void AppendExponential(std::string& out, bool negative, long double y, int k, in
         std::memcpy(p, digits + k + 2, static_cast<std::size_t>(decimals));
         p += decimals;
     }
-    out.append(text, static_cast<std::size_t>(p - text));
+    return static_cast<std::size_t>(p - out);
+}
+
+// The save field by integer arithmetic. With y = |value| = m 2^(e2 - 63)
+// (m the significand, top bit set), X = y 10^9 = (m 10^9) 2^(e2 - 63) is an
+// exact 128-bit fixed-point number, and the field is X rounded half up to
+// an integer R, written as R / 10^9 with its 9 decimals.
+//
+// The extended route reaches its digits through roundings of its own: y is
+// scaled by 10^-k into [1, 16) (below 2^26 by at most two divisions, by an
+// exact 10^k1 with k1 <= 7 and perhaps by 10, each within a relative 2^-64),
+// multiplied by 10^17 (exact; one more such rounding) and rounded to an
+// integer t (within 1/2); the field is then floor((t + 5 10^(7-k)) /
+// 10^(8-k)), half up at the digit n = k + 10 < 18. With T = y 10^(17-k) =
+// X 10^(8-k) < 1.6E18 (1 + 2^-62), |t - T| <= 1/2 + 3.0000001 T 2^-64 <
+// 0.77, so the extended field is R unless a boundary (j + 1/2) 10^(8-k)
+// lies within 0.77 of T, that is unless X lies within 0.77 10^(k-8) of a
+// half. The scaling can take at most K decimal places, K the count of
+// digits of 2^(e2+1) less one (0 below 16); the fast route leaves every X
+// within 2 10^(K-8) of a half, more than twice the width needed, to the
+// extended route. Below 2^-31, X < 0.47 and t < 0.47E8 + 1: the field is
+// zero both ways.
+constexpr int kFastLowExponent = -31;
+constexpr int kFastHighExponent = 25;
+
+struct TieBands {
+    // Half the band around X's half, in units of 2^-64 of X's fraction, for
+    // e2 = kFastLowExponent + index.
+    std::uint64_t halfWidth[kFastHighExponent - kFastLowExponent + 1];
+};
+
+constexpr TieBands MakeTieBands() {
+    TieBands bands{};
+    for (int e2 = kFastLowExponent; e2 <= kFastHighExponent; ++e2) {
+        int places = 0;  // K
+        if (e2 >= 4) {
+            const unsigned __int128 limit = static_cast<unsigned __int128>(1) << (e2 + 1);
+            for (unsigned __int128 power = 10; power <= limit; power *= 10) ++places;
+        }
+        unsigned __int128 divisor = 1;  // 10^(8 - K)
+        for (int i = places; i < 8; ++i) divisor *= 10;
+        bands.halfWidth[e2 - kFastLowExponent] =
+            static_cast<std::uint64_t>((static_cast<unsigned __int128>(1) << 65) / divisor) + 1;
+    }
+    return bands;
+}
+
+constexpr TieBands kTieBands = MakeTieBands();
+static_assert(kTieBands.halfWidth[kFastHighExponent - kFastLowExponent] < (1ULL << 62),
+              "the band must stay well inside one half of the fraction");
+
+// The eight decimal digits of v < 10^8 as the values of bytes 0 to 7, the
+// first digit in byte 0 (the lowest address on this little-endian
+// machine). v splits into two halves of four digits, each half into two
+// pairs, each pair into two digits, all lanes of one 64-bit word at once;
+// the multiplications by 109951163 / 2^40, 10486 / 2^20 and 103 / 2^10
+// divide exactly by 10^4, 100 and 10 over these ranges (checked for every
+// v below 10^8).
+inline std::uint64_t EightDigitValues(std::uint32_t v) {
+    const std::uint64_t x = v;
+    const std::uint64_t high = (x * 109951163) >> 40;
+    const std::uint64_t halves = high | ((x - high * 10000) << 32);
+    const std::uint64_t highPairs = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;
+    const std::uint64_t pairs = highPairs | ((halves - highPairs * 100) << 16);
+    const std::uint64_t highDigits = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
+    return highDigits | ((pairs - highDigits * 10) << 8);
+}
+constexpr std::uint64_t kZeroDigits = 0x3030303030303030ULL;  // "00000000"
+static_assert(std::endian::native == std::endian::little);
+
+// Writes the field, or returns 0 where it belongs to the extended route:
+// y of 2^26 or more (or not finite), or X within the band of a half.
+[[gnu::always_inline]] inline std::size_t WriteFixed12x9Integer(char* out, unsigned sign,
+                                                                std::uint64_t m, int e2) {
+    std::uint64_t rounded = 0;  // R; stays 0 below 2^-31
+    if (e2 >= kFastLowExponent) {
+        if (e2 > kFastHighExponent) return 0;
+        const unsigned shift = static_cast<unsigned>(63 - e2);  // 38..94
+        const unsigned __int128 x = static_cast<unsigned __int128>(m) * 1000000000u;
+        const auto fraction = static_cast<std::uint64_t>((x << (128 - shift)) >> 64);
+        const std::uint64_t band = kTieBands.halfWidth[e2 - kFastLowExponent];
+        if (fraction - ((1ULL << 63) - band) < 2 * band) return 0;
+        rounded = static_cast<std::uint64_t>(x >> shift) + (fraction >> 63);
+    }
+    const auto integer = static_cast<std::uint32_t>(rounded / 1000000000);  // below 10^8
+    const auto decimals = static_cast<std::uint32_t>(rounded % 1000000000);
+
+    // Written in whole words straight into out (a word read back from a
+    // buffer of byte stores would stall on the store forwarding): the
+    // integer digits shifted down past their leading zeros, of which the
+    // word holds 7 at most, then the point and the decimals over the zero
+    // bytes that the shift brought in.
+    const std::uint64_t integerDigits = EightDigitValues(integer);
+    const int leadingZeros = integerDigits == 0 ? 7 : std::countr_zero(integerDigits) / 8;
+    const int digitCount = 8 - leadingZeros;
+    // The blank that fills a short field and the sign go in without a
+    // branch (signs and lengths of coordinates do not follow a pattern a
+    // predictor could learn): each is stored unconditionally and the start
+    // of the digits moves past it only where it belongs; where it does not,
+    // the digits overwrite it.
+    const unsigned blank = sign + static_cast<unsigned>(digitCount) < 2 ? 1 : 0;
+    out[0] = ' ';
+    out[blank] = '-';
+    char* p = out + blank + sign;
+    const std::uint64_t integerText = (integerDigits + kZeroDigits) >> (8 * leadingZeros);
+    std::memcpy(p, &integerText, 8);
+    p += digitCount;
+    p[0] = '.';
+    p[1] = static_cast<char>('0' + decimals / 100000000);
+    const std::uint64_t decimalText = EightDigitValues(decimals % 100000000) + kZeroDigits;
+    std::memcpy(p + 2, &decimalText, 8);
+    return static_cast<std::size_t>(p + 10 - out);
+}
+
+// The sign, the significand with its top bit set (0 for zero and subnormal
+// values, which the fast route shows as zero) and the binary exponent of an
+// extended value.
+struct ExtendedParts {
+    bool negative;
+    std::uint64_t significand;
+    int e2;
+};
+
+ExtendedParts PartsOf(long double value) {
+    unsigned char bytes[sizeof(long double)];
+    std::memcpy(bytes, &value, sizeof bytes);
+    std::uint64_t significand;
+    std::memcpy(&significand, bytes, sizeof significand);
+    const int top = (bytes[9] << 8) | bytes[8];
+    const int biased = top & 0x7fff;
+    if (biased == 0) return {top >= 0x8000, 0, -16383};
+    // An unnormal (integer bit clear) is no value of the arithmetic; the
+    // extended route shows it as it can.
+    if ((significand >> 63) == 0) return {top >= 0x8000, 0, kFastHighExponent + 1};
+    return {top >= 0x8000, significand, biased - 16383};
 }
 
 }  // namespace
@@ -441,24 +616,49 @@ std::string FormatDisplay(long double value) {
 
 std::string FormatFixed(long double value, int width, int decimals) {
     if (!std::isfinite(value)) return NonFiniteText(value);
-    std::string out;
+    char text[256];
+    if (width == 12 && decimals == 9) {
+        const ExtendedParts parts = PartsOf(value);
+        const std::size_t length =
+            WriteFixed12x9Integer(text, parts.negative ? 1 : 0, parts.significand, parts.e2);
+        if (length != 0) return std::string(text, length);
+    }
     const long double y = fabsl(value);
-    AppendFixedMagnitude(out, std::signbit(value), y, y == 0.0L ? 0 : BinaryExponent(y), width,
-                         decimals);
-    return out;
+    return std::string(
+        text, WriteFixedMagnitude(text, std::signbit(value), y, y == 0.0L ? 0 : BinaryExponent(y),
+                                  width, decimals));
 }
 
 void AppendFixed12x9(std::string& out, double value) {
+    char field[kFixed12x9MaxLength];
+    out.append(field, WriteFixed12x9(field, value));
+}
+
+std::size_t WriteFixed12x9Fast(char* out, double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    const std::uint64_t significand = biased == 0 ? 0 : (bits << 11) | (1ULL << 63);
+    return WriteFixed12x9Integer(out, static_cast<unsigned>(bits >> 63), significand,
+                                 biased - 1023);
+}
+
+std::size_t WriteFixed12x9(char* out, double value) {
+    const std::size_t length = WriteFixed12x9Fast(out, value);
+    if (length != 0) [[likely]]
+        return length;
     if (!std::isfinite(value)) {
-        out += NonFiniteText(value);
-        return;
+        const char* text = NonFiniteText(value);
+        const std::size_t size = std::strlen(text);
+        std::memcpy(out, text, size);
+        return size;
     }
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     const int e2 = biased != 0 ? biased - 1023 : (value == 0.0 ? 0 : std::ilogb(value));
-    AppendFixedMagnitude(out, std::signbit(value), std::fabs(static_cast<long double>(value)), e2,
-                         12, 9);
+    return WriteFixedMagnitude(out, std::signbit(value), std::fabs(static_cast<long double>(value)),
+                               e2, 12, 9);
 }
 
 }  // namespace pivora

@@ -4,6 +4,7 @@
 // extended precision and are bit-exact to their rules; they keep no state
 // besides the program-wide decimal separator.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,22 @@ std::string FormatFixed(long double value, int width, int decimals);
 
 // Appends FormatFixed(value, 12, 9) to out: the saved file's number field.
 void AppendFixed12x9(std::string& out, double value);
+
+// The most characters FormatFixed(value, 12, 9) has for a double: a sign,
+// 37 integer digits (just below 1E36), the point and 9 decimals.
+inline constexpr std::size_t kFixed12x9MaxLength = 48;
+
+// Writes FormatFixed(value, 12, 9) to out, which has room for
+// kFixed12x9MaxLength characters, and returns its length. Bytes of out after
+// the field may be overwritten.
+std::size_t WriteFixed12x9(char* out, double value);
+
+// The integer route of WriteFixed12x9 on its own, for the tests and the
+// benchmarks that measure its reach: the same field, or 0 (out then holds
+// nothing of use) where it leaves the value to the extended route: from
+// 2^26 on, and within a hair of a rounding tie at the 9th decimal. out has
+// room for kFixed12x9MaxLength characters; bytes after the field may be
+// overwritten.
+std::size_t WriteFixed12x9Fast(char* out, double value);
 
 }  // namespace pivora
