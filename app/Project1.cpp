@@ -1,10 +1,14 @@
 // Pivora: start-up, the event loop and shut-down.
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
 #include <clocale>
 
 #include "model/AtomTable.h"
 #include "model/FileIo.h"
+#include "ui/EventGuard.h"
 #include "ui/Startup.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -33,6 +37,16 @@ int main(int argc, char* argv[]) {
     pivora::TForm2 form2;
     form1.SetHelpWindow(&form2);
     form1.ShowCentred();
+
+    // A file named on the command line (the desktop's "Open with") opens as
+    // File > Open would open it, once the window is up.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const std::string path =
+            QFile::encodeName(QFileInfo(arguments.at(1)).absoluteFilePath()).toStdString();
+        QTimer::singleShot(0, &form1,
+                           [&form1, path] { pivora::Guarded([&] { form1.OpenFile(path); }); });
+    }
 
     // The loop ends when the main window closes; the help window never holds
     // it open.

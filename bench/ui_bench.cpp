@@ -54,6 +54,13 @@ class AnsweringDialogs : public FileDialogs {
     std::optional<std::string> ChooseRecipeToApply(const std::string&) override {
         return std::nullopt;
     }
+    std::optional<ExportChoice> ChooseExportFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::pair<int, int>> AskChargeAndMultiplicity(int, int) override {
+        return std::nullopt;
+    }
+    bool ConfirmReplace(const std::string&) override { return true; }
     CloseAnswer AskToSaveChanges() override { return CloseAnswer::Discard; }
 
   private:

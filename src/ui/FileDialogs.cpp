@@ -1,8 +1,13 @@
 #include "ui/FileDialogs.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
 #include <QMessageBox>
+#include <QSpinBox>
 
 namespace pivora {
 namespace {
@@ -37,6 +42,7 @@ class QtFileDialogs : public FileDialogs {
                                                   const std::string& fileName) override {
         QFileDialog dialog(parent_, QStringLiteral("Save Recipe"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setNameFilters(
             {QStringLiteral("Pivora recipes (*.recipe)"), QStringLiteral("All files (*)")});
         return Run(dialog, initialDir, &fileName);
@@ -49,6 +55,78 @@ class QtFileDialogs : public FileDialogs {
         dialog.setNameFilters(
             {QStringLiteral("Pivora recipes (*.recipe)"), QStringLiteral("All files (*)")});
         return Run(dialog, initialDir, nullptr);
+    }
+
+    std::optional<ExportChoice> ChooseExportFile(const std::string& initialDir,
+                                                 const std::string& baseName) override {
+        QFileDialog dialog(parent_, QStringLiteral("Export"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The window asks before a file is replaced, whichever dialog chose it.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const io::ExportFormat formats[] = {io::ExportFormat::Xyz, io::ExportFormat::GaussianInput,
+                                            io::ExportFormat::OrcaInput};
+        QStringList filters;
+        for (const io::ExportFormat format : formats) {
+            const std::string_view name = io::ExportFormatName(format);
+            filters << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        }
+        dialog.setNameFilters(filters);
+        const std::string offered = baseName + ".xyz";
+        if (!initialDir.empty()) dialog.setDirectory(Decode(initialDir));
+        dialog.selectFile(Decode(offered));
+        // The offered name follows the chosen format.
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+                const auto index = filters.indexOf(filter);
+                if (index < 0) return;
+                const std::string_view ext = io::ExportExtension(formats[index]);
+                dialog.selectFile(
+                    Decode(baseName) + '.' +
+                    QString::fromLatin1(ext.data(), static_cast<qsizetype>(ext.size())));
+            });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return std::nullopt;
+        }
+        const auto index = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+        ExportChoice choice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
+                            formats[index]};
+        if (QFileInfo(dialog.selectedFiles().front()).suffix().isEmpty()) {
+            choice.path += '.';
+            choice.path += io::ExportExtension(choice.format);
+        }
+        return choice;
+    }
+
+    std::optional<std::pair<int, int>> AskChargeAndMultiplicity(int charge,
+                                                                int multiplicity) override {
+        QDialog dialog(parent_);
+        dialog.setWindowTitle(QStringLiteral("Charge and Multiplicity"));
+        auto* layout = new QFormLayout(&dialog);
+        auto* chargeBox = new QSpinBox(&dialog);
+        chargeBox->setRange(-50, 50);
+        chargeBox->setValue(charge);
+        auto* multiplicityBox = new QSpinBox(&dialog);
+        multiplicityBox->setRange(1, 20);
+        multiplicityBox->setValue(multiplicity);
+        layout->addRow(QStringLiteral("Total charge:"), chargeBox);
+        layout->addRow(QStringLiteral("Spin multiplicity:"), multiplicityBox);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        layout->addRow(buttons);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return std::pair{chargeBox->value(), multiplicityBox->value()};
+    }
+
+    bool ConfirmReplace(const std::string& path) override {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Pivora"),
+                        QFileInfo(Decode(path)).fileName() + QStringLiteral(" already exists."),
+                        QMessageBox::Yes | QMessageBox::No, parent_);
+        box.setTextFormat(Qt::PlainText);
+        box.setInformativeText(QStringLiteral("Replace it? Its content will be lost."));
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
     }
 
     CloseAnswer AskToSaveChanges() override {

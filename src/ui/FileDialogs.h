@@ -5,6 +5,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "io/MoleculeWriter.h"
 
 class QWidget;
 
@@ -21,16 +24,35 @@ class FileDialogs {
     virtual std::optional<std::string> ChooseInputFile(const std::string& initialDir) = 0;
 
     // The save dialog: starts in initialDir with fileName offered, has no
-    // filter and no default extension, and replaces an existing file without
-    // asking. The chosen full path, or nothing when the user cancels.
+    // filter and no default extension, and leaves the question whether to
+    // replace an existing file to ConfirmReplace. The chosen full path, or
+    // nothing when the user cancels.
     virtual std::optional<std::string> ChooseOutputFile(const std::string& initialDir,
                                                         const std::string& fileName) = 0;
 
-    // Where to write a recipe (the dialog asks before it replaces a file), or
-    // which recipe to run; nothing when the user cancels.
+    // Where to write a recipe, or which recipe to run; nothing when the user
+    // cancels.
     virtual std::optional<std::string> ChooseRecipeToSave(const std::string& initialDir,
                                                           const std::string& fileName) = 0;
     virtual std::optional<std::string> ChooseRecipeToApply(const std::string& initialDir) = 0;
+
+    // The export dialog: starts in initialDir with baseName offered, with a
+    // choice of the formats; the chosen path (with the format's extension
+    // when it had none) and format, or nothing when the user cancels.
+    struct ExportChoice {
+        std::string path;
+        io::ExportFormat format;
+    };
+    virtual std::optional<ExportChoice> ChooseExportFile(const std::string& initialDir,
+                                                         const std::string& baseName) = 0;
+
+    // Total charge and spin multiplicity for a Gaussian or ORCA input, the
+    // boxes filled with the given values; nothing when the user cancels.
+    virtual std::optional<std::pair<int, int>> AskChargeAndMultiplicity(int charge,
+                                                                        int multiplicity) = 0;
+
+    // Whether an existing file may be replaced.
+    virtual bool ConfirmReplace(const std::string& path) = 0;
 
     // The window closes while the molecule has changes that were not saved.
     enum class CloseAnswer { Save, Discard, Cancel };

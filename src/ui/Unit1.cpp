@@ -2,13 +2,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <optional>
 
@@ -116,7 +120,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::BuildMenu() {
     menuBar()->setObjectName("MainMenu1");
-    File1 = menuBar()->addMenu("File");
+    File1 = menuBar()->addMenu("&File");
     File1->setObjectName("File1");
     File1->setFont(font());  // a menu is a window of its own and inherits no font
     Open1 = File1->addAction("Open");
@@ -125,6 +129,11 @@ void TForm1::BuildMenu() {
     Save1 = File1->addAction("Save");
     Save1->setObjectName("Save1");
     Save1->setShortcut(QKeySequence::Save);
+    Export1 = File1->addAction("Export...");
+    Export1->setObjectName("Export1");
+    Export1->setToolTip(
+        "Writes the molecule as standard XYZ, or as the geometry of a Gaussian "
+        "or ORCA input, for the calculation it was oriented for.");
     File1->addSeparator();
     SaveRecipe1 = File1->addAction("Save Recipe...");
     SaveRecipe1->setObjectName("SaveRecipe1");
@@ -142,7 +151,7 @@ void TForm1::BuildMenu() {
     Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     File1->setToolTipsVisible(true);
 
-    EditMenu = menuBar()->addMenu("Edit");
+    EditMenu = menuBar()->addMenu("&Edit");
     EditMenu->setObjectName("EditMenu");
     EditMenu->setFont(font());
     EditMenu->setToolTipsVisible(true);
@@ -158,9 +167,20 @@ void TForm1::BuildMenu() {
         "starts afresh.");
     Undo1->setToolTip(limit);
     Redo1->setToolTip(limit);
+    EditMenu->addSeparator();
+    CopyAsMenu = EditMenu->addMenu("Copy Coordinates As");
+    CopyAsMenu->setObjectName("CopyAsMenu");
+    CopyAsMenu->setFont(font());
+    for (const auto& [caption, format] :
+         {std::pair{"Standard XYZ", io::ExportFormat::Xyz},
+          std::pair{"Gaussian Input", io::ExportFormat::GaussianInput},
+          std::pair{"ORCA Input", io::ExportFormat::OrcaInput}}) {
+        QAction* copy = CopyAsMenu->addAction(caption);
+        ConnectGuarded(copy, [this, format = format] { CopyAsClick(format); });
+    }
 
     // A top-level item of the menu bar that acts when clicked.
-    Help1 = menuBar()->addAction("Help");
+    Help1 = menuBar()->addAction("&Help");
     Help1->setObjectName("Help1");
     Help1->setShortcut(QKeySequence::HelpContents);
 }
@@ -299,6 +319,7 @@ void TForm1::SetTabOrder() {
 void TForm1::WireHandlers() {
     ConnectGuarded(Open1, [this] { Open1Click(); });
     ConnectGuarded(Save1, [this] { Save1Click(); });
+    ConnectGuarded(Export1, [this] { Export1Click(); });
     ConnectGuarded(SaveRecipe1, [this] { SaveRecipe1Click(); });
     ConnectGuarded(ApplyRecipe1, [this] { ApplyRecipe1Click(); });
     ConnectGuarded(Exit1, [this] { close(); });
@@ -330,6 +351,14 @@ void TForm1::WireHandlers() {
     FitY->OnClick = [this] { FitYClick(); };
     FitZ->OnClick = [this] { FitZClick(); };
     DispVec->OnClick = [this] { DispVecClick(); };
+    // Enter in an angle box turns the molecule by it.
+    connect(Zangle, &QLineEdit::returnPressed, this,
+            [this] { Guarded([this] { RotateZClick(); }); });
+    connect(Xangle, &QLineEdit::returnPressed, this,
+            [this] { Guarded([this] { RotateXClick(); }); });
+    connect(Yangle, &QLineEdit::returnPressed, this,
+            [this] { Guarded([this] { RotateYClick(); }); });
+    setAcceptDrops(true);
 }
 
 void TForm1::ShowCentred() {
@@ -372,6 +401,21 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
 }
 
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data->hasUrls() && !data->urls().isEmpty() && data->urls().front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+    event->acceptProposedAction();
+    const std::string path = QFile::encodeName(urls.front().toLocalFile()).toStdString();
+    Guarded([&] { OpenFile(path); });
+}
+
 template <typename Call>
 void TForm1::Run(Call&& call) {
     try {
@@ -395,7 +439,16 @@ void TForm1::ShowState() {
 
     QString note = QString::fromLatin1(kProgramNameAndVersion);
     if (!openedName_.empty()) {
-        note = QFile::decodeName(QByteArray::fromStdString(openedName_)) + "[*] - " + note;
+        QString file = QFile::decodeName(QByteArray::fromStdString(openedName_)) + "[*]";
+        const io::MoleculeInfo& opened = engine_.Opened();
+        if (opened.frameCount > 1) {
+            file += QString(", %1 %2 of %3")
+                        .arg(opened.kind == io::FileKind::Xyz ? "frame" : "geometry")
+                        .arg(opened.frame)
+                        .arg(opened.frameCount);
+        }
+        if (!opened.note.empty()) file += ", Gaussian's standard orientation";
+        note = file + " - " + note;
     }
     setWindowTitle("Rotating Molecues in Cartesian Coordinates (" + note + ")");
     setWindowModified(engine_.Modified());
@@ -417,7 +470,12 @@ void TForm1::Open1Click() {
     paths.LastDir = LoadLastDir(paths.StartDir);
     const std::optional<std::string> chosen = dialogs_->ChooseInputFile(paths.LastDir);
     if (!chosen) return;
-    AcceptChosenInputFile(paths, *chosen);
+    OpenFile(*chosen);
+}
+
+void TForm1::OpenFile(const std::string& path) {
+    RememberedPaths& paths = state_.Paths;
+    AcceptChosenInputFile(paths, path);
     Run([&] {
         {
             const WaitCursor wait;
@@ -433,12 +491,59 @@ void TForm1::Save1Click() {
     RememberedPaths& paths = state_.Paths;
     const std::optional<std::string> chosen =
         dialogs_->ChooseOutputFile(paths.LastDir, DefaultOutputName(paths.InFileName));
-    if (!chosen) return;
+    if (!chosen || !MayWrite(*chosen)) return;
     paths.OutFileName = *chosen;
     Run([&] {
         const WaitCursor wait;
         engine_.Save(paths.OutFileName);
     });
+}
+
+bool TForm1::MayWrite(const std::string& path) {
+    // A directory or a device is refused by the writer itself, with its
+    // message; only a file that would lose its content is asked about.
+    return !IsPlainFile(path) || dialogs_->ConfirmReplace(path);
+}
+
+std::optional<io::ExportSettings> TForm1::ExportSettingsFor(io::ExportFormat format) {
+    io::ExportSettings settings;
+    const std::string& input = state_.Paths.InFileName;
+    const std::size_t slash = input.rfind('/');
+    settings.source = slash == std::string::npos ? input : input.substr(slash + 1);
+    const io::MoleculeInfo& opened = engine_.Opened();
+    settings.charge = opened.charge.value_or(0);
+    settings.multiplicity = opened.multiplicity.value_or(1);
+    // XYZ carries neither; an input the file had no charge for asks.
+    if (format != io::ExportFormat::Xyz && !(opened.charge && opened.multiplicity)) {
+        const auto answer =
+            dialogs_->AskChargeAndMultiplicity(settings.charge, settings.multiplicity);
+        if (!answer) return std::nullopt;
+        std::tie(settings.charge, settings.multiplicity) = *answer;
+    }
+    return settings;
+}
+
+void TForm1::Export1Click() {
+    const RememberedPaths& paths = state_.Paths;
+    std::string base = paths.InFileName.empty() ? std::string("molecule") : paths.InFileName;
+    const std::size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > base.rfind('/') + 1) base.resize(dot);
+    const auto chosen = dialogs_->ChooseExportFile(paths.LastDir, base);
+    if (!chosen || !MayWrite(chosen->path)) return;
+    const std::optional<io::ExportSettings> settings = ExportSettingsFor(chosen->format);
+    if (!settings) return;
+    Run([&] {
+        const WaitCursor wait;
+        engine_.Export(chosen->path, chosen->format, *settings);
+    });
+}
+
+void TForm1::CopyAsClick(io::ExportFormat format) {
+    const std::optional<io::ExportSettings> settings = ExportSettingsFor(format);
+    if (!settings) return;
+    const std::string text = io::ExportText(format, state_.Atoms, *settings);
+    QApplication::clipboard()->setText(
+        QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void TForm1::SaveRecipe1Click() {
@@ -449,7 +554,7 @@ void TForm1::SaveRecipe1Click() {
     if (dot != std::string::npos && dot > name.rfind('/') + 1) name.resize(dot);
     const std::optional<std::string> chosen =
         dialogs_->ChooseRecipeToSave(paths.LastDir, name + ".recipe");
-    if (!chosen) return;
+    if (!chosen || !MayWrite(*chosen)) return;
     const std::string text = engine_.RecipeText();
     SafeFileWriter writer(*chosen);
     writer.Write(text);

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/Controls.h"
@@ -48,9 +49,16 @@ class TForm1 : public QMainWindow {
     // The command engine whose state the window shows.
     const Engine& Commands() const { return engine_; }
 
+    // Opens path as File > Open does after its dialog: the directory memory,
+    // then the read. For a file named at start-up or dropped on the window.
+    void OpenFile(const std::string& path);
+
     // --- Handlers ---
     void Open1Click();
     void Save1Click();
+    void Export1Click();
+    // Edit > Copy Coordinates As: the text of format on the clipboard.
+    void CopyAsClick(io::ExportFormat format);
     void SaveRecipe1Click();
     void ApplyRecipe1Click();
     void Undo1Click();
@@ -90,12 +98,14 @@ class TForm1 : public QMainWindow {
     QMenu* File1;
     QAction* Open1;
     QAction* Save1;
+    QAction* Export1;
     QAction* SaveRecipe1;
     QAction* ApplyRecipe1;
     QAction* Exit1;
     QMenu* EditMenu;
     QAction* Undo1;
     QAction* Redo1;
+    QMenu* CopyAsMenu;
     QAction* Help1;
 
     TImage* Image1;  // XY projection
@@ -143,6 +153,8 @@ class TForm1 : public QMainWindow {
   protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     // The controls of one vector's group box.
@@ -167,6 +179,13 @@ class TForm1 : public QMainWindow {
     void Run(Call&& call);
     // Brings every control, the caption and the Edit menu up to the engine.
     void ShowState();
+    // The settings of an export of format: the source's name, and charge and
+    // multiplicity from the opened file or from the user; nothing when the
+    // user cancels.
+    std::optional<io::ExportSettings> ExportSettingsFor(io::ExportFormat format);
+    // Whether path may be written: a file there is replaced only when the
+    // user says so.
+    bool MayWrite(const std::string& path);
 
     ProgramState& state_;
     Engine engine_;

@@ -182,9 +182,10 @@ TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
 TEST_F(BatchRun, ReadsEveryFormatTheWindowOpensAndWritesTheChosenOne) {
     const std::string input = dir.Write("mol.xyz", "2\nwater-free test\nO 0 0 0\nC 1 1 0\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("out"), "--format", "xyz"}), 0);
-    EXPECT_EQ(Out("mol.xyz"), "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
-                              "O       0.000000000     0.000000000     0.000000000\n"
-                              "C       1.414213562     0.000000000     0.000000000\n");
+    EXPECT_EQ(Out("mol.xyz"),
+              "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
+              "O       0.000000000     0.000000000     0.000000000\n"
+              "C       1.414213562     0.000000000     0.000000000\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("out"), "--format", "orca"}), 0);
     EXPECT_NE(Out("mol.inp").find("* xyz 0 1\nO "), std::string::npos);
     // A label that names no element is refused, and nothing is written.

@@ -45,6 +45,23 @@ class FakeDialogs : public FileDialogs {
     std::optional<std::string> ChooseRecipeToApply(const std::string&) override {
         return Next(recipeAnswers);
     }
+    std::optional<ExportChoice> ChooseExportFile(const std::string&,
+                                                 const std::string& baseName) override {
+        exportNames.push_back(baseName);
+        if (exportAnswers.empty()) return std::nullopt;
+        ExportChoice answer = exportAnswers.front();
+        exportAnswers.pop_front();
+        return answer;
+    }
+    std::optional<std::pair<int, int>> AskChargeAndMultiplicity(int charge,
+                                                                int multiplicity) override {
+        chargeQuestions.push_back({charge, multiplicity});
+        return chargeAnswer;
+    }
+    bool ConfirmReplace(const std::string& path) override {
+        replaceQuestions.push_back(path);
+        return replaceAnswer;
+    }
     CloseAnswer AskToSaveChanges() override {
         ++closeQuestions;
         return closeAnswer;
@@ -54,6 +71,11 @@ class FakeDialogs : public FileDialogs {
     std::vector<std::string> openDirs, saveDirs, saveNames, recipeNames;
     CloseAnswer closeAnswer = CloseAnswer::Cancel;
     int closeQuestions = 0;
+    std::deque<ExportChoice> exportAnswers;
+    std::vector<std::string> exportNames, replaceQuestions;
+    std::vector<std::pair<int, int>> chargeQuestions;
+    std::optional<std::pair<int, int>> chargeAnswer;  // nothing: the user cancels
+    bool replaceAnswer = true;
 
   private:
     static std::optional<std::string> Next(std::deque<std::string>& answers) {

@@ -1,0 +1,156 @@
+// The files of other programs in the window: what the caption says after an
+// open, Export and the clipboard, the question before a file is replaced,
+// and a file dropped on the window.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "UiTest.h"
+#include "model/DirectoryMemory.h"
+
+namespace pivora::test {
+namespace {
+
+constexpr char kTwoFrames[] =
+    "2\nstep 1\nO 0 0 0\nC 1 0 0\n"
+    "2\nstep 2\nO 0 0 0\nC 1.5 0 0\n";
+
+class FormatsWindow : public FormTest {
+  protected:
+    TForm1& f() { return Form(); }
+    // What the desktop sends: the drag comes in, then the drop.
+    void Drop(QMimeData& data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&f(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&f(), &drop);
+    }
+};
+
+TEST_F(FormatsWindow, TheCaptionNamesTheFileItsFrameAndTheUnsavedMark) {
+    EXPECT_EQ(f().windowTitle(), "Rotating Molecues in Cartesian Coordinates (Pivora 1.0)");
+    OpenFromMenu(WriteFile("scan.xyz", kTwoFrames));
+    EXPECT_EQ(
+        f().windowTitle(),
+        "Rotating Molecues in Cartesian Coordinates (scan.xyz[*], frame 2 of 2 - Pivora 1.0)");
+    EXPECT_EQ(state.Atoms.AtomX[2], 1.5);
+    EXPECT_FALSE(f().isWindowModified());
+    const std::string log =
+        WriteFile("job.log",
+                  " Charge =  0 Multiplicity = 1\n"
+                  "                         Standard orientation:\n"
+                  " ---------------------------------------------------------------------\n"
+                  " Center     Atomic      Atomic             Coordinates (Angstroms)\n"
+                  " Number     Number       Type             X           Y           Z\n"
+                  " ---------------------------------------------------------------------\n"
+                  "      1          8           0        0.000000    0.000000    0.119262\n"
+                  "      2          1           0        0.000000    0.763239   -0.477047\n"
+                  " ---------------------------------------------------------------------\n");
+    OpenFromMenu(log);
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(state.Atoms.AtomName[1], "O");
+    EXPECT_TRUE(f().windowTitle().contains("job.log[*], Gaussian's standard orientation"));
+}
+
+TEST_F(FormatsWindow, SaveAndExportAskBeforeAFileIsReplaced) {
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    const std::string out = WriteFile("mol.out", "a calculation's output\n");
+    Dialogs().replaceAnswer = false;
+    Dialogs().saveAnswers.push_back(out);
+    f().Save1->trigger();
+    EXPECT_EQ(Dialogs().replaceQuestions, std::vector<std::string>{out});
+    EXPECT_EQ(ReadAll(out), "a calculation's output\n");
+    EXPECT_EQ(state.Paths.OutFileName, "");
+    Dialogs().exportAnswers.push_back({out, io::ExportFormat::Xyz});
+    f().Export1->trigger();
+    EXPECT_EQ(ReadAll(out), "a calculation's output\n");
+    // A new name asks nothing; yes replaces.
+    const std::string fresh = files.File("fresh.out");
+    Dialogs().saveAnswers.push_back(fresh);
+    f().Save1->trigger();
+    EXPECT_EQ(Dialogs().replaceQuestions.size(), 2u);
+    Dialogs().replaceAnswer = true;
+    Dialogs().saveAnswers.push_back(out);
+    f().Save1->trigger();
+    EXPECT_EQ(ReadAll(out), ReadAll(fresh));
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
+    OpenFromMenu(WriteFile("mol.xyz", "Fe1 0 0 0\nC2 1.5 0 0.25\n"));
+    EXPECT_TRUE(Dialogs().exportNames.empty());
+    const std::string xyz = files.File("mol-out.xyz");
+    Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
+    f().Export1->trigger();
+    EXPECT_EQ(Dialogs().exportNames.back(), files.File("mol"));
+    EXPECT_EQ(ReadAll(xyz),
+              "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
+              "Fe      0.000000000     0.000000000     0.000000000\n"
+              "C       1.500000000     0.000000000     0.250000000\n");
+    EXPECT_TRUE(Dialogs().chargeQuestions.empty());  // XYZ carries none
+
+    // A headerless file has no charge: the user is asked, 0 and 1 offered.
+    const std::string gjf = files.File("mol.gjf");
+    Dialogs().exportAnswers.push_back({gjf, io::ExportFormat::GaussianInput});
+    f().Export1->trigger();  // cancelled at the question: nothing written
+    EXPECT_EQ(Dialogs().chargeQuestions, (std::vector<std::pair<int, int>>{{0, 1}}));
+    EXPECT_EQ(ReadAll(gjf), "");
+    Dialogs().chargeAnswer = std::pair{2, 3};
+    Dialogs().exportAnswers.push_back({gjf, io::ExportFormat::GaussianInput});
+    f().Export1->trigger();
+    EXPECT_NE(ReadAll(gjf).find("\n2 3\nFe "), std::string::npos);
+
+    // A Gaussian input brings its own charge: no question.
+    OpenFromMenu(WriteFile("in.gjf", "# HF/3-21G\n\ntitle\n\n-1 2\nFe 0 0 0\nC 1 0 0\n\n"));
+    const std::size_t asked = Dialogs().chargeQuestions.size();
+    const std::string inp = files.File("in.inp");
+    Dialogs().exportAnswers.push_back({inp, io::ExportFormat::OrcaInput});
+    f().Export1->trigger();
+    EXPECT_EQ(Dialogs().chargeQuestions.size(), asked);
+    EXPECT_NE(ReadAll(inp).find("* xyz -1 2\n"), std::string::npos);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(FormatsWindow, LabelsThatNameNoElementAreRefusedAndNothingIsWritten) {
+    OpenFromMenu(WriteFile("mol.xyz", "Q1 0 0 0\nC2 1 0 0\nX3 2 0 0\n"));
+    const std::string xyz = files.File("out.xyz");
+    Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
+    f().Export1->trigger();
+    ASSERT_EQ(errors.shown.size(), 1u);
+    EXPECT_NE(errors.shown[0].find("Q1"), std::string::npos);
+    EXPECT_NE(errors.shown[0].find("X3"), std::string::npos);
+    EXPECT_FALSE(IsPlainFile(xyz));
+}
+
+TEST_F(FormatsWindow, CopyAsPutsTheExportTextOnTheClipboard) {
+    OpenFromMenu(WriteFile("mol.xyz", "Fe1 0 0 0\nC2 1.5 0 0.25\n"));
+    f().CopyAsClick(io::ExportFormat::Xyz);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
+              "Fe      0.000000000     0.000000000     0.000000000\n"
+              "C       1.500000000     0.000000000     0.250000000\n");
+}
+
+TEST_F(FormatsWindow, AFileDroppedOnTheWindowOpensAsFileOpenOpensIt) {
+    f().show();
+    const std::string path = WriteFile("dropped.xyz", kThreeAtoms);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    Drop(data);
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+    EXPECT_EQ(state.Paths.InFileName, path);
+    EXPECT_EQ(ReadAll(DirinfPath(start.path())), files.path() + "\r\n");
+    // A file that fails shows its failure, as Open would.
+    QMimeData bad;
+    bad.setUrls({QUrl::fromLocalFile(QString::fromStdString(files.File("missing.xyz")))});
+    Drop(bad);
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルが見つかりません."});
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+}
+
+}  // namespace
+}  // namespace pivora::test
