@@ -10,6 +10,7 @@
 #include "geometry/Fit.h"
 #include "geometry/Rotation.h"
 #include "model/CoordinateWriter.h"
+#include "model/DecimalText.h"
 #include "model/Error.h"
 #include "view/Redraw.h"
 
@@ -121,7 +122,15 @@ void Engine::CenterClick() {
 }
 
 void Engine::RotateClick(Axis axis) {
-    Rotate(atoms_, axis, state_.Text(AngleBox(axis)));
+    try {
+        Rotate(atoms_, axis, state_.Text(AngleBox(axis)));
+    } catch (const Error& failure) {
+        if (failure.Kind() != ErrorKind::Conversion) throw;
+        std::string detail = std::string("Type the angle in degrees into the box above Rotate") +
+                             AxisLetter(axis) + ", as a number such as 90 or -45" +
+                             DecimalSeparator() + "5.";
+        throw Error(failure).WithDetail(std::move(detail));
+    }
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
     DispVecClick();  // also with no atoms
@@ -142,8 +151,13 @@ void Engine::FitClick(Axis target) {
     const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
     // The components as the boxes show them now, typed text included; a
     // failure here leaves the angle box and the molecule as they were.
-    const std::string angle = FitAngleText(state_.Text(ComponentBox(vector, rule.numerator)),
-                                           state_.Text(ComponentBox(vector, rule.denominator)));
+    std::string angle;
+    try {
+        angle = FitAngleText(state_.Text(ComponentBox(vector, rule.numerator)),
+                             state_.Text(ComponentBox(vector, rule.denominator)));
+    } catch (const Error& failure) {
+        throw Error(failure).WithDetail(FitFailureDetail(target, vector, failure.Kind()));
+    }
     // The rotation reads the angle back from its box, as the user sees it.
     SetText(AngleBox(rule.turn), angle);
     RotateClick(rule.turn);
@@ -151,7 +165,48 @@ void Engine::FitClick(Axis target) {
 
 void Engine::DispVecClick() {
     RedrawAdapter controls(*this);
-    Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]});
+    try {
+        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]});
+    } catch (const Error& failure) {
+        if (failure.Kind() != ErrorKind::InvalidOperation || controls.PlotScale() != 0) throw;
+        throw Error(failure).WithDetail(
+            "A plot scale of 0 gives the panes no width. Type a scale from 1 to 100 angstrom "
+            "into Plot Scale.");
+    }
+}
+
+std::string Engine::FitFailureDetail(Axis target, VectorId vector, ErrorKind kind) const {
+    const FitRule rule = FitRuleFor(target);
+    const char* name = vector == VectorId::Vector1 ? "Vector1" : "Vector2";
+    const std::string fit = std::string("Fit") + AxisLetter(target);
+    const std::string numerator = TextName(ComponentBox(vector, rule.numerator));
+    const std::string denominator = TextName(ComponentBox(vector, rule.denominator));
+    // The plane the fit works in, and the axis it turns about.
+    const std::string plane =
+        std::string(AxisLetter(rule.denominator)) + AxisLetter(rule.numerator);
+    const std::string turn = AxisLetter(rule.turn);
+    switch (kind) {
+        case ErrorKind::Conversion:
+            if (state_.Text(ComponentBox(vector, rule.numerator)).empty() ||
+                state_.Text(ComponentBox(vector, rule.denominator)).empty()) {
+                return std::string(name) + " has no components yet: choose at least one tail " +
+                       "atom and one head atom in the " + name + " Definition group. " + fit +
+                       " acts on " + name + " because its check box is ticked.";
+            }
+            return fit + " reads " + name + " from the boxes " + numerator + " and " + denominator +
+                   ", and one of them holds no number. Type the component, or " +
+                   "choose the vector's atoms again to have it computed.";
+        case ErrorKind::InvalidOperation:
+            return std::string("The vector has no component in the ") + plane +
+                   " plane; it already lies along " + turn + ". " + fit + " has nothing to turn.";
+        case ErrorKind::DivideByZero:
+            return std::string("The vector's projection on the ") + plane + " plane lies along " +
+                   AxisLetter(rule.numerator) + ", at right angles to " + AxisLetter(target) +
+                   ". Turn the molecule by 90 degrees about " + turn + " (Rotate" + turn +
+                   ") and fit again.";
+        default:
+            return std::string();
+    }
 }
 
 VectorDefinition Engine::Selections(VectorId vector) const {

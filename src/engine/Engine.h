@@ -29,6 +29,7 @@
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
+#include "model/Error.h"
 #include "view/Canvas.h"
 #include "view/ViewWindow.h"
 
@@ -189,6 +190,9 @@ class Engine {
     void TrimHistory();
     void ClearHistory();
     std::vector<std::string> PreambleLines() const;
+    // What to tell the user when a fit fails with kind: in plain words, what
+    // the vector is like and what to do.
+    std::string FitFailureDetail(Axis target, VectorId vector, ErrorKind kind) const;
 
     AtomTable& atoms_;
     ControlState state_;

@@ -129,13 +129,17 @@ TEST_F(BatchRun, AFailingCommandFailsItsFileUnlessKeepGoing) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     const std::string failing =
         dir.Write("f.recipe", "pivora-recipe 1\n# a fit before any vector\nfit x\nrotate z 90\n");
+    // The message, what it means for the user, and what became of the file.
+    const std::string why =
+        "Vector1 has no components yet: choose at least one tail atom and one head atom in the "
+        "Vector1 Definition group. FitX acts on Vector1 because its check box is ticked.";
     EXPECT_EQ(Run({failing, input, "-o", dir.File("out/a.out")}), 1);
-    EXPECT_EQ(report.str(), input +
-                                ": recipe line 3: '' は浮動小数点数ではありません. Nothing "
-                                "was written for this file.\n");
+    EXPECT_EQ(report.str(), input + ": recipe line 3: '' は浮動小数点数ではありません. " + why +
+                                " Nothing was written for this file.\n");
     EXPECT_EQ(Out("a.out"), "");
     EXPECT_EQ(Run({failing, input, "-o", dir.File("out/a.out"), "--keep-going"}), 1);
-    EXPECT_EQ(report.str(), input + ": recipe line 3: '' は浮動小数点数ではありません.\n");
+    EXPECT_EQ(report.str(),
+              input + ": recipe line 3: '' は浮動小数点数ではありません. " + why + "\n");
     // The turn after the failure was done.
     EXPECT_EQ(Out("a.out"),
               "A               0.000000000    0.000000000    0.000000000\r\n"

@@ -111,6 +111,73 @@ TEST_F(EngineTest, AGroupFillsItsBoxesFirstAndFourOfItAreTheBoxesExactly) {
     EXPECT_EQ(engine.Controls().Spin(SpinId::SEV5).Text, "2");
 }
 
+TEST_F(EngineTest, FailuresAChemistMeetsSayWhatHappenedUnderTheUnchangedMessage) {
+    struct Case {
+        const char* name;
+        const char* molecule;  // Vector1 runs from atom 1 to atom 2 when there are two
+        std::function<void(Engine&)> command;
+        const char* message;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {"FitXOnAVectorAlongZ", "A 0 0 0\nB 0 0 2\n", [](Engine& e) { e.UserFit(Axis::X); },
+         "不正な浮動小数点数演算命令",
+         "The vector has no component in the XY plane; it already lies along Z. FitX has "
+         "nothing to turn."},
+        {"FitYOnAVectorInTheXZPlane", "A 0 0 0\nB 1 0 2\n", [](Engine& e) { e.UserFit(Axis::Y); },
+         "0 による浮動小数点数除算",
+         "The vector's projection on the YZ plane lies along Z, at right angles to Y. Turn the "
+         "molecule by 90 degrees about X (RotateX) and fit again."},
+        {"FitZOnAVectorAlongY", "A 0 0 0\nB 0 3 0\n", [](Engine& e) { e.UserFit(Axis::Z); },
+         "不正な浮動小数点数演算命令",
+         "The vector has no component in the ZX plane; it already lies along Y. FitZ has "
+         "nothing to turn."},
+        {"FitBeforeAnyVector", "A 0 0 0\n", [](Engine& e) { e.UserFit(Axis::X); },
+         "'' は浮動小数点数ではありません",
+         "Vector1 has no components yet: choose at least one tail atom and one head atom in the "
+         "Vector1 Definition group. FitX acts on Vector1 because its check box is ticked."},
+        {"FitOnATypedText", "A 0 0 0\n",
+         [](Engine& e) {
+             e.TypeText(TextId::VX, "1");
+             e.TypeText(TextId::VY, "one");
+             e.UserFit(Axis::X);
+         },
+         "'one' は浮動小数点数ではありません",
+         "FitX reads Vector1 from the boxes VY and VX, and one of them holds no number. Type the "
+         "component, or choose the vector's atoms again to have it computed."},
+        {"ScaleZeroWhileTyping", "A 0 0 0\n", [](Engine& e) { e.TypeSpin(SpinId::SpinEdit3, "0"); },
+         "不正な浮動小数点数演算命令",
+         "A plot scale of 0 gives the panes no width. Type a scale from 1 to 100 angstrom into "
+         "Plot Scale."},
+        {"AngleNotANumber", "A 0 0 0\n",
+         [](Engine& e) {
+             e.TypeText(TextId::Yangle, "ninety");
+             e.UserRotate(Axis::Y);
+         },
+         "'ninety' は浮動小数点数ではありません",
+         "Type the angle in degrees into the box above RotateY, as a number such as 90 or -45.5."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AtomTable table;
+        Engine e(table);
+        e.Open(Write("mol.xyz", c.molecule));
+        if (table.AtomCount == 2) {
+            e.TypeSpin(SpinId::SEV1, "1");
+            e.TypeSpin(SpinId::SEV5, "2");
+        }
+        const std::vector<std::uint64_t> before = Bits(table);
+        try {
+            c.command(e);
+            ADD_FAILURE() << "no failure";
+        } catch (const Error& failure) {
+            EXPECT_EQ(failure.Message(), c.message);
+            EXPECT_EQ(failure.Detail(), c.detail);
+        }
+        EXPECT_EQ(Bits(table), before);
+    }
+}
+
 TEST_F(EngineTest, PanesAreComputedWithoutAWindowAndFailWhereTheWindowWould) {
     engine.Open(Write("mol.xyz", "O 0 0 0\nA 3 4 0\n"));
     Pick(SpinId::SEV1, 1);
