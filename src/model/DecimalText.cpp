@@ -138,7 +138,7 @@ bool IsDigit(char c) {
 
 // The parse steps; false when the text is not a number or overflowed.
 [[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
-                                            long double& result) {
+                                             long double& result) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n && s[i] == ' ') ++i;
