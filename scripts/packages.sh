@@ -9,8 +9,10 @@ pivora_packages_build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev l
                        libbenchmark-dev fonts-liberation fonts-ipafont-gothic)
 # The libFuzzer targets: clang and its fuzzer runtime.
 pivora_packages_fuzz=(clang libclang-rt-14-dev)
-# Building the Debian package and checking it and the desktop files.
-pivora_packages_package=(dpkg-dev file lintian desktop-file-utils appstream)
+# Building the Debian package (cpack finds the library dependencies with dpkg-shlibdeps).
+pivora_packages_package=(dpkg-dev file)
+# Checking the layout of the sources, the package, the desktop entry and the metainfo.
+pivora_packages_check=(clang-format lintian desktop-file-utils appstream)
 
 pivora_install_packages() {
     local group list p missing=()
