@@ -1,28 +1,33 @@
 #!/usr/bin/env bash
 # Pivora: install what is missing, build, then start the program or run the tests.
-#   ./setup.sh run    installs, builds and starts Pivora
-#   ./setup.sh test   installs, builds and runs the whole test suite
+#   ./setup.sh run            installs, builds and starts Pivora
+#   ./setup.sh test           installs, builds and runs the whole test suite
+#   ./setup.sh test PRESET    the same with another preset of CMakePresets.json (ci, asan)
+#   ./setup.sh package        installs, builds, tests and makes the Debian package in build/
+#   ./setup.sh package PRESET the same with another preset (ci: the package in build-ci/)
 set -euo pipefail
 cd "$(dirname "$0")"
+source scripts/packages.sh
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-liberation fonts-ipafont-gothic)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -q
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+command="${1:-run}"
+preset="${2:-release}"
+case "$command" in
+    run | test) pivora_install_packages build ;;
+    package) pivora_install_packages build package ;;
+    *) echo "usage: $0 run|test|package [PRESET]" >&2; exit 2 ;;
+esac
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$(nproc)"
+cmake --preset "$preset"
+cmake --build --preset "$preset"
 
-case "${1:-run}" in
-    run) exec ./build/app/pivora ;;
-    test) ctest --test-dir build --output-on-failure -j"$(nproc)" ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+case "$command" in
+    run)
+        # Every preset builds into build-PRESET, but release into build.
+        build_dir=build
+        [ "$preset" = release ] || build_dir="build-$preset"
+        exec "./$build_dir/app/pivora" ;;
+    test) ctest --preset "$preset" -j"$(nproc)" ;;
+    package)
+        ctest --preset "$preset" -j"$(nproc)"
+        cpack --preset "$preset" ;;
 esac

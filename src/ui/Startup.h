@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "pivora/Version.h"
+
 namespace pivora {
 
 // The application title: the caption of every error box and the name the
@@ -10,7 +12,7 @@ namespace pivora {
 inline constexpr char kApplicationTitle[] = "Quandel";
 
 // The program's name and version as the windows show them.
-inline constexpr char kProgramNameAndVersion[] = "Pivora " PIVORA_VERSION_TEXT;
+inline constexpr char kProgramNameAndVersion[] = "Pivora " PIVORA_VERSION_SHORT;
 
 // The floating-point environment of the run: round to nearest (ties to
 // even), extended precision on the x87 unit, no traps, no pending flags.
