@@ -5,8 +5,11 @@
 // format with a 64-bit significand. The status flags replace hardware
 // traps: clear them before a step, test them after it.
 
+#include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 
 #include "model/Error.h"
@@ -44,6 +47,21 @@ inline double StoreDouble(long double v) {
     if (!std::isfinite(stored)) [[unlikely]]
         ThrowStoreError(stored);
     return stored;
+}
+
+// True when every v[begin..end) is below 2^1023 in magnitude (so neither
+// infinite nor NaN). The sum or difference of two such values, or either
+// coordinate of such a pair turned by a cosine and a sine of at most 1,
+// cannot leave the double range, even after the extended-precision
+// roundings: a command can then store its results without a failing store.
+inline bool AllBelowHalfRange(const double* v, std::size_t begin, std::size_t end) {
+    // The exponent field is at most 0x7FD exactly below 2^1023; adding 2
+    // carries into bit 11 for 0x7FE and 0x7FF. Integer work, so that the
+    // scan runs in vector registers whatever the floating-point flags.
+    std::uint64_t carries = 0;
+    for (std::size_t k = begin; k < end; ++k)
+        carries |= ((std::bit_cast<std::uint64_t>(v[k]) >> 52) & 0x7FF) + 2;
+    return (carries & 0x800) == 0;
 }
 
 }  // namespace pivora
