@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <optional>
+#include <utility>
 
 #include "geometry/AtomGroup.h"
 #include "geometry/Centering.h"
@@ -290,8 +291,11 @@ void TForm1::Open1Click() {
     AtomTable& atoms = state_.Atoms;
     {
         const WaitCursor wait;
-        ReadCoordinateFile(paths.InFileName, atoms);
-        StringGrid1->ShowAtoms(atoms);
+        // Read aside and shown before it is taken: a failure in either, for
+        // memory too, leaves the molecule and the grid as they were.
+        AtomTable fresh = ReadCoordinateTable(paths.InFileName, atoms);
+        StringGrid1->ShowAtoms(fresh);
+        std::swap(atoms, fresh);
     }
     SpinEdit1->SetMaxValue(atoms.AtomCount);
     SpinEdit2->SetMaxValue(atoms.AtomCount);
