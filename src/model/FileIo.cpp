@@ -46,7 +46,7 @@ const char* KindOfSpecialFile(mode_t mode) {
     if (S_ISCHR(mode)) return "a character device";
     if (S_ISBLK(mode)) return "a block device";
     if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
+    return "of an unknown kind";
 }
 
 // Access denied, with the reason in English: reading a device or a FIFO
@@ -382,9 +382,10 @@ SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
         OpenTemporary(mode);
         if (fd_ < 0) {
             const int err = errno;
-            // The directory takes no new file; the file itself may still
-            // be writable.
-            if (!targetExists_) throw FileError(err, target_);
+            // The directory takes no new file, yet the file itself may be
+            // writable. Not for a full disk: in place, that would cost the
+            // old content.
+            if (!targetExists_ || (err != EACCES && err != EPERM)) throw FileError(err, target_);
             OpenInPlace();
         } else {
             TakeOverIdentity(fd_, targetExists_ ? &st : nullptr, mode);

@@ -110,10 +110,10 @@ struct WriteOptions {
 //
 // Two kinds of target are written in place instead, keeping their inode
 // (owner, group, permissions and every hard link): a file with more than one
-// hard link, and an existing file whose directory takes no new file (for
-// example a writable file in a read-only directory). In place, a failure or
-// a crash part of the way through leaves the file partly written; the
-// error's detail then says so.
+// hard link, and an existing file in a directory where this user may not
+// create files (a writable file in a read-only directory). In place, a
+// failure or a crash part of the way through leaves the file partly
+// written; the error's detail then says so.
 class SafeFileWriter {
   public:
     enum class Method {

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -115,54 +116,55 @@ bool RefusedAsNotRegular(const std::function<void()>& act, const char* detailWor
     return false;
 }
 
-TEST(SpecialFiles, AreNeitherReadNorWaitedFor) {
-    TempDir dir;
-    for (const SpecialCase& c : kSpecials) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.File(c.name);
-        if (!Make(c.kind, path)) {
-            std::printf("skipped %s: this user may not make one here\n", c.name);
-            continue;
-        }
-        const auto open = [&] { LineReader reader(path); };
-        ExpectPromptly([&] { return RefusedAsNotRegular(open, c.detailWord); });
-        if (!HasFailure()) {
-            EXPECT_TRUE(RefusedAsNotRegular(open, c.detailWord));
-        }
+// One special file of each kind in a fresh folder.
+class SpecialFile : public ::testing::TestWithParam<SpecialCase> {
+  protected:
+    void SetUp() override {
+        if (!Make(GetParam().kind, path))
+            GTEST_SKIP() << "this user may not make a " << GetParam().name << " here";
     }
-    // A device that every system has, whose reading never ends.
+    TempDir dir;
+    const std::string path = dir.File(GetParam().name);
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialFile, ::testing::ValuesIn(kSpecials),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(SpecialFile, IsNeitherReadNorWaitedFor) {
+    const auto open = [&] { LineReader reader(path); };
+    ExpectPromptly([&] { return RefusedAsNotRegular(open, GetParam().detailWord); });
+    if (!HasFailure()) {
+        EXPECT_TRUE(RefusedAsNotRegular(open, GetParam().detailWord));
+    }
+}
+
+TEST_P(SpecialFile, IsNeverReplacedBySaving) {
+    const std::string link = dir.File("link.out");
+    ASSERT_EQ(::symlink(GetParam().name, link.c_str()), 0);
+    const Identity node = IdentityOf(path);
+    for (const std::string& target : {path, link}) {
+        SCOPED_TRACE(target);
+        EXPECT_TRUE(RefusedAsNotRegular(
+            [&] {
+                SafeFileWriter writer(target);
+                writer.Write("C1 1 2 3\r\n");
+                writer.Commit();
+            },
+            GetParam().detailWord));
+    }
+    EXPECT_EQ(IdentityOf(path), node);
+    EXPECT_TRUE(S_ISLNK(IdentityOf(link).mode));
+    // No temporary file was left beside them.
+    std::vector<std::string> both = {"link.out", GetParam().name};
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(dir.Names(), both);
+}
+
+// A device that every system has, whose reading never ends.
+TEST(SpecialFiles, DevZeroIsNotRead) {
     ExpectPromptly([] {
         return RefusedAsNotRegular([] { LineReader reader("/dev/zero"); }, "character device");
     });
-}
-
-TEST(SpecialFiles, AreNeverReplacedBySaving) {
-    TempDir dir;
-    for (const SpecialCase& c : kSpecials) {
-        SCOPED_TRACE(c.name);
-        const std::string path = dir.File(c.name);
-        if (!Make(c.kind, path)) {
-            std::printf("skipped %s: this user may not make one here\n", c.name);
-            continue;
-        }
-        const std::string link = dir.File(std::string("link-to-") + c.name);
-        ASSERT_EQ(::symlink(c.name, link.c_str()), 0);
-        const Identity node = IdentityOf(path);
-        for (const std::string& target : {path, link}) {
-            EXPECT_TRUE(RefusedAsNotRegular(
-                [&] {
-                    SafeFileWriter writer(target);
-                    writer.Write("C1 1 2 3\r\n");
-                    writer.Commit();
-                },
-                c.detailWord));
-        }
-        EXPECT_EQ(IdentityOf(path), node);
-        EXPECT_TRUE(S_ISLNK(IdentityOf(link).mode));
-        ::unlink(link.c_str());
-        ::unlink(path.c_str());
-    }
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{});  // no temporary left
 }
 
 TEST(SpecialFiles, DirinfThatLinksToAFifoIsSkipped) {

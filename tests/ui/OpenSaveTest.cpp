@@ -215,15 +215,20 @@ TEST_F(FormTest, AnOpenThatRunsOutOfMemoryKeepsMoleculeAndGrid) {
     EXPECT_EQ(Form().StringGrid1->RowCount(), 601);
 }
 
+// The one report of a refused device, FIFO or socket; kind names it.
+void ExpectRefusedAsNotRegular(const ErrorRecorder& errors, const char* kind) {
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
+    ASSERT_EQ(errors.details.size(), 1u);
+    EXPECT_NE(errors.details[0].find(kind), std::string::npos) << errors.details[0];
+}
+
 // A device is no coordinate file: /dev/null read as empty would have replaced
 // the molecule by none, /dev/zero would never end.
 TEST_F(FormTest, AnOpenOfADeviceIsRefused) {
     OpenFromMenu(WriteFile("good.xyz", kThreeAtoms));
     const Shown before = Snapshot(Form());
     OpenFromMenu("/dev/null");
-    EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
-    ASSERT_EQ(errors.details.size(), 1u);
-    EXPECT_NE(errors.details[0].find("character device"), std::string::npos);
+    ExpectRefusedAsNotRegular(errors, "character device");
     EXPECT_EQ(Snapshot(Form()), before);
     EXPECT_EQ(state.Atoms.AtomCount, 3);
 }
@@ -234,9 +239,7 @@ TEST_F(FormTest, ASaveOntoAFifoIsRefusedAndTheFifoStays) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     Dialogs().saveAnswers.push_back(fifo);
     Form().Save1->trigger();
-    EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
-    ASSERT_EQ(errors.details.size(), 1u);
-    EXPECT_NE(errors.details[0].find("FIFO"), std::string::npos);
+    ExpectRefusedAsNotRegular(errors, "FIFO");
     struct stat st;
     ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
