@@ -175,8 +175,8 @@ TStringGrid::TStringGrid(QWidget* parent)
     : QAbstractScrollArea(parent),
       model_(new AtomGridModel(this, kBlankRows)),
       header_(new Header(this)),
-      labels_(new QStyledItemDelegate(this)),
-      coordinates_(new CoordinateDelegate(this)) {
+      labelDelegate_(new QStyledItemDelegate(this)),
+      coordinateDelegate_(new CoordinateDelegate(this)) {
     setFocusPolicy(Qt::StrongFocus);
     setViewportMargins(0, kRowHeight, 0, 0);
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { AfterReset(); });
@@ -289,7 +289,7 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
                 option.state |= QStyle::State_Selected;
                 if (hasFocus()) option.state |= QStyle::State_HasFocus;
             }
-            (column == 0 ? labels_ : coordinates_)
+            (column == 0 ? labelDelegate_ : coordinateDelegate_)
                 ->paint(&painter, option, model_->index(row, column));
         }
     }

@@ -107,8 +107,8 @@ class TStringGrid : public QAbstractScrollArea {
 
     AtomGridModel* model_;
     Header* header_;
-    QStyledItemDelegate* labels_;
-    QStyledItemDelegate* coordinates_;
+    QStyledItemDelegate* labelDelegate_;
+    QStyledItemDelegate* coordinateDelegate_;
     int currentRow_ = -1;  // model row; -1: no current cell
     int currentColumn_ = -1;
 };
