@@ -64,8 +64,7 @@ void CenterOnPair(AtomTable& atoms, long long i, long long j) {
     // All or nothing. Below half the double range no difference can
     // overflow (the midpoint lies among the atoms); above it (rare) a dry
     // run finds the failing atom first.
-    const bool safe = AllBelowHalfRange(x, 1, last + 1) && AllBelowHalfRange(y, 1, last + 1) &&
-                      AllBelowHalfRange(z, 1, last + 1);
+    const bool safe = AllBelowHalfRange(1, last + 1, x, y, z);
     if (!safe) MoveAtoms<false>(x, y, z, last, mx, my, mz);
     MoveAtoms<true>(x, y, z, last, mx, my, mz);
 }

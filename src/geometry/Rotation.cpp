@@ -67,8 +67,8 @@ void RotateRadians(AtomTable& atoms, Axis axis, double t) {
     const std::size_t last = atoms.LastAtom();
     // All or nothing. Below half the double range no turned coordinate can
     // overflow; above it (rare) a dry run finds the failing atom first.
-    const bool safe = fabsl(s) <= 1 && fabsl(c) <= 1 && AllBelowHalfRange(pair.a, 1, last + 1) &&
-                      AllBelowHalfRange(pair.b, 1, last + 1);
+    const bool safe =
+        fabsl(s) <= 1 && fabsl(c) <= 1 && AllBelowHalfRange(1, last + 1, pair.a, pair.b);
     if (!safe) TurnAtoms<false>(pair, last, s, c);
     TurnAtoms<true>(pair, last, s, c);
 }
