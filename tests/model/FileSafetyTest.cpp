@@ -452,8 +452,8 @@ TEST(DirectoryMemory, OnlyOnePathLengthOfDirinfIsRead) {
     TempDir start;
     const std::string cwd = CurrentDirectory();
     const std::string dirinf = DirinfPath(start.path());
-    // 4 GB of one line without an end: a sparse file that takes no disk.
-    ASSERT_EQ(::truncate(start.Write("dirinf", "/data").c_str(), 4LL << 30), 0);
+    // 256 MB of one line without an end: a sparse file that takes no disk.
+    ASSERT_EQ(::truncate(start.Write("dirinf", "/data").c_str(), 256LL << 20), 0);
     EXPECT_EQ(LoadLastDir(start.path()), cwd);
 
     const std::string longest(PATH_MAX - 1, 'd');
