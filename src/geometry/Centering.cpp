@@ -29,6 +29,25 @@ double Midpoint(double a, double b) {
     return static_cast<double>((static_cast<long double>(b) + a) / 2);
 }
 
+// Moves atoms 1..last by -m; without kStore it only computes, so that a
+// failing store shows before anything has changed. The differences go
+// through extended precision before the store: a double subtraction would
+// round once, and can differ from the 64-bit result rounded to a double in
+// rare halfway cases.
+template <bool kStore>
+void MoveAtoms(double* x, double* y, double* z, std::size_t last, double mx, double my, double mz) {
+    for (std::size_t k = 1; k <= last; ++k) {
+        const double movedX = StoreDouble(static_cast<long double>(x[k]) - mx);
+        const double movedY = StoreDouble(static_cast<long double>(y[k]) - my);
+        const double movedZ = StoreDouble(static_cast<long double>(z[k]) - mz);
+        if constexpr (kStore) {
+            x[k] = movedX;
+            y[k] = movedY;
+            z[k] = movedZ;
+        }
+    }
+}
+
 }  // namespace
 
 void CenterOnPair(AtomTable& atoms, long long i, long long j) {
@@ -42,14 +61,12 @@ void CenterOnPair(AtomTable& atoms, long long i, long long j) {
     double* y = atoms.AtomY.data();
     double* z = atoms.AtomZ.data();
     const std::size_t last = atoms.LastAtom();
-    // The differences go through extended precision before the store: a
-    // double subtraction would round once, and can differ from the 64-bit
-    // result rounded to a double in rare halfway cases.
-    for (std::size_t k = 1; k <= last; ++k) {
-        x[k] = StoreDouble(static_cast<long double>(x[k]) - mx);
-        y[k] = StoreDouble(static_cast<long double>(y[k]) - my);
-        z[k] = StoreDouble(static_cast<long double>(z[k]) - mz);
-    }
+    // All or nothing. Below half the double range no difference can
+    // overflow (the midpoint lies among the atoms); above it (rare) a dry
+    // run finds the failing atom first.
+    const bool safe = AllBelowHalfRange(1, last + 1, x, y, z);
+    if (!safe) MoveAtoms<false>(x, y, z, last, mx, my, mz);
+    MoveAtoms<true>(x, y, z, last, mx, my, mz);
 }
 
 }  // namespace pivora

@@ -14,9 +14,9 @@ namespace pivora {
 // Throws Error(ErrorKind::Index) when i or j (i is checked first) names no
 // atom, with a message such as "Atom 5 is not in the molecule: the atoms are
 // 1 to 3." or "Atom 1 is not in the molecule: no atoms are loaded."; nothing
-// has changed then. Throws the overflow error when a moved coordinate leaves
-// the double range (only for coordinates near the largest double); the atoms
-// before it stay moved, as do the earlier coordinates of that atom.
+// has changed then. Throws the overflow error when a moved coordinate would
+// leave the double range (only for coordinates near the largest double); no
+// atom has moved then.
 //
 // Labels, slot 0 and the spare slots are never touched. The caller refreshes
 // the grid afterwards; no redraw is needed, since a translation keeps both

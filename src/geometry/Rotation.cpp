@@ -40,6 +40,24 @@ double DegreesToRadians(long double degrees) {
     return StoreDouble(degrees * kPiOver180);
 }
 
+// Turns atoms 1..last; without kStore it only computes, so that a failing
+// store shows before anything has changed.
+template <bool kStore>
+void TurnAtoms(const TurnedPair& pair, std::size_t last, long double s, long double c) {
+    for (std::size_t k = 1; k <= last; ++k) {
+        // Both new values come from the copies; the first store must not
+        // feed the second.
+        const long double a = pair.a[k];
+        const long double b = pair.b[k];
+        const double turnedA = StoreDouble(c * a - s * b);
+        const double turnedB = StoreDouble(s * a + c * b);
+        if constexpr (kStore) {
+            pair.a[k] = turnedA;
+            pair.b[k] = turnedB;
+        }
+    }
+}
+
 void RotateRadians(AtomTable& atoms, Axis axis, double t) {
     // glibc reduces huge arguments exactly, so even t >= 2^63 turns the
     // molecule instead of zeroing it.
@@ -47,14 +65,12 @@ void RotateRadians(AtomTable& atoms, Axis axis, double t) {
     const long double c = cosl(t);
     const TurnedPair pair = PairFor(atoms, axis);
     const std::size_t last = atoms.LastAtom();
-    for (std::size_t k = 1; k <= last; ++k) {
-        // Both new values come from the copies; the first store must not
-        // feed the second.
-        const long double a = pair.a[k];
-        const long double b = pair.b[k];
-        pair.a[k] = StoreDouble(c * a - s * b);
-        pair.b[k] = StoreDouble(s * a + c * b);
-    }
+    // All or nothing. Below half the double range no turned coordinate can
+    // overflow; above it (rare) a dry run finds the failing atom first.
+    const bool safe =
+        fabsl(s) <= 1 && fabsl(c) <= 1 && AllBelowHalfRange(1, last + 1, pair.a, pair.b);
+    if (!safe) TurnAtoms<false>(pair, last, s, c);
+    TurnAtoms<true>(pair, last, s, c);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ namespace pivora {
 // - the angle in radians leaves the double range (beyond about 1.03E310
 //   degrees): the overflow error; nothing has changed;
 // - a turned coordinate leaves the double range (only for coordinates near
-//   the largest double): the overflow error; what was stored before stays.
+//   the largest double): the overflow error; no atom has moved.
 //
 // The caller then refreshes the grid's coordinate columns and runs the
 // redraw, also when AtomCount is 0.

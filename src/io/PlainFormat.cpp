@@ -28,7 +28,9 @@ bool IsHeaderlessLine(std::string_view line) {
 ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
     std::int32_t line = 0;
     try {
-        ReadResult result{ReadCoordinateTable(path, previous, &line), {}};
+        ReadOptions options;
+        options.lineReached = &line;
+        ReadResult result{ReadCoordinateTable(path, previous, options), {}};
         result.info.kind = FileKind::Headerless;
         return result;
     } catch (Error& e) {

@@ -1,5 +1,6 @@
 #include "model/CoordinateReader.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -24,9 +25,31 @@ double ParseCoordinate(std::string_view field) {
     return StoreDouble(ParseFileDecimal(field));
 }
 
-std::function<void()>& BetweenPassesHook() {
-    static std::function<void()> hook;
-    return hook;
+// The parsing pass found fewer lines than the count, or its last line ends
+// before the count saw it end: the file lost lines, or the end of its last
+// line, in between. What it read would be neither the old file nor the new.
+[[noreturn]] void ThrowFileShortened(const std::string& path) {
+    throw FileError(EIO, path).WithDetail(
+        "The file became shorter while it was being read: another program is changing it. "
+        "Open it again once it is complete.");
+}
+
+struct Count {
+    std::int32_t lines;
+    std::uint64_t end;  // the offset where the counted lines end
+};
+
+Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
+    LineReader reader(path, options);
+    // The table needs AtomCount + 10 slots in a signed 32-bit count.
+    constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 10;
+    std::int32_t count = 0;
+    while (!reader.AtEnd()) {
+        if (count == kMostLines) throw OutOfMemoryError();
+        ++count;
+        reader.SkipLine();
+    }
+    return {count, reader.Offset()};
 }
 
 }  // namespace
@@ -47,47 +70,40 @@ LineFields CutLine(std::string_view line) {
     return LineFields{TrimControls(fields[0]), fields[1], fields[2], fields[3]};
 }
 
-std::int32_t CountLines(const std::string& path) {
-    LineReader reader(path);
-    // The table needs AtomCount + 10 slots in a signed 32-bit count.
-    constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 10;
-    std::int32_t count = 0;
-    while (!reader.AtEnd()) {
-        if (count == kMostLines) throw OutOfMemoryError();
-        ++count;
-        reader.SkipLine();
-    }
-    return count;
+std::int32_t CountLines(const std::string& path, const LineReaderOptions& options) {
+    return CountWithEnd(path, options).lines;
 }
 
 AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,
-                              std::int32_t* lineReached) {
-    if (lineReached) *lineReached = 0;
-    const std::int32_t counted = CountLines(path);
-    if (BetweenPassesHook()) BetweenPassesHook()();
+                              const ReadOptions& options) {
+    if (options.lineReached) *options.lineReached = 0;
+    const Count counted = CountWithEnd(path, options.lines);
+    if (options.betweenPasses) options.betweenPasses();
 
-    const std::size_t capacity = static_cast<std::size_t>(counted) + 10;
+    const std::size_t capacity = static_cast<std::size_t>(counted.lines) + 10;
     AtomTable fresh;
     fresh.Resize(capacity);
 
-    LineReader reader(path);
+    LineReader reader(path, options.lines);
     std::int32_t k = 0;
-    while (k < counted && !reader.AtEnd()) {
+    while (k < counted.lines && !reader.AtEnd()) {
         ++k;
-        if (lineReached) *lineReached = k;
-        const LineFields f = CutLine(reader.NextLine());
+        if (options.lineReached) *options.lineReached = k;
+        const std::string_view line = reader.NextLine();
+        if (k == counted.lines && reader.Offset() < counted.end) ThrowFileShortened(path);
+        const LineFields f = CutLine(line);
         fresh.AtomName[k].assign(f.label);
         fresh.AtomX[k] = ParseCoordinate(f.x);
         fresh.AtomY[k] = ParseCoordinate(f.y);
         fresh.AtomZ[k] = ParseCoordinate(f.z);
     }
-    // A file that shrank between the passes holds fewer atoms than counted.
+    if (k < counted.lines) ThrowFileShortened(path);
     FinishTable(fresh, k, previous);
     return fresh;
 }
 
-void ReadCoordinateFile(const std::string& path, AtomTable& table) {
-    AtomTable fresh = ReadCoordinateTable(path, table);
+void ReadCoordinateFile(const std::string& path, AtomTable& table, const ReadOptions& options) {
+    AtomTable fresh = ReadCoordinateTable(path, table, options);
     std::swap(table, fresh);
 }
 
@@ -106,10 +122,6 @@ void FinishTable(AtomTable& fresh, std::int32_t count, const AtomTable& previous
         fresh.AtomY[i] = previous.AtomY[i];
         fresh.AtomZ[i] = previous.AtomZ[i];
     }
-}
-
-void SetBetweenPassesHookForTesting(std::function<void()> hook) {
-    BetweenPassesHook() = std::move(hook);
 }
 
 }  // namespace pivora

@@ -35,8 +35,9 @@ void AppendCoordinateLine(std::string& out, const std::string& label, double x, 
     out.append(line, static_cast<std::size_t>(p - line));
 }
 
-void WriteCoordinateFile(const std::string& path, const AtomTable& table) {
-    SafeFileWriter writer(path);
+void WriteCoordinateFile(const std::string& path, const AtomTable& table,
+                         const WriteOptions& options) {
+    SafeFileWriter writer(path, options);
     const std::size_t last = table.LastAtom();
     for (std::size_t k = 1; k <= last; ++k) {
         AppendCoordinateLine(writer.Buffer(), table.AtomName[k], table.AtomX[k], table.AtomY[k],

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/AtomTable.h"
+#include "model/FileIo.h"
 
 namespace pivora {
 
@@ -12,9 +13,11 @@ namespace pivora {
 // is followed by one blank.
 void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y, double z);
 
-// Writes atoms 1..AtomCount to path, replacing it safely (SafeFileWriter).
-// Throws the file error; the old file then stays as it was.
-void WriteCoordinateFile(const std::string& path, const AtomTable& table);
+// Writes atoms 1..AtomCount to path, replacing it safely (SafeFileWriter,
+// which says what is refused and what is written in place). Throws the file
+// error; a replaced file then stays as it was.
+void WriteCoordinateFile(const std::string& path, const AtomTable& table,
+                         const WriteOptions& options = {});
 
 // InFileName without its last 4 bytes, followed by ".out"; ".out" alone when
 // it is shorter than 4 bytes.

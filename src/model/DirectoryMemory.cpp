@@ -1,5 +1,10 @@
 #include "model/DirectoryMemory.h"
 
+#include <limits.h>
+
+#include <exception>
+#include <optional>
+
 #include "model/Error.h"
 #include "model/FileIo.h"
 
@@ -12,17 +17,31 @@ std::string DirinfPath(const std::string& startDir) {
     return path;
 }
 
+namespace {
+
+// The first line of dirinf; nothing when there is none that could be a
+// directory. Only one path's length of the file is ever read, so that a
+// huge or endless file costs nothing.
+std::optional<std::string> RememberedDirectory(const std::string& path) {
+    if (!IsPlainFile(path)) return std::nullopt;
+    // A path of PATH_MAX - 1 bytes and its CR LF.
+    constexpr std::size_t kMostBytes = PATH_MAX + 1;
+    LineReader reader(path, LineReaderOptions{kMostBytes, kMostBytes});
+    if (reader.AtEnd()) return std::string();
+    std::string line(reader.NextLine());
+    if (reader.LimitReached() || line.size() >= PATH_MAX) return std::nullopt;
+    return line;
+}
+
+}  // namespace
+
 std::string LoadLastDir(const std::string& startDir) {
-    const std::string path = DirinfPath(startDir);
-    if (IsPlainFile(path)) {
-        // The memory is a convenience: an unreadable one falls back to the
-        // current directory instead of stopping the open.
-        try {
-            LineReader reader(path);
-            if (reader.AtEnd()) return std::string();
-            return std::string(reader.NextLine());
-        } catch (const Error&) {
-        }
+    // The memory is a convenience: whatever goes wrong with it, memory
+    // included, the dialog starts in the current directory instead.
+    try {
+        if (std::optional<std::string> dir = RememberedDirectory(DirinfPath(startDir)))
+            return std::move(*dir);
+    } catch (const std::exception&) {
     }
     return CurrentDirectory();
 }
@@ -33,8 +52,9 @@ void StoreLastDir(const std::string& startDir, const std::string& dir) {
         writer.Write(dir);
         writer.Write("\r\n");
         writer.Commit();
-    } catch (const Error&) {
-        // A read-only start-up directory must not stop the open.
+    } catch (const std::exception&) {
+        // A read-only start-up directory, or a dirinf that is a device or a
+        // FIFO, must not stop the open.
     }
 }
 

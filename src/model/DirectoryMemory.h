@@ -12,11 +12,14 @@ namespace pivora {
 std::string DirinfPath(const std::string& startDir);
 
 // The directory the open dialog starts in: the first line of dirinf when it
-// is a plain file that can be read, else the current directory. Never fails.
+// is a plain file that can be read and that line is shorter than PATH_MAX
+// bytes, else the current directory. Reads at most PATH_MAX + 1 bytes of
+// dirinf. Fails only when the current directory cannot be had for memory.
 std::string LoadLastDir(const std::string& startDir);
 
 // Writes dir as dirinf's one line, ended by CR LF. A failure is ignored: the
-// memory must never stop an open.
+// memory must never stop an open. A dirinf that is (or links to) a device,
+// a FIFO or a socket is left alone.
 void StoreLastDir(const std::string& startDir, const std::string& dir);
 
 // What an accepted open dialog does before the file is read: InFileName :=

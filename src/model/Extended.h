@@ -5,8 +5,12 @@
 // format with a 64-bit significand. The status flags replace hardware
 // traps: clear them before a step, test them after it.
 
+#include <bit>
 #include <cfenv>
 #include <cmath>
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 
 #include "model/Error.h"
@@ -44,6 +48,26 @@ inline double StoreDouble(long double v) {
     if (!std::isfinite(stored)) [[unlikely]]
         ThrowStoreError(stored);
     return stored;
+}
+
+// True when every columns[k][i], for i in [begin, end), is below 2^1023 in
+// magnitude (so neither infinite nor NaN). The sum or difference of two such
+// values, or either coordinate of such a pair turned by a cosine and a sine
+// of at most 1, cannot leave the double range, even after the
+// extended-precision roundings: a command can then store its results
+// without a failing store. One pass over all columns at once.
+template <std::same_as<double>... Column>
+inline bool AllBelowHalfRange(std::size_t begin, std::size_t end, const Column*... columns) {
+    // Adding 2 to the exponent field carries into the sign bit exactly for
+    // 0x7FE (2^1023 and above) and 0x7FF (infinity, NaN). Integer work, so
+    // that the scan runs in vector registers whatever the floating-point
+    // flags.
+    constexpr std::uint64_t kExponent = 0x7FF0'0000'0000'0000;
+    constexpr std::uint64_t kTwo = 0x0020'0000'0000'0000;
+    std::uint64_t carries = 0;
+    for (std::size_t i = begin; i < end; ++i)
+        carries |= (((std::bit_cast<std::uint64_t>(columns[i]) & kExponent) + kTwo) | ...);
+    return (carries >> 63) == 0;
 }
 
 }  // namespace pivora

@@ -1,7 +1,10 @@
 #include "model/FileIo.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,25 +13,22 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "model/Error.h"
 
 namespace pivora {
 namespace {
 
-constexpr std::size_t kReadChunk = 1 << 20;
 constexpr std::size_t kWriteChunk = 1 << 20;
 constexpr char kEndOfFileMark = 26;
-
-SafeFileWriter::WriteFn& WriteHook() {
-    static SafeFileWriter::WriteFn hook;
-    return hook;
-}
-
-long WriteSome(int fd, const char* data, std::size_t size) {
-    if (WriteHook()) return WriteHook()(fd, data, size);
-    return static_cast<long>(::write(fd, data, size));
-}
+constexpr char kTemporaryPrefix[] = ".pivora-";
+// A stray temporary file of a process that is gone is left alone this long,
+// in case the pid belongs to another machine or container sharing the
+// directory, whose save may still be running; after a day it goes whatever
+// its pid says, since pids are reused.
+constexpr double kStaleAfterProcessSeconds = 60;
+constexpr double kStaleAnywaySeconds = 24 * 3600;
 
 // Appends text without its CR bytes.
 void AppendWithoutCr(std::string& out, const char* text, std::size_t size) {
@@ -41,23 +41,188 @@ void AppendWithoutCr(std::string& out, const char* text, std::size_t size) {
     }
 }
 
-std::string ResolveTarget(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        // Replace the file the link points to, not the link itself.
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string resolved(real);
-            std::free(real);
-            return resolved;
-        }
+const char* KindOfSpecialFile(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "of an unknown kind";
+}
+
+// Access denied, with the reason in English: reading a device or a FIFO
+// could wait forever or never end, and replacing one would destroy it.
+Error NotRegularFileError(const std::string& path, mode_t mode, bool forWriting) {
+    std::string detail = "The chosen file is ";
+    detail += KindOfSpecialFile(mode);
+    detail += forWriting ? ", not a regular file. Pivora saves only into regular files."
+                         : ", not a regular file. Pivora opens only regular files.";
+    return FileError(EACCES, path).WithDetail(std::move(detail));
+}
+
+// Opens path for reading without blocking on a FIFO or a device, and keeps
+// it only when it is a regular file. Returns the descriptor, st filled in.
+int OpenRegularFileForReading(const std::string& path, struct stat& st) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int err = errno;
+        // A socket cannot be opened at all (ENXIO): say what it is.
+        if (err == ENXIO && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            throw NotRegularFileError(path, st.st_mode, false);
+        throw FileError(err, path);
     }
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw FileError(err, path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, path);
+        throw NotRegularFileError(path, st.st_mode, false);
+    }
+    // A regular file never blocks, but reads should wait like ordinary ones
+    // on any file system that thinks otherwise.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+std::string InDirectory(const std::string& dir, std::string_view name) {
+    std::string path = dir == "/" ? std::string() : dir;
+    path += '/';
+    path += name;
     return path;
+}
+
+// path with every symbolic link followed; a last link that points nowhere
+// gives the path it points to, so that the save creates it.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string link(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, '\0');
+        for (;;) {
+            const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+            if (n < 0) throw FileError(errno, current);
+            if (static_cast<std::size_t>(n) < link.size()) {
+                link.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            link.resize(link.size() * 2);
+        }
+        if (link.empty()) throw FileError(ENOENT, current);
+        if (link[0] != '/') {
+            const std::string dir = DirectoryPart(current);
+            if (!dir.empty()) link = InDirectory(dir, link);
+        }
+        current = std::move(link);
+    }
+    throw FileError(ELOOP, path);
 }
 
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+// ".pivora-<pid>-" + six characters.
+bool IsTemporaryName(std::string_view name, pid_t& pid) {
+    const std::size_t prefix = std::strlen(kTemporaryPrefix);
+    if (name.substr(0, prefix) != kTemporaryPrefix) return false;
+    std::size_t i = prefix;
+    long long value = 0;
+    while (i < name.size() && name[i] >= '0' && name[i] <= '9' && i - prefix < 10) {
+        value = value * 10 + (name[i] - '0');
+        ++i;
+    }
+    if (i == prefix || value <= 0 || value > INT_MAX) return false;
+    if (name.size() != i + 7 || name[i] != '-') return false;
+    for (std::size_t k = i + 1; k < name.size(); ++k) {
+        const char c = name[k];
+        const bool alnum =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
+    }
+    pid = static_cast<pid_t>(value);
+    return true;
+}
+
+// Removes the temporary files of killed saves. Only our own regular files
+// are judged, and a live process's file is never taken.
+void RemoveStaleTemporaries(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return;
+    const int dfd = ::dirfd(d);
+    const uid_t me = ::geteuid();
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(d)) {
+        pid_t pid;
+        if (!IsTemporaryName(entry->d_name, pid)) continue;
+        struct stat st;
+        if (::fstatat(dfd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != me) continue;
+        const double idle = std::difftime(now, st.st_mtime);
+        const bool processGone = pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+        if ((processGone && idle >= kStaleAfterProcessSeconds) || idle >= kStaleAnywaySeconds)
+            ::unlinkat(dfd, entry->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+std::string TemporaryPattern(const std::string& dir) {
+    std::string name = kTemporaryPrefix;
+    name += std::to_string(::getpid());
+    name += "-XXXXXX";
+    return InDirectory(dir, name);
+}
+
+// A fresh temporary name for linking the unnamed file into the directory.
+std::string RandomTemporaryName(const std::string& dir) {
+    static const char kAlphabet[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char random[6];
+    if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+        // No entropy yet: any varying bytes do, EEXIST makes us try again.
+        static unsigned counter = 0;
+        const unsigned long seed =
+            static_cast<unsigned long>(std::time(nullptr)) ^ (++counter * 2654435761u);
+        for (std::size_t i = 0; i < sizeof random; ++i)
+            random[i] = static_cast<unsigned char>(seed >> (5 * i));
+    }
+    std::string pattern = TemporaryPattern(dir);
+    for (std::size_t i = 0; i < sizeof random; ++i)
+        pattern[pattern.size() - 6 + i] = kAlphabet[random[i] % (sizeof kAlphabet - 1)];
+    return pattern;
+}
+
+// Gives the file behind the unnamed descriptor fd the name path.
+bool LinkUnnamed(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != ENOENT) return false;
+    // Without /proc only a privileged process can link a descriptor.
+    return ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+// The owner, group and permission bits of the replaced file, as far as this
+// process may give them. fchown first: it clears the set-id bits.
+void TakeOverIdentity(int fd, const struct stat* replaced, mode_t mode) {
+    struct stat own;
+    if (replaced && ::fstat(fd, &own) == 0 &&
+        (own.st_uid != replaced->st_uid || own.st_gid != replaced->st_gid)) {
+        // Not permitted to give the file away: at least the group, where we
+        // belong to it. What cannot be kept becomes ours, as for any new file.
+        if (::fchown(fd, replaced->st_uid, replaced->st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), replaced->st_gid) != 0) {
+        }
+    }
+    ::fchmod(fd, mode);
 }
 
 }  // namespace
@@ -75,7 +240,12 @@ bool IsPlainFile(const std::string& path) {
 }
 
 std::string CurrentDirectory() {
-    std::string dir(PATH_MAX, '\0');
+    // On the stack first: the fallback of a failed directory memory must
+    // need little memory itself.
+    char path[PATH_MAX];
+    if (::getcwd(path, sizeof path) != nullptr) return path;
+    if (errno != ERANGE) return std::string();
+    std::string dir(2 * PATH_MAX, '\0');
     for (;;) {
         if (::getcwd(dir.data(), dir.size()) != nullptr) {
             dir.resize(std::strlen(dir.c_str()));
@@ -90,24 +260,21 @@ bool ChangeDirectory(const std::string& path) {
     return ::chdir(path.c_str()) == 0;
 }
 
-LineReader::LineReader(const std::string& path) : path_(path) {
-    do {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) throw FileError(errno, path_);
+LineReader::LineReader(const std::string& path, LineReaderOptions options)
+    : path_(path), bytesLeft_(options.byteLimit) {
     struct stat st;
-    const bool known = ::fstat(fd_, &st) == 0;
-    if (known && S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        throw FileError(EISDIR, path_);
-    }
+    fd_ = OpenRegularFileForReading(path, st);
     // A small file needs no megabyte of buffer; one more byte than its size
     // lets the first read also see the end.
-    capacity_ = kReadChunk;
-    if (known && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) < kReadChunk)
-        capacity_ = std::max<std::size_t>(static_cast<std::size_t>(st.st_size) + 1, 4096);
-    buf_.reset(new char[capacity_]);
+    const std::size_t chunk = std::max<std::size_t>(options.chunkSize, 1);
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    capacity_ = std::min(chunk, std::max<std::size_t>(size + 1, 4096));
+    try {
+        buf_.reset(new char[capacity_]);
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
 }
 
 LineReader::~LineReader() {
@@ -116,13 +283,21 @@ LineReader::~LineReader() {
 
 bool LineReader::Fill() {
     if (eof_) return false;
+    consumed_ += len_;
+    pos_ = len_ = 0;
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(capacity_, bytesLeft_));
+    if (want == 0) {
+        limitReached_ = eof_ = true;
+        return false;
+    }
     ssize_t got;
     do {
-        got = ::read(fd_, buf_.get(), capacity_);
+        got = ::read(fd_, buf_.get(), want);
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw FileError(errno, path_);
-    pos_ = 0;
     len_ = static_cast<std::size_t>(got);
+    bytesLeft_ -= len_;
     if (got == 0) eof_ = true;
     return got > 0;
 }
@@ -182,35 +357,106 @@ void LineReader::SkipLine() {
     }
 }
 
-SafeFileWriter::SafeFileWriter(const std::string& path) : target_(ResolveTarget(path)) {
-    mode_t mode;
+SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
+    : options_(std::move(options)), target_(FollowLinks(path)) {
     struct stat st;
+    mode_t mode;
     if (::stat(target_.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, target_);
+        if (!S_ISREG(st.st_mode)) throw NotRegularFileError(target_, st.st_mode, true);
         if (::access(target_.c_str(), W_OK) != 0) throw FileError(errno, target_);
+        targetExists_ = true;
         mode = st.st_mode & 07777;
     } else {
         if (errno != ENOENT) throw FileError(errno, target_);
         mode = 0666 & ~CurrentUmask();
     }
-    std::string dir = DirectoryPart(target_);
-    if (dir.empty()) dir.push_back('.');
-    temp_ = dir == "/" ? std::string() : dir;
-    temp_ += "/.pivora-XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
-    if (fd_ < 0) {
+    dir_ = DirectoryPart(target_);
+    if (dir_.empty()) dir_.push_back('.');
+
+    // A replacement is a new inode, which would leave every other hard link
+    // with the old content: write such a file where it is.
+    if (targetExists_ && st.st_nlink > 1) {
+        OpenInPlace();
+    } else {
+        OpenTemporary(mode);
+        if (fd_ < 0) {
+            const int err = errno;
+            // The directory takes no new file, yet the file itself may be
+            // writable. Not for a full disk: in place, that would cost the
+            // old content.
+            if (!targetExists_ || (err != EACCES && err != EPERM)) throw FileError(err, target_);
+            OpenInPlace();
+        } else {
+            TakeOverIdentity(fd_, targetExists_ ? &st : nullptr, mode);
+        }
+    }
+    buf_.reserve(kWriteChunk + 4096);
+}
+
+void SafeFileWriter::OpenTemporary(unsigned mode) {
+    const std::string& dir = dir_;
+    RemoveStaleTemporaries(dir);
+    // O_TMPFILE files are linked through /proc/self/fd; without /proc only
+    // a privileged process could give them a name.
+    if (options_.unnamedTemporary && ::access("/proc/self/fd", X_OK) == 0) {
+        fd_ = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+        if (fd_ >= 0) {
+            method_ = Method::UnnamedTemporary;
+            return;
+        }
+    }
+    std::string temp = TemporaryPattern(dir);
+    fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd_ >= 0) {
+        temp_ = std::move(temp);
+        method_ = Method::NamedTemporary;
+    }
+}
+
+void SafeFileWriter::OpenInPlace() {
+    method_ = Method::InPlace;
+    // Not truncated yet: the old content stays until it is overwritten, and
+    // blocks that are overwritten need no new space on a full disk.
+    do {
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) throw FileError(errno, target_);
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) {
         const int err = errno;
-        temp_.clear();
-        // The directory decides the message: report it for the target.
+        ::close(fd_);
+        fd_ = -1;
         throw FileError(err, target_);
     }
-    ::fchmod(fd_, mode);
-    buf_.reserve(kWriteChunk + 4096);
+    if (!S_ISREG(st.st_mode)) {
+        // Swapped for something else since we looked.
+        ::close(fd_);
+        fd_ = -1;
+        throw NotRegularFileError(target_, st.st_mode, true);
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
 }
 
 SafeFileWriter::~SafeFileWriter() {
     if (fd_ >= 0) ::close(fd_);
     if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void SafeFileWriter::Fail(int errnum) const {
+    Error error = FileError(errnum, target_);
+    if (method_ == Method::InPlace && written_ > 0) {
+        error.WithDetail(
+            "The file was being written in place (it has other hard links, or its folder "
+            "takes no new files), so it may now hold only part of the new content.");
+    }
+    throw error;
+}
+
+long SafeFileWriter::WriteSome(const char* data, std::size_t size) {
+    if (options_.write) return options_.write(fd_, data, size);
+    return static_cast<long>(::write(fd_, data, size));
 }
 
 void SafeFileWriter::Write(std::string_view bytes) {
@@ -226,12 +472,14 @@ void SafeFileWriter::FlushBuffer() {
     const char* data = buf_.data();
     std::size_t left = buf_.size();
     while (left > 0) {
-        const long written = WriteSome(fd_, data, left);
+        const long written = WriteSome(data, left);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throw FileError(errno, target_);
+            const int err = errno;
+            written_ += buf_.size() - left;
+            Fail(err);
         }
-        if (written == 0) throw FileError(EIO, target_);
+        if (written == 0) Fail(EIO);
         data += written;
         left -= static_cast<std::size_t>(written);
     }
@@ -245,16 +493,54 @@ void SafeFileWriter::FlushBuffer() {
 
 void SafeFileWriter::Commit() {
     FlushBuffer();
-    if (::fsync(fd_) != 0 && errno != EINVAL) throw FileError(errno, target_);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw FileError(errno, target_);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) throw FileError(errno, target_);
-    temp_.clear();
+    if (method_ == Method::InPlace) {
+        if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) Fail(errno);
+    }
+    if (::fsync(fd_) != 0 && errno != EINVAL) Fail(errno);
+    if (method_ == Method::InPlace) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) Fail(errno);
+        return;
+    }
+    CommitReplacement();
 }
 
-void SafeFileWriter::SetWriteFunctionForTesting(WriteFn fn) {
-    WriteHook() = std::move(fn);
+void SafeFileWriter::CommitReplacement() {
+    if (method_ == Method::UnnamedTemporary) {
+        // A new file gets its name in one step; an existing one is replaced
+        // by a rename, since a link cannot replace a name.
+        bool linked = !targetExists_ && LinkUnnamed(fd_, target_);
+        if (!linked && !targetExists_ && errno != EEXIST) Fail(errno);
+        while (!linked) {
+            std::string temp = RandomTemporaryName(dir_);
+            if (LinkUnnamed(fd_, temp)) {
+                temp_ = std::move(temp);
+                break;
+            }
+            if (errno != EEXIST) Fail(errno);
+        }
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) Fail(errno);
+    if (!temp_.empty()) {
+        if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
+        temp_.clear();
+    }
+    // The rename is durable only once the directory is on the disk too.
+    const int dirFd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        const int synced = ::fsync(dirFd);
+        const int err = errno;
+        ::close(dirFd);
+        if (synced != 0 && err != EINVAL) {
+            throw FileError(err, target_)
+                .WithDetail(
+                    "The file was saved, but its folder could not be written to the disk: after a "
+                    "crash the old file may come back.");
+        }
+    }
 }
 
 }  // namespace pivora

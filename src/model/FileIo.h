@@ -3,11 +3,12 @@
 // failing call throws the file error for its errno.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pivora {
 
@@ -21,6 +22,15 @@ std::string CurrentDirectory();
 // chdir; false on failure.
 bool ChangeDirectory(const std::string& path);
 
+// How a LineReader reads; the defaults suit coordinate files.
+struct LineReaderOptions {
+    // Bytes asked of each read; 0 counts as 1. Sizes of a few bytes make
+    // every line cross reads, which the line rules must not notice.
+    std::size_t chunkSize = std::size_t{1} << 20;
+    // Reading stops after this many bytes of the file, as if it ended there.
+    std::uint64_t byteLimit = std::numeric_limits<std::uint64_t>::max();
+};
+
 // Reads a file line by line with the coordinate-file line rules: a line ends
 // at LF; every CR is dropped from the text (a CR before the LF is part of the
 // line end); a byte 26 at the start of a line ends the file, inside a line it
@@ -28,8 +38,10 @@ bool ChangeDirectory(const std::string& path);
 // last line makes no further line.
 class LineReader {
   public:
-    // Opens path for reading; a directory is refused as EISDIR.
-    explicit LineReader(const std::string& path);
+    // Opens path for reading without waiting: only a regular file is read.
+    // A directory is refused as EISDIR, a FIFO, a device or a socket as
+    // access denied (EACCES) with an English detail; neither is read.
+    explicit LineReader(const std::string& path, LineReaderOptions options = {});
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -42,26 +54,75 @@ class LineReader {
     // Steps over the next line without building its text.
     void SkipLine();
 
+    // Bytes of the file consumed so far: where the next line starts, or
+    // where reading ended.
+    std::uint64_t Offset() const { return consumed_ + pos_; }
+    // True once reading stopped at options.byteLimit; the file may go on.
+    bool LimitReached() const { return limitReached_; }
+
   private:
-    bool Fill();  // reads more bytes; false at end of file
+    bool Fill();  // reads more bytes; false at end of file or at the limit
     std::string path_;
     int fd_ = -1;
     std::unique_ptr<char[]> buf_;
     std::size_t capacity_ = 0;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
+    std::uint64_t consumed_ = 0;  // bytes of the buffers before this one
+    std::uint64_t bytesLeft_;     // of options.byteLimit
     bool eof_ = false;
+    bool limitReached_ = false;
     std::string line_;
 };
 
-// Writes a file so that a failure never damages the file it replaces: the
-// content goes to a temporary file in the same directory, which is renamed
-// over the target only after everything was written and flushed. An existing
-// target keeps its permission bits; one that is a directory or may not be
-// written is refused as access denied before anything is written.
+// Writes size bytes of data to fd as write(2) does: the count written, or -1
+// with errno set.
+using WriteFunction = std::function<long(int fd, const char* data, std::size_t size)>;
+
+// How a SafeFileWriter writes; the defaults are for real use.
+struct WriteOptions {
+    // Stands in for write(2), to play a full disk or a failing device.
+    // Empty: write(2).
+    WriteFunction write;
+    // Writes the content into a temporary file without a name (O_TMPFILE)
+    // where the file system has them. Off: always a named one.
+    bool unnamedTemporary = true;
+};
+
+// Writes a file so that a failure never damages the file it replaces, and so
+// that the file keeps what makes it the same file.
+//
+// The target is path with every symbolic link followed, a dangling one
+// included (its target is then created). It must be a regular file or not
+// exist yet: a directory is refused as EISDIR, a device, FIFO or socket as
+// access denied (EACCES, with an English detail), and an existing file that
+// may not be written as access denied; all before anything is written.
+//
+// Normally the content goes to a temporary file in the target's directory
+// that replaces the target (rename) only after everything was written and
+// synced; it takes over the target's permission bits and, where the system
+// permits it, its owner and group; then the directory is synced. Where the
+// file system allows it the temporary file has no name until it is complete
+// (O_TMPFILE). Otherwise it is ".pivora-<pid>-XXXXXX"; a name like that which
+// a killed save left behind is removed by a later save into the same
+// directory once its process is gone and it has been left alone for a
+// minute, or after a day whatever its process.
+//
+// Two kinds of target are written in place instead, keeping their inode
+// (owner, group, permissions and every hard link): a file with more than one
+// hard link, and an existing file in a directory where this user may not
+// create files (a writable file in a read-only directory). In place, a
+// failure or a crash part of the way through leaves the file partly
+// written; the error's detail then says so.
 class SafeFileWriter {
   public:
-    explicit SafeFileWriter(const std::string& path);
+    enum class Method {
+        UnnamedTemporary,  // O_TMPFILE, linked and renamed over the target
+        NamedTemporary,    // .pivora-<pid>-XXXXXX, renamed over the target
+        InPlace,           // the target itself, overwritten and cut to length
+    };
+
+    explicit SafeFileWriter(const std::string& path, WriteOptions options = {});
     ~SafeFileWriter();  // removes the temporary file unless committed
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
@@ -72,19 +133,28 @@ class SafeFileWriter {
     // caller's by calling MaybeFlush.
     std::string& Buffer() { return buf_; }
     void MaybeFlush();
-    // Writes the rest, syncs, closes and renames over the target.
+    // Writes the rest, syncs, and puts the content in the target's place.
     void Commit();
 
-    // Test seam: replaces the write(2) call (fd, data, size) -> written or -1
-    // with errno set. Empty restores write(2).
-    using WriteFn = std::function<long(int, const char*, std::size_t)>;
-    static void SetWriteFunctionForTesting(WriteFn fn);
+    // The file written: path with its symbolic links followed.
+    const std::string& Target() const { return target_; }
+    Method Used() const { return method_; }
 
   private:
+    void OpenTemporary(unsigned mode);  // fd_ < 0 with errno when it cannot
+    void OpenInPlace();
     void FlushBuffer();
+    void CommitReplacement();
+    [[noreturn]] void Fail(int errnum) const;
+    long WriteSome(const char* data, std::size_t size);
+
+    WriteOptions options_;
     std::string target_;
-    std::string temp_;
+    std::string dir_;
+    std::string temp_;  // a name of ours to remove unless committed
     int fd_ = -1;
+    Method method_ = Method::NamedTemporary;
+    bool targetExists_ = false;
     std::string buf_;
     std::size_t written_ = 0;
 };

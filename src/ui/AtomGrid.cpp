@@ -1,11 +1,18 @@
 #include "ui/AtomGrid.h"
 
-#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "model/DecimalText.h"
+#include "ui/ShownText.h"
 
 namespace pivora {
 namespace {
@@ -14,6 +21,8 @@ constexpr int kColumns = 4;
 constexpr int kColumnWidths[kColumns] = {48, 80, 80, 80};
 constexpr int kRowHeight = 14;
 constexpr int kBlankRows = 9;  // with the header row, the 10 rows of an empty grid
+constexpr int kTotalWidth =
+    kColumnWidths[0] + kColumnWidths[1] + kColumnWidths[2] + kColumnWidths[3];
 
 // A coordinate too long for its column loses digits from its middle when it
 // has a power of ten, so that a residue of 6.1E-17 cannot read as 6.1; any
@@ -39,8 +48,9 @@ void AtomGridModel::ShowAtoms(const AtomTable& table) {
     std::size_t bytes = 0;
     for (std::size_t k = 1; k <= count; ++k) bytes += table.AtomName[k].size();
 
-    // Fresh containers, so that a smaller molecule gives back the memory of
-    // a larger one.
+    // Everything is built aside first: running out of memory here leaves the
+    // rows as they were. Fresh containers also give back the memory of a
+    // larger molecule.
     std::string labels;
     labels.reserve(bytes);
     std::vector<std::size_t> starts(count + 1);
@@ -55,9 +65,9 @@ void AtomGridModel::ShowAtoms(const AtomTable& table) {
     starts[count] = labels.size();
 
     beginResetModel();
-    labels_ = std::move(labels);
-    starts_ = std::move(starts);
-    xyz_ = std::move(xyz);
+    labels_.swap(labels);
+    starts_.swap(starts);
+    xyz_.swap(xyz);
     rows_ = static_cast<int>(count);
     blank_ = false;
     endResetModel();
@@ -115,51 +125,265 @@ int AtomGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant AtomGridModel::data(const QModelIndex& index, int role) const {
-    // The tool tip shows the whole text that a narrow column cuts short.
+    // The tool tip shows the whole text that a narrow column cuts short, as
+    // far as a cell shows any text.
     if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || blank_) {
         return QVariant();
     }
     const auto row = static_cast<std::size_t>(index.row());
-    if (index.column() == 0) {
-        return QString::fromLocal8Bit(labels_.data() + starts_[row],
-                                      static_cast<qsizetype>(starts_[row + 1] - starts_[row]));
-    }
-    return QString::fromStdString(FormatDisplay(xyz_[3 * row + index.column() - 1]));
+    const QString text =
+        index.column() == 0
+            ? ShownLocalHead(
+                  std::string_view(labels_.data() + starts_[row], starts_[row + 1] - starts_[row]))
+            : QString::fromStdString(FormatDisplay(xyz_[3 * row + index.column() - 1]));
+    return role == Qt::ToolTipRole ? PlainToolTip(text) : text;
 }
 
 QVariant AtomGridModel::headerData(int, Qt::Orientation, int role) const {
     return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
 }
 
+// The blank header row above the cells; it scrolls sideways with them.
+class TStringGrid::Header : public QWidget {
+  public:
+    explicit Header(TStringGrid* grid) : QWidget(grid), grid_(grid) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        int left = -grid_->horizontalScrollBar()->value();
+        for (int column = 0; column < kColumns; ++column) {
+            QStyleOptionHeader option;
+            option.initFrom(this);
+            option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+            option.orientation = Qt::Horizontal;
+            option.section = column;
+            option.position = column == 0              ? QStyleOptionHeader::Beginning
+                              : column == kColumns - 1 ? QStyleOptionHeader::End
+                                                       : QStyleOptionHeader::Middle;
+            option.rect = QRect(left, 0, kColumnWidths[column], height());
+            style()->drawControl(QStyle::CE_Header, &option, &painter, this);
+            left += kColumnWidths[column];
+        }
+    }
+
+  private:
+    TStringGrid* grid_;
+};
+
 TStringGrid::TStringGrid(QWidget* parent)
-    : QTableView(parent), model_(new AtomGridModel(this, kBlankRows)) {
-    setModel(model_);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectItems);
-    setWordWrap(false);
-    verticalHeader()->hide();
-    verticalHeader()->setMinimumSectionSize(kRowHeight);
-    verticalHeader()->setDefaultSectionSize(kRowHeight);
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView* header = horizontalHeader();
-    header->setMinimumSectionSize(0);
-    header->setSectionResizeMode(QHeaderView::Fixed);
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setFixedHeight(kRowHeight);
-    for (int column = 0; column < kColumns; ++column) {
-        setColumnWidth(column, kColumnWidths[column]);
-    }
-    auto* coordinates = new CoordinateDelegate(this);
-    for (int column = 1; column < kColumns; ++column) {
-        setItemDelegateForColumn(column, coordinates);
-    }
+    : QAbstractScrollArea(parent),
+      model_(new AtomGridModel(this, kBlankRows)),
+      header_(new Header(this)),
+      labelDelegate_(new QStyledItemDelegate(this)),
+      coordinateDelegate_(new CoordinateDelegate(this)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setViewportMargins(0, kRowHeight, 0, 0);
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { AfterReset(); });
+    connect(model_, &QAbstractItemModel::dataChanged, viewport(), qOverload<>(&QWidget::update));
+    UpdateScrollBars();
 }
 
 QString TStringGrid::Cells(int column, int row) const {
     if (row < 1) return QString();
     return model_->data(model_->index(row - 1, column), Qt::DisplayRole).toString();
+}
+
+QModelIndex TStringGrid::currentIndex() const {
+    return model_->index(currentRow_, currentColumn_);
+}
+
+void TStringGrid::setCurrentIndex(const QModelIndex& index) {
+    if (index.isValid() && index.model() == model_) {
+        currentRow_ = index.row();
+        currentColumn_ = index.column();
+        ScrollTo(currentRow_);
+    } else {
+        currentRow_ = currentColumn_ = -1;
+    }
+    viewport()->update();
+}
+
+int TStringGrid::FullRows() const {
+    return std::max(1, viewport()->height() / kRowHeight);
+}
+
+QRect TStringGrid::CellRect(int row, int column) const {
+    int left = -horizontalScrollBar()->value();
+    for (int c = 0; c < column; ++c) left += kColumnWidths[c];
+    const int top = (row - verticalScrollBar()->value()) * kRowHeight;
+    // The grid lines take the last pixel column and row of each cell.
+    return QRect(left, top, kColumnWidths[column] - 1, kRowHeight - 1);
+}
+
+QModelIndex TStringGrid::CellAt(const QPoint& point) const {
+    if (point.y() < 0) return QModelIndex();
+    const int row = verticalScrollBar()->value() + point.y() / kRowHeight;
+    int x = point.x() + horizontalScrollBar()->value();
+    for (int column = 0; column < kColumns; ++column) {
+        if (x >= 0 && x < kColumnWidths[column]) return model_->index(row, column);
+        x -= kColumnWidths[column];
+    }
+    return QModelIndex();
+}
+
+void TStringGrid::UpdateScrollBars() {
+    const int fullRows = FullRows();
+    verticalScrollBar()->setRange(0, std::max(0, model_->rowCount() - fullRows));
+    verticalScrollBar()->setPageStep(fullRows);
+    verticalScrollBar()->setSingleStep(1);
+    horizontalScrollBar()->setRange(0, std::max(0, kTotalWidth - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(kColumnWidths[0]);
+}
+
+void TStringGrid::ScrollTo(int row) {
+    QScrollBar* bar = verticalScrollBar();
+    if (row < bar->value()) {
+        bar->setValue(row);
+    } else if (row >= bar->value() + FullRows()) {
+        bar->setValue(row - FullRows() + 1);
+    }
+}
+
+void TStringGrid::AfterReset() {
+    currentRow_ = currentColumn_ = -1;
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
+void TStringGrid::resizeEvent(QResizeEvent*) {
+    // Called for the viewport: the header lies in the margin above it.
+    const QRect cells = viewport()->geometry();
+    header_->setGeometry(cells.left(), cells.top() - kRowHeight, cells.width(), kRowHeight);
+    UpdateScrollBars();
+}
+
+void TStringGrid::scrollContentsBy(int, int) {
+    viewport()->update();
+    header_->update();
+}
+
+void TStringGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    // The options a table view gives its cells.
+    QStyleOptionViewItem base;
+    base.initFrom(this);
+    base.state &= ~QStyle::State_HasFocus;
+    base.font = font();
+    base.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    base.textElideMode = Qt::ElideRight;
+    base.showDecorationSelected =
+        style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, nullptr, this);
+    base.widget = this;
+
+    const int first = verticalScrollBar()->value();
+    const int last = std::min(model_->rowCount(), first + FullRows() + 1) - 1;
+    for (int row = first; row <= last; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            QStyleOptionViewItem option = base;
+            option.rect = CellRect(row, column);
+            if (!option.rect.intersects(event->rect())) continue;
+            if (row == currentRow_ && column == currentColumn_) {
+                option.state |= QStyle::State_Selected;
+                if (hasFocus()) option.state |= QStyle::State_HasFocus;
+            }
+            (column == 0 ? labelDelegate_ : coordinateDelegate_)
+                ->paint(&painter, option, model_->index(row, column));
+        }
+    }
+    if (last < first) return;
+    const int gridHint = style()->styleHint(QStyle::SH_Table_GridLineColor, &base, this);
+    painter.setPen(QColor::fromRgba(static_cast<QRgb>(gridHint)));
+    const QRect corner = CellRect(last, kColumns - 1);
+    const int left = -horizontalScrollBar()->value();
+    for (int row = first; row <= last; ++row) {
+        const int bottom = CellRect(row, 0).bottom() + 1;
+        painter.drawLine(left, bottom, corner.right() + 1, bottom);
+    }
+    for (int column = 0; column < kColumns; ++column) {
+        const int right = CellRect(first, column).right() + 1;
+        painter.drawLine(right, 0, right, corner.bottom() + 1);
+    }
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    const int rows = model_->rowCount();
+    int row = std::max(currentRow_, 0);
+    int column = std::max(currentColumn_, 0);
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            --row;
+            break;
+        case Qt::Key_Down:
+            row += currentRow_ < 0 ? 0 : 1;
+            break;
+        case Qt::Key_Left:
+            --column;
+            break;
+        case Qt::Key_Right:
+            column += currentColumn_ < 0 ? 0 : 1;
+            break;
+        case Qt::Key_PageUp:
+            row -= FullRows();
+            break;
+        case Qt::Key_PageDown:
+            row += FullRows();
+            break;
+        case Qt::Key_Home:
+            if (control) {
+                row = 0;
+            } else {
+                column = 0;
+            }
+            break;
+        case Qt::Key_End:
+            if (control) {
+                row = rows - 1;
+            } else {
+                column = kColumns - 1;
+            }
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+    if (rows == 0) return;
+    setCurrentIndex(
+        model_->index(std::clamp(row, 0, rows - 1), std::clamp(column, 0, kColumns - 1)));
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    const QModelIndex cell = CellAt(event->position().toPoint());
+    if (cell.isValid()) setCurrentIndex(cell);
+}
+
+void TStringGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TStringGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+bool TStringGrid::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex cell = CellAt(help->pos());
+    const QString tip = model_->data(cell, Qt::ToolTipRole).toString();
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(help->globalPos(), tip, viewport(), CellRect(cell.row(), cell.column()));
+    }
+    return true;
 }
 
 }  // namespace pivora

@@ -1,17 +1,24 @@
 #pragma once
 // The atom grid: a read-only table of label, x, y and z under a blank header
 // row. The grid keeps its own copy of the rows it shows and writes the
-// display form of a coordinate only when Qt asks for a visible cell, so that
+// display form of a coordinate only when a visible cell is painted, so that
 // showing a million atoms costs one copy, not three million strings, and the
 // grid keeps showing what it was given whatever later happens to the table.
+//
+// The grid paints its rows itself. Qt's table view keeps a header section
+// for every row, even a hidden header: eight bytes a row, in one block that
+// Qt does not survive failing to get. Here nothing in the view grows with
+// the rows.
 
+#include <QAbstractScrollArea>
 #include <QAbstractTableModel>
-#include <QTableView>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "model/AtomTable.h"
+
+class QStyledItemDelegate;
 
 namespace pivora {
 
@@ -22,6 +29,7 @@ class AtomGridModel : public QAbstractTableModel {
     AtomGridModel(QObject* parent, int blankRows);
 
     // Rows for atoms 1..AtomCount of table: label, then x, y, z (angstrom).
+    // All or nothing: a failure (memory) leaves the rows as they were.
     void ShowAtoms(const AtomTable& table);
     // Rewrites the rows that already hold atoms, 1 up to the smaller of the
     // grid's atom rows and AtomCount, from table: the coordinates, and the
@@ -32,6 +40,8 @@ class AtomGridModel : public QAbstractTableModel {
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    // The display and tool-tip texts: at most a few hundred characters of a
+    // label, tool tips as plain text (ShownText.h).
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -47,11 +57,16 @@ class AtomGridModel : public QAbstractTableModel {
 
 // The grid control. Rows and columns are counted as the window sees them:
 // row 0 is the header row, rows 1 to RowCount() - 1 hold atoms 1, 2, ...
-class TStringGrid : public QTableView {
+// The user can make any cell the current one (click, arrow and page keys,
+// Home and End, with Ctrl for the first and last row), scroll, and read a
+// cell's whole text in its tool tip; nothing can be edited.
+class TStringGrid : public QAbstractScrollArea {
     Q_OBJECT
   public:
     explicit TStringGrid(QWidget* parent);
 
+    // All or nothing, as AtomGridModel::ShowAtoms; the first row then shows
+    // at the top, and no cell is current.
     void ShowAtoms(const AtomTable& table) { model_->ShowAtoms(table); }
     // After a rotation: the x, y and z columns of the rows shown.
     void RefreshCoordinates(const AtomTable& table) { model_->RefreshAtoms(table, false); }
@@ -62,8 +77,40 @@ class TStringGrid : public QTableView {
     // The text of a cell; the header row and cells outside the grid are "".
     QString Cells(int column, int row) const;
 
+    // The rows below the header as a model: model row r is grid row r + 1.
+    QAbstractItemModel* model() const { return model_; }
+    // The current cell in the model's rows and columns; invalid when none.
+    QModelIndex currentIndex() const;
+    // Makes index the current cell and scrolls it into view; an invalid
+    // index leaves no cell current.
+    void setCurrentIndex(const QModelIndex& index);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
   private:
+    class Header;
+    // The model cell under a point of the viewport; invalid outside cells.
+    QModelIndex CellAt(const QPoint& point) const;
+    QRect CellRect(int row, int column) const;  // in viewport coordinates
+    int FullRows() const;                       // rows that fit whole
+    void UpdateScrollBars();
+    void ScrollTo(int row);
+    void AfterReset();
+
     AtomGridModel* model_;
+    Header* header_;
+    QStyledItemDelegate* labelDelegate_;
+    QStyledItemDelegate* coordinateDelegate_;
+    int currentRow_ = -1;  // model row; -1: no current cell
+    int currentColumn_ = -1;
 };
 
 }  // namespace pivora

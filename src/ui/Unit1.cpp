@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <optional>
+#include <utility>
 
 #include "engine/Recipe.h"
 #include "model/CoordinateWriter.h"

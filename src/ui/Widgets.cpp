@@ -12,6 +12,7 @@
 #include "model/DecimalText.h"
 #include "ui/EventGuard.h"
 #include "ui/QtCanvas.h"
+#include "ui/ShownText.h"
 
 namespace pivora {
 namespace {
@@ -161,8 +162,11 @@ TEdit::TEdit(QWidget* parent, std::string_view text) : QLineEdit(FromBytes(text)
 void TEdit::ShowWholeTextAsToolTip() {
     // The frame and the line edit's own margins take about 4 pixels a side.
     constexpr int kBorders = 8;
-    const bool cut = fontMetrics().horizontalAdvance(text()) > width() - kBorders;
-    setToolTip(cut ? text() : QString());
+    // Hundreds of characters never fit; measuring megabytes would take long.
+    const QString& shown = text();
+    const bool cut = shown.size() > kShownCharacters ||
+                     fontMetrics().horizontalAdvance(shown) > width() - kBorders;
+    setToolTip(cut ? PlainToolTip(ShownHead(shown)) : QString());
 }
 
 std::string TEdit::Text() const {

@@ -96,7 +96,8 @@ class TEdit : public QLineEdit {
     // The text as bytes (local 8-bit encoding).
     std::string Text() const;
     // Shows bytes decoded as local 8-bit text from its start; raises OnChange
-    // when the text changes. A text too long for the box is also its tool tip.
+    // when the text changes. A text too long for the box is also its tool
+    // tip, as plain text and at most a few hundred characters of it.
     void SetText(std::string_view bytes);
     // The same, raising nothing.
     void Show(std::string_view bytes);

@@ -1,7 +1,11 @@
 // Centering and the axis rotations.
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <random>
 
 #include "geometry/Centering.h"
 #include "geometry/Rotation.h"
@@ -147,15 +151,70 @@ TEST_P(RotateAbout, FailureChangesNothing) {
     }
 }
 
-// An overflowing store ends the turn there: atom 1 is turned, atom 2 only in
-// x, atom 3 not at all.
-TEST(Rotate, OverflowOfAStoreKeepsWhatWasStored) {
-    AtomTable atoms = test::MakeTable({{1, 0, 0}, {DBL_MAX, DBL_MAX, 0}, {1, 0, 0}});
-    EXPECT_EQ(test::ErrorOf([&] { Rotate(atoms, Axis::Z, "45"); }).Kind(), ErrorKind::Overflow);
-    EXPECT_NEAR(atoms.AtomY[1], std::sqrt(0.5), 1e-15);
-    EXPECT_LT(atoms.AtomX[2], 1e293);  // DBL_MAX (cos t - sin t)
-    EXPECT_EQ(atoms.AtomY[2], DBL_MAX);
-    EXPECT_EQ(At(atoms, 3), (Xyz{1, 0, 0}));
+// A turn or a move that would overflow any coordinate moves no atom at all,
+// wherever the failing atom stands, and the message is the overflow's.
+TEST(AllOrNothing, AnOverflowingTurnOrMoveLeavesEveryAtom) {
+    const double big = DBL_MAX / 1.5;
+    const struct {
+        const char* name;
+        std::vector<Xyz> atoms;
+        std::function<void(AtomTable&)> act;
+    } kCases[] = {
+        {"RotateZ, failing atom second",
+         {{1, 0, 0}, {DBL_MAX, DBL_MAX, 0}, {1, 0, 0}},
+         [](AtomTable& t) { Rotate(t, Axis::Z, "45"); }},
+        {"RotateX, failing atom last",
+         {{0, 1, 2}, {0, 3, 4}, {0, DBL_MAX, DBL_MAX}},
+         [](AtomTable& t) { Rotate(t, Axis::X, "45"); }},
+        {"RotateY, failing atom first",
+         {{-DBL_MAX, 0, -DBL_MAX}, {1, 1, 1}},
+         [](AtomTable& t) { Rotate(t, Axis::Y, "-30"); }},
+        {"Center, failing atom last",
+         {{1, 2, 3}, {-big, 0, 0}, {4, 5, 6}, {DBL_MAX, 0, 0}},
+         [](AtomTable& t) { CenterOnPair(t, 2, 2); }},
+        {"Center, failing z only",
+         {{1, 2, DBL_MAX}, {1, 2, -DBL_MAX / 2}},
+         [](AtomTable& t) { CenterOnPair(t, 2, 2); }},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        AtomTable atoms = test::MakeTable(c.atoms, 7);
+        const auto before = test::Bits(atoms);
+        EXPECT_EQ(test::ErrorOf([&] { c.act(atoms); }).Message(), "浮動小数点数のオーバーフロー");
+        EXPECT_EQ(test::Bits(atoms), before);
+    }
+}
+
+// Coordinates beyond half the double range that do not overflow take the
+// careful path, and every atom gets the very bits it gets beside small ones.
+TEST(AllOrNothing, HugeCoordinatesThatFitStillMoveBitForBit) {
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> coordinate(-50, 50);
+    std::vector<Xyz> small(200);
+    for (Xyz& p : small) p = {coordinate(rng), coordinate(rng), coordinate(rng)};
+    std::vector<Xyz> withHuge = small;
+    // Beyond 2^1023 in every coordinate, yet no turn can take it past DBL_MAX.
+    withHuge.push_back({DBL_MAX * 0.55, -DBL_MAX * 0.55, DBL_MAX * 0.55});
+    const std::function<void(AtomTable&)> kActs[] = {
+        [](AtomTable& t) { Rotate(t, Axis::Z, "37.25"); },
+        [](AtomTable& t) { Rotate(t, Axis::X, "-101.5"); },
+        [](AtomTable& t) { Rotate(t, Axis::Y, "0"); },
+        [](AtomTable& t) { CenterOnPair(t, 1, 1); },
+    };
+    for (std::size_t i = 0; i < std::size(kActs); ++i) {
+        SCOPED_TRACE(i);
+        AtomTable plain = test::MakeTable(small);
+        AtomTable careful = test::MakeTable(withHuge);
+        kActs[i](plain);
+        ASSERT_NO_THROW(kActs[i](careful));
+        for (std::size_t k = 1; k <= small.size(); ++k) {
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(At(careful, k)[c]),
+                          std::bit_cast<std::uint64_t>(At(plain, k)[c]))
+                    << k;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -189,6 +189,45 @@ TEST(CoordinateReaderTest, FileFailuresLeaveTheTable) {
     }
 }
 
+// Reads of a few bytes give the same table, failures included, as reads of
+// a megabyte: every line end, CR and end-of-file mark falls on a boundary
+// for some size.
+TEST(CoordinateReaderTest, ReadSizeChangesNothing) {
+    const std::string mark(1, '\x1a');
+    const std::string files[] = {
+        "C1 0.1 0.2 0.3\r\nO1 1.5 -2 0.3\r\nH1 0 0 0\r\n",
+        "Cl12 1.123456789 2 3.987654321",
+        "A 1 2 3\r\rB\r 4 5 6\n" + mark + "\r\n",
+        "A 1 2 3" + mark + "junk\nB 4\r 5 6\r\n\r\n",
+        "N1 1 2 3\nN2 1 abc 3\n",
+    };
+    TempDir dir;
+    for (const std::string& bytes : files) {
+        SCOPED_TRACE(bytes);
+        const std::string path = dir.Write("in.xyz", bytes);
+        AtomTable whole;
+        std::string wholeError;
+        try {
+            ReadCoordinateFile(path, whole);
+        } catch (const Error& e) {
+            wholeError = e.Message();
+        }
+        for (std::size_t chunk = 1; chunk <= 7; ++chunk) {
+            AtomTable bits;
+            std::string error;
+            ReadOptions options;
+            options.lines.chunkSize = chunk;
+            try {
+                ReadCoordinateFile(path, bits, options);
+            } catch (const Error& e) {
+                error = e.Message();
+            }
+            EXPECT_EQ(error, wholeError) << chunk;
+            EXPECT_EQ(Slots(bits), Slots(whole)) << chunk;
+        }
+    }
+}
+
 TEST(CoordinateWriterTest, FixedColumns) {
     struct Case {
         std::string label;
@@ -260,7 +299,8 @@ TEST(CoordinateFilesTest, FailedSaveKeepsTheOldFile) {
     ReadCoordinateFile(dir.Write("in.xyz", Lines(1000, "N")), t);
     const std::string target = dir.Write("keep.out", "precious\r\n");
     long budget = 5000;  // the disk fills after a few kilobytes
-    SafeFileWriter::SetWriteFunctionForTesting([&](int fd, const char* data, std::size_t size) {
+    WriteOptions fills;
+    fills.write = [&](int fd, const char* data, std::size_t size) {
         if (budget <= 0) {
             errno = ENOSPC;
             return -1L;
@@ -268,9 +308,8 @@ TEST(CoordinateFilesTest, FailedSaveKeepsTheOldFile) {
         const long n = static_cast<long>(std::min<std::size_t>(size, budget));
         budget -= n;
         return static_cast<long>(::write(fd, data, static_cast<std::size_t>(n)));
-    });
-    EXPECT_THROW(WriteCoordinateFile(target, t), Error);
-    SafeFileWriter::SetWriteFunctionForTesting({});
+    };
+    EXPECT_THROW(WriteCoordinateFile(target, t, fills), Error);
     EXPECT_EQ(ReadAll(target), "precious\r\n");
     ::mkdir(dir.File("folder").c_str(), 0755);
     EXPECT_THROW(WriteCoordinateFile(dir.File("folder"), t), Error);

@@ -18,8 +18,8 @@ namespace {
 using test::ReadAll;
 using test::TempDir;
 
-std::vector<std::string> ReadLines(const std::string& path) {
-    LineReader reader(path);
+std::vector<std::string> ReadLines(const std::string& path, LineReaderOptions options = {}) {
+    LineReader reader(path, options);
     std::vector<std::string> lines;
     while (!reader.AtEnd()) lines.emplace_back(reader.NextLine());
     return lines;
@@ -31,9 +31,9 @@ struct LineCase {
     std::vector<std::string> lines;
 };
 
-TEST(LineReaderTest, LineRules) {
+std::vector<LineCase> LineCases() {
     const std::string mark(1, '\x1a');
-    const LineCase cases[] = {
+    return {
         {"lf", "a\nb\n", {"a", "b"}},
         {"crlf", "a\r\nb\r\n", {"a", "b"}},
         {"no end on last", "a\nb", {"a", "b"}},
@@ -48,11 +48,73 @@ TEST(LineReaderTest, LineRules) {
         {"mark at the very end", "a\n" + mark, {"a"}},
         {"nul kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
         {"cr before cr lf", "a\r\r\nb", {"a", "b"}},
+        // Every byte of these lands at the start, in the middle and at the
+        // end of a read somewhere among the chunk sizes below.
+        {"crs and marks everywhere",
+         "ab\r\ncd\r\r\nx" + mark + "\r\n\r\n" + mark + "z\n",
+         {"ab", "cd", "x", ""}},
+        {"cr then mark then lf",
+         "C1 1 2 3\r" + mark + "\r\nC2 4 5 6\r\n",
+         {"C1 1 2 3", "C2 4 5 6"}},
+        {"long lines with lone crs",
+         "C1 1.5\r 2.5 3.5\r\nO1 -1 -2 -3",
+         {"C1 1.5 2.5 3.5", "O1 -1 -2 -3"}},
     };
-    for (const LineCase& c : cases) {
+}
+
+TEST(LineReaderTest, LineRules) {
+    for (const LineCase& c : LineCases()) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         EXPECT_EQ(ReadLines(dir.Write("f", c.bytes)), c.lines);
+    }
+}
+
+// Reads of one byte up to a few bytes put every line end, CR and end-of-file
+// mark on a boundary between reads; the lines must not change.
+TEST(LineReaderTest, LineRulesHoldForEveryReadSize) {
+    TempDir dir;
+    for (const LineCase& c : LineCases()) {
+        const std::string path = dir.Write("f", c.bytes);
+        for (std::size_t chunk = 0; chunk <= 9; ++chunk) {
+            SCOPED_TRACE(std::string(c.name) + ", chunk " + std::to_string(chunk));
+            EXPECT_EQ(ReadLines(path, {chunk}), c.lines);
+            LineReader reader(path, {chunk});
+            std::size_t skipped = 0;
+            while (!reader.AtEnd()) {
+                reader.SkipLine();
+                ++skipped;
+            }
+            EXPECT_EQ(skipped, c.lines.size());
+        }
+    }
+}
+
+// The offset is where the next line starts; a byte limit ends the file early
+// and says so.
+TEST(LineReaderTest, OffsetAndByteLimit) {
+    TempDir dir;
+    const std::string path = dir.Write("f", "ab\r\ncde\nf");
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{3}, std::size_t{1} << 20}) {
+        SCOPED_TRACE(chunk);
+        LineReader reader(path, {chunk});
+        EXPECT_EQ(reader.Offset(), 0u);
+        EXPECT_EQ(reader.NextLine(), "ab");
+        EXPECT_EQ(reader.Offset(), 4u);
+        reader.SkipLine();
+        EXPECT_EQ(reader.Offset(), 8u);
+        EXPECT_EQ(reader.NextLine(), "f");
+        EXPECT_EQ(reader.Offset(), 9u);
+        EXPECT_TRUE(reader.AtEnd());
+        EXPECT_FALSE(reader.LimitReached());
+
+        LineReader limited(path, {chunk, 6});
+        EXPECT_EQ(limited.NextLine(), "ab");
+        EXPECT_FALSE(limited.LimitReached());
+        EXPECT_EQ(limited.NextLine(), "cd");
+        EXPECT_TRUE(limited.LimitReached());
+        EXPECT_TRUE(limited.AtEnd());
+        EXPECT_EQ(limited.Offset(), 6u);
     }
 }
 
@@ -108,12 +170,7 @@ TEST(FileIoTest, IsPlainFile) {
     EXPECT_FALSE(IsPlainFile(dir.File("none")));
 }
 
-class SafeFileWriterTest : public ::testing::Test {
-  protected:
-    void TearDown() override { SafeFileWriter::SetWriteFunctionForTesting({}); }
-};
-
-TEST_F(SafeFileWriterTest, ReplacesAndKeepsPermissionBits) {
+TEST(SafeFileWriterTest, ReplacesAndKeepsPermissionBits) {
     TempDir dir;
     const std::string path = dir.Write("out.txt", "old content");
     ::chmod(path.c_str(), 0640);
@@ -127,15 +184,16 @@ TEST_F(SafeFileWriterTest, ReplacesAndKeepsPermissionBits) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST_F(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
+TEST(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
     TempDir dir;
     const std::string path = dir.Write("out.txt", "old content");
-    SafeFileWriter::SetWriteFunctionForTesting([](int, const char*, std::size_t) -> long {
+    WriteOptions full;
+    full.write = [](int, const char*, std::size_t) -> long {
         errno = ENOSPC;
         return -1;
-    });
+    };
     try {
-        SafeFileWriter writer(path);
+        SafeFileWriter writer(path, full);
         writer.Write("new");
         writer.Commit();
         FAIL();
@@ -147,7 +205,7 @@ TEST_F(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST_F(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
+TEST(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
     TempDir dir;
     ::mkdir(dir.File("sub").c_str(), 0755);
     struct Case {
@@ -170,7 +228,7 @@ TEST_F(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
 }
 
-TEST_F(SafeFileWriterTest, WritesThroughASymbolicLink) {
+TEST(SafeFileWriterTest, WritesThroughASymbolicLink) {
     TempDir dir;
     const std::string real = dir.Write("real.txt", "old");
     ASSERT_EQ(::symlink(real.c_str(), dir.File("link.txt").c_str()), 0);

@@ -39,16 +39,12 @@ Snapshot Take(const AtomTable& t) {
 class HostileInputTest : public ::testing::Test {
   protected:
     void SetUp() override { ReadCoordinateFile(dir_.Write("old.xyz", kOldMolecule), table_); }
-    void TearDown() override {
-        SetBetweenPassesHookForTesting({});
-        SafeFileWriter::SetWriteFunctionForTesting({});
-    }
 
     // Reads bytes; returns the error message, or "" on success.
     std::string Open(const std::string& bytes) { return OpenPath(dir_.Write("in.xyz", bytes)); }
-    std::string OpenPath(const std::string& path) {
+    std::string OpenPath(const std::string& path, const ReadOptions& options = {}) {
         try {
-            ReadCoordinateFile(path, table_);
+            ReadCoordinateFile(path, table_, options);
             return "";
         } catch (const Error& e) {
             return e.Message();
@@ -150,9 +146,10 @@ TEST_F(HostileInputTest, ADirectoryInPlaceOfTheFile) {
 
 TEST_F(HostileInputTest, FileRemovedBetweenThePasses) {
     const std::string path = dir_.Write("in.xyz", "A 1 2 3\nB 4 5 6\n");
-    SetBetweenPassesHookForTesting([&] { ::unlink(path.c_str()); });
+    ReadOptions removing;
+    removing.betweenPasses = [&] { ::unlink(path.c_str()); };
     const Snapshot before = Take(table_);
-    EXPECT_EQ(OpenPath(path), "ファイルが見つかりません");
+    EXPECT_EQ(OpenPath(path, removing), "ファイルが見つかりません");
     EXPECT_EQ(Take(table_), before);
 }
 
@@ -160,12 +157,12 @@ TEST_F(HostileInputTest, FileReplacedOrGrownBetweenThePasses) {
     struct Case {
         const char* name;
         std::string replacement;
-        std::int32_t atoms;
+        std::int32_t atoms;  // -1: refused
         const char* lastLabel;
     };
     const Case cases[] = {
-        {"shorter", "S 1 1 1\n", 1, "S"},
         {"grown", "A 1 2 3\nB 4 5 6\nC 7 8 9\nD 0 0 0\n", 2, "B"},
+        {"last line grown", "A 1 2 3\nB 4 5 67\n", 2, "B"},
         {"replaced by a bad one", "A x 2 3\nB 4 5 6\n", -1, ""},
     };
     for (const Case& c : cases) {
@@ -173,9 +170,9 @@ TEST_F(HostileInputTest, FileReplacedOrGrownBetweenThePasses) {
         ASSERT_EQ(Open(kOldMolecule), "");
         const Snapshot before = Take(table_);
         const std::string path = dir_.Write("in.xyz", "A 1 2 3\nB 4 5 6\n");
-        SetBetweenPassesHookForTesting([&] { dir_.Write("in.xyz", c.replacement); });
-        const std::string message = OpenPath(path);
-        SetBetweenPassesHookForTesting({});
+        ReadOptions replacing;
+        replacing.betweenPasses = [&] { dir_.Write("in.xyz", c.replacement); };
+        const std::string message = OpenPath(path, replacing);
         if (c.atoms < 0) {
             EXPECT_FALSE(message.empty());
             EXPECT_EQ(Take(table_), before);
@@ -189,15 +186,49 @@ TEST_F(HostileInputTest, FileReplacedOrGrownBetweenThePasses) {
     }
 }
 
+// A file that loses lines, or the end of its last line, between the passes
+// would give fewer atoms or a cut number: it is a file error instead.
+TEST_F(HostileInputTest, FileShortenedBetweenThePasses) {
+    const std::string mark(1, '\x1a');
+    const std::pair<const char*, std::string> cases[] = {
+        {"fewer lines", "A 1 2 3\n"},
+        {"empty", ""},
+        {"last number cut", "A 1 2 3\nB 4 5 6"},
+        {"last line end cut", "A 1 2 3\nB 4 5 67"},
+        {"end-of-file mark", "A 1 2 3\n" + mark + "B 4 5 67\n"},
+    };
+    for (const auto& [name, shorter] : cases) {
+        SCOPED_TRACE(name);
+        const Snapshot before = Take(table_);
+        const std::string path = dir_.Write("in.xyz", "A 1 2 3\nB 4 5 67\n");
+        ReadOptions shortening;
+        shortening.betweenPasses = [&] { dir_.Write("in.xyz", shorter); };
+        for (std::size_t chunk : {std::size_t{3}, std::size_t{1} << 20}) {
+            shortening.lines.chunkSize = chunk;
+            try {
+                ReadCoordinateFile(path, table_, shortening);
+                ADD_FAILURE() << "read without a word";
+            } catch (const Error& e) {
+                EXPECT_EQ(e.Message(), "I/O エラー (5)");
+                EXPECT_EQ(e.Errnum(), EIO);
+                EXPECT_NE(e.Detail().find("shorter"), std::string::npos);
+            }
+            EXPECT_EQ(Take(table_), before);
+            dir_.Write("in.xyz", "A 1 2 3\nB 4 5 67\n");
+        }
+    }
+}
+
 TEST_F(HostileInputTest, SaveIntoAFullDiskKeepsTheOldFile) {
     const std::string target = dir_.Write("keep.out", "old bytes\r\n");
     ::chmod(target.c_str(), 0604);
-    SafeFileWriter::SetWriteFunctionForTesting([](int, const char*, std::size_t) -> long {
+    WriteOptions full;
+    full.write = [](int, const char*, std::size_t) -> long {
         errno = ENOSPC;
         return -1;
-    });
+    };
     try {
-        WriteCoordinateFile(target, table_);
+        WriteCoordinateFile(target, table_, full);
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(e.Message(), "I/O エラー (28)");

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -29,6 +30,14 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
     return file;
+}
+
+std::vector<std::string> TempDir::Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ReadAll(const std::string& path) {

@@ -3,6 +3,7 @@
 // its content when the object goes.
 
 #include <string>
+#include <vector>
 
 namespace pivora::test {
 
@@ -18,6 +19,8 @@ class TempDir {
     std::string File(const std::string& name) const;
     // Writes bytes to File(name) and returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;
+    // The names in the directory, sorted, without "." and "..".
+    std::vector<std::string> Names() const;
 
   private:
     std::string path_;

@@ -2,6 +2,7 @@
 // full-stop rule, the arithmetic restored and held input released.
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
@@ -11,6 +12,7 @@
 
 #include "UiTest.h"
 #include "model/Error.h"
+#include "support/AllocationLimit.h"
 
 namespace pivora::test {
 namespace {
@@ -115,6 +117,65 @@ TEST(ErrorBox, IsAStopBoxWithOneOkButtonUnderTheApplicationTitle) {
     EXPECT_EQ(box->text(), QString::fromUtf8("メモリが足りません."));
     ASSERT_EQ(box->buttons().size(), 1);
     EXPECT_EQ(box->standardButton(box->buttons().front()), QMessageBox::Ok);
+}
+
+// Text from a file shows as its characters: no bold, no image loaded.
+TEST(ErrorBox, ShowsMessageAndDetailAsPlainText) {
+    const auto box = MakeErrorBox("'<b>x</b>' is <img src=/dev/zero>", nullptr,
+                                  "<i>the detail</i> <img src=/dev/zero>");
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->informativeText(), "<i>the detail</i> <img src=/dev/zero>");
+    int texts = 0;
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        ++texts;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+    }
+    EXPECT_EQ(texts, 2);
+    EXPECT_TRUE(MakeErrorBox("plain", nullptr)->informativeText().isEmpty());
+}
+
+TEST(Guard, ShowsTheDetailUnderTheMessage) {
+    ErrorRecorder errors;
+    Guarded([] { throw Error(ErrorKind::File, "I/O エラー (5)").WithDetail("It changed."); });
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"I/O エラー (5)"});
+    EXPECT_EQ(errors.details, std::vector<std::string>{"It changed."});
+}
+
+// A message that quotes a field of 50 MB, while no megabyte can be had: it
+// is shortened before anything is copied, and shown.
+TEST(Guard, AHugeMessageIsShownWhenMemoryIsShort) {
+    ErrorRecorder errors;
+    Error huge = ConversionError(std::string(50u << 20, '7'));
+    {
+        const AllocationLimit limit(1 << 20);
+        Guarded([&] { throw std::move(huge); });
+    }
+    ASSERT_EQ(errors.shown.size(), 1u);
+    EXPECT_LT(errors.shown[0].size(), 1000u);
+    EXPECT_EQ(errors.shown[0].rfind("'777", 0), 0u);
+    EXPECT_NE(errors.shown[0].find(" … "), std::string::npos);
+    const std::string end = "7' は浮動小数点数ではありません.";
+    EXPECT_EQ(errors.shown[0].substr(errors.shown[0].size() - end.size()), end);
+}
+
+// A box that fails is tried once more with the memory message; when that
+// fails too, the terminal hears of it. A failure is never swallowed.
+TEST(Guard, ABoxThatFailsFallsBackToTheMemoryMessageThenToTheTerminal) {
+    ErrorRecorder errors;
+    int calls = 0;
+    SetErrorBox([&](const std::string& text) {
+        if (++calls == 1) throw std::bad_alloc();
+        errors.shown.push_back(text);
+    });
+    Guarded([] { throw Error(ErrorKind::File, "ファイルが見つかりません"); });
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"メモリが足りません."});
+
+    SetErrorBox([](const std::string&) { throw std::bad_alloc(); });
+    ::testing::internal::CaptureStderr();
+    Guarded([] { throw Error(ErrorKind::File, "ファイルが見つかりません"); });
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("メモリが足りません."),
+              std::string::npos);
 }
 
 TEST_F(FormTest, FailureInANestedHandlerEndsTheOuterHandlerAndIsShownOnce) {

@@ -11,6 +11,7 @@
 
 #include "UiTest.h"
 #include "model/DirectoryMemory.h"
+#include "support/AllocationLimit.h"
 
 namespace pivora::test {
 namespace {
@@ -186,6 +187,71 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    "ファイルへのアクセスが拒否されました."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Memory that runs out while the grid copies the new molecule, or while it
+// is read: the box says so, and the molecule and the grid both stay.
+TEST_F(FormTest, AnOpenThatRunsOutOfMemoryKeepsMoleculeAndGrid) {
+    OpenFromMenu(WriteFile("good.xyz", kThreeAtoms));
+    const Shown before = Snapshot(Form());
+    const AtomTable table = state.Atoms;
+    // 600 labels of 4000 bytes: each fits, the grid's one block of them
+    // (2.4 MB) does not. The reader's buffer is 1 MB.
+    std::string longLabels;
+    for (int i = 0; i < 600; ++i) longLabels += std::string(4000, 'L') + " 1 2 3\n";
+    const std::string forTheGrid = WriteFile("labels.xyz", longLabels);
+    // 100000 atoms: the reader's array of labels alone is 3.2 MB.
+    std::string manyAtoms;
+    for (int i = 0; i < 100000; ++i) manyAtoms += "N 1 2 3\n";
+    const std::string forTheReader = WriteFile("many.xyz", manyAtoms);
+
+    for (const std::string& path : {forTheGrid, forTheReader}) {
+        SCOPED_TRACE(path);
+        errors.shown.clear();
+        {
+            const AllocationLimit limit(3 << 19);
+            OpenFromMenu(path);
+        }
+        EXPECT_EQ(errors.shown, std::vector<std::string>{"メモリが足りません."});
+        EXPECT_EQ(Snapshot(Form()), before);
+        EXPECT_EQ(state.Atoms.AtomCount, table.AtomCount);
+        EXPECT_EQ(state.Atoms.AtomName, table.AtomName);
+        EXPECT_EQ(state.Atoms.AtomX, table.AtomX);
+    }
+    // With the memory back, the same file opens.
+    OpenFromMenu(forTheGrid);
+    EXPECT_EQ(state.Atoms.AtomCount, 600);
+    EXPECT_EQ(Form().StringGrid1->RowCount(), 601);
+}
+
+// The one report of a refused device, FIFO or socket; kind names it.
+void ExpectRefusedAsNotRegular(const ErrorRecorder& errors, const char* kind) {
+    EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
+    ASSERT_EQ(errors.details.size(), 1u);
+    EXPECT_NE(errors.details[0].find(kind), std::string::npos) << errors.details[0];
+}
+
+// A device is no coordinate file: /dev/null read as empty would have replaced
+// the molecule by none, /dev/zero would never end.
+TEST_F(FormTest, AnOpenOfADeviceIsRefused) {
+    OpenFromMenu(WriteFile("good.xyz", kThreeAtoms));
+    const Shown before = Snapshot(Form());
+    OpenFromMenu("/dev/null");
+    ExpectRefusedAsNotRegular(errors, "character device");
+    EXPECT_EQ(Snapshot(Form()), before);
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+}
+
+TEST_F(FormTest, ASaveOntoAFifoIsRefusedAndTheFifoStays) {
+    OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
+    const std::string fifo = files.File("mol.out");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    Dialogs().saveAnswers.push_back(fifo);
+    Form().Save1->trigger();
+    ExpectRefusedAsNotRegular(errors, "FIFO");
+    struct stat st;
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
 
 TEST_F(FormTest, DirectoryMemoryStartsTheNextRunsOpenDialog) {
     const std::string sub = files.File("molecules");

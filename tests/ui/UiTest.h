@@ -91,7 +91,10 @@ class FakeDialogs : public FileDialogs {
 class ErrorRecorder {
   public:
     ErrorRecorder() {
-        SetErrorBox([this](const std::string& text) { shown.push_back(text); });
+        SetErrorBox([this](const std::string& text, const std::string& detail) {
+            shown.push_back(text);
+            details.push_back(detail);
+        });
     }
     ~ErrorRecorder() {
         SetErrorBox({});
@@ -99,6 +102,7 @@ class ErrorRecorder {
         if (!cwd_.empty()) (void)::chdir(cwd_.c_str());
     }
     std::vector<std::string> shown;
+    std::vector<std::string> details;  // one for each shown text, "" for none
 
   private:
     std::string cwd_ = CurrentDirectory();

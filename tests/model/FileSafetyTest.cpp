@@ -1,0 +1,480 @@
+// What the file layer does with files that are not what they seem: devices,
+// FIFOs and sockets, hard and symbolic links, files of other owners,
+// read-only folders, saves killed half-way, and a huge directory memory.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/DirectoryMemory.h"
+#include "model/Error.h"
+#include "model/FileIo.h"
+#include "support/AllocationLimit.h"
+#include "support/TempDir.h"
+
+namespace pivora {
+namespace {
+
+using test::ReadAll;
+using test::TempDir;
+
+constexpr char kDenied[] = "ファイルへのアクセスが拒否されました";
+
+enum class Special { Fifo, CharacterDevice, Socket };
+
+struct SpecialCase {
+    Special kind;
+    const char* name;
+    const char* detailWord;  // what the detail calls it
+};
+
+const SpecialCase kSpecials[] = {
+    {Special::Fifo, "fifo", "FIFO"},
+    {Special::CharacterDevice, "null", "character device"},
+    {Special::Socket, "socket", "socket"},
+};
+
+// Makes the special file; false when this user may not (a device node needs
+// privileges).
+bool Make(Special kind, const std::string& path) {
+    switch (kind) {
+        case Special::Fifo:
+            return ::mkfifo(path.c_str(), 0666) == 0;
+        case Special::CharacterDevice:  // the numbers of /dev/null
+            return ::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+        case Special::Socket: {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            if (fd < 0 || path.size() >= sizeof address.sun_path) return false;
+            path.copy(address.sun_path, path.size());
+            const bool made =
+                ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+            ::close(fd);
+            return made;
+        }
+    }
+    return false;
+}
+
+struct Identity {
+    dev_t dev;
+    ino_t ino;
+    mode_t mode;
+    bool operator==(const Identity&) const = default;
+};
+
+Identity IdentityOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return {st.st_dev, st.st_ino, st.st_mode};
+}
+
+// The body of ExpectPromptly's child process.
+[[noreturn]] void RunAndExit(const std::function<bool()>& check) {
+    ::alarm(10);
+#ifndef __SANITIZE_ADDRESS__  // which reserves terabytes of address space
+    const rlimit gigabyte{1L << 30, 1L << 30};
+    ::setrlimit(RLIMIT_AS, &gigabyte);
+#endif
+    bool passed = false;
+    try {
+        passed = check();
+    } catch (...) {
+    }
+    std::_Exit(passed ? 0 : 1);
+}
+
+// Runs check in a child process that gets 10 seconds and a gigabyte, so
+// that a call that would wait or read forever fails the test instead of
+// hanging it.
+void ExpectPromptly(const std::function<bool()>& check) {
+    EXPECT_EXIT(RunAndExit(check), ::testing::ExitedWithCode(0), "");
+}
+
+bool RefusedAsNotRegular(const std::function<void()>& act, const char* detailWord) {
+    try {
+        act();
+    } catch (const Error& e) {
+        return e.Kind() == ErrorKind::File && e.Message() == kDenied && e.Errnum() == EACCES &&
+               e.Detail().find(detailWord) != std::string::npos;
+    }
+    return false;
+}
+
+// One special file of each kind in a fresh folder.
+class SpecialFile : public ::testing::TestWithParam<SpecialCase> {
+  protected:
+    void SetUp() override {
+        if (!Make(GetParam().kind, path))
+            GTEST_SKIP() << "this user may not make a " << GetParam().name << " here";
+    }
+    TempDir dir;
+    const std::string path = dir.File(GetParam().name);
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialFile, ::testing::ValuesIn(kSpecials),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(SpecialFile, IsNeitherReadNorWaitedFor) {
+    const auto open = [&] { LineReader reader(path); };
+    ExpectPromptly([&] { return RefusedAsNotRegular(open, GetParam().detailWord); });
+    if (!HasFailure()) {
+        EXPECT_TRUE(RefusedAsNotRegular(open, GetParam().detailWord));
+    }
+}
+
+TEST_P(SpecialFile, IsNeverReplacedBySaving) {
+    const std::string link = dir.File("link.out");
+    ASSERT_EQ(::symlink(GetParam().name, link.c_str()), 0);
+    const Identity node = IdentityOf(path);
+    for (const std::string& target : {path, link}) {
+        SCOPED_TRACE(target);
+        EXPECT_TRUE(RefusedAsNotRegular(
+            [&] {
+                SafeFileWriter writer(target);
+                writer.Write("C1 1 2 3\r\n");
+                writer.Commit();
+            },
+            GetParam().detailWord));
+    }
+    EXPECT_EQ(IdentityOf(path), node);
+    EXPECT_TRUE(S_ISLNK(IdentityOf(link).mode));
+    // No temporary file was left beside them.
+    std::vector<std::string> both = {"link.out", GetParam().name};
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(dir.Names(), both);
+}
+
+// A device that every system has, whose reading never ends.
+TEST(SpecialFiles, DevZeroIsNotRead) {
+    ExpectPromptly([] {
+        return RefusedAsNotRegular([] { LineReader reader("/dev/zero"); }, "character device");
+    });
+}
+
+TEST(SpecialFiles, DirinfThatLinksToAFifoIsSkipped) {
+    TempDir start;
+    const std::string fifo = start.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    ASSERT_EQ(::symlink("fifo", DirinfPath(start.path()).c_str()), 0);
+    const std::string cwd = CurrentDirectory();
+    ExpectPromptly([&] {
+        StoreLastDir(start.path(), "/data");
+        return LoadLastDir(start.path()) == cwd;
+    });
+    if (HasFailure()) return;
+    StoreLastDir(start.path(), "/data");
+    EXPECT_EQ(LoadLastDir(start.path()), cwd);
+    EXPECT_TRUE(S_ISFIFO(IdentityOf(fifo).mode));
+    EXPECT_TRUE(S_ISLNK(IdentityOf(DirinfPath(start.path())).mode));
+}
+
+std::string Save(const std::string& path, const std::string& bytes, WriteOptions options = {},
+                 SafeFileWriter::Method* used = nullptr) {
+    SafeFileWriter writer(path, std::move(options));
+    writer.Write(bytes);
+    writer.Commit();
+    if (used) *used = writer.Used();
+    return writer.Target();
+}
+
+std::vector<std::string> TemporaryNames(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const std::string& name : dir.Names())
+        if (name.rfind(".pivora-", 0) == 0) names.push_back(name);
+    return names;
+}
+
+TEST(FileIdentity, HardLinksKeepSeeingTheSavedContent) {
+    TempDir dir;
+    const std::string first = dir.Write("first.out", "old content\r\n");
+    const std::string second = dir.File("second.out");
+    ASSERT_EQ(::link(first.c_str(), second.c_str()), 0);
+    const Identity before = IdentityOf(first);
+    SafeFileWriter::Method used;
+    Save(first, "new", {}, &used);
+    EXPECT_EQ(used, SafeFileWriter::Method::InPlace);
+    EXPECT_EQ(ReadAll(first), "new");
+    EXPECT_EQ(ReadAll(second), "new");
+    EXPECT_EQ(IdentityOf(first), before);
+}
+
+TEST(FileIdentity, OwnerAndGroupStay) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+    TempDir dir;
+    const std::string path = dir.Write("theirs.out", "old");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    ::chmod(path.c_str(), 0640);
+    SafeFileWriter::Method used;
+    Save(path, "new", {}, &used);
+    EXPECT_NE(used, SafeFileWriter::Method::InPlace);
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadAll(path), "new");
+}
+
+TEST(FileIdentity, ADanglingLinkGetsItsTargetCreated) {
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
+    // A relative link, through a second link, into a sub-folder.
+    ASSERT_EQ(::symlink("sub/new.out", dir.File("middle").c_str()), 0);
+    ASSERT_EQ(::symlink("middle", dir.File("link.out").c_str()), 0);
+    EXPECT_EQ(Save(dir.File("link.out"), "C1\r\n"), dir.File("sub/new.out"));
+    EXPECT_TRUE(S_ISLNK(IdentityOf(dir.File("link.out")).mode));
+    EXPECT_TRUE(S_ISLNK(IdentityOf(dir.File("middle")).mode));
+    EXPECT_EQ(ReadAll(dir.File("sub/new.out")), "C1\r\n");
+    EXPECT_EQ(ReadAll(dir.File("link.out")), "C1\r\n");
+
+    ASSERT_EQ(::symlink("loop.out", dir.File("loop.out").c_str()), 0);
+    try {
+        Save(dir.File("loop.out"), "x");
+        ADD_FAILURE() << "a link to itself was written";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Errnum(), ELOOP);
+    }
+}
+
+// Runs act as user and group 65534 ("nobody") in a child process when this
+// process is root, whom no permission stops; as itself otherwise. Returns
+// act's result.
+bool AsUnprivileged(const std::function<bool()>& act) {
+    if (::geteuid() != 0) return act();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(2);
+        std::_Exit(act() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(FileIdentity, AWritableFileInAReadOnlyFolderIsWrittenInPlace) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string folder = dir.File("readonly");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string path = dir.Write("readonly/mol.out", "a much longer old content\r\n");
+    ::chmod(path.c_str(), 0666);
+    ::chmod(folder.c_str(), 0555);
+    const Identity before = IdentityOf(path);
+    EXPECT_TRUE(AsUnprivileged([&] {
+        SafeFileWriter::Method used;
+        Save(path, "new\r\n", {}, &used);
+        return used == SafeFileWriter::Method::InPlace;
+    }));
+    EXPECT_EQ(ReadAll(path), "new\r\n");
+    EXPECT_EQ(IdentityOf(path), before);
+    // A new file there still cannot be made.
+    EXPECT_TRUE(AsUnprivileged([&] {
+        try {
+            Save(folder + "/other.out", "x");
+        } catch (const Error& e) {
+            return e.Message() == kDenied;
+        }
+        return false;
+    }));
+    ::chmod(folder.c_str(), 0755);
+}
+
+TEST(FileIdentity, AFailedWriteInPlaceSaysTheFileMayBeIncomplete) {
+    TempDir dir;
+    const std::string path = dir.Write("a.out", std::string(5000, 'o'));
+    ASSERT_EQ(::link(path.c_str(), dir.File("b.out").c_str()), 0);
+    WriteOptions halfFull;
+    long budget = 1000;
+    halfFull.write = [&](int fd, const char* data, std::size_t size) -> long {
+        if (budget <= 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const long n = ::write(fd, data, std::min<std::size_t>(size, budget));
+        budget -= n;
+        return n;
+    };
+    try {
+        Save(path, std::string(3000, 'n'), halfFull);
+        ADD_FAILURE() << "the full disk went unnoticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Message(), "I/O エラー (28)");
+        EXPECT_NE(e.Detail().find("in place"), std::string::npos);
+    }
+}
+
+TEST(Temporaries, TheUnnamedOneHasNoNameWhileItIsWritten) {
+    TempDir dir;
+    const std::string path = dir.Write("mol.out", "old");
+    std::vector<std::vector<std::string>> seen;
+    WriteOptions watching;
+    watching.write = [&](int fd, const char* data, std::size_t size) -> long {
+        seen.push_back(dir.Names());
+        return ::write(fd, data, size);
+    };
+    SafeFileWriter writer(path, watching);
+    if (writer.Used() != SafeFileWriter::Method::UnnamedTemporary)
+        GTEST_SKIP() << "this file system has no unnamed temporary files";
+    writer.Write("new");
+    writer.Commit();
+    ASSERT_FALSE(seen.empty());
+    for (const auto& names : seen) EXPECT_EQ(names, std::vector<std::string>{"mol.out"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"mol.out"});
+    EXPECT_EQ(ReadAll(path), "new");
+    // A new file is linked under its own name at once.
+    Save(dir.File("fresh.out"), "x");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"fresh.out", "mol.out"}));
+}
+
+TEST(Temporaries, TheNamedOneCarriesThePidAndGoesAtCommit) {
+    TempDir dir;
+    const std::string path = dir.Write("mol.out", "old");
+    std::vector<std::string> during;
+    WriteOptions named;
+    named.unnamedTemporary = false;
+    named.write = [&](int fd, const char* data, std::size_t size) -> long {
+        during = TemporaryNames(dir);
+        return ::write(fd, data, size);
+    };
+    SafeFileWriter::Method used;
+    Save(path, "new", named, &used);
+    EXPECT_EQ(used, SafeFileWriter::Method::NamedTemporary);
+    ASSERT_EQ(during.size(), 1u);
+    const std::string prefix = ".pivora-" + std::to_string(::getpid()) + "-";
+    EXPECT_EQ(during[0].rfind(prefix, 0), 0u) << during[0];
+    EXPECT_EQ(during[0].size(), prefix.size() + 6);
+    EXPECT_EQ(TemporaryNames(dir), std::vector<std::string>{});
+    EXPECT_EQ(ReadAll(path), "new");
+}
+
+// The pid of a process that has ended.
+pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) std::_Exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+void Age(const std::string& path, std::time_t seconds) {
+    const timespec times[2] = {{std::time(nullptr) - seconds, 0},
+                               {std::time(nullptr) - seconds, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+TEST(Temporaries, StaleOnesOfEndedSavesGoOthersStay) {
+    TempDir dir;
+    const std::string ended = std::to_string(EndedProcess());
+    const std::string alive = "1";  // init never ends
+    struct Stray {
+        std::string name;
+        std::time_t age;
+        bool removed;
+    };
+    const std::vector<Stray> strays = {
+        {".pivora-" + ended + "-aB3xYz", 120, true},        // its save was killed
+        {".pivora-" + ended + "-fresh1", 0, false},         // maybe another machine's save
+        {".pivora-" + alive + "-Live12", 120, false},       // a live process's
+        {".pivora-" + alive + "-Old123", 2 * 86400, true},  // a day old: its pid was reused
+        {".pivora-Ab12Cd", 2 * 86400, false},               // not our kind of name
+        {".pivora-" + ended + "-toolong1", 120, false},
+        {"mol.xyz", 2 * 86400, false},
+    };
+    for (const Stray& s : strays) {
+        dir.Write(s.name, "stray");
+        Age(dir.File(s.name), s.age);
+    }
+    ASSERT_EQ(::mkdir(dir.File(".pivora-" + ended + "-folder").c_str(), 0755), 0);
+    Age(dir.File(".pivora-" + ended + "-folder"), 120);
+
+    Save(dir.File("mol.out"), "new");
+    for (const Stray& s : strays) {
+        SCOPED_TRACE(s.name);
+        EXPECT_EQ(access(dir.File(s.name).c_str(), F_OK) != 0, s.removed);
+    }
+    EXPECT_EQ(access(dir.File(".pivora-" + ended + "-folder").c_str(), F_OK), 0);
+}
+
+// A save killed in the middle of its writing: the unnamed temporary vanishes
+// with the process; a named one stays until a later save finds it stale.
+TEST(Temporaries, ASaveKilledHalfWayLeavesTheOldFile) {
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "named");
+        TempDir dir;
+        const std::string path = dir.Write("mol.out", "old");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            WriteOptions killed;
+            killed.unnamedTemporary = unnamed;
+            killed.write = [](int fd, const char* data, std::size_t size) -> long {
+                if (::write(fd, data, size / 2) < 0) std::_Exit(3);
+                std::_Exit(0);  // as by a kill
+            };
+            Save(path, std::string(100000, 'n'), killed);
+            std::_Exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(ReadAll(path), "old");
+        const std::vector<std::string> strays = TemporaryNames(dir);
+        if (unnamed) {
+            SafeFileWriter probe(dir.File("probe.out"));
+            if (probe.Used() != SafeFileWriter::Method::UnnamedTemporary) continue;
+            EXPECT_EQ(strays, std::vector<std::string>{});
+            continue;
+        }
+        ASSERT_EQ(strays.size(), 1u);
+        Age(dir.File(strays[0]), 120);
+        Save(dir.File("other.out"), "x");
+        EXPECT_EQ(TemporaryNames(dir), std::vector<std::string>{});
+    }
+}
+
+TEST(DirectoryMemory, OnlyOnePathLengthOfDirinfIsRead) {
+    TempDir start;
+    const std::string cwd = CurrentDirectory();
+    const std::string dirinf = DirinfPath(start.path());
+    // 256 MB of one line without an end: a sparse file that takes no disk.
+    ASSERT_EQ(::truncate(start.Write("dirinf", "/data").c_str(), 256LL << 20), 0);
+    EXPECT_EQ(LoadLastDir(start.path()), cwd);
+
+    const std::string longest(PATH_MAX - 1, 'd');
+    start.Write("dirinf", longest + "\r\n" + std::string(1 << 20, 'x'));
+    EXPECT_EQ(LoadLastDir(start.path()), longest);
+    start.Write("dirinf", longest + "d\r\n");
+    EXPECT_EQ(LoadLastDir(start.path()), cwd);
+    start.Write("dirinf", "/data" + std::string(PATH_MAX, '\r') + "\n");
+    EXPECT_EQ(LoadLastDir(start.path()), cwd);
+}
+
+TEST(DirectoryMemory, ADirinfThatRunsOutOfMemoryMeansNoneRemembered) {
+    TempDir start;
+    StoreLastDir(start.path(), "/data/molecules");
+    ASSERT_EQ(LoadLastDir(start.path()), "/data/molecules");
+    const std::string cwd = CurrentDirectory();
+    // The reader's buffer for dirinf holds at least one path; the current
+    // directory takes only its own length.
+    const test::AllocationLimit limit(PATH_MAX);
+    EXPECT_EQ(LoadLastDir(start.path()), cwd);
+}
+
+}  // namespace
+}  // namespace pivora
