@@ -150,12 +150,12 @@ std::string ExportText(ExportFormat format, const AtomTable& table,
 }
 
 void ExportFile(const std::string& path, ExportFormat format, const AtomTable& table,
-                const ExportSettings& settings) {
+                const ExportSettings& settings, const WriteOptions& options) {
     // The refusals come before the writer exists, so that they leave the
     // target untouched; the writer only replaces it at Commit.
     std::optional<SafeFileWriter> writer;
     Emit(format, table, settings, [&](const std::string& piece) {
-        if (!writer) writer.emplace(path);
+        if (!writer) writer.emplace(path, options);
         writer->Write(piece);
     });
     writer->Commit();

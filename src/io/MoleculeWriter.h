@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "model/AtomTable.h"
+#include "model/FileIo.h"
 
 namespace pivora::io {
 
@@ -46,8 +47,9 @@ std::string ExportText(ExportFormat format, const AtomTable& table, const Export
 
 // ExportText written to path through the safe writer: on any failure
 // (the refusals above, which come before the file is touched, or the file
-// errors) an existing file at path stays as it was.
+// errors) an existing file at path stays as it was. options go to the safe
+// writer (tests play a full disk through them).
 void ExportFile(const std::string& path, ExportFormat format, const AtomTable& table,
-                const ExportSettings& settings);
+                const ExportSettings& settings, const WriteOptions& options = {});
 
 }  // namespace pivora::io

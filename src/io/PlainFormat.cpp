@@ -34,6 +34,9 @@ ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bo
         result.info.kind = FileKind::Headerless;
         return result;
     } catch (Error& e) {
+        // What the reader already said (a special file, a file that changed
+        // while it was read) says more than the format's rules would.
+        if (!e.Detail().empty()) throw;
         std::string detail = path;
         if (line > 0) detail += ", line " + std::to_string(line);
         if (binary) {

@@ -132,12 +132,12 @@ TEST(ExportTest, RefusalsListTheLabelsAndWriteNothing) {
 TEST(ExportTest, FailedWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string target = dir.Write("keep.gjf", "precious\n");
-    SafeFileWriter::SetWriteFunctionForTesting([](int, const char*, std::size_t) {
+    WriteOptions fullDisk;
+    fullDisk.write = [](int, const char*, std::size_t) {
         errno = ENOSPC;
         return -1L;
-    });
-    EXPECT_THROW(ExportFile(target, ExportFormat::GaussianInput, kWater, {}), Error);
-    SafeFileWriter::SetWriteFunctionForTesting({});
+    };
+    EXPECT_THROW(ExportFile(target, ExportFormat::GaussianInput, kWater, {}, fullDisk), Error);
     EXPECT_EQ(test::ReadAll(target), "precious\n");
     EXPECT_THROW(ExportFile(dir.File("nodir/a.xyz"), ExportFormat::Xyz, kWater, {}), Error);
 }
