@@ -47,9 +47,9 @@ void BM_BatchTenCommandsOnAMillionAtoms(benchmark::State& state) {
     const std::string output = ScratchDir() + "/batch.out";
     for (auto _ : state) {
         std::ostringstream report;
-        const int status = RunBatch(
-            ParseBatchArguments({recipe, input, "-o", output, "--force", "--decimal-separator", "."}),
-            report, false);
+        const int status = RunBatch(ParseBatchArguments({recipe, input, "-o", output, "--force",
+                                                         "--decimal-separator", "."}),
+                                    report, false);
         if (status != 0) state.SkipWithError(report.str().c_str());
     }
 }
@@ -58,8 +58,8 @@ BENCHMARK(BM_BatchTenCommandsOnAMillionAtoms)->Unit(benchmark::kMillisecond)->It
 void BM_BatchAThousandSmallFilesTwoAtATime(benchmark::State& state) {
     const std::string recipe = TenCommands();
     const std::string folder = ScratchDir() + "/small";
-    std::vector<std::string> arguments{recipe, "-d", folder, "--force", "-j", "2",
-                                       "--decimal-separator", "."};
+    std::vector<std::string> arguments{
+        recipe, "-d", folder, "--force", "-j", "2", "--decimal-separator", "."};
     std::system(("mkdir -p " + folder).c_str());
     for (int i = 0; i < 1000; ++i) {
         // Each file its own copy of the 50-atom molecule.

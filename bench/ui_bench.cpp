@@ -47,8 +47,7 @@ class AnsweringDialogs : public FileDialogs {
     std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override {
         return path_;
     }
-    std::optional<std::string> ChooseRecipeToSave(const std::string&,
-                                                  const std::string&) override {
+    std::optional<std::string> ChooseRecipeToSave(const std::string&, const std::string&) override {
         return std::nullopt;
     }
     std::optional<std::string> ChooseRecipeToApply(const std::string&) override {

@@ -42,9 +42,9 @@ struct VectorComponents {
 // is not defined) when either group names no atom; the caller then leaves
 // the component boxes as they are. Each centroid counts an atom as often as
 // it is selected, in the group's order; its sums are rounded to a double
-// after every addition and its coordinates after their one division. Throws the overflow error when a sum
-// leaves the double range (only for coordinates near the largest double); the
-// boxes are then not written either.
+// after every addition and its coordinates after their one division. Throws the overflow error when
+// a sum leaves the double range (only for coordinates near the largest double); the boxes are then
+// not written either.
 std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
                                                const VectorDefinition& vector);
 

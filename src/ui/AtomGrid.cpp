@@ -171,14 +171,48 @@ class TStringGrid::Header : public QWidget {
     TStringGrid* grid_;
 };
 
+// The atom numbers at the left of the rows, as a table view's row header
+// shows them, painted for the visible rows only.
+class TStringGrid::RowNumbers : public QWidget {
+  public:
+    explicit RowNumbers(TStringGrid* grid) : QWidget(grid), grid_(grid) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const int first = grid_->verticalScrollBar()->value();
+        const int rows = grid_->model_->rowCount();
+        const bool blank = !grid_->model_->HoldsAtoms();
+        for (int line = 0; line * kRowHeight < height(); ++line) {
+            const int row = first + line;
+            QStyleOptionHeader option;
+            option.initFrom(this);
+            option.state |= QStyle::State_Raised;
+            option.orientation = Qt::Vertical;
+            option.position = QStyleOptionHeader::Middle;
+            option.rect = QRect(0, line * kRowHeight, width(), kRowHeight);
+            option.textAlignment = Qt::AlignRight | Qt::AlignVCenter;
+            // The rows of a blank grid are no atoms yet, and number nothing.
+            if (row < rows && !blank) option.text = QString::number(row + 1);
+            if (grid_->IsSelected(row)) option.state |= QStyle::State_On;
+            style()->drawControl(QStyle::CE_Header, &option, &painter, this);
+        }
+    }
+
+  private:
+    TStringGrid* grid_;
+};
+
 TStringGrid::TStringGrid(QWidget* parent)
     : QAbstractScrollArea(parent),
       model_(new AtomGridModel(this, kBlankRows)),
       header_(new Header(this)),
+      rowNumbers_(new RowNumbers(this)),
       labelDelegate_(new QStyledItemDelegate(this)),
       coordinateDelegate_(new CoordinateDelegate(this)) {
     setFocusPolicy(Qt::StrongFocus);
-    setViewportMargins(0, kRowHeight, 0, 0);
+    rowNumberWidth_ = RowNumberWidth();
+    setViewportMargins(rowNumberWidth_, kRowHeight, 0, 0);
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { AfterReset(); });
     connect(model_, &QAbstractItemModel::dataChanged, viewport(), qOverload<>(&QWidget::update));
     UpdateScrollBars();
@@ -246,8 +280,49 @@ void TStringGrid::ScrollTo(int row) {
     }
 }
 
+int TStringGrid::RowNumberWidth() const {
+    const int digits = std::max<int>(3, QString::number(model_->rowCount()).size());
+    return fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('0'))) + 10;
+}
+
+bool TStringGrid::IsSelected(int row) const {
+    for (const auto& [first, last] : selection_) {
+        if (row >= first && row <= last) return true;
+    }
+    return false;
+}
+
+void TStringGrid::SelectOnly(int row) {
+    selection_.clear();
+    if (row >= 0) selection_.push_back({row, row});
+    anchorRow_ = row;
+}
+
+std::vector<int> TStringGrid::SelectedAtoms() const {
+    std::vector<int> atoms;
+    auto runs = selection_;
+    if (!model_->HoldsAtoms()) return atoms;
+    if (runs.empty() && currentRow_ >= 0) runs.push_back({currentRow_, currentRow_});
+    std::sort(runs.begin(), runs.end());
+    for (const auto& [first, last] : runs) {
+        for (int row = first; row <= last; ++row) {
+            if (atoms.empty() || atoms.back() < row + 1) atoms.push_back(row + 1);
+        }
+    }
+    return atoms;
+}
+
 void TStringGrid::AfterReset() {
     currentRow_ = currentColumn_ = -1;
+    selection_.clear();
+    anchorRow_ = -1;
+    const int width = RowNumberWidth();
+    if (width != rowNumberWidth_) {
+        rowNumberWidth_ = width;
+        setViewportMargins(rowNumberWidth_, kRowHeight, 0, 0);
+        emit RowNumberWidthChanged(width);
+    }
+    rowNumbers_->update();
     UpdateScrollBars();
     verticalScrollBar()->setValue(0);
     viewport()->update();
@@ -256,13 +331,17 @@ void TStringGrid::AfterReset() {
 void TStringGrid::resizeEvent(QResizeEvent*) {
     // Called for the viewport: the header lies in the margin above it.
     const QRect cells = viewport()->geometry();
-    header_->setGeometry(cells.left(), cells.top() - kRowHeight, cells.width(), kRowHeight);
+    header_->setGeometry(cells.left() - rowNumberWidth_, cells.top() - kRowHeight,
+                         cells.width() + rowNumberWidth_, kRowHeight);
+    rowNumbers_->setGeometry(cells.left() - rowNumberWidth_, cells.top(), rowNumberWidth_,
+                             cells.height());
     UpdateScrollBars();
 }
 
 void TStringGrid::scrollContentsBy(int, int) {
     viewport()->update();
     header_->update();
+    rowNumbers_->update();
 }
 
 void TStringGrid::paintEvent(QPaintEvent* event) {
@@ -288,6 +367,8 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
             if (row == currentRow_ && column == currentColumn_) {
                 option.state |= QStyle::State_Selected;
                 if (hasFocus()) option.state |= QStyle::State_HasFocus;
+            } else if (IsSelected(row)) {
+                option.state |= QStyle::State_Selected;
             }
             (column == 0 ? labelDelegate_ : coordinateDelegate_)
                 ->paint(&painter, option, model_->index(row, column));
@@ -346,21 +427,82 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
                 column = kColumns - 1;
             }
             break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            if (currentRow_ >= 0 && currentRow_ < rows && model_->HoldsAtoms()) {
+                emit AtomPicked(currentRow_ + 1);
+            }
+            return;
         default:
             QAbstractScrollArea::keyPressEvent(event);
             return;
     }
     event->accept();
     if (rows == 0) return;
-    setCurrentIndex(
-        model_->index(std::clamp(row, 0, rows - 1), std::clamp(column, 0, kColumns - 1)));
+    const int next = std::clamp(row, 0, rows - 1);
+    if (event->modifiers() & Qt::ShiftModifier) {
+        if (anchorRow_ < 0) anchorRow_ = std::max(currentRow_, 0);
+        selection_ = {{std::min(anchorRow_, next), std::max(anchorRow_, next)}};
+    } else {
+        SelectOnly(-1);
+    }
+    setCurrentIndex(model_->index(next, std::clamp(column, 0, kColumns - 1)));
+    rowNumbers_->update();
 }
 
 void TStringGrid::mousePressEvent(QMouseEvent* event) {
     event->accept();
+    const QModelIndex cell = CellAt(event->position().toPoint());
+    if (event->button() == Qt::RightButton) {
+        // The menu acts on the selection; a row outside it becomes the
+        // selection first, as in a file manager.
+        if (cell.isValid() && !IsSelected(cell.row())) {
+            SelectOnly(cell.row());
+            setCurrentIndex(cell);
+        }
+        rowNumbers_->update();
+        if (!SelectedAtoms().empty()) emit RowMenuRequested(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !cell.isValid()) return;
+    const int row = cell.row();
+    if (event->modifiers() & Qt::ShiftModifier) {
+        const int anchor = anchorRow_ >= 0 ? anchorRow_ : std::max(currentRow_, 0);
+        selection_ = {{std::min(anchor, row), std::max(anchor, row)}};
+        anchorRow_ = anchor;
+    } else if (event->modifiers() & Qt::ControlModifier) {
+        if (IsSelected(row)) {
+            std::vector<std::pair<int, int>> kept;
+            for (const auto& [first, last] : selection_) {
+                if (row < first || row > last) {
+                    kept.push_back({first, last});
+                    continue;
+                }
+                if (first < row) kept.push_back({first, row - 1});
+                if (row < last) kept.push_back({row + 1, last});
+            }
+            selection_ = std::move(kept);
+        } else {
+            if (selection_.empty() && currentRow_ >= 0) {
+                selection_.push_back({currentRow_, currentRow_});
+            }
+            selection_.push_back({row, row});
+        }
+        anchorRow_ = row;
+    } else {
+        SelectOnly(row);
+    }
+    setCurrentIndex(cell);
+    rowNumbers_->update();
+}
+
+void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
     if (event->button() != Qt::LeftButton) return;
     const QModelIndex cell = CellAt(event->position().toPoint());
-    if (cell.isValid()) setCurrentIndex(cell);
+    if (!cell.isValid() || !model_->HoldsAtoms()) return;
+    emit AtomPicked(cell.row() + 1);
 }
 
 void TStringGrid::focusInEvent(QFocusEvent* event) {

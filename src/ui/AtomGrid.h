@@ -14,6 +14,7 @@
 #include <QAbstractTableModel>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/AtomTable.h"
@@ -37,6 +38,9 @@ class AtomGridModel : public QAbstractTableModel {
     // cell and the scroll position stay. A grid still blank from start-up
     // holds no atom rows and stays blank.
     void RefreshAtoms(const AtomTable& table, bool withLabels);
+
+    // False until the first ShowAtoms: the blank rows of start-up hold no atom.
+    bool HoldsAtoms() const { return !blank_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -74,6 +78,25 @@ class TStringGrid : public QAbstractScrollArea {
     void RefreshAtoms(const AtomTable& table) { model_->RefreshAtoms(table, true); }
 
     int RowCount() const { return model_->rowCount() + 1; }
+
+    // The width of the atom numbers at the left of the rows: enough for the
+    // largest atom number, at least three digits.
+    int RowNumberWidth() const;
+    // The atoms of the selected rows, in increasing order: a click selects
+    // one, Ctrl+click adds or removes one, Shift+click a run. The current
+    // cell's row counts when nothing else is selected.
+    std::vector<int> SelectedAtoms() const;
+
+  signals:
+    // A row was double-clicked, or Enter pressed on the current row: atom is
+    // its atom number, from 1.
+    void AtomPicked(int atom);
+    // The width of the atom numbers changed (a molecule of more digits).
+    void RowNumberWidthChanged(int width);
+    // Right-click: the rows' menu, for the window to fill, at a global point.
+    void RowMenuRequested(const QPoint& globalPosition);
+
+  public:
     // The text of a cell; the header row and cells outside the grid are "".
     QString Cells(int column, int row) const;
 
@@ -91,12 +114,16 @@ class TStringGrid : public QAbstractScrollArea {
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
   private:
     class Header;
+    class RowNumbers;
+    bool IsSelected(int row) const;
+    void SelectOnly(int row);
     // The model cell under a point of the viewport; invalid outside cells.
     QModelIndex CellAt(const QPoint& point) const;
     QRect CellRect(int row, int column) const;  // in viewport coordinates
@@ -107,6 +134,12 @@ class TStringGrid : public QAbstractScrollArea {
 
     AtomGridModel* model_;
     Header* header_;
+    RowNumbers* rowNumbers_;
+    int rowNumberWidth_ = 0;
+    // Selected model rows as runs [first, last], kept apart and in order; a
+    // million selected rows are one run.
+    std::vector<std::pair<int, int>> selection_;
+    int anchorRow_ = -1;  // where a Shift+click run starts
     QStyledItemDelegate* labelDelegate_;
     QStyledItemDelegate* coordinateDelegate_;
     int currentRow_ = -1;  // model row; -1: no current cell

@@ -23,6 +23,7 @@
 #include "model/Error.h"
 #include "model/FileIo.h"
 #include "ui/EventGuard.h"
+#include "ui/ShownText.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
 
@@ -114,7 +115,17 @@ TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     engine_.SetPaneSize(Image1->width(), Image1->height());
     engine_.SetPanes(&Image1->Drawing(), &Image2->Drawing(), &Image3->Drawing());
     resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    FitGridWidth();
     ShowState();
+}
+
+void TForm1::FitGridWidth() {
+    // The atom numbers stand left of the label column: the grid, and the
+    // window with it, grow by their width rather than squeeze the columns.
+    const int numbers = StringGrid1->RowNumberWidth();
+    StringGrid1->setGeometry(664, 0, 321 + numbers, 681);
+    const int clientWidth = kClientWidth + numbers;
+    if (width() < clientWidth) resize(clientWidth, height());
 }
 
 TForm1::~TForm1() = default;
@@ -227,6 +238,8 @@ void TForm1::BuildControls(QWidget* client) {
     std::tie(VX, VY, VZ) = std::tuple_cat(v.components);
     Label1 = v.arrow;
     CheckBox1 = v.check;
+    V1More = v.more[0];
+    V5More = v.more[1];
     // Black on pure blue is hard to read: the caption and the arrow go white,
     // while the spin boxes keep their dark arrows.
     QPalette onBlue = GroupBox2->palette();
@@ -247,6 +260,8 @@ void TForm1::BuildControls(QWidget* client) {
     std::tie(UX, UY, UZ) = std::tuple_cat(u.components);
     Label2 = u.arrow;
     CheckBox2 = u.check;
+    U1More = u.more[0];
+    U5More = u.more[1];
 
     // The engine names every box; the window finds each by that name.
     spins_[static_cast<int>(SpinId::SpinEdit1)] = SpinEdit1;
@@ -295,6 +310,14 @@ TForm1::VectorControls TForm1::BuildVectorBox(QGroupBox* box, char letter, const
             Place(new TEdit(box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
     }
     controls.check = Place(new TCheckBox(box, checked), checkName, 192, 16, 17, 17);
+    // Under each column, between the boxes and the components: how many
+    // atoms a group holds beyond its four boxes.
+    for (int end = 0; end < 2; ++end) {
+        const std::string name = std::string(1, letter) + (end == 0 ? "1More" : "5More");
+        controls.more[end] = Place(new QLabel(box), name.c_str(), 24 + 224 * end, 112, 125, 13);
+        controls.more[end]->setTextFormat(Qt::PlainText);
+        controls.more[end]->hide();
+    }
     return controls;
 }
 
@@ -360,6 +383,40 @@ void TForm1::WireHandlers() {
     connect(Yangle, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateYClick(); }); });
     setAcceptDrops(true);
+
+    connect(StringGrid1, &TStringGrid::AtomPicked, this,
+            [this](int atom) { Guarded([&] { PickAtom(atom); }); });
+    connect(StringGrid1, &TStringGrid::RowNumberWidthChanged, this, [this] { FitGridWidth(); });
+    connect(StringGrid1, &TStringGrid::RowMenuRequested, this,
+            [this](const QPoint& where) { ShowRowMenu(where); });
+    // The box a pick goes to: the atom box that last had the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        for (int i = 0; i < kSpinCount; ++i) {
+            const auto box = static_cast<SpinId>(i);
+            if (box == SpinId::SpinEdit3 || !now) continue;
+            if (now == spins_[i] || spins_[i]->isAncestorOf(now)) pickTarget_ = box;
+        }
+    });
+}
+
+void TForm1::ShowRowMenu(const QPoint& globalPosition) {
+    QMenu menu(this);
+    menu.setFont(font());
+    const std::vector<int> atoms = StringGrid1->SelectedAtoms();
+    const QString count = atoms.size() == 1 ? QStringLiteral("atom %1").arg(atoms.front())
+                                            : QStringLiteral("%1 atoms").arg(atoms.size());
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        for (const GroupEnd end : {GroupEnd::Tail, GroupEnd::Head}) {
+            const QString caption = QStringLiteral("Set %1 as %2 %3")
+                                        .arg(count)
+                                        .arg(vector == VectorId::Vector1 ? "Vector1" : "Vector2")
+                                        .arg(end == GroupEnd::Tail ? "tail" : "head");
+            connect(menu.addAction(caption), &QAction::triggered, this,
+                    [=, this] { Guarded([&] { SetGroupClick(vector, end, atoms); }); });
+        }
+        menu.addSeparator();
+    }
+    menu.exec(globalPosition);
 }
 
 void TForm1::ShowCentred() {
@@ -437,6 +494,10 @@ void TForm1::ShowState() {
     for (int i = 0; i < kTextCount; ++i) texts_[i]->Show(controls.Texts[i].Str());
     CheckBox1->Show(controls.CheckBox1);
     CheckBox2->Show(controls.CheckBox2);
+    ShowMore(V1More, VectorId::Vector1, GroupEnd::Tail);
+    ShowMore(V5More, VectorId::Vector1, GroupEnd::Head);
+    ShowMore(U1More, VectorId::Vector2, GroupEnd::Tail);
+    ShowMore(U5More, VectorId::Vector2, GroupEnd::Head);
 
     QString note = QString::fromLatin1(kProgramNameAndVersion);
     if (!openedName_.empty()) {
@@ -579,6 +640,38 @@ void TForm1::ApplyRecipe1Click() {
             throw Error(failure).WithDetail(detail + RecipeFailureDetail(*failed, *chosen));
         }
     });
+}
+
+void TForm1::PickAtom(int atom) {
+    const SpinId box = pickTarget_;
+    Run([&] {
+        engine_.TypeSpin(box, std::to_string(atom));
+        engine_.LeaveSpin(box);
+    });
+}
+
+void TForm1::SetGroupClick(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
+    Run([&] { engine_.UserGroup(vector, end, atoms); });
+}
+
+void TForm1::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
+    const std::vector<int>& more = engine_.Controls().MoreOf(vector, end);
+    label->setVisible(!more.empty());
+    if (more.empty()) return;
+    label->setText(QStringLiteral("+%1 more").arg(more.size()));
+    // The whole group in its order, each atom with its label.
+    const int first = end == GroupEnd::Tail ? 0 : 4;
+    QString list;
+    auto add = [&](int atom) {
+        if (atom == 0) return;  // an empty box
+        if (!list.isEmpty()) list += ", ";
+        list += QString::number(atom);
+        const std::string name = SelectionLabel(state_.Atoms, atom);
+        if (!name.empty()) list += ' ' + ShownLocalHead(name);
+    };
+    for (int i = 0; i < 4; ++i) add(engine_.Controls().Spin(AtomBox(vector, first + i)).Value());
+    for (const int atom : more) add(atom);
+    label->setToolTip(PlainToolTip(list));
 }
 
 void TForm1::Undo1Click() {

@@ -53,6 +53,15 @@ class TForm1 : public QMainWindow {
     // then the read. For a file named at start-up or dropped on the window.
     void OpenFile(const std::string& path);
 
+    // Puts atom into the atom box that last had the focus (a centering box
+    // or a vector box; SEV1 before any had it), as typing it and leaving the
+    // box would: the name box, the redraw and undo follow.
+    void PickAtom(int atom);
+    // The box PickAtom fills.
+    SpinId PickTarget() const { return pickTarget_; }
+    // Makes the atoms a whole group of a vector (the grid's row menu).
+    void SetGroupClick(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
+
     // --- Handlers ---
     void Open1Click();
     void Save1Click();
@@ -142,6 +151,8 @@ class TForm1 : public QMainWindow {
     TEdit *VX, *VY, *VZ;
     QLabel* Label1;
     TCheckBox* CheckBox1;
+    QLabel* V1More;  // "+N more": the tail's atoms beyond its four boxes
+    QLabel* V5More;  // the head's
 
     QGroupBox* GroupBox3;  // Vector2, laid out as Vector1
     TSpinEdit *SEU1, *SEU2, *SEU3, *SEU4, *SEU5, *SEU6, *SEU7, *SEU8;
@@ -149,6 +160,8 @@ class TForm1 : public QMainWindow {
     TEdit *UX, *UY, *UZ;
     QLabel* Label2;
     TCheckBox* CheckBox2;
+    QLabel* U1More;
+    QLabel* U5More;
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -164,6 +177,7 @@ class TForm1 : public QMainWindow {
         std::array<TEdit*, 3> components;  // x, y, z
         QLabel* arrow;
         TCheckBox* check;
+        std::array<QLabel*, 2> more;  // tail, head
     };
     class EngineView;
     void BuildMenu();
@@ -195,6 +209,12 @@ class TForm1 : public QMainWindow {
     std::array<TEdit*, kTextCount> texts_{};
     TForm2* help_ = nullptr;
     std::string openedName_;  // the file the molecule came from, for the caption
+    SpinId pickTarget_ = SpinId::SEV1;
+    // Shows a group's atoms beyond its four boxes in its "+N more" label.
+    void ShowMore(QLabel* label, VectorId vector, GroupEnd end);
+    // Widens the grid and the window by the grid's atom numbers.
+    void FitGridWidth();
+    void ShowRowMenu(const QPoint& globalPosition);
 };
 
 }  // namespace pivora

@@ -20,9 +20,12 @@ TEST(EvaluateVector, AGroupOfAnySizeIsItsCentroidInItsOrder) {
     // A five-membered ring of eighths around (1, 2, 3): every sum is exact,
     // so the centroid is the one rounding of sum / 5, as a double division
     // gives it, and the metal sits at the origin.
-    const AtomTable ring = test::MakeTable(
-        {{0, 0, 0}, {1.125, 2.5, 3}, {0.75, 1.875, 3}, {1, 2.25, 3.25}, {1.375, 1.5, 2.75},
-         {0.875, 2, 2.875}});
+    const AtomTable ring = test::MakeTable({{0, 0, 0},
+                                            {1.125, 2.5, 3},
+                                            {0.75, 1.875, 3},
+                                            {1, 2.25, 3.25},
+                                            {1.375, 1.5, 2.75},
+                                            {0.875, 2, 2.875}});
     VectorDefinition toRing;
     toRing.Tail.Selection = {1};
     toRing.Head.Selection = {2, 3, 4, 5};

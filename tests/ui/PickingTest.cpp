@@ -1,0 +1,102 @@
+// Seeing and picking atoms in the grid: atom numbers beside the rows, a
+// double-click or Enter that puts an atom into the box last used, and whole
+// groups of selected rows.
+
+#include <QApplication>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTest>
+
+#include "UiTest.h"
+
+namespace pivora::test {
+namespace {
+
+// Fe at the origin under a five-membered ring of eighths around (1, 2, 3).
+constexpr char kRing[] =
+    "Fe 0 0 0\nC1 1.125 2.5 3\nC2 0.75 1.875 3\nC3 1 2.25 3.25\nC4 1.375 1.5 2.75\n"
+    "C5 0.875 2 2.875\n";
+
+class Picking : public FormTest {
+  protected:
+    Picking() {
+        Form().show();
+        Form().activateWindow();
+        active = QTest::qWaitForWindowActive(&Form());
+    }
+    TForm1& f() { return Form(); }
+    // The centre of a row's label cell, in the grid's viewport.
+    QPoint RowPoint(int row) {
+        f().StringGrid1->setCurrentIndex(f().StringGrid1->model()->index(row - 1, 0));
+        const int top = (row - 1 - f().StringGrid1->verticalScrollBar()->value()) * 14;
+        return QPoint(20, top + 7);
+    }
+    bool active = false;
+};
+
+TEST_F(Picking, TheGridNumbersItsRowsAndGrowsByTheirWidth) {
+    const int narrow = f().StringGrid1->width();
+    EXPECT_EQ(narrow, 321 + f().StringGrid1->RowNumberWidth());
+    std::string many;
+    for (int i = 0; i < 12345; ++i) many += "C 0 0 0\n";
+    OpenFromMenu(WriteFile("many.xyz", many));
+    EXPECT_GT(f().StringGrid1->width(), narrow);
+    EXPECT_EQ(f().StringGrid1->width(), 321 + f().StringGrid1->RowNumberWidth());
+    EXPECT_GE(f().width(), 992 + f().StringGrid1->RowNumberWidth());
+}
+
+TEST_F(Picking, ADoubleClickOrEnterFillsTheBoxThatLastHadTheFocus) {
+    ASSERT_TRUE(active);
+    OpenFromMenu(WriteFile("ring.xyz", kRing));
+    EXPECT_EQ(f().PickTarget(), SpinId::SEV1);  // before any box had the focus
+    QWidget* cells = f().StringGrid1->viewport();
+    QTest::mouseDClick(cells, Qt::LeftButton, Qt::NoModifier, RowPoint(1));
+    EXPECT_EQ(f().SEV1->Text(), "1");
+    EXPECT_EQ(f().V1->Text(), "Fe");
+    f().SEV5->setFocus(Qt::MouseFocusReason);
+    f().StringGrid1->setFocus(Qt::MouseFocusReason);
+    QTest::mouseDClick(cells, Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+    EXPECT_EQ(f().SEV5->Text(), "3");
+    EXPECT_EQ(f().V5->Text(), "C2");
+    EXPECT_EQ(f().VX->Text(), "0.75");  // the redraw followed
+    f().SpinEdit2->setFocus(Qt::MouseFocusReason);
+    f().StringGrid1->setFocus(Qt::MouseFocusReason);
+    f().StringGrid1->setCurrentIndex(f().StringGrid1->model()->index(5, 2));
+    QTest::keyClick(f().StringGrid1, Qt::Key_Return);
+    EXPECT_EQ(f().SpinEdit2->Text(), "6");
+    EXPECT_EQ(f().Edit2->Text(), "C5");
+    // Undo takes the picks back one by one, as typing them.
+    EXPECT_EQ(f().Undo1->text(), "Undo Typing in SpinEdit2");
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(Picking, SelectedRowsBecomeAWholeGroupAndItsCentroid) {
+    ASSERT_TRUE(active);
+    OpenFromMenu(WriteFile("ring.xyz", kRing));
+    QWidget* cells = f().StringGrid1->viewport();
+    QTest::mouseClick(cells, Qt::LeftButton, Qt::NoModifier, RowPoint(2));
+    QTest::mouseClick(cells, Qt::LeftButton, Qt::ShiftModifier, RowPoint(6));
+    EXPECT_EQ(f().StringGrid1->SelectedAtoms(), (std::vector<int>{2, 3, 4, 5, 6}));
+    f().SetGroupClick(VectorId::Vector1, GroupEnd::Head, f().StringGrid1->SelectedAtoms());
+    f().SetGroupClick(VectorId::Vector1, GroupEnd::Tail, {1});
+    EXPECT_EQ(f().SEV5->Text(), "2");
+    EXPECT_EQ(f().SEV8->Text(), "5");
+    EXPECT_TRUE(f().V5More->isVisibleTo(&f()));
+    EXPECT_EQ(f().V5More->text(), "+1 more");
+    EXPECT_EQ(f().V5More->toolTip(), "2 C1, 3 C2, 4 C3, 5 C4, 6 C5");
+    EXPECT_FALSE(f().V1More->isVisibleTo(&f()));
+    // The ring's centroid, each sum exact: one rounding of sum / 5.
+    EXPECT_EQ(double(ParseDecimal(f().VX->Text())), (1.125 + 0.75 + 1 + 1.375 + 0.875) / 5);
+    EXPECT_EQ(double(ParseDecimal(f().VZ->Text())), (3 + 3 + 3.25 + 2.75 + 2.875) / 5);
+    // Ctrl+click takes one row out; the group is then the four boxes alone.
+    QTest::mouseClick(cells, Qt::LeftButton, Qt::ControlModifier, RowPoint(4));
+    EXPECT_EQ(f().StringGrid1->SelectedAtoms(), (std::vector<int>{2, 3, 5, 6}));
+    f().SetGroupClick(VectorId::Vector1, GroupEnd::Head, f().StringGrid1->SelectedAtoms());
+    EXPECT_FALSE(f().V5More->isVisibleTo(&f()));
+    f().Undo1->trigger();
+    EXPECT_TRUE(f().V5More->isVisibleTo(&f()));
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+}  // namespace
+}  // namespace pivora::test
