@@ -284,6 +284,9 @@ void TForm1::BuildControls(QWidget* client) {
     texts_[static_cast<int>(TextId::Zangle)] = Zangle;
     texts_[static_cast<int>(TextId::Xangle)] = Xangle;
     texts_[static_cast<int>(TextId::Yangle)] = Yangle;
+    for (TEdit* numbers : {VX, VY, VZ, UX, UY, UZ, Zangle, Xangle, Yangle}) {
+        numbers->SetShrinkToFit(true);
+    }
 }
 
 TForm1::VectorControls TForm1::BuildVectorBox(QGroupBox* box, char letter, const char* arrowName,

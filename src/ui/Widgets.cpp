@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -159,14 +160,62 @@ TEdit::TEdit(QWidget* parent, std::string_view text) : QLineEdit(FromBytes(text)
     });
 }
 
+namespace {
+
+// The frame and the line edit's own margins take about 4 pixels a side.
+constexpr int kBorders = 8;
+// The smallest font a number shrinks to; below it digits blur.
+constexpr int kSmallestPixels = 7;
+
+}  // namespace
+
 void TEdit::ShowWholeTextAsToolTip() {
-    // The frame and the line edit's own margins take about 4 pixels a side.
-    constexpr int kBorders = 8;
     // Hundreds of characters never fit; measuring megabytes would take long.
+    // The box's own font decides: a number shown smaller keeps its tool tip.
     const QString& shown = text();
+    const QFontMetrics own(parentWidget() ? parentWidget()->font() : font());
     const bool cut = shown.size() > kShownCharacters ||
-                     fontMetrics().horizontalAdvance(shown) > width() - kBorders;
+                     own.horizontalAdvance(shown) > width() - kBorders;
     setToolTip(cut ? PlainToolTip(ShownHead(shown)) : QString());
+    FitFont();
+}
+
+void TEdit::SetShrinkToFit(bool shrink) {
+    shrink_ = shrink;
+    FitFont();
+}
+
+void TEdit::FitFont() {
+    if (!shrink_) return;
+    // The font the box has from its window, and the size that fits the text;
+    // while the user edits, the text keeps its usual size.
+    QFont fitted = parentWidget() ? parentWidget()->font() : QFont();
+    const QString& shown = text();
+    if (!hasFocus() && shown.size() <= kShownCharacters) {
+        int pixels = fitted.pixelSize() > 0 ? fitted.pixelSize() : 12;
+        fitted.setPixelSize(pixels);
+        while (pixels > kSmallestPixels &&
+               QFontMetrics(fitted).horizontalAdvance(shown) > width() - kBorders) {
+            fitted.setPixelSize(--pixels);
+        }
+    }
+    if (font() != fitted) setFont(fitted);
+}
+
+void TEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    FitFont();
+}
+
+void TEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    FitFont();
+    home(false);
+}
+
+void TEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    FitFont();
 }
 
 std::string TEdit::Text() const {

@@ -102,11 +102,24 @@ class TEdit : public QLineEdit {
     // The same, raising nothing.
     void Show(std::string_view bytes);
 
+    // For a box of numbers: a text wider than the box is shown in a smaller
+    // font while the box is not being edited, so that no digit is hidden
+    // (a cut exponent would make 9.05E-17 read as 9.05). Off by default.
+    void SetShrinkToFit(bool shrink);
+
     Handler OnChange;
+
+  protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void ShowText(const QString& text);
     void ShowWholeTextAsToolTip();
+    void FitFont();
+
+    bool shrink_ = false;
 };
 
 // Check box whose OnClick runs on every change of its state, by the user or

@@ -98,5 +98,26 @@ TEST_F(Picking, SelectedRowsBecomeAWholeGroupAndItsCentroid) {
     EXPECT_TRUE(errors.shown.empty());
 }
 
+TEST_F(Picking, ANumberTooWideForItsBoxShrinksUntilEveryDigitShows) {
+    ASSERT_TRUE(active);
+    // A residue of 20 characters in a 121-pixel box: at 12 pixels its
+    // exponent would be cut and it would read as 9.06.
+    OpenFromMenu(WriteFile("mol.xyz", "A 0 0 0\nB 9.05579864568518E-17 1 1\n"));
+    f().SEV1->SetValue(1);
+    f().SEV5->SetValue(2);
+    f().FitX->setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(f().VX->Text(), "9.05579864568518E-17");
+    EXPECT_LT(f().VX->font().pixelSize(), 12);
+    EXPECT_LE(QFontMetrics(f().VX->font()).horizontalAdvance(f().VX->text()),
+              f().VX->width() - 8);
+    EXPECT_EQ(f().VX->toolTip(), f().VX->text());
+    EXPECT_EQ(f().VY->font().pixelSize(), 12);  // "1" fits as it is
+    // Being edited, the text has its usual size again.
+    f().VX->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(f().VX->font().pixelSize(), 12);
+    f().FitX->setFocus(Qt::MouseFocusReason);
+    EXPECT_LT(f().VX->font().pixelSize(), 12);
+}
+
 }  // namespace
 }  // namespace pivora::test
