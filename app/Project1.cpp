@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
-#include <clocale>
 
 #include "model/AtomTable.h"
 #include "model/FileIo.h"
@@ -22,16 +21,8 @@ pivora::ProgramState State;
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    // Qt adopts the user's C locale; the C library must keep reading and
-    // writing numbers with ".".
-    std::setlocale(LC_NUMERIC, "C");
-
-    pivora::InstallArithmeticSetting();
-    pivora::ApplyRegionalSettings();
+    pivora::StartUp();
     State.Paths.StartDir = pivora::CurrentDirectory();
-    // The name the desktop groups the program's windows under. Not the
-    // display name: Qt would append that to every window's caption.
-    QApplication::setApplicationName(pivora::kApplicationTitle);
 
     pivora::TForm1 form1(State);
     pivora::TForm2 form2;

@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <clocale>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -15,6 +14,7 @@
 #include "BenchFiles.h"
 #include "model/AtomTable.h"
 #include "ui/FileDialogs.h"
+#include "ui/Startup.h"
 #include "ui/Unit1.h"
 
 namespace pivora::bench {
@@ -32,7 +32,7 @@ void EnsureApplication() {
     static char name[] = "pivora_bench";
     static char* argv[] = {name, nullptr};
     application = new QApplication(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    StartUp();
     AtBenchmarksEnd([] {
         delete application;
         application = nullptr;

@@ -4,6 +4,13 @@
 
 namespace pivora {
 
+void InstallArithmeticSetting() {
+    // glibc's default environment is exactly the setting the program wants:
+    // x87 control word 0x37F (64-bit significand, nearest, all exceptions
+    // masked) and the SSE default, with every status flag cleared.
+    std::fesetenv(FE_DFL_ENV);
+}
+
 void ThrowIfFpFlags() {
     const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
     if (raised == 0) return;

@@ -20,6 +20,11 @@ namespace pivora {
 static_assert(std::numeric_limits<long double>::digits == 64,
               "Pivora needs the x87 80-bit long double with a 64-bit significand");
 
+// The floating-point environment of the run: round to nearest (ties to
+// even), extended precision on the x87 unit, no traps, no pending flags.
+// Start-up installs it, and every reported failure restores it.
+void InstallArithmeticSetting();
+
 // Clears every floating-point status flag.
 inline void ClearFpFlags() {
     std::feclearexcept(FE_ALL_EXCEPT);

@@ -1,18 +1,15 @@
 #include "ui/Startup.h"
 
+#include <QApplication>
 #include <QLocale>
-#include <cfenv>
+#include <clocale>
 
 #include "model/DecimalText.h"
+#include "model/Extended.h"
+#include "ui/ErrorBox.h"
+#include "ui/EventGuard.h"
 
 namespace pivora {
-
-void InstallArithmeticSetting() {
-    // glibc's default environment is exactly the setting the program wants:
-    // x87 control word 0x37F (64-bit significand, nearest, all exceptions
-    // masked) and the SSE default, with every status flag cleared.
-    std::fesetenv(FE_DFL_ENV);
-}
 
 char DecimalSeparatorFrom(const QString& localeDecimalPoint) {
     if (localeDecimalPoint.size() == 1) {
@@ -24,6 +21,18 @@ char DecimalSeparatorFrom(const QString& localeDecimalPoint) {
 
 void ApplyRegionalSettings() {
     SetDecimalSeparator(DecimalSeparatorFrom(QLocale::system().decimalPoint()));
+}
+
+void StartUp() {
+    // Qt adopts the user's C locale; the C library must keep reading and
+    // writing numbers with ".".
+    std::setlocale(LC_NUMERIC, "C");
+    InstallArithmeticSetting();
+    ApplyRegionalSettings();
+    // The name the desktop groups the program's windows under. Not the
+    // display name: Qt would append that to every window's caption.
+    QApplication::setApplicationName(kApplicationTitle);
+    SetFailureReporter(ShowFailure);
 }
 
 }  // namespace pivora

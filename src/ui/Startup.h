@@ -14,11 +14,6 @@ inline constexpr char kApplicationTitle[] = "Quandel";
 // The program's name and version as the windows show them.
 inline constexpr char kProgramNameAndVersion[] = "Pivora " PIVORA_VERSION_SHORT;
 
-// The floating-point environment of the run: round to nearest (ties to
-// even), extended precision on the x87 unit, no traps, no pending flags.
-// Start-up installs it, and the event guard restores it after every failure.
-void InstallArithmeticSetting();
-
 // The decimal separator for a locale's decimal point: that character when it
 // is one ASCII character, else ".".
 char DecimalSeparatorFrom(const QString& localeDecimalPoint);
@@ -27,5 +22,12 @@ char DecimalSeparatorFrom(const QString& localeDecimalPoint);
 // system's regional settings. Called at start-up and again whenever the
 // main window hears that the regional settings changed.
 void ApplyRegionalSettings();
+
+// What the program, the widget tests and the benchmarks do once the
+// application object exists and before any window: the C library keeps
+// reading and writing numbers with "."; the arithmetic setting; the
+// regional settings; the application's name; the error box as the event
+// guard's reporter.
+void StartUp();
 
 }  // namespace pivora

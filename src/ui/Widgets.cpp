@@ -174,8 +174,8 @@ void TEdit::ShowWholeTextAsToolTip() {
     // The box's own font decides: a number shown smaller keeps its tool tip.
     const QString& shown = text();
     const QFontMetrics own(parentWidget() ? parentWidget()->font() : font());
-    const bool cut = shown.size() > kShownCharacters ||
-                     own.horizontalAdvance(shown) > width() - kBorders;
+    const bool cut =
+        shown.size() > kShownCharacters || own.horizontalAdvance(shown) > width() - kBorders;
     setToolTip(cut ? PlainToolTip(ShownHead(shown)) : QString());
     FitFont();
 }

@@ -108,8 +108,7 @@ TEST_F(Picking, ANumberTooWideForItsBoxShrinksUntilEveryDigitShows) {
     f().FitX->setFocus(Qt::MouseFocusReason);
     ASSERT_EQ(f().VX->Text(), "9.05579864568518E-17");
     EXPECT_LT(f().VX->font().pixelSize(), 12);
-    EXPECT_LE(QFontMetrics(f().VX->font()).horizontalAdvance(f().VX->text()),
-              f().VX->width() - 8);
+    EXPECT_LE(QFontMetrics(f().VX->font()).horizontalAdvance(f().VX->text()), f().VX->width() - 8);
     EXPECT_EQ(f().VX->toolTip(), f().VX->text());
     EXPECT_EQ(f().VY->font().pixelSize(), 12);  // "1" fits as it is
     // Being edited, the text has its usual size again.

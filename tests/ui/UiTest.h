@@ -16,6 +16,7 @@
 #include "model/Error.h"
 #include "model/FileIo.h"
 #include "support/TempDir.h"
+#include "ui/ErrorBox.h"
 #include "ui/EventGuard.h"
 #include "ui/FileDialogs.h"
 #include "ui/Unit1.h"

@@ -1,15 +1,16 @@
 // One QApplication for the whole test program, on Qt's offscreen platform
-// unless another one is asked for.
+// unless another one is asked for, started up as the program starts.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <clocale>
+
+#include "ui/Startup.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
+    pivora::StartUp();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
