@@ -151,7 +151,16 @@ class TStringGrid::Header : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        int left = -grid_->horizontalScrollBar()->value();
+        // The corner above the atom numbers, then the columns' sections.
+        const int corner = grid_->rowNumberWidth_;
+        QStyleOptionHeader blank;
+        blank.initFrom(this);
+        blank.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+        blank.position = QStyleOptionHeader::OnlyOneSection;
+        blank.rect = QRect(0, 0, corner, height());
+        style()->drawControl(QStyle::CE_Header, &blank, &painter, this);
+        painter.setClipRect(corner, 0, width() - corner, height());
+        int left = corner - grid_->horizontalScrollBar()->value();
         for (int column = 0; column < kColumns; ++column) {
             QStyleOptionHeader option;
             option.initFrom(this);
