@@ -52,15 +52,6 @@ class GeometryWindow : public FormTest {
     GeometryWindow() { Form().show(); }
     TForm1& f() { return Form(); }
     void Open(const char* text) { OpenFromMenu(WriteFile("mol.xyz", text)); }
-    // Replaces the whole text of a box by typing, as the user does.
-    template <typename Box>
-    void TypeOver(Box* box, const std::string& text) {
-        box->setFocus();
-        box->selectAll();
-        // Typing over the selection replaces it in one change.
-        if (text.empty()) QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClicks(box, QString::fromStdString(text));
-    }
     void PickVector1(int tail, int head) {
         TypeOver(f().SEV1, std::to_string(tail));
         TypeOver(f().SEV5, std::to_string(head));

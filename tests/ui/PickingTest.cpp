@@ -19,11 +19,7 @@ constexpr char kRing[] =
 
 class Picking : public FormTest {
   protected:
-    Picking() {
-        Form().show();
-        Form().activateWindow();
-        active = QTest::qWaitForWindowActive(&Form());
-    }
+    Picking() { active = ShowActive(); }
     TForm1& f() { return Form(); }
     // The centre of a row's label cell, in the grid's viewport.
     QPoint RowPoint(int row) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QTest>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -139,6 +140,23 @@ class FormTest : public ::testing::Test {
     }
     std::string WriteFile(const std::string& name, const std::string& bytes) {
         return files.Write(name, bytes);
+    }
+    // Shows the window and makes it the active one: focus moves, and boxes
+    // apply their limits on leaving, only in the active window. False when
+    // the platform would not activate it.
+    bool ShowActive() {
+        Form().show();
+        Form().activateWindow();
+        return QTest::qWaitForWindowActive(&Form());
+    }
+    // Replaces the whole text of a box by typing, as the user does.
+    template <typename Box>
+    void TypeOver(Box* box, const std::string& text) {
+        box->setFocus();
+        box->selectAll();
+        // Typing over the selection replaces it in one change.
+        if (text.empty()) QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, QString::fromStdString(text));
     }
 
     ErrorRecorder errors;

@@ -16,13 +16,7 @@ constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\
 
 class UndoWindow : public FormTest {
   protected:
-    UndoWindow() {
-        Form().show();
-        // Focus moves, and boxes apply their limits on leaving, only in the
-        // active window.
-        Form().activateWindow();
-        active = QTest::qWaitForWindowActive(&Form());
-    }
+    UndoWindow() { active = ShowActive(); }
     // A click as the mouse gives it: the button takes the focus first.
     void Click(QAbstractButton* button) {
         button->setFocus(Qt::MouseFocusReason);
@@ -30,13 +24,6 @@ class UndoWindow : public FormTest {
     }
     bool active = false;
     TForm1& f() { return Form(); }
-    template <typename Box>
-    void TypeOver(Box* box, const std::string& text) {
-        box->setFocus();
-        box->selectAll();
-        if (text.empty()) QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClicks(box, QString::fromStdString(text));
-    }
     std::vector<QString> Column(int column) {
         std::vector<QString> cells;
         for (int r = 1; r < f().StringGrid1->RowCount(); ++r) {
