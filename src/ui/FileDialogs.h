@@ -36,7 +36,8 @@ class FileDialogs {
                                                           const std::string& fileName) = 0;
     virtual std::optional<std::string> ChooseRecipeToApply(const std::string& initialDir) = 0;
 
-    // The export dialog: starts in initialDir with baseName offered, with a
+    // The export dialog: starts in initialDir with baseName and the chosen
+    // format's extension offered, with a
     // choice of the formats; the chosen path (with the format's extension
     // when it had none) and format, or nothing when the user cancels.
     struct ExportChoice {

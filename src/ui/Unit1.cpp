@@ -593,6 +593,9 @@ void TForm1::Export1Click() {
     std::string base = paths.InFileName.empty() ? std::string("molecule") : paths.InFileName;
     const std::size_t dot = base.rfind('.');
     if (dot != std::string::npos && dot > base.rfind('/') + 1) base.resize(dot);
+    // Never the input's own name: an XYZ export of an XYZ file would offer
+    // to write over the molecule it came from.
+    base += "-oriented";
     const auto chosen = dialogs_->ChooseExportFile(paths.LastDir, base);
     if (!chosen || !MayWrite(chosen->path)) return;
     const std::optional<io::ExportSettings> settings = ExportSettingsFor(chosen->format);

@@ -86,7 +86,7 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     const std::string xyz = files.File("mol-out.xyz");
     Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
     f().Export1->trigger();
-    EXPECT_EQ(Dialogs().exportNames.back(), files.File("mol"));
+    EXPECT_EQ(Dialogs().exportNames.back(), files.File("mol-oriented"));
     EXPECT_EQ(ReadAll(xyz),
               "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
               "Fe      0.000000000     0.000000000     0.000000000\n"
