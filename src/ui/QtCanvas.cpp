@@ -2,6 +2,10 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <vector>
 
 namespace pivora {
 namespace {
@@ -10,7 +14,77 @@ QColor ToQColor(Color color) {
     return QColor(color.Red, color.Green, color.Blue);
 }
 
+// For a dot of radius r, the half width of its row dy (0 <= dy <= r): the
+// largest i with i * i + dy * dy <= r * (r + 1).
+std::vector<int> HalfWidths(int radius) {
+    std::vector<int> halves(static_cast<std::size_t>(radius) + 1);
+    const int limit = radius * (radius + 1);
+    int half = radius;
+    for (int dy = 0; dy <= radius; ++dy) {
+        while (half * half + dy * dy > limit) --half;
+        halves[static_cast<std::size_t>(dy)] = half;
+    }
+    return halves;
+}
+
 }  // namespace
+
+void QtCanvas::Dots(const DotList& dots) {
+    if (!dots || dots->empty()) return;
+    const int width = image_.width();
+    const int height = image_.height();
+    const QImage::Format format = image_.format();
+    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                        format == QImage::Format_ARGB32_Premultiplied;
+    uchar* const bits = direct ? image_.bits() : nullptr;
+    const qsizetype stride = image_.bytesPerLine();
+    std::optional<QPainter> painter;
+    if (!direct) painter.emplace(&image_);
+    const auto span = [&](int y, int left, int right, QRgb rgb) {
+        left = std::max(left, 0);
+        right = std::min(right, width - 1);
+        if (left > right) return;
+        if (direct) {
+            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            std::fill(row + left, row + right + 1, rgb);
+        } else {
+            painter->fillRect(left, y, right - left + 1, 1, QColor(rgb));
+        }
+    };
+    std::array<std::vector<int>, 256> halves;  // by radius, made when first needed
+    const auto halfWidths = [&](int radius) -> const std::vector<int>& {
+        std::vector<int>& half = halves[static_cast<std::size_t>(radius)];
+        if (half.empty()) half = HalfWidths(radius);
+        return half;
+    };
+    for (const Dot& dot : *dots) {
+        const int r = dot.Radius;
+        if (dot.X + r < 0 || dot.X - r >= width || dot.Y + r < 0 || dot.Y - r >= height) continue;
+        const std::vector<int>& outer = halfWidths(r);
+        // The fill's own disc; none when the edge takes the whole dot.
+        const int inner = dot.EdgeWidth > r ? -1 : r - dot.EdgeWidth;
+        const std::vector<int>* fill =
+            inner >= 0 && dot.EdgeWidth > 0 ? &halfWidths(inner) : nullptr;
+        const QRgb fillRgb = qRgb(dot.Fill.Red, dot.Fill.Green, dot.Fill.Blue);
+        const QRgb edgeRgb = qRgb(dot.Edge.Red, dot.Edge.Green, dot.Edge.Blue);
+        const int top = std::max(dot.Y - r, 0);
+        const int bottom = std::min(dot.Y + r, height - 1);
+        for (int y = top; y <= bottom; ++y) {
+            const int dy = std::abs(y - dot.Y);
+            const int h = outer[static_cast<std::size_t>(dy)];
+            if (dot.EdgeWidth == 0) {
+                span(y, dot.X - h, dot.X + h, fillRgb);
+            } else if (fill == nullptr || dy > inner) {
+                span(y, dot.X - h, dot.X + h, edgeRgb);
+            } else {
+                const int f = (*fill)[static_cast<std::size_t>(dy)];
+                span(y, dot.X - h, dot.X - f - 1, edgeRgb);
+                span(y, dot.X - f, dot.X + f, fillRgb);
+                span(y, dot.X + f + 1, dot.X + h, edgeRgb);
+            }
+        }
+    }
+}
 
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     const int left = std::min(x1, x2);

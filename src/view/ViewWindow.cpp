@@ -1,7 +1,12 @@
 #include "view/ViewWindow.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "model/Error.h"
 #include "model/Extended.h"
@@ -54,6 +59,89 @@ std::int32_t ViewWindow::ToPixelX(double h) const {
 
 std::int32_t ViewWindow::ToPixelY(double v) const {
     return ToInt32(PaneHeight - NearestPixel(v, YMin, YMax, PaneHeight));
+}
+
+void PaneMapping::Direction::MapMany(const double* values, std::size_t count,
+                                     std::int32_t* pixels) const {
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    // Map, two lanes at a time, step for step: the same operations in the
+    // same order on the same doubles give the same bits. A lane that is not
+    // sure is done again by Map, which asks ToPixelX / ToPixelY.
+    const __m128d low = _mm_set1_pd(-2);
+    const __m128d high = _mm_set1_pd(limit);
+    const __m128d shift = _mm_set1_pd(0x1.8p52);
+    const __m128d sure = _mm_set1_pd(certain);
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d first = _mm_set1_pd(min);
+    const __m128d scale = _mm_set1_pd(factor);
+    const __m128i top = _mm_set1_epi32(size);
+    for (; k + 2 <= count; k += 2) {
+        __m128d quotient = _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(values + k), first), scale);
+        // maxpd gives its second operand where the first is not a number.
+        quotient = _mm_min_pd(_mm_max_pd(quotient, low), high);
+        const __m128d nearest = _mm_sub_pd(_mm_add_pd(quotient, shift), shift);
+        const __m128d distance = _mm_and_pd(_mm_sub_pd(quotient, nearest), magnitude);
+        __m128i pixel = _mm_cvttpd_epi32(nearest);
+        if (vertical) pixel = _mm_sub_epi32(top, pixel);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(pixels + k), pixel);
+        const int unsure = _mm_movemask_pd(_mm_cmpnlt_pd(distance, sure));
+        if (unsure != 0) [[unlikely]] {
+            if (unsure & 1) pixels[k] = Map(values[k]);
+            if (unsure & 2) pixels[k + 1] = Map(values[k + 1]);
+        }
+    }
+#endif
+    for (; k < count; ++k) pixels[k] = Map(values[k]);
+}
+
+std::size_t PaneMapping::CellsOnPane(const double* horizontal, const double* vertical,
+                                     std::size_t count, std::int32_t* cells,
+                                     std::int32_t* which) const {
+    // Written to without a test of whether the point is on the pane: the
+    // count moves on past the ones that are.
+    std::size_t found = 0;
+    const auto keep = [&](std::size_t k, std::int32_t column, std::int32_t row) {
+        cells[found] = row * columns_.size + column;
+        which[found] = static_cast<std::int32_t>(k);
+        found += OnPane(column, row) ? 1 : 0;
+    };
+    constexpr std::size_t kStep = 64;
+    std::int32_t column[kStep];
+    std::int32_t row[kStep];
+    for (std::size_t first = 0; first < count; first += kStep) {
+        const std::size_t n = std::min(kStep, count - first);
+        columns_.MapMany(horizontal + first, n, column);
+        rows_.MapMany(vertical + first, n, row);
+        for (std::size_t k = 0; k < n; ++k) keep(first + k, column[k], row[k]);
+    }
+    return found;
+}
+
+PaneMapping::PaneMapping(const ViewWindow& window)
+    : columns_(MakeDirection(window, false)), rows_(MakeDirection(window, true)) {}
+
+PaneMapping::Direction PaneMapping::MakeDirection(const ViewWindow& window, bool vertical) {
+    Direction d;
+    d.window = &window;
+    d.vertical = vertical;
+    d.min = vertical ? window.YMin : window.XMin;
+    const double max = vertical ? window.YMax : window.XMax;
+    d.size = vertical ? window.PaneHeight : window.PaneWidth;
+    const long double range = static_cast<long double>(max) - d.min;
+    if (!(range != 0) || d.size <= 0 || d.size > (1 << 24)) {
+        d.size = 0;  // finds nothing: every quotient is 0 and every pixel off
+        d.certain = 1;
+        return d;
+    }
+    d.factor = static_cast<double>(d.size / range);
+    d.limit = static_cast<double>(d.size) + 1;
+    // The double quotient is the true one within four roundings of 2^-53
+    // each, the extended one within three of 2^-64: on the pane, where the
+    // quotient is at most size + 1, both lie within (size + 2) * 2^-50 of it.
+    // Further from a tie than that, both round alike.
+    d.certain = 0.5 - (d.size + 2) * 0x1p-48;
+    return d;
 }
 
 }  // namespace pivora

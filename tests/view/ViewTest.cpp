@@ -30,6 +30,12 @@ class RecordingCanvas : public Canvas {
     }
     void MoveTo(int x, int y) override { Add("move " + Pair(x, y)); }
     void LineTo(int x, int y) override { Add("line " + Pair(x, y)); }
+    void Dots(const DotList& dots) override {
+        for (const Dot& d : *dots) {
+            Add("dot " + Pair(d.X, d.Y) + " r" + std::to_string(d.Radius) + " " + Rgb(d.Fill) +
+                " edge " + std::to_string(d.EdgeWidth) + " " + Rgb(d.Edge));
+        }
+    }
 
   private:
     void Add(const std::string& call) { log_.push_back(pane_ + " " + call); }
