@@ -27,6 +27,27 @@ std::vector<int> HalfWidths(int radius) {
     return halves;
 }
 
+// The rows of a dot of one radius and edge width: for each dy from -radius
+// to radius, the half width of the whole row and of its fill (-1 where the
+// row is all edge).
+struct DotShape {
+    int radius = -1;
+    int edgeWidth = -1;
+    std::vector<std::array<int, 2>> rows;
+};
+
+DotShape MakeShape(int radius, int edgeWidth) {
+    DotShape shape{radius, edgeWidth, {}};
+    const std::vector<int> outer = HalfWidths(radius);
+    const int inner = edgeWidth == 0 ? radius : radius - edgeWidth;
+    const std::vector<int> fill = inner >= 0 ? HalfWidths(inner) : std::vector<int>();
+    for (int dy = -radius; dy <= radius; ++dy) {
+        const auto d = static_cast<std::size_t>(std::abs(dy));
+        shape.rows.push_back({outer[d], d < fill.size() ? fill[d] : -1});
+    }
+    return shape;
+}
+
 }  // namespace
 
 void QtCanvas::Dots(const DotList& dots) {
@@ -40,47 +61,46 @@ void QtCanvas::Dots(const DotList& dots) {
     const qsizetype stride = image_.bytesPerLine();
     std::optional<QPainter> painter;
     if (!direct) painter.emplace(&image_);
+    // Columns left to right of row y, cut at the image's sides.
     const auto span = [&](int y, int left, int right, QRgb rgb) {
         left = std::max(left, 0);
         right = std::min(right, width - 1);
         if (left > right) return;
         if (direct) {
             auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-            std::fill(row + left, row + right + 1, rgb);
+            for (int x = left; x <= right; ++x) row[x] = rgb;
         } else {
             painter->fillRect(left, y, right - left + 1, 1, QColor(rgb));
         }
     };
-    std::array<std::vector<int>, 256> halves;  // by radius, made when first needed
-    const auto halfWidths = [&](int radius) -> const std::vector<int>& {
-        std::vector<int>& half = halves[static_cast<std::size_t>(radius)];
-        if (half.empty()) half = HalfWidths(radius);
-        return half;
-    };
+    // A million atoms come in a few shapes: each is worked out once.
+    std::vector<DotShape> shapes;
+    const DotShape* shape = nullptr;
     for (const Dot& dot : *dots) {
         const int r = dot.Radius;
         if (dot.X + r < 0 || dot.X - r >= width || dot.Y + r < 0 || dot.Y - r >= height) continue;
-        const std::vector<int>& outer = halfWidths(r);
-        // The fill's own disc; none when the edge takes the whole dot.
-        const int inner = dot.EdgeWidth > r ? -1 : r - dot.EdgeWidth;
-        const std::vector<int>* fill =
-            inner >= 0 && dot.EdgeWidth > 0 ? &halfWidths(inner) : nullptr;
-        const QRgb fillRgb = qRgb(dot.Fill.Red, dot.Fill.Green, dot.Fill.Blue);
-        const QRgb edgeRgb = qRgb(dot.Edge.Red, dot.Edge.Green, dot.Edge.Blue);
+        if (!shape || shape->radius != r || shape->edgeWidth != dot.EdgeWidth) {
+            auto found = std::find_if(shapes.begin(), shapes.end(), [&](const DotShape& s) {
+                return s.radius == r && s.edgeWidth == dot.EdgeWidth;
+            });
+            if (found == shapes.end()) {
+                shapes.push_back(MakeShape(r, dot.EdgeWidth));
+                found = shapes.end() - 1;
+            }
+            shape = &*found;
+        }
+        const QRgb fill = qRgb(dot.Fill.Red, dot.Fill.Green, dot.Fill.Blue);
+        const QRgb edge = qRgb(dot.Edge.Red, dot.Edge.Green, dot.Edge.Blue);
         const int top = std::max(dot.Y - r, 0);
         const int bottom = std::min(dot.Y + r, height - 1);
         for (int y = top; y <= bottom; ++y) {
-            const int dy = std::abs(y - dot.Y);
-            const int h = outer[static_cast<std::size_t>(dy)];
-            if (dot.EdgeWidth == 0) {
-                span(y, dot.X - h, dot.X + h, fillRgb);
-            } else if (fill == nullptr || dy > inner) {
-                span(y, dot.X - h, dot.X + h, edgeRgb);
+            const auto [h, f] = shape->rows[static_cast<std::size_t>(y - dot.Y + r)];
+            if (f < 0) {
+                span(y, dot.X - h, dot.X + h, edge);
             } else {
-                const int f = (*fill)[static_cast<std::size_t>(dy)];
-                span(y, dot.X - h, dot.X - f - 1, edgeRgb);
-                span(y, dot.X - f, dot.X + f, fillRgb);
-                span(y, dot.X + f + 1, dot.X + h, edgeRgb);
+                span(y, dot.X - h, dot.X - f - 1, edge);
+                span(y, dot.X - f, dot.X + f, fill);
+                span(y, dot.X + f + 1, dot.X + h, edge);
             }
         }
     }

@@ -118,6 +118,7 @@ class FrontAtoms {
     // The atoms that show, from the back to the front.
     std::vector<Front> BackToFront() const {
         std::vector<Front> fronts;
+        fronts.reserve(cells_.size());
         for (std::size_t i = 0; i < cells_.size(); ++i) {
             if (cells_[i].atom != 0) {
                 fronts.push_back(
