@@ -58,12 +58,14 @@ AtomRings RingsOf(const AtomTable& atoms, const VectorDefinition& vector1,
 // lies on the pane; atoms off it are left out. Where atoms share a pixel
 // only the front-most shows (the largest depth coordinate; at equal depth
 // the lowest index), and the atoms are listed from the back to the front, so
-// that a nearer atom covers a farther one. Each atom is, in this order: its
-// blue ring, its red ring, a darker edge and the fill of its element's
-// colour; hydrogen smaller than the other elements. elements gives each
-// slot's element (ElementsOf); a slot beyond it is of no known element.
-// Indexed by PaneId; every list is made, empty when no atom is on the pane
-// or the window has an empty range. Fails only for want of memory.
+// that a nearer atom covers a farther one. Each atom is, in this order: a
+// blue disc for its blue ring, a red one for its red ring, and its own dot
+// in its element's colour with an edge one pixel wide at 55 % of that
+// colour; of radius 3 in all (a 7-pixel dot), hydrogen's 2, each ring 2
+// wider than what it rings. elements gives each slot's element
+// (ElementsOf); a slot beyond it is of no known element. Indexed by PaneId;
+// every list is made, empty when no atom is on the pane or the window has
+// an empty range. Fails only for want of memory.
 std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window,
                                 const AtomRings& rings, std::span<const std::uint8_t> elements);
 
