@@ -91,6 +91,15 @@ void QtCanvas::Dots(const DotList& dots) {
         }
         const QRgb fill = qRgb(dot.Fill.Red, dot.Fill.Green, dot.Fill.Blue);
         const QRgb edge = qRgb(dot.Edge.Red, dot.Edge.Green, dot.Edge.Blue);
+        if (direct && dot.X - r >= 0 && dot.X + r < width && dot.Y - r >= 0 && dot.Y + r < height) {
+            // All inside: no cutting, one pass over each row.
+            for (int dy = -r; dy <= r; ++dy) {
+                const auto [h, f] = shape->rows[static_cast<std::size_t>(dy + r)];
+                QRgb* row = reinterpret_cast<QRgb*>(bits + (dot.Y + dy) * stride) + dot.X;
+                for (int dx = -h; dx <= h; ++dx) row[dx] = std::abs(dx) <= f ? fill : edge;
+            }
+            continue;
+        }
         const int top = std::max(dot.Y - r, 0);
         const int bottom = std::min(dot.Y + r, height - 1);
         for (int y = top; y <= bottom; ++y) {
