@@ -113,16 +113,19 @@ class FrontAtoms {
     struct Front {
         std::uint32_t key;
         std::int32_t atom;
-        std::int32_t cell;
+        std::int32_t x;
+        std::int32_t y;
     };
     // The atoms that show, from the back to the front.
     std::vector<Front> BackToFront() const {
         std::vector<Front> fronts;
         fronts.reserve(cells_.size());
-        for (std::size_t i = 0; i < cells_.size(); ++i) {
-            if (cells_[i].atom != 0) {
-                fronts.push_back(
-                    {SortKey(cells_[i].key), cells_[i].atom, static_cast<std::int32_t>(i)});
+        const std::size_t height =
+            width_ > 0 ? cells_.size() / static_cast<std::size_t>(width_) : 0;
+        const Cell* cell = cells_.data();
+        for (std::int32_t y = 0; y < static_cast<std::int32_t>(height); ++y) {
+            for (std::int32_t x = 0; x < width_; ++x, ++cell) {
+                if (cell->atom != 0) fronts.push_back({SortKey(cell->key), cell->atom, x, y});
             }
         }
         RadixSort(fronts);
@@ -141,7 +144,6 @@ class FrontAtoms {
         }
         return fronts;
     }
-    std::int32_t Width() const { return width_; }
 
   private:
     struct Cell {
@@ -178,8 +180,8 @@ DotList DotsOf(const FrontAtoms& fronts, const AtomRings& rings,
     const std::vector<FrontAtoms::Front> order = fronts.BackToFront();
     dots->reserve(order.size());
     for (const FrontAtoms::Front& front : order) {
-        const std::int32_t x = front.cell % fronts.Width();
-        const std::int32_t y = front.cell / fronts.Width();
+        const std::int32_t x = front.x;
+        const std::int32_t y = front.y;
         const auto slot = static_cast<std::size_t>(front.atom);
         const int number = slot < elements.size() ? elements[slot] : 0;
         const Color fill = ElementColor(number);
