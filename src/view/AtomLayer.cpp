@@ -264,8 +264,8 @@ std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window
                                      FrontAtoms(width, height, panes[2].depth)};
     // One pass over the atoms for all three panes, so that each coordinate
     // is read from memory once, in blocks: first every pixel of the block,
-    // then the cells it needs are asked for before any is used, so that
-    // their fetches overlap rather than each waiting for the one before.
+    // then the offers, each cell asked for ahead of its use, so that the
+    // fetches overlap rather than each waiting for the one before.
     const std::size_t last = atoms.LastAtom();
     constexpr std::size_t kBlock = 256;
     std::array<std::int32_t, kBlock> cells;
@@ -276,8 +276,11 @@ std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window
             const std::size_t count =
                 mapping.CellsOnPane(panes[p].horizontal + first, panes[p].vertical + first, n,
                                     cells.data(), which.data());
-            for (std::size_t k = 0; k < count; ++k) fronts[p].Prefetch(cells[k]);
+            // Each cell is asked for a few offers before it is needed.
+            constexpr std::size_t kAhead = 16;
+            for (std::size_t k = 0; k < std::min(count, kAhead); ++k) fronts[p].Prefetch(cells[k]);
             for (std::size_t k = 0; k < count; ++k) {
+                if (k + kAhead < count) fronts[p].Prefetch(cells[k + kAhead]);
                 fronts[p].Offer(cells[k], static_cast<std::int32_t>(first) + which[k]);
             }
         }
