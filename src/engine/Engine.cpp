@@ -9,6 +9,7 @@
 #include "geometry/Centering.h"
 #include "geometry/Fit.h"
 #include "geometry/Rotation.h"
+#include "io/Elements.h"
 #include "model/CoordinateWriter.h"
 #include "model/DecimalText.h"
 #include "model/Error.h"
@@ -94,6 +95,45 @@ bool Engine::PaneDrawn(int pane) const {
     return panes_[pane].Drawn();
 }
 
+void Engine::SetShowAtoms(bool shown) {
+    if (showAtoms_ == shown) return;
+    showAtoms_ = shown;
+    RepaintAtoms();
+}
+
+std::int32_t Engine::AtomAt(PaneId pane, std::int32_t x, std::int32_t y) const {
+    return AtomAtPixel(atoms_, window_, pane, x, y);
+}
+
+std::span<const std::uint8_t> Engine::Elements() const {
+    if (!elementsKnown_ || elements_.size() != atoms_.Capacity()) {
+        elements_ = ElementsOf(atoms_, &io::ElementOfLabel);
+        elementsKnown_ = true;
+    }
+    return elements_;
+}
+
+std::array<DotList, 3> Engine::CurrentAtomDots() const {
+    return AtomDots(atoms_, window_,
+                    RingsOf(atoms_, Selections(VectorId::Vector1), Selections(VectorId::Vector2)),
+                    Elements());
+}
+
+void Engine::RepaintAtoms() {
+    std::array<DotList, 3> dots;
+    if (showAtoms_) {
+        // A window of no width (a redraw failed on scale 0) shows no atoms:
+        // the panes keep what they show until the next redraw.
+        if (!(window_.XMax != window_.XMin)) return;
+        dots = CurrentAtomDots();
+    }
+    for (int i = 0; i < 3; ++i) {
+        const PaneRecord::Picture picture = panes_[i].Save();
+        if (!picture.covered || (!showAtoms_ && !PaneRecord::ShowsAtoms(picture))) continue;
+        panes_[i].Restore(PaneRecord::WithAtoms(picture, dots[static_cast<std::size_t>(i)]));
+    }
+}
+
 // --- The handlers ---
 
 void Engine::SpinEdit1Change() {
@@ -117,7 +157,9 @@ void Engine::CenterClick() {
     CenterOnPair(atoms_, state_.Spin(SpinId::SpinEdit1).Value(),
                  state_.Spin(SpinId::SpinEdit2).Value());
     CoordinatesChanged();
-    // No redraw: a translation keeps both vectors and so the panes.
+    // No redraw: a translation keeps both vectors and so the panes; only
+    // atoms shown in them move.
+    if (showAtoms_) RepaintAtoms();
     if (observer_) observer_->RefreshAtoms(atoms_, true);
 }
 
@@ -166,7 +208,8 @@ void Engine::FitClick(Axis target) {
 void Engine::DispVecClick() {
     RedrawAdapter controls(*this);
     try {
-        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]});
+        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]},
+               AtomDrawing{showAtoms_, showAtoms_ ? Elements() : std::span<const std::uint8_t>()});
     } catch (const Error& failure) {
         if (failure.Kind() != ErrorKind::InvalidOperation || controls.PlotScale() != 0) throw;
         throw Error(failure).WithDetail(
@@ -422,6 +465,8 @@ void Engine::Open(const std::string& path) {
         if (observer_) observer_->ShowAtoms(read.table);
         std::swap(atoms_, read.table);
         opened_ = std::move(read.info);
+        elementsKnown_ = false;
+        elements_ = {};
         // The old molecule's memory goes back here, before the boxes follow.
     }
     ClearHistory();
@@ -729,22 +774,39 @@ void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
     }
     state_ = snapshot->controls;
     window_ = snapshot->window;
+    // The atoms were shown or not as the setting was then; they follow the
+    // setting now, as the restored molecule and window show them.
+    std::array<DotList, 3> dots;
+    bool dotsMade = false;
     for (int i = 0; i < 3; ++i) {
-        if (!snapshot->panes[i].covered && observer_) observer_->ResetPane(i);
-        panes_[i].Restore(snapshot->panes[i]);
+        PaneRecord::Picture picture = snapshot->panes[i];
+        if (!picture.covered && observer_) observer_->ResetPane(i);
+        if (picture.covered && PaneRecord::ShowsAtoms(picture) != showAtoms_) {
+            if (showAtoms_ && !dotsMade) {
+                dots = CurrentAtomDots();
+                dotsMade = true;
+            }
+            picture = PaneRecord::WithAtoms(std::move(picture), dots[static_cast<std::size_t>(i)]);
+        }
+        panes_[i].Restore(picture);
     }
     latest_ = snapshot;
     if (moved && observer_) observer_->RefreshAtoms(atoms_, false);
 }
 
 void Engine::TrimHistory() {
+    // The atoms shown in the panes count too: up to three dots lists of a
+    // pane's pixels for each step.
     auto bytes = [this] {
         std::set<const Coordinates*> seen;
+        std::set<const void*> seenDots;
         std::size_t total = 0;
         for (const auto& step : steps_) {
             for (const auto* snapshot : {step->before.get(), step->after.get()}) {
-                if (snapshot && seen.insert(snapshot->coords.get()).second) {
-                    total += snapshot->coords->Bytes();
+                if (!snapshot) continue;
+                if (seen.insert(snapshot->coords.get()).second) total += snapshot->coords->Bytes();
+                for (const auto& pane : snapshot->panes) {
+                    total += PaneRecord::DotBytes(pane, seenDots);
                 }
             }
         }

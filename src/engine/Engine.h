@@ -15,10 +15,12 @@
 // Failures are Errors thrown at the failing operation, as the handlers throw
 // them; what was changed before stays, as in the window.
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,7 @@
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
 #include "model/Error.h"
+#include "view/AtomLayer.h"
 #include "view/Canvas.h"
 #include "view/ViewWindow.h"
 
@@ -72,6 +75,19 @@ class Engine {
     const ViewWindow& Window() const { return window_; }
     // Whether a pane (0 XY, 1 YZ, 2 ZX) has been drawn since start-up.
     bool PaneDrawn(int pane) const;
+
+    // Whether the panes show the atoms (off unless set): a setting of the
+    // window, neither undone nor recorded. Every redraw then paints the atoms
+    // between a pane's clearing and its axes. Changing it repaints what the
+    // panes show now with or without the atoms, as the last redraw saw them
+    // and where they are now (a centering moves them), and nothing else: no
+    // box is written. Undo, redo and a centering keep the panes' atoms to it.
+    void SetShowAtoms(bool shown);
+    bool ShowsAtoms() const { return showAtoms_; }
+    // The atom that a click on pixel (x, y) of a pane picks (AtomAtPixel),
+    // by the window of the last redraw and the coordinates now; 0 for none,
+    // and before any redraw.
+    std::int32_t AtomAt(PaneId pane, std::int32_t x, std::int32_t y) const;
 
     // --- The handlers ---
     void SpinEdit1Change();
@@ -179,6 +195,13 @@ class Engine {
     void ApplyLimits(SpinId box);
     VectorDefinition Selections(VectorId vector) const;
     void CoordinatesChanged();
+    // The element of each slot, by its label; the labels change only with
+    // an open.
+    std::span<const std::uint8_t> Elements() const;
+    // The atoms of each pane as a redraw would paint them now.
+    std::array<DotList, 3> CurrentAtomDots() const;
+    // Puts the atoms into, or takes them out of, what the panes show now.
+    void RepaintAtoms();
     // Runs body as one user step named title; typing with the same mergeKey
     // right after the last step joins it.
     void UserStep(const std::string& title, const std::string& mergeKey,
@@ -208,6 +231,9 @@ class Engine {
     std::uint64_t nextVersion_ = 1;
     std::uint64_t savedVersion_ = 0;
 
+    bool showAtoms_ = false;
+    mutable std::vector<std::uint8_t> elements_;
+    mutable bool elementsKnown_ = false;
     bool historyEnabled_ = true;
     std::size_t historyLimit_ = kHistoryBytes;
     int stepDepth_ = 0;

@@ -4,6 +4,14 @@
 
 namespace pivora {
 
+namespace {
+
+// Right after the prefix of a covered picture (brush, pen, width, position)
+// and its covering rectangle.
+constexpr std::size_t kAtomsAt = 5;
+
+}  // namespace
+
 void PaneRecord::SetSize(int width, int height) {
     width_ = width;
     height_ = height;
@@ -59,6 +67,48 @@ void PaneRecord::LineTo(int x, int y) {
     Add({Op::Kind::LineTo, {}, x, y});
 }
 
+void PaneRecord::Dots(const DotList& dots) {
+    Add({Op::Kind::Dots, {}, 0, 0, 0, 0, dots});
+}
+
+bool PaneRecord::Op::operator==(const Op& other) const {
+    if (kind != other.kind || !(color == other.color) || a != other.a || b != other.b ||
+        c != other.c || d != other.d) {
+        return false;
+    }
+    if (dots == other.dots) return true;
+    const std::size_t size = dots ? dots->size() : 0;
+    const std::size_t otherSize = other.dots ? other.dots->size() : 0;
+    return size == otherSize && (size == 0 || *dots == *other.dots);
+}
+
+bool PaneRecord::ShowsAtoms(const Picture& picture) {
+    return picture.covered && picture.ops.size() > kAtomsAt &&
+           picture.ops[kAtomsAt].kind == Op::Kind::Dots;
+}
+
+PaneRecord::Picture PaneRecord::WithAtoms(Picture picture, DotList dots) {
+    if (!picture.covered || picture.ops.size() < kAtomsAt) return picture;
+    auto at = picture.ops.begin() + kAtomsAt;
+    const bool shows = ShowsAtoms(picture);
+    if (!dots) {
+        if (shows) picture.ops.erase(at);
+    } else if (shows) {
+        at->dots = std::move(dots);
+    } else {
+        picture.ops.insert(at, Op{Op::Kind::Dots, {}, 0, 0, 0, 0, std::move(dots)});
+    }
+    return picture;
+}
+
+std::size_t PaneRecord::DotBytes(const Picture& picture, std::set<const void*>& seen) {
+    std::size_t bytes = 0;
+    for (const Op& op : picture.ops) {
+        if (op.dots && seen.insert(op.dots.get()).second) bytes += op.dots->size() * sizeof(Dot);
+    }
+    return bytes;
+}
+
 void PaneRecord::Apply(Canvas& canvas, const Op& op) const {
     switch (op.kind) {
         case Op::Kind::Brush:
@@ -78,6 +128,9 @@ void PaneRecord::Apply(Canvas& canvas, const Op& op) const {
             break;
         case Op::Kind::LineTo:
             canvas.LineTo(op.a, op.b);
+            break;
+        case Op::Kind::Dots:
+            canvas.Dots(op.dots);
             break;
     }
 }
@@ -111,6 +164,7 @@ void PaneRecord::Restore(const Picture& picture) {
                 y_ = op.b;
                 break;
             case Op::Kind::Rectangle:
+            case Op::Kind::Dots:
                 break;
         }
         if (target_) Apply(*target_, op);

@@ -2,7 +2,9 @@
 // A pane's picture as the drawing calls that made it, so that undo can bring
 // back exactly what a pane showed.
 
+#include <cstddef>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "view/Canvas.h"
@@ -28,16 +30,28 @@ class PaneRecord : public Canvas {
     void Rectangle(int x1, int y1, int x2, int y2) override;
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
+    void Dots(const DotList& dots) override;
 
     // True once anything was drawn: a pane shows no picture before that.
     bool Drawn() const { return drawn_; }
 
     struct Op {
-        enum class Kind : std::uint8_t { Brush, PenColor, PenWidth, Rectangle, MoveTo, LineTo };
+        enum class Kind : std::uint8_t {
+            Brush,
+            PenColor,
+            PenWidth,
+            Rectangle,
+            MoveTo,
+            LineTo,
+            Dots
+        };
         Kind kind;
         Color color;
         int a = 0, b = 0, c = 0, d = 0;
-        bool operator==(const Op&) const = default;
+        DotList dots = nullptr;  // kept, never copied: two records may share it
+        // Dots compare by what they paint, so that a redraw of an unchanged
+        // molecule gives an equal picture.
+        bool operator==(const Op& other) const;
     };
     // What the pane shows, to keep and to replay. covered: the calls begin
     // with a rectangle over the whole pane, so they paint every pixel;
@@ -52,6 +66,16 @@ class PaneRecord : public Canvas {
     Picture Save() const;
     // Makes picture the record's own and paints it onto the target.
     void Restore(const Picture& picture);
+
+    // The atoms of a covered picture are the Dots call right after its
+    // covering rectangle, where the redraw puts them.
+    static bool ShowsAtoms(const Picture& picture);
+    // picture with its atoms replaced by dots, or without atoms when dots is
+    // null; a picture that is not covered is returned as it is.
+    static Picture WithAtoms(Picture picture, DotList dots);
+    // The bytes that the dots of picture hold, each list counted once in
+    // seen (a list that several pictures share is counted by the first).
+    static std::size_t DotBytes(const Picture& picture, std::set<const void*>& seen);
 
   private:
     void Add(const Op& op);

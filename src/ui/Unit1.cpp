@@ -191,6 +191,18 @@ void TForm1::BuildMenu() {
         ConnectGuarded(copy, [this, format = format] { CopyAsClick(format); });
     }
 
+    ViewMenu = menuBar()->addMenu("&View");
+    ViewMenu->setObjectName("ViewMenu");
+    ViewMenu->setFont(font());
+    ViewMenu->setToolTipsVisible(true);
+    ShowAtoms1 = ViewMenu->addAction("Show Atoms");
+    ShowAtoms1->setObjectName("ShowAtoms1");
+    ShowAtoms1->setCheckable(true);
+    ShowAtoms1->setToolTip(
+        "Draws every atom in the panes as a dot in its element's colour, the atoms of Vector1's "
+        "groups ringed in blue and Vector2's in red. Click an atom to put it into the atom box "
+        "used last.");
+
     // A top-level item of the menu bar that acts when clicked.
     Help1 = menuBar()->addAction("&Help");
     Help1->setObjectName("Help1");
@@ -386,6 +398,19 @@ void TForm1::WireHandlers() {
     connect(Yangle, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateYClick(); }); });
     setAcceptDrops(true);
+
+    connect(ShowAtoms1, &QAction::toggled, this,
+            [this] { Guarded([this] { ShowAtoms1Click(); }); });
+    for (const auto& [image, pane] : {std::pair{Image1, PaneId::XY}, std::pair{Image2, PaneId::YZ},
+                                      std::pair{Image3, PaneId::ZX}}) {
+        image->OnClickAt = [this, pane = pane](int x, int y) { PaneClick(pane, x, y); };
+        image->ToolTipAt = [this, pane = pane](int x, int y) {
+            const int atom = ShowAtoms1->isChecked() ? engine_.AtomAt(pane, x, y) : 0;
+            return atom == 0 ? QString()
+                             : QString::number(atom) + ' ' +
+                                   ShownLocalHead(SelectionLabel(state_.Atoms, atom));
+        };
+    }
 
     connect(StringGrid1, &TStringGrid::AtomPicked, this,
             [this](int atom) { Guarded([&] { PickAtom(atom); }); });
@@ -678,6 +703,17 @@ void TForm1::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
     for (int i = 0; i < 4; ++i) add(engine_.Controls().Spin(AtomBox(vector, first + i)).Value());
     for (const int atom : more) add(atom);
     label->setToolTip(PlainToolTip(list));
+}
+
+void TForm1::ShowAtoms1Click() {
+    Run([&] { engine_.SetShowAtoms(ShowAtoms1->isChecked()); });
+}
+
+void TForm1::PaneClick(PaneId pane, int x, int y) {
+    // Hidden atoms are not picked: a click on a pane that shows none does
+    // nothing a user could not see coming.
+    if (!ShowAtoms1->isChecked()) return;
+    if (const int atom = engine_.AtomAt(pane, x, y)) PickAtom(atom);
 }
 
 void TForm1::Undo1Click() {

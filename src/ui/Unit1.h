@@ -72,6 +72,11 @@ class TForm1 : public QMainWindow {
     void ApplyRecipe1Click();
     void Undo1Click();
     void Redo1Click();
+    // View > Show Atoms changed its state: the panes follow it.
+    void ShowAtoms1Click();
+    // A click on pixel (x, y) of a pane: with the atoms shown, the atom there
+    // (the nearest within a few pixels) goes as PickAtom puts it.
+    void PaneClick(PaneId pane, int x, int y);
     void Help1Click();
     void SpinEdit1Change();
     void SpinEdit2Change();
@@ -115,6 +120,8 @@ class TForm1 : public QMainWindow {
     QAction* Undo1;
     QAction* Redo1;
     QMenu* CopyAsMenu;
+    QMenu* ViewMenu;
+    QAction* ShowAtoms1;  // checkable, off at start
     QAction* Help1;
 
     TImage* Image1;  // XY projection

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <algorithm>
 #include <limits>
 
@@ -290,6 +293,29 @@ void TImage::Forget() {
     canvas_.reset();
     picture_ = QImage();
     update();
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !OnClickAt) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    Guarded([&] { OnClickAt(at.x(), at.y()); });
+}
+
+bool TImage::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || !ToolTipAt) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QString text;
+    Guarded([&] { text = ToolTipAt(help->pos().x(), help->pos().y()); });
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), PlainToolTip(text), this);
+    }
+    return true;
 }
 
 void TImage::paintEvent(QPaintEvent*) {

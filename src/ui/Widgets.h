@@ -165,8 +165,15 @@ class TImage : public QWidget {
     // Drops the picture: the pane shows nothing of its own until drawn again.
     void Forget();
 
+    // A left click on pixel (x, y) of the pane, run inside the event guard.
+    std::function<void(int x, int y)> OnClickAt;
+    // The tool tip over pixel (x, y), plain text; none when empty.
+    std::function<QString(int x, int y)> ToolTipAt;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     class LazyCanvas : public Canvas {
@@ -180,6 +187,7 @@ class TImage : public QWidget {
         }
         void MoveTo(int x, int y) override { image_.Surface().MoveTo(x, y); }
         void LineTo(int x, int y) override { image_.Surface().LineTo(x, y); }
+        void Dots(const DotList& dots) override { image_.Surface().Dots(dots); }
 
       private:
         TImage& image_;

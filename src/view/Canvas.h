@@ -3,6 +3,8 @@
 // window implements it over a pixel image; tests record the calls.
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace pivora {
 
@@ -18,6 +20,26 @@ inline constexpr Color kWhite{255, 255, 255};
 inline constexpr Color kBlack{0, 0, 0};
 inline constexpr Color kBlue{0, 0, 255};
 inline constexpr Color kRed{255, 0, 0};
+
+// A filled disc with an edge: the pixels (X + i, Y + j) with i * i + j * j
+// <= Radius * (Radius + 1), so radius 0 is the one pixel (X, Y), radius 1 a
+// 3 x 3 square, radius 2 a 5 x 5 square without its corners. Those that lie
+// outside the disc of radius Radius - EdgeWidth take the Edge colour, the
+// others Fill; an EdgeWidth of 0 paints all of them Fill, one above Radius
+// all of them Edge.
+struct Dot {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    Color Fill;
+    Color Edge;
+    std::uint8_t Radius = 0;
+    std::uint8_t EdgeWidth = 0;
+    friend bool operator==(const Dot&, const Dot&) = default;
+};
+
+// Dots in the order they are painted. Never changed once made, so that a
+// canvas or a record may keep the list itself rather than a copy.
+using DotList = std::shared_ptr<const std::vector<Dot>>;
 
 // Pixel (0, 0) is the top left corner; columns grow to the right, rows
 // downward. Corners and points may lie outside the pane; the pane's edge is
@@ -37,6 +59,9 @@ class Canvas {
     // Draws a line with the pen from the pen's position to a pixel, which
     // becomes the new position.
     virtual void LineTo(int x, int y) = 0;
+    // Paints each dot over those before it; a null list paints nothing.
+    // Neither the brush, the pen nor the pen's position changes.
+    virtual void Dots(const DotList& dots) = 0;
 };
 
 }  // namespace pivora

@@ -1,7 +1,10 @@
 #include "view/Redraw.h"
 
+#include <array>
+
 #include "model/DecimalText.h"
 #include "model/Extended.h"
+#include "view/AtomLayer.h"
 
 namespace pivora {
 
@@ -10,16 +13,7 @@ namespace {
 constexpr int kAxisPenWidth = 1;
 constexpr int kVectorPenWidth = 2;
 
-// A pane seen down one axis: which component runs across and which runs up.
-struct PaneAxes {
-    Axis horizontal;
-    Axis vertical;
-};
-constexpr PaneAxes kXY{Axis::X, Axis::Y};
-constexpr PaneAxes kYZ{Axis::Y, Axis::Z};
-constexpr PaneAxes kZX{Axis::Z, Axis::X};
-
-void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas) {
+void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas, const DotList& atoms) {
     canvas.SetBrushColor(kWhite);
     // The frame lies just outside the pane, so the fill covers it all and
     // the outline is not seen.
@@ -28,6 +22,7 @@ void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas) {
     const int right = window.ToPixelX(window.FrameXMax);
     const int top = window.ToPixelY(window.FrameYMax);
     canvas.Rectangle(left, bottom, right, top);
+    if (atoms) canvas.Dots(atoms);
     canvas.SetPenWidth(kAxisPenWidth);
     canvas.SetPenColor(kBlack);
     const int originX = window.ToPixelX(0);
@@ -45,14 +40,15 @@ double ComponentFromBox(RedrawControls& controls, VectorId vector, Axis componen
 }
 
 void DrawVector(const ViewWindow& window, RedrawControls& controls, VectorId vector, Color color,
-                Canvas& canvas, PaneAxes axes) {
+                Canvas& canvas, PaneId pane) {
+    const PaneAxes axes = AxesOf(pane);
     canvas.SetPenWidth(kVectorPenWidth);
     canvas.SetPenColor(color);
     const int originX = window.ToPixelX(0);
     const int originY = window.ToPixelY(0);
     canvas.MoveTo(originX, originY);
-    const double v = ComponentFromBox(controls, vector, axes.vertical);
-    const double h = ComponentFromBox(controls, vector, axes.horizontal);
+    const double v = ComponentFromBox(controls, vector, axes.Vertical);
+    const double h = ComponentFromBox(controls, vector, axes.Horizontal);
     const int endX = window.ToPixelX(h);
     const int endY = window.ToPixelY(v);
     canvas.LineTo(endX, endY);
@@ -65,18 +61,30 @@ void EvaluateAndDraw(const AtomTable& atoms, const ViewWindow& window, RedrawCon
     for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
         controls.SetComponentText(vector, axis, FormatDisplay((*components)[axis]));
     }
-    DrawVector(window, controls, vector, color, panes.XY, kXY);
-    DrawVector(window, controls, vector, color, panes.YZ, kYZ);
-    DrawVector(window, controls, vector, color, panes.ZX, kZX);
+    DrawVector(window, controls, vector, color, panes.XY, PaneId::XY);
+    DrawVector(window, controls, vector, color, panes.YZ, PaneId::YZ);
+    DrawVector(window, controls, vector, color, panes.ZX, PaneId::ZX);
 }
 
 }  // namespace
 
-void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes) {
+void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
+            const AtomDrawing& drawing) {
     window.PaneHeight = controls.PaneHeight();
     window.PaneWidth = controls.PaneWidth();
     window.SetScale(controls.PlotScale());
-    for (Canvas* canvas : {&panes.XY, &panes.YZ, &panes.ZX}) ClearAndDrawAxes(window, *canvas);
+    // Worked out before any pane is touched; a window of no width gives no
+    // dots, and the clearing below then fails as it does without atoms.
+    std::array<DotList, 3> dots;
+    if (drawing.ShowAtoms) {
+        dots = AtomDots(atoms, window,
+                        RingsOf(atoms, controls.Selections(VectorId::Vector1),
+                                controls.Selections(VectorId::Vector2)),
+                        drawing.Elements);
+    }
+    ClearAndDrawAxes(window, panes.XY, dots[0]);
+    ClearAndDrawAxes(window, panes.YZ, dots[1]);
+    ClearAndDrawAxes(window, panes.ZX, dots[2]);
     EvaluateAndDraw(atoms, window, controls, VectorId::Vector1, kBlue, panes);
     EvaluateAndDraw(atoms, window, controls, VectorId::Vector2, kRed, panes);
 }

@@ -7,6 +7,7 @@
 #include "geometry/AtomGroup.h"
 #include "geometry/Axis.h"
 #include "model/AtomTable.h"
+#include "view/AtomLayer.h"
 #include "view/Canvas.h"
 #include "view/ViewWindow.h"
 
@@ -37,18 +38,26 @@ class RedrawControls {
     virtual void SetComponentText(VectorId vector, Axis component, const std::string& text) = 0;
 };
 
-// The three panes, each seen down one axis: XY (`Image1`), YZ (`Image2`),
-// ZX (`Image3`).
+// The canvases of the three panes (see PaneId).
 struct Panes {
     Canvas& XY;
     Canvas& YZ;
     Canvas& ZX;
 };
 
+// Whether a redraw shows the atoms too, and the element of each slot of the
+// table (ElementsOf) for their colours.
+struct AtomDrawing {
+    bool ShowAtoms = false;
+    std::span<const std::uint8_t> Elements;
+};
+
 // Repaints all three panes from scratch and brings the component boxes up to
 // date, in this order:
 // 1. window takes the pane size and then the scale from the controls;
-// 2. each pane, XY then YZ then ZX, is filled white and gets its black axes;
+// 2. each pane, XY then YZ then ZX, is filled white, gets its atoms (only
+//    when drawing.ShowAtoms: one Dots call of AtomDots, with the groups of
+//    both vectors ringed) and then its black axes;
 // 3. `Vector1` is evaluated; if defined, its components are written to `VX`,
 //    `VY`, `VZ` in the display form and it is drawn blue in XY, YZ, ZX, each
 //    line from the origin to the end point read back from the boxes (the
@@ -63,6 +72,7 @@ struct Panes {
 // invalid-operation error; a sum of a centroid or a component read back from
 // its box beyond the double range is the overflow error; a component box
 // whose text does not parse is the conversion error.
-void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes);
+void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
+            const AtomDrawing& drawing = {});
 
 }  // namespace pivora

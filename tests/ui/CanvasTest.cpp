@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,40 @@ TEST_F(CanvasTest, WideLinesReachTheirEndPixelAndKeepThePen) {
     canvas.LineTo(5, 5);  // the same pen, from where the last line ended
     EXPECT_EQ(image.pixel(5, 4), blue);
     EXPECT_EQ(image.pixel(0, 0), QColor(Qt::white).rgb());
+}
+
+// Radius 1 is a 3 x 3 square, radius 2 a 5 x 5 one without its corners,
+// the edge the ring outside the fill's own disc; each dot over the ones
+// before it, cut at the image's edges.
+TEST_F(CanvasTest, DotsAreDiscsWithAnEdgeEachOverTheOnesBefore) {
+    const Color green{0, 255, 0};
+    canvas.Dots(std::make_shared<const std::vector<Dot>>(std::vector<Dot>{
+        {2, 2, kBlue, kBlue, 2, 0},    // a whole disc: no edge
+        {5, 3, green, kBlack, 2, 1},   // a fill of radius 1 in an edge
+        {0, 5, kRed, kRed, 1, 0},      // cut by the left and bottom edges
+        {7, 0, kBlack, kBlack, 0, 0},  // one pixel
+    }));
+    EXPECT_EQ(Pixels(image), (std::vector<std::string>{
+                                 ".bbb...k",
+                                 "bbbbkkk.",
+                                 "bbbkgggk",
+                                 "bbbkgggk",
+                                 "rrbkgggk",
+                                 "rr..kkk.",
+                             }));
+}
+
+TEST_F(CanvasTest, DotsOnAnImageOfAnotherFormatPaintTheSamePixels) {
+    QImage other(8, 6, QImage::Format_RGB888);
+    other.fill(Qt::white);
+    QtCanvas painted(other);
+    const auto dots = std::make_shared<const std::vector<Dot>>(
+        std::vector<Dot>{{3, 3, {0, 255, 0}, kBlack, 3, 1}, {6, 1, kRed, kBlue, 1, 2}});
+    canvas.Dots(dots);
+    painted.Dots(dots);
+    EXPECT_EQ(Pixels(other), Pixels(image));
+    canvas.Dots(nullptr);  // nothing to paint
+    EXPECT_EQ(Pixels(other), Pixels(image));
 }
 
 TEST(Pane, HasNoPictureUntilItsSurfaceIsFirstUsed) {

@@ -30,6 +30,12 @@ class RecordingCanvas : public Canvas {
     }
     void MoveTo(int x, int y) override { Add("move " + Pair(x, y)); }
     void LineTo(int x, int y) override { Add("line " + Pair(x, y)); }
+    void Dots(const DotList& dots) override {
+        for (const Dot& d : *dots) {
+            Add("dot " + Pair(d.X, d.Y) + " r" + std::to_string(d.Radius) + " " + Rgb(d.Fill) +
+                " edge " + std::to_string(d.EdgeWidth) + " " + Rgb(d.Edge));
+        }
+    }
 
   private:
     void Add(const std::string& call) { log_.push_back(pane_ + " " + call); }
@@ -101,6 +107,40 @@ TEST_F(RedrawTest, BothVectorsBlueThenRed) {
     AddVector(expected, "0,0,255", {"157,109", "104,109", "104,54"});
     for (const char* box : {"UX := -5", "UY := -2.5", "UZ := 2"}) expected.push_back(box);
     AddVector(expected, "255,0,0", {"52,136", "78,87", "125,163"});
+    EXPECT_EQ(log, expected);
+}
+
+// With the atoms shown, each pane's dots come between its clearing and its
+// axes, back to front, Vector1's atoms ringed; the rest is as without them.
+// Atoms C (1, 1, 1), H (6, 1, 1), O (1, -1.5, 3) at scale 10.
+TEST_F(RedrawTest, AtomsGoBetweenEachPanesClearingAndItsAxes) {
+    controls.selections[0] = {{{1}}, {{2}}};  // (5, 0, 0)
+    const std::vector<std::uint8_t> elements = {0, 6, 1, 8};
+    Redraw(atoms, window, controls, {xy, yz, zx}, AtomDrawing{true, elements});
+    const std::string h = " 255,255,255 edge 1 140,140,140";
+    const std::string c = " 144,144,144 edge 1 79,79,79";
+    const std::string o = " 255,13,13 edge 1 140,7,7";
+    const std::string blue = " 0,0,255 edge 0 0,0,255";
+    const std::map<std::string, Log> dots = {
+        // H and C at equal depth: the higher index first. O in front.
+        {"XY",
+         {"dot 167,98 r4" + blue, "dot 167,98 r2" + h, "dot 115,98 r5" + blue, "dot 115,98 r3" + c,
+          "dot 115,125 r3" + o}},
+        // H hides C on their pixel.
+        {"YZ", {"dot 89,76 r3" + o, "dot 115,98 r4" + blue, "dot 115,98 r2" + h}},
+        {"ZX",
+         {"dot 136,98 r3" + o, "dot 115,43 r4" + blue, "dot 115,43 r2" + h, "dot 115,98 r5" + blue,
+          "dot 115,98 r3" + c}},
+    };
+    Log expected;
+    for (const std::string& line : Axes()) {
+        expected.push_back(line);
+        const std::string pane = line.substr(0, 2);
+        if (line.find(" rect ") == std::string::npos) continue;
+        for (const std::string& dot : dots.at(pane)) expected.push_back(pane + " " + dot);
+    }
+    for (const char* box : {"VX := 5", "VY := 0", "VZ := 0"}) expected.push_back(box);
+    AddVector(expected, "0,0,255", {"157,109", "104,109", "104,54"});
     EXPECT_EQ(log, expected);
 }
 

@@ -1,0 +1,83 @@
+#pragma once
+// The atoms as the panes show them: a dot for each atom in its element's
+// colour, drawn from the back to the front, and the atom that a click on a
+// pane picks.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "geometry/AtomGroup.h"
+#include "geometry/Axis.h"
+#include "model/AtomTable.h"
+#include "view/Canvas.h"
+#include "view/ViewWindow.h"
+
+namespace pivora {
+
+// The three panes, each seen down one axis: XY (`Image1`), YZ (`Image2`),
+// ZX (`Image3`).
+enum class PaneId { XY, YZ, ZX };
+
+// Which world component runs across a pane, which runs up, and which comes
+// toward the viewer: the coordinates are right-handed, so in XY a larger z
+// is nearer, in YZ a larger x, in ZX a larger y.
+struct PaneAxes {
+    Axis Horizontal;
+    Axis Vertical;
+    Axis Depth;
+};
+PaneAxes AxesOf(PaneId pane);
+
+// The element a label names: its atomic number 1 to 118, 0 for none.
+using ElementLookup = int (*)(std::string_view label);
+
+// The element of every slot of the table by its label, 0 for none (slot 0
+// and the spare slots among them): what AtomDots takes, worked out once for
+// as long as the labels stay.
+std::vector<std::uint8_t> ElementsOf(const AtomTable& atoms, ElementLookup element);
+
+// The common (Jmol) colour of element 1 to 118; deep pink for 0 or any other
+// number, an atom whose element is not known.
+Color ElementColor(int atomicNumber);
+
+// The atoms of the vectors' groups, ringed in the panes: those of Vector1's
+// groups in blue, those of Vector2's in red, an atom of both in both. Sorted,
+// each once; selections that name no atom of the table are left out.
+struct AtomRings {
+    std::vector<std::int32_t> Blue;
+    std::vector<std::int32_t> Red;
+};
+AtomRings RingsOf(const AtomTable& atoms, const VectorDefinition& vector1,
+                  const VectorDefinition& vector2);
+
+// The dots of every atom whose pixel (the pane's column of its horizontal
+// coordinate and row of its vertical one, as ToPixelX / ToPixelY give them)
+// lies on the pane; atoms off it are left out. Where atoms share a pixel
+// only the front-most shows (the largest depth coordinate; at equal depth
+// the lowest index), and the atoms are listed from the back to the front, so
+// that a nearer atom covers a farther one. Each atom is, in this order: a
+// blue disc for its blue ring, a red one for its red ring, and its own dot
+// in its element's colour with an edge one pixel wide at 55 % of that
+// colour; of radius 3 in all (a 7-pixel dot), hydrogen's 2, each ring 2
+// wider than what it rings. elements gives each slot's element
+// (ElementsOf); a slot beyond it is of no known element. Indexed by PaneId;
+// every list is made, empty when no atom is on the pane or the window has
+// an empty range. Fails only for want of memory.
+std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window,
+                                const AtomRings& rings, std::span<const std::uint8_t> elements);
+
+// How far from an atom's pixel a click still picks it, in pixels.
+inline constexpr int kPickRadius = 4;
+
+// The atom that a click on pixel (x, y) of a pane picks: of the atoms whose
+// pixel lies on the pane within kPickRadius of (x, y) (Euclidean), the
+// nearest; among equally near ones the front-most by the depth coordinate,
+// and at equal depth the lowest index: the atom the dots show on top. 0 when
+// none is that near.
+std::int32_t AtomAtPixel(const AtomTable& atoms, const ViewWindow& window, PaneId pane,
+                         std::int32_t x, std::int32_t y);
+
+}  // namespace pivora
