@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <thread>
 
 namespace pivora {
 
@@ -84,6 +86,9 @@ std::uint32_t SortKey(float key) {
 // The front-most atom at each pixel of a pane: at most one dot per pixel
 // centre is drawn, however many atoms a million-atom pane holds. A cell is 8
 // bytes, so that the three panes' cells stay in the processor's caches.
+// From this many atoms on, the fronts are found on two processors.
+constexpr std::size_t kSharedAtoms = 200000;
+
 class FrontAtoms {
   public:
     FrontAtoms(std::int32_t width, std::int32_t height, const double* depths)
@@ -104,6 +109,16 @@ class FrontAtoms {
         }
         cell.key = nearer ? key : cell.key;
         cell.atom = nearer ? atom : cell.atom;
+    }
+
+    // Takes in the fronts of later, which was offered only atoms of higher
+    // index than this one: the result is what offering them all here would
+    // have given.
+    void MergeFrom(const FrontAtoms& later) {
+        for (std::size_t at = 0; at < later.cells_.size(); ++at) {
+            if (later.cells_[at].atom != 0)
+                Offer(static_cast<std::int32_t>(at), later.cells_[at].atom);
+        }
     }
 
     void Prefetch(std::int32_t at) const {
@@ -266,24 +281,50 @@ std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window
     // is read from memory once, in blocks: first every pixel of the block,
     // then the offers, each cell asked for ahead of its use, so that the
     // fetches overlap rather than each waiting for the one before.
-    const std::size_t last = atoms.LastAtom();
-    constexpr std::size_t kBlock = 256;
-    std::array<std::int32_t, kBlock> cells;
-    std::array<std::int32_t, kBlock> which;
-    for (std::size_t first = 1; first <= last; first += kBlock) {
-        const std::size_t n = std::min(last + 1 - first, kBlock);
-        for (std::size_t p = 0; p < 3; ++p) {
-            const std::size_t count =
-                mapping.CellsOnPane(panes[p].horizontal + first, panes[p].vertical + first, n,
-                                    cells.data(), which.data());
-            // Each cell is asked for a few offers before it is needed.
-            constexpr std::size_t kAhead = 16;
-            for (std::size_t k = 0; k < std::min(count, kAhead); ++k) fronts[p].Prefetch(cells[k]);
-            for (std::size_t k = 0; k < count; ++k) {
-                if (k + kAhead < count) fronts[p].Prefetch(cells[k + kAhead]);
-                fronts[p].Offer(cells[k], static_cast<std::int32_t>(first) + which[k]);
+    auto offer = [&](std::size_t from, std::size_t to, std::array<FrontAtoms, 3>& into) {
+        constexpr std::size_t kBlock = 256;
+        std::array<std::int32_t, kBlock> cells;
+        std::array<std::int32_t, kBlock> which;
+        for (std::size_t first = from; first <= to; first += kBlock) {
+            const std::size_t n = std::min(to + 1 - first, kBlock);
+            for (std::size_t p = 0; p < 3; ++p) {
+                const std::size_t count =
+                    mapping.CellsOnPane(panes[p].horizontal + first, panes[p].vertical + first, n,
+                                        cells.data(), which.data());
+                // Each cell is asked for a few offers before it is needed.
+                constexpr std::size_t kAhead = 16;
+                for (std::size_t k = 0; k < std::min(count, kAhead); ++k) {
+                    into[p].Prefetch(cells[k]);
+                }
+                for (std::size_t k = 0; k < count; ++k) {
+                    if (k + kAhead < count) into[p].Prefetch(cells[k + kAhead]);
+                    into[p].Offer(cells[k], static_cast<std::int32_t>(first) + which[k]);
+                }
             }
         }
+    };
+    const std::size_t last = atoms.LastAtom();
+    if (last >= kSharedAtoms && std::thread::hardware_concurrency() > 1) {
+        // A large molecule's second half goes to a second processor; its
+        // fronts then join the first half's as later offers would.
+        std::array<FrontAtoms, 3> later{FrontAtoms(width, height, panes[0].depth),
+                                        FrontAtoms(width, height, panes[1].depth),
+                                        FrontAtoms(width, height, panes[2].depth)};
+        const std::size_t middle = last / 2;
+        std::exception_ptr failure;
+        std::thread worker([&] {
+            try {
+                offer(middle + 1, last, later);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        offer(1, middle, fronts);
+        worker.join();
+        if (failure) std::rethrow_exception(failure);
+        for (std::size_t p = 0; p < 3; ++p) fronts[p].MergeFrom(later[p]);
+    } else {
+        offer(1, last, fronts);
     }
     std::array<DotList, 3> dots;
     for (std::size_t p = 0; p < 3; ++p) dots[p] = DotsOf(fronts[p], rings, elements);

@@ -224,17 +224,19 @@ TEST_F(AtomDotsTest, NoAtomsOnThePaneOrNoWindowGiveEmptyLists) {
 
 // The dots' pixels and order against a plain reference: every atom mapped by
 // ToPixelX / ToPixelY, the front-most of each pixel by (depth, then the lower
-// index), sorted back to front. Depths repeat and include -0 and +0.
+// index), sorted back to front. Depths repeat and include -0 and +0. The
+// last trials are large enough for the fronts to be found on two processors.
 TEST(AtomDotsProperty, MatchesAPlainReferenceOnRandomMolecules) {
     std::mt19937_64 random(20261208);
-    for (int trial = 0; trial < 40; ++trial) {
+    for (int trial = 0; trial < 42; ++trial) {
         SCOPED_TRACE(trial);
+        const int count = trial < 40 ? 3000 : 250000;
         const std::int32_t scale = std::uniform_int_distribution<int>(1, 12)(random);
         const ViewWindow window = Window(scale);
         std::uniform_real_distribution<double> coordinate(-1.3 * scale, 1.3 * scale);
         const double steps[] = {-0.0, 0.0, 0.5, -1.25};
         std::vector<test::Xyz> where;
-        for (int i = 0; i < 3000; ++i) {
+        for (int i = 0; i < count; ++i) {
             auto pick = [&] {
                 return random() % 3 == 0 ? steps[random() % 4] : coordinate(random);
             };
