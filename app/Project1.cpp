@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     pivora::TForm1 form1(State);
     pivora::TForm2 form2;
     form1.SetHelpWindow(&form2);
-    form1.ShowCentred();
+    form1.ShowCentered();
 
     // A file named on the command line (the desktop's "Open with") opens as
     // File > Open would open it, once the window is up.

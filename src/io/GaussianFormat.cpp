@@ -144,7 +144,7 @@ AtomTable ParseTable(const FormatSource& source, const Table& table, Orientation
         const int n = SplitFields(table.rows[i], f, 6);
         if (n != 5 && n != 6) {
             source.Fail(at, "the row " + Quoted(TrimBlanks(table.rows[i])) + " of the " + name +
-                                " table does not hold centre number, atomic number, x, y, z");
+                                " table does not hold center number, atomic number, x, y, z");
         }
         const long long number = WholeField(source, f[1], at, "the atomic number");
         std::string_view label =

@@ -56,11 +56,11 @@ QLabel* NewLabel(QWidget* parent, const char* name, const char* caption, int lef
     return label;
 }
 
-QGroupBox* NewGroupBox(QWidget* parent, const char* name, const char* caption, QColor colour,
+QGroupBox* NewGroupBox(QWidget* parent, const char* name, const char* caption, QColor color,
                        int left, int top, int width, int height) {
     auto* box = Place(new QGroupBox(caption, parent), name, left, top, width, height);
     QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Window, color);
     box->setPalette(palette);
     box->setAutoFillBackground(true);
     return box;
@@ -199,7 +199,7 @@ void TForm1::BuildMenu() {
     ShowAtoms1->setObjectName("ShowAtoms1");
     ShowAtoms1->setCheckable(true);
     ShowAtoms1->setToolTip(
-        "Draws every atom in the panes as a dot in its element's colour, the atoms of Vector1's "
+        "Draws every atom in the panes as a dot in its element's color, the atoms of Vector1's "
         "groups ringed in blue and Vector2's in red. Click an atom to put it into the atom box "
         "used last.");
 
@@ -447,9 +447,9 @@ void TForm1::ShowRowMenu(const QPoint& globalPosition) {
     menu.exec(globalPosition);
 }
 
-void TForm1::ShowCentred() {
+void TForm1::ShowCentered() {
     if (const QScreen* screen = this->screen()) {
-        move(CentredOver(screen->availableGeometry(), frameGeometry().size()));
+        move(CenteredOver(screen->availableGeometry(), frameGeometry().size()));
     }
     show();
 }
@@ -725,7 +725,7 @@ void TForm1::Redo1Click() {
 }
 
 void TForm1::Help1Click() {
-    if (help_) help_->ShowCentredOver(frameGeometry());
+    if (help_) help_->ShowCenteredOver(frameGeometry());
 }
 
 void TForm1::SpinEdit1Change() {

@@ -43,8 +43,8 @@ class TForm1 : public QMainWindow {
     // The help window that Help1Click shows; it belongs to the caller.
     void SetHelpWindow(TForm2* help) { help_ = help; }
 
-    // Shows the window centred on its screen.
-    void ShowCentred();
+    // Shows the window centered on its screen.
+    void ShowCentered();
 
     // The command engine whose state the window shows.
     const Engine& Commands() const { return engine_; }
@@ -145,7 +145,7 @@ class TForm1 : public QMainWindow {
     TButton* DispVec;      // never shown; its handler is the redraw
     TStringGrid* StringGrid1;
 
-    QGroupBox* GroupBox1;  // centre of the molecule
+    QGroupBox* GroupBox1;  // center of the molecule
     TSpinEdit* SpinEdit1;
     TEdit* Edit1;
     TSpinEdit* SpinEdit2;

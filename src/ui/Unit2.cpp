@@ -53,7 +53,7 @@ QString HelpText() {
     return lines.join('\n');
 }
 
-QPoint CentredOver(const QRect& outer, const QSize& size) {
+QPoint CenteredOver(const QRect& outer, const QSize& size) {
     return QPoint(outer.left() + outer.width() / 2 - size.width() / 2,
                   outer.top() + outer.height() / 2 - size.height() / 2);
 }
@@ -79,11 +79,11 @@ TForm2::TForm2() : QWidget(nullptr, Qt::Window), Memo1(new QPlainTextEdit(this))
     layout->addWidget(Memo1);
 }
 
-void TForm2::ShowCentredOver(const QRect& mainFrame) {
-    move(CentredOver(mainFrame, frameGeometry().size()));
+void TForm2::ShowCenteredOver(const QRect& mainFrame) {
+    move(CenteredOver(mainFrame, frameGeometry().size()));
     show();
     // The frame's size is known only once the window is shown.
-    move(CentredOver(mainFrame, frameGeometry().size()));
+    move(CenteredOver(mainFrame, frameGeometry().size()));
     raise();
     activateWindow();
 }

@@ -13,18 +13,18 @@ namespace pivora {
 // The help page, line by line, joined by "\n".
 QString HelpText();
 
-// The top-left corner that centres a window of outer size over outer, each
+// The top-left corner that centers a window of outer size over outer, each
 // half rounded toward zero.
-QPoint CentredOver(const QRect& outer, const QSize& size);
+QPoint CenteredOver(const QRect& outer, const QSize& size);
 
 class TForm2 : public QWidget {
     Q_OBJECT
   public:
     TForm2();
 
-    // Centres the window over mainFrame (the main window's outer rectangle),
+    // Centers the window over mainFrame (the main window's outer rectangle),
     // shows it and brings it to the front, not modal.
-    void ShowCentredOver(const QRect& mainFrame);
+    void ShowCenteredOver(const QRect& mainFrame);
 
     QPlainTextEdit* Memo1;
 };

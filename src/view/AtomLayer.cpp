@@ -22,8 +22,8 @@ constexpr std::uint8_t kRingWidth = 2;
 
 constexpr Color kUnknownElement{255, 20, 147};
 
-// Jmol's element colours, 1 to 109; the heavier elements take meitnerium's.
-constexpr std::uint32_t kJmolColours[] = {
+// Jmol's element colors, 1 to 109; the heavier elements take meitnerium's.
+constexpr std::uint32_t kJmolColors[] = {
     0xFFFFFF, 0xD9FFFF, 0xCC80FF, 0xC2FF00, 0xFFB5B5, 0x909090, 0x3050F8, 0xFF0D0D, 0x90E050,
     0xB3E3F5, 0xAB5CF2, 0x8AFF00, 0xBFA6A6, 0xF0C8A0, 0xFF8000, 0xFFFF30, 0x1FF01F, 0x80D1E3,
     0x8F40D4, 0x3DFF00, 0xE6E6E6, 0xBFC2C7, 0xA6A6AB, 0x8A99C7, 0x9C7AC7, 0xE06633, 0xF090A0,
@@ -38,10 +38,10 @@ constexpr std::uint32_t kJmolColours[] = {
     0xB31FBA, 0xB30DA6, 0xBD0D87, 0xC70066, 0xCC0059, 0xD1004F, 0xD90045, 0xE00038, 0xE6002E,
     0xEB0026,
 };
-constexpr int kColouredElements = static_cast<int>(std::size(kJmolColours));
+constexpr int kColoredElements = static_cast<int>(std::size(kJmolColors));
 constexpr int kElements = 118;
 
-// The edge of a dot: its colour at 55 %, so that white hydrogen shows on the
+// The edge of a dot: its color at 55 %, so that white hydrogen shows on the
 // white pane and touching atoms stay apart.
 Color EdgeOf(Color fill) {
     const auto darker = [](std::uint8_t level) {
@@ -84,7 +84,7 @@ std::uint32_t SortKey(float key) {
 }
 
 // The front-most atom at each pixel of a pane: at most one dot per pixel
-// centre is drawn, however many atoms a million-atom pane holds. A cell is 8
+// center is drawn, however many atoms a million-atom pane holds. A cell is 8
 // bytes, so that the three panes' cells stay in the processor's caches.
 // From this many atoms on, the fronts are found on two processors.
 constexpr std::size_t kSharedAtoms = 200000;
@@ -249,7 +249,7 @@ PaneAxes AxesOf(PaneId pane) {
 
 Color ElementColor(int atomicNumber) {
     if (atomicNumber < 1 || atomicNumber > kElements) return kUnknownElement;
-    const std::uint32_t rgb = kJmolColours[std::min(atomicNumber, kColouredElements) - 1];
+    const std::uint32_t rgb = kJmolColors[std::min(atomicNumber, kColoredElements) - 1];
     return {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
             static_cast<std::uint8_t>(rgb)};
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The atoms as the panes show them: a dot for each atom in its element's
-// colour, drawn from the back to the front, and the atom that a click on a
+// color, drawn from the back to the front, and the atom that a click on a
 // pane picks.
 
 #include <array>
@@ -39,7 +39,7 @@ using ElementLookup = int (*)(std::string_view label);
 // as long as the labels stay.
 std::vector<std::uint8_t> ElementsOf(const AtomTable& atoms, ElementLookup element);
 
-// The common (Jmol) colour of element 1 to 118; deep pink for 0 or any other
+// The common (Jmol) color of element 1 to 118; deep pink for 0 or any other
 // number, an atom whose element is not known.
 Color ElementColor(int atomicNumber);
 
@@ -60,8 +60,8 @@ AtomRings RingsOf(const AtomTable& atoms, const VectorDefinition& vector1,
 // the lowest index), and the atoms are listed from the back to the front, so
 // that a nearer atom covers a farther one. Each atom is, in this order: a
 // blue disc for its blue ring, a red one for its red ring, and its own dot
-// in its element's colour with an edge one pixel wide at 55 % of that
-// colour; of radius 3 in all (a 7-pixel dot), hydrogen's 2, each ring 2
+// in its element's color with an edge one pixel wide at 55 % of that
+// color; of radius 3 in all (a 7-pixel dot), hydrogen's 2, each ring 2
 // wider than what it rings. elements gives each slot's element
 // (ElementsOf); a slot beyond it is of no known element. Indexed by PaneId;
 // every list is made, empty when no atom is on the pane or the window has

@@ -24,7 +24,7 @@ inline constexpr Color kRed{255, 0, 0};
 // A filled disc with an edge: the pixels (X + i, Y + j) with i * i + j * j
 // <= Radius * (Radius + 1), so radius 0 is the one pixel (X, Y), radius 1 a
 // 3 x 3 square, radius 2 a 5 x 5 square without its corners. Those that lie
-// outside the disc of radius Radius - EdgeWidth take the Edge colour, the
+// outside the disc of radius Radius - EdgeWidth take the Edge color, the
 // others Fill; an EdgeWidth of 0 paints all of them Fill, one above Radius
 // all of them Edge.
 struct Dot {
@@ -43,13 +43,13 @@ using DotList = std::shared_ptr<const std::vector<Dot>>;
 
 // Pixel (0, 0) is the top left corner; columns grow to the right, rows
 // downward. Corners and points may lie outside the pane; the pane's edge is
-// the only clipping. The brush, pen colour and pen width stay as last set.
+// the only clipping. The brush, pen color and pen width stay as last set.
 class Canvas {
   public:
     virtual ~Canvas() = default;
-    // Colour of the fill of Rectangle.
+    // Color of the fill of Rectangle.
     virtual void SetBrushColor(Color color) = 0;
-    // Colour and width in pixels of outlines and lines.
+    // Color and width in pixels of outlines and lines.
     virtual void SetPenColor(Color color) = 0;
     virtual void SetPenWidth(int width) = 0;
     // Outlined with the pen and filled with the brush, between two corners.

@@ -46,7 +46,7 @@ struct Panes {
 };
 
 // Whether a redraw shows the atoms too, and the element of each slot of the
-// table (ElementsOf) for their colours.
+// table (ElementsOf) for their colors.
 struct AtomDrawing {
     bool ShowAtoms = false;
     std::span<const std::uint8_t> Elements;

@@ -141,7 +141,7 @@ const Failure kFailures[] = {
     {"a.log", kGaussianBanner + kTable + kDashes + kTable, FileKind::GaussianOutput, 14,
      "begins on line 9 is cut off"},
     {"a.log", kGaussianBanner + kTable + "      2          1           0        0.0\n" + kDashes,
-     FileKind::GaussianOutput, 8, "does not hold centre number, atomic number, x, y, z"},
+     FileKind::GaussianOutput, 8, "does not hold center number, atomic number, x, y, z"},
     {"a.log",
      kGaussianBanner + kTable + "      2        200           0        0.0  0.0  0.0\n" + kDashes,
      FileKind::GaussianOutput, 8, "unknown atomic number '200'"},

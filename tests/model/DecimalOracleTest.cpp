@@ -282,11 +282,11 @@ long double RandomExtended(std::mt19937_64& rng) {
     return v;
 }
 
-// centre and the values a few representable steps either side of it.
+// center and the values a few representable steps either side of it.
 template <typename Real>
-std::vector<Real> Around(Real centre, int steps) {
-    std::vector<Real> values{centre};
-    Real up = centre, down = centre;
+std::vector<Real> Around(Real center, int steps) {
+    std::vector<Real> values{center};
+    Real up = center, down = center;
     for (int i = 0; i < steps; ++i) {
         up = std::nextafter(up, std::numeric_limits<Real>::infinity());
         down = std::nextafter(down, -std::numeric_limits<Real>::infinity());

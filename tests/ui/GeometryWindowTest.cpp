@@ -15,24 +15,24 @@ namespace {
 // Atom 1 to atom 5 is (2, 3, 6), of length 7.
 constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
 
-// '.' white, 'k' black, 'b' blue, 'r' red, '?' any other colour.
-char Colour(QRgb rgb) {
+// '.' white, 'k' black, 'b' blue, 'r' red, '?' any other color.
+char Color(QRgb rgb) {
     rgb &= 0xffffff;
     return rgb == 0xffffff ? '.' : rgb == 0 ? 'k' : rgb == 0xff ? 'b' : rgb == 0xff0000 ? 'r' : '?';
 }
 
-// A pane's picture as rows of colour letters.
+// A pane's picture as rows of color letters.
 std::vector<std::string> Pixels(const TImage* pane) {
     const QImage& image = pane->Picture();
     std::vector<std::string> rows(static_cast<std::size_t>(image.height()));
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) rows[y] += Colour(image.pixel(x, y));
+        for (int x = 0; x < image.width(); ++x) rows[y] += Color(image.pixel(x, y));
     }
     return rows;
 }
 
 char PixelAt(const TImage* pane, int x, int y) {
-    return Colour(pane->Picture().pixel(x, y));
+    return Color(pane->Picture().pixel(x, y));
 }
 
 // Axes through (104, 109) on white, and nothing else.

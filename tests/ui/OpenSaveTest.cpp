@@ -1,5 +1,5 @@
 // File > Open and File > Save as the user drives them: the dialogs, the
-// directory memory, the grid, the centre-atom boxes and the vector limits.
+// directory memory, the grid, the center-atom boxes and the vector limits.
 
 #include <sys/stat.h>
 
@@ -74,7 +74,7 @@ struct OpenCase {
 
 class OpenTable : public FormTest, public ::testing::WithParamInterface<OpenCase> {};
 
-TEST_P(OpenTable, CentreAtomBoxesFollowTheAtomCount) {
+TEST_P(OpenTable, CenterAtomBoxesFollowTheAtomCount) {
     const OpenCase& c = GetParam();
     if (c.before) OpenFromMenu(WriteFile("before.xyz", c.before));
     OpenFromMenu(WriteFile("mol.xyz", c.file));

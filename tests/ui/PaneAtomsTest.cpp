@@ -51,7 +51,7 @@ TEST_F(PaneAtomsWindow, ViewMenuHoldsShowAtomsOffAtStart) {
     EXPECT_FALSE(f().Commands().ShowsAtoms());
 }
 
-TEST_F(PaneAtomsWindow, DotsInTheirColoursHydrogenSmallerFrontMostOnTop) {
+TEST_F(PaneAtomsWindow, DotsInTheirColorsHydrogenSmallerFrontMostOnTop) {
     OpenFromMenu(WriteFile("four.xyz", kFour));
     const std::vector<QImage> without = Pictures();
     f().ShowAtoms1->trigger();

@@ -21,7 +21,7 @@ class Picking : public FormTest {
   protected:
     Picking() { active = ShowActive(); }
     TForm1& f() { return Form(); }
-    // The centre of a row's label cell, in the grid's viewport.
+    // The center of a row's label cell, in the grid's viewport.
     QPoint RowPoint(int row) {
         f().StringGrid1->setCurrentIndex(f().StringGrid1->model()->index(row - 1, 0));
         const int top = (row - 1 - f().StringGrid1->verticalScrollBar()->value()) * 14;

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Points, Separator,
                                            SeparatorCase{u"\u066b", '.'}, SeparatorCase{u"", '.'},
                                            SeparatorCase{u"..", '.'}, SeparatorCase{u" ", '.'}));
 
-TEST_F(FormTest, HelpIsCentredOverTheMainWindowAtEveryClick) {
+TEST_F(FormTest, HelpIsCenteredOverTheMainWindowAtEveryClick) {
     TForm1& f = Form();
     TForm2 help;
     f.SetHelpWindow(&help);
@@ -103,7 +103,7 @@ TEST_F(FormTest, HelpIsCentredOverTheMainWindowAtEveryClick) {
         f.Help1->trigger();
         EXPECT_TRUE(help.isVisible());
         EXPECT_EQ(help.frameGeometry().topLeft(),
-                  CentredOver(f.frameGeometry(), help.frameGeometry().size()));
+                  CenteredOver(f.frameGeometry(), help.frameGeometry().size()));
     }
     EXPECT_EQ(QApplication::topLevelWidgets().count(&help), 1);
     EXPECT_FALSE(help.isModal());

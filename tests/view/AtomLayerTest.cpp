@@ -116,7 +116,7 @@ TEST(PaneMapping, AWindowOfNoWidthFindsNothingAndNeverFails) {
     EXPECT_FALSE(empty.OnPane(empty.Column(0), empty.Row(0)));
 }
 
-TEST(ElementColor, TheCommonColoursAndPinkForTheUnknown) {
+TEST(ElementColor, TheCommonColorsAndPinkForTheUnknown) {
     const auto rgb = [](int z) {
         const Color c = ElementColor(z);
         return (c.Red << 16) | (c.Green << 8) | c.Blue;
@@ -125,7 +125,7 @@ TEST(ElementColor, TheCommonColoursAndPinkForTheUnknown) {
         {1, 0xFFFFFF},  {6, 0x909090},   {7, 0x3050F8},  {8, 0xFF0D0D},   {17, 0x1FF01F},
         {26, 0xE06633}, {27, 0xF090A0},  {79, 0xFFD123}, {109, 0xEB0026}, {118, 0xEB0026},
         {0, 0xFF1493},  {119, 0xFF1493}, {-1, 0xFF1493}};
-    for (const auto& [z, colour] : expected) EXPECT_EQ(rgb(z), colour) << z;
+    for (const auto& [z, color] : expected) EXPECT_EQ(rgb(z), color) << z;
 }
 
 // "C..." is carbon, "H..." hydrogen, "Fe" iron; anything else unknown.
@@ -175,7 +175,7 @@ std::vector<std::string> Describe(const DotList& dots) {
     return lines;
 }
 
-TEST_F(AtomDotsTest, BackToFrontInTheElementsColoursWithSmallerHydrogenAndRings) {
+TEST_F(AtomDotsTest, BackToFrontInTheElementsColorsWithSmallerHydrogenAndRings) {
     AtomRings rings{{1, 3}, {3}};
     const auto dots = AtomDots(atoms, window, rings, elements);
     // XY, nearer is larger z: C2 (z -2) lies under C1 (z 0) on the same
