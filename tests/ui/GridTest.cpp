@@ -3,6 +3,7 @@
 // text boxes are never markup, and the user moves its current cell with
 // keys and clicks.
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QScrollBar>
@@ -58,6 +59,29 @@ class Grid : public FormTest {
 // Qt's table view keeps a header section of 8 bytes for every row, even in
 // a hidden header, in one block that it cannot do without: 20 million rows
 // asked for 160 MB and crashed when that failed.
+TEST_F(Grid, ItsModelKeepsQtsRulesThroughOpensAndCommands) {
+    TForm1& f = Form();
+    // The tester says what it finds wrong as warnings: gather them.
+    static QStringList complaints;
+    complaints.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (text.contains("FAIL")) complaints << text;
+        });
+    QAbstractItemModelTester tester(f.StringGrid1->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
+    f.RotateZ->click();
+    f.Center->click();
+    OpenFromMenu(WriteFile("b.xyz", "X 1 2 3\n"));
+    OpenFromMenu(WriteFile("c.xyz", ""));
+    OpenFromMenu(WriteFile("d.xyz", kThreeAtoms));
+    f.Undo1->trigger();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(f.StringGrid1->RowCount(), 4);
+    EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
+}
+
 TEST_F(Grid, NoHeaderKeepsARowForEveryAtom) {
     OpenFromMenu(WriteFile("mol.xyz", Atoms(2000)));
     ASSERT_EQ(grid().RowCount(), 2001);
