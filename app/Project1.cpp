@@ -8,6 +8,7 @@
 
 #include "model/AtomTable.h"
 #include "model/FileIo.h"
+#include "model/LargeMemory.h"
 #include "ui/EventGuard.h"
 #include "ui/Startup.h"
 #include "ui/Unit1.h"
@@ -21,6 +22,7 @@ pivora::ProgramState State;
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    pivora::ReturnLargeBlocksToTheSystem();
     QApplication application(argc, argv);
     // Qt adopts the user's C locale; the C library must keep reading and
     // writing numbers with ".".

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "BenchFiles.h"
+#include "model/LargeMemory.h"
 
 int main(int argc, char** argv) {
+    pivora::ReturnLargeBlocksToTheSystem();
     // Later flags win, so the command line overrides these.
     char repetitions[] = "--benchmark_repetitions=5";
     char aggregates[] = "--benchmark_display_aggregates_only=true";
