@@ -14,6 +14,7 @@
 #include "model/Extended.h"
 #include "model/FileIo.h"
 #include "model/LargeMemory.h"
+#include "model/PlainDecimal.h"
 
 namespace pivora {
 namespace {
@@ -25,8 +26,9 @@ constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 1
 // such labels can be written into a table's slots without allocating.
 constexpr std::size_t kInPlaceLabel = 15;
 
+// A field of FieldScanner, which is followed by readable padding.
 double ParseCoordinate(std::string_view field) {
-    return StoreDouble(ParseFileDecimal(field));
+    return ParseFileDoublePadded(field);
 }
 
 // The parsing pass found fewer lines than the count, or its last line ends
@@ -70,8 +72,10 @@ struct Count {
 // byte 26 at a line start ends the file there.
 Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
     ByteReader file(path, options);
-    const std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(
-        file.ChunkSize(), std::max<std::uint64_t>(file.SizeAtOpen() + 1, 4096)));
+    // A buffer that stays in the cache: the bytes are only looked at once.
+    const std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::min<std::size_t>(file.ChunkSize(), 64 << 10),
+                                std::max<std::uint64_t>(file.SizeAtOpen() + 1, 4096)));
     const std::unique_ptr<char[]> buffer(new char[room]);
     std::uint64_t lineFeeds = 0;
     std::uint64_t end = 0;
@@ -152,14 +156,18 @@ std::unique_ptr<FileBytes> ReadLines(const std::string& path, const LineReaderOp
 class CountedLines {
   public:
     CountedLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-                 const std::string& path)
-        : scanner_(bytes.data.get(), bytes.size), count_(count), end_(end), path_(path) {}
+                 const std::string& path, char separator)
+        : scanner_(bytes.data.get(), bytes.size, separator),
+          count_(count),
+          end_(end),
+          path_(path) {}
     LineFields Next(std::int32_t k) {
         if (scanner_.AtEnd()) ThrowFileShortened(path_);
         const LineFields f = scanner_.Next();
         if (k == count_ && scanner_.Offset() < end_) ThrowFileShortened(path_);
         return f;
     }
+    const FieldScanner& Scanner() const { return scanner_; }
 
   private:
     FieldScanner scanner_;
@@ -168,11 +176,56 @@ class CountedLines {
     const std::string& path_;
 };
 
+// Where field lies in the text the scanner cut it from; an empty field,
+// which may lie elsewhere, as [0, 0).
+unsigned From(const FieldScanner& scanner, std::string_view field) {
+    return field.empty() ? 0u : static_cast<unsigned>(field.data() - scanner.Text());
+}
+unsigned To(const FieldScanner& scanner, std::string_view field) {
+    return field.empty() ? 0u : static_cast<unsigned>(field.data() + field.size() - scanner.Text());
+}
+
+// x, y and z of the line just cut as plain decimals (PlainDecimal.h), side
+// by side; false when any of them is not one.
+template <bool kValue>
+[[gnu::always_inline]] inline bool PlainLine(const FieldScanner& scanner, const LineFields& f,
+                                             char separator, PlainDecimal (&out)[3]) {
+    const DecimalMasks* masks = scanner.Masks();
+    if (masks == nullptr) {
+        if constexpr (kValue) {
+            return ReadPlainDecimal(f.x, separator, out[0]) &
+                   ReadPlainDecimal(f.y, separator, out[1]) &
+                   ReadPlainDecimal(f.z, separator, out[2]);
+        } else {
+            return IsPlainDecimal(f.x, separator) & IsPlainDecimal(f.y, separator) &
+                   IsPlainDecimal(f.z, separator);
+        }
+    }
+    const char* text = scanner.Text();
+    if constexpr (kValue) {
+        return ReadPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x), out[0]) &
+               ReadPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y), out[1]) &
+               ReadPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z), out[2]);
+    } else {
+        return IsPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x)) &
+               IsPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y)) &
+               IsPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z));
+    }
+}
+
+// The plain forms need "." or "," as the separator; with another, every
+// number takes the parse form's full way.
+bool PlainSeparator(char separator) {
+    return separator == '.' || separator == ',';
+}
+
 // Slots 1..count from the lines, each value stored right after its
 // conversion; throws at the first field that is no number.
 void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
                const std::string& path, AtomTable& table, std::int32_t* lineReached) {
-    CountedLines lines(bytes, count, end, path);
+    const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    CountedLines lines(bytes, count, end, path, separator);
     std::string* names = table.AtomName.data();
     double* x = table.AtomX.data();
     double* y = table.AtomY.data();
@@ -182,9 +235,18 @@ void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
         for (; k <= count; ++k) {
             const LineFields f = lines.Next(k);
             names[k].assign(f.label);
-            x[k] = ParseCoordinate(f.x);
-            y[k] = ParseCoordinate(f.y);
-            z[k] = ParseCoordinate(f.z);
+            // The three numbers side by side where all are plain, as they
+            // mostly are; else one after the other, failing at the first.
+            PlainDecimal plain[3];
+            if (plainSeparator && PlainLine<true>(lines.Scanner(), f, separator, plain)) {
+                x[k] = StorePlainDecimal(plain[0]);
+                y[k] = StorePlainDecimal(plain[1]);
+                z[k] = StorePlainDecimal(plain[2]);
+            } else {
+                x[k] = ParseCoordinate(f.x);
+                y[k] = ParseCoordinate(f.y);
+                z[k] = ParseCoordinate(f.z);
+            }
         }
     } catch (...) {
         if (lineReached) *lineReached = k;
@@ -200,17 +262,21 @@ void CheckCoordinate(std::string_view field, char separator) {
 // whether every label fits a slot without memory of its own.
 bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
                 const std::string& path, std::int32_t* lineReached) {
-    CountedLines lines(bytes, count, end, path);
     const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    CountedLines lines(bytes, count, end, path, separator);
     std::size_t longest = 0;
     std::int32_t k = 1;
     try {
         for (; k <= count; ++k) {
             const LineFields f = lines.Next(k);
             longest = std::max(longest, f.label.size());
-            CheckCoordinate(f.x, separator);
-            CheckCoordinate(f.y, separator);
-            CheckCoordinate(f.z, separator);
+            PlainDecimal unused[3];
+            if (!(plainSeparator && PlainLine<false>(lines.Scanner(), f, separator, unused))) {
+                CheckCoordinate(f.x, separator);
+                CheckCoordinate(f.y, separator);
+                CheckCoordinate(f.z, separator);
+            }
         }
     } catch (...) {
         if (lineReached) *lineReached = k;

@@ -1,5 +1,7 @@
 #include "model/DecimalText.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -10,6 +12,7 @@
 
 #include "model/Error.h"
 #include "model/Extended.h"
+#include "model/PlainDecimal.h"
 
 namespace pivora {
 namespace {
@@ -171,26 +174,36 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The parse steps; false when the text is not a number or overflowed.
-[[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
-                                             long double& result) {
+// A number text after the parse steps 1 to 7: its sign, N, and the power of
+// ten p that scales it.
+struct DecimalDigits {
+    bool negative = false;
+    bool wide = false;        // N passed 2^64: it is in big, rounded at each step
+    std::uint64_t exact = 0;  // N while it is not wide
+    long double big = 0.0L;
+    long long p = 0;  // exponent minus fraction digits, at least -5120
+};
+
+// The parse steps 1 to 7; false when the text is not a number.
+[[gnu::always_inline]] inline bool ReadDecimal(std::string_view s, char separator,
+                                               DecimalDigits& d) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
+    // Without a branch: half the coordinates of a file are negative, and a
+    // guess that fails half the time costs more than the test.
+    const char first = i < n ? s[i] : '\0';
+    d.negative = first == '-';
+    i += (first == '+') | (first == '-');
     const std::size_t mark = i;
 
     // N := N * 10 + digit with every step rounded to extended. While N stays
     // below 2^64 every step is exact, so a 64-bit integer gives the same bits;
     // any 19 digits fit, so the first 19 need no check at all.
-    std::uint64_t exact = 0;
+    std::uint64_t& exact = d.exact;
+    bool& wide = d.wide;
+    long double& big = d.big;
     int taken = 0;
-    bool wide = false;
-    long double big = 0.0L;
     auto addDigit = [&](unsigned digit) {
         if (taken < 19) {
             exact = exact * 10 + digit;
@@ -242,21 +255,36 @@ bool IsDigit(char c) {
     while (i < n && s[i] == ' ') ++i;
     if (i < n) return false;
 
-    const long long p = std::max(exponent - fraction, -5120LL);
+    d.p = std::max(exponent - fraction, -5120LL);
+    return true;
+}
+
+// The parse steps 8 and 9: false when the value overflowed.
+[[gnu::always_inline]] inline bool ScaleDecimal(const DecimalDigits& d, long double& result) {
+    const long long p = d.p;
     long double value;
-    if (!wide && p <= 0 && p > -32) {
+    if (!d.wide && p <= 0 && p > -32) {
         // The common case, a coordinate with its decimals: N is below 2^64
         // and exact, and the scaling is one division by an entry of the
         // first row (by 1, exactly, for p = 0), which cannot overflow.
-        value = static_cast<long double>(exact) / kR1[-p];
+        value = static_cast<long double>(d.exact) / kR1[-p];
     } else {
-        const long double mantissa = wide ? big : static_cast<long double>(exact);
+        const long double mantissa = d.wide ? d.big : static_cast<long double>(d.exact);
         if (std::isinf(mantissa)) return false;  // the digits alone overflowed
         value = Scale(mantissa, static_cast<int>(p));
         if (std::isinf(value)) return false;
     }
-    result = negative ? -value : value;
+    // Times -1 is the negation, -0 included, without a branch.
+    static constexpr long double kSigns[2] = {1.0L, -1.0L};
+    result = value * kSigns[d.negative];
     return true;
+}
+
+// The parse form: false when the text is not a number or overflowed.
+[[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
+                                             long double& result) {
+    DecimalDigits d;
+    return ReadDecimal(s, separator, d) && ScaleDecimal(d, result);
 }
 
 // Digit buffer of the fixed form: buffer[0] the lead digit, buffer[1..18]
@@ -273,25 +301,7 @@ bool IsDigit(char c) {
     if (n < 18) {
         // Only buffer[1..n+1] are read: the kept digits and the one that
         // rounds them.
-        static constexpr std::uint64_t kTens[] = {1ULL,
-                                                  10ULL,
-                                                  100ULL,
-                                                  1000ULL,
-                                                  10000ULL,
-                                                  100000ULL,
-                                                  1000000ULL,
-                                                  10000000ULL,
-                                                  100000000ULL,
-                                                  1000000000ULL,
-                                                  10000000000ULL,
-                                                  100000000000ULL,
-                                                  1000000000000ULL,
-                                                  10000000000000ULL,
-                                                  100000000000000ULL,
-                                                  1000000000000000ULL,
-                                                  10000000000000000ULL,
-                                                  100000000000000000ULL};
-        Digits(t / kTens[17 - n], n + 1, buffer + 1);
+        Digits(t / plain_detail::kTens[17 - n], n + 1, buffer + 1);
     } else {
         Digits(t, 18, buffer + 1);
     }
@@ -558,6 +568,59 @@ long double ParseFileDecimal(std::string_view text) {
     // full stop that programs write is a separator too.
     if (g_separator != '.' && ParseCore(text, '.', value)) return value;
     throw ConversionError(text);
+}
+
+namespace {
+
+// The parse form with separator stored into a double, the quick route
+// taken where it can tell; false when the text is not a number or
+// overflowed the extended range.
+bool ParseDouble(std::string_view text, char separator, double& out) {
+    DecimalDigits d;
+    if (!ReadDecimal(text, separator, d)) return false;
+    if (!d.wide && d.p <= 0 && d.p >= -19 &&
+        QuickPlainDouble(d.exact, static_cast<int>(-d.p), d.negative, out)) {
+        return true;
+    }
+    long double value;
+    if (!ScaleDecimal(d, value)) return false;
+    out = StoreDouble(value);
+    return true;
+}
+
+}  // namespace
+
+double StorePlainDecimalExtended(const PlainDecimal& plain) {
+    DecimalDigits d;
+    d.negative = plain.negative;
+    d.exact = plain.digits;
+    d.p = -plain.fraction;
+    // N below 10^19 and f at most 19: the division cannot fail.
+    long double value = 0.0L;
+    ScaleDecimal(d, value);
+    return StoreDouble(value);
+}
+
+namespace {
+
+// StoreDouble(ParseFileDecimal(text)), step for step.
+double ParseFileDoubleWith(std::string_view text) {
+    double value;
+    if (ParseDouble(text, g_separator, value)) return value;
+    if (g_separator != '.' && ParseDouble(text, '.', value)) return value;
+    throw ConversionError(text);
+}
+
+}  // namespace
+
+double ParseFileDouble(std::string_view text) {
+    return ParseFileDoubleWith(text);
+}
+
+double ParseFileDoublePadded(std::string_view text) {
+    PlainDecimal plain;
+    if (ReadPlainDecimal(text, g_separator, plain)) return StorePlainDecimal(plain);
+    return ParseFileDoubleWith(text);
 }
 
 std::string FormatDisplay(long double value) {
