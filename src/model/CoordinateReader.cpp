@@ -185,6 +185,12 @@ unsigned To(const FieldScanner& scanner, std::string_view field) {
     return field.empty() ? 0u : static_cast<unsigned>(field.data() + field.size() - scanner.Text());
 }
 
+// All three, each test made whatever the others gave: no branch between
+// them, so that the three numbers are worked on side by side.
+bool AllThree(bool a, bool b, bool c) {
+    return (static_cast<unsigned>(a) & static_cast<unsigned>(b) & static_cast<unsigned>(c)) != 0;
+}
+
 // x, y and z of the line just cut as plain decimals (PlainDecimal.h), side
 // by side; false when any of them is not one.
 template <bool kValue>
@@ -193,23 +199,24 @@ template <bool kValue>
     const DecimalMasks* masks = scanner.Masks();
     if (masks == nullptr) {
         if constexpr (kValue) {
-            return ReadPlainDecimal(f.x, separator, out[0]) &
-                   ReadPlainDecimal(f.y, separator, out[1]) &
-                   ReadPlainDecimal(f.z, separator, out[2]);
+            return AllThree(ReadPlainDecimal(f.x, separator, out[0]),
+                            ReadPlainDecimal(f.y, separator, out[1]),
+                            ReadPlainDecimal(f.z, separator, out[2]));
         } else {
-            return IsPlainDecimal(f.x, separator) & IsPlainDecimal(f.y, separator) &
-                   IsPlainDecimal(f.z, separator);
+            return AllThree(IsPlainDecimal(f.x, separator), IsPlainDecimal(f.y, separator),
+                            IsPlainDecimal(f.z, separator));
         }
     }
     const char* text = scanner.Text();
     if constexpr (kValue) {
-        return ReadPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x), out[0]) &
-               ReadPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y), out[1]) &
-               ReadPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z), out[2]);
+        return AllThree(
+            ReadPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x), out[0]),
+            ReadPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y), out[1]),
+            ReadPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z), out[2]));
     } else {
-        return IsPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x)) &
-               IsPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y)) &
-               IsPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z));
+        return AllThree(IsPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x)),
+                        IsPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y)),
+                        IsPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z)));
     }
 }
 
