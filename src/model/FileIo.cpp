@@ -398,7 +398,7 @@ SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
             TakeOverIdentity(fd_, targetExists_ ? &st : nullptr, mode);
         }
     }
-    buf_.reserve(kWriteChunk + 4096);
+    buf_.reset(new char[kBufferSize]);
 }
 
 void SafeFileWriter::OpenTemporary(unsigned mode) {
@@ -467,23 +467,25 @@ long SafeFileWriter::WriteSome(const char* data, std::size_t size) {
 }
 
 void SafeFileWriter::Write(std::string_view bytes) {
-    buf_.append(bytes);
-    MaybeFlush();
-}
-
-void SafeFileWriter::MaybeFlush() {
-    if (buf_.size() >= kWriteChunk) FlushBuffer();
+    while (!bytes.empty()) {
+        if (used_ >= kWriteChunk) FlushBuffer();
+        const std::size_t take = std::min(bytes.size(), kBufferSize - used_);
+        std::memcpy(buf_.get() + used_, bytes.data(), take);
+        used_ += take;
+        bytes.remove_prefix(take);
+    }
+    if (used_ >= kWriteChunk) FlushBuffer();
 }
 
 void SafeFileWriter::FlushBuffer() {
-    const char* data = buf_.data();
-    std::size_t left = buf_.size();
+    const char* data = buf_.get();
+    std::size_t left = used_;
     while (left > 0) {
         const long written = WriteSome(data, left);
         if (written < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
-            written_ += buf_.size() - left;
+            written_ += used_ - left;
             Fail(err);
         }
         if (written == 0) Fail(EIO);
@@ -492,10 +494,10 @@ void SafeFileWriter::FlushBuffer() {
     }
     // Start writing what we have to the disk now, so that the sync at the
     // end has little left to wait for.
-    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(buf_.size()),
+    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(used_),
                       SYNC_FILE_RANGE_WRITE);
-    written_ += buf_.size();
-    buf_.clear();
+    written_ += used_;
+    used_ = 0;
 }
 
 void SafeFileWriter::Commit() {

@@ -163,10 +163,14 @@ class SafeFileWriter {
 
     // Buffered; flushes when the buffer is full.
     void Write(std::string_view bytes);
-    // The buffer the caller may append to directly; Flush-when-full is the
-    // caller's by calling MaybeFlush.
-    std::string& Buffer() { return buf_; }
-    void MaybeFlush();
+    // Room for up to most <= 64 KiB bytes at the end of the buffer, to be
+    // filled directly and then counted with Wrote; writes the buffer out
+    // first when it is full.
+    char* Room(std::size_t most) {
+        if (used_ + most > kBufferSize) FlushBuffer();
+        return buf_.get() + used_;
+    }
+    void Wrote(std::size_t bytes) { used_ += bytes; }
     // Writes the rest, syncs, and puts the content in the target's place.
     void Commit();
 
@@ -189,7 +193,11 @@ class SafeFileWriter {
     int fd_ = -1;
     Method method_ = Method::NamedTemporary;
     bool targetExists_ = false;
-    std::string buf_;
+    // About a megabyte is written at a time, the room above it is for the
+    // bytes of a last line.
+    static constexpr std::size_t kBufferSize = (std::size_t{1} << 20) + (std::size_t{64} << 10);
+    std::unique_ptr<char[]> buf_;
+    std::size_t used_ = 0;
     std::size_t written_ = 0;
 };
 
