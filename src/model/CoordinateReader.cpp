@@ -19,7 +19,6 @@
 namespace pivora {
 namespace {
 
-constexpr char kEndOfFileMark = 26;
 // The table needs AtomCount + 10 slots in a signed 32-bit count.
 constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 10;
 // A label that std::string holds in place, without memory of its own: only

@@ -32,7 +32,7 @@ struct LineReaderOptions {
 };
 
 // A regular file opened for reading and read in pieces, as far as
-// options.byteLimit. Refuses what LineReader refuses.
+// options.byteLimit.
 class ByteReader {
   public:
     // Opens path for reading without waiting: only a regular file is read.
@@ -72,9 +72,7 @@ class ByteReader {
 // last line makes no further line.
 class LineReader {
   public:
-    // Opens path for reading without waiting: only a regular file is read.
-    // A directory is refused as EISDIR, a FIFO, a device or a socket as
-    // access denied (EACCES) with an English detail; neither is read.
+    // Opens path as ByteReader does, refusing what it refuses.
     explicit LineReader(const std::string& path, LineReaderOptions options = {});
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -91,8 +89,7 @@ class LineReader {
     // Bytes of the file consumed so far: where the next line starts, or
     // where reading ended.
     std::uint64_t Offset() const { return consumed_ + pos_; }
-    // True once reading stopped at options.byteLimit; the file may go on.
-    bool LimitReached() const { return file_.LimitReached(); }
+    bool LimitReached() const { return file_.LimitReached(); }  // as ByteReader's
 
   private:
     bool Fill();  // reads more bytes; false at end of file or at the limit
