@@ -7,6 +7,7 @@
 
 #include "model/AtomTable.h"
 #include "model/FileIo.h"
+#include "model/LargeMemory.h"
 #include "ui/EventGuard.h"
 #include "ui/Startup.h"
 #include "ui/Unit1.h"
@@ -20,6 +21,7 @@ pivora::ProgramState State;
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    pivora::ReturnLargeBlocksToTheSystem();
     QApplication application(argc, argv);
     pivora::StartUp();
     State.Paths.StartDir = pivora::CurrentDirectory();

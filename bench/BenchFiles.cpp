@@ -47,6 +47,22 @@ void ReleaseBenchmarkObjects() {
     }
 }
 
+namespace {
+MemoryChild g_memoryChild = nullptr;
+}  // namespace
+
+void SetMemoryChild(MemoryChild child) {
+    g_memoryChild = child;
+}
+
+int RunMemoryChild(int argc, char** argv) {
+    if (g_memoryChild == nullptr) {
+        std::fprintf(stderr, "pivora_bench: built without the window, no memory child\n");
+        return 2;
+    }
+    return g_memoryChild(argc, argv);
+}
+
 const std::string& ScratchDir() {
     static const std::string path = MakeScratchDir();
     return path;

@@ -28,4 +28,12 @@ void AtBenchmarksEnd(std::function<void()> release);
 // Runs and forgets the releases; main calls it once.
 void ReleaseBenchmarkObjects();
 
+// The program runs as a child that measures memory when its first argument
+// is kMemoryChild: then RunMemoryChild(argc, argv) is what main does.
+inline constexpr char kMemoryChild[] = "--memory-child";
+// Registered by the window's benchmarks; returns the exit status.
+using MemoryChild = int (*)(int argc, char** argv);
+void SetMemoryChild(MemoryChild child);
+int RunMemoryChild(int argc, char** argv);
+
 }  // namespace pivora::bench

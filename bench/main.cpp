@@ -1,14 +1,21 @@
 // The benchmark program's entry: medians of five repetitions unless the
 // command line asks otherwise, and everything the cases built released in
-// order before the program ends, the scratch folder included.
+// order before the program ends, the scratch folder included. Started with
+// --memory-child it is instead one of the children that measure memory
+// (ui_bench.cpp).
 
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <vector>
 
 #include "BenchFiles.h"
+#include "model/LargeMemory.h"
 
 int main(int argc, char** argv) {
+    pivora::ReturnLargeBlocksToTheSystem();
+    if (argc > 1 && std::strcmp(argv[1], pivora::bench::kMemoryChild) == 0)
+        return pivora::bench::RunMemoryChild(argc, argv);
     // Later flags win, so the command line overrides these.
     char repetitions[] = "--benchmark_repetitions=5";
     char aggregates[] = "--benchmark_display_aggregates_only=true";

@@ -1,12 +1,19 @@
 // The main window driven offscreen: File > Open and File > Save of a million
-// atoms, grid included, and the memory the program then holds; centering,
-// a turn, a fit and a selection change on that molecule, each with its grid
-// refresh, its redraw and the repaint that follows; the redraw with the atoms
-// shown, at the usual scale and with every atom on the panes.
+// atoms, grid included, and the memory the program then holds; the peak
+// memory of a first open and of an open over another, each in a fresh
+// process; centering, a turn, a fit and a selection change on that
+// molecule, each with its grid refresh, its redraw and the repaint that
+// follows; the redraw with the atoms shown, at the usual scale and with
+// every atom on the panes.
 
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -67,12 +74,13 @@ class AnsweringDialogs : public FileDialogs {
     std::string path_;
 };
 
-// Resident memory of the process in megabytes, from /proc.
-double ResidentMegabytes() {
+// A line of /proc/self/status in megabytes: "VmRSS:" the resident memory,
+// "VmHWM:" its peak so far.
+double StatusMegabytes(const std::string& field) {
     std::ifstream status("/proc/self/status");
     std::string key;
     while (status >> key) {
-        if (key == "VmRSS:") {
+        if (key == field) {
             double kilobytes = 0;
             status >> kilobytes;
             return kilobytes / 1024.0;
@@ -80,6 +88,71 @@ double ResidentMegabytes() {
         status.ignore(1 << 20, '\n');
     }
     return 0;
+}
+
+double ResidentMegabytes() {
+    return StatusMegabytes("VmRSS:");
+}
+
+// The child: pivora_bench --memory-child OPENS PATH opens PATH in a fresh
+// window OPENS times (1: a first open; 2: an open over another), paints the
+// grid after each, and prints its peak and resident memory in megabytes.
+int MemoryChild(int argc, char** argv) {
+    if (argc != 4) return 2;
+    const int opens = std::atoi(argv[2]);
+    EnsureApplication();
+    ProgramState program;
+    program.Paths.StartDir = ScratchDir();
+    {
+        TForm1 form(program, std::make_unique<AnsweringDialogs>(argv[3]));
+        form.show();
+        QApplication::processEvents();
+        for (int i = 0; i < opens; ++i) {
+            form.Open1Click();
+            QApplication::processEvents();
+        }
+        std::printf("%.1f %.1f %d\n", StatusMegabytes("VmHWM:"), ResidentMegabytes(),
+                    program.Atoms.AtomCount);
+        std::fflush(stdout);
+    }
+    ReleaseBenchmarkObjects();
+    return 0;
+}
+
+const bool kMemoryChildSet = (SetMemoryChild(MemoryChild), true);
+
+struct Memory {
+    double peak = 0;
+    double resident = 0;
+};
+
+// Runs this program as a memory child and reads what it prints.
+Memory MeasureInChild(int opens, const std::string& path) {
+    int out[2];
+    if (::pipe(out) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const std::string count = std::to_string(opens);
+    char* const args[] = {const_cast<char*>("pivora_bench"), const_cast<char*>(kMemoryChild),
+                          const_cast<char*>(count.c_str()), const_cast<char*>(path.c_str()),
+                          nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    Memory memory;
+    std::string text;
+    char buffer[256];
+    ssize_t got;
+    while ((got = ::read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, got);
+    ::close(out[0]);
+    if (spawned != 0) return {};
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::sscanf(text.c_str(), "%lf %lf", &memory.peak, &memory.resident);
+    return memory;
 }
 
 void BM_Open1Click(benchmark::State& state) {
@@ -107,6 +180,28 @@ void BM_Save1Click(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kAtoms) * 59);
 }
 BENCHMARK(BM_Save1Click)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The peak (VmHWM) of a fresh program that opens a file of n atoms once,
+// against that of one that opens it and then opens it again over the first:
+// what an open over another molecule costs beside the molecule itself.
+void BM_OpenPeakMemory(benchmark::State& state) {
+    const std::string& path = AtomFile(static_cast<int>(state.range(0)));
+    Memory first, again;
+    for (auto _ : state) {
+        first = MeasureInChild(1, path);
+        again = MeasureInChild(2, path);
+    }
+    state.counters["first_open_peak_MB"] = first.peak;
+    state.counters["first_open_resident_MB"] = first.resident;
+    state.counters["reopen_peak_MB"] = again.peak;
+    state.counters["reopen_resident_MB"] = again.resident;
+    state.counters["reopen_over_first"] = first.peak > 0 ? again.peak / first.peak : 0;
+}
+BENCHMARK(BM_OpenPeakMemory)
+    ->Arg(1000000)
+    ->Arg(5000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // One window with the million atoms opened and Vector1 from atom 1 to atom 2,
 // shared by the cases below; the open is measured above.

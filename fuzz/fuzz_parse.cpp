@@ -13,6 +13,8 @@
 
 #include "model/DecimalText.h"
 #include "model/Error.h"
+#include "model/Extended.h"
+#include "model/PlainDecimal.h"
 #include "support/DecimalOracle.h"
 
 namespace {
@@ -96,6 +98,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::memcmp(&fromFile, accepted ? &expected : &byStop, 10) != 0) std::abort();
     } catch (const pivora::Error&) {
         if (accepted || stopAccepted) std::abort();
+    }
+
+    // A coordinate's double, by the quick routes: what the file form's value
+    // stores as, or the same failure.
+    std::string padded(text);
+    padded.append(64, '9');
+    const std::string_view inPadding(padded.data(), size);
+    std::string fileWay, quickWay, paddedWay;
+    auto outcome = [](std::string& out, auto read) {
+        try {
+            const double v = read();
+            out.assign(reinterpret_cast<const char*>(&v), sizeof v);
+        } catch (const pivora::Error& e) {
+            out = e.Message();
+        }
+    };
+    outcome(fileWay, [&] { return pivora::StoreDouble(pivora::ParseFileDecimal(text)); });
+    outcome(quickWay, [&] { return pivora::ParseFileDouble(text); });
+    outcome(paddedWay, [&] { return pivora::ParseFileDoublePadded(inPadding); });
+    if (quickWay != fileWay || paddedWay != fileWay) std::abort();
+    pivora::PlainDecimal plain;
+    if (pivora::ReadPlainDecimal(inPadding, sep, plain)) {
+        const double v = pivora::StorePlainDecimal(plain);
+        if (fileWay != std::string(reinterpret_cast<const char*>(&v), sizeof v)) std::abort();
     }
 
     std::size_t significant = 0;

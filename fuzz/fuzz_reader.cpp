@@ -1,7 +1,9 @@
 // The coordinate reader on arbitrary file contents: either a consistent table
 // of the file's lines, or one of the program's errors with the previous
 // molecule untouched; the same in reads of a few bytes as in reads of a
-// megabyte. AddressSanitizer watches every access to the table.
+// megabyte, the same as the plain line-by-line reader of the tests, and the
+// same when the read refills the previous molecule's own arrays.
+// AddressSanitizer watches every access to the table.
 
 #include <unistd.h>
 
@@ -11,9 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "model/CoordinateReader.h"
 #include "model/Error.h"
+#include "support/PlainReader.h"
 
 namespace {
 
@@ -49,6 +53,17 @@ bool Same(const pivora::AtomTable& a, const pivora::AtomTable& b) {
            a.AtomY == b.AtomY && a.AtomZ == b.AtomZ;
 }
 
+// A copy of t with arrays of its own, as a table is that nothing shares.
+pivora::AtomTable Unshared(const pivora::AtomTable& t) {
+    pivora::AtomTable own;
+    own.AtomCount = t.AtomCount;
+    own.AtomName = std::vector<std::string>(t.AtomName);
+    own.AtomX = std::vector<double>(t.AtomX);
+    own.AtomY = std::vector<double>(t.AtomY);
+    own.AtomZ = std::vector<double>(t.AtomZ);
+    return own;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -81,15 +96,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         smallError = e.Message();
     }
 
+    // The plain reader's verdict.
+    pivora::AtomTable plain;
+    std::string plainError;
+    try {
+        plain = pivora::test::PlainReadTable(path, previous);
+    } catch (const pivora::Error& e) {
+        plainError = e.Message();
+    }
+
+    // Refilling arrays of the previous molecule's size that nothing shares.
+    pivora::AtomTable refilled = Unshared(previous);
+    std::string refillError;
+    try {
+        pivora::ReadCoordinateFile(path, refilled);
+    } catch (const pivora::Error& e) {
+        refillError = e.Message();
+        if (!Same(refilled, previous)) std::abort();
+    }
+    if (refillError != plainError || (refillError.empty() && !Same(refilled, plain))) std::abort();
+
     pivora::AtomTable table = previous;
     try {
         pivora::ReadCoordinateFile(path, table);
     } catch (const pivora::Error& e) {
-        if (!Same(table, previous) || e.Message().empty() || e.Message() != smallError)
+        if (!Same(table, previous) || e.Message().empty() || e.Message() != smallError ||
+            e.Message() != plainError)
             std::abort();
         return 0;
     }
-    if (!smallError.empty() || !Same(table, inSmallReads)) std::abort();
+    if (!smallError.empty() || !Same(table, inSmallReads) || !Same(table, plain)) std::abort();
     const std::int32_t lines = ExpectedLines(data, size);
     if (table.AtomCount != lines) std::abort();
     if (table.Capacity() != static_cast<std::size_t>(lines) + 10) std::abort();

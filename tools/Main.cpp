@@ -5,9 +5,11 @@
 #include <clocale>
 #include <iostream>
 
+#include "model/LargeMemory.h"
 #include "tools/Batch.h"
 
 int main(int argc, char** argv) {
+    pivora::ReturnLargeBlocksToTheSystem();
     std::setlocale(LC_ALL, "C");
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     pivora::BatchOptions options;

@@ -18,9 +18,10 @@
 namespace pivora {
 
 // The coordinates as a step left them; labels and the capacity change only
-// with an open, which starts the history afresh.
+// with an open, which starts the history afresh. They share the table's
+// arrays until the next command writes them.
 struct Coordinates {
-    std::vector<double> x, y, z;
+    SharedVector<double> x, y, z;
     std::size_t Bytes() const { return 3 * x.size() * sizeof(double); }
 };
 
@@ -461,13 +462,31 @@ void Engine::UserRedraw() {
 
 void Engine::Open(const std::string& path) {
     {
-        io::ReadResult read = io::ReadMolecule(path, atoms_);
-        if (observer_) observer_->ShowAtoms(read.table);
-        std::swap(atoms_, read.table);
-        opened_ = std::move(read.info);
+        io::PreparedMolecule next = io::PrepareMolecule(path, atoms_, true);
+        // Nothing below fails but memory, and that only in the case below.
+        io::MoleculeInfo info = next.Info();
+        if (next.RefillsTarget()) {
+            // The new atoms go into the old molecule's arrays, so that a
+            // second molecule never needs room: the undo history and the grid
+            // let go of them first.
+            ClearHistory();
+            if (observer_) observer_->ReleaseAtoms();
+            try {
+                std::move(next).MoveInto(atoms_);
+            } catch (...) {
+                // Another copy held them after all, and there was no room for
+                // new ones: the old molecule stays, and the grid shows it.
+                if (observer_) observer_->ShowAtoms(atoms_);
+                throw;
+            }
+        } else {
+            // The old molecule's memory goes back here, before the boxes follow.
+            std::move(next).MoveInto(atoms_);
+        }
+        opened_ = std::move(info);
         elementsKnown_ = false;
         elements_ = {};
-        // The old molecule's memory goes back here, before the boxes follow.
+        if (observer_) observer_->ShowAtoms(atoms_);
     }
     ClearHistory();
     droppedLines_.clear();
@@ -767,9 +786,9 @@ bool Engine::IsCurrent(const Snapshot& snapshot) const {
 void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
     const bool moved = snapshot->version != coordVersion_;
     if (moved) {
-        std::copy(snapshot->coords->x.begin(), snapshot->coords->x.end(), atoms_.AtomX.begin());
-        std::copy(snapshot->coords->y.begin(), snapshot->coords->y.end(), atoms_.AtomY.begin());
-        std::copy(snapshot->coords->z.begin(), snapshot->coords->z.end(), atoms_.AtomZ.begin());
+        atoms_.AtomX = snapshot->coords->x;
+        atoms_.AtomY = snapshot->coords->y;
+        atoms_.AtomZ = snapshot->coords->z;
         coordVersion_ = snapshot->version;
     }
     state_ = snapshot->controls;

@@ -43,9 +43,13 @@ namespace pivora {
 class EngineObserver {
   public:
     virtual ~EngineObserver() = default;
-    // An open is about to take table: the grid lists it. A failure here ends
-    // the open with the old molecule in place.
+    // An open took table: the grid lists it. Must not fail: the molecule has
+    // been replaced. Copies of table's arrays cost nothing (SharedVector).
     virtual void ShowAtoms(const AtomTable& table) = 0;
+    // An open is about to write the new molecule into the arrays of the old
+    // one: copies of them must go, so that writing needs no memory.
+    // ShowAtoms follows before anything else happens.
+    virtual void ReleaseAtoms() {}
     // After a centering (withLabels) or a turn: the grid's rows again.
     virtual void RefreshAtoms(const AtomTable& table, bool withLabels) = 0;
     // Undo brings back a pane that was never drawn, or a picture drawn from

@@ -8,12 +8,17 @@
 
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
+#include "model/CoordinateReader.h"
 
 namespace pivora::io {
 
 // binary: the file's head holds a NUL byte, which no text has; a failure
 // then says so.
 ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary = false);
+// The same in two steps (PrepareCoordinateRead), target's arrays refilled
+// where they fit when mayRefill.
+CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
+                                 bool binary);
 ReadResult ReadXyz(const std::string& path, const AtomTable& previous);
 ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous);
 ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous);

@@ -33,10 +33,36 @@ ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTabl
     return ReadHeaderless(path, previous);
 }
 
+PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill) {
+    PreparedMolecule prepared;
+    bool binary = false;
+    const FileKind kind = DetectFileHead(path, binary);
+    if (kind == FileKind::Headerless) {
+        prepared.plain_.emplace(PrepareHeaderless(path, target, mayRefill, binary));
+        prepared.info_.kind = FileKind::Headerless;
+        return prepared;
+    }
+    ReadResult read = ReadMoleculeAs(kind, path, target);
+    prepared.table_ = std::move(read.table);
+    prepared.info_ = std::move(read.info);
+    return prepared;
+}
+
+void PreparedMolecule::MoveInto(AtomTable& table) && {
+    if (plain_) {
+        std::move(*plain_).MoveInto(table);
+        plain_.reset();
+        return;
+    }
+    std::swap(table, table_);
+    table_ = AtomTable();
+}
+
 MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table) {
-    ReadResult result = ReadMolecule(path, table);
-    std::swap(table, result.table);
-    return std::move(result.info);
+    PreparedMolecule prepared = PrepareMolecule(path, table, table.Unshared());
+    MoleculeInfo info = prepared.Info();
+    std::move(prepared).MoveInto(table);
+    return info;
 }
 
 std::string Summary(const MoleculeInfo& info) {

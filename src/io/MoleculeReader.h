@@ -6,6 +6,7 @@
 
 #include "io/FileKind.h"
 #include "model/AtomTable.h"
+#include "model/CoordinateReader.h"
 
 namespace pivora::io {
 
@@ -53,8 +54,39 @@ ReadResult ReadMolecule(const std::string& path, const AtomTable& previous);
 // The same, read as kind whatever the content says.
 ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous);
 
-// ReadMolecule into table: table is replaced only when the whole file was
-// read, and is unchanged on any failure.
+// A molecule read and checked, waiting to become the molecule in memory.
+class PreparedMolecule {
+  public:
+    const MoleculeInfo& Info() const { return info_; }
+    // True when MoveInto writes the atoms into the target's own arrays, which
+    // nobody else may hold by then (CoordinateRead::RefillsTarget); false
+    // when a new table is ready and MoveInto only swaps it in.
+    bool RefillsTarget() const { return plain_ && plain_->RefillsTarget(); }
+    // Makes table the molecule read, as ReadMolecule would have read it;
+    // the arrays table held are freed unless another copy keeps them. Fails
+    // only when it refills and another copy shares table's arrays after all:
+    // with the memory error, if the new arrays cannot be had, table then
+    // unchanged.
+    void MoveInto(AtomTable& table) &&;
+
+  private:
+    friend PreparedMolecule PrepareMolecule(const std::string&, const AtomTable&, bool);
+    PreparedMolecule() = default;
+    std::optional<CoordinateRead> plain_;
+    AtomTable table_;
+    MoleculeInfo info_;
+};
+
+// ReadMolecule in two steps: every failure of reading happens here, and
+// MoveInto puts the molecule in place. With mayRefill, a plain coordinate
+// file refills target's arrays where their size fits, and the caller sees to
+// it that no other copy shares them by the time it calls MoveInto: nothing
+// then needs the memory of a second molecule.
+PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill);
+
+// ReadMolecule into table, reusing its arrays where no copy shares them:
+// table is replaced only when the whole file was read, and is unchanged on
+// any failure.
 MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table);
 
 // A short English line for a caption or a log: the kind, the frame when the

@@ -1,5 +1,5 @@
-// The native headerless format: ReadCoordinateTable itself, with the file and
-// line of a failure added as detail.
+// The native headerless format: the coordinate reader itself, with the file
+// and line of a failure added as detail.
 
 #include "io/Formats.h"
 #include "model/CoordinateReader.h"
@@ -25,14 +25,17 @@ bool IsHeaderlessLine(std::string_view line) {
     return IsFileNumber(f.x) && IsFileNumber(f.y) && IsFileNumber(f.z);
 }
 
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
+namespace {
+
+// Runs read with options that name the failing line; a failure gets the file
+// and the line in its detail, and what the format asks of a file.
+template <typename Read>
+auto ReadPlain(const std::string& path, bool binary, Read read) {
     std::int32_t line = 0;
     try {
         ReadOptions options;
         options.lineReached = &line;
-        ReadResult result{ReadCoordinateTable(path, previous, options), {}};
-        result.info.kind = FileKind::Headerless;
-        return result;
+        return read(options);
     } catch (Error& e) {
         // What the reader already said (a special file, a file that changed
         // while it was read) says more than the format's rules would.
@@ -53,6 +56,23 @@ ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bo
         e.WithDetail(std::move(detail));
         throw;
     }
+}
+
+}  // namespace
+
+ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
+    return ReadPlain(path, binary, [&](const ReadOptions& options) {
+        ReadResult result{ReadCoordinateTable(path, previous, options), {}};
+        result.info.kind = FileKind::Headerless;
+        return result;
+    });
+}
+
+CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
+                                 bool binary) {
+    return ReadPlain(path, binary, [&](const ReadOptions& options) {
+        return PrepareCoordinateRead(path, target, mayRefill, options);
+    });
 }
 
 }  // namespace pivora::io

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "model/SharedVector.h"
 
 namespace pivora {
 
@@ -13,12 +14,15 @@ namespace pivora {
 // atom ("None", 0, 0, 0); atoms are slots 1..AtomCount in file order; each
 // open leaves 9 spare slots after them. Before the first open the arrays
 // have no slots at all. Coordinates are in angstrom.
+//
+// A copy of a table shares the arrays with it until either is written
+// (SharedVector), so the grid and the undo history keep copies for free.
 struct AtomTable {
     std::int32_t AtomCount = 0;
-    std::vector<std::string> AtomName;
-    std::vector<double> AtomX;
-    std::vector<double> AtomY;
-    std::vector<double> AtomZ;
+    SharedVector<std::string> AtomName;
+    SharedVector<double> AtomX;
+    SharedVector<double> AtomY;
+    SharedVector<double> AtomZ;
 
     // Length of the four arrays.
     std::size_t Capacity() const { return AtomName.size(); }
@@ -36,6 +40,11 @@ struct AtomTable {
     // Sets the length of all four arrays, keeping every element that fits
     // and giving new ones the empty label and 0.
     void Resize(std::size_t capacity);
+    // True when no copy shares any of the four arrays, so that writing them
+    // allocates nothing and changes no other copy.
+    bool Unshared() const {
+        return AtomName.Unshared() && AtomX.Unshared() && AtomY.Unshared() && AtomZ.Unshared();
+    }
 };
 
 // The label a name box (`V1`..`V8`, `U1`..`U8`, `Edit1`, `Edit2`) shows for a

@@ -1,7 +1,11 @@
 #include "model/CoordinateReader.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -9,20 +13,21 @@
 #include "model/Error.h"
 #include "model/Extended.h"
 #include "model/FileIo.h"
+#include "model/LargeMemory.h"
+#include "model/PlainDecimal.h"
 
 namespace pivora {
 namespace {
 
-std::string_view TrimControls(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-    return text.substr(begin, end - begin);
-}
+// The table needs AtomCount + 10 slots in a signed 32-bit count.
+constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 10;
+// A label that std::string holds in place, without memory of its own: only
+// such labels can be written into a table's slots without allocating.
+constexpr std::size_t kInPlaceLabel = 15;
 
+// A field of FieldScanner, which is followed by readable padding.
 double ParseCoordinate(std::string_view field) {
-    return StoreDouble(ParseFileDecimal(field));
+    return ParseFileDoublePadded(field);
 }
 
 // The parsing pass found fewer lines than the count, or its last line ends
@@ -34,77 +39,351 @@ double ParseCoordinate(std::string_view field) {
         "Open it again once it is complete.");
 }
 
+// How many bytes of [p, p + n) are c, 16 at a time.
+std::size_t CountByte(const char* p, std::size_t n, char c) {
+    const __m128i needle = _mm_set1_epi8(c);
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t total = 0;
+    std::size_t i = 0;
+    while (n - i >= 16) {
+        // Each lane counts down by one a match, for at most 255 blocks.
+        __m128i counts = zero;
+        const std::size_t blocks = std::min<std::size_t>((n - i) / 16, 255);
+        for (std::size_t b = 0; b < blocks; ++b, i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(bytes, needle));
+        }
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        total += static_cast<std::size_t>(_mm_cvtsi128_si64(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    }
+    for (; i < n; ++i) total += p[i] == c ? 1 : 0;
+    return total;
+}
+
 struct Count {
     std::int32_t lines;
     std::uint64_t end;  // the offset where the counted lines end
 };
 
+// The counting pass: the lines by LineReader's rules, read a chunk at a time.
+// A line starts at the beginning of the file and after each line feed; a
+// byte 26 at a line start ends the file there.
 Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
-    LineReader reader(path, options);
-    // The table needs AtomCount + 10 slots in a signed 32-bit count.
-    constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 10;
-    std::int32_t count = 0;
-    while (!reader.AtEnd()) {
-        if (count == kMostLines) throw OutOfMemoryError();
-        ++count;
-        reader.SkipLine();
+    ByteReader file(path, options);
+    // A buffer that stays in the cache: the bytes are only looked at once.
+    const std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::min<std::size_t>(file.ChunkSize(), 64 << 10),
+                                std::max<std::uint64_t>(file.SizeAtOpen() + 1, 4096)));
+    const std::unique_ptr<char[]> buffer(new char[room]);
+    std::uint64_t lineFeeds = 0;
+    std::uint64_t end = 0;
+    bool lineStart = true;  // the next byte begins a line
+    for (;;) {
+        const std::size_t got = file.Read(buffer.get(), room);
+        if (got == 0) break;
+        std::size_t take = got;
+        bool marked = false;
+        for (const char* mark = static_cast<const char*>(std::memchr(buffer.get(), 26, got));
+             mark != nullptr;) {
+            const std::size_t at = static_cast<std::size_t>(mark - buffer.get());
+            if (at == 0 ? lineStart : buffer[at - 1] == '\n') {
+                take = at;
+                marked = true;
+                break;
+            }
+            mark = static_cast<const char*>(std::memchr(mark + 1, 26, got - at - 1));
+        }
+        lineFeeds += CountByte(buffer.get(), take, '\n');
+        if (take > 0) lineStart = buffer[take - 1] == '\n';
+        end += take;
+        const std::uint64_t lines = lineFeeds + (lineStart ? 0 : 1);
+        if (lines > static_cast<std::uint64_t>(kMostLines)) throw OutOfMemoryError();
+        if (marked) break;
     }
-    return {count, reader.Offset()};
+    return {static_cast<std::int32_t>(lineFeeds + (lineStart ? 0 : 1)), end};
 }
 
 }  // namespace
 
-LineFields CutLine(std::string_view line) {
-    std::string_view fields[4];
-    int count = 0;
-    std::size_t start = 0;
-    const std::size_t n = line.size();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        if (line[i] == ' ' && line[i + 1] != ' ') {
-            fields[count++] = line.substr(start, i - start);
-            start = i + 1;
-            if (count == 4) break;
+// The file's bytes as the parsing pass read them, with the padding that
+// FieldScanner reads past the end.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+namespace {
+
+std::unique_ptr<char[]> NewBytes(std::size_t size) {
+    std::unique_ptr<char[]> data(new char[size]);
+    if (IsLargeBlock(size)) AdviseHugePages(data.get(), size);
+    return data;
+}
+
+// The parsing pass's reading: the file from its start until it holds lines
+// line feeds or ends. expected, the size the counting pass saw, is the
+// first guess of the room it needs.
+std::unique_ptr<FileBytes> ReadLines(const std::string& path, const LineReaderOptions& options,
+                                     std::int32_t lines, std::uint64_t expected) {
+    auto bytes = std::make_unique<FileBytes>();
+    ByteReader file(path, options);
+    std::size_t room = static_cast<std::size_t>(expected) + 1;
+    bytes->data = NewBytes(room + kScanPadding);
+    std::uint64_t lineFeeds = 0;
+    while (lineFeeds < static_cast<std::uint64_t>(lines)) {
+        if (bytes->size == room) {
+            // The file grew since it was counted.
+            room *= 2;
+            std::unique_ptr<char[]> larger = NewBytes(room + kScanPadding);
+            std::memcpy(larger.get(), bytes->data.get(), bytes->size);
+            bytes->data = std::move(larger);
+        }
+        char* at = bytes->data.get() + bytes->size;
+        const std::size_t got = file.Read(at, room - bytes->size);
+        if (got == 0) break;
+        lineFeeds += CountByte(at, got, '\n');
+        bytes->size += got;
+    }
+    std::memset(bytes->data.get() + bytes->size, 0, kScanPadding);
+    return bytes;
+}
+
+// Each line of the parsing pass in turn, counted; fails as the file that
+// shrank when the lines run out before count, or when the last one ends
+// before the counting pass saw it end.
+class CountedLines {
+  public:
+    CountedLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+                 const std::string& path, char separator)
+        : scanner_(bytes.data.get(), bytes.size, separator),
+          count_(count),
+          end_(end),
+          path_(path) {}
+    LineFields Next(std::int32_t k) {
+        if (scanner_.AtEnd()) ThrowFileShortened(path_);
+        const LineFields f = scanner_.Next();
+        if (k == count_ && scanner_.Offset() < end_) ThrowFileShortened(path_);
+        return f;
+    }
+    const FieldScanner& Scanner() const { return scanner_; }
+
+  private:
+    FieldScanner scanner_;
+    std::int32_t count_;
+    std::uint64_t end_;
+    const std::string& path_;
+};
+
+// Where field lies in the text the scanner cut it from; an empty field,
+// which may lie elsewhere, as [0, 0).
+unsigned From(const FieldScanner& scanner, std::string_view field) {
+    return field.empty() ? 0u : static_cast<unsigned>(field.data() - scanner.Text());
+}
+unsigned To(const FieldScanner& scanner, std::string_view field) {
+    return field.empty() ? 0u : static_cast<unsigned>(field.data() + field.size() - scanner.Text());
+}
+
+// All three, each test made whatever the others gave: no branch between
+// them, so that the three numbers are worked on side by side.
+bool AllThree(bool a, bool b, bool c) {
+    return (static_cast<unsigned>(a) & static_cast<unsigned>(b) & static_cast<unsigned>(c)) != 0;
+}
+
+// x, y and z of the line just cut as plain decimals (PlainDecimal.h), side
+// by side; false when any of them is not one.
+template <bool kValue>
+[[gnu::always_inline]] inline bool PlainLine(const FieldScanner& scanner, const LineFields& f,
+                                             char separator, PlainDecimal (&out)[3]) {
+    const DecimalMasks* masks = scanner.Masks();
+    if (masks == nullptr) {
+        if constexpr (kValue) {
+            return AllThree(ReadPlainDecimal(f.x, separator, out[0]),
+                            ReadPlainDecimal(f.y, separator, out[1]),
+                            ReadPlainDecimal(f.z, separator, out[2]));
+        } else {
+            return AllThree(IsPlainDecimal(f.x, separator), IsPlainDecimal(f.y, separator),
+                            IsPlainDecimal(f.z, separator));
         }
     }
-    if (count < 4) fields[count] = line.substr(start);
-    return LineFields{TrimControls(fields[0]), fields[1], fields[2], fields[3]};
+    const char* text = scanner.Text();
+    if constexpr (kValue) {
+        return AllThree(
+            ReadPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x), out[0]),
+            ReadPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y), out[1]),
+            ReadPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z), out[2]));
+    } else {
+        return AllThree(IsPlainDecimalAt(text, *masks, From(scanner, f.x), To(scanner, f.x)),
+                        IsPlainDecimalAt(text, *masks, From(scanner, f.y), To(scanner, f.y)),
+                        IsPlainDecimalAt(text, *masks, From(scanner, f.z), To(scanner, f.z)));
+    }
 }
+
+// The plain forms need "." or "," as the separator; with another, every
+// number takes the parse form's full way.
+bool PlainSeparator(char separator) {
+    return separator == '.' || separator == ',';
+}
+
+// Slots 1..count from the lines, each value stored right after its
+// conversion; throws at the first field that is no number.
+void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+               const std::string& path, AtomTable& table, std::int32_t* lineReached) {
+    const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    CountedLines lines(bytes, count, end, path, separator);
+    std::string* names = table.AtomName.data();
+    double* x = table.AtomX.data();
+    double* y = table.AtomY.data();
+    double* z = table.AtomZ.data();
+    std::int32_t k = 1;
+    try {
+        for (; k <= count; ++k) {
+            const LineFields f = lines.Next(k);
+            names[k].assign(f.label);
+            // The three numbers side by side where all are plain, as they
+            // mostly are; else one after the other, failing at the first.
+            PlainDecimal plain[3];
+            if (plainSeparator && PlainLine<true>(lines.Scanner(), f, separator, plain)) {
+                x[k] = StorePlainDecimal(plain[0]);
+                y[k] = StorePlainDecimal(plain[1]);
+                z[k] = StorePlainDecimal(plain[2]);
+            } else {
+                x[k] = ParseCoordinate(f.x);
+                y[k] = ParseCoordinate(f.y);
+                z[k] = ParseCoordinate(f.z);
+            }
+        }
+    } catch (...) {
+        if (lineReached) *lineReached = k;
+        throw;
+    }
+}
+
+void CheckCoordinate(std::string_view field, char separator) {
+    if (!IsPlainDecimal(field, separator)) ParseCoordinate(field);
+}
+
+// FillSlots without storing anything: throws what it would throw. Returns
+// whether every label fits a slot without memory of its own.
+bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+                const std::string& path, std::int32_t* lineReached) {
+    const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    CountedLines lines(bytes, count, end, path, separator);
+    std::size_t longest = 0;
+    std::int32_t k = 1;
+    try {
+        for (; k <= count; ++k) {
+            const LineFields f = lines.Next(k);
+            longest = std::max(longest, f.label.size());
+            PlainDecimal unused[3];
+            if (!(plainSeparator && PlainLine<false>(lines.Scanner(), f, separator, unused))) {
+                CheckCoordinate(f.x, separator);
+                CheckCoordinate(f.y, separator);
+                CheckCoordinate(f.z, separator);
+            }
+        }
+    } catch (...) {
+        if (lineReached) *lineReached = k;
+        throw;
+    }
+    return longest <= kInPlaceLabel;
+}
+
+// A table's own arrays serve for capacity slots when they have the room and
+// not more than twice of it, which a smaller molecule would keep held.
+bool ArraysFit(const AtomTable& table, std::size_t capacity) {
+    for (const std::size_t room : {table.AtomName.capacity(), table.AtomX.capacity(),
+                                   table.AtomY.capacity(), table.AtomZ.capacity()}) {
+        if (room < capacity || room / 2 > capacity) return false;
+    }
+    return true;
+}
+
+AtomTable NewTable(std::size_t capacity) {
+    AtomTable table;
+    table.Resize(capacity);
+    return table;
+}
+
+}  // namespace
+
+CoordinateRead::CoordinateRead() = default;
+CoordinateRead::CoordinateRead(CoordinateRead&&) noexcept = default;
+CoordinateRead& CoordinateRead::operator=(CoordinateRead&&) noexcept = default;
+CoordinateRead::~CoordinateRead() = default;
 
 std::int32_t CountLines(const std::string& path, const LineReaderOptions& options) {
     return CountWithEnd(path, options).lines;
 }
 
-AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,
-                              const ReadOptions& options) {
+CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
+                                     bool mayRefill, const ReadOptions& options) {
     if (options.lineReached) *options.lineReached = 0;
+    CoordinateRead read;
+    read.path_ = path;
     const Count counted = CountWithEnd(path, options.lines);
+    read.count_ = counted.lines;
+    read.end_ = counted.end;
     if (options.betweenPasses) options.betweenPasses();
 
     const std::size_t capacity = static_cast<std::size_t>(counted.lines) + 10;
-    AtomTable fresh;
-    fresh.Resize(capacity);
-
-    LineReader reader(path, options.lines);
-    std::int32_t k = 0;
-    while (k < counted.lines && !reader.AtEnd()) {
-        ++k;
-        if (options.lineReached) *options.lineReached = k;
-        const std::string_view line = reader.NextLine();
-        if (k == counted.lines && reader.Offset() < counted.end) ThrowFileShortened(path);
-        const LineFields f = CutLine(line);
-        fresh.AtomName[k].assign(f.label);
-        fresh.AtomX[k] = ParseCoordinate(f.x);
-        fresh.AtomY[k] = ParseCoordinate(f.y);
-        fresh.AtomZ[k] = ParseCoordinate(f.z);
+    read.refill_ = mayRefill && ArraysFit(target, capacity);
+    if (!read.refill_) read.fresh_ = NewTable(capacity);
+    read.bytes_ = ReadLines(path, options.lines, counted.lines, counted.end);
+    if (read.refill_) {
+        // Nothing may fail once the target's arrays are being written: every
+        // line is checked first.
+        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached)) {
+            return read;
+        }
+        // A long label would need memory of its own in the slot.
+        read.refill_ = false;
+        read.fresh_ = NewTable(capacity);
     }
-    if (k < counted.lines) ThrowFileShortened(path);
-    FinishTable(fresh, k, previous);
-    return fresh;
+    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached);
+    FinishTable(read.fresh_, read.count_, target);
+    read.bytes_.reset();
+    return read;
+}
+
+void CoordinateRead::FillFresh(const AtomTable& previous) {
+    fresh_ = NewTable(static_cast<std::size_t>(count_) + 10);
+    FillSlots(*bytes_, count_, end_, path_, fresh_, nullptr);
+    FinishTable(fresh_, count_, previous);
+    refill_ = false;
+}
+
+void CoordinateRead::MoveInto(AtomTable& table) && {
+    if (refill_ && !table.Unshared()) FillFresh(table);
+    if (!refill_) {
+        std::swap(table, fresh_);
+        fresh_ = AtomTable();
+        return;
+    }
+    // The resize stays inside the arrays' room and every label fits its
+    // slot: nothing here allocates, and the lines were all checked.
+    table.Resize(static_cast<std::size_t>(count_) + 10);
+    FillSlots(*bytes_, count_, end_, path_, table, nullptr);
+    bytes_.reset();
+    table.AtomCount = count_;
+    table.AtomName[0] = "None";
+    table.AtomX[0] = table.AtomY[0] = table.AtomZ[0] = 0.0;
+}
+
+AtomTable CoordinateRead::TakeTable(const AtomTable& previous) && {
+    if (refill_) FillFresh(previous);
+    return std::move(fresh_);
+}
+
+AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,
+                              const ReadOptions& options) {
+    return PrepareCoordinateRead(path, previous, false, options).TakeTable(previous);
 }
 
 void ReadCoordinateFile(const std::string& path, AtomTable& table, const ReadOptions& options) {
-    AtomTable fresh = ReadCoordinateTable(path, table, options);
-    std::swap(table, fresh);
+    PrepareCoordinateRead(path, table, table.Unshared(), options).MoveInto(table);
 }
 
 void FinishTable(AtomTable& fresh, std::int32_t count, const AtomTable& previous) {

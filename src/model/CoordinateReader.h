@@ -4,23 +4,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "model/AtomTable.h"
+#include "model/FieldScanner.h"
 #include "model/FileIo.h"
 
 namespace pivora {
-
-// The fields of one line that the reader uses. A cut is a blank followed by a
-// non-blank; fields run between cuts, so all but the last of several blanks
-// stay at the end of the earlier field. Fields beyond the line are empty;
-// field 4 ends at the next cut, the rest of the line is ignored.
-struct LineFields {
-    std::string_view label;    // field 1 with bytes <= 32 trimmed from both ends
-    std::string_view x, y, z;  // fields 2 to 4, untrimmed
-};
-LineFields CutLine(std::string_view line);
 
 // How ReadCoordinateTable reads; the defaults are for real use.
 struct ReadOptions {
@@ -28,9 +20,9 @@ struct ReadOptions {
     // Runs between the counting and the parsing pass, so that tests can
     // change the file in between. Empty: nothing.
     std::function<void()> betweenPasses;
-    // When set, holds the number of the line being parsed (0 until the
-    // parsing pass begins), so that a caller that sees a failure can name
-    // the line.
+    // When set, receives the number of the line that failed to read (0 for
+    // a failure before the parsing pass), so that a caller that sees a
+    // failure can name the line.
     std::int32_t* lineReached = nullptr;
 };
 
@@ -38,21 +30,70 @@ struct ReadOptions {
 // Throws the file error.
 std::int32_t CountLines(const std::string& path, const LineReaderOptions& options = {});
 
-// Reads path in two passes (count, then parse) into a new table and returns
-// it; previous is only read, for its spare slots. The new table holds
-// exactly AtomCount atoms, capacity AtomCount + 10, slot 0 ("None", 0, 0,
-// 0), and spare slots that keep what a larger previous table left there, as
-// a resize of the old arrays would. Failures: the file error, a field that
-// is not a number (the conversion error quoting it), overflow of a double
-// (the overflow error), memory. A file that grows between the passes is
-// read for the counted lines only; one that shrank (fewer lines than
-// counted, or its last counted line cut short) is the file error of EIO,
-// "I/O エラー (5)", with an English detail.
+// A coordinate file counted, read into memory and checked, on its way into
+// a table: by the time it exists, every failure of the read has happened but
+// one of memory.
+class CoordinateRead {
+  public:
+    CoordinateRead(CoordinateRead&&) noexcept;
+    CoordinateRead& operator=(CoordinateRead&&) noexcept;
+    ~CoordinateRead();
+
+    std::int32_t AtomCount() const { return count_; }
+    // True when MoveInto will write the atoms into the target's own arrays
+    // (no memory needed, nothing can fail), which nobody else may hold by
+    // then; false when a new table is ready to take the target's place.
+    bool RefillsTarget() const { return refill_; }
+
+    // Makes table the molecule read, with the shape ReadCoordinateTable
+    // gives. Refilling table's arrays allocates nothing; should another copy
+    // share them after all, the atoms go into new arrays, and memory running
+    // out then is the memory error with table unchanged. The arrays the
+    // table held before are freed here unless another copy keeps them.
+    void MoveInto(AtomTable& table) &&;
+    // The molecule as a new table, its spare slots from previous.
+    AtomTable TakeTable(const AtomTable& previous) &&;
+
+  private:
+    friend CoordinateRead PrepareCoordinateRead(const std::string&, const AtomTable&, bool,
+                                                const ReadOptions&);
+    CoordinateRead();
+    void FillFresh(const AtomTable& previous);
+
+    std::string path_;
+    std::int32_t count_ = 0;
+    std::uint64_t end_ = 0;  // where the counted lines ended in the counting pass
+    bool refill_ = false;
+    std::unique_ptr<struct FileBytes> bytes_;  // the file as the parsing pass read it
+    AtomTable fresh_;                          // the new table, when not refilling
+};
+
+// Reads path in two passes, count and then parse, and checks every line.
+// Failures: the file error, a field that is not a number (the conversion
+// error quoting it), overflow of a double (the overflow error), memory. A
+// file that grows between the passes is read for the counted lines only;
+// one that shrank (fewer lines than counted, or its last counted line cut
+// short) is the file error of EIO, "I/O エラー (5)", with an English detail.
+//
+// target is only read: its spare slots go into a new table, and with
+// mayRefill its arrays are to be refilled when their size fits (MoveInto),
+// the caller then seeing to it that no other copy shares them by the time
+// it calls MoveInto. Otherwise the new table is built here, after the
+// counting pass, so that memory running out shows before a bad field.
+CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
+                                     bool mayRefill, const ReadOptions& options = {});
+
+// Reads path into a new table and returns it; previous is only read, for
+// its spare slots. The new table holds exactly AtomCount atoms, capacity
+// AtomCount + 10, slot 0 ("None", 0, 0, 0), and spare slots that keep what
+// a larger previous table left there, as a resize of the old arrays would.
+// Fails as PrepareCoordinateRead.
 AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,
                               const ReadOptions& options = {});
 
-// ReadCoordinateTable into table: table is replaced only when the whole file
-// was read, and is unchanged on any failure.
+// Reads path into table, reusing its arrays where no copy shares them:
+// table is replaced only when the whole file was read, and is unchanged on
+// any failure.
 void ReadCoordinateFile(const std::string& path, AtomTable& table, const ReadOptions& options = {});
 
 // Finishes a table read aside: AtomCount := count, the capacity count + 10,

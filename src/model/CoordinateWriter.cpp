@@ -4,45 +4,78 @@
 
 #include "model/DecimalText.h"
 #include "model/FileIo.h"
+#include "model/FixedField.h"
 
 namespace pivora {
 
-void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y,
-                          double z) {
-    constexpr std::size_t kLabelColumns = 15;
-    // Laid out in one buffer and appended once: a million lines make a save.
-    // A label of 15 bytes or more (of any length, from a careless file) is
-    // appended on its own, followed by the one blank.
-    char line[kLabelColumns + 3 * kFixed12x9MaxLength + 2 * 3 + 2];
-    char* p = line;
-    if (label.size() < kLabelColumns) {
-        std::memset(p, ' ', kLabelColumns);
-        std::memcpy(p, label.data(), label.size());
-        p += kLabelColumns;
+namespace {
+
+constexpr std::size_t kLabelColumns = 15;
+// The longest line after its label: the fill (a store of 16 blanks), three
+// fields, two separators, CR LF.
+constexpr std::size_t kMostAfterLabel = 16 + 3 * kFixed12x9MaxLength + 2 * 3 + 2;
+
+// One number field at p, by the integer route where it can tell.
+char* Field(char* p, double value) {
+    std::size_t length = WriteFixed12x9Integer(p, value);
+    if (length == 0) [[unlikely]]
+        length = WriteFixed12x9(p, value);
+    return p + length;
+}
+
+// The line from the label's fill on: the blank or blanks after the label,
+// the three fields, CR LF. column is how many bytes the label took.
+char* LineAfterLabel(char* p, std::size_t column, double x, double y, double z) {
+    if (column < kLabelColumns) {
+        // Sixteen blanks in one store, of which the fill keeps what it needs.
+        std::memcpy(p, "                ", 16);
+        p += kLabelColumns - column;
     } else {
-        out += label;
         *p++ = ' ';
     }
-    p += WriteFixed12x9(p, x);
+    p = Field(p, x);
     std::memcpy(p, "   ", 3);
-    p += 3;
-    p += WriteFixed12x9(p, y);
+    p = Field(p + 3, y);
     std::memcpy(p, "   ", 3);
-    p += 3;
-    p += WriteFixed12x9(p, z);
-    *p++ = '\r';
-    *p++ = '\n';
-    out.append(line, static_cast<std::size_t>(p - line));
+    p = Field(p + 3, z);
+    std::memcpy(p, "\r\n", 2);
+    return p + 2;
+}
+
+}  // namespace
+
+void AppendCoordinateLine(std::string& out, const std::string& label, double x, double y,
+                          double z) {
+    out += label;
+    char rest[kLabelColumns + kMostAfterLabel];
+    out.append(rest, static_cast<std::size_t>(LineAfterLabel(rest, label.size(), x, y, z) - rest));
 }
 
 void WriteCoordinateFile(const std::string& path, const AtomTable& table,
                          const WriteOptions& options) {
     SafeFileWriter writer(path, options);
     const std::size_t last = table.LastAtom();
+    const std::string* names = table.AtomName.data();
+    const double* x = table.AtomX.data();
+    const double* y = table.AtomY.data();
+    const double* z = table.AtomZ.data();
+    // Laid out straight into the writer's buffer: a million lines make a
+    // save. A label of 15 bytes or more (of any length, from a careless
+    // file) goes in on its own, followed by the one blank.
     for (std::size_t k = 1; k <= last; ++k) {
-        AppendCoordinateLine(writer.Buffer(), table.AtomName[k], table.AtomX[k], table.AtomY[k],
-                             table.AtomZ[k]);
-        writer.MaybeFlush();
+        const std::string& label = names[k];
+        const std::size_t column = label.size();
+        char* start;
+        char* p;
+        if (column < kLabelColumns) {
+            start = writer.Room(kLabelColumns + kMostAfterLabel);
+            std::memcpy(start, label.data(), column);
+            p = start + column;
+        } else {
+            writer.Write(label);
+            start = p = writer.Room(kMostAfterLabel);
+        }
+        writer.Wrote(static_cast<std::size_t>(LineAfterLabel(p, column, x[k], y[k], z[k]) - start));
     }
     writer.Commit();
 }

@@ -1,5 +1,7 @@
 #include "model/DecimalText.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -10,6 +12,8 @@
 
 #include "model/Error.h"
 #include "model/Extended.h"
+#include "model/FixedField.h"
+#include "model/PlainDecimal.h"
 
 namespace pivora {
 namespace {
@@ -171,26 +175,36 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The parse steps; false when the text is not a number or overflowed.
-[[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
-                                             long double& result) {
+// A number text after the parse steps 1 to 7: its sign, N, and the power of
+// ten p that scales it.
+struct DecimalDigits {
+    bool negative = false;
+    bool wide = false;        // N passed 2^64: it is in big, rounded at each step
+    std::uint64_t exact = 0;  // N while it is not wide
+    long double big = 0.0L;
+    long long p = 0;  // exponent minus fraction digits, at least -5120
+};
+
+// The parse steps 1 to 7; false when the text is not a number.
+[[gnu::always_inline]] inline bool ReadDecimal(std::string_view s, char separator,
+                                               DecimalDigits& d) {
     const std::size_t n = s.size();
     std::size_t i = 0;
     while (i < n && s[i] == ' ') ++i;
-    bool negative = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
+    // Without a branch: half the coordinates of a file are negative, and a
+    // guess that fails half the time costs more than the test.
+    const char first = i < n ? s[i] : '\0';
+    d.negative = first == '-';
+    i += (first == '+') | (first == '-');
     const std::size_t mark = i;
 
     // N := N * 10 + digit with every step rounded to extended. While N stays
     // below 2^64 every step is exact, so a 64-bit integer gives the same bits;
     // any 19 digits fit, so the first 19 need no check at all.
-    std::uint64_t exact = 0;
+    std::uint64_t& exact = d.exact;
+    bool& wide = d.wide;
+    long double& big = d.big;
     int taken = 0;
-    bool wide = false;
-    long double big = 0.0L;
     auto addDigit = [&](unsigned digit) {
         if (taken < 19) {
             exact = exact * 10 + digit;
@@ -242,21 +256,36 @@ bool IsDigit(char c) {
     while (i < n && s[i] == ' ') ++i;
     if (i < n) return false;
 
-    const long long p = std::max(exponent - fraction, -5120LL);
+    d.p = std::max(exponent - fraction, -5120LL);
+    return true;
+}
+
+// The parse steps 8 and 9: false when the value overflowed.
+[[gnu::always_inline]] inline bool ScaleDecimal(const DecimalDigits& d, long double& result) {
+    const long long p = d.p;
     long double value;
-    if (!wide && p <= 0 && p > -32) {
+    if (!d.wide && p <= 0 && p > -32) {
         // The common case, a coordinate with its decimals: N is below 2^64
         // and exact, and the scaling is one division by an entry of the
         // first row (by 1, exactly, for p = 0), which cannot overflow.
-        value = static_cast<long double>(exact) / kR1[-p];
+        value = static_cast<long double>(d.exact) / kR1[-p];
     } else {
-        const long double mantissa = wide ? big : static_cast<long double>(exact);
+        const long double mantissa = d.wide ? d.big : static_cast<long double>(d.exact);
         if (std::isinf(mantissa)) return false;  // the digits alone overflowed
         value = Scale(mantissa, static_cast<int>(p));
         if (std::isinf(value)) return false;
     }
-    result = negative ? -value : value;
+    // Times -1 is the negation, -0 included, without a branch.
+    static constexpr long double kSigns[2] = {1.0L, -1.0L};
+    result = value * kSigns[d.negative];
     return true;
+}
+
+// The parse form: false when the text is not a number or overflowed.
+[[gnu::always_inline]] inline bool ParseCore(std::string_view s, char separator,
+                                             long double& result) {
+    DecimalDigits d;
+    return ReadDecimal(s, separator, d) && ScaleDecimal(d, result);
 }
 
 // Digit buffer of the fixed form: buffer[0] the lead digit, buffer[1..18]
@@ -273,25 +302,7 @@ bool IsDigit(char c) {
     if (n < 18) {
         // Only buffer[1..n+1] are read: the kept digits and the one that
         // rounds them.
-        static constexpr std::uint64_t kTens[] = {1ULL,
-                                                  10ULL,
-                                                  100ULL,
-                                                  1000ULL,
-                                                  10000ULL,
-                                                  100000ULL,
-                                                  1000000ULL,
-                                                  10000000ULL,
-                                                  100000000ULL,
-                                                  1000000000ULL,
-                                                  10000000000ULL,
-                                                  100000000000ULL,
-                                                  1000000000000ULL,
-                                                  10000000000000ULL,
-                                                  100000000000000ULL,
-                                                  1000000000000000ULL,
-                                                  10000000000000000ULL,
-                                                  100000000000000000ULL};
-        Digits(t / kTens[17 - n], n + 1, buffer + 1);
+        Digits(t / plain_detail::kTens[17 - n], n + 1, buffer + 1);
     } else {
         Digits(t, 18, buffer + 1);
     }
@@ -383,117 +394,6 @@ std::size_t WriteExponential(char* out, bool negative, long double y, int k, int
     return static_cast<std::size_t>(p - out);
 }
 
-// The save field by integer arithmetic. With y = |value| = m 2^(e2 - 63)
-// (m the significand, top bit set), X = y 10^9 = (m 10^9) 2^(e2 - 63) is an
-// exact 128-bit fixed-point number, and the field is X rounded half up to
-// an integer R, written as R / 10^9 with its 9 decimals.
-//
-// The extended route reaches its digits through roundings of its own: y is
-// scaled by 10^-k into [1, 16) (below 2^26 by at most two divisions, by an
-// exact 10^k1 with k1 <= 7 and perhaps by 10, each within a relative 2^-64),
-// multiplied by 10^17 (exact; one more such rounding) and rounded to an
-// integer t (within 1/2); the field is then floor((t + 5 10^(7-k)) /
-// 10^(8-k)), half up at the digit n = k + 10 < 18. With T = y 10^(17-k) =
-// X 10^(8-k) < 1.6E18 (1 + 2^-62), |t - T| <= 1/2 + 3.0000001 T 2^-64 <
-// 0.77, so the extended field is R unless a boundary (j + 1/2) 10^(8-k)
-// lies within 0.77 of T, that is unless X lies within 0.77 10^(k-8) of a
-// half. The scaling can take at most K decimal places, K the count of
-// digits of 2^(e2+1) less one (0 below 16); the fast route leaves every X
-// within 2 10^(K-8) of a half, more than twice the width needed, to the
-// extended route. Below 2^-31, X < 0.47 and t < 0.47E8 + 1: the field is
-// zero both ways.
-constexpr int kFastLowExponent = -31;
-constexpr int kFastHighExponent = 25;
-
-struct TieBands {
-    // Half the band around X's half, in units of 2^-64 of X's fraction, for
-    // e2 = kFastLowExponent + index.
-    std::uint64_t halfWidth[kFastHighExponent - kFastLowExponent + 1];
-};
-
-constexpr TieBands MakeTieBands() {
-    TieBands bands{};
-    for (int e2 = kFastLowExponent; e2 <= kFastHighExponent; ++e2) {
-        int places = 0;  // K
-        if (e2 >= 4) {
-            const unsigned __int128 limit = static_cast<unsigned __int128>(1) << (e2 + 1);
-            for (unsigned __int128 power = 10; power <= limit; power *= 10) ++places;
-        }
-        unsigned __int128 divisor = 1;  // 10^(8 - K)
-        for (int i = places; i < 8; ++i) divisor *= 10;
-        bands.halfWidth[e2 - kFastLowExponent] =
-            static_cast<std::uint64_t>((static_cast<unsigned __int128>(1) << 65) / divisor) + 1;
-    }
-    return bands;
-}
-
-constexpr TieBands kTieBands = MakeTieBands();
-static_assert(kTieBands.halfWidth[kFastHighExponent - kFastLowExponent] < (1ULL << 62),
-              "the band must stay well inside one half of the fraction");
-
-// The eight decimal digits of v < 10^8 as the values of bytes 0 to 7, the
-// first digit in byte 0 (the lowest address on this little-endian
-// machine). v splits into two halves of four digits, each half into two
-// pairs, each pair into two digits, all lanes of one 64-bit word at once;
-// the multiplications by 109951163 / 2^40, 10486 / 2^20 and 103 / 2^10
-// divide exactly by 10^4, 100 and 10 over these ranges (checked for every
-// v below 10^8).
-inline std::uint64_t EightDigitValues(std::uint32_t v) {
-    const std::uint64_t x = v;
-    const std::uint64_t high = (x * 109951163) >> 40;
-    const std::uint64_t halves = high | ((x - high * 10000) << 32);
-    const std::uint64_t highPairs = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;
-    const std::uint64_t pairs = highPairs | ((halves - highPairs * 100) << 16);
-    const std::uint64_t highDigits = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
-    return highDigits | ((pairs - highDigits * 10) << 8);
-}
-constexpr std::uint64_t kZeroDigits = 0x3030303030303030ULL;  // "00000000"
-static_assert(std::endian::native == std::endian::little);
-
-// Writes the field, or returns 0 where it belongs to the extended route:
-// y of 2^26 or more (or not finite), or X within the band of a half.
-[[gnu::always_inline]] inline std::size_t WriteFixed12x9Integer(char* out, unsigned sign,
-                                                                std::uint64_t m, int e2) {
-    std::uint64_t rounded = 0;  // R; stays 0 below 2^-31
-    if (e2 >= kFastLowExponent) {
-        if (e2 > kFastHighExponent) return 0;
-        const unsigned shift = static_cast<unsigned>(63 - e2);  // 38..94
-        const unsigned __int128 x = static_cast<unsigned __int128>(m) * 1000000000u;
-        const auto fraction = static_cast<std::uint64_t>((x << (128 - shift)) >> 64);
-        const std::uint64_t band = kTieBands.halfWidth[e2 - kFastLowExponent];
-        if (fraction - ((1ULL << 63) - band) < 2 * band) return 0;
-        rounded = static_cast<std::uint64_t>(x >> shift) + (fraction >> 63);
-    }
-    const auto integer = static_cast<std::uint32_t>(rounded / 1000000000);  // below 10^8
-    const auto decimals = static_cast<std::uint32_t>(rounded % 1000000000);
-
-    // Written in whole words straight into out (a word read back from a
-    // buffer of byte stores would stall on the store forwarding): the
-    // integer digits shifted down past their leading zeros, of which the
-    // word holds 7 at most, then the point and the decimals over the zero
-    // bytes that the shift brought in.
-    const std::uint64_t integerDigits = EightDigitValues(integer);
-    const int leadingZeros = integerDigits == 0 ? 7 : std::countr_zero(integerDigits) / 8;
-    const int digitCount = 8 - leadingZeros;
-    // The blank that fills a short field and the sign go in without a
-    // branch (signs and lengths of coordinates do not follow a pattern a
-    // predictor could learn): each is stored unconditionally and the start
-    // of the digits moves past it only where it belongs; where it does not,
-    // the digits overwrite it.
-    const unsigned blank = sign + static_cast<unsigned>(digitCount) < 2 ? 1 : 0;
-    out[0] = ' ';
-    out[blank] = '-';
-    char* p = out + blank + sign;
-    const std::uint64_t integerText = (integerDigits + kZeroDigits) >> (8 * leadingZeros);
-    std::memcpy(p, &integerText, 8);
-    p += digitCount;
-    p[0] = '.';
-    p[1] = static_cast<char>('0' + decimals / 100000000);
-    const std::uint64_t decimalText = EightDigitValues(decimals % 100000000) + kZeroDigits;
-    std::memcpy(p + 2, &decimalText, 8);
-    return static_cast<std::size_t>(p + 10 - out);
-}
-
 // The sign, the significand with its top bit set (0 for zero and subnormal
 // values, which the fast route shows as zero) and the binary exponent of an
 // extended value.
@@ -513,7 +413,7 @@ ExtendedParts PartsOf(long double value) {
     if (biased == 0) return {top >= 0x8000, 0, -16383};
     // An unnormal (integer bit clear) is no value of the arithmetic; the
     // extended route shows it as it can.
-    if ((significand >> 63) == 0) return {top >= 0x8000, 0, kFastHighExponent + 1};
+    if ((significand >> 63) == 0) return {top >= 0x8000, 0, fixed_detail::kFastHighExponent + 1};
     return {top >= 0x8000, significand, biased - 16383};
 }
 
@@ -558,6 +458,59 @@ long double ParseFileDecimal(std::string_view text) {
     // full stop that programs write is a separator too.
     if (g_separator != '.' && ParseCore(text, '.', value)) return value;
     throw ConversionError(text);
+}
+
+namespace {
+
+// The parse form with separator stored into a double, the quick route
+// taken where it can tell; false when the text is not a number or
+// overflowed the extended range.
+bool ParseDouble(std::string_view text, char separator, double& out) {
+    DecimalDigits d;
+    if (!ReadDecimal(text, separator, d)) return false;
+    if (!d.wide && d.p <= 0 && d.p >= -19 &&
+        QuickPlainDouble(d.exact, static_cast<int>(-d.p), d.negative, out)) {
+        return true;
+    }
+    long double value;
+    if (!ScaleDecimal(d, value)) return false;
+    out = StoreDouble(value);
+    return true;
+}
+
+}  // namespace
+
+double StorePlainDecimalExtended(const PlainDecimal& plain) {
+    DecimalDigits d;
+    d.negative = plain.negative;
+    d.exact = plain.digits;
+    d.p = -plain.fraction;
+    // N below 10^19 and f at most 19: the division cannot fail.
+    long double value = 0.0L;
+    ScaleDecimal(d, value);
+    return StoreDouble(value);
+}
+
+namespace {
+
+// StoreDouble(ParseFileDecimal(text)), step for step.
+double ParseFileDoubleWith(std::string_view text) {
+    double value;
+    if (ParseDouble(text, g_separator, value)) return value;
+    if (g_separator != '.' && ParseDouble(text, '.', value)) return value;
+    throw ConversionError(text);
+}
+
+}  // namespace
+
+double ParseFileDouble(std::string_view text) {
+    return ParseFileDoubleWith(text);
+}
+
+double ParseFileDoublePadded(std::string_view text) {
+    PlainDecimal plain;
+    if (ReadPlainDecimal(text, g_separator, plain)) return StorePlainDecimal(plain);
+    return ParseFileDoubleWith(text);
 }
 
 std::string FormatDisplay(long double value) {
@@ -619,8 +572,8 @@ std::string FormatFixed(long double value, int width, int decimals) {
     char text[256];
     if (width == 12 && decimals == 9) {
         const ExtendedParts parts = PartsOf(value);
-        const std::size_t length =
-            WriteFixed12x9Integer(text, parts.negative ? 1 : 0, parts.significand, parts.e2);
+        const std::size_t length = fixed_detail::WriteFixed12x9Integer(text, parts.negative ? 1 : 0,
+                                                                       parts.significand, parts.e2);
         if (length != 0) return std::string(text, length);
     }
     const long double y = fabsl(value);
@@ -635,12 +588,7 @@ void AppendFixed12x9(std::string& out, double value) {
 }
 
 std::size_t WriteFixed12x9Fast(char* out, double value) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-    const std::uint64_t significand = biased == 0 ? 0 : (bits << 11) | (1ULL << 63);
-    return WriteFixed12x9Integer(out, static_cast<unsigned>(bits >> 63), significand,
-                                 biased - 1023);
+    return WriteFixed12x9Integer(out, value);
 }
 
 std::size_t WriteFixed12x9(char* out, double value) {

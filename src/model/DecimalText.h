@@ -5,6 +5,7 @@
 // besides the program-wide decimal separator.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,14 @@ long double ParseDecimal(std::string_view text, char separator);
 // files written by other programs (and the fixed form's own) open
 // everywhere. Fails like ParseDecimal, quoting text.
 long double ParseFileDecimal(std::string_view text);
+// StoreDouble(ParseFileDecimal(text)), bit for bit and failing alike (the
+// conversion error, or the overflow error for a value beyond the double
+// range), without the extended division for the common coordinate: the
+// number of a coordinate file as the table holds it.
+double ParseFileDouble(std::string_view text);
+// The same for a text followed by at least 16 readable bytes (what they hold
+// does not matter), such as the fields of FieldScanner: faster still.
+double ParseFileDoublePadded(std::string_view text);
 
 // Like ParseDecimal, but false instead of the error; value is then untouched.
 bool TryParseDecimal(std::string_view text, long double& value);

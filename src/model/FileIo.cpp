@@ -30,17 +30,6 @@ constexpr char kTemporaryPrefix[] = ".pivora-";
 constexpr double kStaleAfterProcessSeconds = 60;
 constexpr double kStaleAnywaySeconds = 24 * 3600;
 
-// Appends text without its CR bytes.
-void AppendWithoutCr(std::string& out, const char* text, std::size_t size) {
-    const char* end = text + size;
-    while (text < end) {
-        const char* cr = static_cast<const char*>(std::memchr(text, '\r', end - text));
-        const char* stop = cr ? cr : end;
-        out.append(text, stop - text);
-        text = cr ? cr + 1 : end;
-    }
-}
-
 const char* KindOfSpecialFile(mode_t mode) {
     if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
     if (S_ISCHR(mode)) return "a character device";
@@ -260,46 +249,64 @@ bool ChangeDirectory(const std::string& path) {
     return ::chdir(path.c_str()) == 0;
 }
 
-LineReader::LineReader(const std::string& path, LineReaderOptions options)
-    : path_(path), bytesLeft_(options.byteLimit) {
-    struct stat st;
-    fd_ = OpenRegularFileForReading(path, st);
-    // A small file needs no megabyte of buffer; one more byte than its size
-    // lets the first read also see the end.
-    const std::size_t chunk = std::max<std::size_t>(options.chunkSize, 1);
-    const std::size_t size = static_cast<std::size_t>(st.st_size);
-    capacity_ = std::min(chunk, std::max<std::size_t>(size + 1, 4096));
-    try {
-        buf_.reset(new char[capacity_]);
-    } catch (...) {
-        ::close(fd_);
-        throw;
+void AppendWithoutCr(std::string& out, const char* text, std::size_t size) {
+    const char* end = text + size;
+    while (text < end) {
+        const char* cr = static_cast<const char*>(std::memchr(text, '\r', end - text));
+        const char* stop = cr ? cr : end;
+        out.append(text, stop - text);
+        text = cr ? cr + 1 : end;
     }
 }
 
-LineReader::~LineReader() {
+ByteReader::ByteReader(const std::string& path, LineReaderOptions options)
+    : path_(path),
+      chunk_(std::max<std::size_t>(options.chunkSize, 1)),
+      bytesLeft_(options.byteLimit) {
+    struct stat st;
+    fd_ = OpenRegularFileForReading(path, st);
+    sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+}
+
+ByteReader::~ByteReader() {
     if (fd_ >= 0) ::close(fd_);
 }
+
+std::size_t ByteReader::Read(char* data, std::size_t size) {
+    if (eof_) return 0;
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(std::min(size, chunk_), bytesLeft_));
+    if (want == 0) {
+        if (bytesLeft_ == 0) limitReached_ = eof_ = true;
+        return 0;
+    }
+    ssize_t got;
+    do {
+        got = ::read(fd_, data, want);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw FileError(errno, path_);
+    bytesLeft_ -= static_cast<std::uint64_t>(got);
+    if (got == 0) eof_ = true;
+    return static_cast<std::size_t>(got);
+}
+
+LineReader::LineReader(const std::string& path, LineReaderOptions options) : file_(path, options) {
+    // A small file needs no megabyte of buffer; one more byte than its size
+    // lets the first read also see the end.
+    const std::size_t size = static_cast<std::size_t>(file_.SizeAtOpen());
+    capacity_ = std::min(file_.ChunkSize(), std::max<std::size_t>(size + 1, 4096));
+    buf_.reset(new char[capacity_]);
+}
+
+LineReader::~LineReader() = default;
 
 bool LineReader::Fill() {
     if (eof_) return false;
     consumed_ += len_;
     pos_ = len_ = 0;
-    const std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(capacity_, bytesLeft_));
-    if (want == 0) {
-        limitReached_ = eof_ = true;
-        return false;
-    }
-    ssize_t got;
-    do {
-        got = ::read(fd_, buf_.get(), want);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) throw FileError(errno, path_);
-    len_ = static_cast<std::size_t>(got);
-    bytesLeft_ -= len_;
-    if (got == 0) eof_ = true;
-    return got > 0;
+    len_ = file_.Read(buf_.get(), capacity_);
+    if (len_ == 0) eof_ = true;
+    return len_ > 0;
 }
 
 bool LineReader::AtEnd() {
@@ -391,7 +398,7 @@ SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
             TakeOverIdentity(fd_, targetExists_ ? &st : nullptr, mode);
         }
     }
-    buf_.reserve(kWriteChunk + 4096);
+    buf_.reset(new char[kBufferSize]);
 }
 
 void SafeFileWriter::OpenTemporary(unsigned mode) {
@@ -460,23 +467,25 @@ long SafeFileWriter::WriteSome(const char* data, std::size_t size) {
 }
 
 void SafeFileWriter::Write(std::string_view bytes) {
-    buf_.append(bytes);
-    MaybeFlush();
-}
-
-void SafeFileWriter::MaybeFlush() {
-    if (buf_.size() >= kWriteChunk) FlushBuffer();
+    while (!bytes.empty()) {
+        if (used_ >= kWriteChunk) FlushBuffer();
+        const std::size_t take = std::min(bytes.size(), kBufferSize - used_);
+        std::memcpy(buf_.get() + used_, bytes.data(), take);
+        used_ += take;
+        bytes.remove_prefix(take);
+    }
+    if (used_ >= kWriteChunk) FlushBuffer();
 }
 
 void SafeFileWriter::FlushBuffer() {
-    const char* data = buf_.data();
-    std::size_t left = buf_.size();
+    const char* data = buf_.get();
+    std::size_t left = used_;
     while (left > 0) {
         const long written = WriteSome(data, left);
         if (written < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
-            written_ += buf_.size() - left;
+            written_ += used_ - left;
             Fail(err);
         }
         if (written == 0) Fail(EIO);
@@ -485,10 +494,10 @@ void SafeFileWriter::FlushBuffer() {
     }
     // Start writing what we have to the disk now, so that the sync at the
     // end has little left to wait for.
-    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(buf_.size()),
+    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(used_),
                       SYNC_FILE_RANGE_WRITE);
-    written_ += buf_.size();
-    buf_.clear();
+    written_ += used_;
+    used_ = 0;
 }
 
 void SafeFileWriter::Commit() {

@@ -31,6 +31,40 @@ struct LineReaderOptions {
     std::uint64_t byteLimit = std::numeric_limits<std::uint64_t>::max();
 };
 
+// A regular file opened for reading and read in pieces, as far as
+// options.byteLimit.
+class ByteReader {
+  public:
+    // Opens path for reading without waiting: only a regular file is read.
+    // A directory is refused as EISDIR, a FIFO, a device or a socket as
+    // access denied (EACCES) with an English detail; neither is read.
+    explicit ByteReader(const std::string& path, LineReaderOptions options = {});
+    ~ByteReader();
+    ByteReader(const ByteReader&) = delete;
+    ByteReader& operator=(const ByteReader&) = delete;
+
+    // Reads up to size bytes, and at most options.chunkSize, into data;
+    // returns how many, 0 at the end of the file or at the byte limit.
+    // Throws the file error.
+    std::size_t Read(char* data, std::size_t size);
+    // The file's size when it was opened; it may change while it is read.
+    std::uint64_t SizeAtOpen() const { return sizeAtOpen_; }
+    // The most bytes one Read hands out.
+    std::size_t ChunkSize() const { return chunk_; }
+    // True once reading stopped at options.byteLimit; the file may go on.
+    bool LimitReached() const { return limitReached_; }
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+    std::size_t chunk_;
+    std::uint64_t sizeAtOpen_ = 0;
+    std::uint64_t bytesLeft_;  // of options.byteLimit
+    bool eof_ = false;
+    bool limitReached_ = false;
+};
+
 // Reads a file line by line with the coordinate-file line rules: a line ends
 // at LF; every CR is dropped from the text (a CR before the LF is part of the
 // line end); a byte 26 at the start of a line ends the file, inside a line it
@@ -38,9 +72,7 @@ struct LineReaderOptions {
 // last line makes no further line.
 class LineReader {
   public:
-    // Opens path for reading without waiting: only a regular file is read.
-    // A directory is refused as EISDIR, a FIFO, a device or a socket as
-    // access denied (EACCES) with an English detail; neither is read.
+    // Opens path as ByteReader does, refusing what it refuses.
     explicit LineReader(const std::string& path, LineReaderOptions options = {});
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -57,23 +89,22 @@ class LineReader {
     // Bytes of the file consumed so far: where the next line starts, or
     // where reading ended.
     std::uint64_t Offset() const { return consumed_ + pos_; }
-    // True once reading stopped at options.byteLimit; the file may go on.
-    bool LimitReached() const { return limitReached_; }
+    bool LimitReached() const { return file_.LimitReached(); }  // as ByteReader's
 
   private:
     bool Fill();  // reads more bytes; false at end of file or at the limit
-    std::string path_;
-    int fd_ = -1;
+    ByteReader file_;
     std::unique_ptr<char[]> buf_;
     std::size_t capacity_ = 0;
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     std::uint64_t consumed_ = 0;  // bytes of the buffers before this one
-    std::uint64_t bytesLeft_;     // of options.byteLimit
     bool eof_ = false;
-    bool limitReached_ = false;
     std::string line_;
 };
+
+// Appends text without its CR bytes.
+void AppendWithoutCr(std::string& out, const char* text, std::size_t size);
 
 // Writes size bytes of data to fd as write(2) does: the count written, or -1
 // with errno set.
@@ -129,10 +160,14 @@ class SafeFileWriter {
 
     // Buffered; flushes when the buffer is full.
     void Write(std::string_view bytes);
-    // The buffer the caller may append to directly; Flush-when-full is the
-    // caller's by calling MaybeFlush.
-    std::string& Buffer() { return buf_; }
-    void MaybeFlush();
+    // Room for up to most <= 64 KiB bytes at the end of the buffer, to be
+    // filled directly and then counted with Wrote; writes the buffer out
+    // first when it is full.
+    char* Room(std::size_t most) {
+        if (used_ + most > kBufferSize) FlushBuffer();
+        return buf_.get() + used_;
+    }
+    void Wrote(std::size_t bytes) { used_ += bytes; }
     // Writes the rest, syncs, and puts the content in the target's place.
     void Commit();
 
@@ -155,7 +190,11 @@ class SafeFileWriter {
     int fd_ = -1;
     Method method_ = Method::NamedTemporary;
     bool targetExists_ = false;
-    std::string buf_;
+    // About a megabyte is written at a time, the room above it is for the
+    // bytes of a last line.
+    static constexpr std::size_t kBufferSize = (std::size_t{1} << 20) + (std::size_t{64} << 10);
+    std::unique_ptr<char[]> buf_;
+    std::size_t used_ = 0;
     std::size_t written_ = 0;
 };
 

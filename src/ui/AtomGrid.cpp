@@ -44,76 +44,57 @@ AtomGridModel::AtomGridModel(QObject* parent, int blankRows)
     : QAbstractTableModel(parent), rows_(blankRows) {}
 
 void AtomGridModel::ShowAtoms(const AtomTable& table) {
-    const std::size_t count = table.LastAtom();
-    std::size_t bytes = 0;
-    for (std::size_t k = 1; k <= count; ++k) bytes += table.AtomName[k].size();
-
-    // Everything is built aside first: running out of memory here leaves the
-    // rows as they were. Fresh containers also give back the memory of a
-    // larger molecule.
-    std::string labels;
-    labels.reserve(bytes);
-    std::vector<std::size_t> starts(count + 1);
-    std::vector<double> xyz(3 * count);
-    for (std::size_t k = 1; k <= count; ++k) {
-        starts[k - 1] = labels.size();
-        labels += table.AtomName[k];
-        xyz[3 * k - 3] = table.AtomX[k];
-        xyz[3 * k - 2] = table.AtomY[k];
-        xyz[3 * k - 1] = table.AtomZ[k];
-    }
-    starts[count] = labels.size();
-
     beginResetModel();
-    labels_.swap(labels);
-    starts_.swap(starts);
-    xyz_.swap(xyz);
-    rows_ = static_cast<int>(count);
+    names_ = table.AtomName;
+    x_ = table.AtomX;
+    y_ = table.AtomY;
+    z_ = table.AtomZ;
+    rows_ = static_cast<int>(table.LastAtom());
     blank_ = false;
     endResetModel();
 }
+
+void AtomGridModel::ReleaseAtoms() {
+    beginResetModel();
+    names_.clear();
+    x_.clear();
+    y_.clear();
+    z_.clear();
+    rows_ = 0;
+    blank_ = false;
+    endResetModel();
+}
+
+namespace {
+
+// rows[1..count] from table, rows[count + 1..] as shown: a table of fewer
+// atoms than the grid's rows leaves the rest of the rows alone.
+template <typename T>
+void TakeRows(SharedVector<T>& shown, const SharedVector<T>& table, std::size_t count) {
+    if (table.size() >= shown.size()) {
+        shown = table;
+        return;
+    }
+    std::copy(table.begin() + 1, table.begin() + 1 + static_cast<std::ptrdiff_t>(count),
+              shown.begin() + 1);
+}
+
+}  // namespace
 
 void AtomGridModel::RefreshAtoms(const AtomTable& table, bool withLabels) {
     if (blank_) return;
     const std::size_t count = std::min(table.LastAtom(), static_cast<std::size_t>(rows_));
     if (count == 0) return;
-    for (std::size_t k = 1; k <= count; ++k) {
-        xyz_[3 * k - 3] = table.AtomX[k];
-        xyz_[3 * k - 2] = table.AtomY[k];
-        xyz_[3 * k - 1] = table.AtomZ[k];
-    }
-    if (withLabels) RewriteLabels(table, count);
+    // Shared, not copied: the arrays cost nothing until the table is written
+    // again, which gives the table fresh ones.
+    TakeRows(x_, table.AtomX, count);
+    TakeRows(y_, table.AtomY, count);
+    TakeRows(z_, table.AtomZ, count);
+    if (withLabels) TakeRows(names_, table.AtomName, count);
     // One signal for the whole block: the view repaints its visible cells and
     // keeps its current cell and scroll position, which a reset would lose.
     const int lastRow = static_cast<int>(count) - 1;
     emit dataChanged(index(0, withLabels ? 0 : 1), index(lastRow, kColumns - 1), {Qt::DisplayRole});
-}
-
-void AtomGridModel::RewriteLabels(const AtomTable& table, std::size_t count) {
-    // Only an open changes labels, and it fills the grid anew; so this is
-    // mostly a comparison, and nothing is copied.
-    std::size_t firstDifferent = 0;
-    for (std::size_t k = 1; k <= count && firstDifferent == 0; ++k) {
-        const std::string_view shown(labels_.data() + starts_[k - 1], starts_[k] - starts_[k - 1]);
-        if (shown != table.AtomName[k]) firstDifferent = k;
-    }
-    if (firstDifferent == 0) return;
-
-    const std::size_t rows = static_cast<std::size_t>(rows_);
-    std::string labels(labels_, 0, starts_[firstDifferent - 1]);
-    std::vector<std::size_t> starts(starts_.begin(), starts_.begin() + firstDifferent);
-    starts.resize(rows + 1);
-    for (std::size_t k = firstDifferent; k <= rows; ++k) {
-        starts[k - 1] = labels.size();
-        if (k <= count) {
-            labels += table.AtomName[k];
-        } else {
-            labels.append(labels_, starts_[k - 1], starts_[k] - starts_[k - 1]);
-        }
-    }
-    starts[rows] = labels.size();
-    labels_ = std::move(labels);
-    starts_ = std::move(starts);
 }
 
 int AtomGridModel::rowCount(const QModelIndex& parent) const {
@@ -130,12 +111,13 @@ QVariant AtomGridModel::data(const QModelIndex& index, int role) const {
     if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || blank_) {
         return QVariant();
     }
-    const auto row = static_cast<std::size_t>(index.row());
+    const auto slot = static_cast<std::size_t>(index.row()) + 1;
+    if (slot >= x_.size()) return QVariant();
+    const SharedVector<double>* const columns[] = {&x_, &y_, &z_};
     const QString text =
         index.column() == 0
-            ? ShownLocalHead(
-                  std::string_view(labels_.data() + starts_[row], starts_[row + 1] - starts_[row]))
-            : QString::fromStdString(FormatDisplay(xyz_[3 * row + index.column() - 1]));
+            ? ShownLocalHead(names_[slot])
+            : QString::fromStdString(FormatDisplay((*columns[index.column() - 1])[slot]));
     return role == Qt::ToolTipRole ? PlainToolTip(text) : text;
 }
 

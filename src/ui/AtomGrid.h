@@ -1,8 +1,9 @@
 #pragma once
 // The atom grid: a read-only table of label, x, y and z under a blank header
-// row. The grid keeps its own copy of the rows it shows and writes the
-// display form of a coordinate only when a visible cell is painted, so that
-// showing a million atoms costs one copy, not three million strings, and the
+// row. The grid keeps copies of the table's arrays, which share the table's
+// memory until a command writes the table (SharedVector), and writes the
+// display form of a coordinate only when a visible cell is painted: showing
+// a million atoms costs neither a copy nor three million strings, and the
 // grid keeps showing what it was given whatever later happens to the table.
 //
 // The grid paints its rows itself. Qt's table view keeps a header section
@@ -30,8 +31,12 @@ class AtomGridModel : public QAbstractTableModel {
     AtomGridModel(QObject* parent, int blankRows);
 
     // Rows for atoms 1..AtomCount of table: label, then x, y, z (angstrom).
-    // All or nothing: a failure (memory) leaves the rows as they were.
+    // Allocates nothing that grows with the atoms.
     void ShowAtoms(const AtomTable& table);
+    // Lets go of the arrays last shown, so that the table may reuse them:
+    // the grid is blank until the next ShowAtoms, which must follow before
+    // anything is painted.
+    void ReleaseAtoms();
     // Rewrites the rows that already hold atoms, 1 up to the smaller of the
     // grid's atom rows and AtomCount, from table: the coordinates, and the
     // labels too when withLabels. The row count, the other rows, the current
@@ -50,13 +55,12 @@ class AtomGridModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
-    void RewriteLabels(const AtomTable& table, std::size_t count);
-
     int rows_;
     bool blank_ = true;
-    std::string labels_;               // all labels back to back, as bytes
-    std::vector<std::size_t> starts_;  // row r's label is [starts_[r], starts_[r + 1])
-    std::vector<double> xyz_;          // x, y, z of each row in turn
+    // Row r shows slot r + 1 of each: copies of the table's arrays as they
+    // were last shown.
+    SharedVector<std::string> names_;
+    SharedVector<double> x_, y_, z_;
 };
 
 // The grid control. Rows and columns are counted as the window sees them:
@@ -69,9 +73,10 @@ class TStringGrid : public QAbstractScrollArea {
   public:
     explicit TStringGrid(QWidget* parent);
 
-    // All or nothing, as AtomGridModel::ShowAtoms; the first row then shows
-    // at the top, and no cell is current.
+    // As AtomGridModel::ShowAtoms; the first row then shows at the top, and
+    // no cell is current.
     void ShowAtoms(const AtomTable& table) { model_->ShowAtoms(table); }
+    void ReleaseAtoms() { model_->ReleaseAtoms(); }
     // After a rotation: the x, y and z columns of the rows shown.
     void RefreshCoordinates(const AtomTable& table) { model_->RefreshAtoms(table, false); }
     // After a centering: labels and coordinates of the rows shown.

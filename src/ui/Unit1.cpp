@@ -82,6 +82,7 @@ class TForm1::EngineView : public EngineObserver {
   public:
     explicit EngineView(TForm1& form) : form_(form) {}
     void ShowAtoms(const AtomTable& table) override { form_.StringGrid1->ShowAtoms(table); }
+    void ReleaseAtoms() override { form_.StringGrid1->ReleaseAtoms(); }
     void RefreshAtoms(const AtomTable& table, bool withLabels) override {
         if (withLabels) {
             form_.StringGrid1->RefreshAtoms(table);

@@ -264,6 +264,47 @@ TEST_F(EngineTest, AnOpenStartsAfreshAndAFailedOneKeepsEverything) {
     EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
 }
 
+// An open over a molecule of the same size writes into its arrays once the
+// undo history lets go of them, so that two molecules never need room at
+// once; what an observer was shown, it keeps until it is shown the next.
+TEST_F(EngineTest, AReopenRefillsTheOldArraysAndTheObserverSeesTheNewAtoms) {
+    struct Grid : EngineObserver {
+        AtomTable shown;
+        int releases = 0;
+        void ShowAtoms(const AtomTable& table) override { shown = table; }
+        void RefreshAtoms(const AtomTable& table, bool) override { shown = table; }
+        void ResetPane(int) override {}
+        void ReleaseAtoms() override {
+            shown = AtomTable();
+            ++releases;
+        }
+    } grid;
+    engine.SetObserver(&grid);
+    engine.Open(Write("a.xyz", kRoad));
+    engine.UserRotate(Axis::Z);     // a step in the history shares the arrays
+    const AtomTable& read = atoms;  // reading through a const view copies nothing
+    const double* x = read.AtomX.data();
+    const std::string* names = read.AtomName.data();
+    std::string turned(kRoad);
+    turned.replace(0, 2, "Xe");
+    engine.Open(Write("b.xyz", turned));
+    EXPECT_EQ(read.AtomX.data(), x);
+    EXPECT_EQ(read.AtomName.data(), names);
+    EXPECT_EQ(grid.releases, 1);
+    EXPECT_EQ(grid.shown.AtomName[1], "Xe");
+    EXPECT_TRUE(grid.shown.AtomX.SharesWith(read.AtomX));
+    EXPECT_FALSE(engine.CanUndo());
+    // A bad file changes nothing, the observer's atoms included.
+    EXPECT_THROW(engine.Open(Write("bad.xyz", "C1 1 2\n")), Error);
+    EXPECT_EQ(grid.releases, 1);
+    EXPECT_EQ(grid.shown.AtomName[1], "Xe");
+    // A smaller molecule takes arrays of its own size.
+    engine.Open(Write("small.xyz", "H 0 0 0\n"));
+    EXPECT_EQ(atoms.Capacity(), 11u);
+    EXPECT_EQ(grid.shown.AtomCount, 1);
+    engine.SetObserver(nullptr);
+}
+
 TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
     std::string text;
     for (int i = 0; i < 1000; ++i) text += "C" + std::to_string(i) + " 1 2 3\n";
