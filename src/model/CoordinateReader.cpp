@@ -6,8 +6,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "model/DecimalText.h"
 #include "model/Error.h"
@@ -149,31 +154,99 @@ std::unique_ptr<FileBytes> ReadLines(const std::string& path, const LineReaderOp
     return bytes;
 }
 
-// Each line of the parsing pass in turn, counted; fails as the file that
-// shrank when the lines run out before count, or when the last one ends
-// before the counting pass saw it end.
+// Each line of a run of the parsing pass in turn, counted; fails as the
+// file that shrank when the lines run out before the last line of the
+// file, or when that one ends before the counting pass saw it end.
 class CountedLines {
   public:
-    CountedLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+    // The lines from line first on, which begins at byte from.
+    CountedLines(const FileBytes& bytes, std::size_t from, std::int32_t count, std::uint64_t end,
                  const std::string& path, char separator)
-        : scanner_(bytes.data.get(), bytes.size, separator),
+        : scanner_(bytes.data.get() + from, bytes.size - from, separator),
+          from_(from),
           count_(count),
           end_(end),
           path_(path) {}
     LineFields Next(std::int32_t k) {
         if (scanner_.AtEnd()) ThrowFileShortened(path_);
         const LineFields f = scanner_.Next();
-        if (k == count_ && scanner_.Offset() < end_) ThrowFileShortened(path_);
+        if (k == count_ && from_ + scanner_.Offset() < end_) ThrowFileShortened(path_);
         return f;
     }
     const FieldScanner& Scanner() const { return scanner_; }
 
   private:
     FieldScanner scanner_;
+    std::size_t from_;
     std::int32_t count_;
     std::uint64_t end_;
     const std::string& path_;
 };
+
+// The lines first..last of the file's count, the first of them beginning at
+// byte from.
+struct LineRun {
+    std::size_t from;
+    std::int32_t first;
+    std::int32_t last;
+};
+
+// Below this many lines a second processor costs more than it saves.
+constexpr std::int32_t kLinesForTwoRuns = 1 << 16;
+
+// The counted lines as one run, or as two of about equal bytes: the second
+// begins after the line feed nearest past the middle of the counted bytes.
+std::vector<LineRun> SplitRuns(const FileBytes& bytes, std::int32_t count, std::uint64_t end) {
+    const std::vector<LineRun> whole{{0, 1, count}};
+    if (count < kLinesForTwoRuns || std::thread::hardware_concurrency() < 2) return whole;
+    const char* data = bytes.data.get();
+    const auto middle = static_cast<std::size_t>(end / 2);
+    const void* feed = std::memchr(data + middle, '\n', static_cast<std::size_t>(end) - middle);
+    if (feed == nullptr) return whole;
+    const std::size_t from = static_cast<std::size_t>(static_cast<const char*>(feed) - data) + 1;
+    const std::uint64_t before = CountByte(data, from, '\n');
+    if (from >= end || before >= static_cast<std::uint64_t>(count)) return whole;
+    const auto first = static_cast<std::int32_t>(before) + 1;
+    return {{0, 1, first - 1}, {from, first, count}};
+}
+
+// run(r, reached) over the runs, the second on another thread; a failure
+// is the one of the earliest line, as one pass in order would meet it, and
+// lineReached the line it met it on.
+template <class Run>
+void OverRuns(const std::vector<LineRun>& runs, std::int32_t* lineReached, Run run) {
+    std::int32_t reached[2] = {0, 0};
+    std::exception_ptr failed[2];
+    const auto attempt = [&](std::size_t i) {
+        try {
+            run(runs[i], reached[i]);
+        } catch (...) {
+            failed[i] = std::current_exception();
+        }
+    };
+    if (runs.size() == 2) {
+        std::optional<std::thread> worker;
+        try {
+            worker.emplace([&] {
+                // The same arithmetic on this thread as on the first.
+                InstallArithmeticSetting();
+                attempt(1);
+            });
+        } catch (const std::system_error&) {
+            attempt(1);  // no thread to be had: in turn, then
+        }
+        attempt(0);
+        if (worker) worker->join();
+    } else {
+        attempt(0);
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (failed[i]) {
+            if (lineReached) *lineReached = reached[i];
+            std::rethrow_exception(failed[i]);
+        }
+    }
+}
 
 // Where field lies in the text the scanner cut it from; an empty field,
 // which may lie elsewhere, as [0, 0).
@@ -225,70 +298,83 @@ bool PlainSeparator(char separator) {
     return separator == '.' || separator == ',';
 }
 
-// Slots 1..count from the lines, each value stored right after its
-// conversion; throws at the first field that is no number.
-void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-               const std::string& path, AtomTable& table, std::int32_t* lineReached) {
+// Slots run.first..run.last from the lines, each value stored right after
+// its conversion; throws at the first field that is no number, with reached
+// at its line.
+void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std::uint64_t end,
+             const std::string& path, AtomTable& table, std::int32_t& reached) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
-    CountedLines lines(bytes, count, end, path, separator);
+    CountedLines lines(bytes, run.from, count, end, path, separator);
     std::string* names = table.AtomName.data();
     double* x = table.AtomX.data();
     double* y = table.AtomY.data();
     double* z = table.AtomZ.data();
-    std::int32_t k = 1;
-    try {
-        for (; k <= count; ++k) {
-            const LineFields f = lines.Next(k);
-            names[k].assign(f.label);
-            // The three numbers side by side where all are plain, as they
-            // mostly are; else one after the other, failing at the first.
-            PlainDecimal plain[3];
-            if (plainSeparator && PlainLine<true>(lines.Scanner(), f, separator, plain)) {
-                x[k] = StorePlainDecimal(plain[0]);
-                y[k] = StorePlainDecimal(plain[1]);
-                z[k] = StorePlainDecimal(plain[2]);
-            } else {
-                x[k] = ParseCoordinate(f.x);
-                y[k] = ParseCoordinate(f.y);
-                z[k] = ParseCoordinate(f.z);
-            }
+    for (std::int32_t k = run.first; k <= run.last; ++k) {
+        reached = k;
+        const LineFields f = lines.Next(k);
+        names[k].assign(f.label);
+        // The three numbers side by side where all are plain, as they
+        // mostly are; else one after the other, failing at the first.
+        PlainDecimal plain[3];
+        if (plainSeparator && PlainLine<true>(lines.Scanner(), f, separator, plain)) {
+            x[k] = StorePlainDecimal(plain[0]);
+            y[k] = StorePlainDecimal(plain[1]);
+            z[k] = StorePlainDecimal(plain[2]);
+        } else {
+            x[k] = ParseCoordinate(f.x);
+            y[k] = ParseCoordinate(f.y);
+            z[k] = ParseCoordinate(f.z);
         }
-    } catch (...) {
-        if (lineReached) *lineReached = k;
-        throw;
     }
+}
+
+// Slots 1..count from the lines; throws what a pass in order would throw
+// first.
+void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+               const std::string& path, AtomTable& table, std::int32_t* lineReached) {
+    OverRuns(SplitRuns(bytes, count, end), lineReached,
+             [&](const LineRun& run, std::int32_t& reached) {
+                 FillRun(bytes, run, count, end, path, table, reached);
+             });
 }
 
 void CheckCoordinate(std::string_view field, char separator) {
     if (!IsPlainDecimal(field, separator)) ParseCoordinate(field);
 }
 
-// FillSlots without storing anything: throws what it would throw. Returns
-// whether every label fits a slot without memory of its own.
-bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-                const std::string& path, std::int32_t* lineReached) {
+// FillRun without storing anything: throws what it would throw. Returns the
+// longest label's length.
+std::size_t CheckRun(const FileBytes& bytes, const LineRun& run, std::int32_t count,
+                     std::uint64_t end, const std::string& path, std::int32_t& reached) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
-    CountedLines lines(bytes, count, end, path, separator);
+    CountedLines lines(bytes, run.from, count, end, path, separator);
     std::size_t longest = 0;
-    std::int32_t k = 1;
-    try {
-        for (; k <= count; ++k) {
-            const LineFields f = lines.Next(k);
-            longest = std::max(longest, f.label.size());
-            PlainDecimal unused[3];
-            if (!(plainSeparator && PlainLine<false>(lines.Scanner(), f, separator, unused))) {
-                CheckCoordinate(f.x, separator);
-                CheckCoordinate(f.y, separator);
-                CheckCoordinate(f.z, separator);
-            }
+    for (std::int32_t k = run.first; k <= run.last; ++k) {
+        reached = k;
+        const LineFields f = lines.Next(k);
+        longest = std::max(longest, f.label.size());
+        PlainDecimal unused[3];
+        if (!(plainSeparator && PlainLine<false>(lines.Scanner(), f, separator, unused))) {
+            CheckCoordinate(f.x, separator);
+            CheckCoordinate(f.y, separator);
+            CheckCoordinate(f.z, separator);
         }
-    } catch (...) {
-        if (lineReached) *lineReached = k;
-        throw;
     }
-    return longest <= kInPlaceLabel;
+    return longest;
+}
+
+// FillSlots without storing anything. Returns whether every label fits a
+// slot without memory of its own.
+bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+                const std::string& path, std::int32_t* lineReached) {
+    std::size_t longest[2] = {0, 0};
+    const std::vector<LineRun> runs = SplitRuns(bytes, count, end);
+    OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
+        longest[&run - runs.data()] = CheckRun(bytes, run, count, end, path, reached);
+    });
+    return std::max(longest[0], longest[1]) <= kInPlaceLabel;
 }
 
 // A table's own arrays serve for capacity slots when they have the room and

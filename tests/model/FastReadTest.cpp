@@ -324,6 +324,74 @@ TEST_F(FastReadTest, RefillingKeepsTheOldArraysAndLeavesCopiesAlone) {
     EXPECT_EQ(test::Snapshot(table), test::Snapshot(test::PlainReadTable(longer, AtomTable{})));
 }
 
+// A large file is read in two runs, one on each processor: the same table,
+// and of several bad lines the earliest is the one reported, wherever the
+// runs meet.
+TEST_F(FastReadTest, LargeFilesReadInTwoRunsAsInOnePass) {
+    constexpr int kLines = 150000;
+    std::mt19937_64 rng(31);
+    std::vector<std::string> lines;
+    for (int i = 0; i < kLines; ++i) {
+        const int kind = std::uniform_int_distribution<int>(0, 19)(rng);
+        std::string line = "C" + std::to_string(i % 97) + " " +
+                           DecimalText(rng() % 100000000, 6, rng() % 2 == 0, '.') + " 1.5E-3 " +
+                           DecimalText(rng() % 1000, 2, false, '.');
+        if (kind == 0) line += "\r";        // cut the careful way
+        if (kind == 1) line += " 7 extra";  // a fourth field and more
+        lines.push_back(line);
+    }
+    const auto join = [](const std::vector<std::string>& all) {
+        std::string text;
+        for (const std::string& line : all) text += line + "\n";
+        return text;
+    };
+    struct Case {
+        const char* name;
+        std::vector<int> bad;  // lines (from 1) whose y becomes no number
+        int longLabel;         // a line given a label too long for its slot, or 0
+    };
+    const Case cases[] = {
+        {"clean", {}, 0},
+        {"first run only", {17}, 0},
+        {"second run only", {kLines - 3}, 0},
+        {"both runs", {kLines / 2 - 40, kLines - 1}, 0},
+        {"last line", {kLines}, 0},
+        {"long label late", {}, kLines - 10},
+        {"long label, bad line early", {5}, kLines - 10},
+    };
+    AtomTable previous = test::PlainReadTable(dir_.Write("first.xyz", join(lines)), AtomTable{});
+    for (const Case& c : cases) {
+        std::vector<std::string> edited = lines;
+        for (const int k : c.bad) edited[k - 1] = "N 1.0 1.0.0 2.0";
+        if (c.longLabel != 0) edited[c.longLabel - 1] = "ALabelOfSixteenB 1 2 3";
+        const std::string path = dir_.Write("mol.xyz", join(edited));
+        const auto plain = Outcome([&] { return test::PlainReadTable(path, previous); });
+        std::int32_t reached = -1;
+        ReadOptions options;
+        options.lineReached = &reached;
+        EXPECT_EQ(Outcome([&] { return ReadCoordinateTable(path, previous, options); }), plain)
+            << c.name;
+        EXPECT_EQ(reached, c.bad.empty() ? 0 : c.bad.front()) << c.name;
+        // Refilling arrays of its own: the plain table, or nothing touched.
+        AtomTable refilled = previous;
+        refilled.AtomName = std::vector<std::string>(previous.AtomName);
+        refilled.AtomX = std::vector<double>(previous.AtomX);
+        refilled.AtomY = std::vector<double>(previous.AtomY);
+        refilled.AtomZ = std::vector<double>(previous.AtomZ);
+        const auto before = test::Snapshot(refilled);
+        reached = -1;
+        std::string message;
+        try {
+            ReadCoordinateFile(path, refilled, options);
+        } catch (const Error& e) {
+            message = e.Message();
+        }
+        EXPECT_EQ(message, plain.message) << c.name;
+        EXPECT_EQ(reached, c.bad.empty() ? 0 : c.bad.front()) << c.name;
+        EXPECT_EQ(test::Snapshot(refilled), message.empty() ? plain.table : before) << c.name;
+    }
+}
+
 // ---- the shared arrays ------------------------------------------------------
 
 TEST(SharedVectorTest, CopiesShareUntilOneIsWritten) {
