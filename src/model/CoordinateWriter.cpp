@@ -1,8 +1,16 @@
 #include "model/CoordinateWriter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+#include <thread>
 
 #include "model/DecimalText.h"
+#include "model/Extended.h"
 #include "model/FileIo.h"
 #include "model/FixedField.h"
 
@@ -51,31 +59,109 @@ void AppendCoordinateLine(std::string& out, const std::string& label, double x, 
     out.append(rest, static_cast<std::size_t>(LineAfterLabel(rest, label.size(), x, y, z) - rest));
 }
 
-void WriteCoordinateFile(const std::string& path, const AtomTable& table,
-                         const WriteOptions& options) {
-    SafeFileWriter writer(path, options);
-    const std::size_t last = table.LastAtom();
+namespace {
+
+// Room/Wrote/Write like SafeFileWriter's, into memory: the lines of the
+// second half of a large table, laid out beside the first.
+class LineBuffer {
+  public:
+    // Room for lines lines of short labels: memory that is never touched
+    // costs nothing.
+    explicit LineBuffer(std::size_t lines)
+        : room_(lines * (kLabelColumns + kMostAfterLabel)), bytes_(new char[room_]) {}
+    char* Room(std::size_t most) {
+        if (room_ - used_ < most) {
+            // Long labels took more than their columns.
+            const std::size_t room = std::max(used_ + most, 2 * room_);
+            std::unique_ptr<char[]> larger(new char[room]);
+            std::memcpy(larger.get(), bytes_.get(), used_);
+            bytes_ = std::move(larger);
+            room_ = room;
+        }
+        return bytes_.get() + used_;
+    }
+    void Wrote(std::size_t bytes) { used_ += bytes; }
+    void Write(std::string_view bytes) {
+        std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+    std::string_view Bytes() const { return {bytes_.get(), used_}; }
+
+  private:
+    std::size_t room_;
+    std::unique_ptr<char[]> bytes_;
+    std::size_t used_ = 0;
+};
+
+// The lines of atoms first..last laid out straight into out's room: a
+// million lines make a save. A label of 15 bytes or more (of any length,
+// from a careless file) goes in on its own, followed by the one blank.
+template <class Out>
+void LayOutLines(Out& out, const AtomTable& table, std::size_t first, std::size_t last) {
     const std::string* names = table.AtomName.data();
     const double* x = table.AtomX.data();
     const double* y = table.AtomY.data();
     const double* z = table.AtomZ.data();
-    // Laid out straight into the writer's buffer: a million lines make a
-    // save. A label of 15 bytes or more (of any length, from a careless
-    // file) goes in on its own, followed by the one blank.
-    for (std::size_t k = 1; k <= last; ++k) {
+    for (std::size_t k = first; k <= last; ++k) {
         const std::string& label = names[k];
         const std::size_t column = label.size();
         char* start;
         char* p;
         if (column < kLabelColumns) {
-            start = writer.Room(kLabelColumns + kMostAfterLabel);
+            start = out.Room(kLabelColumns + kMostAfterLabel);
             std::memcpy(start, label.data(), column);
             p = start + column;
         } else {
-            writer.Write(label);
-            start = p = writer.Room(kMostAfterLabel);
+            out.Write(label);
+            start = p = out.Room(kMostAfterLabel);
         }
-        writer.Wrote(static_cast<std::size_t>(LineAfterLabel(p, column, x[k], y[k], z[k]) - start));
+        out.Wrote(static_cast<std::size_t>(LineAfterLabel(p, column, x[k], y[k], z[k]) - start));
+    }
+}
+
+// Below this many atoms a second processor costs more than it saves.
+constexpr std::size_t kAtomsForTwoHalves = std::size_t{1} << 16;
+
+}  // namespace
+
+void WriteCoordinateFile(const std::string& path, const AtomTable& table,
+                         const WriteOptions& options) {
+    SafeFileWriter writer(path, options);
+    const std::size_t last = table.LastAtom();
+    std::size_t middle = last;  // the first half's last atom
+    std::optional<LineBuffer> second;
+    std::optional<std::thread> worker;
+    if (last >= kAtomsForTwoHalves && std::thread::hardware_concurrency() > 1) {
+        // The second half laid out on the other processor while the first
+        // goes to the file. Without the memory or the thread for it, the
+        // lines are laid out in turn as usual.
+        try {
+            middle = last / 2;
+            second.emplace(last - middle);
+            worker.emplace([&] {
+                InstallArithmeticSetting();
+                try {
+                    LayOutLines(*second, table, middle + 1, last);
+                } catch (const std::bad_alloc&) {
+                    second.reset();
+                }
+            });
+        } catch (const std::exception&) {
+            second.reset();
+            middle = last;
+        }
+    }
+    try {
+        LayOutLines(writer, table, 1, middle);
+    } catch (...) {
+        if (worker) worker->join();
+        throw;
+    }
+    if (worker) worker->join();
+    if (second) {
+        writer.Write(second->Bytes());
+    } else if (middle < last) {
+        LayOutLines(writer, table, middle + 1, last);
     }
     writer.Commit();
 }

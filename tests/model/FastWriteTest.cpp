@@ -44,7 +44,9 @@ TEST(FastWriteTest, SavedFilesAreTheSpelledOutLines) {
     test::TempDir dir;
     for (int file = 0; file < 20; ++file) {
         AtomTable table;
-        const int atoms = 1 + static_cast<int>(rng() % 3000);
+        // Two tables large enough to be laid out in two halves at once.
+        const int atoms = file == 3 || file == 7 ? 70000 + static_cast<int>(rng() % 70000)
+                                                 : 1 + static_cast<int>(rng() % 3000);
         table.Resize(static_cast<std::size_t>(atoms) + 10);
         table.AtomCount = atoms;
         std::string expected;
@@ -58,12 +60,16 @@ TEST(FastWriteTest, SavedFilesAreTheSpelledOutLines) {
             table.AtomZ[k] = z;
             expected += Spelled(label, x, y, z);
         }
-        // Now and then a label that fills several buffers.
+        // Now and then a label that fills several buffers, in either half.
         if (file == 7) {
             table.AtomName[1] = std::string(3u << 20, 'L');
             expected.replace(
                 0, expected.find("\r\n") + 2,
                 Spelled(table.AtomName[1], table.AtomX[1], table.AtomY[1], table.AtomZ[1]));
+            table.AtomName[atoms] = std::string(5u << 20, 'M');
+            expected.replace(expected.rfind("\r\n", expected.size() - 3) + 2, std::string::npos,
+                             Spelled(table.AtomName[atoms], table.AtomX[atoms], table.AtomY[atoms],
+                                     table.AtomZ[atoms]));
         }
         const std::string path = dir.File("out.out");
         WriteCoordinateFile(path, table);
