@@ -11,6 +11,7 @@
 #include "io/FormatText.h"
 #include "io/Formats.h"
 #include "model/Error.h"
+#include "model/FileIo.h"
 
 namespace pivora::io {
 namespace {

@@ -187,11 +187,12 @@ AtomList::AtomList(std::size_t expected, const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && st.st_size >= 0)
         expected = std::min(expected, static_cast<std::size_t>(st.st_size) / 8 + 1);
-    // 10 more for the spare slots that FinishTable adds.
-    table_.AtomName.reserve(expected + 11);
-    table_.AtomX.reserve(expected + 11);
-    table_.AtomY.reserve(expected + 11);
-    table_.AtomZ.reserve(expected + 11);
+    // Slot 0 and the spare slots that FinishTable adds.
+    const std::size_t slots = expected + 1 + kSpareSlots;
+    table_.AtomName.reserve(slots);
+    table_.AtomX.reserve(slots);
+    table_.AtomY.reserve(slots);
+    table_.AtomZ.reserve(slots);
     Add("None", 0.0, 0.0, 0.0);
 }
 

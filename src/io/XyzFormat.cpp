@@ -11,8 +11,8 @@
 namespace pivora::io {
 namespace {
 
-// The table holds AtomCount + 10 slots in a signed 32-bit count.
-constexpr long long kMostAtoms = std::numeric_limits<std::int32_t>::max() - 10;
+// The table holds AtomCount + 1 + kSpareSlots slots in a signed 32-bit count.
+constexpr long long kMostAtoms = std::numeric_limits<std::int32_t>::max() - 1 - kSpareSlots;
 
 struct Frame {
     std::int64_t countLine;  // number of the frame's count line

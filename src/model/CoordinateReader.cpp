@@ -24,8 +24,8 @@
 namespace pivora {
 namespace {
 
-// The table needs AtomCount + 10 slots in a signed 32-bit count.
-constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 10;
+// The table needs AtomCount + 1 + kSpareSlots slots in a signed 32-bit count.
+constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 1 - kSpareSlots;
 // A label that std::string holds in place, without memory of its own: only
 // such labels can be written into a table's slots without allocating.
 constexpr std::size_t kInPlaceLabel = 15;
@@ -190,6 +190,11 @@ struct LineRun {
     std::int32_t first;
     std::int32_t last;
 };
+
+// The capacity of a table of count atoms: slot 0 and the spare slots.
+std::size_t SlotsFor(std::int32_t count) {
+    return static_cast<std::size_t>(count) + 1 + kSpareSlots;
+}
 
 // Below this many lines a second processor costs more than it saves.
 constexpr std::int32_t kLinesForTwoRuns = 1 << 16;
@@ -414,7 +419,7 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     read.end_ = counted.end;
     if (options.betweenPasses) options.betweenPasses();
 
-    const std::size_t capacity = static_cast<std::size_t>(counted.lines) + 10;
+    const std::size_t capacity = SlotsFor(counted.lines);
     read.refill_ = mayRefill && ArraysFit(target, capacity);
     if (!read.refill_) read.fresh_ = NewTable(capacity);
     read.bytes_ = ReadLines(path, options.lines, counted.lines, counted.end);
@@ -435,7 +440,7 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
 }
 
 void CoordinateRead::FillFresh(const AtomTable& previous) {
-    fresh_ = NewTable(static_cast<std::size_t>(count_) + 10);
+    fresh_ = NewTable(SlotsFor(count_));
     FillSlots(*bytes_, count_, end_, path_, fresh_, nullptr);
     FinishTable(fresh_, count_, previous);
     refill_ = false;
@@ -450,7 +455,7 @@ void CoordinateRead::MoveInto(AtomTable& table) && {
     }
     // The resize stays inside the arrays' room and every label fits its
     // slot: nothing here allocates, and the lines were all checked.
-    table.Resize(static_cast<std::size_t>(count_) + 10);
+    table.Resize(SlotsFor(count_));
     FillSlots(*bytes_, count_, end_, path_, table, nullptr);
     bytes_.reset();
     table.AtomCount = count_;
@@ -473,7 +478,7 @@ void ReadCoordinateFile(const std::string& path, AtomTable& table, const ReadOpt
 }
 
 void FinishTable(AtomTable& fresh, std::int32_t count, const AtomTable& previous) {
-    const std::size_t capacity = static_cast<std::size_t>(count) + 10;
+    const std::size_t capacity = SlotsFor(count);
     if (fresh.Capacity() != capacity) fresh.Resize(capacity);
     fresh.AtomCount = count;
     // Slot 0 is the slot of no atom; the spare slots keep what an earlier,

@@ -125,13 +125,9 @@ int BinaryExponent(long double v) {
     return biased - 16383;
 }
 
-// Rounds an integral-range value to the nearest integer, ties to even, in
-// the default rounding mode (llrintl is one x87 store; nearbyintl would save
-// and restore the whole environment on every call).
+// An integral-range value to the nearest integer, ties to even.
 std::uint64_t RoundToInteger(long double v) {
-    long long rounded;
-    asm("fistpll %0" : "=m"(rounded) : "t"(v) : "st");
-    return static_cast<std::uint64_t>(rounded);
+    return static_cast<std::uint64_t>(RoundToEven(v));
 }
 
 // Writes v < 10^count as exactly count digits, count <= 9, two at a time.

@@ -59,13 +59,6 @@ Error ConversionError(std::string_view text);
 Error FloatError(ErrorKind kind);
 Error OutOfMemoryError();
 
-// Message for a file error number. directoryExists tells an ENOENT for a
-// missing file from one for a missing directory on the path.
-std::string FileErrorMessage(int errnum, bool directoryExists);
-// The file error for errno errnum on path: for ENOENT it looks whether the
-// directory part of path exists.
-Error FileError(int errnum, const std::string& path);
-
 // The text the error box shows: a full stop is added when the message is not
 // empty and its last byte comes after "." (code 46); UTF-8 continuation
 // bytes of a Japanese character all do.

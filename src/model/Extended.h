@@ -35,6 +35,16 @@ inline void ClearFpFlags() {
 // cleared before the throw so that nothing pending leaks into later work.
 void ThrowIfFpFlags();
 
+// v rounded to the nearest integer, ties to even, in the default rounding
+// mode: one x87 store (nearbyintl would save and restore the whole
+// environment on every call). For |v| < 2^63; beyond, the result is
+// INT64_MIN and the invalid-operation flag is raised.
+inline std::int64_t RoundToEven(long double v) {
+    long long rounded;
+    asm("fistpll %0" : "=m"(rounded) : "t"(v) : "st");
+    return rounded;
+}
+
 // A compiler barrier: keeps v in memory order so that the arithmetic that
 // produced it happens before a following flag test.
 template <typename T>

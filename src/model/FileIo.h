@@ -10,7 +10,16 @@
 #include <string>
 #include <string_view>
 
+#include "model/Error.h"
+
 namespace pivora {
+
+// Message for a file error number. directoryExists tells an ENOENT for a
+// missing file from one for a missing directory on the path.
+std::string FileErrorMessage(int errnum, bool directoryExists);
+// The file error for errno errnum on path: for ENOENT it looks whether the
+// directory part of path exists.
+Error FileError(int errnum, const std::string& path);
 
 // Text up to the last "/", without it unless it is the root "/" itself; ""
 // when path holds no "/".

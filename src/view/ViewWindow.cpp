@@ -27,7 +27,9 @@ long double NearestPixel(double value, double min, double max, std::int32_t size
     const long double scaled = Materialize((static_cast<long double>(value) - min) * size /
                                            (static_cast<long double>(max) - min));
     ThrowIfFpFlags();
-    return nearbyintl(scaled);
+    // So far off no pixel can be drawn: ToInt32 refuses it as it stands.
+    if (!(fabsl(scaled) < 0x1p62L)) return scaled;
+    return static_cast<long double>(RoundToEven(scaled));
 }
 
 // Canvas coordinates are 32-bit. A pixel beyond that cannot be drawn

@@ -5,6 +5,7 @@
 
 #include "model/Error.h"
 #include "model/Extended.h"
+#include "model/FileIo.h"
 #include "support/TempDir.h"
 
 namespace pivora {
