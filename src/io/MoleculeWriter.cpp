@@ -74,7 +74,17 @@ void AppendAtomLine(std::string& out, int element, double x, double y, double z)
     out += symbol;
     out.append(3 - symbol.size(), ' ');
     for (double v : {x, y, z}) {
-        out += FormatFixed(v, 16, 9);
+        // Below 2^26 the saved file's field, FormatFixed(v, 12, 9), differs
+        // from this one only in the blanks in front, and its integer route
+        // is quick; the rest (huge values, ties) takes the full form.
+        char field[kFixed12x9MaxLength];
+        const std::size_t length = WriteFixed12x9Fast(field, v);
+        if (length == 0) {
+            out += FormatFixed(v, 16, 9);
+            continue;
+        }
+        if (length < 16) out.append(16 - length, ' ');
+        out.append(field, length);
     }
     out += '\n';
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
 #include <random>
 #include <string>
 
@@ -201,6 +202,46 @@ TEST(ExportTest, FormatNames) {
     for (const auto& [name, format] : cases) EXPECT_EQ(ExportFormatFor(name), format) << name;
     for (ExportFormat f : {ExportFormat::Xyz, ExportFormat::GaussianInput, ExportFormat::OrcaInput})
         EXPECT_EQ(ExportFormatFor(ExportExtension(f)), f);
+}
+
+// Each atom line is the symbol in three columns and the three coordinates
+// as FormatFixed gives them in fields of 16: values of every size and sign,
+// ties at the 9th decimal, and those beyond the quick route.
+TEST(ExportTest, AtomLinesAreTheFixedFormInFieldsOfSixteen) {
+    std::mt19937_64 rng(47);
+    const auto value = [&rng]() -> double {
+        switch (rng() % 6) {
+            case 0:  // a tie at the 9th decimal
+                return std::ldexp(2 * static_cast<double>(rng() % 100000) + 1, -10);
+            case 1:  // from 2^26 up, to beyond 1E36
+                return std::ldexp(1.0 + static_cast<double>(rng() % 1000) / 1000, 26 + rng() % 100);
+            case 2:
+                return -0.0;
+            case 3:
+                return std::ldexp(static_cast<double>(rng() % 1000),
+                                  -40 - static_cast<int>(rng() % 20));
+            default:
+                return std::uniform_real_distribution<double>(-1000, 1000)(rng);
+        }
+    };
+    std::vector<std::tuple<std::string, double, double, double>> atoms;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 2000; ++i) {
+        const double x = value(), y = value(), z = (i % 2 == 0 ? -1 : 1) * value();
+        atoms.emplace_back(i % 3 == 0 ? "Fe" : "C", x, y, z);
+        std::string line = i % 3 == 0 ? "Fe " : "C  ";
+        for (const double v : {x, y, z}) line += FormatFixed(v, 16, 9);
+        expected.push_back(line);
+    }
+    const std::string text = ExportText(ExportFormat::Xyz, Table(atoms), {});
+    // After the count line and the comment line, one line an atom.
+    std::size_t at = text.find('\n', text.find('\n') + 1) + 1;
+    for (const std::string& line : expected) {
+        const std::size_t end = text.find('\n', at);
+        ASSERT_EQ(text.substr(at, end - at), line);
+        at = end + 1;
+    }
+    EXPECT_EQ(at, text.size());
 }
 
 }  // namespace
