@@ -306,15 +306,24 @@ bool PlainSeparator(char separator) {
 // Slots run.first..run.last from the lines, each value stored right after
 // its conversion; throws at the first field that is no number, with reached
 // at its line.
+// The slots' arrays, taken once before the runs start: taking them from the
+// table checks whether it shares them, which only one thread may do.
+struct Slots {
+    std::string* names;
+    double* x;
+    double* y;
+    double* z;
+};
+
 void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std::uint64_t end,
-             const std::string& path, AtomTable& table, std::int32_t& reached) {
+             const std::string& path, const Slots& slots, std::int32_t& reached) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, run.from, count, end, path, separator);
-    std::string* names = table.AtomName.data();
-    double* x = table.AtomX.data();
-    double* y = table.AtomY.data();
-    double* z = table.AtomZ.data();
+    std::string* names = slots.names;
+    double* x = slots.x;
+    double* y = slots.y;
+    double* z = slots.z;
     for (std::int32_t k = run.first; k <= run.last; ++k) {
         reached = k;
         const LineFields f = lines.Next(k);
@@ -338,9 +347,11 @@ void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std
 // first.
 void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
                const std::string& path, AtomTable& table, std::int32_t* lineReached) {
+    const Slots slots{table.AtomName.data(), table.AtomX.data(), table.AtomY.data(),
+                      table.AtomZ.data()};
     OverRuns(SplitRuns(bytes, count, end), lineReached,
              [&](const LineRun& run, std::int32_t& reached) {
-                 FillRun(bytes, run, count, end, path, table, reached);
+                 FillRun(bytes, run, count, end, path, slots, reached);
              });
 }
 
