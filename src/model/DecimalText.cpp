@@ -126,8 +126,8 @@ int BinaryExponent(long double v) {
 }
 
 // Rounds an integral-range value to the nearest integer, ties to even, in
-// the default rounding mode (llrintl is one x87 store; nearbyintl would save
-// and restore the whole environment on every call).
+// the default rounding mode: one x87 integer store, where nearbyintl would
+// save and restore the whole floating-point environment on every call.
 std::uint64_t RoundToInteger(long double v) {
     long long rounded;
     asm("fistpll %0" : "=m"(rounded) : "t"(v) : "st");
