@@ -20,8 +20,8 @@ char DecimalSeparator();
 // extended precision. p <= -5120 gives 0.
 long double ScaleTen(long double v, int p);
 
-// The extended value nearest to 10^n, for 0 <= n <= 4999 as built from
-// the table (exact up to 10^27); used by the tests and the formats.
+// The extended value nearest to 10^n, for 0 <= n <= 4999, as built from
+// the table (exact up to 10^27).
 long double PowerOfTen(int n);
 
 // Text to number. Blanks (code 32 only) may stand before and after; one sign,

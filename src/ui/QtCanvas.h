@@ -1,7 +1,6 @@
 #pragma once
 // The drawing surface of a pane over a Qt image: plain pixels, no
-// antialiasing, with the pixel rules of the old window system the drawing
-// was made for.
+// antialiasing, with exact rules for which pixels each operation covers.
 
 #include <QImage>
 

@@ -5,6 +5,7 @@
 
 #include "engine/Recipe.h"
 #include "model/Error.h"
+#include "support/ErrorCheck.h"
 
 namespace pivora::test {
 namespace {
@@ -104,13 +105,7 @@ struct BadRecipe {
 class BadRecipes : public ::testing::TestWithParam<BadRecipe> {};
 
 TEST_P(BadRecipes, NameTheLineAndWhatIsWrong) {
-    try {
-        ParseRecipe(GetParam().text);
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Kind(), ErrorKind::Recipe);
-        EXPECT_EQ(e.Message(), GetParam().message);
-    }
+    ExpectError([this] { ParseRecipe(GetParam().text); }, ErrorKind::Recipe, GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(

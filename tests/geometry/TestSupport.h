@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "model/AtomTable.h"
-#include "model/Error.h"
+#include "support/ErrorCheck.h"
+#include "support/TableCheck.h"
 
 namespace pivora::test {
 
@@ -33,27 +33,6 @@ inline AtomTable MakeTable(const std::vector<Xyz>& atoms, double spare = 0) {
 
 inline Xyz At(const AtomTable& t, std::size_t k) {
     return {t.AtomX[k], t.AtomY[k], t.AtomZ[k]};
-}
-
-// Every coordinate's bits, so that a comparison sees -0 and the last bit.
-inline std::vector<std::uint64_t> Bits(const AtomTable& table) {
-    std::vector<std::uint64_t> bits;
-    for (const auto* column : {&table.AtomX, &table.AtomY, &table.AtomZ}) {
-        for (const double v : *column) bits.push_back(std::bit_cast<std::uint64_t>(v));
-    }
-    return bits;
-}
-
-// The error that f throws; a test failure when it throws none.
-template <typename F>
-Error ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "expected an Error";
-    return Error(ErrorKind::Index, "");
 }
 
 }  // namespace pivora::test

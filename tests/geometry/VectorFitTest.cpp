@@ -145,9 +145,9 @@ TEST_F(FitOnMolecule, FitXOfTheDiagonals) {
     EXPECT_EQ(Box(Axis::X), "-1.4142135623731");
     EXPECT_LT(std::fabs(EvaluateVector(atoms, vector)->Y), 1e-15);
     SetVector(2.5, 0, 1);  // already on the axis: a turn by 0
-    const auto before = test::Bits(atoms);
+    const auto before = test::Snapshot(atoms);
     EXPECT_EQ(Fit(Axis::X), "0");
-    EXPECT_EQ(test::Bits(atoms), before);
+    EXPECT_EQ(test::Snapshot(atoms), before);
 }
 
 // FitY then FitX lays the vector along X; FitX then FitZ lays it along Z.

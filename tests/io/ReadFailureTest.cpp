@@ -10,6 +10,7 @@
 
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
+#include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
 
@@ -187,20 +188,15 @@ TEST(ReadFailureTest, EachFailureNamesFileAndLineAndKeepsTheMolecule) {
         SCOPED_TRACE(std::string(f.name) + ": " + f.bytes);
         const std::string path = dir.Write(f.name, f.bytes);
         EXPECT_EQ(DetectFileKind(path), f.kind);
-        try {
-            ReadMoleculeFile(path, table);
-            ADD_FAILURE() << "no error";
-        } catch (const Error& e) {
-            const std::string where =
-                f.line > 0 ? "Line " + std::to_string(f.line) + " of " + f.name + ": "
-                           : std::string(f.name) + ": ";
-            EXPECT_EQ(e.Message().rfind(where, 0), 0u) << e.Message();
-            EXPECT_NE(e.Message().find(f.says), std::string::npos) << e.Message();
-            EXPECT_EQ(e.Kind(), f.error);
-            EXPECT_EQ(e.Detail().rfind(path + " was read as " + std::string(KindName(f.kind)), 0),
-                      0u)
-                << e.Detail();
-        }
+        const Error e = test::ErrorOf([&] { ReadMoleculeFile(path, table); });
+        const std::string where = f.line > 0
+                                      ? "Line " + std::to_string(f.line) + " of " + f.name + ": "
+                                      : std::string(f.name) + ": ";
+        EXPECT_EQ(e.Message().rfind(where, 0), 0u) << e.Message();
+        EXPECT_NE(e.Message().find(f.says), std::string::npos) << e.Message();
+        EXPECT_EQ(e.Kind(), f.error);
+        EXPECT_EQ(e.Detail().rfind(path + " was read as " + std::string(KindName(f.kind)), 0), 0u)
+            << e.Detail();
         EXPECT_EQ(test::Snapshot(table), before);
     }
 }
@@ -223,13 +219,7 @@ TEST(ReadFailureTest, FileErrorsAreTheNativeOnesForEveryKind) {
         for (FileKind kind :
              {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
               FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
-            try {
-                ReadMoleculeAs(kind, path, table);
-                ADD_FAILURE() << "no error";
-            } catch (const Error& e) {
-                EXPECT_EQ(e.Kind(), ErrorKind::File);
-                EXPECT_EQ(e.Message(), message);
-            }
+            test::ExpectError([&] { ReadMoleculeAs(kind, path, table); }, ErrorKind::File, message);
         }
         EXPECT_THROW(ReadMoleculeFile(path, table), Error);
         EXPECT_EQ(test::Snapshot(table), before);

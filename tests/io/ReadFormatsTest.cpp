@@ -10,6 +10,7 @@
 
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
+#include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
 
@@ -254,28 +255,19 @@ TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
 TEST(ReadFormatsTest, HeaderlessFailureDetailNamesTheLine) {
     TempDir dir;
     const std::string path = dir.Write("bad.xyz", "N1 1 2 3\nN2 1 2 3\nN3 x1 2 3\n");
-    try {
-        ReadMolecule(path, AtomTable{});
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Message(), "'x1' は浮動小数点数ではありません");
-        EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
-        EXPECT_EQ(e.Detail().rfind(path + ", line 3: ", 0), 0u) << e.Detail();
-    }
+    const Error e = test::ExpectError([&] { ReadMolecule(path, AtomTable{}); },
+                                      ErrorKind::Conversion, "'x1' は浮動小数点数ではありません");
+    EXPECT_EQ(e.Detail().rfind(path + ", line 3: ", 0), 0u) << e.Detail();
 }
 
 TEST(ReadFormatsTest, BinaryGarbageSaysSo) {
     TempDir dir;
     const std::string path =
         dir.Write("a.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0", 20));
-    try {
-        ReadMolecule(path, AtomTable{});
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
-        EXPECT_EQ(e.Detail().rfind(path + ", line 1: the file holds bytes that no text", 0), 0u)
-            << e.Detail();
-    }
+    const Error e = test::ErrorOf([&] { ReadMolecule(path, AtomTable{}); });
+    EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
+    EXPECT_EQ(e.Detail().rfind(path + ", line 1: the file holds bytes that no text", 0), 0u)
+        << e.Detail();
 }
 
 TEST(ReadFormatsTest, WithACommaSeparatorEveryFormatTakesTheFullStop) {

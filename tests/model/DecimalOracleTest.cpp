@@ -17,6 +17,7 @@
 #include "model/DecimalText.h"
 #include "model/Error.h"
 #include "support/DecimalOracle.h"
+#include "support/TableCheck.h"
 
 namespace pivora {
 namespace {
@@ -24,15 +25,12 @@ namespace {
 using test::OracleDisplay;
 using test::OracleFixed;
 using test::OracleParse;
+using test::SameBits;
 
 class DecimalOracleTest : public ::testing::Test {
   protected:
     void TearDown() override { SetDecimalSeparator('.'); }
 };
-
-bool SameBits(long double a, long double b) {
-    return std::memcmp(&a, &b, 10) == 0;
-}
 
 std::string Hex(long double v) {
     char text[64];

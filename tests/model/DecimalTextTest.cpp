@@ -10,20 +10,19 @@
 #include "model/DecimalText.h"
 #include "model/Error.h"
 #include "model/Extended.h"
+#include "support/ErrorCheck.h"
+#include "support/TableCheck.h"
 
 namespace pivora {
 namespace {
+
+using test::SameBits;
 
 // Restores the full stop after each test that changes the separator.
 class DecimalTextTest : public ::testing::Test {
   protected:
     void TearDown() override { SetDecimalSeparator('.'); }
 };
-
-bool SameBits(long double a, long double b) {
-    // Compare sign, exponent and significand; padding bytes are ignored.
-    return std::memcmp(&a, &b, 10) == 0;
-}
 
 // A finite double of random bits: every sign, exponent and significand.
 double RandomFiniteDouble(std::mt19937_64& rng) {
@@ -62,23 +61,14 @@ TEST_F(DecimalTextTest, RejectsWhatIsNotANumber) {
         long double untouched = 42.0L;
         EXPECT_FALSE(TryParseDecimal(text, untouched));
         EXPECT_EQ(untouched, 42.0L);
-        try {
-            ParseDecimal(text);
-            ADD_FAILURE() << "no error";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
-            EXPECT_EQ(e.Message(), std::string("'") + text + "' は浮動小数点数ではありません");
-        }
+        test::ExpectError([&] { ParseDecimal(text); }, ErrorKind::Conversion,
+                          std::string("'") + text + "' は浮動小数点数ではありません");
     }
 }
 
 TEST_F(DecimalTextTest, FailureQuotesTheTextWithItsBlanks) {
-    try {
-        ParseDecimal(" abc");
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Message(), "' abc' は浮動小数点数ではありません");
-    }
+    test::ExpectError([] { ParseDecimal(" abc"); }, ErrorKind::Conversion,
+                      "' abc' は浮動小数点数ではありません");
 }
 
 TEST_F(DecimalTextTest, ExponentDigitsStopAt500) {
@@ -97,13 +87,8 @@ TEST_F(DecimalTextTest, TinyValuesBecomeZeroWithoutFailure) {
 
 TEST_F(DecimalTextTest, StoringBeyondTheDoubleRangeOverflows) {
     const long double big = ParseDecimal("1E500");
-    try {
-        StoreDouble(big);
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Kind(), ErrorKind::Overflow);
-        EXPECT_EQ(e.Message(), "浮動小数点数のオーバーフロー");
-    }
+    test::ExpectError([&] { StoreDouble(big); }, ErrorKind::Overflow,
+                      "浮動小数点数のオーバーフロー");
 }
 
 TEST_F(DecimalTextTest, MatchesCorrectRoundingWhereOneOperationSuffices) {

@@ -6,6 +6,7 @@
 #include "model/Error.h"
 #include "model/Extended.h"
 #include "model/FileIo.h"
+#include "support/ErrorCheck.h"
 #include "support/TempDir.h"
 
 namespace pivora {
@@ -73,25 +74,22 @@ TEST(ErrorTest, FlagTestsRaiseTheMatchingErrorAndClear) {
     volatile long double huge = 1e4900L;
     struct Step {
         long double (*compute)(long double, long double, long double);
+        ErrorKind kind;
         const char* message;
     };
     const Step steps[] = {
-        {[](long double z, long double, long double) { return z / z; },
+        {[](long double z, long double, long double) { return z / z; }, ErrorKind::InvalidOperation,
          "不正な浮動小数点数演算命令"},
-        {[](long double z, long double o, long double) { return o / z; },
+        {[](long double z, long double o, long double) { return o / z; }, ErrorKind::DivideByZero,
          "0 による浮動小数点数除算"},
-        {[](long double, long double, long double h) { return h * h; },
+        {[](long double, long double, long double h) { return h * h; }, ErrorKind::Overflow,
          "浮動小数点数のオーバーフロー"},
     };
     for (const Step& step : steps) {
         ClearFpFlags();
         Materialize(step.compute(zero, one, huge));
-        try {
-            ThrowIfFpFlags();
-            ADD_FAILURE() << "no error for " << step.message;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Message(), step.message);
-        }
+        SCOPED_TRACE(step.message);
+        test::ExpectError([] { ThrowIfFpFlags(); }, step.kind, step.message);
         EXPECT_NO_THROW(ThrowIfFpFlags());  // nothing pending afterwards
     }
     ClearFpFlags();

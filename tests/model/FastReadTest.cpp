@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -28,6 +27,7 @@
 namespace pivora {
 namespace {
 
+using test::Bits;
 using test::TempDir;
 
 class FastReadTest : public ::testing::Test {
@@ -36,15 +36,11 @@ class FastReadTest : public ::testing::Test {
     TempDir dir_;
 };
 
-std::uint64_t Bits(double v) {
-    return std::bit_cast<std::uint64_t>(v);
-}
-
 // What the plain way makes of a coordinate text: its double, or the error's
 // message.
 std::string Plain(std::string_view text) {
     try {
-        return std::to_string(Bits(StoreDouble(ParseFileDecimal(text))));
+        return std::to_string(test::FileBits(text));
     } catch (const Error& e) {
         return e.Message();
     }

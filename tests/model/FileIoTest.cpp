@@ -2,14 +2,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "model/CoordinateReader.h"
+#include "model/CoordinateWriter.h"
 #include "model/DirectoryMemory.h"
 #include "model/Error.h"
 #include "model/FileIo.h"
+#include "support/ErrorCheck.h"
 #include "support/TempDir.h"
 
 namespace pivora {
@@ -142,13 +147,7 @@ TEST(LineReaderTest, OpenFailures) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        try {
-            LineReader reader(c.path);
-            FAIL();
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Kind(), ErrorKind::File);
-            EXPECT_EQ(e.Message(), c.message);
-        }
+        test::ExpectError([&] { LineReader reader(c.path); }, ErrorKind::File, c.message);
     }
 }
 
@@ -184,25 +183,71 @@ TEST(SafeFileWriterTest, ReplacesAndKeepsPermissionBits) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
+// The two ways a save writes: the writer itself, and a whole coordinate file
+// of 1000 atoms through it.
+struct Saver {
+    const char* name;
+    std::function<void(const std::string&, const WriteOptions&)> save;
+};
+
+std::vector<Saver> Savers() {
+    AtomTable molecule;
+    std::string lines;
+    for (int i = 1; i <= 1000; ++i) {
+        lines +=
+            "N" + std::to_string(i) + " " + std::to_string(i) + " " + std::to_string(-i) + " 0.5\n";
+    }
     TempDir dir;
-    const std::string path = dir.Write("out.txt", "old content");
+    ReadCoordinateFile(dir.Write("in.xyz", lines), molecule);
+    return {
+        {"SafeFileWriter",
+         [](const std::string& path, const WriteOptions& options) {
+             SafeFileWriter writer(path, options);
+             writer.Write(std::string(20000, 'n'));
+             writer.Commit();
+         }},
+        {"WriteCoordinateFile", [molecule](const std::string& path, const WriteOptions& options) {
+             WriteCoordinateFile(path, molecule, options);
+         }}};
+}
+
+// A disk that is full, or fills after a few kilobytes, fails the save with
+// the disk's error and leaves the old file as it was: its bytes, its mode,
+// and no temporary file beside it.
+TEST(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
     WriteOptions full;
     full.write = [](int, const char*, std::size_t) -> long {
         errno = ENOSPC;
         return -1;
     };
-    try {
-        SafeFileWriter writer(path, full);
-        writer.Write("new");
-        writer.Commit();
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Message(), "I/O エラー (28)");
-        EXPECT_EQ(e.Errnum(), ENOSPC);
+    long budget = 0;
+    WriteOptions fills;
+    fills.write = [&](int fd, const char* data, std::size_t size) {
+        if (budget <= 0) {
+            errno = ENOSPC;
+            return -1L;
+        }
+        const long n = static_cast<long>(std::min<std::size_t>(size, budget));
+        budget -= n;
+        return static_cast<long>(::write(fd, data, static_cast<std::size_t>(n)));
+    };
+    for (const Saver& saver : Savers()) {
+        for (const WriteOptions* disk : {&full, &fills}) {
+            SCOPED_TRACE(std::string(saver.name) + (disk == &full ? ", full" : ", filling"));
+            budget = 5000;
+            TempDir dir;
+            const std::string path = dir.Write("keep.out", "old content\r\n");
+            ::chmod(path.c_str(), 0604);
+            const Error e = test::ExpectError([&] { saver.save(path, *disk); }, ErrorKind::File,
+                                              "I/O エラー (28)");
+            EXPECT_EQ(e.Errnum(), ENOSPC);
+            EXPECT_EQ(ReadAll(path), "old content\r\n");
+            struct stat st;
+            ASSERT_EQ(::stat(path.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0604u);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+        }
     }
-    EXPECT_EQ(ReadAll(path), "old content");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
@@ -216,16 +261,14 @@ TEST(SafeFileWriterTest, RefusesDirectoriesAndMissingDirectories) {
         {dir.File("sub"), "ファイルへのアクセスが拒否されました"},
         {dir.File("nodir/out.txt"), "ファイル名の指定が間違っています"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        try {
-            SafeFileWriter writer(c.path);
-            FAIL();
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Message(), c.message);
+    for (const Saver& saver : Savers()) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(saver.name) + " " + c.path);
+            test::ExpectError([&] { saver.save(c.path, {}); }, ErrorKind::File, c.message);
         }
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("nodir")));
 }
 
 TEST(SafeFileWriterTest, WritesThroughASymbolicLink) {

@@ -3,31 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/Pixels.h"
 #include "ui/QtCanvas.h"
 #include "ui/Widgets.h"
 
 namespace pivora::test {
 namespace {
-
-// The image as rows of characters: '.' white, 'k' black, 'b' blue, 'r' red,
-// 'g' green, '?' anything else.
-std::vector<std::string> Pixels(const QImage& image) {
-    const std::map<QRgb, char> names = {
-        {0xffffff, '.'}, {0x000000, 'k'}, {0x0000ff, 'b'}, {0xff0000, 'r'}, {0x00ff00, 'g'}};
-    std::vector<std::string> rows(image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const auto found = names.find(image.pixel(x, y) & 0xffffff);
-            rows[y] += found == names.end() ? '?' : found->second;
-        }
-    }
-    return rows;
-}
 
 class CanvasTest : public ::testing::Test {
   protected:

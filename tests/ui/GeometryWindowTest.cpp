@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "UiTest.h"
+#include "support/Pixels.h"
+#include "support/TableCheck.h"
 
 namespace pivora::test {
 namespace {
@@ -15,24 +17,8 @@ namespace {
 // Atom 1 to atom 5 is (2, 3, 6), of length 7.
 constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
 
-// '.' white, 'k' black, 'b' blue, 'r' red, '?' any other color.
-char Color(QRgb rgb) {
-    rgb &= 0xffffff;
-    return rgb == 0xffffff ? '.' : rgb == 0 ? 'k' : rgb == 0xff ? 'b' : rgb == 0xff0000 ? 'r' : '?';
-}
-
-// A pane's picture as rows of color letters.
-std::vector<std::string> Pixels(const TImage* pane) {
-    const QImage& image = pane->Picture();
-    std::vector<std::string> rows(static_cast<std::size_t>(image.height()));
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) rows[y] += Color(image.pixel(x, y));
-    }
-    return rows;
-}
-
 char PixelAt(const TImage* pane, int x, int y) {
-    return Color(pane->Picture().pixel(x, y));
+    return ColorLetter(pane->Picture().pixel(x, y));
 }
 
 // Axes through (104, 109) on white, and nothing else.
@@ -63,14 +49,14 @@ class GeometryWindow : public FormTest {
     }
     // Everything a command may change: atoms, grid, boxes and panes.
     struct World {
-        std::vector<double> x, y, z;
+        TableSnapshot atoms;
         std::vector<std::vector<std::string>> grid;
         std::vector<std::string> boxes;
         std::vector<QImage> panes;
         bool operator==(const World&) const = default;
     };
     World Snapshot() {
-        World w{state.Atoms.AtomX, state.Atoms.AtomY, state.Atoms.AtomZ, {}, {}, {}};
+        World w{test::Snapshot(state.Atoms), {}, {}, {}};
         for (int r = 1; r < f().StringGrid1->RowCount(); ++r) w.grid.push_back(GridRow(r));
         for (const TEdit* box :
              {f().VX, f().VY, f().VZ, f().UX, f().UY, f().UZ, f().Zangle, f().Xangle, f().Yangle}) {
@@ -155,7 +141,7 @@ TEST_P(FirstRedraw, PaintsWhitePanesWithAxesBeforeAnyFile) {
     GetParam().act(f());
     EXPECT_TRUE(errors.shown.empty());
     for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
-        EXPECT_EQ(Pixels(pane), AxesOnly()) << pane->objectName().toStdString();
+        EXPECT_EQ(Pixels(pane->Picture()), AxesOnly()) << pane->objectName().toStdString();
     }
     EXPECT_EQ(f().VX->Text(), "");
 }
@@ -190,7 +176,7 @@ TEST_P(VectorLine, RunsBlueFromTheOriginToItsEndAtScaleTen) {
     PickVector1(1, 2);
     const TImage* panes[3] = {f().Image1, f().Image2, f().Image3};
     for (int p = 0; p < 3; ++p) {
-        const auto rows = Pixels(panes[p]);
+        const auto rows = Pixels(panes[p]->Picture());
         const int* end = GetParam().end[p];
         // The line's pixels lie between the origin and the end, widened by
         // the pen's round end of one pixel.
@@ -229,7 +215,7 @@ TEST_F(GeometryWindow, Vector2IsDrawnRedOverVector1) {
     EXPECT_EQ(PixelAt(f().Image1, 120, 109), 'r');
     EXPECT_EQ(PixelAt(f().Image1, 145, 109), 'b');
     TypeOver(f().SEU5, "2");  // the same line as Vector1's
-    for (const std::string& row : Pixels(f().Image1)) EXPECT_EQ(row.find('b'), row.npos);
+    for (const std::string& row : Pixels(f().Image1->Picture())) EXPECT_EQ(row.find('b'), row.npos);
     EXPECT_EQ(PixelAt(f().Image1, 157, 109), 'r');
 }
 
@@ -263,7 +249,7 @@ TEST_F(GeometryWindow, UndefinedVectorKeepsItsBoxesAndDrawsNothing) {
     TypeOver(f().SEV5, "0");
     EXPECT_EQ(f().V5->Text(), "None");
     EXPECT_EQ(f().VX->Text(), "5");
-    EXPECT_EQ(Pixels(f().Image1), AxesOnly());
+    EXPECT_EQ(Pixels(f().Image1->Picture()), AxesOnly());
 }
 
 struct FailureCase {

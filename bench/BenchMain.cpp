@@ -2,7 +2,7 @@
 // command line asks otherwise, and everything the cases built released in
 // order before the program ends, the scratch folder included. Started with
 // --memory-child it is instead one of the children that measure memory
-// (ui_bench.cpp).
+// (UiBench.cpp).
 
 #include <benchmark/benchmark.h>
 
