@@ -25,6 +25,17 @@ constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 1
 // such labels can be written into a table's slots without allocating.
 constexpr std::size_t kInPlaceLabel = 15;
 
+// The shares of a read's progress: the counting pass up to the first, the
+// reading of the parsing pass up to the second, its lines the rest.
+constexpr std::uint64_t kCountedShare = ProgressMeter::kTotal * 3 / 10;
+constexpr std::uint64_t kReadShare = ProgressMeter::kTotal * 4 / 10;
+// Lines between two reports of the parsing pass: a power of two.
+constexpr std::int32_t kLinesPerReport = 1 << 16;
+
+[[gnu::noinline]] void ReportLines(ProgressMeter* progress, std::int32_t k) {
+    if (progress) progress->At(static_cast<std::uint64_t>(k));
+}
+
 // A field of FieldScanner, which is followed by readable padding.
 double ParseCoordinate(std::string_view field) {
     return ParseFileDoublePadded(field);
@@ -71,6 +82,7 @@ struct Count {
 // byte 26 at a line start ends the file there.
 Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
     ByteReader file(path, options);
+    if (options.progress) options.progress->Stage(kCountedShare, file.SizeAtOpen());
     // A buffer that stays in the cache: the bytes are only looked at once.
     const std::size_t room = static_cast<std::size_t>(
         std::min<std::uint64_t>(std::min<std::size_t>(file.ChunkSize(), 64 << 10),
@@ -228,7 +240,8 @@ bool PlainSeparator(char separator) {
 // Slots 1..count from the lines, each value stored right after its
 // conversion; throws at the first field that is no number.
 void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-               const std::string& path, AtomTable& table, std::int32_t* lineReached) {
+               const std::string& path, AtomTable& table, std::int32_t* lineReached,
+               ProgressMeter* progress) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, count, end, path, separator);
@@ -239,6 +252,8 @@ void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
     std::int32_t k = 1;
     try {
         for (; k <= count; ++k) {
+            if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+                ReportLines(progress, k);
             const LineFields f = lines.Next(k);
             names[k].assign(f.label);
             // The three numbers side by side where all are plain, as they
@@ -267,7 +282,7 @@ void CheckCoordinate(std::string_view field, char separator) {
 // FillSlots without storing anything: throws what it would throw. Returns
 // whether every label fits a slot without memory of its own.
 bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-                const std::string& path, std::int32_t* lineReached) {
+                const std::string& path, std::int32_t* lineReached, ProgressMeter* progress) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, count, end, path, separator);
@@ -275,6 +290,8 @@ bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
     std::int32_t k = 1;
     try {
         for (; k <= count; ++k) {
+            if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+                ReportLines(progress, k);
             const LineFields f = lines.Next(k);
             longest = std::max(longest, f.label.size());
             PlainDecimal unused[3];
@@ -321,9 +338,13 @@ std::int32_t CountLines(const std::string& path, const LineReaderOptions& option
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options) {
     if (options.lineReached) *options.lineReached = 0;
+    ProgressMeter meter(options.progress);
+    ProgressMeter* const progress = meter.Active() ? &meter : nullptr;
+    LineReaderOptions lines = options.lines;
+    lines.progress = progress;
     CoordinateRead read;
     read.path_ = path;
-    const Count counted = CountWithEnd(path, options.lines);
+    const Count counted = CountWithEnd(path, lines);
     read.count_ = counted.lines;
     read.end_ = counted.end;
     if (options.betweenPasses) options.betweenPasses();
@@ -331,26 +352,31 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     const std::size_t capacity = static_cast<std::size_t>(counted.lines) + 10;
     read.refill_ = mayRefill && ArraysFit(target, capacity);
     if (!read.refill_) read.fresh_ = NewTable(capacity);
-    read.bytes_ = ReadLines(path, options.lines, counted.lines, counted.end);
+    meter.Stage(kReadShare, counted.end);
+    read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
+    meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
     if (read.refill_) {
         // Nothing may fail once the target's arrays are being written: every
         // line is checked first.
-        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached)) {
+        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached, progress)) {
+            meter.Finish();
             return read;
         }
         // A long label would need memory of its own in the slot.
         read.refill_ = false;
         read.fresh_ = NewTable(capacity);
     }
-    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached);
+    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached,
+              progress);
     FinishTable(read.fresh_, read.count_, target);
     read.bytes_.reset();
+    meter.Finish();
     return read;
 }
 
 void CoordinateRead::FillFresh(const AtomTable& previous) {
     fresh_ = NewTable(static_cast<std::size_t>(count_) + 10);
-    FillSlots(*bytes_, count_, end_, path_, fresh_, nullptr);
+    FillSlots(*bytes_, count_, end_, path_, fresh_, nullptr, nullptr);
     FinishTable(fresh_, count_, previous);
     refill_ = false;
 }
@@ -365,7 +391,7 @@ void CoordinateRead::MoveInto(AtomTable& table) && {
     // The resize stays inside the arrays' room and every label fits its
     // slot: nothing here allocates, and the lines were all checked.
     table.Resize(static_cast<std::size_t>(count_) + 10);
-    FillSlots(*bytes_, count_, end_, path_, table, nullptr);
+    FillSlots(*bytes_, count_, end_, path_, table, nullptr, nullptr);
     bytes_.reset();
     table.AtomCount = count_;
     table.AtomName[0] = "None";

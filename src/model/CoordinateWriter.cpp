@@ -14,6 +14,12 @@ constexpr std::size_t kLabelColumns = 15;
 // The longest line after its label: the fill (a store of 16 blanks), three
 // fields, two separators, CR LF.
 constexpr std::size_t kMostAfterLabel = 16 + 3 * kFixed12x9MaxLength + 2 * 3 + 2;
+// Lines between two reports of progress: a power of two.
+constexpr std::size_t kLinesPerReport = std::size_t{1} << 16;
+
+[[gnu::noinline]] void ReportLines(ProgressMeter& progress, std::size_t k) {
+    progress.At(k);
+}
 
 // One number field at p, by the integer route where it can tell.
 char* Field(char* p, double value) {
@@ -52,9 +58,11 @@ void AppendCoordinateLine(std::string& out, const std::string& label, double x, 
 }
 
 void WriteCoordinateFile(const std::string& path, const AtomTable& table,
-                         const WriteOptions& options) {
+                         const WriteOptions& options, const ProgressReport& progress) {
     SafeFileWriter writer(path, options);
     const std::size_t last = table.LastAtom();
+    ProgressMeter meter(progress);
+    meter.Stage(ProgressMeter::kTotal, last);
     const std::string* names = table.AtomName.data();
     const double* x = table.AtomX.data();
     const double* y = table.AtomY.data();
@@ -63,6 +71,8 @@ void WriteCoordinateFile(const std::string& path, const AtomTable& table,
     // save. A label of 15 bytes or more (of any length, from a careless
     // file) goes in on its own, followed by the one blank.
     for (std::size_t k = 1; k <= last; ++k) {
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(meter, k);
         const std::string& label = names[k];
         const std::size_t column = label.size();
         char* start;
@@ -77,6 +87,7 @@ void WriteCoordinateFile(const std::string& path, const AtomTable& table,
         }
         writer.Wrote(static_cast<std::size_t>(LineAfterLabel(p, column, x[k], y[k], z[k]) - start));
     }
+    meter.Finish();
     writer.Commit();
 }
 
