@@ -460,9 +460,9 @@ void Engine::UserRedraw() {
 
 // --- Files ---
 
-void Engine::Open(const std::string& path) {
+void Engine::Open(const std::string& path, const ProgressReport& progress) {
     {
-        io::PreparedMolecule next = io::PrepareMolecule(path, atoms_, true);
+        io::PreparedMolecule next = io::PrepareMolecule(path, atoms_, true, progress);
         // Nothing below fails but memory, and that only in the case below.
         io::MoleculeInfo info = next.Info();
         if (next.RefillsTarget()) {
@@ -584,8 +584,8 @@ std::vector<std::string> Engine::PreambleLines() const {
     return lines;
 }
 
-void Engine::Save(const std::string& path) {
-    WriteCoordinateFile(path, atoms_);
+void Engine::Save(const std::string& path, const ProgressReport& progress) {
+    WriteCoordinateFile(path, atoms_, {}, progress);
     MarkSaved();
 }
 

@@ -32,6 +32,7 @@
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
 #include "model/Error.h"
+#include "model/Progress.h"
 #include "view/AtomLayer.h"
 #include "view/Canvas.h"
 #include "view/ViewWindow.h"
@@ -147,12 +148,15 @@ class Engine {
     // the panes are redrawn. The history and the recorded commands start
     // afresh. A failure of the read changes nothing; one of the redraw (a
     // scale of 0 in its box) comes after the molecule was taken.
-    void Open(const std::string& path);
+    // progress hears how far the read has come (Progress.h); a throw from it
+    // gives the open up as a failed read would, changing nothing.
+    void Open(const std::string& path, const ProgressReport& progress = {});
     // What the last open read beside the atoms: the file's kind, the frame,
     // charge and multiplicity where the file gave them, a note to show.
     const io::MoleculeInfo& Opened() const { return opened_; }
-    // Writes the molecule to path in the fixed-column format.
-    void Save(const std::string& path);
+    // Writes the molecule to path in the fixed-column format. progress as
+    // WriteCoordinateFile's; a throw from it leaves the file as it was.
+    void Save(const std::string& path, const ProgressReport& progress = {});
     // Writes the molecule to path in another program's format; it then counts
     // as saved, since the file holds every decimal the native format keeps.
     void Export(const std::string& path, io::ExportFormat format,

@@ -18,7 +18,7 @@ ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bo
 // The same in two steps (PrepareCoordinateRead), target's arrays refilled
 // where they fit when mayRefill.
 CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
-                                 bool binary);
+                                 bool binary, const ProgressReport& progress = {});
 ReadResult ReadXyz(const std::string& path, const AtomTable& previous);
 ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous);
 ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous);

@@ -33,16 +33,18 @@ ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTabl
     return ReadHeaderless(path, previous);
 }
 
-PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill) {
+PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill,
+                                 const ProgressReport& progress) {
     PreparedMolecule prepared;
     bool binary = false;
     const FileKind kind = DetectFileHead(path, binary);
     if (kind == FileKind::Headerless) {
-        prepared.plain_.emplace(PrepareHeaderless(path, target, mayRefill, binary));
+        prepared.plain_.emplace(PrepareHeaderless(path, target, mayRefill, binary, progress));
         prepared.info_.kind = FileKind::Headerless;
         return prepared;
     }
     ReadResult read = ReadMoleculeAs(kind, path, target);
+    ProgressMeter(progress).Finish();
     prepared.table_ = std::move(read.table);
     prepared.info_ = std::move(read.info);
     return prepared;

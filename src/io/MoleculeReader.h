@@ -70,7 +70,8 @@ class PreparedMolecule {
     void MoveInto(AtomTable& table) &&;
 
   private:
-    friend PreparedMolecule PrepareMolecule(const std::string&, const AtomTable&, bool);
+    friend PreparedMolecule PrepareMolecule(const std::string&, const AtomTable&, bool,
+                                            const ProgressReport&);
     PreparedMolecule() = default;
     std::optional<CoordinateRead> plain_;
     AtomTable table_;
@@ -81,8 +82,11 @@ class PreparedMolecule {
 // MoveInto puts the molecule in place. With mayRefill, a plain coordinate
 // file refills target's arrays where their size fits, and the caller sees to
 // it that no other copy shares them by the time it calls MoveInto: nothing
-// then needs the memory of a second molecule.
-PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill);
+// then needs the memory of a second molecule. progress hears how far the
+// read of a plain coordinate file has come (ReadOptions::progress); the
+// other kinds, read at once, report the whole when they are done.
+PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill,
+                                 const ProgressReport& progress = {});
 
 // ReadMolecule into table, reusing its arrays where no copy shares them:
 // table is replaced only when the whole file was read, and is unchanged on

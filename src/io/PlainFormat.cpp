@@ -30,11 +30,13 @@ namespace {
 // Runs read with options that name the failing line; a failure gets the file
 // and the line in its detail, and what the format asks of a file.
 template <typename Read>
-auto ReadPlain(const std::string& path, bool binary, Read read) {
+auto ReadPlain(const std::string& path, bool binary, Read read,
+               const ProgressReport& progress = {}) {
     std::int32_t line = 0;
     try {
         ReadOptions options;
         options.lineReached = &line;
+        options.progress = progress;
         return read(options);
     } catch (Error& e) {
         // What the reader already said (a special file, a file that changed
@@ -69,10 +71,13 @@ ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bo
 }
 
 CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
-                                 bool binary) {
-    return ReadPlain(path, binary, [&](const ReadOptions& options) {
-        return PrepareCoordinateRead(path, target, mayRefill, options);
-    });
+                                 bool binary, const ProgressReport& progress) {
+    return ReadPlain(
+        path, binary,
+        [&](const ReadOptions& options) {
+            return PrepareCoordinateRead(path, target, mayRefill, options);
+        },
+        progress);
 }
 
 }  // namespace pivora::io

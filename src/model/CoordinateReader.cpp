@@ -30,6 +30,13 @@ constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 1
 // such labels can be written into a table's slots without allocating.
 constexpr std::size_t kInPlaceLabel = 15;
 
+// The shares of a read's progress: the counting pass up to the first, the
+// reading of the parsing pass up to the second, its lines the rest.
+constexpr std::uint64_t kCountedShare = ProgressMeter::kTotal * 3 / 10;
+constexpr std::uint64_t kReadShare = ProgressMeter::kTotal * 4 / 10;
+// Lines between two reports of the parsing pass: a power of two.
+constexpr std::int32_t kLinesPerReport = 1 << 16;
+
 // A field of FieldScanner, which is followed by readable padding.
 double ParseCoordinate(std::string_view field) {
     return ParseFileDoublePadded(field);
@@ -76,6 +83,7 @@ struct Count {
 // byte 26 at a line start ends the file there.
 Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
     ByteReader file(path, options);
+    if (options.progress) options.progress->Stage(kCountedShare, file.SizeAtOpen());
     // A buffer that stays in the cache: the bytes are only looked at once.
     const std::size_t room = static_cast<std::size_t>(
         std::min<std::uint64_t>(std::min<std::size_t>(file.ChunkSize(), 64 << 10),
@@ -194,6 +202,16 @@ struct LineRun {
 // The capacity of a table of count atoms: slot 0 and the spare slots.
 std::size_t SlotsFor(std::int32_t count) {
     return static_cast<std::size_t>(count) + 1 + kSpareSlots;
+}
+
+// k lines of run done. The first run, on the calling thread, speaks for all:
+// the other goes as fast beside it.
+[[gnu::noinline]] void ReportLines(ProgressMeter* progress, const LineRun& run, std::int32_t count,
+                                   std::int32_t k) {
+    if (progress == nullptr) return;
+    const auto done = static_cast<std::uint64_t>(k - run.first + 1);
+    progress->At(done * static_cast<std::uint64_t>(count) /
+                 static_cast<std::uint64_t>(run.last - run.first + 1));
 }
 
 // Below this many lines a second processor costs more than it saves.
@@ -316,7 +334,8 @@ struct Slots {
 };
 
 void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std::uint64_t end,
-             const std::string& path, const Slots& slots, std::int32_t& reached) {
+             const std::string& path, const Slots& slots, std::int32_t& reached,
+             ProgressMeter* progress) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, run.from, count, end, path, separator);
@@ -326,6 +345,8 @@ void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std
     double* z = slots.z;
     for (std::int32_t k = run.first; k <= run.last; ++k) {
         reached = k;
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(progress, run, count, k);
         const LineFields f = lines.Next(k);
         names[k].assign(f.label);
         // The three numbers side by side where all are plain, as they
@@ -344,15 +365,17 @@ void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std
 }
 
 // Slots 1..count from the lines; throws what a pass in order would throw
-// first.
+// first. progress hears from the first run only, on this thread.
 void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-               const std::string& path, AtomTable& table, std::int32_t* lineReached) {
+               const std::string& path, AtomTable& table, std::int32_t* lineReached,
+               ProgressMeter* progress) {
     const Slots slots{table.AtomName.data(), table.AtomX.data(), table.AtomY.data(),
                       table.AtomZ.data()};
-    OverRuns(SplitRuns(bytes, count, end), lineReached,
-             [&](const LineRun& run, std::int32_t& reached) {
-                 FillRun(bytes, run, count, end, path, slots, reached);
-             });
+    const std::vector<LineRun> runs = SplitRuns(bytes, count, end);
+    OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
+        FillRun(bytes, run, count, end, path, slots, reached,
+                &run == runs.data() ? progress : nullptr);
+    });
 }
 
 void CheckCoordinate(std::string_view field, char separator) {
@@ -362,13 +385,16 @@ void CheckCoordinate(std::string_view field, char separator) {
 // FillRun without storing anything: throws what it would throw. Returns the
 // longest label's length.
 std::size_t CheckRun(const FileBytes& bytes, const LineRun& run, std::int32_t count,
-                     std::uint64_t end, const std::string& path, std::int32_t& reached) {
+                     std::uint64_t end, const std::string& path, std::int32_t& reached,
+                     ProgressMeter* progress) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, run.from, count, end, path, separator);
     std::size_t longest = 0;
     for (std::int32_t k = run.first; k <= run.last; ++k) {
         reached = k;
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(progress, run, count, k);
         const LineFields f = lines.Next(k);
         longest = std::max(longest, f.label.size());
         PlainDecimal unused[3];
@@ -384,11 +410,12 @@ std::size_t CheckRun(const FileBytes& bytes, const LineRun& run, std::int32_t co
 // FillSlots without storing anything. Returns whether every label fits a
 // slot without memory of its own.
 bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-                const std::string& path, std::int32_t* lineReached) {
+                const std::string& path, std::int32_t* lineReached, ProgressMeter* progress) {
     std::size_t longest[2] = {0, 0};
     const std::vector<LineRun> runs = SplitRuns(bytes, count, end);
     OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
-        longest[&run - runs.data()] = CheckRun(bytes, run, count, end, path, reached);
+        longest[&run - runs.data()] = CheckRun(bytes, run, count, end, path, reached,
+                                               &run == runs.data() ? progress : nullptr);
     });
     return std::max(longest[0], longest[1]) <= kInPlaceLabel;
 }
@@ -423,9 +450,13 @@ std::int32_t CountLines(const std::string& path, const LineReaderOptions& option
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options) {
     if (options.lineReached) *options.lineReached = 0;
+    ProgressMeter meter(options.progress);
+    ProgressMeter* const progress = meter.Active() ? &meter : nullptr;
+    LineReaderOptions lines = options.lines;
+    lines.progress = progress;
     CoordinateRead read;
     read.path_ = path;
-    const Count counted = CountWithEnd(path, options.lines);
+    const Count counted = CountWithEnd(path, lines);
     read.count_ = counted.lines;
     read.end_ = counted.end;
     if (options.betweenPasses) options.betweenPasses();
@@ -433,26 +464,31 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     const std::size_t capacity = SlotsFor(counted.lines);
     read.refill_ = mayRefill && ArraysFit(target, capacity);
     if (!read.refill_) read.fresh_ = NewTable(capacity);
-    read.bytes_ = ReadLines(path, options.lines, counted.lines, counted.end);
+    meter.Stage(kReadShare, counted.end);
+    read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
+    meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
     if (read.refill_) {
         // Nothing may fail once the target's arrays are being written: every
         // line is checked first.
-        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached)) {
+        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached, progress)) {
+            meter.Finish();
             return read;
         }
         // A long label would need memory of its own in the slot.
         read.refill_ = false;
         read.fresh_ = NewTable(capacity);
     }
-    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached);
+    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached,
+              progress);
     FinishTable(read.fresh_, read.count_, target);
     read.bytes_.reset();
+    meter.Finish();
     return read;
 }
 
 void CoordinateRead::FillFresh(const AtomTable& previous) {
     fresh_ = NewTable(SlotsFor(count_));
-    FillSlots(*bytes_, count_, end_, path_, fresh_, nullptr);
+    FillSlots(*bytes_, count_, end_, path_, fresh_, nullptr, nullptr);
     FinishTable(fresh_, count_, previous);
     refill_ = false;
 }
@@ -467,7 +503,7 @@ void CoordinateRead::MoveInto(AtomTable& table) && {
     // The resize stays inside the arrays' room and every label fits its
     // slot: nothing here allocates, and the lines were all checked.
     table.Resize(SlotsFor(count_));
-    FillSlots(*bytes_, count_, end_, path_, table, nullptr);
+    FillSlots(*bytes_, count_, end_, path_, table, nullptr, nullptr);
     bytes_.reset();
     table.AtomCount = count_;
     table.AtomName[0] = "None";

@@ -11,6 +11,7 @@
 #include "model/AtomTable.h"
 #include "model/FieldScanner.h"
 #include "model/FileIo.h"
+#include "model/Progress.h"
 
 namespace pivora {
 
@@ -24,6 +25,10 @@ struct ReadOptions {
     // a failure before the parsing pass), so that a caller that sees a
     // failure can name the line.
     std::int32_t* lineReached = nullptr;
+    // Hears how far the read has come (Progress.h). The counting pass, the
+    // parsing pass's reading and its checking of the lines report; refilling
+    // a target's arrays (MoveInto) comes after the last report and does not.
+    ProgressReport progress;
 };
 
 // Counts the lines of path with the line rules of LineReader.

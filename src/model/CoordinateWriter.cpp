@@ -22,6 +22,15 @@ constexpr std::size_t kLabelColumns = 15;
 // The longest line after its label: the fill (a store of 16 blanks), three
 // fields, two separators, CR LF.
 constexpr std::size_t kMostAfterLabel = 16 + 3 * kFixed12x9MaxLength + 2 * 3 + 2;
+// Lines between two reports of progress: a power of two.
+constexpr std::size_t kLinesPerReport = std::size_t{1} << 16;
+
+// Line k of first..last laid out, of a table of all lines: these lines go as
+// fast as any others laid out beside them.
+[[gnu::noinline]] void ReportLines(ProgressMeter* progress, std::size_t first, std::size_t last,
+                                   std::size_t all, std::size_t k) {
+    if (progress) progress->At((k - first + 1) * all / (last - first + 1));
+}
 
 // One number field at p, by the integer route where it can tell.
 char* Field(char* p, double value) {
@@ -96,13 +105,17 @@ class LineBuffer {
 // The lines of atoms first..last laid out straight into out's room: a
 // million lines make a save. A label of 15 bytes or more (of any length,
 // from a careless file) goes in on its own, followed by the one blank.
+// progress, when given, hears of them as if they were all the table's.
 template <class Out>
-void LayOutLines(Out& out, const AtomTable& table, std::size_t first, std::size_t last) {
+void LayOutLines(Out& out, const AtomTable& table, std::size_t first, std::size_t last,
+                 ProgressMeter* progress) {
     const std::string* names = table.AtomName.data();
     const double* x = table.AtomX.data();
     const double* y = table.AtomY.data();
     const double* z = table.AtomZ.data();
     for (std::size_t k = first; k <= last; ++k) {
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(progress, first, last, table.LastAtom(), k);
         const std::string& label = names[k];
         const std::size_t column = label.size();
         char* start;
@@ -125,9 +138,12 @@ constexpr std::size_t kAtomsForTwoHalves = std::size_t{1} << 16;
 }  // namespace
 
 void WriteCoordinateFile(const std::string& path, const AtomTable& table,
-                         const WriteOptions& options) {
+                         const WriteOptions& options, const ProgressReport& progress) {
     SafeFileWriter writer(path, options);
     const std::size_t last = table.LastAtom();
+    ProgressMeter meter(progress);
+    meter.Stage(ProgressMeter::kTotal, last);
+    ProgressMeter* const reports = meter.Active() ? &meter : nullptr;
     std::size_t middle = last;  // the first half's last atom
     std::optional<LineBuffer> second;
     std::optional<std::thread> worker;
@@ -141,7 +157,7 @@ void WriteCoordinateFile(const std::string& path, const AtomTable& table,
             worker.emplace([&] {
                 InstallArithmeticSetting();
                 try {
-                    LayOutLines(*second, table, middle + 1, last);
+                    LayOutLines(*second, table, middle + 1, last, nullptr);
                 } catch (const std::bad_alloc&) {
                     second.reset();
                 }
@@ -152,7 +168,7 @@ void WriteCoordinateFile(const std::string& path, const AtomTable& table,
         }
     }
     try {
-        LayOutLines(writer, table, 1, middle);
+        LayOutLines(writer, table, 1, middle, reports);
     } catch (...) {
         if (worker) worker->join();
         throw;
@@ -161,8 +177,9 @@ void WriteCoordinateFile(const std::string& path, const AtomTable& table,
     if (second) {
         writer.Write(second->Bytes());
     } else if (middle < last) {
-        LayOutLines(writer, table, middle + 1, last);
+        LayOutLines(writer, table, middle + 1, last, reports);
     }
+    meter.Finish();
     writer.Commit();
 }
 

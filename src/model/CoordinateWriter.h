@@ -6,6 +6,7 @@
 
 #include "model/AtomTable.h"
 #include "model/FileIo.h"
+#include "model/Progress.h"
 
 namespace pivora {
 
@@ -15,9 +16,10 @@ void AppendCoordinateLine(std::string& out, const std::string& label, double x, 
 
 // Writes atoms 1..AtomCount to path, replacing it safely (SafeFileWriter,
 // which says what is refused and what is written in place). Throws the file
-// error; a replaced file then stays as it was.
+// error; a replaced file then stays as it was. progress hears of the lines
+// laid out (Progress.h), reaching the whole before the file is put in place.
 void WriteCoordinateFile(const std::string& path, const AtomTable& table,
-                         const WriteOptions& options = {});
+                         const WriteOptions& options = {}, const ProgressReport& progress = {});
 
 // InFileName without its last 4 bytes, followed by ".out"; ".out" alone when
 // it is shorter than 4 bytes.

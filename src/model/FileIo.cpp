@@ -298,6 +298,7 @@ void AppendWithoutCr(std::string& out, const char* text, std::size_t size) {
 ByteReader::ByteReader(const std::string& path, LineReaderOptions options)
     : path_(path),
       chunk_(std::max<std::size_t>(options.chunkSize, 1)),
+      progress_(options.progress),
       bytesLeft_(options.byteLimit) {
     struct stat st;
     fd_ = OpenRegularFileForReading(path, st);
@@ -323,6 +324,7 @@ std::size_t ByteReader::Read(char* data, std::size_t size) {
     if (got < 0) throw FileError(errno, path_);
     bytesLeft_ -= static_cast<std::uint64_t>(got);
     if (got == 0) eof_ = true;
+    if (progress_) progress_->Advance(static_cast<std::uint64_t>(got));
     return static_cast<std::size_t>(got);
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "model/Error.h"
+#include "model/Progress.h"
 
 namespace pivora {
 
@@ -38,6 +39,9 @@ struct LineReaderOptions {
     std::size_t chunkSize = std::size_t{1} << 20;
     // Reading stops after this many bytes of the file, as if it ended there.
     std::uint64_t byteLimit = std::numeric_limits<std::uint64_t>::max();
+    // Hears of every read: the bytes it got, as units of its current stage.
+    // Must outlive the reader. Null: nobody.
+    ProgressMeter* progress = nullptr;
 };
 
 // A regular file opened for reading and read in pieces, as far as
@@ -68,6 +72,7 @@ class ByteReader {
     std::string path_;
     int fd_ = -1;
     std::size_t chunk_;
+    ProgressMeter* progress_;
     std::uint64_t sizeAtOpen_ = 0;
     std::uint64_t bytesLeft_;  // of options.byteLimit
     bool eof_ = false;

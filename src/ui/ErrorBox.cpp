@@ -47,6 +47,8 @@ void ShowInErrorBox(const std::exception& failure) {
     CurrentErrorBox()(text, detail);
 }
 
+}  // namespace
+
 // A failure can strike while the user holds a spin arrow or a grab is
 // active; the modal box would then never see the release, and the repeat
 // would keep firing the failing handler behind it.
@@ -57,8 +59,6 @@ void ReleaseInput() {
         if (auto* spin = qobject_cast<TSpinEdit*>(widget)) spin->StopAutoRepeat();
     }
 }
-
-}  // namespace
 
 void SetErrorBox(ErrorBoxFunction box) {
     CurrentErrorBox() = box ? std::move(box) : ErrorBoxFunction(ShowRealErrorBox);

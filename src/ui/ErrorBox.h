@@ -51,4 +51,8 @@ std::unique_ptr<QMessageBox> MakeErrorBox(const QString& text, QWidget* parent,
 // goes to standard error. Never throws.
 void ShowFailure(const std::exception& failure) noexcept;
 
+// Releases any mouse or keyboard grab and stops every spin box's arrow
+// repeat: before a modal box, or work that holds input back.
+void ReleaseInput();
+
 }  // namespace pivora

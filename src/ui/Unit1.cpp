@@ -23,6 +23,7 @@
 #include "model/Error.h"
 #include "model/FileIo.h"
 #include "ui/EventGuard.h"
+#include "ui/LongWork.h"
 #include "ui/ShownText.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
@@ -65,15 +66,6 @@ QGroupBox* NewGroupBox(QWidget* parent, const char* name, const char* caption, Q
     box->setAutoFillBackground(true);
     return box;
 }
-
-// Shows the wait cursor while it lives, also when a failure ends the work.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -569,8 +561,8 @@ void TForm1::OpenFile(const std::string& path) {
     AcceptChosenInputFile(paths, path);
     Run([&] {
         {
-            const WaitCursor wait;
-            engine_.Open(paths.InFileName);
+            LongWork work(this, "Reading " + QFile::decodeName(QByteArray::fromStdString(path)));
+            engine_.Open(paths.InFileName, work.Report());
         }
         const std::size_t slash = paths.InFileName.rfind('/');
         openedName_ =
@@ -585,8 +577,8 @@ void TForm1::Save1Click() {
     if (!chosen || !MayWrite(*chosen)) return;
     paths.OutFileName = *chosen;
     Run([&] {
-        const WaitCursor wait;
-        engine_.Save(paths.OutFileName);
+        LongWork work(this, "Writing " + QFile::decodeName(QByteArray::fromStdString(*chosen)));
+        engine_.Save(paths.OutFileName, work.Report());
     });
 }
 
@@ -627,7 +619,7 @@ void TForm1::Export1Click() {
     const std::optional<io::ExportSettings> settings = ExportSettingsFor(chosen->format);
     if (!settings) return;
     Run([&] {
-        const WaitCursor wait;
+        const LongWork work(this, QString());
         engine_.Export(chosen->path, chosen->format, *settings);
     });
 }

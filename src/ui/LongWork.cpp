@@ -1,0 +1,123 @@
+#include "ui/LongWork.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QEvent>
+#include <QProgressDialog>
+#include <QWidget>
+
+#include "ui/ErrorBox.h"
+
+namespace pivora {
+namespace {
+
+int g_showAfterMs = 1000;
+int g_paintEveryMs = 40;
+constexpr int kSteps = 1000;
+
+// Events by which the user gives commands.
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void LongWork::SetTiming(int showAfterMs, int paintEveryMs) {
+    g_showAfterMs = showAfterMs;
+    g_paintEveryMs = paintEveryMs;
+}
+
+LongWork::LongWork(QWidget* window, QString label) : window_(window), label_(std::move(label)) {
+    // A spin arrow held down would go on repeating from its timer.
+    ReleaseInput();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    qApp->installEventFilter(this);
+    // The dialog that chose the file has just gone: what it covered is
+    // painted now, not once the work is over.
+    if (window_) window_->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    clock_.start();
+}
+
+LongWork::~LongWork() {
+    qApp->removeEventFilter(this);
+    delete dialog_.data();
+    QApplication::restoreOverrideCursor();
+    for (auto& [receiver, event] : held_) {
+        if (receiver) QCoreApplication::postEvent(receiver, event.release());
+    }
+    if (closeAsked_ && window_) {
+        QMetaObject::invokeMethod(window_, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+QProgressDialog* LongWork::Dialog() const {
+    return dialog_.data();
+}
+
+ProgressReport LongWork::Report() {
+    return [this](std::uint64_t done, std::uint64_t total) { Heard(done, total); };
+}
+
+void LongWork::Heard(std::uint64_t done, std::uint64_t total) {
+    const qint64 now = clock_.elapsed();
+    if (now - lastPainted_ < g_paintEveryMs) return;
+    lastPainted_ = now;
+    if (!dialog_ && now >= g_showAfterMs && done < total) {
+        // Not modal: a modal progress dialog takes in user input as it
+        // paints, and the window's input must wait for the work instead.
+        dialog_ = new QProgressDialog(label_, QString(), 0, kSteps, window_);
+        dialog_->setObjectName("ProgressDialog");
+        dialog_->setWindowTitle(QStringLiteral("Quandel"));
+        dialog_->setCancelButton(nullptr);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        dialog_->setMinimumDuration(0);
+        dialog_->show();
+    }
+    if (dialog_ && total > 0) {
+        dialog_->setValue(static_cast<int>(done * kSteps / total));
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool LongWork::eventFilter(QObject* watched, QEvent* event) {
+    // Input from the window system waits in its queue while the work runs;
+    // what reaches a widget here was posted or sent, and waits with us.
+    if (IsUserInput(event->type())) {
+        held_.emplace_back(watched, event->clone());
+        return true;
+    }
+    if (event->type() == QEvent::Close && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+        // Closing the window asks about saving: after the work.
+        if (watched == window_.data()) closeAsked_ = true;
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        static_cast<QDropEvent*>(event)->ignore();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace pivora

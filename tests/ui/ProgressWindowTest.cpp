@@ -1,0 +1,131 @@
+// A long open or save as the window shows it: the progress dialog comes and
+// moves, and what the user does meanwhile waits until the work is done.
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QProgressDialog>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "UiTest.h"
+#include "ui/LongWork.h"
+
+namespace pivora::test {
+namespace {
+
+// The dialog shows at the first report and the window paints at every one.
+class ProgressWindowTest : public FormTest {
+  protected:
+    ProgressWindowTest() { LongWork::SetTiming(0, 0); }
+    ~ProgressWindowTest() override { LongWork::SetTiming(1000, 40); }
+
+    std::string BigFile(int lines) {
+        std::string text;
+        for (int k = 0; k < lines; ++k) text += "C 1.0 2.0 3.0\n";
+        return WriteFile("big.txt", text);
+    }
+
+    // Watches, from a timer that runs while the work paints, what the
+    // window shows; at the first round it clicks RotateZ as posted input.
+    struct Watch {
+        std::vector<int> values;  // the progress dialog's, where it showed
+        std::vector<bool> modified;
+        std::vector<int> atomCounts;
+    };
+    void WatchDuring(Watch& watch, bool click) {
+        TForm1& f = Form();
+        auto* timer = new QTimer(&f);
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, &f, [&watch, &f, click, this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
+                    dialog && dialog->isVisible()) {
+                    watch.values.push_back(dialog->value());
+                }
+            }
+            watch.modified.push_back(f.Commands().Modified());
+            watch.atomCounts.push_back(state.Atoms.AtomCount);
+            if (click && watch.modified.size() == 1) {
+                const QPointF at(5, 5);
+                for (const QEvent::Type type :
+                     {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                    QCoreApplication::postEvent(
+                        f.RotateZ,
+                        new QMouseEvent(
+                            type, at, f.RotateZ->mapToGlobal(at), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+                }
+            }
+        });
+        timer->start();
+        timers_.push_back(timer);
+    }
+    void StopWatching() {
+        for (QTimer* timer : timers_) delete timer;
+        timers_.clear();
+    }
+
+  private:
+    std::vector<QTimer*> timers_;
+};
+
+void ExpectShownAndGrowing(const std::vector<int>& values) {
+    ASSERT_GE(values.size(), 2u);
+    for (std::size_t i = 1; i < values.size(); ++i) EXPECT_GE(values[i], values[i - 1]);
+    EXPECT_GT(values.back(), values.front());
+    EXPECT_LE(values.back(), 1000);
+}
+
+TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndAClickWaitsForIt) {
+    TForm1& f = Form();
+    OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
+    f.Zangle->setText("90");
+    const std::string big = BigFile(300000);
+    Watch watch;
+    WatchDuring(watch, true);
+    OpenFromMenu(big);
+    StopWatching();
+    EXPECT_TRUE(errors.shown.empty());
+    ExpectShownAndGrowing(watch.values);
+    // While the file was read, the click did nothing and the old molecule
+    // stayed.
+    ASSERT_FALSE(watch.modified.empty());
+    for (const bool modified : watch.modified) EXPECT_FALSE(modified);
+    for (const int count : watch.atomCounts) EXPECT_EQ(count, 3);
+    EXPECT_EQ(state.Atoms.AtomCount, 300000);
+    EXPECT_FALSE(f.Commands().Modified());
+    EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
+    // Then it turns the new molecule.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.Commands().Modified());
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1).toStdString(), "-2");
+    EXPECT_EQ(f.StringGrid1->Cells(2, 1).toStdString(), "1");
+}
+
+TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
+    TForm1& f = Form();
+    const std::string big = BigFile(300000);
+    OpenFromMenu(big);
+    const std::string quiet = files.File("quiet.out");
+    Dialogs().saveAnswers.push_back(quiet);
+    LongWork::SetTiming(1000000, 40);  // no dialog
+    f.Save1->trigger();
+    LongWork::SetTiming(0, 0);
+    EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
+
+    const std::string shown = files.File("shown.out");
+    Dialogs().saveAnswers.push_back(shown);
+    Watch watch;
+    WatchDuring(watch, false);
+    f.Save1->trigger();
+    StopWatching();
+    EXPECT_TRUE(errors.shown.empty());
+    ExpectShownAndGrowing(watch.values);
+    EXPECT_EQ(ReadAll(shown), ReadAll(quiet));
+    EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
+}
+
+}  // namespace
+}  // namespace pivora::test
