@@ -262,6 +262,22 @@ void BM_FitXClick(benchmark::State& state) {
 }
 BENCHMARK(BM_FitXClick)->Unit(benchmark::kMillisecond);
 
+// Edit > Undo and Edit > Redo of a turn, each with its grid refresh and the
+// repaint of the panes as they were: one iteration is the pair.
+void BM_UndoRedoClick(benchmark::State& state) {
+    TForm1& form = LoadedForm();
+    form.Zangle->SetText("1");
+    form.RotateZClick();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form.Undo1Click();
+        QApplication::processEvents();
+        form.Redo1Click();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_UndoRedoClick)->Unit(benchmark::kMillisecond);
+
 void BM_SelectionChange(benchmark::State& state) {
     TForm1& form = LoadedForm();
     int head = 2;
