@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QEvent>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QWidget>
 
 #include "ui/ErrorBox.h"
+#include "ui/Startup.h"
 
 namespace pivora {
 namespace {
@@ -84,9 +86,13 @@ void LongWork::Heard(std::uint64_t done, std::uint64_t total) {
     if (!dialog_ && now >= g_showAfterMs && done < total) {
         // Not modal: a modal progress dialog takes in user input as it
         // paints, and the window's input must wait for the work instead.
-        dialog_ = new QProgressDialog(label_, QString(), 0, kSteps, window_);
+        dialog_ = new QProgressDialog(QString(), QString(), 0, kSteps, window_);
         dialog_->setObjectName("ProgressDialog");
-        dialog_->setWindowTitle(QStringLiteral("Quandel"));
+        // The label names the file: plain text, whatever the name holds.
+        auto* label = new QLabel(label_);
+        label->setTextFormat(Qt::PlainText);
+        dialog_->setLabel(label);
+        dialog_->setWindowTitle(QString::fromUtf8(kApplicationTitle));
         dialog_->setCancelButton(nullptr);
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);

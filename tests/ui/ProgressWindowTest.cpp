@@ -2,6 +2,7 @@
 // moves, and what the user does meanwhile waits until the work is done.
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProgressDialog>
 #include <QTimer>
@@ -20,10 +21,10 @@ class ProgressWindowTest : public FormTest {
     ProgressWindowTest() { LongWork::SetTiming(0, 0); }
     ~ProgressWindowTest() override { LongWork::SetTiming(1000, 40); }
 
-    std::string BigFile(int lines) {
+    std::string BigFile(int lines, const std::string& name = "big.txt") {
         std::string text;
         for (int k = 0; k < lines; ++k) text += "C 1.0 2.0 3.0\n";
-        return WriteFile("big.txt", text);
+        return WriteFile(name, text);
     }
 
     // Watches, from a timer that runs while the work paints, what the
@@ -32,6 +33,7 @@ class ProgressWindowTest : public FormTest {
         std::vector<int> values;  // the progress dialog's, where it showed
         std::vector<bool> modified;
         std::vector<int> atomCounts;
+        std::vector<QString> labels;  // the dialog's, where it showed as plain text
     };
     void WatchDuring(Watch& watch, bool click) {
         TForm1& f = Form();
@@ -42,6 +44,10 @@ class ProgressWindowTest : public FormTest {
                 if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
                     dialog && dialog->isVisible()) {
                     watch.values.push_back(dialog->value());
+                    if (const auto* label = dialog->findChild<QLabel*>();
+                        label && label->textFormat() == Qt::PlainText) {
+                        watch.labels.push_back(label->text());
+                    }
                 }
             }
             watch.modified.push_back(f.Commands().Modified());
@@ -82,13 +88,16 @@ TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndAClickWaitsForIt) {
     TForm1& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
     f.Zangle->setText("90");
-    const std::string big = BigFile(300000);
+    // A name that markup would show in bold.
+    const std::string big = BigFile(300000, "<b>big.txt");
     Watch watch;
     WatchDuring(watch, true);
     OpenFromMenu(big);
     StopWatching();
     EXPECT_TRUE(errors.shown.empty());
     ExpectShownAndGrowing(watch.values);
+    ASSERT_FALSE(watch.labels.empty());
+    EXPECT_TRUE(watch.labels.front().endsWith("<b>big.txt")) << watch.labels.front().toStdString();
     // While the file was read, the click did nothing and the old molecule
     // stayed.
     ASSERT_FALSE(watch.modified.empty());
