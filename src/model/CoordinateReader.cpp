@@ -327,66 +327,24 @@ bool PlainSeparator(char separator) {
 // The slots' arrays, taken once before the runs start: taking them from the
 // table checks whether it shares them, which only one thread may do.
 struct Slots {
-    std::string* names;
-    double* x;
-    double* y;
-    double* z;
+    std::string* names = nullptr;
+    double* x = nullptr;
+    double* y = nullptr;
+    double* z = nullptr;
 };
-
-void FillRun(const FileBytes& bytes, const LineRun& run, std::int32_t count, std::uint64_t end,
-             const std::string& path, const Slots& slots, std::int32_t& reached,
-             ProgressMeter* progress) {
-    const char separator = DecimalSeparator();
-    const bool plainSeparator = PlainSeparator(separator);
-    CountedLines lines(bytes, run.from, count, end, path, separator);
-    std::string* names = slots.names;
-    double* x = slots.x;
-    double* y = slots.y;
-    double* z = slots.z;
-    for (std::int32_t k = run.first; k <= run.last; ++k) {
-        reached = k;
-        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
-            ReportLines(progress, run, count, k);
-        const LineFields f = lines.Next(k);
-        names[k].assign(f.label);
-        // The three numbers side by side where all are plain, as they
-        // mostly are; else one after the other, failing at the first.
-        PlainDecimal plain[3];
-        if (plainSeparator && PlainLine<true>(lines.Scanner(), f, separator, plain)) {
-            x[k] = StorePlainDecimal(plain[0]);
-            y[k] = StorePlainDecimal(plain[1]);
-            z[k] = StorePlainDecimal(plain[2]);
-        } else {
-            x[k] = ParseCoordinate(f.x);
-            y[k] = ParseCoordinate(f.y);
-            z[k] = ParseCoordinate(f.z);
-        }
-    }
-}
-
-// Slots 1..count from the lines; throws what a pass in order would throw
-// first. progress hears from the first run only, on this thread.
-void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-               const std::string& path, AtomTable& table, std::int32_t* lineReached,
-               ProgressMeter* progress) {
-    const Slots slots{table.AtomName.data(), table.AtomX.data(), table.AtomY.data(),
-                      table.AtomZ.data()};
-    const std::vector<LineRun> runs = SplitRuns(bytes, count, end);
-    OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
-        FillRun(bytes, run, count, end, path, slots, reached,
-                &run == runs.data() ? progress : nullptr);
-    });
-}
 
 void CheckCoordinate(std::string_view field, char separator) {
     if (!IsPlainDecimal(field, separator)) ParseCoordinate(field);
 }
 
-// FillRun without storing anything: throws what it would throw. Returns the
-// longest label's length.
-std::size_t CheckRun(const FileBytes& bytes, const LineRun& run, std::int32_t count,
-                     std::uint64_t end, const std::string& path, std::int32_t& reached,
-                     ProgressMeter* progress) {
+// The lines run.first..run.last: with kStore, each stored in its slot right
+// after its conversion; without, only converted, to see that they would be.
+// Throws at the first field that is no number, with reached at its line.
+// Returns the longest label's length.
+template <bool kStore>
+std::size_t ParseRun(const FileBytes& bytes, const LineRun& run, std::int32_t count,
+                     std::uint64_t end, const std::string& path, const Slots& slots,
+                     std::int32_t& reached, ProgressMeter* progress) {
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, run.from, count, end, path, separator);
@@ -396,28 +354,66 @@ std::size_t CheckRun(const FileBytes& bytes, const LineRun& run, std::int32_t co
         if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
             ReportLines(progress, run, count, k);
         const LineFields f = lines.Next(k);
-        longest = std::max(longest, f.label.size());
-        PlainDecimal unused[3];
-        if (!(plainSeparator && PlainLine<false>(lines.Scanner(), f, separator, unused))) {
-            CheckCoordinate(f.x, separator);
-            CheckCoordinate(f.y, separator);
-            CheckCoordinate(f.z, separator);
+        // The three numbers side by side where all are plain, as they
+        // mostly are; else one after the other, failing at the first.
+        PlainDecimal plain[3];
+        const bool quick =
+            plainSeparator && PlainLine<kStore>(lines.Scanner(), f, separator, plain);
+        if constexpr (kStore) {
+            slots.names[k].assign(f.label);
+            if (quick) {
+                slots.x[k] = StorePlainDecimal(plain[0]);
+                slots.y[k] = StorePlainDecimal(plain[1]);
+                slots.z[k] = StorePlainDecimal(plain[2]);
+            } else {
+                slots.x[k] = ParseCoordinate(f.x);
+                slots.y[k] = ParseCoordinate(f.y);
+                slots.z[k] = ParseCoordinate(f.z);
+            }
+        } else {
+            longest = std::max(longest, f.label.size());
+            if (!quick) {
+                CheckCoordinate(f.x, separator);
+                CheckCoordinate(f.y, separator);
+                CheckCoordinate(f.z, separator);
+            }
         }
     }
     return longest;
 }
 
-// FillSlots without storing anything. Returns whether every label fits a
-// slot without memory of its own.
-bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
-                const std::string& path, std::int32_t* lineReached, ProgressMeter* progress) {
+// ParseRun over the counted lines, in two runs where they are many; throws
+// what a pass in order would throw first. progress hears from the first run
+// only, on this thread. Returns the longest label's length.
+template <bool kStore>
+std::size_t ParseLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+                       const std::string& path, const Slots& slots, std::int32_t* lineReached,
+                       ProgressMeter* progress) {
     std::size_t longest[2] = {0, 0};
     const std::vector<LineRun> runs = SplitRuns(bytes, count, end);
     OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
-        longest[&run - runs.data()] = CheckRun(bytes, run, count, end, path, reached,
-                                               &run == runs.data() ? progress : nullptr);
+        const bool first = &run == runs.data();
+        longest[first ? 0 : 1] = ParseRun<kStore>(bytes, run, count, end, path, slots, reached,
+                                                  first ? progress : nullptr);
     });
-    return std::max(longest[0], longest[1]) <= kInPlaceLabel;
+    return std::max(longest[0], longest[1]);
+}
+
+// Slots 1..count of table from the lines.
+void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+               const std::string& path, AtomTable& table, std::int32_t* lineReached,
+               ProgressMeter* progress) {
+    const Slots slots{table.AtomName.data(), table.AtomX.data(), table.AtomY.data(),
+                      table.AtomZ.data()};
+    ParseLines<true>(bytes, count, end, path, slots, lineReached, progress);
+}
+
+// FillSlots without storing anything: throws what it would throw. Returns
+// whether every label fits a slot without memory of its own.
+bool CheckLines(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
+                const std::string& path, std::int32_t* lineReached, ProgressMeter* progress) {
+    return ParseLines<false>(bytes, count, end, path, Slots{}, lineReached, progress) <=
+           kInPlaceLabel;
 }
 
 // A table's own arrays serve for capacity slots when they have the room and
