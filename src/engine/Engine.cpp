@@ -590,8 +590,8 @@ void Engine::Save(const std::string& path, const ProgressReport& progress) {
 }
 
 void Engine::Export(const std::string& path, io::ExportFormat format,
-                    const io::ExportSettings& settings) {
-    io::ExportFile(path, format, atoms_, settings);
+                    const io::ExportSettings& settings, const ProgressReport& progress) {
+    io::ExportFile(path, format, atoms_, settings, {}, progress);
     MarkSaved();
 }
 

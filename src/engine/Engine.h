@@ -159,8 +159,9 @@ class Engine {
     void Save(const std::string& path, const ProgressReport& progress = {});
     // Writes the molecule to path in another program's format; it then counts
     // as saved, since the file holds every decimal the native format keeps.
+    // progress as Save's.
     void Export(const std::string& path, io::ExportFormat format,
-                const io::ExportSettings& settings);
+                const io::ExportSettings& settings, const ProgressReport& progress = {});
     // The molecule was written as it is now: it counts as unchanged.
     void MarkSaved() { savedVersion_ = coordVersion_; }
     // Whether the coordinates differ from those last opened or saved.

@@ -19,12 +19,19 @@ ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bo
 // where they fit when mayRefill.
 CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
                                  bool binary, const ProgressReport& progress = {});
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous);
-ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous);
-ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous);
-ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous);
-ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous);
-ReadResult ReadMopac(const std::string& path, const AtomTable& previous);
+// progress, when given, hears of each pass over the file (LineSource).
+ReadResult ReadXyz(const std::string& path, const AtomTable& previous,
+                   ProgressMeter* progress = nullptr);
+ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
+                             ProgressMeter* progress = nullptr);
+ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous,
+                              ProgressMeter* progress = nullptr);
+ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
+                         ProgressMeter* progress = nullptr);
+ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
+                          ProgressMeter* progress = nullptr);
+ReadResult ReadMopac(const std::string& path, const AtomTable& previous,
+                     ProgressMeter* progress = nullptr);
 
 // DetectFileKind, and whether the head holds a NUL byte.
 FileKind DetectFileHead(const std::string& path, bool& binary);

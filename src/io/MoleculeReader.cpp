@@ -13,20 +13,21 @@ ReadResult ReadMolecule(const std::string& path, const AtomTable& previous) {
     return ReadMoleculeAs(kind, path, previous);
 }
 
-ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous) {
+ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous,
+                          ProgressMeter* progress) {
     switch (kind) {
         case FileKind::Xyz:
-            return ReadXyz(path, previous);
+            return ReadXyz(path, previous, progress);
         case FileKind::GaussianInput:
-            return ReadGaussianInput(path, previous);
+            return ReadGaussianInput(path, previous, progress);
         case FileKind::OrcaInput:
-            return ReadOrcaInput(path, previous);
+            return ReadOrcaInput(path, previous, progress);
         case FileKind::GaussianOutput:
-            return ReadGaussianOutput(path, previous);
+            return ReadGaussianOutput(path, previous, progress);
         case FileKind::OrcaOutput:
-            return ReadOrcaOutput(path, previous);
+            return ReadOrcaOutput(path, previous, progress);
         case FileKind::Mopac:
-            return ReadMopac(path, previous);
+            return ReadMopac(path, previous, progress);
         case FileKind::Headerless:
             break;
     }
@@ -43,8 +44,9 @@ PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& targe
         prepared.info_.kind = FileKind::Headerless;
         return prepared;
     }
-    ReadResult read = ReadMoleculeAs(kind, path, target);
-    ProgressMeter(progress).Finish();
+    ProgressMeter meter(progress);
+    ReadResult read = ReadMoleculeAs(kind, path, target, meter.Active() ? &meter : nullptr);
+    meter.Finish();
     prepared.table_ = std::move(read.table);
     prepared.info_ = std::move(read.info);
     return prepared;

@@ -51,8 +51,10 @@ struct ReadResult {
 // - the file errors of opening and reading, and memory.
 ReadResult ReadMolecule(const std::string& path, const AtomTable& previous);
 
-// The same, read as kind whatever the content says.
-ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous);
+// The same, read as kind whatever the content says. progress, when given,
+// hears of each pass over the file's bytes.
+ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous,
+                          ProgressMeter* progress = nullptr);
 
 // A molecule read and checked, waiting to become the molecule in memory.
 class PreparedMolecule {
@@ -83,8 +85,8 @@ class PreparedMolecule {
 // file refills target's arrays where their size fits, and the caller sees to
 // it that no other copy shares them by the time it calls MoveInto: nothing
 // then needs the memory of a second molecule. progress hears how far the
-// read of a plain coordinate file has come (ReadOptions::progress); the
-// other kinds, read at once, report the whole when they are done.
+// read has come: a plain coordinate file by its passes and lines
+// (ReadOptions::progress), the other kinds by their passes over the bytes.
 PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill,
                                  const ProgressReport& progress = {});
 

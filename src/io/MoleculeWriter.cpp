@@ -89,18 +89,21 @@ void AppendAtomLine(std::string& out, int element, double x, double y, double z)
     out += '\n';
 }
 
-// Calls write with pieces of the text of at most about a megabyte.
+// Calls write with pieces of the text of at most about a megabyte; progress,
+// when given, hears of the atoms written after each.
 template <typename Write>
-void Emit(ExportFormat format, const AtomTable& table, const ExportSettings& settings,
-          Write write) {
+void Emit(ExportFormat format, const AtomTable& table, const ExportSettings& settings, Write write,
+          ProgressMeter* progress = nullptr) {
     const std::vector<int> elements = ExportElements(table, settings);
     std::string out = Head(format, table, settings);
+    if (progress) progress->Stage(ProgressMeter::kTotal, elements.size());
     constexpr std::size_t kChunk = 1 << 20;
     for (std::size_t k = 1; k < elements.size(); ++k) {
         AppendAtomLine(out, elements[k], table.AtomX[k], table.AtomY[k], table.AtomZ[k]);
         if (out.size() >= kChunk) {
             write(out);
             out.clear();
+            if (progress) progress->At(k);
         }
     }
     out += Tail(format);
@@ -160,14 +163,20 @@ std::string ExportText(ExportFormat format, const AtomTable& table,
 }
 
 void ExportFile(const std::string& path, ExportFormat format, const AtomTable& table,
-                const ExportSettings& settings, const WriteOptions& options) {
+                const ExportSettings& settings, const WriteOptions& options,
+                const ProgressReport& progress) {
     // The refusals come before the writer exists, so that they leave the
     // target untouched; the writer only replaces it at Commit.
     std::optional<SafeFileWriter> writer;
-    Emit(format, table, settings, [&](const std::string& piece) {
-        if (!writer) writer.emplace(path, options);
-        writer->Write(piece);
-    });
+    ProgressMeter meter(progress);
+    Emit(
+        format, table, settings,
+        [&](const std::string& piece) {
+            if (!writer) writer.emplace(path, options);
+            writer->Write(piece);
+        },
+        meter.Active() ? &meter : nullptr);
+    meter.Finish();
     writer->Commit();
 }
 

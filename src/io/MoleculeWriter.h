@@ -48,8 +48,10 @@ std::string ExportText(ExportFormat format, const AtomTable& table, const Export
 // ExportText written to path through the safe writer: on any failure
 // (the refusals above, which come before the file is touched, or the file
 // errors) an existing file at path stays as it was. options go to the safe
-// writer (tests play a full disk through them).
+// writer (tests play a full disk through them). progress hears of the atoms
+// written; a report that throws gives the export up as a failure would.
 void ExportFile(const std::string& path, ExportFormat format, const AtomTable& table,
-                const ExportSettings& settings, const WriteOptions& options = {});
+                const ExportSettings& settings, const WriteOptions& options = {},
+                const ProgressReport& progress = {});
 
 }  // namespace pivora::io

@@ -107,9 +107,9 @@ bool IsMopacAtomLine(std::string_view line, bool flagsOptional) {
            IsFileNumber(f[5]) && IsFlag(f[6]);
 }
 
-ReadResult ReadMopac(const std::string& path, const AtomTable& previous) {
+ReadResult ReadMopac(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
     const FormatSource source(path, FileKind::Mopac);
-    LineSource src(path);
+    LineSource src(path, progress);
     ReadResult result;
     result.info.kind = FileKind::Mopac;
 

@@ -162,9 +162,10 @@ bool IsOrcaOutputMark(std::string_view line) {
     return t == kCoordinateTitle || t.find("O   R   C   A") != std::string_view::npos;
 }
 
-ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous) {
+ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
+                         ProgressMeter* progress) {
     const FormatSource source(path, FileKind::OrcaInput);
-    LineSource src(path);
+    LineSource src(path, progress);
     std::string_view line;
     Block block{AtomList(64, path), {}, {}};
     for (;;) {
@@ -201,7 +202,8 @@ ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous) {
     return result;
 }
 
-ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous) {
+ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
+                          ProgressMeter* progress) {
     const FormatSource source(path, FileKind::OrcaOutput);
     std::int64_t title = 0;  // line of the last block's title
     std::int64_t firstRow = 0;
@@ -209,7 +211,7 @@ ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous) {
     int blocks = 0;
     std::optional<int> charge, multiplicity;
     {
-        LineSource src(path);
+        LineSource src(path, progress);
         std::string_view line;
         bool open = false;
         while (src.Next(line)) {

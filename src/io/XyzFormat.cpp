@@ -90,7 +90,7 @@ bool IsXyzAtomLine(std::string_view line) {
            IsFileNumber(f[2]) && IsFileNumber(f[3]);
 }
 
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous) {
+ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
     const FormatSource source(path, FileKind::Xyz);
     ReadResult result;
     Frame last{};
@@ -98,7 +98,7 @@ ReadResult ReadXyz(const std::string& path, const AtomTable& previous) {
     {
         // One pass: the first frame is read as it comes; further frames are
         // only stepped over, and the last one is read in a second pass.
-        LineSource src(path);
+        LineSource src(path, progress);
         std::string_view line;
         if (!src.Next(line)) source.Fail(0, "the file is empty");
         last = {1, FrameAtoms(source, line, 1)};
@@ -139,7 +139,7 @@ ReadResult ReadXyz(const std::string& path, const AtomTable& previous) {
     }
     if (last.atoms == 0) source.Fail(last.countLine, "the frame holds no atoms (its count is 0)");
     if (frames > 1) {
-        LineSource src(path);
+        LineSource src(path, progress);
         while (src.Number() < last.countLine && src.Skip()) {
         }
         result.table = ParseFrame(source, src, last, previous);

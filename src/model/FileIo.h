@@ -103,7 +103,8 @@ class LineReader {
     // Bytes of the file consumed so far: where the next line starts, or
     // where reading ended.
     std::uint64_t Offset() const { return consumed_ + pos_; }
-    bool LimitReached() const { return file_.LimitReached(); }  // as ByteReader's
+    bool LimitReached() const { return file_.LimitReached(); }       // as ByteReader's
+    std::uint64_t SizeAtOpen() const { return file_.SizeAtOpen(); }  // as ByteReader's
 
   private:
     bool Fill();  // reads more bytes; false at end of file or at the limit

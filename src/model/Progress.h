@@ -43,6 +43,8 @@ class ProgressMeter {
     void Advance(std::uint64_t units) { At(stageDone_ + units); }
     // Reports the whole as done (unless it was reported already).
     void Finish();
+    // Where the current stage ends on the whole's scale (0 before any).
+    std::uint64_t StageEnd() const { return until_; }
 
   private:
     void Reach(std::uint64_t done);

@@ -619,8 +619,9 @@ void TForm1::Export1Click() {
     const std::optional<io::ExportSettings> settings = ExportSettingsFor(chosen->format);
     if (!settings) return;
     Run([&] {
-        const LongWork work(this, QString());
-        engine_.Export(chosen->path, chosen->format, *settings);
+        LongWork work(this,
+                      "Writing " + QFile::decodeName(QByteArray::fromStdString(chosen->path)));
+        engine_.Export(chosen->path, chosen->format, *settings, work.Report());
     });
 }
 

@@ -12,29 +12,15 @@
 #include "model/CoordinateReader.h"
 #include "model/CoordinateWriter.h"
 #include "model/Progress.h"
+#include "support/ProgressCheck.h"
 #include "support/TempDir.h"
 
 namespace pivora {
 namespace {
 
-using Reports = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
-
-ProgressReport Recorder(Reports& reports) {
-    return
-        [&reports](std::uint64_t done, std::uint64_t total) { reports.emplace_back(done, total); };
-}
-
-// Every report of the same total, growing, and the last one the whole.
-void ExpectGrowingToWhole(const Reports& reports) {
-    ASSERT_FALSE(reports.empty());
-    for (std::size_t i = 0; i < reports.size(); ++i) {
-        EXPECT_EQ(reports[i].second, ProgressMeter::kTotal);
-        if (i > 0) {
-            EXPECT_GT(reports[i].first, reports[i - 1].first) << "report " << i;
-        }
-    }
-    EXPECT_EQ(reports.back().first, ProgressMeter::kTotal);
-}
+using test::ExpectGrowingToWhole;
+using test::Recorder;
+using test::Reports;
 
 std::string Lines(int count) {
     std::string text;
