@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QWidget>
+#include <QWindow>
 
 #include "ui/ErrorBox.h"
 #include "ui/Startup.h"
@@ -47,7 +48,8 @@ void LongWork::SetTiming(int showAfterMs, int paintEveryMs) {
     g_paintEveryMs = paintEveryMs;
 }
 
-LongWork::LongWork(QWidget* window, QString label) : window_(window), label_(std::move(label)) {
+LongWork::LongWork(QWidget* window, QString label, bool cancellable)
+    : window_(window), label_(std::move(label)), cancellable_(cancellable) {
     // A spin arrow held down would go on repeating from its timer.
     ReleaseInput();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -86,14 +88,15 @@ void LongWork::Heard(std::uint64_t done, std::uint64_t total) {
     if (!dialog_ && now >= g_showAfterMs && done < total) {
         // Not modal: a modal progress dialog takes in user input as it
         // paints, and the window's input must wait for the work instead.
-        dialog_ = new QProgressDialog(QString(), QString(), 0, kSteps, window_);
+        // Without a text for its button, the dialog has none.
+        dialog_ = new QProgressDialog(
+            QString(), cancellable_ ? QStringLiteral("Cancel") : QString(), 0, kSteps, window_);
         dialog_->setObjectName("ProgressDialog");
         // The label names the file: plain text, whatever the name holds.
         auto* label = new QLabel(label_);
         label->setTextFormat(Qt::PlainText);
         dialog_->setLabel(label);
         dialog_->setWindowTitle(QString::fromUtf8(kApplicationTitle));
-        dialog_->setCancelButton(nullptr);
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);
         dialog_->setMinimumDuration(0);
@@ -102,14 +105,33 @@ void LongWork::Heard(std::uint64_t done, std::uint64_t total) {
     if (dialog_ && total > 0) {
         dialog_->setValue(static_cast<int>(done * kSteps / total));
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // With a Cancel button to press, input is let in and the filter holds
+    // back all but the dialog's own.
+    const bool listen = cancellable_ && dialog_;
+    QCoreApplication::processEvents(listen ? QEventLoop::AllEvents
+                                           : QEventLoop::ExcludeUserInputEvents);
+    if (listen && dialog_->wasCanceled()) throw Cancelled{};
+}
+
+bool LongWork::ForDialog(const QObject* watched) const {
+    if (!dialog_) return false;
+    // The window system's input reaches the dialog's window first, then the
+    // widget under the pointer or with the focus.
+    if (!watched->isWidgetType()) return watched == dialog_->windowHandle();
+    const auto* widget = static_cast<const QWidget*>(watched);
+    return widget == dialog_.data() || dialog_->isAncestorOf(widget);
 }
 
 bool LongWork::eventFilter(QObject* watched, QEvent* event) {
-    // Input from the window system waits in its queue while the work runs;
-    // what reaches a widget here was posted or sent, and waits with us.
-    if (IsUserInput(event->type())) {
-        held_.emplace_back(watched, event->clone());
+    // Input from the window system waits in its queue while the work runs,
+    // unless a Cancel button is to be pressed; what reaches a widget here
+    // waits with us, but for the progress dialog's own.
+    const bool user = IsUserInput(event->type());
+    if (user || event->type() == QEvent::MouseMove) {
+        if (ForDialog(watched)) return false;
+        // A drag over the window would select grid rows meanwhile; moves
+        // are dropped, not kept.
+        if (user) held_.emplace_back(watched, event->clone());
         return true;
     }
     if (event->type() == QEvent::Close && watched->isWidgetType() &&

@@ -22,9 +22,14 @@ namespace pivora {
 
 class LongWork : public QObject {
   public:
+    // Thrown from the report once the user cancelled the work.
+    struct Cancelled {};
+
     // window: the main window, painted here and the dialog's parent. label:
-    // the dialog's text, plain.
-    LongWork(QWidget* window, QString label);
+    // the dialog's text, plain. cancellable: the dialog has a Cancel button
+    // (and takes Escape), and the report then throws Cancelled; only for
+    // work that a throw from its report leaves undone, such as an open.
+    LongWork(QWidget* window, QString label, bool cancellable = false);
     // Closes the dialog. What the user did meanwhile (clicks, keys, closing
     // the window) then goes on, in its order, as the next events.
     ~LongWork() override;
@@ -46,9 +51,12 @@ class LongWork : public QObject {
 
   private:
     void Heard(std::uint64_t done, std::uint64_t total);
+    // Whether watched is the progress dialog, its window or a widget in it.
+    bool ForDialog(const QObject* watched) const;
 
     QPointer<QWidget> window_;
     QString label_;
+    bool cancellable_;
     QElapsedTimer clock_;
     qint64 lastPainted_ = 0;
     QPointer<QProgressDialog> dialog_;

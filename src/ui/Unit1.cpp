@@ -560,9 +560,12 @@ void TForm1::OpenFile(const std::string& path) {
     RememberedPaths& paths = state_.Paths;
     AcceptChosenInputFile(paths, path);
     Run([&] {
-        {
-            LongWork work(this, "Reading " + QFile::decodeName(QByteArray::fromStdString(path)));
+        try {
+            LongWork work(this, "Reading " + QFile::decodeName(QByteArray::fromStdString(path)),
+                          true);
             engine_.Open(paths.InFileName, work.Report());
+        } catch (const LongWork::Cancelled&) {
+            return;  // given up before anything changed: nothing to say
         }
         const std::size_t slash = paths.InFileName.rfind('/');
         openedName_ =

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <string>
 #include <vector>
 
@@ -137,4 +139,67 @@ TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
 }
 
 }  // namespace
+// A press on the dialog's Cancel button gives the open up: the molecule, the
+// grid and the caption stay, and no error is shown. A save has no Cancel.
+TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
+    TForm1& f = Form();
+    OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
+    const QString caption = f.windowTitle();
+    const QString firstCell = f.StringGrid1->Cells(1, 1);
+    bool pressed = false;
+    auto* timer = new QTimer(&f);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &f, [&pressed] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QProgressDialog*>(widget);
+            auto* cancel = dialog ? dialog->findChild<QPushButton*>() : nullptr;
+            if (!cancel || !dialog->isVisible() || pressed) continue;
+            pressed = true;
+            // As the window system gives it: to the dialog's window, at the
+            // button's place.
+            const QPointF at = cancel->mapTo(dialog, QPointF(3, 3));
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QCoreApplication::postEvent(
+                    dialog->windowHandle(),
+                    new QMouseEvent(
+                        type, at, dialog->mapToGlobal(at), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                        Qt::NoModifier));
+            }
+        }
+    });
+    timer->start();
+    OpenFromMenu(BigFile(300000));
+    delete timer;
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), firstCell);
+    EXPECT_EQ(f.windowTitle(), caption);
+    EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
+
+    // Saving: the dialog shows without a button.
+    bool buttonSeen = false;
+    bool dialogSeen = false;
+    timer = new QTimer(&f);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &f, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
+                dialog && dialog->isVisible()) {
+                dialogSeen = true;
+                buttonSeen = buttonSeen || dialog->findChild<QPushButton*>() != nullptr;
+            }
+        }
+    });
+    OpenFromMenu(BigFile(300000, "second.txt"));
+    timer->start();
+    Dialogs().saveAnswers.push_back(files.File("saved.out"));
+    f.Save1->trigger();
+    delete timer;
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_FALSE(buttonSeen);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
 }  // namespace pivora::test
