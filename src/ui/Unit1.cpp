@@ -558,6 +558,7 @@ void TForm1::Open1Click() {
 
 void TForm1::OpenFile(const std::string& path) {
     RememberedPaths& paths = state_.Paths;
+    const std::string opened = paths.InFileName;
     AcceptChosenInputFile(paths, path);
     Run([&] {
         try {
@@ -565,7 +566,11 @@ void TForm1::OpenFile(const std::string& path) {
                           true);
             engine_.Open(paths.InFileName, work.Report());
         } catch (const LongWork::Cancelled&) {
-            return;  // given up before anything changed: nothing to say
+            // Given up before anything changed: nothing to say, and Save
+            // still offers the name of the molecule in memory. The folder
+            // stays remembered, as the user went there.
+            paths.InFileName = opened;
+            return;
         }
         const std::size_t slash = paths.InFileName.rfind('/');
         openedName_ =

@@ -143,7 +143,8 @@ TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
 // grid and the caption stay, and no error is shown. A save has no Cancel.
 TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     TForm1& f = Form();
-    OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
+    const std::string small = WriteFile("small.txt", kThreeAtoms);
+    OpenFromMenu(small);
     const QString caption = f.windowTitle();
     const QString firstCell = f.StringGrid1->Cells(1, 1);
     bool pressed = false;
@@ -176,6 +177,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     EXPECT_EQ(state.Atoms.AtomCount, 3);
     EXPECT_EQ(f.StringGrid1->Cells(1, 1), firstCell);
     EXPECT_EQ(f.windowTitle(), caption);
+    EXPECT_EQ(state.Paths.InFileName, small);  // Save offers small.out
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
 
     // Saving: the dialog shows without a button.
