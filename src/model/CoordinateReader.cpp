@@ -221,7 +221,11 @@ constexpr std::int32_t kLinesForTwoRuns = 1 << 16;
 // begins after the line feed nearest past the middle of the counted bytes.
 std::vector<LineRun> SplitRuns(const FileBytes& bytes, std::int32_t count, std::uint64_t end) {
     const std::vector<LineRun> whole{{0, 1, count}};
-    if (count < kLinesForTwoRuns || std::thread::hardware_concurrency() < 2) return whole;
+    // A file that shrank after it was counted is left to one run, which
+    // meets the end where it expects lines.
+    if (count < kLinesForTwoRuns || bytes.size < end || std::thread::hardware_concurrency() < 2) {
+        return whole;
+    }
     const char* data = bytes.data.get();
     const auto middle = static_cast<std::size_t>(end / 2);
     const void* feed = std::memchr(data + middle, '\n', static_cast<std::size_t>(end) - middle);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -20,6 +21,7 @@
 #include "model/FieldScanner.h"
 #include "model/FileIo.h"
 #include "model/PlainDecimal.h"
+#include "support/ErrorCheck.h"
 #include "support/PlainReader.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -386,6 +388,22 @@ TEST_F(FastReadTest, LargeFilesReadInTwoRunsAsInOnePass) {
         EXPECT_EQ(reached, c.bad.empty() ? 0 : c.bad.front()) << c.name;
         EXPECT_EQ(test::Snapshot(refilled), message.empty() ? plain.table : before) << c.name;
     }
+
+    // Cut to a third, or grown, between the counting and the parsing pass.
+    const std::string path = dir_.Write("changing.xyz", join(lines));
+    const std::string whole = test::ReadAll(path);
+    for (const std::size_t keep : {whole.size() / 3, whole.size() - 5}) {
+        ReadOptions options;
+        options.betweenPasses = [&] { dir_.Write("changing.xyz", whole.substr(0, keep)); };
+        const Error e = test::ExpectError([&] { ReadCoordinateTable(path, previous, options); },
+                                          ErrorKind::File, FileError(EIO, path).Message());
+        EXPECT_NE(e.Detail().find("shorter"), std::string::npos);
+        dir_.Write("changing.xyz", whole);
+    }
+    ReadOptions grows;
+    grows.betweenPasses = [&] { dir_.Write("changing.xyz", whole + "X 1 2 3\n"); };
+    EXPECT_EQ(test::Snapshot(ReadCoordinateTable(path, previous, grows)),
+              test::Snapshot(test::PlainReadTable(dir_.Write("same.xyz", whole), previous)));
 }
 
 // ---- the shared arrays ------------------------------------------------------
