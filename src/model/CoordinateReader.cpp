@@ -352,27 +352,33 @@ std::size_t ParseRun(const FileBytes& bytes, const LineRun& run, std::int32_t co
     const char separator = DecimalSeparator();
     const bool plainSeparator = PlainSeparator(separator);
     CountedLines lines(bytes, run.from, count, end, path, separator);
+    // Held here, not read through slots at each line: a label's store could
+    // otherwise change them, as far as the compiler knows.
+    [[maybe_unused]] std::string* const names = slots.names;
+    [[maybe_unused]] double* const x = slots.x;
+    [[maybe_unused]] double* const y = slots.y;
+    [[maybe_unused]] double* const z = slots.z;
     std::size_t longest = 0;
     for (std::int32_t k = run.first; k <= run.last; ++k) {
         reached = k;
         if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
             ReportLines(progress, run, count, k);
         const LineFields f = lines.Next(k);
+        if constexpr (kStore) names[k].assign(f.label);
         // The three numbers side by side where all are plain, as they
         // mostly are; else one after the other, failing at the first.
         PlainDecimal plain[3];
         const bool quick =
             plainSeparator && PlainLine<kStore>(lines.Scanner(), f, separator, plain);
         if constexpr (kStore) {
-            slots.names[k].assign(f.label);
             if (quick) {
-                slots.x[k] = StorePlainDecimal(plain[0]);
-                slots.y[k] = StorePlainDecimal(plain[1]);
-                slots.z[k] = StorePlainDecimal(plain[2]);
+                x[k] = StorePlainDecimal(plain[0]);
+                y[k] = StorePlainDecimal(plain[1]);
+                z[k] = StorePlainDecimal(plain[2]);
             } else {
-                slots.x[k] = ParseCoordinate(f.x);
-                slots.y[k] = ParseCoordinate(f.y);
-                slots.z[k] = ParseCoordinate(f.z);
+                x[k] = ParseCoordinate(f.x);
+                y[k] = ParseCoordinate(f.y);
+                z[k] = ParseCoordinate(f.z);
             }
         } else {
             longest = std::max(longest, f.label.size());
