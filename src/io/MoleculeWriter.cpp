@@ -5,6 +5,7 @@
 #include "io/Formats.h"
 #include "model/DecimalText.h"
 #include "model/FileIo.h"
+#include "model/FixedField.h"
 
 namespace pivora::io {
 namespace {
@@ -78,7 +79,7 @@ void AppendAtomLine(std::string& out, int element, double x, double y, double z)
         // from this one only in the blanks in front, and its integer route
         // is quick; the rest (huge values, ties) takes the full form.
         char field[kFixed12x9MaxLength];
-        const std::size_t length = WriteFixed12x9Fast(field, v);
+        const std::size_t length = WriteFixed12x9Integer(field, v);
         if (length == 0) {
             out += FormatFixed(v, 16, 9);
             continue;

@@ -119,11 +119,21 @@ Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
 
 }  // namespace
 
+// The lines first..last of the file's count, the first of them beginning at
+// byte from.
+struct LineRun {
+    std::size_t from;
+    std::int32_t first;
+    std::int32_t last;
+};
+
 // The file's bytes as the parsing pass read them, with the padding that
-// FieldScanner reads past the end.
+// FieldScanner reads past the end, and the runs its lines are parsed in
+// (SplitRuns), found once for the check and the fill alike.
 struct FileBytes {
     std::unique_ptr<char[]> data;
     std::size_t size = 0;
+    std::vector<LineRun> runs;
 };
 
 namespace {
@@ -189,14 +199,6 @@ class CountedLines {
     std::int32_t count_;
     std::uint64_t end_;
     const std::string& path_;
-};
-
-// The lines first..last of the file's count, the first of them beginning at
-// byte from.
-struct LineRun {
-    std::size_t from;
-    std::int32_t first;
-    std::int32_t last;
 };
 
 // The capacity of a table of count atoms: slot 0 and the spare slots.
@@ -400,7 +402,7 @@ std::size_t ParseLines(const FileBytes& bytes, std::int32_t count, std::uint64_t
                        const std::string& path, const Slots& slots, std::int32_t* lineReached,
                        ProgressMeter* progress) {
     std::size_t longest[2] = {0, 0};
-    const std::vector<LineRun> runs = SplitRuns(bytes, count, end);
+    const std::vector<LineRun>& runs = bytes.runs;
     OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
         const bool first = &run == runs.data();
         longest[first ? 0 : 1] = ParseRun<kStore>(bytes, run, count, end, path, slots, reached,
@@ -472,6 +474,7 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     if (!read.refill_) read.fresh_ = NewTable(capacity);
     meter.Stage(kReadShare, counted.end);
     read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
+    read.bytes_->runs = SplitRuns(*read.bytes_, counted.lines, counted.end);
     meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
     if (read.refill_) {
         // Nothing may fail once the target's arrays are being written: every
