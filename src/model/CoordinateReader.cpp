@@ -206,14 +206,15 @@ std::size_t SlotsFor(std::int32_t count) {
     return static_cast<std::size_t>(count) + 1 + kSpareSlots;
 }
 
-// k lines of run done. The first run, on the calling thread, speaks for all:
-// the other goes as fast beside it.
+// Line k of run done, out of the file's count. The first run, on the
+// calling thread, speaks for all.
 [[gnu::noinline]] void ReportLines(ProgressMeter* progress, const LineRun& run, std::int32_t count,
                                    std::int32_t k) {
-    if (progress == nullptr) return;
-    const auto done = static_cast<std::uint64_t>(k - run.first + 1);
-    progress->At(done * static_cast<std::uint64_t>(count) /
-                 static_cast<std::uint64_t>(run.last - run.first + 1));
+    if (progress) {
+        progress->AtItemOfPart(static_cast<std::uint64_t>(k), static_cast<std::uint64_t>(run.first),
+                               static_cast<std::uint64_t>(run.last),
+                               static_cast<std::uint64_t>(count));
+    }
 }
 
 // Below this many lines a second processor costs more than it saves.

@@ -25,11 +25,10 @@ constexpr std::size_t kMostAfterLabel = 16 + 3 * kFixed12x9MaxLength + 2 * 3 + 2
 // Lines between two reports of progress: a power of two.
 constexpr std::size_t kLinesPerReport = std::size_t{1} << 16;
 
-// Line k of first..last laid out, of a table of all lines: these lines go as
-// fast as any others laid out beside them.
+// Line k of first..last laid out, of a table of all lines.
 [[gnu::noinline]] void ReportLines(ProgressMeter* progress, std::size_t first, std::size_t last,
                                    std::size_t all, std::size_t k) {
-    if (progress) progress->At((k - first + 1) * all / (last - first + 1));
+    if (progress) progress->AtItemOfPart(k, first, last, all);
 }
 
 // One number field at p, by the integer route where it can tell.

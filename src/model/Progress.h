@@ -41,6 +41,12 @@ class ProgressMeter {
         if (report_) Reach(done);
     }
     void Advance(std::uint64_t units) { At(stageDone_ + units); }
+    // Item k of first..last done, where those items stand for all of the
+    // stage's: the others are worked on as fast beside them (on another
+    // thread), so their share goes as theirs does.
+    void AtItemOfPart(std::uint64_t k, std::uint64_t first, std::uint64_t last, std::uint64_t all) {
+        At((k - first + 1) * all / (last - first + 1));
+    }
     // Reports the whole as done (unless it was reported already).
     void Finish();
     // Where the current stage ends on the whole's scale (0 before any).
