@@ -125,6 +125,29 @@ bool AtomImages::Match(const LMat& m, double radius, bool oneToOne, std::vector<
     return MatchAll(images, radius, image);
 }
 
+bool AtomImages::Holds(const LMat& m, double radius, const std::vector<int>& image) {
+    const std::size_t n = points_.size();
+    if (image.size() != n) return false;
+    double d[9];
+    for (int k = 0; k < 9; ++k) d[k] = static_cast<double>(m[k]);
+    if (++stamp_ == 0) std::fill(claimed_.begin(), claimed_.end(), 0), stamp_ = 1;
+    const double r2 = radius * radius;
+    work_ += n;
+    for (const int i : farthestFirst_) {
+        const std::size_t j = static_cast<std::size_t>(image[static_cast<std::size_t>(i)]);
+        if (j >= n || claimed_[j] == stamp_ || kinds_[j] != kinds_[static_cast<std::size_t>(i)])
+            return false;
+        claimed_[j] = stamp_;
+        const Point& p = points_[static_cast<std::size_t>(i)];
+        const Point& q = points_[j];
+        const double dx = d[0] * p[0] + d[1] * p[1] + d[2] * p[2] - q[0];
+        const double dy = d[3] * p[0] + d[4] * p[1] + d[5] * p[2] - q[1];
+        const double dz = d[6] * p[0] + d[7] * p[1] + d[8] * p[2] - q[2];
+        if (dx * dx + dy * dy + dz * dz > r2) return false;
+    }
+    return true;
+}
+
 bool AtomImages::MatchAll(const std::vector<Point>& images, double radius,
                           std::vector<int>& image) {
     const std::size_t n = images.size();

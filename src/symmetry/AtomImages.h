@@ -30,6 +30,11 @@ class AtomImages {
     // take too long).
     bool Match(const LMat& m, double radius, bool oneToOne, std::vector<int>& image);
 
+    // Whether image, a permutation of the atoms (0-based), sends every atom
+    // within radius of m applied to it: Match's test for an assignment
+    // already known, without the look-ups.
+    bool Holds(const LMat& m, double radius, const std::vector<int>& image);
+
     // Distance tests made so far: the caller's measure of work done.
     std::uint64_t Work() const { return work_; }
 

@@ -67,15 +67,19 @@ LVec AnyPerpendicular(const LVec& z) {
     return Normalized(Perpendicular(e, z));
 }
 
+bool Same(const LMat& a, const LMat& b) {
+    for (int k = 0; k < 9; ++k)
+        if (std::fabs(a[k] - b[k]) >= kSameOperation) return false;
+    return true;
+}
+
 std::vector<LMat> Close(const std::vector<LMat>& generators) {
     std::vector<LMat> group{Identity()};
     for (std::size_t i = 0; i < group.size() && group.size() < 1000; ++i)
         for (const LMat& g : generators) {
             const LMat p = Multiply(g, group[i]);
-            const bool known = std::any_of(group.begin(), group.end(), [&](const LMat& h) {
-                return MaxDifference(h, p) < kSameOperation;
-            });
-            if (!known) group.push_back(p);
+            if (std::none_of(group.begin(), group.end(), [&](const LMat& h) { return Same(h, p); }))
+                group.push_back(p);
         }
     return group;
 }
@@ -316,7 +320,7 @@ std::vector<LMat> IdealOperations(Family family, int n, int variant) {
             // or to those turned by a quarter turn about z (variant 1).
             const long double phi = (1 + std::sqrt(5.0L)) / 2;
             const LVec five = variant == 0 ? LVec{0, 1, phi} : LVec{1, 0, phi};
-            gens = {c2z, c2x, c3, Rotation(Normalized(five), 2 * kPi / 5)};
+            gens = {c2z, c3, Rotation(Normalized(five), 2 * kPi / 5)};
             if (family == Family::Ih) gens.push_back(inversion);
             break;
         }
@@ -331,7 +335,7 @@ std::vector<int> ProductTable(const std::vector<LMat>& g) {
         for (std::size_t b = 0; b < n; ++b) {
             const LMat p = Multiply(g[a], g[b]);
             for (std::size_t c = 0; c < n; ++c)
-                if (MaxDifference(g[c], p) < kSameOperation) {
+                if (Same(g[c], p)) {
                     table[a * n + b] = static_cast<int>(c);
                     break;
                 }

@@ -433,24 +433,21 @@ class Atoms {
 };
 
 // Which lines an operation of the group carries into each other: the
-// classes of the axes or planes.
+// classes of the axes or planes. Each class is the orbit of its first line.
 std::vector<int> LineClasses(const std::vector<LVec>& lines, const std::vector<Op>& ops) {
-    std::vector<int> parent(lines.size());
-    std::iota(parent.begin(), parent.end(), 0);
-    auto root = [&](int i) {
-        while (parent[static_cast<std::size_t>(i)] != i) i = parent[static_cast<std::size_t>(i)];
-        return i;
-    };
-    for (const Op& op : ops)
-        for (std::size_t k = 0; k < lines.size(); ++k) {
+    std::vector<int> classes(lines.size(), -1);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        if (classes[k] >= 0) continue;
+        classes[k] = static_cast<int>(k);
+        for (const Op& op : ops) {
             const LVec v = Apply(op.m, lines[k]);
-            for (std::size_t j = 0; j < lines.size(); ++j)
-                if (std::fabs(Dot(v, lines[j])) > 1 - 1e-9L)
-                    parent[static_cast<std::size_t>(root(static_cast<int>(j)))] =
-                        root(static_cast<int>(k));
+            for (std::size_t j = k + 1; j < lines.size(); ++j)
+                if (classes[j] < 0 && std::fabs(Dot(v, lines[j])) > 1 - 1e-9L) {
+                    classes[j] = static_cast<int>(k);
+                    break;
+                }
         }
-    std::vector<int> classes(lines.size());
-    for (std::size_t k = 0; k < lines.size(); ++k) classes[k] = root(static_cast<int>(k));
+    }
     return classes;
 }
 
