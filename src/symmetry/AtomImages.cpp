@@ -125,6 +125,16 @@ bool AtomImages::Match(const LMat& m, double radius, bool oneToOne, std::vector<
     return MatchAll(images, radius, image);
 }
 
+bool AtomImages::AnyPairWithin(double radius) {
+    for (std::size_t i = 0; i < points_.size(); ++i) {
+        bool found = false;
+        ForEachWithin(points_[i], kinds_[i], radius,
+                      [&](int atom, double) { found = found || atom != static_cast<int>(i); });
+        if (found) return true;
+    }
+    return false;
+}
+
 bool AtomImages::Holds(const LMat& m, double radius, const std::vector<int>& image) {
     const std::size_t n = points_.size();
     if (image.size() != n) return false;

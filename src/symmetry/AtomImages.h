@@ -35,6 +35,9 @@ class AtomImages {
     // already known, without the look-ups.
     bool Holds(const LMat& m, double radius, const std::vector<int>& image);
 
+    // Whether two atoms of one kind lie within radius of each other.
+    bool AnyPairWithin(double radius);
+
     // Distance tests made so far: the caller's measure of work done.
     std::uint64_t Work() const { return work_; }
 

@@ -72,8 +72,11 @@ std::vector<int> ProductTable(const std::vector<LMat>& g);
 // A largest subgroup found greedily among the operations allowed: starting
 // from the identity (index 0, always allowed), the operation whose addition
 // closes to the largest group within the allowed ones is added, until none
-// can be. Returns the subgroup's indices, ascending.
-std::vector<int> SubgroupWithin(const std::vector<LMat>& g, const std::vector<bool>& allowed);
+// can be. With images (images[k][i]: the atom operation k sends atom i
+// onto), the subgroup's images must also compose as its operations do.
+// Returns the subgroup's indices, ascending.
+std::vector<int> SubgroupWithin(const std::vector<LMat>& g, const std::vector<bool>& allowed,
+                                const std::vector<std::vector<int>>* images = nullptr);
 
 int GroupOrder(Family family, int n);
 

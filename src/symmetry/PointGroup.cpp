@@ -20,7 +20,7 @@ namespace {
 // Distance tests one search may make (a few seconds' work). Ordinary
 // molecules need a thousandth of it; only many like atoms at one distance
 // from the centre under a large tolerance come near.
-constexpr std::uint64_t kWorkBudget = 400'000'000;
+constexpr std::uint64_t kWorkBudget = 100'000'000;
 
 // Angles of idealised operations agree to rounding; this only has to lie
 // between that and the smallest angle between two elements of a group.
@@ -128,15 +128,22 @@ LMat FitOperation(const Molecule& mol, const std::vector<int>& image, bool prope
     return t;
 }
 
-// A rough candidate made exact: the images found within a loose radius
-// give the best-fitting operation, which must then pass the test.
+// A rough candidate made exact: the images it gives (within the tolerance,
+// else within a loose radius) give the best-fitting operation, which must
+// then pass the test. Rough candidates far off fail at the first atoms
+// tried.
 bool Refine(const Molecule& mol, AtomImages& images, const LMat& rough, double loose, bool proper,
             Op& op) {
     std::vector<int> image;
+    if (images.Match(rough, mol.strict, true, image)) {
+        const LMat m = FitOperation(mol, image, proper);
+        op = {images.Holds(m, mol.strict, image) ? m : rough, std::move(image)};
+        return true;
+    }
     if (!images.Match(rough, loose, false, image)) return false;
     for (int round = 0; round < 2; ++round) {
         const LMat m = FitOperation(mol, image, proper);
-        if (images.Match(m, mol.strict, true, image)) {
+        if (images.Holds(m, mol.strict, image) || images.Match(m, mol.strict, true, image)) {
             op = {m, std::move(image)};
             return true;
         }
@@ -211,7 +218,7 @@ Search FindOperations(const Molecule& mol, AtomImages& images) {
         found.ops.push_back(std::move(op));
     };
 
-    if (qMax <= 4 * mol.tol) {
+    if (qMax <= 4 * mol.tol && qMax <= 0.25 * mol.rMax) {
         // Nearly linear, yet not within the linear test: the axes of the
         // atoms' spread are the only candidates.
         LMat spread{};
@@ -314,35 +321,42 @@ Idealised Idealise(const Molecule& mol, AtomImages& images, const Classification
     out.inFrame = IdealOperations(c.family, c.n, variant);
     const LVec z = Normalized(c.z);
     LMat frame = FrameRows(z, Normalized(Perpendicular(c.x, z)));
-    const long double count = static_cast<long double>(out.inFrame.size());
-    std::vector<int> image;
-    for (int round = 0; round < 3 && out.inFrame.size() > 1; ++round) {
+    const std::size_t count = out.inFrame.size();
+    out.images.resize(count);
+    // The images under the first frame; the turns below move the
+    // operations by about the noise, far less than the atoms' spacing, so
+    // the images stay.
+    bool complete = count > 1;
+    {
+        const std::vector<LMat> ops = ToMolecule(frame, out.inFrame);
+        for (std::size_t g = 0; g < count && complete; ++g)
+            complete = images.Match(ops[g], 2 * mol.tol, false, out.images[g]);
+    }
+    for (int round = 0; round < 3 && complete; ++round) {
         const std::vector<LMat> ops = ToMolecule(frame, out.inFrame);
         std::vector<LVec> average(mol.n, LVec{0, 0, 0});
-        bool complete = true;
-        for (const LMat& m : ops) {
-            if (!images.Match(m, 2 * mol.tol, false, image)) {
-                complete = false;
-                break;
-            }
-            const LMat back = Transpose(m);
+        for (std::size_t g = 0; g < count; ++g) {
+            const LMat back = Transpose(ops[g]);
             for (std::size_t i = 0; i < mol.n; ++i)
-                average[i] =
-                    Add(average[i], Apply(back, mol.At(static_cast<std::size_t>(image[i]))));
+                average[i] = Add(average[i],
+                                 Apply(back, mol.At(static_cast<std::size_t>(out.images[g][i]))));
         }
-        if (!complete) break;
         Correlation corr{};
         for (std::size_t i = 0; i < mol.n; ++i)
-            AddCorrelation(corr, Scale(average[i], 1 / count), mol.At(i));
+            AddCorrelation(corr, Scale(average[i], 1.0L / static_cast<long double>(count)),
+                           mol.At(i));
         const LMat turn = BestRotation(corr);
         if (MaxDifference(turn, Identity()) < 1e-16L) break;
         frame = Multiply(frame, Transpose(turn));
     }
     out.inMolecule = ToMolecule(frame, out.inFrame);
-    out.images.resize(out.inFrame.size());
-    out.passes.resize(out.inFrame.size());
-    for (std::size_t g = 0; g < out.inFrame.size(); ++g) {
-        out.passes[g] = images.Match(out.inMolecule[g], mol.strict, true, out.images[g]);
+    out.passes.resize(count);
+    // The identity keeps every atom, also where two like atoms coincide.
+    out.images[0].resize(mol.n);
+    std::iota(out.images[0].begin(), out.images[0].end(), 0);
+    for (std::size_t g = 0; g < count; ++g) {
+        out.passes[g] = (g == 0 || images.Holds(out.inMolecule[g], mol.strict, out.images[g])) ||
+                        images.Match(out.inMolecule[g], mol.strict, true, out.images[g]);
         out.passed += out.passes[g] ? 1 : 0;
     }
     return out;
@@ -901,18 +915,30 @@ PointGroupResult FindPointGroup(const AtomSet& atoms, double tolerance) {
             Describe(op.m, Determinant(op.m) > 0 ? PermutationOrder(op.image) : 0, angle));
     const Classification named = Classify(CollectElements(infos, angle), angle);
 
-    const bool icosahedral = named.family == Family::I || named.family == Family::Ih;
-    Idealised ideal = Idealise(mol, images, named, 0);
-    if (icosahedral) {
-        Idealised other = Idealise(mol, images, named, 1);
-        if (other.passed > ideal.passed) ideal = std::move(other);
+    // Of the two icosahedral frames on the same C2 axes, the one whose C5
+    // axes the molecule has.
+    int variant = 0;
+    if (named.family == Family::I || named.family == Family::Ih) {
+        const LVec z = Normalized(named.z);
+        const LMat frame = FrameRows(z, Normalized(Perpendicular(named.x, z)));
+        const long double phi = (1 + std::sqrt(5.0L)) / 2;
+        const LMat five = Rotation(Normalized({0, 1, phi}), 2 * kPi / 5);
+        std::vector<int> image;
+        if (!images.Match(ToMolecule(frame, {five})[0], 3 * mol.tol, false, image)) variant = 1;
     }
+    Idealised ideal = Idealise(mol, images, named, variant);
+    // Where like atoms lie farther apart than three tolerances, each image
+    // is the one atom near it, and the images of a product are those of its
+    // factors in turn. Closer atoms can break that, and then only a
+    // subgroup whose images compose (checked) can be averaged over to a
+    // symmetric result.
+    const bool crowded = images.AnyPairWithin(3 * mol.tol);
     std::vector<int> members;
-    if (ideal.passed == ideal.inFrame.size()) {
+    if (ideal.passed == ideal.inFrame.size() && !crowded) {
         members.resize(ideal.inFrame.size());
         std::iota(members.begin(), members.end(), 0);
     } else {
-        members = SubgroupWithin(ideal.inFrame, ideal.passes);
+        members = SubgroupWithin(ideal.inFrame, ideal.passes, crowded ? &ideal.images : nullptr);
     }
     std::vector<Op> ops;
     for (const int k : members)
