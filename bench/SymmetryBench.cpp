@@ -5,7 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <numbers>
 #include <random>
+#include <string>
+#include <tuple>
 
 #include "symmetry/Molecules.h"
 #include "symmetry/PointGroup.h"
@@ -38,7 +41,7 @@ Molecule Pentagonal() {
     for (int seed = 0; seed < 5; ++seed) {
         const Vec3 p{place(rng), place(rng), place(rng)};
         for (int k = 0; k < 5; ++k) {
-            const double a = 2 * M_PI * k / 5, c = std::cos(a), s = std::sin(a);
+            const double a = 2 * std::numbers::pi * k / 5, c = std::cos(a), s = std::sin(a);
             const Vec3 turned{c * p[0] - s * p[1], s * p[0] + c * p[1], p[2]};
             // The C2 across x, the inversion and both.
             for (const auto& [sx, sy, sz] :
@@ -54,7 +57,7 @@ Molecule Pentagonal() {
 // at one distance from the centre.
 Molecule RockSaltCluster(int n) {
     Molecule m;
-    const double radius = 1.4 * std::cbrt(3.0 * n / (4 * M_PI));
+    const double radius = 1.4 * std::cbrt(3.0 * n / (4 * std::numbers::pi));
     const int reach = static_cast<int>(radius / 1.4) + 1;
     for (int i = -reach; i <= reach; ++i)
         for (int j = -reach; j <= reach; ++j)

@@ -57,16 +57,6 @@ void AddToLine(std::vector<ElementLine>& lines, const LVec& axis, int order, int
     lines.push_back({axis, order, {op}});
 }
 
-LVec AnyPerpendicular(const LVec& z) {
-    // The coordinate axis least in line with z, made perpendicular.
-    int k = 0;
-    for (int j = 1; j < 3; ++j)
-        if (std::fabs(z[j]) < std::fabs(z[k])) k = j;
-    LVec e{0, 0, 0};
-    e[k] = 1;
-    return Normalized(Perpendicular(e, z));
-}
-
 bool Same(const LMat& a, const LMat& b) {
     for (int k = 0; k < 9; ++k)
         if (std::fabs(a[k] - b[k]) >= kSameOperation) return false;

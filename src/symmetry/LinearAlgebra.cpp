@@ -18,6 +18,15 @@ LVec Normalized(const LVec& a) {
     return Scale(a, 1 / n);
 }
 
+LVec AnyPerpendicular(const LVec& z) {
+    int k = 0;
+    for (int j = 1; j < 3; ++j)
+        if (std::fabs(z[j]) < std::fabs(z[k])) k = j;
+    LVec e{0, 0, 0};
+    e[k] = 1;
+    return Normalized(Perpendicular(e, z));
+}
+
 LMat Identity() {
     return {1, 0, 0, 0, 1, 0, 0, 0, 1};
 }

@@ -38,6 +38,11 @@ inline LVec Perpendicular(const LVec& a, const LVec& u) {
     return Sub(a, Scale(u, Dot(a, u)));
 }
 
+// The coordinate axis least in line with the unit vector z, made
+// perpendicular to it: a fixed choice where nothing else decides. For the
+// zero vector, +X.
+LVec AnyPerpendicular(const LVec& z);
+
 LMat Identity();
 LMat Negated(const LMat& a);
 LMat Multiply(const LMat& a, const LMat& b);

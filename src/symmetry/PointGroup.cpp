@@ -60,13 +60,13 @@ std::string Validate(const AtomSet& atoms, double tolerance) {
         return "Point groups are found for at most " + std::to_string(kMaxAtoms) +
                " atoms; this molecule has " + std::to_string(atoms.positions.size()) + ".";
     if (!(tolerance > 0 && tolerance <= kMaxTolerance))
-        return "The symmetry tolerance must be greater than 0 and at most 1 angstrom.";
+        return "The symmetry tolerance must be greater than 0 \u00C5 and at most 1 \u00C5.";
     for (std::size_t i = 0; i < atoms.positions.size(); ++i)
         for (const double v : atoms.positions[i])
             if (!(std::fabs(v) <= kMaxCoordinate))
                 return "Atom " + std::to_string(i + 1) +
-                       " lies beyond 1000000 angstrom from the origin (or has a coordinate "
-                       "that is not a number); point groups are found only within that range.";
+                       " has a coordinate beyond \u00B11000000 \u00C5 or one that is not a "
+                       "number; point groups are found only within that range.";
     return {};
 }
 
@@ -416,12 +416,7 @@ class Atoms {
             const LVec off = Perpendicular(mol_.At(i), z);
             if (Norm(off) > mol_.tol) return Normalized(off);
         }
-        int k = 0;
-        for (int j = 1; j < 3; ++j)
-            if (std::fabs(z[j]) < std::fabs(z[k])) k = j;
-        LVec e{0, 0, 0};
-        e[k] = 1;
-        return Normalized(Perpendicular(e, z));
+        return AnyPerpendicular(z);
     }
 
     std::vector<int> OnLine(const LVec& u) const {
@@ -604,12 +599,8 @@ PointGroup Report(const Molecule& mol, std::vector<Op> ops) {
                 z = axis(0);
                 x = atoms.TowardFirstAtomOff(z);
             } else {
+                // Toward the first atom off the centre.
                 z = atoms.TowardFirstAtomOff({0, 0, 0});
-                for (std::size_t i = 0; i < mol.n; ++i)
-                    if (mol.r[i] > mol.tol) {
-                        z = Normalized(mol.At(i));
-                        break;
-                    }
                 x = atoms.TowardFirstAtomOff(z);
             }
             break;
@@ -838,12 +829,7 @@ PointGroup ReportLinear(const Molecule& mol, const LVec& line, const std::vector
     g.inversion = inverted != nullptr;
     g.atomsAtCentre = atoms.AtCentre();
     const LVec z = atoms.Signed(line);
-    int k = 0;
-    for (int j = 1; j < 3; ++j)
-        if (std::fabs(z[j]) < std::fabs(z[k])) k = j;
-    LVec e{0, 0, 0};
-    e[k] = 1;
-    g.frame = {ToVec3(z), ToVec3(Normalized(Perpendicular(e, z)))};
+    g.frame = {ToVec3(z), ToVec3(AnyPerpendicular(z))};
     const SymmetryAxis axis{0, AxisRole::Principal, ToVec3(z), atoms.OnLine(z)};
     g.properAxes.push_back(axis);
     auto operations = std::make_shared<GroupOperations>();

@@ -27,16 +27,25 @@
 // tested again. The elements reported are those of these idealised
 // operations, so they always form the group the symbol names. When some
 // idealised operation fails the test (a structure at the edge of the
-// tolerance), the largest subgroup whose operations all pass is reported
-// instead.
+// tolerance), a largest subgroup whose operations all pass (found
+// greedily) is reported instead.
 //
 // Tolerance. An operation belongs to the group only when the image of every
 // atom lies within the tolerance (angstrom) of an atom of the same kind and
 // the images form a permutation of the atoms. The group reported is the
 // group at the tolerance asked for: a molecule symmetric at 0.01 Å but not
-// at 0.001 Å gives different groups for the two. Noise of the size of the
-// tolerance can hide an operation (the group found is then lower), never
-// add one.
+// at 0.001 Å gives different groups for the two. No element is reported
+// whose operations fail that test; at the edge of the tolerance one that
+// passes may be missed (the group found is then a subgroup). Where two
+// atoms of one kind lie within three tolerances of each other, an image
+// may be near two atoms; then only a subgroup whose permutations compose
+// as its operations do is reported, so that Symmetrize stays exact. A
+// tolerance of a third of the distance between like atoms or more thus
+// gives a valid but arbitrary group: use one well below it.
+//
+// Cost: about linear in the atoms for each operation tried (a cell grid
+// finds the atom near an image); 100 atoms take well under a millisecond,
+// C60 about 2 ms, 10,000 atoms of Oh symmetry about 0.2 s.
 //
 // Sign rule. Every direction reported (an axis, a plane's normal, the frame
 // directions) points to the side of the first atom, in the molecule's
@@ -51,6 +60,12 @@
 // Only a direction perpendicular to a linear molecule has no such side.
 //
 // Atom numbers are 1..N in the order of the input.
+//
+// Use: the symmetrize command is Symmetrize(atoms, tolerance), whose
+// positions replace the atoms' (refusal: report it, change nothing); the
+// standard frame is FindPointGroup(atoms, tolerance).group.frame, whose
+// toZ and toX the existing turns lay on +Z and +X; a window lists the
+// group's symbol, elements and their atoms.
 
 #include <array>
 #include <cstddef>
@@ -150,8 +165,9 @@ struct MirrorPlane {
 //   to Z).
 // - Cnv: Z on the principal axis. C2v: the mirror plane holding fewer atoms
 //   becomes XZ (so a planar C2v molecule lies in YZ, as Mulliken proposed);
-//   n >= 3: a σv plane becomes XZ. X is that plane's direction
-//   perpendicular to Z.
+//   n >= 3: a σv plane becomes XZ, for even n one of the class whose
+//   planes hold more atoms. X is that plane's direction perpendicular to
+//   Z.
 // - Dn, Dnh, Dnd (n >= 3), D2d: Z on the principal axis, X on a C2′ axis.
 //   For even n in Dn and Dnh, the C2′ class is the one whose axes pass
 //   through more atoms.
@@ -162,8 +178,10 @@ struct MirrorPlane {
 //   O, Oh: on two C4 axes; I, Ih: on two perpendicular C2 axes (the
 //   coordinate axes of the usual C60 coordinates).
 // - Cs: Z on the plane's normal, X as for Cn. C1, Ci: Z on the axis of the
-//   largest moment of inertia (unit weights), X on the smallest; where two
-//   moments agree within what the tolerance allows, as for Cn.
+//   largest moment of inertia (unit weights), X on the smallest. Where
+//   moments agree within what the tolerance allows: Z on the axis of the
+//   moment unlike the other two (else toward the first atom farther than
+//   the tolerance from the centre), X as for Cn.
 // - C∞v, D∞h: Z along the molecule; X is the coordinate axis least in line
 //   with it, made perpendicular: no side of the molecule tells one
 //   perpendicular from another, so this one does not turn with it.
@@ -189,7 +207,10 @@ struct PointGroup {
 
     bool inversion = false;          // an inversion centre at the centre
     std::vector<int> atomsAtCentre;  // atoms within the tolerance of the centre
-    // Proper axes: the principal axis first, then by descending order.
+    // Proper axes: the principal axis, the C2′ axes, the C2″ axes; for the
+    // cubic groups by descending order. Within each of these the axis
+    // pointing most nearly toward atom 1 (then atom 2, ...) comes first,
+    // so that the order does not change when the molecule is turned.
     std::vector<SymmetryAxis> properAxes;
     // Improper axes Sn with n >= 3 (S1 is a plane, S2 the inversion, both
     // listed on their own), one entry for each n on a line, as the
@@ -197,6 +218,7 @@ struct PointGroup {
     // since S3 = σh C3 is no power of S6. Their atoms are those on the
     // line. Principal first, then by descending order.
     std::vector<SymmetryAxis> improperAxes;
+    // Planes: σh, σv, σd, σ, each kind ordered by the atoms as the axes are.
     std::vector<MirrorPlane> planes;
     FrameDirections frame;
 

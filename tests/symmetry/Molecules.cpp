@@ -34,22 +34,6 @@ Vec3 Unit(const Vec3& a) {
     return Scaled(1 / std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]), a);
 }
 
-Matrix Product(const Matrix& a, const Matrix& b) {
-    Matrix m{};
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            for (int k = 0; k < 3; ++k) m[3 * r + c] += a[3 * r + k] * b[3 * k + c];
-    return m;
-}
-
-Matrix Turn(const Vec3& axis, double angle) {
-    const Vec3 u = Unit(axis);
-    const double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
-    return {t * u[0] * u[0] + c,        t * u[0] * u[1] - s * u[2], t * u[0] * u[2] + s * u[1],
-            t * u[0] * u[1] + s * u[2], t * u[1] * u[1] + c,        t * u[1] * u[2] - s * u[0],
-            t * u[0] * u[2] - s * u[1], t * u[1] * u[2] + s * u[0], t * u[2] * u[2] + c};
-}
-
 Matrix Mirror(const Vec3& normal) {
     const Vec3 n = Unit(normal);
     Matrix m{1, 0, 0, 0, 1, 0, 0, 0, 1};
@@ -95,13 +79,13 @@ Molecule Orbit(const std::vector<std::pair<int, Vec3>>& seeds, const std::vector
 const double kPhi = (1 + std::sqrt(5.0)) / 2;
 
 std::vector<Matrix> Tetrahedral() {
-    return Generated({Turn({0, 0, 1}, kPi), Turn({1, 1, 1}, 2 * kPi / 3)});
+    return Generated({TurnAbout({0, 0, 1}, kPi), TurnAbout({1, 1, 1}, 2 * kPi / 3)});
 }
 std::vector<Matrix> Octahedral() {
-    return Generated({Turn({0, 0, 1}, kPi / 2), Turn({1, 1, 1}, 2 * kPi / 3)});
+    return Generated({TurnAbout({0, 0, 1}, kPi / 2), TurnAbout({1, 1, 1}, 2 * kPi / 3)});
 }
 std::vector<Matrix> Icosahedral() {
-    return Generated({Turn({0, 1, kPhi}, 2 * kPi / 5), Turn({1, 1, 1}, 2 * kPi / 3)});
+    return Generated({TurnAbout({0, 1, kPhi}, 2 * kPi / 5), TurnAbout({1, 1, 1}, 2 * kPi / 3)});
 }
 
 // Tetrahedral directions with an even number of minus signs.
@@ -317,7 +301,7 @@ Molecule FourfoldImproper() {
     for (const auto& [kind, seed] :
          {std::pair{C, Vec3{1.2, 0.3, 0.8}}, std::pair{H, Vec3{1.9, -0.4, 1.3}}})
         for (int k = 0; k < 4; ++k) {
-            const Vec3 turned = Times(Turn({0, 0, 1}, k * kPi / 2), seed);
+            const Vec3 turned = Times(TurnAbout({0, 0, 1}, k * kPi / 2), seed);
             m.Add(kind, {turned[0], turned[1], k % 2 ? -turned[2] : turned[2]});
         }
     return m;
@@ -339,11 +323,11 @@ Molecule TwistedNeopentane() {
     // One hydrogen: 109.5 degrees from the C-C bond, turned about it.
     const Vec3 h = Plus(c1, Scaled(1.09, Plus(Scaled(std::cos(Rad(70.5)), axis),
                                               Scaled(std::sin(Rad(70.5)), across))));
-    const Matrix twist = Turn(axis, Rad(20));
+    const Matrix twist = TurnAbout(axis, Rad(20));
     const Vec3 turned = Plus(c1, Times(twist, Plus(h, Scaled(-1, c1))));
     for (int k = 0; k < 3; ++k)
         seeds.push_back(
-            {H, Plus(c1, Times(Turn(axis, 2 * kPi * k / 3), Plus(turned, Scaled(-1, c1))))});
+            {H, Plus(c1, Times(TurnAbout(axis, 2 * kPi * k / 3), Plus(turned, Scaled(-1, c1))))});
     Molecule m = Orbit(seeds, Tetrahedral());
     m.Add(C, {0, 0, 0});
     return m;
@@ -550,6 +534,22 @@ Matrix RandomRotation(std::mt19937_64& rng) {
             2 * (x * z - w * y),     2 * (y * z + w * x),     1 - 2 * (x * x + y * y)};
 }
 
+Matrix Product(const Matrix& a, const Matrix& b) {
+    Matrix m{};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < 3; ++k) m[3 * r + c] += a[3 * r + k] * b[3 * k + c];
+    return m;
+}
+
+Matrix TurnAbout(const Vec3& axis, double angle) {
+    const Vec3 u = Unit(axis);
+    const double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+    return {t * u[0] * u[0] + c,        t * u[0] * u[1] - s * u[2], t * u[0] * u[2] + s * u[1],
+            t * u[0] * u[1] + s * u[2], t * u[1] * u[1] + c,        t * u[1] * u[2] - s * u[0],
+            t * u[0] * u[2] - s * u[1], t * u[1] * u[2] + s * u[0], t * u[2] * u[2] + c};
+}
+
 Vec3 Times(const Matrix& m, const Vec3& v) {
     return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
             m[6] * v[0] + m[7] * v[1] + m[8] * v[2]};
@@ -579,9 +579,10 @@ std::vector<Matrix> OperationsOfElements(const PointGroup& group) {
         }
     };
     for (const SymmetryAxis& a : group.properAxes)
-        if (a.order > 0) powers(Turn(a.direction, 2 * kPi / a.order));
+        if (a.order > 0) powers(TurnAbout(a.direction, 2 * kPi / a.order));
     for (const SymmetryAxis& a : group.improperAxes)
-        if (a.order > 0) powers(Product(Mirror(a.direction), Turn(a.direction, 2 * kPi / a.order)));
+        if (a.order > 0)
+            powers(Product(Mirror(a.direction), TurnAbout(a.direction, 2 * kPi / a.order)));
     for (const MirrorPlane& p : group.planes) AddDistinct(ops, Mirror(p.normal));
     if (group.inversion) AddDistinct(ops, {-1, 0, 0, 0, -1, 0, 0, 0, -1});
     return ops;

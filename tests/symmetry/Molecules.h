@@ -48,6 +48,9 @@ std::string ElementSignature(const PointGroup& group);
 using Matrix = std::array<double, 9>;  // row-major
 Matrix RandomRotation(std::mt19937_64& rng);
 Vec3 Times(const Matrix& m, const Vec3& v);
+Matrix Product(const Matrix& a, const Matrix& b);
+// The right-handed turn by angle (radians) about axis (any length).
+Matrix TurnAbout(const Vec3& axis, double angle);
 
 // Every atom turned by m about the origin, then moved by shift.
 Molecule Turned(const Molecule& m, const Matrix& turn, const Vec3& shift);

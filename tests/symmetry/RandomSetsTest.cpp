@@ -17,14 +17,6 @@ namespace {
 using test::Matrix;
 using test::Molecule;
 
-Matrix Product(const Matrix& a, const Matrix& b) {
-    Matrix m{};
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            for (int k = 0; k < 3; ++k) m[3 * r + c] += a[3 * r + k] * b[3 * k + c];
-    return m;
-}
-
 bool Contains(const std::vector<Matrix>& set, const Matrix& m) {
     for (const Matrix& s : set) {
         double d = 0;
@@ -32,14 +24,6 @@ bool Contains(const std::vector<Matrix>& set, const Matrix& m) {
         if (d < 1e-6) return true;
     }
     return false;
-}
-
-// A turn about the unit vector u.
-Matrix TurnAbout(const Vec3& u, double angle) {
-    const double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
-    return {t * u[0] * u[0] + c,        t * u[0] * u[1] - s * u[2], t * u[0] * u[2] + s * u[1],
-            t * u[0] * u[1] + s * u[2], t * u[1] * u[1] + c,        t * u[1] * u[2] - s * u[0],
-            t * u[0] * u[2] - s * u[1], t * u[1] * u[2] + s * u[0], t * u[2] * u[2] + c};
 }
 
 // Everything FindPointGroup promises about a molecule it analysed.
@@ -53,12 +37,13 @@ void CheckPromises(const Molecule& m, double tolerance, const std::string& what)
     if (g.Order() > 0) {
         EXPECT_EQ(ops.size(), static_cast<std::size_t>(g.Order())) << g.Symbol();
         for (const Matrix& a : ops)
-            for (const Matrix& b : ops) ASSERT_TRUE(Contains(ops, Product(a, b))) << g.Symbol();
+            for (const Matrix& b : ops)
+                ASSERT_TRUE(Contains(ops, test::Product(a, b))) << g.Symbol();
     } else if (!g.properAxes.empty()) {
         // Any turn about a linear molecule's axis.
         for (const double angle : {0.3, 1.9, 3.0})
-            EXPECT_TRUE(test::Preserves(m, TurnAbout(g.properAxes[0].direction, angle), g.centre,
-                                        tolerance));
+            EXPECT_TRUE(test::Preserves(m, test::TurnAbout(g.properAxes[0].direction, angle),
+                                        g.centre, tolerance));
     }
     auto unit = [](const Vec3& v) { return std::fabs(std::hypot(v[0], v[1], v[2]) - 1) < 1e-12; };
     for (const SymmetryAxis& a : g.properAxes) EXPECT_TRUE(unit(a.direction));
