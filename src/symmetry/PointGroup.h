@@ -99,28 +99,15 @@ struct AtomSet {
     std::span<const int> kinds;
 };
 
+// The families of point groups. Cn, Cnv, Cnh, Dn, Dnh and Dnd come with
+// their n >= 2; S2n with the number of its symbol (4, 6, 8, ...). Cinfv and
+// Dinfh are the linear molecules; Kh a single atom, or atoms all on the
+// centre.
+// clang-format off
 enum class Family {
-    C1,
-    Cs,
-    Ci,
-    Cn,
-    Cnv,
-    Cnh,  // n >= 2
-    Dn,
-    Dnh,
-    Dnd,  // n >= 2
-    S2n,  // n = 4, 6, 8, ...: the symbol's number
-    T,
-    Td,
-    Th,
-    O,
-    Oh,
-    I,
-    Ih,
-    Cinfv,
-    Dinfh,  // linear molecules
-    Kh,     // a single atom, or all atoms on the centre
+    C1, Cs, Ci, Cn, Cnv, Cnh, Dn, Dnh, Dnd, S2n, T, Td, Th, O, Oh, I, Ih, Cinfv, Dinfh, Kh
 };
+// clang-format on
 
 // How a mirror plane is named. σh: perpendicular to the principal axis
 // (Cs: its one plane; Th and Oh: perpendicular to a C2 or C4 axis). σv and
@@ -259,7 +246,8 @@ struct Symmetrized {
 };
 
 // Moves every atom to the average of its images over the whole group (the
-// idealised operations of FindPointGroup on the same atoms), computed in
+// idealised operations of FindPointGroup, which must have been given these
+// same atoms: the atoms' permutations are taken from it), computed in
 // extended precision with each coordinate rounded once to a double. The
 // result has the group's symmetry far below any tolerance. A linear
 // molecule goes onto its line (D∞h: symmetric about the centre too); Kh
