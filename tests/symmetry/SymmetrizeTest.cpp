@@ -55,6 +55,35 @@ TEST(Symmetrize, NoisyMoleculesComeOutSymmetricFarBelowTheNoise) {
     }
 }
 
+// Like atoms closer than three tolerances: an image may lie near two of
+// them, and the group's permutations need not compose. Averaged over such
+// a group the result would not be symmetric; the group found is one whose
+// permutations do compose, and the result has it far below the tolerance.
+TEST(Symmetrize, CrowdedLikeAtomsStillComeOutSymmetric) {
+    const struct {
+        const char* molecule;
+        double noise;
+        unsigned seed;
+        double tolerance;
+    } kCases[] = {
+        {"I orbit", 0.1, 31, 0.3},  {"I orbit", 0.1, 31, 0.45},  {"I orbit", 0.1, 66, 0.3},
+        {"I orbit", 0.1, 101, 0.3}, {"I orbit", 0.1, 101, 0.45}, {"I orbit", 0.1, 136, 0.45},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::to_string(c.seed) + " at " + std::to_string(c.tolerance));
+        std::mt19937_64 rng(c.seed);
+        const Molecule m = test::Shaken(test::Built(c.molecule), c.noise, rng);
+        const PointGroupResult found = FindPointGroup(m.Atoms(), c.tolerance);
+        ASSERT_TRUE(found.Found());
+        const Symmetrized s = Symmetrize(m.Atoms(), found.group, c.tolerance);
+        ASSERT_TRUE(s.Done());
+        const Molecule symmetric{s.positions, m.kinds};
+        const PointGroupResult fine = FindPointGroup(symmetric.Atoms(), c.tolerance / 100);
+        EXPECT_GE(fine.group.Order(), found.group.Order())
+            << found.group.Symbol() << " became " << fine.group.Symbol();
+    }
+}
+
 TEST(Symmetrize, RefusesAMoveBeyondTheLimitAndAForeignGroup) {
     std::mt19937_64 rng(22);
     const Molecule noisy = test::Shaken(test::Built("benzene"), 0.02, rng);
