@@ -177,7 +177,7 @@ TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
     EXPECT_EQ(Run({bad, input, "-d", dir.File("out")}), 2);
     EXPECT_EQ(report.str(), "pivora-batch: " + bad +
                                 ": Recipe line 2: unknown command 'turn'; the commands are "
-                                "select, center, rotate, fit, use, set and group. In the recipe " +
+                                "select, center, rotate, fit, use, set, group and decimal-separator. In the recipe " +
                                 bad + ".\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("none")}), 2);
     EXPECT_EQ(Out("mol.out"), "");

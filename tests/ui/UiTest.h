@@ -64,8 +64,8 @@ class FakeDialogs : public FileDialogs {
         replaceQuestions.push_back(path);
         return replaceAnswer;
     }
-    CloseAnswer AskToSaveChanges() override {
-        ++closeQuestions;
+    CloseAnswer AskToSaveChanges(Leaving leaving) override {
+        ++(leaving == Leaving::Close ? closeQuestions : openQuestions);
         return closeAnswer;
     }
 
@@ -73,6 +73,7 @@ class FakeDialogs : public FileDialogs {
     std::vector<std::string> openDirs, saveDirs, saveNames, recipeNames;
     CloseAnswer closeAnswer = CloseAnswer::Cancel;
     int closeQuestions = 0;
+    int openQuestions = 0;
     std::deque<ExportChoice> exportAnswers;
     std::vector<std::string> exportNames, replaceQuestions;
     std::vector<std::pair<int, int>> chargeQuestions;

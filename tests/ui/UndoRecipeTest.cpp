@@ -45,11 +45,11 @@ TEST_F(UndoWindow, UndoAndRedoBringBackAtomsGridBoxesAndPanes) {
     const std::string vx = f().VX->Text();
     f().FitY->click();
     f().FitX->click();
-    EXPECT_EQ(f().Undo1->text(), "Undo FitX");
+    EXPECT_EQ(f().Undo1->text(), "Undo Fit Vector1 onto X");
     EXPECT_TRUE(f().isWindowModified());
     f().Undo1->trigger();
-    EXPECT_EQ(f().Undo1->text(), "Undo FitY");
-    EXPECT_EQ(f().Redo1->text(), "Redo FitX");
+    EXPECT_EQ(f().Undo1->text(), "Undo Fit Vector1 onto Y");
+    EXPECT_EQ(f().Redo1->text(), "Redo Fit Vector1 onto X");
     f().Undo1->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
     EXPECT_EQ(Column(1), grid);
@@ -110,14 +110,18 @@ TEST_F(UndoWindow, ASavedRecipeAppliedAfterAReopenGivesTheSameMoleculeAsOneStep)
     Dialogs().recipeAnswers.push_back(recipe);
     f().SaveRecipe1->trigger();
     EXPECT_EQ(Dialogs().recipeNames.back(), files.File("mol.recipe"));
-    EXPECT_EQ(ReadAll(recipe), "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\nfit y\nfit x\n");
+    EXPECT_EQ(ReadAll(recipe),
+              "pivora-recipe 1\n# the boxes as they stood when the file was opened\nuse vector1\n"
+              "# the commands\nselect SEV1 1\nselect SEV5 5\nfit y\nfit x\n");
 
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
     OpenFromMenu(input);
+    EXPECT_EQ(Dialogs().openQuestions, 1);
     EXPECT_FALSE(f().Undo1->isEnabled());
     Dialogs().recipeAnswers.push_back(recipe);
     f().ApplyRecipe1->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
-    EXPECT_EQ(f().Undo1->text(), "Undo Apply Recipe");
+    EXPECT_EQ(f().Undo1->text(), "Undo Apply Recipe road.recipe");
     f().Undo1->trigger();
     EXPECT_FALSE(f().Undo1->isEnabled());
     EXPECT_EQ(state.Atoms.AtomX[5], 3.5);
