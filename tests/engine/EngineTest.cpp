@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
@@ -503,6 +506,147 @@ TEST_F(EngineTest, TheRecipeOfASessionRunOnItsFileGivesTheSameFileAndBoxes) {
         EXPECT_EQ(Saved(batch, "batch.out"), Saved(session, "window.out"));
         EXPECT_EQ(batch.RecipeText(), session.RecipeText());
     }
+}
+
+// A session where numbers are written with a comma gives a recipe that says
+// so, and the recipe turns the molecule the same where the full stop is used.
+TEST_F(EngineTest, ARecipeCarriesTheSeparatorItsNumbersWereTypedWith) {
+    std::mt19937_64 random(1209);
+    for (int trial = 0; trial < 60; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        SetDecimalSeparator(',');
+        AtomTable table;
+        Engine session(table);
+        session.Open(path);
+        RandomSession(session, random, 30);
+        const std::string recipe = session.RecipeText();
+        SetDecimalSeparator('.');
+        EXPECT_EQ(recipe.rfind("pivora-recipe 1\ndecimal-separator ,\n", 0), 0u);
+        AtomTable replayed;
+        Engine batch(replayed);
+        batch.Open(path);
+        batch.Apply(ParseRecipe(recipe), true);
+        EXPECT_EQ(Snapshot(replayed), Snapshot(table));
+        EXPECT_EQ(batch.RecipeText(),
+                  WithSeparator(recipe.substr(recipe.find('\n', 16) + 1), ',', '.')
+                      .insert(0, "pivora-recipe 1\n"));
+    }
+}
+
+// A recipe applied in a window gives what the batch tool gives on the same
+// file, whatever selections, groups, angles, components and vector choice
+// were left in the boxes from earlier work.
+TEST_F(EngineTest, ARecipeGivesTheBatchToolsMoleculeWhateverTheBoxesHeld) {
+    std::mt19937_64 random(7);
+    for (int trial = 0; trial < 100; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        // The recipe: a random session's.
+        AtomTable recorded;
+        Engine author(recorded);
+        author.Open(path);
+        RandomSession(author, random, 20);
+        const std::vector<RecipeCommand> recipe = ParseRecipe(author.RecipeText());
+
+        AtomTable table;
+        Engine window(table);
+        window.Open(path);
+        RandomSession(window, random, 20);
+        window.Open(path);  // the boxes stay as the earlier work left them
+        AtomTable alone;
+        Engine batch(alone);
+        batch.EnableHistory(false);
+        batch.Open(path);
+        window.Apply(recipe, true);
+        batch.Apply(recipe, true);
+        EXPECT_EQ(Snapshot(table), Snapshot(alone));
+        EXPECT_TRUE(window.Controls() == batch.Controls());
+    }
+}
+
+// A series of calculations needs one frame: the frame recipe of the examples
+// gives every rigid copy of a molecule, turned and moved at random, the same
+// coordinates.
+TEST_F(EngineTest, TheFrameRecipeGivesEveryRigidCopyTheSameCoordinates) {
+    const std::vector<RecipeCommand> frame =
+        ReadRecipeFile(PIVORA_EXAMPLES "/ferrocene-frame.recipe");
+    std::mt19937_64 random(20261209);
+    std::normal_distribution<double> normal;
+    std::uniform_real_distribution<double> shift(-50, 50), spread(-3, 3);
+    // Ferrocene as the example has it, and molecules of eight random atoms.
+    std::vector<std::vector<std::array<double, 3>>> molecules;
+    std::vector<std::string> labels;
+    {
+        const std::string path = PIVORA_EXAMPLES "/ferrocene.xyz";
+        AtomTable table;
+        Engine example(table);
+        example.Open(path);
+        std::vector<std::array<double, 3>> atoms;
+        for (int k = 1; k <= table.AtomCount; ++k) {
+            atoms.push_back({table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+        }
+        molecules.push_back(atoms);
+    }
+    for (int m = 0; m < 6; ++m) {
+        std::vector<std::array<double, 3>> atoms(8);
+        for (auto& atom : atoms) atom = {spread(random), spread(random), spread(random)};
+        molecules.push_back(atoms);
+    }
+    double largest = 0;
+    for (const auto& molecule : molecules) {
+        std::vector<double> first;
+        for (int copy = 0; copy < 20; ++copy) {
+            // A random rotation from a random unit quaternion, then a shift.
+            double q[4];
+            double norm = 0;
+            for (double& c : q) {
+                c = normal(random);
+                norm += c * c;
+            }
+            for (double& c : q) c /= std::sqrt(norm);
+            const auto [w, x, y, z] = q;
+            const double r[3][3] = {
+                {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
+            const double t[3] = {shift(random), shift(random), shift(random)};
+            std::string text;
+            for (std::size_t k = 0; k < molecule.size(); ++k) {
+                text += "A" + std::to_string(k + 1);
+                for (int i = 0; i < 3; ++i) {
+                    const double v = r[i][0] * molecule[k][0] + r[i][1] * molecule[k][1] +
+                                     r[i][2] * molecule[k][2] + t[i];
+                    char number[40];
+                    std::snprintf(number, sizeof number, " %.17g", v);
+                    text += number;
+                }
+                text += '\n';
+            }
+            AtomTable table;
+            Engine e(table);
+            e.Open(Write("copy.txt", text));
+            e.Apply(frame, false);
+            std::vector<double> coordinates;
+            for (int k = 1; k <= table.AtomCount; ++k) {
+                coordinates.insert(coordinates.end(),
+                                   {table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+            }
+            if (first.empty()) {
+                first = coordinates;
+                // Vector1 on +Z, Vector2's projection towards +X.
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::VZ)), 0);
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::UX)), 0);
+                continue;
+            }
+            for (std::size_t i = 0; i < coordinates.size(); ++i) {
+                largest = std::max(largest, std::fabs(coordinates[i] - first[i]));
+            }
+        }
+    }
+    EXPECT_LT(largest, 1e-6);
+    RecordProperty("LargestDifferenceAngstrom", std::to_string(largest));
+    std::printf("largest difference over the copies: %.3g angstrom\n", largest);
 }
 
 }  // namespace

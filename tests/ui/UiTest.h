@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 #include <deque>
 #include <memory>
@@ -138,6 +142,14 @@ class FormTest : public ::testing::Test {
     void OpenFromMenu(const std::string& path) {
         Dialogs().openAnswers.push_back(path);
         Form().Open1->trigger();
+    }
+    // What the desktop sends: the drag comes in, then the drop.
+    void Drop(QMimeData& data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&Form(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Form(), &drop);
     }
     std::string WriteFile(const std::string& name, const std::string& bytes) {
         return files.Write(name, bytes);
