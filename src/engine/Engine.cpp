@@ -368,7 +368,8 @@ std::string Engine::GroupTitle(VectorId vector, GroupEnd end) const {
             only = atom;
         }
     }
-    std::string title = std::string(VectorName(vector)) + (end == GroupEnd::Tail ? " Tail: " : " Head: ");
+    std::string title =
+        std::string(VectorName(vector)) + (end == GroupEnd::Tail ? " Tail: " : " Head: ");
     if (count == 0) return title + "No Atom";
     if (count == 1 && only > 0) return title + "Atom " + std::to_string(only);
     return title + std::to_string(count) + " Atoms";
@@ -466,7 +467,8 @@ void Engine::ClickCheckBox(int checkBox, bool checked) {
             return std::string("Fits Act on ") +
                    VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2);
         },
-        "", [&] {
+        "",
+        [&] {
             bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
             if (state == checked) return;
             state = checked;
@@ -483,26 +485,28 @@ void Engine::ClickCheckBox(int checkBox, bool checked) {
 }
 
 void Engine::UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
-    UserStep([&] { return GroupTitle(vector, end); }, "", [&] {
-        RecipeCommand group;
-        group.kind = RecipeCommand::Kind::Group;
-        group.vector = vector;
-        group.end = end;
-        group.indexes = atoms;
-        Record(group);
-        SetGroup(vector, end, atoms);
-    });
+    UserStep([&] { return GroupTitle(vector, end); }, "",
+             [&] {
+                 RecipeCommand group;
+                 group.kind = RecipeCommand::Kind::Group;
+                 group.vector = vector;
+                 group.end = end;
+                 group.indexes = atoms;
+                 Record(group);
+                 SetGroup(vector, end, atoms);
+             });
 }
 
 void Engine::UserCenter() {
-    UserStep([&] { return "Center on " + CenterPairTitle(); }, "", [&] {
-        RecipeCommand center;
-        center.kind = RecipeCommand::Kind::Center;
-        center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
-                          state_.Spin(SpinId::SpinEdit2).Value()};
-        Record(center);
-        CenterClick();
-    });
+    UserStep([&] { return "Center on " + CenterPairTitle(); }, "",
+             [&] {
+                 RecipeCommand center;
+                 center.kind = RecipeCommand::Kind::Center;
+                 center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
+                                   state_.Spin(SpinId::SpinEdit2).Value()};
+                 Record(center);
+                 CenterClick();
+             });
 }
 
 void Engine::UserRotate(Axis axis) {
@@ -511,7 +515,8 @@ void Engine::UserRotate(Axis axis) {
             return std::string("Turn About ") + AxisLetter(axis) + " by " +
                    state_.Text(AngleBox(axis)) + "\u00b0";
         },
-        "", [&] {
+        "",
+        [&] {
             RecipeCommand rotate;
             rotate.kind = RecipeCommand::Kind::Rotate;
             rotate.axis = axis;
@@ -525,10 +530,11 @@ void Engine::UserFit(Axis target, FitHead head) {
     UserStep(
         [&] {
             return std::string("Fit ") +
-                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2) +
-                   " onto " + (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
+                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2) + " onto " +
+                   (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
         },
-        "", [&] {
+        "",
+        [&] {
             RecipeCommand fit;
             fit.kind = RecipeCommand::Kind::Fit;
             fit.axis = target;
@@ -746,26 +752,27 @@ void Engine::Run(const RecipeCommand& given) {
 
 void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
                    const FailureReport& onFailure, const std::string& title) {
-    UserStep([&] { return title; }, "", [&] {
-        // The boxes as an open leaves them; the plot scale is the user's.
-        const SpinState scale = state_.Spin(SpinId::SpinEdit3);
-        state_ = ControlState();
-        state_.Spin(SpinId::SpinEdit3) = scale;
-        recipeSeparator_ = 0;
-        struct SeparatorReset {
-            char& separator;
-            ~SeparatorReset() { separator = 0; }
-        } reset{recipeSeparator_};
-        SettleBoxesAfterOpen();
-        for (const RecipeCommand& command : commands) {
-            try {
-                Run(command);
-            } catch (const std::exception& failure) {
-                if (onFailure) onFailure(command, failure);
-                if (!keepGoing) throw;
-            }
-        }
-    });
+    UserStep([&] { return title; }, "",
+             [&] {
+                 // The boxes as an open leaves them; the plot scale is the user's.
+                 const SpinState scale = state_.Spin(SpinId::SpinEdit3);
+                 state_ = ControlState();
+                 state_.Spin(SpinId::SpinEdit3) = scale;
+                 recipeSeparator_ = 0;
+                 struct SeparatorReset {
+                     char& separator;
+                     ~SeparatorReset() { separator = 0; }
+                 } reset{recipeSeparator_};
+                 SettleBoxesAfterOpen();
+                 for (const RecipeCommand& command : commands) {
+                     try {
+                         Run(command);
+                     } catch (const std::exception& failure) {
+                         if (onFailure) onFailure(command, failure);
+                         if (!keepGoing) throw;
+                     }
+                 }
+             });
 }
 
 std::string Engine::RecipeText() const {
@@ -828,7 +835,8 @@ bool Engine::IsCurrentButSoft(const Snapshot& snapshot) const {
     for (ControlState* controls : {&now, &then}) {
         controls->Spin(SpinId::SpinEdit3) = SpinState();
         for (int i = 0; i < kTextCount; ++i) {
-            if (IsSoftText(static_cast<TextId>(i))) controls->Texts[static_cast<std::size_t>(i)] = {};
+            if (IsSoftText(static_cast<TextId>(i)))
+                controls->Texts[static_cast<std::size_t>(i)] = {};
         }
     }
     return now == then;

@@ -189,8 +189,7 @@ class Engine {
     // with its command, and without keepGoing the failure is then thrown on.
     using FailureReport = std::function<void(const RecipeCommand&, const std::exception&)>;
     void Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
-               const FailureReport& onFailure = {},
-               const std::string& title = "Apply Recipe");
+               const FailureReport& onFailure = {}, const std::string& title = "Apply Recipe");
     // The commands since the last open, as a recipe: first the boxes as the
     // open left them and the vector the fits act on, then the commands. A
     // decimal-separator line follows the header when the separator in use is

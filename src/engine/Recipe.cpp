@@ -142,10 +142,11 @@ RecipeCommand ParseCommand(std::string_view text, int line) {
         const char c = separator[0];
         // A separator is one visible character that cannot be part of a
         // number otherwise.
-        if (separator.size() != 1 || c <= ' ' || c >= 127 || (c >= '0' && c <= '9') ||
-            c == '+' || c == '-' || c == 'E' || c == 'e') {
-            Fail(line, Quoted(separator) + " is not a decimal separator; write one character "
-                                           "such as , or .");
+        if (separator.size() != 1 || c <= ' ' || c >= 127 || (c >= '0' && c <= '9') || c == '+' ||
+            c == '-' || c == 'E' || c == 'e') {
+            Fail(line, Quoted(separator) +
+                           " is not a decimal separator; write one character "
+                           "such as , or .");
         }
         command.text = std::string(1, c);
         NoMoreWords(words, line);

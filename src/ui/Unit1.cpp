@@ -24,8 +24,8 @@
 #include "model/FileIo.h"
 #include "ui/EventGuard.h"
 #include "ui/LongWork.h"
-#include "ui/ShownText.h"
 #include "ui/Settings.h"
+#include "ui/ShownText.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
 
