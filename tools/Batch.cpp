@@ -309,6 +309,14 @@ int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress) {
         errors << "pivora-batch: " << options.recipe << ": " << Describe(failure) << '\n';
         return 2;
     }
+    // --decimal-separator says how the recipe's numbers are written, over
+    // what the recipe says of them; without it the engine reads them by the
+    // recipe's decimal-separator line.
+    if (options.separator) {
+        std::erase_if(commands, [](const RecipeCommand& command) {
+            return command.kind == RecipeCommand::Kind::DecimalSeparator;
+        });
+    }
     if (!options.directory.empty()) {
         struct stat st;
         if (::stat(options.directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {

@@ -189,7 +189,7 @@ void Engine::CheckBox2Click() {
     SetChecked(1, !state_.CheckBox2);
 }
 
-void Engine::FitClick(Axis target) {
+void Engine::FitClick(Axis target, FitHead head) {
     const FitRule rule = FitRuleFor(target);
     const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
     // The components as the boxes show them now, typed text included; a
@@ -197,7 +197,7 @@ void Engine::FitClick(Axis target) {
     std::string angle;
     try {
         angle = FitAngleText(state_.Text(ComponentBox(vector, rule.numerator)),
-                             state_.Text(ComponentBox(vector, rule.denominator)));
+                             state_.Text(ComponentBox(vector, rule.denominator)), head);
     } catch (const Error& failure) {
         throw Error(failure).WithDetail(FitFailureDetail(target, vector, failure.Kind()));
     }
@@ -339,8 +339,51 @@ void Engine::ApplyLimits(SpinId box) {
 
 // --- The user's events ---
 
+namespace {
+
+const char* VectorName(VectorId vector) {
+    return vector == VectorId::Vector1 ? "Vector1" : "Vector2";
+}
+
+// A box that a command reads only as the user leaves it, or not at all:
+// typing in it is no step of its own.
+bool IsSoftSpin(SpinId box) {
+    return box == SpinId::SpinEdit3;
+}
+
+bool IsSoftText(TextId box) {
+    return !IsComponentBox(box);
+}
+
+}  // namespace
+
+std::string Engine::GroupTitle(VectorId vector, GroupEnd end) const {
+    const int first = end == GroupEnd::Tail ? 0 : 4;
+    std::size_t count = state_.MoreOf(vector, end).size();
+    int only = 0;
+    for (int i = first; i < first + 4; ++i) {
+        const int atom = state_.Spin(AtomBox(vector, i)).Value();
+        if (atom > 0) {
+            ++count;
+            only = atom;
+        }
+    }
+    std::string title =
+        std::string(VectorName(vector)) + (end == GroupEnd::Tail ? " Tail: " : " Head: ");
+    if (count == 0) return title + "No Atom";
+    if (count == 1 && only > 0) return title + "Atom " + std::to_string(only);
+    return title + std::to_string(count) + " Atoms";
+}
+
+std::string Engine::CenterPairTitle() const {
+    const int first = state_.Spin(SpinId::SpinEdit1).Value();
+    const int second = state_.Spin(SpinId::SpinEdit2).Value();
+    if (first == second) return "Atom " + std::to_string(first);
+    return "Atoms " + std::to_string(first) + " and " + std::to_string(second);
+}
+
 void Engine::TypeSpin(SpinId box, std::string text) {
-    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box), [&] {
+    const auto type = [&] {
         SpinState& spin = state_.Spin(box);
         if (spin.Text == text) return;
         spin.Text = std::move(text);
@@ -352,11 +395,16 @@ void Engine::TypeSpin(SpinId box, std::string text) {
             Record(select);
         }
         RunChange(box);
-    });
+    };
+    if (IsSoftSpin(box)) {
+        SoftStep(type);
+        return;
+    }
+    UserStep([&] { return SpinTitle(box); }, std::string("spin:") + SpinName(box), type);
 }
 
 void Engine::LeaveSpin(SpinId box) {
-    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box), [&] {
+    const auto leave = [&] {
         const SpinState& spin = state_.Spin(box);
         const int value = spin.Value();
         const int limited = SpinClamp(value, spin.Min, spin.Max);
@@ -370,11 +418,23 @@ void Engine::LeaveSpin(SpinId box) {
             Record(select);
         }
         SetSpinValue(box, value);
-    });
+    };
+    if (IsSoftSpin(box)) {
+        SoftStep(leave);
+        return;
+    }
+    UserStep([&] { return SpinTitle(box); }, std::string("spin:") + SpinName(box), leave);
+}
+
+std::string Engine::SpinTitle(SpinId box) const {
+    if (IsAtomBox(box)) {
+        return GroupTitle(VectorOfBox(box), SlotOfBox(box) < 4 ? GroupEnd::Tail : GroupEnd::Head);
+    }
+    return "Choose " + CenterPairTitle() + " for Center";
 }
 
 void Engine::TypeText(TextId box, std::string text) {
-    UserStep(std::string("Typing in ") + TextName(box), std::string("text:") + TextName(box), [&] {
+    const auto type = [&] {
         if (IsComponentBox(box)) {
             RecipeCommand set;
             set.kind = RecipeCommand::Kind::Set;
@@ -388,30 +448,45 @@ void Engine::TypeText(TextId box, std::string text) {
             Record(set);
         }
         SetText(box, std::move(text));
-    });
+    };
+    if (IsSoftText(box)) {
+        SoftStep(type);
+        return;
+    }
+    UserStep(
+        [&] {
+            return std::string("Type ") + VectorName(VectorOfComponent(box)) + ' ' +
+                   AxisLetter(AxisOfComponent(box)) + " Component";
+        },
+        std::string("text:") + TextName(box), type);
 }
 
 void Engine::ClickCheckBox(int checkBox, bool checked) {
-    UserStep("Vector choice", "", [&] {
-        bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
-        if (state == checked) return;
-        state = checked;
-        RecipeCommand use;
-        use.kind = RecipeCommand::Kind::Use;
-        use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
-        Record(use);
-        if (checkBox == 1) {
-            CheckBox1Click();
-        } else {
-            CheckBox2Click();
-        }
-    });
+    UserStep(
+        [&] {
+            return std::string("Fits Act on ") +
+                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2);
+        },
+        "",
+        [&] {
+            bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+            if (state == checked) return;
+            state = checked;
+            RecipeCommand use;
+            use.kind = RecipeCommand::Kind::Use;
+            use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
+            Record(use);
+            if (checkBox == 1) {
+                CheckBox1Click();
+            } else {
+                CheckBox2Click();
+            }
+        });
 }
 
 void Engine::UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
-    UserStep(std::string(vector == VectorId::Vector1 ? "Vector1" : "Vector2") +
-                 (end == GroupEnd::Tail ? " tail" : " head"),
-             "", [&] {
+    UserStep([&] { return GroupTitle(vector, end); }, "",
+             [&] {
                  RecipeCommand group;
                  group.kind = RecipeCommand::Kind::Group;
                  group.vector = vector;
@@ -423,39 +498,54 @@ void Engine::UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& at
 }
 
 void Engine::UserCenter() {
-    UserStep("Center", "", [&] {
-        RecipeCommand center;
-        center.kind = RecipeCommand::Kind::Center;
-        center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
-                          state_.Spin(SpinId::SpinEdit2).Value()};
-        Record(center);
-        CenterClick();
-    });
+    UserStep([&] { return "Center on " + CenterPairTitle(); }, "",
+             [&] {
+                 RecipeCommand center;
+                 center.kind = RecipeCommand::Kind::Center;
+                 center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
+                                   state_.Spin(SpinId::SpinEdit2).Value()};
+                 Record(center);
+                 CenterClick();
+             });
 }
 
 void Engine::UserRotate(Axis axis) {
-    UserStep(std::string("Rotate") + AxisLetter(axis), "", [&] {
-        RecipeCommand rotate;
-        rotate.kind = RecipeCommand::Kind::Rotate;
-        rotate.axis = axis;
-        rotate.text = state_.Text(AngleBox(axis));
-        Record(rotate);
-        RotateClick(axis);
-    });
+    UserStep(
+        [&] {
+            return std::string("Turn About ") + AxisLetter(axis) + " by " +
+                   state_.Text(AngleBox(axis)) + "\u00b0";
+        },
+        "",
+        [&] {
+            RecipeCommand rotate;
+            rotate.kind = RecipeCommand::Kind::Rotate;
+            rotate.axis = axis;
+            rotate.text = state_.Text(AngleBox(axis));
+            Record(rotate);
+            RotateClick(axis);
+        });
 }
 
-void Engine::UserFit(Axis target) {
-    UserStep(std::string("Fit") + AxisLetter(target), "", [&] {
-        RecipeCommand fit;
-        fit.kind = RecipeCommand::Kind::Fit;
-        fit.axis = target;
-        Record(fit);
-        FitClick(target);
-    });
+void Engine::UserFit(Axis target, FitHead head) {
+    UserStep(
+        [&] {
+            return std::string("Fit ") +
+                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2) + " onto " +
+                   (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
+        },
+        "",
+        [&] {
+            RecipeCommand fit;
+            fit.kind = RecipeCommand::Kind::Fit;
+            fit.axis = target;
+            fit.positive = head == FitHead::Positive;
+            Record(fit);
+            FitClick(target, head);
+        });
 }
 
 void Engine::UserRedraw() {
-    UserStep("Redraw", "", [&] { DispVecClick(); });
+    UserStep([] { return std::string("Redraw"); }, "", [&] { DispVecClick(); });
 }
 
 // --- Files ---
@@ -493,7 +583,18 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
     openedWith_.clear();
     tooLargeForHistory_ = false;
     coordVersion_ = savedVersion_ = nextVersion_++;
+    // What the recipe starts from is what the boxes hold after the open,
+    // whether or not its redraw gets through.
+    try {
+        SettleBoxesAfterOpen();
+    } catch (...) {
+        openedWith_ = PreambleLines();
+        throw;
+    }
+    openedWith_ = PreambleLines();
+}
 
+void Engine::SettleBoxesAfterOpen() {
     const int count = atoms_.AtomCount;
     SetSpinMax(SpinId::SpinEdit1, count);
     SetSpinMax(SpinId::SpinEdit2, count);
@@ -516,15 +617,7 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
             SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
         }
     }
-    // What the recipe starts from is what the boxes hold after the open,
-    // whether or not its redraw gets through.
-    try {
-        DispVecClick();
-    } catch (...) {
-        openedWith_ = PreambleLines();
-        throw;
-    }
-    openedWith_ = PreambleLines();
+    DispVecClick();
 }
 
 std::vector<std::string> Engine::PreambleLines() const {
@@ -561,12 +654,12 @@ std::vector<std::string> Engine::PreambleLines() const {
             }
         }
     }
-    if (!state_.CheckBox1) {
-        RecipeCommand use;
-        use.kind = RecipeCommand::Kind::Use;
-        use.vector = VectorId::Vector2;
-        lines.push_back(FormatCommand(use));
-    }
+    // The vector the fits act on, always: a replay must not depend on the
+    // check box a window was left with.
+    RecipeCommand use;
+    use.kind = RecipeCommand::Kind::Use;
+    use.vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    lines.push_back(FormatCommand(use));
     // Components that no redraw rewrites: those of a vector that is not
     // defined keep their text, which a fit would read.
     for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
@@ -601,8 +694,25 @@ void Engine::Record(const RecipeCommand& command) {
     if (recording_) recording_->push_back(FormatCommand(command));
 }
 
-void Engine::Run(const RecipeCommand& command) {
-    Record(command);
+void Engine::Run(const RecipeCommand& given) {
+    if (given.kind == RecipeCommand::Kind::DecimalSeparator) {
+        // How the texts below are written, not a command: the recipe this
+        // session saves says it again for the separator in use then.
+        recipeSeparator_ = given.text.at(0);
+        return;
+    }
+    // The texts are typed as the separator in use writes them, and recorded
+    // so.
+    RecipeCommand command = given;
+    if (recipeSeparator_ != 0) {
+        command.text = WithSeparator(std::move(command.text), recipeSeparator_, DecimalSeparator());
+    }
+    // A choice of the vector already chosen changes nothing, as a click on a
+    // check box that is already ticked does: a replayed recipe, whose own
+    // first lines name the vector, then records the same recipe again.
+    const bool unchanged = command.kind == RecipeCommand::Kind::Use &&
+                           state_.CheckBox1 == (command.vector == VectorId::Vector1);
+    if (!unchanged) Record(command);
     // A box is typed into and then left: its change runs even when it
     // already showed the index, as the recorded keystroke's did.
     auto typeAndLeave = [this](SpinId box, int index) {
@@ -624,7 +734,7 @@ void Engine::Run(const RecipeCommand& command) {
             RotateClick(command.axis);
             return;
         case RecipeCommand::Kind::Fit:
-            FitClick(command.axis);
+            FitClick(command.axis, command.positive ? FitHead::Positive : FitHead::AsFound);
             return;
         case RecipeCommand::Kind::Use:
             SetChecked(1, command.vector == VectorId::Vector1);
@@ -635,29 +745,52 @@ void Engine::Run(const RecipeCommand& command) {
         case RecipeCommand::Kind::Group:
             SetGroup(command.vector, command.end, command.indexes);
             return;
+        case RecipeCommand::Kind::DecimalSeparator:
+            return;
     }
 }
 
 void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
-                   const FailureReport& onFailure) {
-    UserStep("Apply Recipe", "", [&] {
-        for (const RecipeCommand& command : commands) {
-            try {
-                Run(command);
-            } catch (const std::exception& failure) {
-                if (onFailure) onFailure(command, failure);
-                if (!keepGoing) throw;
-            }
-        }
-    });
+                   const FailureReport& onFailure, const std::string& title) {
+    UserStep([&] { return title; }, "",
+             [&] {
+                 // The boxes as an open leaves them; the plot scale is the user's.
+                 const SpinState scale = state_.Spin(SpinId::SpinEdit3);
+                 state_ = ControlState();
+                 state_.Spin(SpinId::SpinEdit3) = scale;
+                 recipeSeparator_ = 0;
+                 struct SeparatorReset {
+                     char& separator;
+                     ~SeparatorReset() { separator = 0; }
+                 } reset{recipeSeparator_};
+                 SettleBoxesAfterOpen();
+                 for (const RecipeCommand& command : commands) {
+                     try {
+                         Run(command);
+                     } catch (const std::exception& failure) {
+                         if (onFailure) onFailure(command, failure);
+                         if (!keepGoing) throw;
+                     }
+                 }
+             });
 }
 
 std::string Engine::RecipeText() const {
     std::vector<std::string> lines;
+    if (DecimalSeparator() != '.') {
+        RecipeCommand separator;
+        separator.kind = RecipeCommand::Kind::DecimalSeparator;
+        separator.text = std::string(1, DecimalSeparator());
+        lines.push_back(FormatCommand(separator));
+    }
     if (!openedWith_.empty()) {
         lines.push_back("# the boxes as they stood when the file was opened");
         lines.insert(lines.end(), openedWith_.begin(), openedWith_.end());
         lines.push_back("# the commands");
+    } else {
+        // Nothing was opened: the boxes are those of a new window, whose
+        // fits act on Vector1.
+        lines.push_back("use vector1");
     }
     lines.insert(lines.end(), droppedLines_.begin(), droppedLines_.end());
     for (std::size_t i = 0; i < applied_; ++i) {
@@ -675,7 +808,41 @@ std::string Engine::RecipeText() const {
 
 // --- Undo ---
 
-void Engine::UserStep(const std::string& title, const std::string& mergeKey,
+void Engine::SoftStep(const std::function<void()>& body) {
+    // The step that follows starts from the snapshot before this change, so
+    // that undoing it brings back what was typed here too. Without one yet,
+    // it is taken now.
+    if (stepDepth_ == 0 && historyEnabled_ && !tooLargeForHistory_ &&
+        !(latest_ && IsCurrentButSoft(*latest_))) {
+        try {
+            latest_ = Capture();
+        } catch (const std::bad_alloc&) {
+            latest_.reset();
+        }
+    }
+    ++stepDepth_;
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } depth{stepDepth_};
+    body();
+}
+
+bool Engine::IsCurrentButSoft(const Snapshot& snapshot) const {
+    if (snapshot.version != coordVersion_) return false;
+    ControlState now = state_;
+    ControlState then = snapshot.controls;
+    for (ControlState* controls : {&now, &then}) {
+        controls->Spin(SpinId::SpinEdit3) = SpinState();
+        for (int i = 0; i < kTextCount; ++i) {
+            if (IsSoftText(static_cast<TextId>(i)))
+                controls->Texts[static_cast<std::size_t>(i)] = {};
+        }
+    }
+    return now == then;
+}
+
+void Engine::UserStep(const std::function<std::string()>& title, const std::string& mergeKey,
                       const std::function<void()>& body) {
     if (stepDepth_ > 0) {
         body();
@@ -710,9 +877,10 @@ void Engine::UserStep(const std::string& title, const std::string& mergeKey,
         step = steps_.back().get();
     } else {
         fresh = std::make_unique<HistoryStep>();
-        fresh->title = title;
         fresh->mergeKey = mergeKey;
-        fresh->before = latest_ && IsCurrent(*latest_) ? latest_ : Capture();
+        // Typing that joins this step (an angle, the plot scale) left the
+        // last snapshot as the step's start.
+        fresh->before = latest_ && IsCurrentButSoft(*latest_) ? latest_ : Capture();
         step = fresh.get();
     }
 
@@ -728,14 +896,20 @@ void Engine::UserStep(const std::string& title, const std::string& mergeKey,
     }
 
     try {
-        step->after = Capture();
-        latest_ = step->after;
-        const bool changed = !step->lines.empty() || !IsCurrent(*step->before);
-        if (fresh && changed) {
-            // A new step ends whatever was undone.
-            steps_.resize(applied_);
-            steps_.push_back(std::move(fresh));
-            ++applied_;
+        step->title = title();
+        if (fresh && step->lines.empty() && IsCurrentButSoft(*step->before)) {
+            // Nothing a step holds: typing of an angle or the plot scale
+            // before it still waits for the next one.
+            latest_ = step->before;
+        } else {
+            step->after = Capture();
+            latest_ = step->after;
+            if (fresh) {
+                // A new step ends whatever was undone.
+                steps_.resize(applied_);
+                steps_.push_back(std::move(fresh));
+                ++applied_;
+            }
         }
         TrimHistory();
     } catch (const std::bad_alloc&) {

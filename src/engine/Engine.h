@@ -28,6 +28,7 @@
 #include "engine/PaneRecord.h"
 #include "engine/Recipe.h"
 #include "geometry/Axis.h"
+#include "geometry/Fit.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
@@ -106,8 +107,10 @@ class Engine {
     void RotateClick(Axis axis);
     void CheckBox1Click();
     void CheckBox2Click();
-    // FitXClick, FitYClick, FitZClick.
-    void FitClick(Axis target);
+    // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
+    // written and turned by is the one that leaves the head on the positive
+    // side of target.
+    void FitClick(Axis target, FitHead head = FitHead::AsFound);
     void DispVecClick();
 
     // --- The controls as the program sets them, with their rules ---
@@ -126,6 +129,11 @@ class Engine {
     void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
 
     // --- The user's events ---
+    // Each event below is an undoable step of its own, named in the user's
+    // words (UndoTitle), except typing in an angle box or the plot scale:
+    // those join the next step, so that undoing a turn brings back the angle
+    // box as it was before the angle was typed.
+    //
     // The text of a spin box changed by typing, pasting, the arrows or the
     // limits applied as it lost the focus: its change handler runs.
     void TypeSpin(SpinId box, std::string text);
@@ -139,7 +147,7 @@ class Engine {
     void UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
     void UserCenter();
     void UserRotate(Axis axis);
-    void UserFit(Axis target);
+    void UserFit(Axis target, FitHead head = FitHead::AsFound);
     void UserRedraw();
 
     // Reads path as File > Open does and makes it the molecule; then the
@@ -168,15 +176,24 @@ class Engine {
     bool Modified() const { return coordVersion_ != savedVersion_; }
 
     // --- Recipes ---
-    // Runs one command of a recipe as the user would have given it.
+    // Runs one command of a recipe as the user would have given it. The texts
+    // of rotate and set are read with the separator of the last
+    // decimal-separator command of the run, where there was one.
     void Run(const RecipeCommand& command);
-    // Runs commands as one undoable step. A failing command ends the run
-    // unless keepGoing; onFailure (if set) hears of each failure with its
-    // command, and without keepGoing the failure is then thrown on.
+    // Runs a recipe as one undoable step named title. It starts from the
+    // boxes as an open of the molecule in memory leaves them (every atom box
+    // empty, the components empty, the angles "0", Vector1 chosen; the plot
+    // scale stays), so that a recipe gives the same coordinates whatever was
+    // left in the boxes, in the window as in the batch tool. A failing command
+    // ends the run unless keepGoing; onFailure (if set) hears of each failure
+    // with its command, and without keepGoing the failure is then thrown on.
     using FailureReport = std::function<void(const RecipeCommand&, const std::exception&)>;
     void Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
-               const FailureReport& onFailure = {});
-    // The commands since the last open, as a recipe.
+               const FailureReport& onFailure = {}, const std::string& title = "Apply Recipe");
+    // The commands since the last open, as a recipe: first the boxes as the
+    // open left them and the vector the fits act on, then the commands. A
+    // decimal-separator line follows the header when the separator in use is
+    // not the full stop.
     std::string RecipeText() const;
 
     // --- Undo ---
@@ -211,10 +228,22 @@ class Engine {
     std::array<DotList, 3> CurrentAtomDots() const;
     // Puts the atoms into, or takes them out of, what the panes show now.
     void RepaintAtoms();
-    // Runs body as one user step named title; typing with the same mergeKey
-    // right after the last step joins it.
-    void UserStep(const std::string& title, const std::string& mergeKey,
+    // Runs body as one user step, named by title once body has run; typing
+    // with the same mergeKey right after the last step joins it.
+    void UserStep(const std::function<std::string()>& title, const std::string& mergeKey,
                   const std::function<void()>& body);
+    // Runs body as a change that joins the next step: the history's last
+    // snapshot stays what that step starts from.
+    void SoftStep(const std::function<void()>& body);
+    // Whether snapshot holds what the controls and the molecule hold now,
+    // but for the angle boxes, the plot scale and what the panes show.
+    bool IsCurrentButSoft(const Snapshot& snapshot) const;
+    // The boxes as an open of the molecule in memory leaves them.
+    void SettleBoxesAfterOpen();
+    // The words of an undo step for a vector's group or the centre pair.
+    std::string GroupTitle(VectorId vector, GroupEnd end) const;
+    std::string CenterPairTitle() const;
+    std::string SpinTitle(SpinId box) const;
     void Record(const RecipeCommand& command);
     std::shared_ptr<const Snapshot> Capture();
     bool IsCurrent(const Snapshot& snapshot) const;
@@ -254,6 +283,9 @@ class Engine {
     io::MoleculeInfo opened_;
     std::vector<std::string>* recording_ = nullptr;
     bool tooLargeForHistory_ = false;
+    // The decimal separator of the texts of the recipe being run; 0 where
+    // the recipe said none.
+    char recipeSeparator_ = 0;
 };
 
 }  // namespace pivora

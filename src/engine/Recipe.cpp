@@ -74,12 +74,15 @@ int Index(Words& words, int line) {
     return value;
 }
 
-Axis AxisWord(Words& words, int line) {
-    const std::string_view word = Required(words, line, "axis (x, y or z)");
+Axis AxisOf(std::string_view word, int line) {
     if (word == "x") return Axis::X;
     if (word == "y") return Axis::Y;
     if (word == "z") return Axis::Z;
     Fail(line, "unknown axis " + Quoted(word) + "; the axes are x, y and z.");
+}
+
+Axis AxisWord(Words& words, int line) {
+    return AxisOf(Required(words, line, "axis (x, y or z)"), line);
 }
 
 VectorId VectorWord(Words& words, int line) {
@@ -121,7 +124,31 @@ RecipeCommand ParseCommand(std::string_view text, int line) {
         command.text = words.Rest();
     } else if (verb == "fit") {
         command.kind = RecipeCommand::Kind::Fit;
-        command.axis = AxisWord(words, line);
+        const std::string_view axis = Required(words, line, "axis (x, y or z)");
+        command.positive = axis.size() == 2 && axis[0] == '+';
+        if (command.positive && (axis[1] == 'x' || axis[1] == 'y' || axis[1] == 'z')) {
+            command.axis = AxisOf(axis.substr(1), line);
+        } else if (command.positive) {
+            Fail(line, "unknown axis " + Quoted(axis) +
+                           "; the axes are x, y and z, and +x, +y and +z for the head on the "
+                           "positive side.");
+        } else {
+            command.axis = AxisOf(axis, line);
+        }
+        NoMoreWords(words, line);
+    } else if (verb == "decimal-separator") {
+        command.kind = RecipeCommand::Kind::DecimalSeparator;
+        const std::string_view separator = Required(words, line, "separator");
+        const char c = separator[0];
+        // A separator is one visible character that cannot be part of a
+        // number otherwise.
+        if (separator.size() != 1 || c <= ' ' || c >= 127 || (c >= '0' && c <= '9') || c == '+' ||
+            c == '-' || c == 'E' || c == 'e') {
+            Fail(line, Quoted(separator) +
+                           " is not a decimal separator; write one character "
+                           "such as , or .");
+        }
+        command.text = std::string(1, c);
         NoMoreWords(words, line);
     } else if (verb == "use") {
         command.kind = RecipeCommand::Kind::Use;
@@ -152,7 +179,8 @@ RecipeCommand ParseCommand(std::string_view text, int line) {
         while (!words.AtEnd()) command.indexes.push_back(Index(words, line));
     } else {
         Fail(line, "unknown command " + Quoted(verb) +
-                       "; the commands are select, center, rotate, fit, use, set and group.");
+                       "; the commands are select, center, rotate, fit, use, set, group and "
+                       "decimal-separator.");
     }
     return command;
 }
@@ -182,7 +210,7 @@ std::string FormatCommand(const RecipeCommand& command) {
             line = std::string("rotate ") + AxisName(command.axis) + ' ' + command.text;
             break;
         case RecipeCommand::Kind::Fit:
-            line = std::string("fit ") + AxisName(command.axis);
+            line = std::string(command.positive ? "fit +" : "fit ") + AxisName(command.axis);
             break;
         case RecipeCommand::Kind::Use:
             line = std::string("use ") + VectorName(command.vector);
@@ -195,8 +223,23 @@ std::string FormatCommand(const RecipeCommand& command) {
                    (command.end == GroupEnd::Tail ? " tail" : " head");
             for (const int index : command.indexes) line += ' ' + std::to_string(index);
             break;
+        case RecipeCommand::Kind::DecimalSeparator:
+            line = "decimal-separator " + command.text;
+            break;
     }
     return line;
+}
+
+std::string WithSeparator(std::string text, char from, char to) {
+    if (from == to) return text;
+    for (char& c : text) {
+        if (c == from) {
+            c = to;
+        } else if (c == to) {
+            c = from;
+        }
+    }
+    return text;
 }
 
 std::string FormatRecipe(const std::vector<std::string>& lines) {

@@ -129,11 +129,14 @@ class QtFileDialogs : public FileDialogs {
         return box.exec() == QMessageBox::Yes;
     }
 
-    CloseAnswer AskToSaveChanges() override {
+    CloseAnswer AskToSaveChanges(Leaving leaving) override {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Pivora"),
                         QStringLiteral("The molecule has changes that are not saved."),
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
-        box.setInformativeText(QStringLiteral("Save them before closing?"));
+        box.setInformativeText(leaving == Leaving::Close
+                                   ? QStringLiteral("Save them before closing?")
+                                   : QStringLiteral("Save them before another file is opened? "
+                                                    "Opening it also clears the undo history."));
         box.setDefaultButton(QMessageBox::Save);
         switch (box.exec()) {
             case QMessageBox::Save:

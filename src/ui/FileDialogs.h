@@ -55,9 +55,11 @@ class FileDialogs {
     // Whether an existing file may be replaced.
     virtual bool ConfirmReplace(const std::string& path) = 0;
 
-    // The window closes while the molecule has changes that were not saved.
+    // The molecule has changes that were not saved, and the window is to
+    // close, or another file is to take the molecule's place.
     enum class CloseAnswer { Save, Discard, Cancel };
-    virtual CloseAnswer AskToSaveChanges() = 0;
+    enum class Leaving { Close, Open };
+    virtual CloseAnswer AskToSaveChanges(Leaving leaving = Leaving::Close) = 0;
 };
 
 // The dialogs as QFileDialog shows them, modal to parent.

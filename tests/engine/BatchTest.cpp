@@ -175,10 +175,12 @@ TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     const std::string bad = dir.Write("bad.recipe", "pivora-recipe 1\nturn z 5\n");
     EXPECT_EQ(Run({bad, input, "-d", dir.File("out")}), 2);
-    EXPECT_EQ(report.str(), "pivora-batch: " + bad +
-                                ": Recipe line 2: unknown command 'turn'; the commands are "
-                                "select, center, rotate, fit, use, set and group. In the recipe " +
-                                bad + ".\n");
+    EXPECT_EQ(
+        report.str(),
+        "pivora-batch: " + bad +
+            ": Recipe line 2: unknown command 'turn'; the commands are "
+            "select, center, rotate, fit, use, set, group and decimal-separator. In the recipe " +
+            bad + ".\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("none")}), 2);
     EXPECT_EQ(Out("mol.out"), "");
 }
@@ -203,6 +205,13 @@ TEST_F(BatchRun, TheRecipesNumbersUseTheChosenSeparator) {
     const std::string comma = dir.Write("c.recipe", "pivora-recipe 1\nrotate z 1,5E1\n");
     EXPECT_EQ(Run({comma, input, "-o", dir.File("out/c.out"), "--decimal-separator", ","}), 0);
     EXPECT_EQ(Run({comma, input, "-o", dir.File("out/d.out"), "--decimal-separator", "."}), 1);
+    // A recipe that says how its numbers are written needs no option, and
+    // gives the same molecule; the option still stands over it.
+    const std::string said =
+        dir.Write("s.recipe", "pivora-recipe 1\ndecimal-separator ,\nrotate z 1,5E1\n");
+    EXPECT_EQ(Run({said, input, "-o", dir.File("out/s.out")}), 0);
+    EXPECT_EQ(Out("s.out"), Out("c.out"));
+    EXPECT_EQ(Run({said, input, "-o", dir.File("out/t.out"), "--decimal-separator", "."}), 1);
 }
 
 }  // namespace

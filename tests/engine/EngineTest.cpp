@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
@@ -22,6 +25,10 @@ namespace {
 
 // Atom 1 to atom 5 is (2, 3, 6), of length 7.
 constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
+// The recipe of a session whose boxes were all empty at the open.
+const std::string kOpenedRecipe =
+    "pivora-recipe 1\n# the boxes as they stood when the file was opened\nuse vector1\n"
+    "# the commands\n";
 
 class EngineTest : public ::testing::Test {
   protected:
@@ -63,7 +70,7 @@ TEST_F(EngineTest, TheRoadOfTypicalUseGivesTheWindowsFile) {
               "O1              0.464285714    2.747169229   -0.223606798\r\n"
               "N1              7.000000000   -0.000000000    0.000000000\r\n");
     EXPECT_EQ(engine.RecipeText(),
-              "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\ncenter 1 1\nfit y\nfit x\n");
+              kOpenedRecipe + "select SEV1 1\nselect SEV5 5\ncenter 1 1\nfit y\nfit x\n");
 }
 
 TEST_F(EngineTest, AGroupFillsItsBoxesFirstAndFourOfItAreTheBoxesExactly) {
@@ -207,18 +214,18 @@ TEST_F(EngineTest, TypingInOneBoxIsOneStepAndOnlyItsLastComponentIsRecorded) {
     engine.TypeText(TextId::VX, "2");
     engine.TypeText(TextId::VX, "2.");
     engine.TypeText(TextId::VX, "2.5");
-    EXPECT_EQ(engine.UndoTitle(), "Typing in VX");
+    EXPECT_EQ(engine.UndoTitle(), "Type Vector1 X Component");
     engine.Undo();
     EXPECT_EQ(engine.Controls().Text(TextId::VX), "");
-    EXPECT_EQ(engine.UndoTitle(), "Typing in SEV1");
+    EXPECT_EQ(engine.UndoTitle(), "Vector1 Tail: Atom 1");
     engine.Redo();
     EXPECT_EQ(engine.RecipeText(),
-              "pivora-recipe 1\nselect SEV1 1\nselect SEV1 12\nselect SEV1 1\nset VX 2.5\n");
+              kOpenedRecipe + "select SEV1 1\nselect SEV1 12\nselect SEV1 1\nset VX 2.5\n");
     engine.Undo();
     engine.Undo();
     EXPECT_FALSE(engine.CanUndo());
     EXPECT_EQ(engine.Controls().Spin(SpinId::SEV1).Text, "0");
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe);
 }
 
 TEST_F(EngineTest, FailingCommandsAreRecordedAndChangeNothing) {
@@ -228,7 +235,7 @@ TEST_F(EngineTest, FailingCommandsAreRecordedAndChangeNothing) {
     EXPECT_THROW(engine.UserRotate(Axis::X), Error);
     EXPECT_THROW(engine.UserFit(Axis::X), Error);  // VX, VY never computed
     EXPECT_EQ(Snapshot(atoms), before);
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\nrotate x abc\nfit x\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe + "rotate x abc\nfit x\n");
     EXPECT_FALSE(engine.Modified());
 }
 
@@ -244,7 +251,7 @@ TEST_F(EngineTest, AnOpenStartsAfreshAndAFailedOneKeepsEverything) {
     engine.Open(Write("b.xyz", "X 1 2 3\n"));
     EXPECT_FALSE(engine.CanUndo());
     EXPECT_FALSE(engine.Modified());
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe);
 }
 
 // An open over a molecule of the same size writes into its arrays once the
@@ -304,7 +311,7 @@ TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
     EXPECT_EQ(undone, 3);
     const TableSnapshot kept = Snapshot(atoms);
     EXPECT_EQ(kept.x.size() + kept.y.size() + kept.z.size(), 3 * atoms.AtomX.size());
-    std::string expected = "pivora-recipe 1\n";
+    std::string expected = kOpenedRecipe;
     for (int i = 0; i < 8 - 3; ++i) expected += "rotate z 10\n";
     EXPECT_EQ(engine.RecipeText(), expected);
 }
@@ -314,7 +321,7 @@ TEST_F(EngineTest, AMoleculeTooLargeForTwoCopiesGetsNoUndoButKeepsItsRecipe) {
     engine.SetHistoryLimit(8);
     engine.UserRotate(Axis::Z);
     EXPECT_FALSE(engine.CanUndo());
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\nrotate z 0\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe + "rotate z 0\n");
 }
 
 // --- Properties over random molecules and random sessions ---
@@ -350,6 +357,13 @@ void RandomEvent(
         }
         settle();
     };
+    // Typing an angle is no step: it joins the turn that follows.
+    auto type = [&](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const Error&) {
+        }
+    };
     const int atoms = e.Atoms().AtomCount;
     std::uniform_int_distribution<int> index(-1, atoms + 2);
     const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "", "12.5", "-0"};
@@ -384,7 +398,7 @@ void RandomEvent(
         case 3: {
             const Axis axis = axes[random() % 3];
             const char* angle = angles[random() % 8];
-            call([&] { e.TypeText(AngleBox(axis), angle); });
+            type([&] { e.TypeText(AngleBox(axis), angle); });
             call([&] { e.UserRotate(axis); });
             break;
         }
@@ -492,6 +506,147 @@ TEST_F(EngineTest, TheRecipeOfASessionRunOnItsFileGivesTheSameFileAndBoxes) {
         EXPECT_EQ(Saved(batch, "batch.out"), Saved(session, "window.out"));
         EXPECT_EQ(batch.RecipeText(), session.RecipeText());
     }
+}
+
+// A session where numbers are written with a comma gives a recipe that says
+// so, and the recipe turns the molecule the same where the full stop is used.
+TEST_F(EngineTest, ARecipeCarriesTheSeparatorItsNumbersWereTypedWith) {
+    std::mt19937_64 random(1209);
+    for (int trial = 0; trial < 60; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        SetDecimalSeparator(',');
+        AtomTable table;
+        Engine session(table);
+        session.Open(path);
+        RandomSession(session, random, 30);
+        const std::string recipe = session.RecipeText();
+        SetDecimalSeparator('.');
+        EXPECT_EQ(recipe.rfind("pivora-recipe 1\ndecimal-separator ,\n", 0), 0u);
+        AtomTable replayed;
+        Engine batch(replayed);
+        batch.Open(path);
+        batch.Apply(ParseRecipe(recipe), true);
+        EXPECT_EQ(Snapshot(replayed), Snapshot(table));
+        EXPECT_EQ(batch.RecipeText(),
+                  WithSeparator(recipe.substr(recipe.find('\n', 16) + 1), ',', '.')
+                      .insert(0, "pivora-recipe 1\n"));
+    }
+}
+
+// A recipe applied in a window gives what the batch tool gives on the same
+// file, whatever selections, groups, angles, components and vector choice
+// were left in the boxes from earlier work.
+TEST_F(EngineTest, ARecipeGivesTheBatchToolsMoleculeWhateverTheBoxesHeld) {
+    std::mt19937_64 random(7);
+    for (int trial = 0; trial < 100; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        // The recipe: a random session's.
+        AtomTable recorded;
+        Engine author(recorded);
+        author.Open(path);
+        RandomSession(author, random, 20);
+        const std::vector<RecipeCommand> recipe = ParseRecipe(author.RecipeText());
+
+        AtomTable table;
+        Engine window(table);
+        window.Open(path);
+        RandomSession(window, random, 20);
+        window.Open(path);  // the boxes stay as the earlier work left them
+        AtomTable alone;
+        Engine batch(alone);
+        batch.EnableHistory(false);
+        batch.Open(path);
+        window.Apply(recipe, true);
+        batch.Apply(recipe, true);
+        EXPECT_EQ(Snapshot(table), Snapshot(alone));
+        EXPECT_TRUE(window.Controls() == batch.Controls());
+    }
+}
+
+// A series of calculations needs one frame: the frame recipe of the examples
+// gives every rigid copy of a molecule, turned and moved at random, the same
+// coordinates.
+TEST_F(EngineTest, TheFrameRecipeGivesEveryRigidCopyTheSameCoordinates) {
+    const std::vector<RecipeCommand> frame =
+        ReadRecipeFile(PIVORA_EXAMPLES "/ferrocene-frame.recipe");
+    std::mt19937_64 random(20261209);
+    std::normal_distribution<double> normal;
+    std::uniform_real_distribution<double> shift(-50, 50), spread(-3, 3);
+    // Ferrocene as the example has it, and molecules of eight random atoms.
+    std::vector<std::vector<std::array<double, 3>>> molecules;
+    std::vector<std::string> labels;
+    {
+        const std::string path = PIVORA_EXAMPLES "/ferrocene.xyz";
+        AtomTable table;
+        Engine example(table);
+        example.Open(path);
+        std::vector<std::array<double, 3>> atoms;
+        for (int k = 1; k <= table.AtomCount; ++k) {
+            atoms.push_back({table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+        }
+        molecules.push_back(atoms);
+    }
+    for (int m = 0; m < 6; ++m) {
+        std::vector<std::array<double, 3>> atoms(8);
+        for (auto& atom : atoms) atom = {spread(random), spread(random), spread(random)};
+        molecules.push_back(atoms);
+    }
+    double largest = 0;
+    for (const auto& molecule : molecules) {
+        std::vector<double> first;
+        for (int copy = 0; copy < 20; ++copy) {
+            // A random rotation from a random unit quaternion, then a shift.
+            double q[4];
+            double norm = 0;
+            for (double& c : q) {
+                c = normal(random);
+                norm += c * c;
+            }
+            for (double& c : q) c /= std::sqrt(norm);
+            const auto [w, x, y, z] = q;
+            const double r[3][3] = {
+                {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
+            const double t[3] = {shift(random), shift(random), shift(random)};
+            std::string text;
+            for (std::size_t k = 0; k < molecule.size(); ++k) {
+                text += "A" + std::to_string(k + 1);
+                for (int i = 0; i < 3; ++i) {
+                    const double v = r[i][0] * molecule[k][0] + r[i][1] * molecule[k][1] +
+                                     r[i][2] * molecule[k][2] + t[i];
+                    char number[40];
+                    std::snprintf(number, sizeof number, " %.17g", v);
+                    text += number;
+                }
+                text += '\n';
+            }
+            AtomTable table;
+            Engine e(table);
+            e.Open(Write("copy.txt", text));
+            e.Apply(frame, false);
+            std::vector<double> coordinates;
+            for (int k = 1; k <= table.AtomCount; ++k) {
+                coordinates.insert(coordinates.end(),
+                                   {table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+            }
+            if (first.empty()) {
+                first = coordinates;
+                // Vector1 on +Z, Vector2's projection towards +X.
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::VZ)), 0);
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::UX)), 0);
+                continue;
+            }
+            for (std::size_t i = 0; i < coordinates.size(); ++i) {
+                largest = std::max(largest, std::fabs(coordinates[i] - first[i]));
+            }
+        }
+    }
+    EXPECT_LT(largest, 1e-6);
+    RecordProperty("LargestDifferenceAngstrom", std::to_string(largest));
+    std::printf("largest difference over the copies: %.3g angstrom\n", largest);
 }
 
 }  // namespace

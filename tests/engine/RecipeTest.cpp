@@ -51,6 +51,11 @@ std::vector<GoodLine> GoodLines() {
     RecipeCommand fit = Command(RecipeCommand::Kind::Fit);
     fit.axis = Axis::Z;
     lines.push_back({"fit z", fit, "fit z"});
+    fit.positive = true;
+    lines.push_back({"fit +z", fit, "fit +z"});
+    RecipeCommand separator = Command(RecipeCommand::Kind::DecimalSeparator);
+    separator.text = ",";
+    lines.push_back({"decimal-separator ,", separator, "decimal-separator ,"});
     RecipeCommand use = Command(RecipeCommand::Kind::Use);
     use.vector = VectorId::Vector2;
     lines.push_back({"use vector2", use, "use vector2"});
@@ -120,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "Recipe line 1: this program reads recipes of version 1 only."},
         BadRecipe{"UnknownCommand", "pivora-recipe 1\n\nrotat z 5\n",
                   "Recipe line 3: unknown command 'rotat'; the commands are select, center, "
-                  "rotate, fit, use, set and group."},
+                  "rotate, fit, use, set, group and decimal-separator."},
         BadRecipe{"UnknownBox", "pivora-recipe 1\nselect SEV9 1\n",
                   "Recipe line 2: unknown atom box 'SEV9'; the boxes are SEV1 to SEV8 and SEU1 "
                   "to SEU8."},
@@ -138,6 +143,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"ExtraWord", "pivora-recipe 1\nfit x now\n", "Recipe line 2: unexpected 'now'."},
         BadRecipe{"UnknownAxis", "pivora-recipe 1\nfit w\n",
                   "Recipe line 2: unknown axis 'w'; the axes are x, y and z."},
+        BadRecipe{"PositiveOfNoAxis", "pivora-recipe 1\nfit +w\n",
+                  "Recipe line 2: unknown axis '+w'; the axes are x, y and z, and +x, +y and +z "
+                  "for the head on the positive side."},
+        BadRecipe{"SeparatorThatIsADigit", "pivora-recipe 1\ndecimal-separator 5\n",
+                  "Recipe line 2: '5' is not a decimal separator; write one character such as , "
+                  "or ."},
         BadRecipe{"UpperCaseAxis", "pivora-recipe 1\nrotate Z 5\n",
                   "Recipe line 2: unknown axis 'Z'; the axes are x, y and z."},
         BadRecipe{"MissingAxis", "pivora-recipe 1\nrotate\n",

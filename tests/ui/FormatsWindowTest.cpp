@@ -21,14 +21,6 @@ constexpr char kTwoFrames[] =
 class FormatsWindow : public FormTest {
   protected:
     TForm1& f() { return Form(); }
-    // What the desktop sends: the drag comes in, then the drop.
-    void Drop(QMimeData& data) {
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QApplication::sendEvent(&f(), &enter);
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&f(), &drop);
-    }
 };
 
 TEST_F(FormatsWindow, TheCaptionNamesTheFileItsFrameAndTheUnsavedMark) {
