@@ -249,6 +249,7 @@ std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
             text += reader.NextLine();
             text += '\n';
         }
+        reader.File().CheckUnchanged();
     }
     try {
         return ParseRecipe(text);

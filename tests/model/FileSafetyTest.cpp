@@ -27,11 +27,13 @@
 #include "model/FileIo.h"
 #include "support/AllocationLimit.h"
 #include "support/ErrorCheck.h"
+#include "support/Promptly.h"
 #include "support/TempDir.h"
 
 namespace pivora {
 namespace {
 
+using test::ExpectPromptly;
 using test::ReadAll;
 using test::TempDir;
 
@@ -85,28 +87,6 @@ Identity IdentityOf(const std::string& path) {
     struct stat st {};
     ::lstat(path.c_str(), &st);
     return {st.st_dev, st.st_ino, st.st_mode};
-}
-
-// The body of ExpectPromptly's child process.
-[[noreturn]] void RunAndExit(const std::function<bool()>& check) {
-    ::alarm(10);
-#ifndef __SANITIZE_ADDRESS__  // which reserves terabytes of address space
-    const rlimit gigabyte{1L << 30, 1L << 30};
-    ::setrlimit(RLIMIT_AS, &gigabyte);
-#endif
-    bool passed = false;
-    try {
-        passed = check();
-    } catch (...) {
-    }
-    std::_Exit(passed ? 0 : 1);
-}
-
-// Runs check in a child process that gets 10 seconds and a gigabyte, so
-// that a call that would wait or read forever fails the test instead of
-// hanging it.
-void ExpectPromptly(const std::function<bool()>& check) {
-    EXPECT_EXIT(RunAndExit(check), ::testing::ExitedWithCode(0), "");
 }
 
 bool RefusedAsNotRegular(const std::function<void()>& act, const char* detailWord) {
