@@ -241,6 +241,7 @@ TEST(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
             const Error e = test::ExpectError([&] { saver.save(path, *disk); }, ErrorKind::File,
                                               "I/O エラー (28)");
             EXPECT_EQ(e.Errnum(), ENOSPC);
+            EXPECT_NE(e.Detail().find("disk is full"), std::string::npos) << e.Detail();
             EXPECT_EQ(ReadAll(path), "old content\r\n");
             struct stat st;
             ASSERT_EQ(::stat(path.c_str(), &st), 0);
