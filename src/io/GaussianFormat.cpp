@@ -186,8 +186,7 @@ bool IsGaussianOutputMark(std::string_view line) {
            t.find("Gaussian, Inc.") != std::string_view::npos || OrientationTitle(line).has_value();
 }
 
-ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous,
-                             ProgressMeter* progress) {
+ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
     const std::string& path = file.Path();
     const FormatSource source(path, FileKind::GaussianInput);
     LineSource src(file, progress);
@@ -245,8 +244,7 @@ ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous,
     return result;
 }
 
-ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous,
-                              ProgressMeter* progress) {
+ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
     const std::string& path = file.Path();
     const FormatSource source(path, FileKind::GaussianOutput);
     Table last[2];

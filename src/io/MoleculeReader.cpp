@@ -80,9 +80,8 @@ PreparedMolecule PrepareMolecule(InputFile& file, const AtomTable& target, bool 
     bool binary = false;
     const FileKind kind = DetectFileHead(file, binary);
     if (kind == FileKind::Headerless) {
-        prepared.plain_.emplace(Checked(file, [&] {
-            return PrepareHeaderless(file, target, mayRefill, binary, progress);
-        }));
+        prepared.plain_.emplace(Checked(
+            file, [&] { return PrepareHeaderless(file, target, mayRefill, binary, progress); }));
         prepared.info_.kind = FileKind::Headerless;
         return prepared;
     }

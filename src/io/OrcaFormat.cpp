@@ -162,8 +162,7 @@ bool IsOrcaOutputMark(std::string_view line) {
     return t == kCoordinateTitle || t.find("O   R   C   A") != std::string_view::npos;
 }
 
-ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous,
-                         ProgressMeter* progress) {
+ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
     const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaInput);
     LineSource src(file, progress);
@@ -203,8 +202,7 @@ ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous,
     return result;
 }
 
-ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous,
-                          ProgressMeter* progress) {
+ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
     const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaOutput);
     std::int64_t title = 0;  // line of the last block's title

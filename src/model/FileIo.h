@@ -302,7 +302,7 @@ class SafeFileWriter {
     std::unique_ptr<char[]> buf_;
     std::size_t used_ = 0;
     std::size_t written_ = 0;
-    std::string held_;  // in place: the content before the buffer's, until Commit
+    std::string held_;               // in place: the content before the buffer's, until Commit
     std::uint64_t sizeInPlace_ = 0;  // the old file's size, when written in place
 };
 

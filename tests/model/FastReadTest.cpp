@@ -393,9 +393,8 @@ TEST_F(FastReadTest, LargeFilesReadInTwoRunsAsInOnePass) {
     // neither the old file nor the new one, so refused.
     const std::string path = dir_.Write("changing.xyz", join(lines));
     const std::string whole = test::ReadAll(path);
-    for (const std::string& changed :
-         {whole.substr(0, whole.size() / 3), whole.substr(0, whole.size() - 5),
-          whole + "X 1 2 3\n"}) {
+    for (const std::string& changed : {whole.substr(0, whole.size() / 3),
+                                       whole.substr(0, whole.size() - 5), whole + "X 1 2 3\n"}) {
         ReadOptions options;
         options.betweenPasses = [&] { dir_.Write("changing.xyz", changed); };
         const Error e = test::ExpectError([&] { ReadCoordinateTable(path, previous, options); },

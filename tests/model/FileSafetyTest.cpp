@@ -5,10 +5,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
-#include <signal.h>
-#include <sys/socket.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -454,8 +454,7 @@ TEST(FileIdentity, ASaveInPlaceOntoARealFullDiskKeepsTheOldFile) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(20);
-        if (::unshare(CLONE_NEWNS) != 0 &&
-            (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)) {
+        if (::unshare(CLONE_NEWNS) != 0 && (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)) {
             std::_Exit(77);
         }
         if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||

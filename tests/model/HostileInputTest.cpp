@@ -140,8 +140,7 @@ TEST_F(HostileInputTest, ADirectoryInPlaceOfTheFile) {
 // The refusal of a file that changed while it was read.
 void ExpectChangedWhileRead(const Error& e) {
     EXPECT_EQ(e.Kind(), ErrorKind::File);
-    EXPECT_NE(e.Detail().find("changed while it was being read"), std::string::npos)
-        << e.Detail();
+    EXPECT_NE(e.Detail().find("changed while it was being read"), std::string::npos) << e.Detail();
 }
 
 TEST_F(HostileInputTest, FileRemovedBetweenThePasses) {
