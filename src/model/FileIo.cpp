@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "model/Error.h"
 
@@ -345,6 +346,31 @@ std::string CurrentDirectory() {
         if (errno != ERANGE) return std::string();
         dir.resize(dir.size() * 2);
     }
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return {};
+    const std::string whole = path[0] == '/' ? path : CurrentDirectory() + '/' + path;
+    std::vector<std::string_view> parts;
+    std::string_view rest = whole;
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    if (parts.empty()) return "/";
+    std::string absolute;
+    for (const std::string_view part : parts) {
+        absolute += '/';
+        absolute += part;
+    }
+    return absolute;
 }
 
 bool ChangeDirectory(const std::string& path) {

@@ -40,6 +40,10 @@ std::string DirectoryPart(const std::string& path);
 bool IsPlainFile(const std::string& path);
 // The current directory of the process; "" if it cannot be read.
 std::string CurrentDirectory();
+// path made absolute against the current directory, its "." parts, ".."
+// parts and doubled "/" worked out on the text alone; bytes in, bytes out,
+// so that a name in no encoding survives. "" when path is empty.
+std::string AbsolutePath(const std::string& path);
 // chdir; false on failure.
 bool ChangeDirectory(const std::string& path);
 

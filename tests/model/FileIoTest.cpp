@@ -162,6 +162,19 @@ TEST(FileIoTest, DirectoryPart) {
     for (const auto& [path, dir] : cases) EXPECT_EQ(DirectoryPart(path), dir) << path;
 }
 
+TEST(FileIoTest, AbsolutePathKeepsTheBytesOfEveryName) {
+    const std::string cwd = CurrentDirectory();
+    const std::pair<std::string, std::string> cases[] = {
+        {"/a/b/../c/./d.xyz", "/a/c/d.xyz"},
+        {"//a///caf\xe9.xyz", "/a/caf\xe9.xyz"},
+        {"/..", "/"},
+        {"caf\xe9.xyz", cwd + "/caf\xe9.xyz"},
+        {"./x/../mol.xyz", cwd + "/mol.xyz"},
+        {"", ""},
+    };
+    for (const auto& [path, absolute] : cases) EXPECT_EQ(AbsolutePath(path), absolute) << path;
+}
+
 TEST(FileIoTest, IsPlainFile) {
     TempDir dir;
     EXPECT_TRUE(IsPlainFile(dir.Write("f", "x")));
