@@ -13,6 +13,7 @@
 #include "UiTest.h"
 #include "model/DirectoryMemory.h"
 #include "support/AllocationLimit.h"
+#include "support/Promptly.h"
 
 namespace pivora::test {
 namespace {
@@ -240,6 +241,21 @@ TEST_F(FormTest, AnOpenOfADeviceIsRefused) {
     ExpectRefusedAsNotRegular(errors, "character device");
     EXPECT_EQ(Snapshot(Form()), before);
     EXPECT_EQ(state.Atoms.AtomCount, 3);
+    // A FIFO and the devices whose reading waits: refused at once, under an
+    // alarm that ends the run should the window wait for them.
+    for (const HangingCase& c : kHangingCases) {
+        SCOPED_TRACE(c.name);
+        std::string reason;
+        const std::string path = HangingPath(c, files, reason);
+        if (path.empty()) continue;
+        errors.shown.clear();
+        errors.details.clear();
+        ::alarm(10);
+        OpenFromMenu(path);
+        ::alarm(0);
+        ExpectRefusedAsNotRegular(errors, c.detailWord);
+        EXPECT_EQ(Snapshot(Form()), before);
+    }
 }
 
 TEST_F(FormTest, ASaveOntoAFifoIsRefusedAndTheFifoStays) {
