@@ -35,9 +35,8 @@ int main(int argc, char* argv[]) {
     // File > Open would open it, once the window is up.
     // QApplication took its own options out of argv.
     if (const std::optional<std::string> path = pivora::CommandLineFile(argc, argv)) {
-        QTimer::singleShot(0, &form1, [&form1, path = *path] {
-            pivora::Guarded([&] { form1.OpenFile(path); });
-        });
+        QTimer::singleShot(
+            0, &form1, [&form1, path = *path] { pivora::Guarded([&] { form1.OpenFile(path); }); });
     }
 
     // The loop ends when the main window closes; the help window never holds

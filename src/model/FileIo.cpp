@@ -683,7 +683,8 @@ void SafeFileWriter::FlushBuffer() {
     if (method_ == Method::InPlace) {
         // Nothing of the old file is overwritten before its new size is
         // reserved, which needs the whole size: held until Commit.
-        held_.append(buf_.get(), used_);
+        held_.emplace_back(buf_.get(), used_);
+        heldBytes_ += used_;
     } else {
         WriteOut(buf_.get(), used_);
     }
@@ -712,7 +713,7 @@ void SafeFileWriter::WriteOut(const char* data, std::size_t size) {
 }
 
 void SafeFileWriter::ReserveInPlace() {
-    const std::uint64_t size = held_.size() + used_;
+    const std::uint64_t size = heldBytes_ + used_;
     if (size == 0) return;
     const int err = options_.reserve ? options_.reserve(fd_, size) : ReserveSpace(fd_, size);
     // A file system that cannot reserve is written as it comes.
@@ -729,8 +730,10 @@ void SafeFileWriter::ReserveInPlace() {
 void SafeFileWriter::Commit() {
     if (method_ == Method::InPlace) {
         ReserveInPlace();
-        WriteOut(held_.data(), held_.size());
-        std::string().swap(held_);
+        for (std::string& piece : held_) {
+            WriteOut(piece.data(), piece.size());
+            std::string().swap(piece);
+        }
         WriteOut(buf_.get(), used_);
         used_ = 0;
         if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) Fail(errno);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/Error.h"
 #include "model/Progress.h"
@@ -306,7 +307,10 @@ class SafeFileWriter {
     std::unique_ptr<char[]> buf_;
     std::size_t used_ = 0;
     std::size_t written_ = 0;
-    std::string held_;               // in place: the content before the buffer's, until Commit
+    // In place: the content before the buffer's, a buffer's worth a piece,
+    // until Commit.
+    std::vector<std::string> held_;
+    std::uint64_t heldBytes_ = 0;
     std::uint64_t sizeInPlace_ = 0;  // the old file's size, when written in place
 };
 
