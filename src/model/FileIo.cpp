@@ -129,6 +129,14 @@ Error NotRegularFileError(const std::string& path, mode_t mode, bool forWriting)
     return FileError(EACCES, path).WithDetail(std::move(detail));
 }
 
+// What the error number means, and then what happened to the file.
+void AddDetail(Error& error, std::string_view sentence) {
+    std::string detail = error.Detail();
+    if (!detail.empty()) detail += ' ';
+    detail += sentence;
+    error.WithDetail(std::move(detail));
+}
+
 // A file of the program's own that is someone else's: never read or written.
 Error NotOwnFileError(const std::string& path) {
     return FileError(EACCES, path)
@@ -653,12 +661,9 @@ SafeFileWriter::~SafeFileWriter() {
 void SafeFileWriter::Fail(int errnum) const {
     Error error = FileError(errnum, target_);
     if (method_ == Method::InPlace && written_ > 0) {
-        std::string detail = error.Detail();
-        if (!detail.empty()) detail += ' ';
-        detail +=
-            "The file was being written in place (it has other hard links, or its folder "
-            "takes no new files), so it may now hold only part of the new content.";
-        error.WithDetail(std::move(detail));
+        AddDetail(error,
+                  "The file was being written in place (it has other hard links, or its folder "
+                  "takes no new files), so it may now hold only part of the new content.");
     }
     throw error;
 }
@@ -779,10 +784,11 @@ void SafeFileWriter::CommitReplacement() {
         const int err = errno;
         ::close(dirFd);
         if (synced != 0 && err != EINVAL) {
-            throw FileError(err, target_)
-                .WithDetail(
-                    "The file was saved, but its folder could not be written to the disk: after a "
-                    "crash the old file may come back.");
+            Error error = FileError(err, target_);
+            AddDetail(error,
+                      "The file was saved, but its folder could not be written to the disk: "
+                      "after a crash the old file may come back.");
+            throw error;
         }
     }
 }
