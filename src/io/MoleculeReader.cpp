@@ -1,5 +1,6 @@
 #include "io/MoleculeReader.h"
 
+#include <new>
 #include <utility>
 
 #include "io/Formats.h"
@@ -30,15 +31,19 @@ ReadResult ReadKind(FileKind kind, InputFile& file, const AtomTable& previous,
 }
 
 // read(), and then the check that file stayed as it was opened. A reader's
-// failure on a file that changed meanwhile was about content that never was
-// the file: the change is what is said.
+// failure on a file that changed meanwhile (a line it cut, memory for the
+// lines it grew by) was about content that never was the file: the change
+// is what is said. A cancel from the progress report stays a cancel.
 template <typename Read>
 auto Checked(InputFile& file, Read read) {
     try {
         auto result = read();
         file.CheckUnchanged();
         return result;
-    } catch (...) {
+    } catch (const Error&) {
+        file.CheckUnchanged();
+        throw;
+    } catch (const std::bad_alloc&) {
         file.CheckUnchanged();
         throw;
     }
