@@ -292,6 +292,7 @@ std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
             text += reader.NextLine();
             text += '\n';
         }
+        reader.File().CheckUnchanged();
     }
     try {
         return ParseRecipe(text);

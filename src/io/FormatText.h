@@ -53,14 +53,14 @@ bool ParseWhole(std::string_view text, long long& value);
 std::string Quoted(std::string_view text);
 
 // The lines of a file by the coordinate-file line rules (LineReader),
-// numbered from 1.
+// numbered from 1: one pass over a file opened once (InputFile).
 class LineSource {
   public:
     // progress, when given, hears of this pass over the file's bytes: it
     // takes nine tenths of what is left of the whole, as most files are
     // read in one pass.
-    explicit LineSource(const std::string& path, ProgressMeter* progress = nullptr)
-        : reader_(path, PassOptions(progress)) {
+    explicit LineSource(InputFile& file, ProgressMeter* progress = nullptr)
+        : reader_(file, PassOptions(progress)) {
         if (progress) {
             const std::uint64_t from = progress->StageEnd();
             progress->Stage(from + (ProgressMeter::kTotal - from) * 9 / 10, reader_.SizeAtOpen());

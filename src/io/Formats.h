@@ -12,29 +12,30 @@
 
 namespace pivora::io {
 
+// Each reader reads file, opened once for all its passes (InputFile); the
+// caller checks it for a change afterwards (MoleculeReader.cpp).
 // binary: the file's head holds a NUL byte, which no text has; a failure
 // then says so.
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary = false);
+ReadResult ReadHeaderless(InputFile& file, const AtomTable& previous, bool binary = false);
 // The same in two steps (PrepareCoordinateRead), target's arrays refilled
 // where they fit when mayRefill.
-CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
+CoordinateRead PrepareHeaderless(InputFile& file, const AtomTable& target, bool mayRefill,
                                  bool binary, const ProgressReport& progress = {});
 // progress, when given, hears of each pass over the file (LineSource).
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous,
-                   ProgressMeter* progress = nullptr);
-ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
+ReadResult ReadXyz(InputFile& file, const AtomTable& previous, ProgressMeter* progress = nullptr);
+ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous,
                              ProgressMeter* progress = nullptr);
-ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous,
+ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous,
                               ProgressMeter* progress = nullptr);
-ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
+ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous,
                          ProgressMeter* progress = nullptr);
-ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
+ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous,
                           ProgressMeter* progress = nullptr);
-ReadResult ReadMopac(const std::string& path, const AtomTable& previous,
-                     ProgressMeter* progress = nullptr);
+ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* progress = nullptr);
 
-// DetectFileKind, and whether the head holds a NUL byte.
-FileKind DetectFileHead(const std::string& path, bool& binary);
+// DetectFileKind on file (its first pass), and whether the head holds a NUL
+// byte.
+FileKind DetectFileHead(InputFile& file, bool& binary);
 
 // True when text is a number by the file parse form that fits a double.
 bool IsFileNumber(std::string_view text);

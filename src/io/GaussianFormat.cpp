@@ -186,10 +186,10 @@ bool IsGaussianOutputMark(std::string_view line) {
            t.find("Gaussian, Inc.") != std::string_view::npos || OrientationTitle(line).has_value();
 }
 
-ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
-                             ProgressMeter* progress) {
+ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::GaussianInput);
-    LineSource src(path, progress);
+    LineSource src(file, progress);
     std::string_view line;
 
     // Link 0 lines, then the route from its "#" line to a blank line.
@@ -244,15 +244,15 @@ ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
     return result;
 }
 
-ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous,
-                              ProgressMeter* progress) {
+ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::GaussianOutput);
     Table last[2];
     int counts[2] = {0, 0};
     std::optional<ChargeLine> charge;
     std::int64_t endLine = 0;
     {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         Table* open = nullptr;  // the table being captured
         int dashes = 0;

@@ -107,9 +107,10 @@ bool IsMopacAtomLine(std::string_view line, bool flagsOptional) {
            IsFileNumber(f[5]) && IsFlag(f[6]);
 }
 
-ReadResult ReadMopac(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
+ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::Mopac);
-    LineSource src(path, progress);
+    LineSource src(file, progress);
     ReadResult result;
     result.info.kind = FileKind::Mopac;
 

@@ -162,10 +162,10 @@ bool IsOrcaOutputMark(std::string_view line) {
     return t == kCoordinateTitle || t.find("O   R   C   A") != std::string_view::npos;
 }
 
-ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
-                         ProgressMeter* progress) {
+ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaInput);
-    LineSource src(path, progress);
+    LineSource src(file, progress);
     std::string_view line;
     Block block{AtomList(64, path), {}, {}};
     for (;;) {
@@ -202,8 +202,8 @@ ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
     return result;
 }
 
-ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
-                          ProgressMeter* progress) {
+ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaOutput);
     std::int64_t title = 0;  // line of the last block's title
     std::int64_t firstRow = 0;
@@ -211,7 +211,7 @@ ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
     int blocks = 0;
     std::optional<int> charge, multiplicity;
     {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         bool open = false;
         while (src.Next(line)) {

@@ -62,20 +62,21 @@ auto ReadPlain(const std::string& path, bool binary, Read read,
 
 }  // namespace
 
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
-    return ReadPlain(path, binary, [&](const ReadOptions& options) {
-        ReadResult result{ReadCoordinateTable(path, previous, options), {}};
+ReadResult ReadHeaderless(InputFile& file, const AtomTable& previous, bool binary) {
+    return ReadPlain(file.Path(), binary, [&](const ReadOptions& options) {
+        ReadResult result{PrepareCoordinateRead(file, previous, false, options).TakeTable(previous),
+                          {}};
         result.info.kind = FileKind::Headerless;
         return result;
     });
 }
 
-CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
+CoordinateRead PrepareHeaderless(InputFile& file, const AtomTable& target, bool mayRefill,
                                  bool binary, const ProgressReport& progress) {
     return ReadPlain(
-        path, binary,
+        file.Path(), binary,
         [&](const ReadOptions& options) {
-            return PrepareCoordinateRead(path, target, mayRefill, options);
+            return PrepareCoordinateRead(file, target, mayRefill, options);
         },
         progress);
 }

@@ -90,7 +90,8 @@ bool IsXyzAtomLine(std::string_view line) {
            IsFileNumber(f[2]) && IsFileNumber(f[3]);
 }
 
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
+ReadResult ReadXyz(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::Xyz);
     ReadResult result;
     Frame last{};
@@ -98,7 +99,7 @@ ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressM
     {
         // One pass: the first frame is read as it comes; further frames are
         // only stepped over, and the last one is read in a second pass.
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         if (!src.Next(line)) source.Fail(0, "the file is empty");
         last = {1, FrameAtoms(source, line, 1)};
@@ -139,7 +140,7 @@ ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressM
     }
     if (last.atoms == 0) source.Fail(last.countLine, "the frame holds no atoms (its count is 0)");
     if (frames > 1) {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         while (src.Number() < last.countLine && src.Skip()) {
         }
         result.table = ParseFrame(source, src, last, previous);

@@ -44,11 +44,9 @@ double ParseCoordinate(std::string_view field) {
 
 // The parsing pass found fewer lines than the count, or its last line ends
 // before the count saw it end: the file lost lines, or the end of its last
-// line, in between. What it read would be neither the old file nor the new.
+// line, in between, and did so unseen by the check of its size and times.
 [[noreturn]] void ThrowFileShortened(const std::string& path) {
-    throw FileError(EIO, path).WithDetail(
-        "The file became shorter while it was being read: another program is changing it. "
-        "Open it again once it is complete.");
+    throw FileChangedError(path);
 }
 
 // How many bytes of [p, p + n) are c, 16 at a time.
@@ -81,8 +79,8 @@ struct Count {
 // The counting pass: the lines by LineReader's rules, read a chunk at a time.
 // A line starts at the beginning of the file and after each line feed; a
 // byte 26 at a line start ends the file there.
-Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
-    ByteReader file(path, options);
+Count CountWithEnd(InputFile& input, const LineReaderOptions& options) {
+    ByteReader file(input, options);
     if (options.progress) options.progress->Stage(kCountedShare, file.SizeAtOpen());
     // A buffer that stays in the cache: the bytes are only looked at once.
     const std::size_t room = static_cast<std::size_t>(
@@ -147,10 +145,10 @@ std::unique_ptr<char[]> NewBytes(std::size_t size) {
 // The parsing pass's reading: the file from its start until it holds lines
 // line feeds or ends. expected, the size the counting pass saw, is the
 // first guess of the room it needs.
-std::unique_ptr<FileBytes> ReadLines(const std::string& path, const LineReaderOptions& options,
+std::unique_ptr<FileBytes> ReadLines(InputFile& input, const LineReaderOptions& options,
                                      std::int32_t lines, std::uint64_t expected) {
     auto bytes = std::make_unique<FileBytes>();
-    ByteReader file(path, options);
+    ByteReader file(input, options);
     std::size_t room = static_cast<std::size_t>(expected) + 1;
     bytes->data = NewBytes(room + kScanPadding);
     std::uint64_t lineFeeds = 0;
@@ -453,28 +451,40 @@ CoordinateRead& CoordinateRead::operator=(CoordinateRead&&) noexcept = default;
 CoordinateRead::~CoordinateRead() = default;
 
 std::int32_t CountLines(const std::string& path, const LineReaderOptions& options) {
-    return CountWithEnd(path, options).lines;
+    InputFile file(path);
+    return CountWithEnd(file, options).lines;
 }
 
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options) {
     if (options.lineReached) *options.lineReached = 0;
+    InputFile file(path);
+    return PrepareCoordinateRead(file, target, mayRefill, options);
+}
+
+CoordinateRead PrepareCoordinateRead(InputFile& file, const AtomTable& target, bool mayRefill,
+                                     const ReadOptions& options) {
+    if (options.lineReached) *options.lineReached = 0;
+    if (options.betweenPasses) file.SetBetweenPasses(options.betweenPasses);
+    const std::string& path = file.Path();
     ProgressMeter meter(options.progress);
     ProgressMeter* const progress = meter.Active() ? &meter : nullptr;
     LineReaderOptions lines = options.lines;
     lines.progress = progress;
     CoordinateRead read;
     read.path_ = path;
-    const Count counted = CountWithEnd(path, lines);
+    const Count counted = CountWithEnd(file, lines);
     read.count_ = counted.lines;
     read.end_ = counted.end;
-    if (options.betweenPasses) options.betweenPasses();
 
     const std::size_t capacity = SlotsFor(counted.lines);
     read.refill_ = mayRefill && ArraysFit(target, capacity);
     if (!read.refill_) read.fresh_ = NewTable(capacity);
     meter.Stage(kReadShare, counted.end);
-    read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
+    read.bytes_ = ReadLines(file, lines, counted.lines, counted.end);
+    // Every byte is in memory now: only what the file was throughout may be
+    // parsed. A change is said as such, not as a line it cut.
+    file.CheckUnchanged();
     read.bytes_->runs = SplitRuns(*read.bytes_, counted.lines, counted.end);
     meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
     if (read.refill_) {

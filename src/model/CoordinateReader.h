@@ -18,8 +18,9 @@ namespace pivora {
 // How ReadCoordinateTable reads; the defaults are for real use.
 struct ReadOptions {
     LineReaderOptions lines;
-    // Runs between the counting and the parsing pass, so that tests can
-    // change the file in between. Empty: nothing.
+    // Runs before every pass over the file but the first (between the
+    // counting and the parsing pass), so that tests can change the file in
+    // between (InputFile::SetBetweenPasses). Empty: nothing.
     std::function<void()> betweenPasses;
     // When set, receives the number of the line that failed to read (0 for
     // a failure before the parsing pass), so that a caller that sees a
@@ -60,7 +61,7 @@ class CoordinateRead {
     AtomTable TakeTable(const AtomTable& previous) &&;
 
   private:
-    friend CoordinateRead PrepareCoordinateRead(const std::string&, const AtomTable&, bool,
+    friend CoordinateRead PrepareCoordinateRead(InputFile&, const AtomTable&, bool,
                                                 const ReadOptions&);
     CoordinateRead();
     void FillFresh(const AtomTable& previous);
@@ -76,9 +77,9 @@ class CoordinateRead {
 // Reads path in two passes, count and then parse, and checks every line.
 // Failures: the file error, a field that is not a number (the conversion
 // error quoting it), overflow of a double (the overflow error), memory. A
-// file that grows between the passes is read for the counted lines only;
-// one that shrank (fewer lines than counted, or its last counted line cut
-// short) is the file error of EIO, "I/O エラー (5)", with an English detail.
+// file that changed in any way while it was read (InputFile::CheckUnchanged:
+// grown, cut, rewritten, replaced) is FileChangedError, "I/O エラー (5)"
+// with an English detail, before any of its lines is judged.
 //
 // target is only read: its spare slots go into a new table, and with
 // mayRefill its arrays are to be refilled when their size fits (MoveInto),
@@ -87,6 +88,10 @@ class CoordinateRead {
 // counting pass, so that memory running out shows before a bad field.
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options = {});
+// The same over file, opened already; its passes follow any made before
+// (the look at its head), and the check for a change covers them too.
+CoordinateRead PrepareCoordinateRead(InputFile& file, const AtomTable& target, bool mayRefill,
+                                     const ReadOptions& options = {});
 
 // Reads path into a new table and returns it; previous is only read, for
 // its spare slots. The new table holds exactly AtomCount atoms, capacity

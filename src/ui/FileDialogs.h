@@ -9,6 +9,8 @@
 
 #include "io/MoleculeWriter.h"
 
+class QString;
+class QUrl;
 class QWidget;
 
 namespace pivora {
@@ -64,5 +66,20 @@ class FileDialogs {
 
 // The dialogs as QFileDialog shows them, modal to parent.
 std::unique_ptr<FileDialogs> MakeQtFileDialogs(QWidget* parent);
+
+// Paths stay bytes from the file system to the file's reading. Qt holds
+// names as text, and a name that is not valid in the locale's encoding (a
+// Latin-1 "é" under UTF-8) becomes text with a stand-in character, which
+// names no file.
+
+// The bytes of a path a dialog chose: each part that names nothing as Qt
+// encodes it is looked up among its folder's entries by the text Qt showed
+// for it, and taken when exactly one entry shows so. A part that names
+// nothing yet (a new file to save) stays as Qt encodes it.
+std::string ChosenPath(const QString& chosen);
+
+// The bytes of a local file's URL (a drop): its percent-encoded bytes as
+// they are, not their decoding as text.
+std::string LocalFilePath(const QUrl& url);
 
 }  // namespace pivora

@@ -509,7 +509,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.front().isLocalFile()) return;
     event->acceptProposedAction();
-    const std::string path = QFile::encodeName(urls.front().toLocalFile()).toStdString();
+    const std::string path = LocalFilePath(urls.front());
     Guarded([&] {
         if (MayReplaceMolecule()) OpenFile(path);
     });

@@ -6,7 +6,12 @@
 
 #include <sstream>
 
+#include "engine/Engine.h"
+#include "engine/Recipe.h"
 #include "model/DecimalText.h"
+#include "support/ErrorCheck.h"
+#include "support/Promptly.h"
+#include "support/TableCheck.h"
 #include "support/TempDir.h"
 #include "tools/Batch.h"
 
@@ -169,6 +174,56 @@ TEST_F(BatchRun, AnUnwritableOutputIsAFailedFile) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     EXPECT_EQ(Run({recipe, input, "-o", dir.File("nodir/a.out")}), 1);
     EXPECT_EQ(report.str(), dir.File("nodir/a.out") + ": ファイル名の指定が間違っています.\n");
+    // A bare error number is explained after it.
+    const std::string loop = dir.File("out/loop.out");
+    ASSERT_EQ(::symlink("loop.out", loop.c_str()), 0);
+    EXPECT_EQ(Run({recipe, input, "-o", loop, "--force"}), 1);
+    EXPECT_EQ(report.str().rfind(loop + ": I/O エラー (40) Too many symbolic links", 0), 0u)
+        << report.str();
+}
+
+// A FIFO, or a device that waits for input, given as an input or as the
+// recipe, fails at once: as one failed file, or as a recipe that cannot be
+// read. The engine's Open and the recipe's reading refuse it alike.
+class BatchHangingFile : public ::testing::TestWithParam<HangingCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BatchHangingFile, ::testing::ValuesIn(kHangingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(BatchHangingFile, IsRefusedAtOnce) {
+    TempDir dir;
+    std::string reason;
+    const std::string path = HangingPath(GetParam(), dir, reason);
+    if (path.empty()) GTEST_SKIP() << reason;
+    const std::string recipe = dir.Write("r.recipe", "pivora-recipe 1\nrotate z 90\n");
+    const std::string good = dir.Write("good.xyz", "A 0 0 0\nB 1 0 0\n");
+    ::mkdir(dir.File("out").c_str(), 0755);
+    const std::string refused = "ファイルへのアクセスが拒否されました. The chosen file is ";
+    const auto batch = [&](const std::vector<std::string>& words, int status,
+                           const std::string& says) {
+        std::ostringstream report;
+        const bool ran = RunBatch(ParseBatchArguments(words), report, false) == status;
+        SetDecimalSeparator('.');
+        return ran && report.str().find(says) != std::string::npos;
+    };
+    ExpectPromptly([&] {
+        return batch({recipe, path, good, "-d", dir.File("out")}, 1, path + ": " + refused) &&
+               !ReadAll(dir.File("out/good.out")).empty();
+    });
+    ExpectPromptly([&] { return batch({path, good, "-d", dir.File("out")}, 2, refused); });
+    ExpectPromptly([&] {
+        AtomTable atoms;
+        Engine engine(atoms);
+        engine.Open(good);
+        const TableSnapshot before = Snapshot(atoms);
+        const Error e = ErrorOf([&] { engine.Open(path); });
+        return e.Detail().find(GetParam().detailWord) != std::string::npos &&
+               Snapshot(atoms) == before;
+    });
+    ExpectPromptly([&] {
+        return ErrorOf([&] { ReadRecipeFile(path); }).Detail().find(GetParam().detailWord) !=
+               std::string::npos;
+    });
 }
 
 TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
