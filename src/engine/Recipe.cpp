@@ -213,12 +213,21 @@ std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
     std::vector<RecipeCommand> commands;
     int line = 0;
     bool header = false;
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
         ++line;
         const std::size_t lf = text.find('\n');
         std::string_view current = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
         if (!current.empty() && current.back() == '\r') current.remove_suffix(1);
+        // A CR alone would run the lines of an old Mac OS file into one, whose
+        // fault would then be blamed on its first command.
+        if (current.find('\r') != std::string_view::npos) {
+            Fail(line,
+                 "a carriage return (CR) without a line feed: the recipe's lines end with CR "
+                 "alone, as on old Mac OS. Save it with LF or CR LF line ends.");
+        }
         if (!header) {
             Words words(current);
             const auto magic = words.Next();
@@ -242,13 +251,12 @@ std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
 }
 
 std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
+    // The bytes as they are: the line ends are the parser's to judge.
     std::string text;
     {
-        LineReader reader(path);
-        while (!reader.AtEnd()) {
-            text += reader.NextLine();
-            text += '\n';
-        }
+        ByteReader reader(path);
+        char buffer[65536];
+        while (const std::size_t got = reader.Read(buffer, sizeof buffer)) text.append(buffer, got);
     }
     try {
         return ParseRecipe(text);

@@ -49,10 +49,13 @@ std::string FormatCommand(const RecipeCommand& command);
 std::string FormatRecipe(const std::vector<std::string>& lines);
 
 // Reads a recipe. Lines end at LF; a CR before the LF belongs to the line
-// end. Throws Error(ErrorKind::Recipe) naming the line (counted from 1, the
-// header is line 1) for a missing or wrong first line, an unknown command,
-// box, axis, vector or end, a missing or non-integer index, an index
-// outside the 32-bit range, or words left over.
+// end; a UTF-8 byte-order mark before the first line is skipped. Throws
+// Error(ErrorKind::Recipe) naming the line (counted from 1, the header is
+// line 1) for a missing or wrong first line, a CR anywhere else (the line
+// ends of old Mac OS), an unknown command, box, axis, vector or end, a
+// missing or non-integer index, an index outside the 32-bit range, or words
+// left over. Whether an index names an atom is judged when the command runs
+// (Engine::Run).
 std::vector<RecipeCommand> ParseRecipe(std::string_view text);
 
 // Reads and parses the recipe file at path. Throws the file error for a file

@@ -94,6 +94,10 @@ TEST(Recipe, CommentsBlankLinesAndLineEndsCountAsLinesAndNothingElse) {
     EXPECT_EQ(commands[0].line, 6);
     EXPECT_EQ(commands[1].line, 7);
     EXPECT_TRUE(ParseRecipe("pivora-recipe 1").empty());
+    // A UTF-8 byte-order mark, as some editors write one, is no part of the header.
+    const auto marked = ParseRecipe("\xEF\xBB\xBFpivora-recipe 1\r\nfit x\r\n");
+    ASSERT_EQ(marked.size(), 1u);
+    EXPECT_EQ(marked[0].line, 2);
 }
 
 struct BadRecipe {
@@ -115,6 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"NoHeader", "fit x\n",
                   "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
         BadRecipe{"CommentFirst", "# mine\npivora-recipe 1\n",
+                  "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
+        BadRecipe{"OldMacLineEnds", "pivora-recipe 1\rfit x\r",
+                  "Recipe line 1: a carriage return (CR) without a line feed: the recipe's lines "
+                  "end with CR alone, as on old Mac OS. Save it with LF or CR LF line ends."},
+        BadRecipe{"CarriageReturnInALine", "pivora-recipe 1\nfit x\nset VX 1\r2\r\n",
+                  "Recipe line 3: a carriage return (CR) without a line feed: the recipe's lines "
+                  "end with CR alone, as on old Mac OS. Save it with LF or CR LF line ends."},
+        BadRecipe{"MarkTwice", "\xEF\xBB\xBF\xEF\xBB\xBFpivora-recipe 1\n",
                   "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
         BadRecipe{"OtherVersion", "pivora-recipe 2\n",
                   "Recipe line 1: this program reads recipes of version 1 only."},
