@@ -663,9 +663,15 @@ void TForm1::ApplyRecipe1Click() {
     const RecipeCommand* failed = nullptr;
     Run([&] {
         try {
+            // Cancel only where the run can be taken back whole.
+            LongWork work(this, "Running " + QFile::decodeName(QByteArray::fromStdString(*chosen)),
+                          engine_.CanTakeBackRuns());
             engine_.Apply(
                 commands, false,
-                [&](const RecipeCommand& command, const std::exception&) { failed = &command; });
+                [&](const RecipeCommand& command, const std::exception&) { failed = &command; },
+                work.Report());
+        } catch (const LongWork::Cancelled&) {
+            return;  // taken back: the molecule is as it was
         } catch (const Error& failure) {
             if (!failed) throw;
             std::string detail = failure.Detail();
