@@ -168,8 +168,8 @@ void TForm1::BuildMenu() {
     Redo1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QString limit = QStringLiteral(
-        "Undo keeps about 256 MB of earlier coordinates; older steps fall off. Opening a file "
-        "starts afresh.");
+        "Undo keeps about 256 MB of earlier coordinates, less when memory is short; older steps "
+        "fall off. Opening a file starts afresh.");
     Undo1->setToolTip(limit);
     Redo1->setToolTip(limit);
     EditMenu->addSeparator();
