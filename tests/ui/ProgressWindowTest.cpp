@@ -217,6 +217,33 @@ TEST_F(ProgressWindowTest, ALongRecipeShowsProgressAndCancelLeavesTheMoleculeAsI
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
 }
 
+// Closing the window is no command on the molecule: it waits for the work,
+// then asks about the changes the work made.
+TEST_F(ProgressWindowTest, ClosingTheWindowDuringARecipeAsksOnceItIsDone) {
+    TForm1& f = Form();
+    OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
+    std::string text = "pivora-recipe 1\n";
+    for (int i = 0; i < 20000; ++i) text += "rotate z 1\n";
+    bool closed = false;
+    auto* timer = new QTimer(&f);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &f, [&] {
+        if (closed) return;
+        closed = true;
+        f.close();
+    });
+    timer->start();
+    Dialogs().recipeAnswers.push_back(WriteFile("turns.recipe", text));
+    f.ApplyRecipe1->trigger();
+    delete timer;
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Dialogs().closeQuestions, 0);
+    EXPECT_TRUE(f.Commands().Modified());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Dialogs().closeQuestions, 1);  // answered Cancel: the window stays
+    EXPECT_TRUE(errors.shown.empty());
+}
+
 TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
     TForm1& f = Form();
     const std::string big = BigFile(300000);
