@@ -156,12 +156,22 @@ TEST_F(BatchRun, AFailingCommandFailsItsFileUnlessKeepGoing) {
               "B              -1.000000000    1.000000000    0.000000000\r\n");
 }
 
-TEST_F(BatchRun, NeverWritesOverAnInputNorAnExistingFileUnlessForced) {
+TEST_F(BatchRun, NeverWritesOverAnInputOrTheRecipeNorAnExistingFileUnlessForced) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     const std::string before = ReadAll(input);
     EXPECT_EQ(Run({recipe, input, "-o", input, "--force"}), 1);
     EXPECT_EQ(report.str(), input + ": " + input + " is an input file; nothing written.\n");
     EXPECT_EQ(ReadAll(input), before);
+    // The recipe is an input too, named with -o or met by -d.
+    const std::string steps = ReadAll(recipe);
+    EXPECT_EQ(Run({recipe, input, "-o", recipe, "--force"}), 1);
+    EXPECT_EQ(report.str(), input + ": " + recipe + " is the recipe; nothing written.\n");
+    EXPECT_EQ(ReadAll(recipe), steps);
+    const std::string inFolder = dir.Write("out/mol.out", steps);
+    EXPECT_EQ(Run({inFolder, input, "-d", dir.File("out"), "--force"}), 1);
+    EXPECT_EQ(report.str(), input + ": " + inFolder + " is the recipe; nothing written.\n");
+    EXPECT_EQ(ReadAll(inFolder), steps);
+    ::unlink(inFolder.c_str());
     const std::string existing = dir.Write("out/mol.out", "keep me");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("out")}), 1);
     EXPECT_EQ(ReadAll(existing), "keep me");
@@ -173,19 +183,6 @@ TEST_F(BatchRun, NeverWritesOverAnInputNorAnExistingFileUnlessForced) {
     EXPECT_EQ(Run({recipe, input, twin, "-d", dir.File("out"), "--force"}), 1);
     EXPECT_EQ(report.str(), twin + ": " + dir.File("out/mol.out") +
                                 " is the output of an earlier input too; nothing written.\n");
-}
-
-TEST_F(BatchRun, NeverWritesOverTheRecipe) {
-    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
-    const std::string before = ReadAll(recipe);
-    EXPECT_EQ(Run({recipe, input, "-o", recipe, "--force"}), 1);
-    EXPECT_EQ(report.str(), input + ": " + recipe + " is the recipe; nothing written.\n");
-    EXPECT_EQ(ReadAll(recipe), before);
-    // Nor where -d names an output after an input.
-    const std::string inFolder = dir.Write("out/mol.out", before);
-    EXPECT_EQ(Run({inFolder, input, "-d", dir.File("out"), "--force"}), 1);
-    EXPECT_EQ(report.str(), input + ": " + inFolder + " is the recipe; nothing written.\n");
-    EXPECT_EQ(ReadAll(inFolder), before);
 }
 
 TEST_F(BatchRun, AnAtomTheFileLacksOrAFileWithoutAtomsFailsAndWritesNothing) {

@@ -84,6 +84,33 @@ class ProgressWindowTest : public FormTest {
         timer->start();
         timers_.push_back(timer);
     }
+    // Presses the progress dialog's Cancel button once it shows, as the
+    // window system gives the press: to the dialog's window, at the button's
+    // place. The timer goes with the caller's delete.
+    QTimer* PressCancelWhenShown(bool& pressed) {
+        auto* timer = new QTimer(&Form());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, &Form(), [&pressed] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QProgressDialog*>(widget);
+                auto* cancel = dialog ? dialog->findChild<QPushButton*>() : nullptr;
+                if (!cancel || !dialog->isVisible() || pressed) continue;
+                pressed = true;
+                const QPointF at = cancel->mapTo(dialog, QPointF(3, 3));
+                for (const QEvent::Type type :
+                     {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                    QCoreApplication::postEvent(
+                        dialog->windowHandle(),
+                        new QMouseEvent(
+                            type, at, dialog->mapToGlobal(at), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+                }
+            }
+        });
+        timer->start();
+        return timer;
+    }
     void StopWatching() {
         for (QTimer* timer : timers_) delete timer;
         timers_.clear();
@@ -193,18 +220,7 @@ TEST_F(ProgressWindowTest, ALongRecipeShowsProgressAndCancelLeavesTheMoleculeAsI
     for (int i = 0; i < 200000; ++i) text += "rotate z 1\nselect SEV1 2\n";
     const std::string recipe = WriteFile("long.recipe", text);
     bool pressed = false;
-    auto* timer = new QTimer(&f);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, &f, [&pressed] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QProgressDialog*>(widget);
-            auto* cancel = dialog ? dialog->findChild<QPushButton*>() : nullptr;
-            if (!cancel || !dialog->isVisible() || pressed) continue;
-            pressed = true;
-            cancel->click();
-        }
-    });
-    timer->start();
+    QTimer* timer = PressCancelWhenShown(pressed);
     Dialogs().recipeAnswers.push_back(recipe);
     f.ApplyRecipe1->trigger();
     delete timer;
@@ -277,28 +293,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     const QString caption = f.windowTitle();
     const QString firstCell = f.StringGrid1->Cells(1, 1);
     bool pressed = false;
-    auto* timer = new QTimer(&f);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, &f, [&pressed] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QProgressDialog*>(widget);
-            auto* cancel = dialog ? dialog->findChild<QPushButton*>() : nullptr;
-            if (!cancel || !dialog->isVisible() || pressed) continue;
-            pressed = true;
-            // As the window system gives it: to the dialog's window, at the
-            // button's place.
-            const QPointF at = cancel->mapTo(dialog, QPointF(3, 3));
-            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-                QCoreApplication::postEvent(
-                    dialog->windowHandle(),
-                    new QMouseEvent(
-                        type, at, dialog->mapToGlobal(at), Qt::LeftButton,
-                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier));
-            }
-        }
-    });
-    timer->start();
+    QTimer* timer = PressCancelWhenShown(pressed);
     OpenFromMenu(BigFile(300000));
     delete timer;
     EXPECT_TRUE(pressed);
