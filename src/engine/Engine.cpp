@@ -893,7 +893,12 @@ std::size_t Engine::HistoryBytes() const {
 
 bool Engine::RoomForStep(std::size_t copies) const {
     const std::int64_t spare = SpareMemory(probeMemory_());
-    return spare >= 0 && static_cast<std::uint64_t>(spare) + HistoryBytes() >= copies;
+    const std::uint64_t held = HistoryBytes();
+    if (spare >= 0) return static_cast<std::uint64_t>(spare) + held >= copies;
+    // Short of the margin already: what the history gives back must cover
+    // the shortfall and the copies.
+    const std::uint64_t shortfall = static_cast<std::uint64_t>(-(spare + 1)) + 1;
+    return held >= copies && held - copies >= shortfall;
 }
 
 void Engine::TrimHistory() {

@@ -179,7 +179,7 @@ class Engine {
     // allowed in select and group, not in center): a recipe made for another
     // molecule must not turn this one about a neighbour of the atom it
     // meant. Otherwise throws Error(ErrorKind::Index) naming the index and
-    // the atom count, before anything changed.
+    // the atom count, before the molecule or a box changed.
     void Run(const RecipeCommand& command);
     // Runs commands as one undoable step. A failing command ends the run
     // unless keepGoing; onFailure (if set) hears of each failure with its
