@@ -41,6 +41,9 @@ class Words {
     std::size_t pos_ = 0;
 };
 
+// Lines between two reports of a long recipe's reading: a power of two.
+constexpr int kLinesPerReport = 1 << 14;
+
 [[noreturn]] void Fail(int line, const std::string& what) {
     throw Error(ErrorKind::Recipe, "Recipe line " + std::to_string(line) + ": " + what);
 }
@@ -209,14 +212,16 @@ std::string FormatRecipe(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
+std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress) {
     std::vector<RecipeCommand> commands;
     int line = 0;
     bool header = false;
+    const std::size_t size = text.size();
     // Editors on some systems start a UTF-8 file with a byte-order mark.
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
         ++line;
+        if (progress && line % kLinesPerReport == 0) progress(size - text.size(), size);
         const std::size_t lf = text.find('\n');
         std::string_view current = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
@@ -247,10 +252,11 @@ std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
         commands.push_back(ParseCommand(current, line));
     }
     if (!header) Fail(1, std::string("a recipe begins with the line '") + kRecipeHeader + "'.");
+    if (progress) progress(size, size);
     return commands;
 }
 
-std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path, const ProgressReport& progress) {
     // The bytes as they are: the line ends are the parser's to judge.
     std::string text;
     {
@@ -259,7 +265,7 @@ std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
         while (const std::size_t got = reader.Read(buffer, sizeof buffer)) text.append(buffer, got);
     }
     try {
-        return ParseRecipe(text);
+        return ParseRecipe(text, progress);
     } catch (Error& error) {
         throw std::move(error).WithDetail("In the recipe " + path + ".");
     }

@@ -22,6 +22,7 @@
 
 #include "engine/Controls.h"
 #include "geometry/Axis.h"
+#include "model/Progress.h"
 
 namespace pivora {
 
@@ -55,13 +56,15 @@ std::string FormatRecipe(const std::vector<std::string>& lines);
 // ends of old Mac OS), an unknown command, box, axis, vector or end, a
 // missing or non-integer index, an index outside the 32-bit range, or words
 // left over. Whether an index names an atom is judged when the command runs
-// (Engine::Run).
-std::vector<RecipeCommand> ParseRecipe(std::string_view text);
+// (Engine::Run). progress hears of the bytes read, every few thousand lines
+// and at the end; a throw from it gives the reading up.
+std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress = {});
 
 // Reads and parses the recipe file at path. Throws the file error for a file
 // that cannot be read, and the errors of ParseRecipe with the file's name in
-// their detail.
-std::vector<RecipeCommand> ReadRecipeFile(const std::string& path);
+// their detail. progress as ParseRecipe's.
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path,
+                                          const ProgressReport& progress = {});
 
 // The detail to show under a command's failure while a recipe ran: which
 // line of which recipe failed, and what the run left behind.

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "engine/Recipe.h"
 #include "model/Error.h"
 #include "support/ErrorCheck.h"
@@ -98,6 +102,26 @@ TEST(Recipe, CommentsBlankLinesAndLineEndsCountAsLinesAndNothingElse) {
     const auto marked = ParseRecipe("\xEF\xBB\xBFpivora-recipe 1\r\nfit x\r\n");
     ASSERT_EQ(marked.size(), 1u);
     EXPECT_EQ(marked[0].line, 2);
+}
+
+// A recipe of many lines reports how far its reading has come, up to its
+// whole size; a throw from the report gives the reading up.
+TEST(Recipe, ALongRecipeReportsItsReading) {
+    std::string text = "pivora-recipe 1\n";
+    for (int i = 0; i < 50000; ++i) text += "fit x\n";
+    std::vector<std::uint64_t> heard;
+    const auto commands = ParseRecipe(text, [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(total, text.size());
+        if (!heard.empty()) {
+            EXPECT_GT(done, heard.back());
+        }
+        heard.push_back(done);
+    });
+    EXPECT_EQ(commands.size(), 50000u);
+    ASSERT_GE(heard.size(), 3u);
+    EXPECT_EQ(heard.back(), text.size());
+    struct Stop {};
+    EXPECT_THROW(ParseRecipe(text, [](std::uint64_t, std::uint64_t) { throw Stop{}; }), Stop);
 }
 
 struct BadRecipe {
