@@ -1,5 +1,7 @@
 #include "engine/Engine.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <set>
@@ -388,10 +390,13 @@ void Engine::TypeSpin(SpinId box, std::string text) {
         if (spin.Text == text) return;
         spin.Text = std::move(text);
         if (IsAtomBox(box)) {
+            // A number typed on the way to another (the 2 of 25 in a box of
+            // 21 atoms) selects no atom, as 0 does; the recipe says 0, which
+            // its replay accepts on this molecule.
             RecipeCommand select;
             select.kind = RecipeCommand::Kind::Select;
             select.box = box;
-            select.indexes = {spin.Value()};
+            select.indexes = {atoms_.IsAtom(spin.Value()) ? spin.Value() : 0};
             Record(select);
         }
         RunChange(box);
@@ -492,8 +497,7 @@ void Engine::UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& at
                  group.vector = vector;
                  group.end = end;
                  group.indexes = atoms;
-                 Record(group);
-                 SetGroup(vector, end, atoms);
+                 Run(group);
              });
 }
 
@@ -677,21 +681,38 @@ std::vector<std::string> Engine::PreambleLines() const {
     return lines;
 }
 
-void Engine::Save(const std::string& path, const ProgressReport& progress) {
-    WriteCoordinateFile(path, atoms_, {}, progress);
+void Engine::Save(const std::string& path, const ProgressReport& progress,
+                  const WriteOptions& options) {
+    WriteCoordinateFile(path, atoms_, options, progress);
     MarkSaved();
 }
 
 void Engine::Export(const std::string& path, io::ExportFormat format,
-                    const io::ExportSettings& settings, const ProgressReport& progress) {
-    io::ExportFile(path, format, atoms_, settings, {}, progress);
-    MarkSaved();
+                    const io::ExportSettings& settings, const ProgressReport& progress,
+                    const WriteOptions& options) {
+    io::ExportFile(path, format, atoms_, settings, options, progress);
 }
 
 // --- Recipes ---
 
 void Engine::Record(const RecipeCommand& command) {
     if (recording_) recording_->push_back(FormatCommand(command));
+}
+
+void Engine::RequireAtoms(const RecipeCommand& command, bool noneAllowed) const {
+    for (const int index : command.indexes) {
+        if (atoms_.IsAtom(index) || (noneAllowed && index == 0)) continue;
+        const std::size_t count = atoms_.LastAtom();
+        std::string message = "Atom " + std::to_string(index) + " is not in the molecule: it has ";
+        message += count == 0   ? std::string("no atoms.")
+                   : count == 1 ? std::string("1 atom.")
+                                : std::to_string(count) + " atoms.";
+        throw Error(ErrorKind::Index, std::move(message))
+            .WithDetail(std::string("A recipe names atoms by their numbers in the file, from 1 to "
+                                    "the atom count") +
+                        (noneAllowed ? ", or 0 for no atom." : ".") +
+                        " Was it made for a molecule with more atoms?");
+    }
 }
 
 void Engine::Run(const RecipeCommand& given) {
@@ -722,9 +743,11 @@ void Engine::Run(const RecipeCommand& given) {
     };
     switch (command.kind) {
         case RecipeCommand::Kind::Select:
+            RequireAtoms(command, true);
             typeAndLeave(command.box, command.indexes.at(0));
             return;
         case RecipeCommand::Kind::Center:
+            RequireAtoms(command, false);
             typeAndLeave(SpinId::SpinEdit1, command.indexes.at(0));
             typeAndLeave(SpinId::SpinEdit2, command.indexes.at(1));
             CenterClick();
@@ -743,6 +766,7 @@ void Engine::Run(const RecipeCommand& given) {
             SetText(command.component, command.text);
             return;
         case RecipeCommand::Kind::Group:
+            RequireAtoms(command, true);
             SetGroup(command.vector, command.end, command.indexes);
             return;
         case RecipeCommand::Kind::DecimalSeparator:
@@ -751,28 +775,59 @@ void Engine::Run(const RecipeCommand& given) {
 }
 
 void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
-                   const FailureReport& onFailure, const std::string& title) {
-    UserStep([&] { return title; }, "",
-             [&] {
-                 // The boxes as an open leaves them; the plot scale is the user's.
-                 const SpinState scale = state_.Spin(SpinId::SpinEdit3);
-                 state_ = ControlState();
-                 state_.Spin(SpinId::SpinEdit3) = scale;
-                 recipeSeparator_ = 0;
-                 struct SeparatorReset {
-                     char& separator;
-                     ~SeparatorReset() { separator = 0; }
-                 } reset{recipeSeparator_};
-                 SettleBoxesAfterOpen();
-                 for (const RecipeCommand& command : commands) {
-                     try {
-                         Run(command);
-                     } catch (const std::exception& failure) {
-                         if (onFailure) onFailure(command, failure);
-                         if (!keepGoing) throw;
+                   const FailureReport& onFailure, const std::string& title,
+                   const ProgressReport& progress) {
+    const std::vector<std::string>* lines = nullptr;
+    std::size_t done = 0;
+    bool givenUp = false;
+    try {
+        UserStep([&] { return title; }, "",
+                 [&] {
+                     lines = recording_;
+                     // The boxes as an open leaves them; the plot scale is the user's.
+                     const SpinState scale = state_.Spin(SpinId::SpinEdit3);
+                     state_ = ControlState();
+                     state_.Spin(SpinId::SpinEdit3) = scale;
+                     recipeSeparator_ = 0;
+                     struct SeparatorReset {
+                         char& separator;
+                         ~SeparatorReset() { separator = 0; }
+                     } reset{recipeSeparator_};
+                     SettleBoxesAfterOpen();
+                     for (const RecipeCommand& command : commands) {
+                         try {
+                             Run(command);
+                         } catch (const std::exception& failure) {
+                             if (onFailure) onFailure(command, failure);
+                             if (!keepGoing) throw;
+                         }
+                         ++done;
+                         if (progress) {
+                             givenUp = true;
+                             progress(done, commands.size());
+                             givenUp = false;
+                         }
                      }
-                 }
-             });
+                 });
+    } catch (...) {
+        if (!givenUp) throw;
+        // The run became the last step, unless there was no room to keep it:
+        // taken back and forgotten, it never happened.
+        if (applied_ > 0 && &steps_[applied_ - 1]->lines == lines) {
+            Undo();
+            steps_.resize(applied_);
+            throw;
+        }
+        throw Error(ErrorKind::Recipe, "The recipe was stopped after " + std::to_string(done) +
+                                           " of " + std::to_string(commands.size()) +
+                                           " commands, which stay done: there was no room to "
+                                           "keep the molecule as it was before them.");
+    }
+}
+
+bool Engine::CanTakeBackRuns() const {
+    return historyEnabled_ && !tooLargeForHistory_ &&
+           6 * atoms_.AtomX.size() * sizeof(double) <= historyLimit_;
 }
 
 std::string Engine::RecipeText() const {
@@ -857,12 +912,20 @@ void Engine::UserStep(const std::function<std::string()>& title, const std::stri
         }
     };
     // Two copies of the coordinates must fit in the history's budget, or the
-    // molecule gets no undo at all.
-    if (!tooLargeForHistory_ && 6 * atoms_.AtomX.size() * sizeof(double) > historyLimit_) {
+    // molecule gets no undo at all; while the process has no room for them,
+    // it gets none for this step, and the steps it had go, so that the
+    // command can write its coordinates in place.
+    const std::size_t copies = 6 * atoms_.AtomX.size() * sizeof(double);
+    if (!tooLargeForHistory_ && copies > historyLimit_) {
         tooLargeForHistory_ = true;
-        ClearHistory();
+        DropHistory();
     }
-    if (!historyEnabled_ || tooLargeForHistory_) {
+    bool noRoom = false;
+    if (historyEnabled_ && !tooLargeForHistory_ && !RoomForStep(copies)) {
+        DropHistory();
+        noRoom = true;
+    }
+    if (!historyEnabled_ || tooLargeForHistory_ || noRoom) {
         const Depth depth(*this);
         recording_ = &droppedLines_;
         body();
@@ -987,31 +1050,50 @@ void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
     if (moved && observer_) observer_->RefreshAtoms(atoms_, false);
 }
 
-void Engine::TrimHistory() {
+std::size_t Engine::HistoryBytes() const {
     // The atoms shown in the panes count too: up to three dots lists of a
     // pane's pixels for each step.
-    auto bytes = [this] {
-        std::set<const Coordinates*> seen;
-        std::set<const void*> seenDots;
-        std::size_t total = 0;
-        for (const auto& step : steps_) {
-            for (const auto* snapshot : {step->before.get(), step->after.get()}) {
-                if (!snapshot) continue;
-                if (seen.insert(snapshot->coords.get()).second) total += snapshot->coords->Bytes();
-                for (const auto& pane : snapshot->panes) {
-                    total += PaneRecord::DotBytes(pane, seenDots);
-                }
-            }
+    std::set<const Coordinates*> seen;
+    std::set<const void*> seenDots;
+    std::size_t total = 0;
+    for (const auto& step : steps_) {
+        for (const auto* snapshot : {step->before.get(), step->after.get()}) {
+            if (!snapshot) continue;
+            if (seen.insert(snapshot->coords.get()).second) total += snapshot->coords->Bytes();
+            for (const auto& pane : snapshot->panes) total += PaneRecord::DotBytes(pane, seenDots);
         }
-        return total;
-    };
+    }
+    return total;
+}
+
+bool Engine::RoomForStep(std::size_t copies) const {
+    const std::int64_t spare = SpareMemory(probeMemory_());
+    const std::uint64_t held = HistoryBytes();
+    if (spare >= 0) return static_cast<std::uint64_t>(spare) + held >= copies;
+    // Short of the margin already: what the history gives back must cover
+    // the shortfall and the copies.
+    const std::uint64_t shortfall = static_cast<std::uint64_t>(-(spare + 1)) + 1;
+    return held >= copies && held - copies >= shortfall;
+}
+
+void Engine::TrimHistory() {
+    // The process's room is measured again after each step that goes: what
+    // a step gives back depends on what the others share with it.
     while (!steps_.empty() && applied_ > 0 &&
-           (steps_.size() > kMostSteps || bytes() > historyLimit_)) {
+           (steps_.size() > kMostSteps || HistoryBytes() > historyLimit_ ||
+            SpareMemory(probeMemory_()) < 0)) {
         const auto& front = steps_.front();
         droppedLines_.insert(droppedLines_.end(), front->lines.begin(), front->lines.end());
         steps_.pop_front();
         --applied_;
     }
+}
+
+void Engine::DropHistory() {
+    for (std::size_t i = 0; i < applied_; ++i) {
+        droppedLines_.insert(droppedLines_.end(), steps_[i]->lines.begin(), steps_[i]->lines.end());
+    }
+    ClearHistory();
 }
 
 void Engine::ClearHistory() {

@@ -41,6 +41,9 @@ class Words {
     std::size_t pos_ = 0;
 };
 
+// Lines between two reports of a long recipe's reading: a power of two.
+constexpr int kLinesPerReport = 1 << 14;
+
 [[noreturn]] void Fail(int line, const std::string& what) {
     throw Error(ErrorKind::Recipe, "Recipe line " + std::to_string(line) + ": " + what);
 }
@@ -252,16 +255,27 @@ std::string FormatRecipe(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
+std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress) {
     std::vector<RecipeCommand> commands;
     int line = 0;
     bool header = false;
+    const std::size_t size = text.size();
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
         ++line;
+        if (progress && line % kLinesPerReport == 0) progress(size - text.size(), size);
         const std::size_t lf = text.find('\n');
         std::string_view current = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
         if (!current.empty() && current.back() == '\r') current.remove_suffix(1);
+        // A CR alone would run the lines of an old Mac OS file into one, whose
+        // fault would then be blamed on its first command.
+        if (current.find('\r') != std::string_view::npos) {
+            Fail(line,
+                 "a carriage return (CR) without a line feed: the recipe's lines end with CR "
+                 "alone, as on old Mac OS. Save it with LF or CR LF line ends.");
+        }
         if (!header) {
             Words words(current);
             const auto magic = words.Next();
@@ -281,21 +295,21 @@ std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
         commands.push_back(ParseCommand(current, line));
     }
     if (!header) Fail(1, std::string("a recipe begins with the line '") + kRecipeHeader + "'.");
+    if (progress) progress(size, size);
     return commands;
 }
 
-std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path, const ProgressReport& progress) {
+    // The bytes as they are: the line ends are the parser's to judge.
     std::string text;
     {
-        LineReader reader(path);
-        while (!reader.AtEnd()) {
-            text += reader.NextLine();
-            text += '\n';
-        }
+        ByteReader reader(path);
+        char buffer[65536];
+        while (const std::size_t got = reader.Read(buffer, sizeof buffer)) text.append(buffer, got);
         reader.File().CheckUnchanged();
     }
     try {
-        return ParseRecipe(text);
+        return ParseRecipe(text, progress);
     } catch (Error& error) {
         throw std::move(error).WithDetail("In the recipe " + path + ".");
     }

@@ -27,6 +27,7 @@
 
 #include "engine/Controls.h"
 #include "geometry/Axis.h"
+#include "model/Progress.h"
 
 namespace pivora {
 
@@ -55,16 +56,21 @@ std::string FormatCommand(const RecipeCommand& command);
 std::string FormatRecipe(const std::vector<std::string>& lines);
 
 // Reads a recipe. Lines end at LF; a CR before the LF belongs to the line
-// end. Throws Error(ErrorKind::Recipe) naming the line (counted from 1, the
-// header is line 1) for a missing or wrong first line, an unknown command,
-// box, axis, vector or end, a missing or non-integer index, an index
-// outside the 32-bit range, or words left over.
-std::vector<RecipeCommand> ParseRecipe(std::string_view text);
+// end; a UTF-8 byte-order mark before the first line is skipped. Throws
+// Error(ErrorKind::Recipe) naming the line (counted from 1, the header is
+// line 1) for a missing or wrong first line, a CR anywhere else (the line
+// ends of old Mac OS), an unknown command, box, axis, vector or end, a
+// missing or non-integer index, an index outside the 32-bit range, or words
+// left over. Whether an index names an atom is judged when the command runs
+// (Engine::Run). progress hears of the bytes read, every few thousand lines
+// and at the end; a throw from it gives the reading up.
+std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress = {});
 
 // Reads and parses the recipe file at path. Throws the file error for a file
 // that cannot be read, and the errors of ParseRecipe with the file's name in
-// their detail.
-std::vector<RecipeCommand> ReadRecipeFile(const std::string& path);
+// their detail. progress as ParseRecipe's.
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path,
+                                          const ProgressReport& progress = {});
 
 // text, written with the decimal separator from, as the separator to
 // writes it: the two characters change places, so that a number reads as the

@@ -31,9 +31,13 @@ constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 1
 constexpr std::size_t kInPlaceLabel = 15;
 
 // The shares of a read's progress: the counting pass up to the first, the
-// reading of the parsing pass up to the second, its lines the rest.
-constexpr std::uint64_t kCountedShare = ProgressMeter::kTotal * 3 / 10;
+// making of a new table up to the second, the reading of the parsing pass up
+// to the third, its lines the rest.
+constexpr std::uint64_t kCountedShare = ProgressMeter::kTotal * 27 / 100;
+constexpr std::uint64_t kTableShare = ProgressMeter::kTotal * 3 / 10;
 constexpr std::uint64_t kReadShare = ProgressMeter::kTotal * 4 / 10;
+// Slots made between two reports of a new table.
+constexpr std::size_t kSlotsPerReport = std::size_t{1} << 18;
 // Lines between two reports of the parsing pass: a power of two.
 constexpr std::int32_t kLinesPerReport = 1 << 16;
 
@@ -437,9 +441,23 @@ bool ArraysFit(const AtomTable& table, std::size_t capacity) {
     return true;
 }
 
-AtomTable NewTable(std::size_t capacity) {
+// Writing the slots of millions of atoms takes seconds: a window shows its
+// progress meanwhile.
+AtomTable NewTable(std::size_t capacity, ProgressMeter* progress = nullptr) {
     AtomTable table;
-    table.Resize(capacity);
+    if (!progress) {
+        table.Resize(capacity);
+        return table;
+    }
+    table.AtomName.reserve(capacity);
+    table.AtomX.reserve(capacity);
+    table.AtomY.reserve(capacity);
+    table.AtomZ.reserve(capacity);
+    for (std::size_t made = 0; made < capacity;) {
+        made = std::min(capacity, made + kSlotsPerReport);
+        table.Resize(made);
+        progress->At(made);
+    }
     return table;
 }
 
@@ -479,7 +497,8 @@ CoordinateRead PrepareCoordinateRead(InputFile& file, const AtomTable& target, b
 
     const std::size_t capacity = SlotsFor(counted.lines);
     read.refill_ = mayRefill && ArraysFit(target, capacity);
-    if (!read.refill_) read.fresh_ = NewTable(capacity);
+    meter.Stage(kTableShare, read.refill_ ? 0 : capacity);
+    if (!read.refill_) read.fresh_ = NewTable(capacity, progress);
     meter.Stage(kReadShare, counted.end);
     read.bytes_ = ReadLines(file, lines, counted.lines, counted.end);
     // Every byte is in memory now: only what the file was throughout may be

@@ -252,8 +252,10 @@ bool IsTemporaryName(std::string_view name, pid_t& pid) {
     return true;
 }
 
-// Removes the temporary files of killed saves. Only our own regular files
-// are judged, and a live process's file is never taken.
+}  // namespace
+
+// Only our own regular files are judged, and a live process's file is never
+// taken.
 void RemoveStaleTemporaries(const std::string& dir) {
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr) return;
@@ -273,6 +275,8 @@ void RemoveStaleTemporaries(const std::string& dir) {
     }
     ::closedir(d);
 }
+
+namespace {
 
 std::string TemporaryPattern(const std::string& dir) {
     std::string name = kTemporaryPrefix;
@@ -606,7 +610,7 @@ SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
 
 void SafeFileWriter::OpenTemporary(unsigned mode) {
     const std::string& dir = dir_;
-    RemoveStaleTemporaries(dir);
+    if (options_.removeStaleTemporaries) RemoveStaleTemporaries(dir);
     // O_TMPFILE files are linked through /proc/self/fd; without /proc only
     // a privileged process could give them a name.
     if (options_.unnamedTemporary && ::access("/proc/self/fd", X_OK) == 0) {

@@ -223,7 +223,17 @@ struct WriteOptions {
     // a new file renamed over it; in place only where the folder takes no
     // new file. Anything else is refused as access denied.
     bool ownFileOnly = false;
+    // Removes the stale temporary files of killed saves from the target's
+    // directory first (RemoveStaleTemporaries). Off for a writer of many
+    // files into one directory, which sweeps it once itself.
+    bool removeStaleTemporaries = true;
 };
+
+// Removes from dir the temporary files ".pivora-<pid>-XXXXXX" that killed
+// saves left behind: only this user's regular files, once their process is
+// gone and they have been left alone for a minute, or after a day whatever
+// their process. Reads the whole directory; never fails.
+void RemoveStaleTemporaries(const std::string& dir);
 
 // Writes a file so that a failure never damages the file it replaces, and so
 // that the file keeps what makes it the same file.

@@ -171,8 +171,8 @@ void TForm1::BuildMenu() {
     Redo1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QString limit = QStringLiteral(
-        "Undo keeps about 256 MB of earlier coordinates; older steps fall off. Opening a file "
-        "starts afresh.");
+        "Undo keeps about 256 MB of earlier coordinates, less when memory is short; older steps "
+        "fall off. Opening a file starts afresh.");
     Undo1->setToolTip(limit);
     Redo1->setToolTip(limit);
     EditMenu->addSeparator();
@@ -694,16 +694,32 @@ void TForm1::SaveRecipe1Click() {
 void TForm1::ApplyRecipe1Click() {
     const std::optional<std::string> chosen = dialogs_->ChooseRecipeToApply(state_.Paths.LastDir);
     if (!chosen) return;
-    const std::vector<RecipeCommand> commands = ReadRecipeFile(*chosen);
+    std::vector<RecipeCommand> commands;
     const RecipeCommand* failed = nullptr;
     Run([&] {
         try {
+            // Cancel only where the run can be taken back whole.
+            LongWork work(this, "Running " + QFile::decodeName(QByteArray::fromStdString(*chosen)),
+                          engine_.CanTakeBackRuns());
+            // A recipe of millions of lines takes seconds to read: a tenth of
+            // the progress, the commands the rest.
+            ProgressMeter meter(work.Report());
+            bool sized = false;
+            commands = ReadRecipeFile(*chosen, [&](std::uint64_t done, std::uint64_t total) {
+                if (!sized) meter.Stage(ProgressMeter::kTotal / 10, total);
+                sized = true;
+                meter.At(done);
+            });
+            meter.Stage(ProgressMeter::kTotal, commands.size());
             const std::size_t slash = chosen->rfind('/');
             engine_.Apply(
                 commands, false,
                 [&](const RecipeCommand& command, const std::exception&) { failed = &command; },
                 "Apply Recipe " +
-                    (slash == std::string::npos ? *chosen : chosen->substr(slash + 1)));
+                    (slash == std::string::npos ? *chosen : chosen->substr(slash + 1)),
+                [&](std::uint64_t done, std::uint64_t) { meter.At(done); });
+        } catch (const LongWork::Cancelled&) {
+            return;  // taken back: the molecule is as it was
         } catch (const Error& failure) {
             if (!failed) throw;
             std::string detail = failure.Detail();

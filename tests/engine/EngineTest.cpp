@@ -2,20 +2,28 @@
 // undo and redo bit for bit, the recipe of a session replayed on its file.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/MemoryRoom.h"
 #include "engine/Recipe.h"
 #include "model/DecimalText.h"
 #include "model/Error.h"
+#include "model/LargeMemory.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -200,6 +208,9 @@ TEST_F(EngineTest, ModifiedFollowsTheCoordinatesThroughUndoRedoAndSave) {
     EXPECT_FALSE(engine.Modified());
     engine.Redo();
     EXPECT_TRUE(engine.Modified());
+    // An export keeps element symbols, not the labels: only Save saves.
+    engine.Export(dir.File("mol-oriented.xyz"), io::ExportFormat::Xyz, {});
+    EXPECT_TRUE(engine.Modified());
     Saved(engine, "mol.out");
     EXPECT_FALSE(engine.Modified());
     engine.Undo();
@@ -219,8 +230,9 @@ TEST_F(EngineTest, TypingInOneBoxIsOneStepAndOnlyItsLastComponentIsRecorded) {
     EXPECT_EQ(engine.Controls().Text(TextId::VX), "");
     EXPECT_EQ(engine.UndoTitle(), "Vector1 Tail: Atom 1");
     engine.Redo();
+    // The 12 on the way names no atom of the five: it selected none, as 0.
     EXPECT_EQ(engine.RecipeText(),
-              kOpenedRecipe + "select SEV1 1\nselect SEV1 12\nselect SEV1 1\nset VX 2.5\n");
+              kOpenedRecipe + "select SEV1 1\nselect SEV1 0\nselect SEV1 1\nset VX 2.5\n");
     engine.Undo();
     engine.Undo();
     EXPECT_FALSE(engine.CanUndo());
@@ -314,6 +326,202 @@ TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
     std::string expected = kOpenedRecipe;
     for (int i = 0; i < 8 - 3; ++i) expected += "rotate z 10\n";
     EXPECT_EQ(engine.RecipeText(), expected);
+}
+
+// A recipe made for a larger molecule must not lay a neighbour of the atom it
+// meant on the axis: an index the molecule lacks fails, and changes nothing.
+TEST_F(EngineTest, ARecipesAtomThatTheMoleculeLacksFailsTheCommandAndChangesNothing) {
+    engine.Open(Write("mol.xyz", kRoad));
+    Pick(SpinId::SEV1, 1);
+    Pick(SpinId::SEV5, 5);
+    struct Case {
+        const char* line;
+        const char* message;  // empty: the command runs
+    };
+    const Case cases[] = {
+        {"select SEV5 6", "Atom 6 is not in the molecule: it has 5 atoms."},
+        {"select SEV5 -1", "Atom -1 is not in the molecule: it has 5 atoms."},
+        {"center -1 -5", "Atom -1 is not in the molecule: it has 5 atoms."},
+        {"center 1 6", "Atom 6 is not in the molecule: it has 5 atoms."},
+        {"center 0 1", "Atom 0 is not in the molecule: it has 5 atoms."},  // no "no atom" here
+        {"group vector1 head 2 99999", "Atom 99999 is not in the molecule: it has 5 atoms."},
+        {"group vector2 tail 0 0 0 0 7", "Atom 7 is not in the molecule: it has 5 atoms."},
+        {"select SEV6 0", ""},
+        {"group vector2 tail 0 3 0 0 5", ""},
+        {"center 5 5", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::vector<RecipeCommand> commands =
+            ParseRecipe(std::string("pivora-recipe 1\n") + c.line + "\n");
+        const TableSnapshot bits = Snapshot(atoms);
+        const ControlState controls = engine.Controls();
+        if (*c.message == '\0') {
+            EXPECT_NO_THROW(engine.Run(commands.at(0)));
+            continue;
+        }
+        const Error e =
+            ExpectError([&] { engine.Run(commands.at(0)); }, ErrorKind::Index, c.message);
+        EXPECT_NE(e.Detail().find("from 1 to the atom count"), std::string::npos);
+        EXPECT_EQ(Snapshot(atoms), bits);
+        EXPECT_TRUE(engine.Controls() == controls);
+    }
+}
+
+// The window's recipe starts with the boxes as they stood at the open, and
+// records what typing selected: both are atoms of this molecule, or 0, even
+// where the boxes still hold atoms of a larger one opened before.
+TEST_F(EngineTest, AWindowsRecipeReplaysOnItsOwnMoleculeAfterALargerOne) {
+    engine.Open(Write("big.xyz", kRoad));
+    engine.UserGroup(VectorId::Vector1, GroupEnd::Head, {5, 4, 3, 2, 1});
+    Pick(SpinId::SEU5, 5);
+    const std::string small = Write("small.xyz", "A 0 0 0\nB 1 2 3\n");
+    engine.Open(small);
+    Pick(SpinId::SEV1, 2);
+    engine.TypeSpin(SpinId::SEU1, "2");
+    engine.TypeSpin(SpinId::SEU1, "25");  // left as 2
+    engine.LeaveSpin(SpinId::SEU1);
+    engine.UserFit(Axis::Y);
+    const std::string recipe = engine.RecipeText();
+    AtomTable replayed;
+    Engine batch(replayed);
+    batch.Open(small);
+    EXPECT_NO_THROW(batch.Apply(ParseRecipe(recipe), false)) << recipe;
+    EXPECT_EQ(Saved(batch, "batch.out"), Saved(engine, "window.out"));
+}
+
+TEST_F(EngineTest, ARecipeGivenUpIsTakenBackWhole) {
+    engine.Open(Write("mol.xyz", kRoad));
+    engine.TypeText(TextId::Zangle, "30");
+    engine.UserRotate(Axis::Z);
+    const TableSnapshot bits = Snapshot(atoms);
+    const ControlState controls = engine.Controls();
+    const std::string recipe = engine.RecipeText();
+    struct GivenUp {};
+    const auto commands = ParseRecipe("pivora-recipe 1\nrotate z 10\nselect SEV1 2\nrotate x 5\n");
+    std::vector<std::uint64_t> heard;
+    EXPECT_THROW(engine.Apply(commands, false, {}, "Apply Recipe",
+                              [&](std::uint64_t done, std::uint64_t total) {
+                                  heard.push_back(done);
+                                  EXPECT_EQ(total, 3u);
+                                  if (done == 2) throw GivenUp{};
+                              }),
+                 GivenUp);
+    EXPECT_EQ(heard, (std::vector<std::uint64_t>{1, 2}));
+    EXPECT_EQ(Snapshot(atoms), bits);
+    EXPECT_TRUE(engine.Controls() == controls);
+    EXPECT_EQ(engine.RecipeText(), recipe);
+    EXPECT_EQ(engine.UndoTitle(), "Turn About Z by 30\u00b0");
+    EXPECT_FALSE(engine.CanRedo());
+    // Without a history to take it back, the commands stay, and it says so.
+    engine.SetHistoryLimit(8);
+    EXPECT_FALSE(engine.CanTakeBackRuns());
+    const Error e = ErrorOf([&] {
+        engine.Apply(commands, false, {}, "Apply Recipe", [](std::uint64_t done, std::uint64_t) {
+            if (done == 1) throw GivenUp{};
+        });
+    });
+    EXPECT_EQ(e.Message(),
+              "The recipe was stopped after 1 of 3 commands, which stay done: there was no room "
+              "to keep the molecule as it was before them.");
+    EXPECT_NE(Snapshot(atoms), bits);
+}
+
+// The history leaves the process room to paint and to save: with an address
+// space limit it keeps a quarter of it (at least 256 MiB) free.
+TEST_F(EngineTest, TheHistoryKeepsAMarginOfTheAddressSpaceFree) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "C" + std::to_string(i) + " 1 2 3\n";
+    engine.Open(Write("mol.xyz", text));
+    const std::size_t snapshot = 3 * atoms.AtomX.size() * sizeof(double);
+    const std::uint64_t limit = std::uint64_t{2} << 30;
+    const std::uint64_t margin = AddressSpaceMargin(limit);
+    EXPECT_EQ(margin, limit / 4);
+    EXPECT_EQ(AddressSpaceMargin(std::uint64_t{512} << 20), std::uint64_t{256} << 20);
+    // The process uses what the history holds on top of the rest, which
+    // leaves room for four snapshots beside the margin.
+    const std::uint64_t rest = limit - margin - 4 * snapshot;
+    engine.SetMemoryProbe([&] {
+        MemoryRoom room;
+        room.addressSpaceLimit = limit;
+        room.addressSpaceUsed = rest + engine.HistoryBytes();
+        return room;
+    });
+    engine.TypeText(TextId::Zangle, "10");
+    for (int i = 0; i < 8; ++i) engine.UserRotate(Axis::Z);
+    EXPECT_LE(engine.HistoryBytes(), 4 * snapshot);
+    EXPECT_EQ(engine.UndoCount(), 3u);
+    // With the margin short by more than the history holds, the history
+    // gives back all it holds, and the commands stay in the recipe.
+    engine.SetMemoryProbe([&] {
+        MemoryRoom room;
+        room.addressSpaceLimit = limit;
+        room.addressSpaceUsed = limit - margin + 10 * snapshot;
+        return room;
+    });
+    engine.UserRotate(Axis::Z);
+    EXPECT_FALSE(engine.CanUndo());
+    EXPECT_EQ(engine.HistoryBytes(), 0u);
+    std::string expected = kOpenedRecipe;
+    for (int i = 0; i < 9; ++i) expected += "rotate z 10\n";
+    EXPECT_EQ(engine.RecipeText(), expected);
+    // Room again: undo again.
+    engine.SetMemoryProbe([] { return MemoryRoom{}; });
+    engine.UserRotate(Axis::Z);
+    EXPECT_TRUE(engine.CanUndo());
+    // What the system has left counts too.
+    EXPECT_EQ(SpareMemory(MemoryRoom{{}, {}, std::uint64_t{300} << 20}), std::int64_t{44} << 20);
+}
+
+// The same under a real limit, in a child process: a dozen turns of a
+// million atoms, which would fill the default 256 MB of history, leave
+// room for a 240 MiB block (a window's painting and a save need far less).
+TEST_F(EngineTest, UnderAnAddressSpaceLimitTheHistoryLeavesRoomToPaintAndSave) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer maps terabytes of shadow memory: no address-space limit "
+                    "can be set under it.";
+#else
+    std::string text;
+    text.reserve(std::size_t{40} << 20);
+    for (int i = 0; i < 1000000; ++i) text += "C 1.25 -2.5 3.75\n";
+    const std::string path = Write("big.xyz", text);
+    text = std::string();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(120);  // a hang fails the test instead of blocking it
+        ReturnLargeBlocksToTheSystem();
+        AtomTable table;
+        Engine e(table);
+        try {
+            e.Open(path);
+        } catch (...) {
+            std::_Exit(10);
+        }
+        const std::optional<std::uint64_t> used = ProbeMemoryRoom().addressSpaceUsed;
+        if (!used) std::_Exit(11);
+        const rlim_t most = *used + (rlim_t{352} << 20);
+        const rlimit limit{most, most};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(12);
+        try {
+            e.TypeText(TextId::Zangle, "30");
+            for (int turn = 0; turn < 12; ++turn) e.UserRotate(Axis::Z);
+        } catch (...) {
+            std::_Exit(13);
+        }
+        if (!e.CanUndo()) std::_Exit(14);
+        void* block = std::malloc(std::size_t{240} << 20);
+        if (block == nullptr) std::_Exit(15);
+        std::memset(block, 1, std::size_t{240} << 20);
+        std::free(block);
+        std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+    // 13: a turn failed; 14: no undo left at all; 15: no room for the block.
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
 }
 
 TEST_F(EngineTest, AMoleculeTooLargeForTwoCopiesGetsNoUndoButKeepsItsRecipe) {

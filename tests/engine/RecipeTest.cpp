@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "engine/Recipe.h"
 #include "model/Error.h"
 #include "support/ErrorCheck.h"
@@ -99,6 +103,30 @@ TEST(Recipe, CommentsBlankLinesAndLineEndsCountAsLinesAndNothingElse) {
     EXPECT_EQ(commands[0].line, 6);
     EXPECT_EQ(commands[1].line, 7);
     EXPECT_TRUE(ParseRecipe("pivora-recipe 1").empty());
+    // A UTF-8 byte-order mark, as some editors write one, is no part of the header.
+    const auto marked = ParseRecipe("\xEF\xBB\xBFpivora-recipe 1\r\nfit x\r\n");
+    ASSERT_EQ(marked.size(), 1u);
+    EXPECT_EQ(marked[0].line, 2);
+}
+
+// A recipe of many lines reports how far its reading has come, up to its
+// whole size; a throw from the report gives the reading up.
+TEST(Recipe, ALongRecipeReportsItsReading) {
+    std::string text = "pivora-recipe 1\n";
+    for (int i = 0; i < 50000; ++i) text += "fit x\n";
+    std::vector<std::uint64_t> heard;
+    const auto commands = ParseRecipe(text, [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(total, text.size());
+        if (!heard.empty()) {
+            EXPECT_GT(done, heard.back());
+        }
+        heard.push_back(done);
+    });
+    EXPECT_EQ(commands.size(), 50000u);
+    ASSERT_GE(heard.size(), 3u);
+    EXPECT_EQ(heard.back(), text.size());
+    struct Stop {};
+    EXPECT_THROW(ParseRecipe(text, [](std::uint64_t, std::uint64_t) { throw Stop{}; }), Stop);
 }
 
 struct BadRecipe {
@@ -120,6 +148,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"NoHeader", "fit x\n",
                   "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
         BadRecipe{"CommentFirst", "# mine\npivora-recipe 1\n",
+                  "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
+        BadRecipe{"OldMacLineEnds", "pivora-recipe 1\rfit x\r",
+                  "Recipe line 1: a carriage return (CR) without a line feed: the recipe's lines "
+                  "end with CR alone, as on old Mac OS. Save it with LF or CR LF line ends."},
+        BadRecipe{"CarriageReturnInALine", "pivora-recipe 1\nfit x\nset VX 1\r2\r\n",
+                  "Recipe line 3: a carriage return (CR) without a line feed: the recipe's lines "
+                  "end with CR alone, as on old Mac OS. Save it with LF or CR LF line ends."},
+        BadRecipe{"MarkTwice", "\xEF\xBB\xBF\xEF\xBB\xBFpivora-recipe 1\n",
                   "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
         BadRecipe{"OtherVersion", "pivora-recipe 2\n",
                   "Recipe line 1: this program reads recipes of version 1 only."},

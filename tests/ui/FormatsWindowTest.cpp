@@ -88,6 +88,15 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
               "Fe      0.000000000     0.000000000     0.000000000\n"
               "C       1.500000000     0.000000000     0.250000000\n");
     EXPECT_TRUE(Dialogs().chargeQuestions.empty());  // XYZ carries none
+    // A turned molecule stays unsaved after an export, which keeps only the
+    // elements: closing the window still asks.
+    f().Zangle->setText("30");
+    f().RotateZ->click();
+    Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
+    f().Export1->trigger();
+    EXPECT_TRUE(f().isWindowModified());
+    f().close();  // answered Cancel
+    EXPECT_EQ(Dialogs().closeQuestions, 1);
 
     // A headerless file has no charge: the user is asked, 0 and 1 offered.
     const std::string gjf = files.File("mol.gjf");
@@ -101,6 +110,7 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     EXPECT_NE(ReadAll(gjf).find("\n2 3\nFe "), std::string::npos);
 
     // A Gaussian input brings its own charge: no question.
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;  // the turn above
     OpenFromMenu(WriteFile("in.gjf", "# HF/3-21G\n\ntitle\n\n-1 2\nFe 0 0 0\nC 1 0 0\n\n"));
     const std::size_t asked = Dialogs().chargeQuestions.size();
     const std::string inp = files.File("in.inp");

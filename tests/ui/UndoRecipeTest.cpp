@@ -222,6 +222,17 @@ TEST_F(UndoWindow, AFailingRecipeLineIsReportedWithItsLineAndUndoneAsOne) {
     EXPECT_EQ(errors.shown.back(),
               "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'.");
     EXPECT_EQ(state.Atoms.AtomX, x);
+    // An atom the molecule lacks fails as in pivora-batch; typing the same
+    // index into the box is still brought into the limits.
+    Dialogs().recipeAnswers.push_back(WriteFile("big.recipe", "pivora-recipe 1\nselect SEV5 25\n"));
+    f().ApplyRecipe1->trigger();
+    EXPECT_EQ(errors.shown.back(), "Atom 25 is not in the molecule: it has 5 atoms.");
+    EXPECT_NE(errors.details.back().find("stopped at line 2: select SEV5 25."), std::string::npos)
+        << errors.details.back();
+    EXPECT_EQ(f().SEV5->Text(), "0");
+    TypeOver(f().SEV5, "25");
+    f().StringGrid1->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(f().SEV5->Text(), "5");
 }
 
 // A random session of typing and clicks as the user gives them.
