@@ -6,7 +6,9 @@
 #include <cfenv>
 #include <cmath>
 #include <limits>
+#include <memory>
 
+#include "model/LargeMemory.h"
 #include "structure/CovalentRadii.h"
 
 namespace pivora {
@@ -20,71 +22,70 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Cells along one axis: 21 bits, so that a cell's three numbers pack into
-// one 64-bit key.
-constexpr std::uint64_t kCellBits = 21;
-constexpr std::uint64_t kLastCell = (std::uint64_t{1} << kCellBits) - 1;
-
-std::uint64_t Pack(std::uint64_t x, std::uint64_t y, std::uint64_t z) {
-    return x | (y << kCellBits) | (z << (2 * kCellBits));
+// n elements, of a block that the system may back with huge pages: a
+// million atoms' arrays are touched for the first time by every search, and
+// a fault per 4 KiB page would cost as much as the search itself.
+template <typename T>
+std::vector<T> LargeVector(std::size_t n) {
+    std::vector<T> v;
+    ReserveLarge(v, n);
+    v.resize(n);
+    return v;
 }
 
-// The cells that hold atoms, by key, numbered in the order they were first
-// met: open addressing, the table at most half full.
-class CellIndex {
-  public:
-    static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};  // no key has bit 63
+// A cell's number along each axis takes 21 bits of a 64-bit key at most.
+// Numbers run from 1 to kLastCell + 1, so that the numbers 0 and
+// kLastCell + 2 of a missing neighbour still fit their field.
+constexpr std::uint64_t kLastCell = (std::uint64_t{1} << 21) - 3;
 
-    // The number of key's cell, a new one if it is not known yet.
-    std::int32_t Add(std::uint64_t key) {
-        if (2 * (count_ + 1) > keys_.size()) Grow();
-        std::size_t at = Slot(key);
-        while (keys_[at] != kEmpty) {
-            if (keys_[at] == key) return ids_[at];
-            at = (at + 1) & mask_;
-        }
-        keys_[at] = key;
-        ids_[at] = static_cast<std::int32_t>(count_);
-        return static_cast<std::int32_t>(count_++);
-    }
-    // The number of key's cell; -1 when no atom lies in it.
-    std::int32_t Find(std::uint64_t key) const {
-        if (keys_.empty()) return -1;
-        std::size_t at = Slot(key);
-        while (keys_[at] != kEmpty) {
-            if (keys_[at] == key) return ids_[at];
-            at = (at + 1) & mask_;
-        }
-        return -1;
-    }
-    std::size_t Count() const { return count_; }
+// Room for n elements that are all written before they are read: no zeros
+// first, and a block that the system may back with huge pages.
+template <typename T>
+std::unique_ptr<T[]> Scratch(std::size_t n) {
+    std::unique_ptr<T[]> block = std::make_unique_for_overwrite<T[]>(n);
+    if (IsLargeBlock(n * sizeof(T))) AdviseHugePages(block.get(), n * sizeof(T));
+    return block;
+}
 
-  private:
-    std::size_t Slot(std::uint64_t key) const {
-        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
-    }
-    void Grow() {
-        std::vector<std::uint64_t> keys = std::move(keys_);
-        std::vector<std::int32_t> ids = std::move(ids_);
-        const std::size_t size = keys.empty() ? 1024 : 2 * keys.size();
-        keys_.assign(size, kEmpty);
-        ids_.assign(size, 0);
-        mask_ = size - 1;
-        shift_ = 64 - static_cast<unsigned>(std::countr_zero(size));
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            if (keys[i] == kEmpty) continue;
-            std::size_t at = Slot(keys[i]);
-            while (keys_[at] != kEmpty) at = (at + 1) & mask_;
-            keys_[at] = keys[i];
-            ids_[at] = ids[i];
+// Sorts keys, and members with them, by the keys' lowest bits bits: least
+// significant digit first, 11 bits a digit, a digit that orders nothing
+// skipped.
+void SortByKey(std::span<std::uint64_t> keys, std::span<std::int32_t> members, unsigned bits) {
+    constexpr unsigned kDigit = 11;
+    constexpr std::uint64_t kMask = (1u << kDigit) - 1;
+    const std::size_t n = keys.size();
+    const std::unique_ptr<std::uint64_t[]> keyBuffer = Scratch<std::uint64_t>(n);
+    const std::unique_ptr<std::int32_t[]> memberBuffer = Scratch<std::int32_t>(n);
+    std::uint64_t* from = keys.data();
+    std::int32_t* fromMembers = members.data();
+    std::uint64_t* to = keyBuffer.get();
+    std::int32_t* toMembers = memberBuffer.get();
+    std::vector<std::size_t> start(kMask + 2);
+    for (unsigned shift = 0; shift < bits; shift += kDigit) {
+        std::fill(start.begin(), start.end(), 0);
+        for (std::size_t k = 0; k < n; ++k) ++start[((from[k] >> shift) & kMask) + 1];
+        if (std::find(start.begin(), start.end(), n) != start.end()) continue;
+        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t at = start[(from[k] >> shift) & kMask]++;
+            to[at] = from[k];
+            toMembers[at] = fromMembers[k];
         }
+        std::swap(from, to);
+        std::swap(fromMembers, toMembers);
     }
+    if (from != keys.data()) {
+        std::copy(from, from + n, keys.data());
+        std::copy(fromMembers, fromMembers + n, members.data());
+    }
+}
 
-    std::vector<std::uint64_t> keys_;
-    std::vector<std::int32_t> ids_;
-    std::size_t count_ = 0;
-    std::size_t mask_ = 0;
-    unsigned shift_ = 64;
+// An atom that may bond, as the search reads it: its cell's atoms side by
+// side in memory.
+struct Site {
+    double x, y, z;
+    std::int32_t atom;
+    std::uint8_t element;
 };
 
 // Saves the floating-point environment and gives it back on leaving: a far
@@ -132,116 +133,144 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
     const double* const x = atoms.AtomX.data();
     const double* const y = atoms.AtomY.data();
     const double* const z = atoms.AtomZ.data();
-
     std::array<double, 256> radii{};
     for (std::size_t number = 0; number < radii.size(); ++number)
         radii[number] = CovalentRadius(static_cast<int>(number));
-    const auto radius = [&](std::size_t i) { return radii[elements[i]]; };
 
     // The atoms that may bond and the box around them.
-    std::vector<std::int32_t> cell(last + 1, -1);  // -1: no bonds; else the cell, below
+    std::vector<std::int32_t> members;
+    ReserveLarge(members, last);
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     double low[3] = {kInfinity, kInfinity, kInfinity};
     double largest = 0;
-    std::size_t members = 0;
     for (std::size_t i = 1; i <= last; ++i) {
-        const double r = radius(i);
+        const double r = radii[elements[i]];
         if (r == 0 || !std::isfinite(x[i]) || !std::isfinite(y[i]) || !std::isfinite(z[i]))
             continue;
-        cell[i] = 0;
+        members.push_back(static_cast<std::int32_t>(i));
         low[0] = std::min(low[0], x[i]);
         low[1] = std::min(low[1], y[i]);
         low[2] = std::min(low[2], z[i]);
         largest = std::max(largest, r);
-        ++members;
     }
-    std::vector<Bond> bonds;
-    if (members < 2) return bonds;
+    const std::size_t n = members.size();
+    if (n < 2) return {};
 
-    // A cell as wide as the longest bond the present elements allow, and a
-    // millionth wider: the roundings of the cell numbers below are far
-    // smaller, so that two atoms closer than the limit lie in the same or
-    // in neighbouring cells. Numbers beyond the last cell are held to it,
-    // which keeps neighbours neighbours.
-    const double width = (2 * largest + kBondTolerance) * (1 + 1e-6);
-    const double inverse = 1 / width;
-    const auto cellOf = [&](double v, double from) -> std::uint64_t {
+    // Cells as wide as the longest bond the present elements allow, and a
+    // millionth wider: the roundings of the cell numbers are far smaller, so
+    // that two atoms closer than the limit lie in the same cell or in
+    // neighbouring ones. A number beyond the last is held to it, which keeps
+    // neighbours neighbours.
+    const double inverse = 1 / ((2 * largest + kBondTolerance) * (1 + 1e-6));
+    const auto cellOf = [inverse](double v, double from) -> std::uint64_t {
         const double t = (v - from) * inverse;
-        return t < static_cast<double>(kLastCell) ? static_cast<std::uint64_t>(t) : kLastCell;
+        return 1 + (t < static_cast<double>(kLastCell) ? static_cast<std::uint64_t>(t) : kLastCell);
     };
-    const auto keyOf = [&](std::size_t i) {
-        return Pack(cellOf(x[i], low[0]), cellOf(y[i], low[1]), cellOf(z[i], low[2]));
+    std::unique_ptr<std::uint64_t[]> keys = Scratch<std::uint64_t>(n);
+    std::uint64_t highest[3] = {0, 0, 0};
+    for (std::size_t m = 0; m < n; ++m) {
+        const auto i = static_cast<std::size_t>(members[m]);
+        const std::uint64_t c[3] = {cellOf(x[i], low[0]), cellOf(y[i], low[1]),
+                                    cellOf(z[i], low[2])};
+        for (int a = 0; a < 3; ++a) highest[a] = std::max(highest[a], c[a]);
+        keys[m] = c[0] | (c[1] << 21) | (c[2] << 42);
+    }
+    // Each field of the key just wide enough for its numbers and the free
+    // one after them: a molecule of a million atoms takes some twenty bits,
+    // two passes of the sort.
+    const int bx = std::bit_width(highest[0] + 1);
+    const int by = std::bit_width(highest[1] + 1);
+    const int bz = std::bit_width(highest[2] + 1);
+    constexpr std::uint64_t kField = (std::uint64_t{1} << 21) - 1;
+    for (std::uint64_t& key : std::span(keys.get(), n))
+        key = (key & kField) | (((key >> 21) & kField) << bx) | ((key >> 42) << (bx + by));
+    SortByKey(std::span(keys.get(), n), members, static_cast<unsigned>(bx + by + bz));
+
+    // The cells in the order of their keys (z, then y, then x), each with
+    // its atoms.
+    std::vector<std::uint64_t> cellKeys;
+    std::vector<std::int32_t> cellStart;
+    ReserveLarge(cellKeys, n);
+    ReserveLarge(cellStart, n + 1);
+    for (std::size_t m = 0; m < n; ++m) {
+        if (m == 0 || keys[m] != keys[m - 1]) {
+            cellKeys.push_back(keys[m]);
+            cellStart.push_back(static_cast<std::int32_t>(m));
+        }
+    }
+    cellStart.push_back(static_cast<std::int32_t>(n));
+    keys.reset();
+    std::unique_ptr<Site[]> sites = Scratch<Site>(n);
+    for (std::size_t m = 0; m < n; ++m) {
+        const auto i = static_cast<std::size_t>(members[m]);
+        sites[m] = {x[i], y[i], z[i], members[m], elements[i]};
+    }
+    std::vector<std::int32_t>().swap(members);
+
+    // Each cell with itself and with the 13 of its 26 neighbours whose keys
+    // are larger, so that each pair of cells is seen once. A neighbour's key
+    // is the cell's plus a fixed step, so that the neighbours of the cells
+    // in key order come in key order too: one pointer per step walks the
+    // cells once.
+    std::array<std::uint64_t, 13> steps{};
+    std::size_t stepCount = 0;
+    for (std::int64_t dz = 0; dz <= 1; ++dz)
+        for (std::int64_t dy = -1; dy <= 1; ++dy)
+            for (std::int64_t dx = -1; dx <= 1; ++dx) {
+                if (dz == 0 && (dy < 0 || (dy == 0 && dx <= 0))) continue;
+                steps[stepCount++] = static_cast<std::uint64_t>(
+                    dx + dy * (std::int64_t{1} << bx) + dz * (std::int64_t{1} << (bx + by)));
+            }
+    std::array<std::size_t, 13> ahead{};
+    // Room for four bonds an atom, as many as diamond has: only the part
+    // written takes memory.
+    std::vector<Bond> found;
+    ReserveLarge(found, 4 * n);
+    const auto compare = [&](const Site& a, const Site& b) {
+        const double dx = b.x - a.x;
+        const double dy = b.y - a.y;
+        const double dz = b.z - a.z;
+        const double squared = dx * dx + dy * dy + dz * dz;
+        const double limit = radii[a.element] + radii[b.element] + kBondTolerance;
+        if (squared < limit * limit && squared > kShortestBond * kShortestBond)
+            found.push_back(a.atom < b.atom ? Bond{a.atom, b.atom} : Bond{b.atom, a.atom});
     };
-
-    // The atoms sorted by cell, rising index within each (a counting sort).
-    CellIndex cells;
-    for (std::size_t i = 1; i <= last; ++i) {
-        if (cell[i] >= 0) cell[i] = cells.Add(keyOf(i));
-    }
-    std::vector<std::int32_t> start(cells.Count() + 1, 0);
-    for (std::size_t i = 1; i <= last; ++i) {
-        if (cell[i] >= 0) ++start[static_cast<std::size_t>(cell[i]) + 1];
-    }
-    for (std::size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
-    std::vector<std::int32_t> sorted(members);
-    {
-        std::vector<std::int32_t> next(start.begin(), start.end() - 1);
-        for (std::size_t i = 1; i <= last; ++i) {
-            if (cell[i] >= 0)
-                sorted[static_cast<std::size_t>(next[static_cast<std::size_t>(cell[i])]++)] =
-                    static_cast<std::int32_t>(i);
+    const std::size_t cells = cellKeys.size();
+    for (std::size_t c = 0; c < cells; ++c) {
+        const Site* const first = sites.get() + cellStart[c];
+        const Site* const end = sites.get() + cellStart[c + 1];
+        for (const Site* a = first; a != end; ++a)
+            for (const Site* b = a + 1; b != end; ++b) compare(*a, *b);
+        for (std::size_t s = 0; s < steps.size(); ++s) {
+            const std::uint64_t target = cellKeys[c] + steps[s];
+            std::size_t& p = ahead[s];
+            while (p < cells && cellKeys[p] < target) ++p;
+            if (p == cells || cellKeys[p] != target) continue;
+            const Site* const other = sites.get() + cellStart[p];
+            const Site* const otherEnd = sites.get() + cellStart[p + 1];
+            for (const Site* a = first; a != end; ++a)
+                for (const Site* b = other; b != otherEnd; ++b) compare(*a, *b);
         }
     }
 
-    // Atom by atom in rising index, each with the later atoms of the 27
-    // cells around it: the bonds come out sorted. Atoms of a file lie near
-    // their neighbours in the file, so that the cells around the last atom
-    // usually serve the next one too.
-    std::array<std::int32_t, 27> around{};
-    std::size_t aroundCount = 0;
-    std::int32_t aroundOf = -1;
-    std::vector<std::int32_t> partners;
-    for (std::size_t i = 1; i <= last; ++i) {
-        if (cell[i] < 0) continue;
-        if (cell[i] != aroundOf) {
-            aroundOf = cell[i];
-            aroundCount = 0;
-            const std::uint64_t key = keyOf(i);
-            const std::uint64_t cx = key & kLastCell;
-            const std::uint64_t cy = (key >> kCellBits) & kLastCell;
-            const std::uint64_t cz = key >> (2 * kCellBits);
-            for (std::uint64_t nz = cz - (cz > 0); nz <= std::min(cz + 1, kLastCell); ++nz) {
-                for (std::uint64_t ny = cy - (cy > 0); ny <= std::min(cy + 1, kLastCell); ++ny) {
-                    for (std::uint64_t nx = cx - (cx > 0); nx <= std::min(cx + 1, kLastCell);
-                         ++nx) {
-                        const std::int32_t found = cells.Find(Pack(nx, ny, nz));
-                        if (found >= 0) around[aroundCount++] = found;
-                    }
-                }
-            }
-        }
-        partners.clear();
-        const double xi = x[i], yi = y[i], zi = z[i];
-        const double ri = radius(i);
-        for (std::size_t n = 0; n < aroundCount; ++n) {
-            const auto c = static_cast<std::size_t>(around[n]);
-            const std::int32_t* const first = sorted.data() + start[c];
-            const std::int32_t* const end = sorted.data() + start[c + 1];
-            // Rising index within a cell: skip to the atoms after i.
-            const std::int32_t* j = std::upper_bound(first, end, static_cast<std::int32_t>(i));
-            for (; j != end; ++j) {
-                const auto k = static_cast<std::size_t>(*j);
-                const double dx = x[k] - xi;
-                const double dy = y[k] - yi;
-                const double dz = z[k] - zi;
-                const double squared = dx * dx + dy * dy + dz * dz;
-                const double limit = ri + radius(k) + kBondTolerance;
-                if (squared < limit * limit && squared > kShortestBond * kShortestBond)
-                    partners.push_back(*j);
-            }
-        }
-        std::sort(partners.begin(), partners.end());
-        for (const std::int32_t j : partners) bonds.push_back({static_cast<std::int32_t>(i), j});
+    sites.reset();
+
+    // Sorted by the first atom (a counting sort), then each atom's few
+    // partners by the second.
+    std::vector<std::int32_t> place = LargeVector<std::int32_t>(last + 2);
+    for (const Bond& bond : found) ++place[static_cast<std::size_t>(bond.First) + 1];
+    for (std::size_t i = 1; i < place.size(); ++i) place[i] += place[i - 1];
+    std::vector<Bond> bonds = LargeVector<Bond>(found.size());
+    for (const Bond& bond : found)
+        bonds[static_cast<std::size_t>(place[static_cast<std::size_t>(bond.First)]++)] = bond;
+    std::vector<Bond>().swap(found);
+    for (std::size_t from = 0; from < bonds.size();) {
+        std::size_t to = from + 1;
+        while (to < bonds.size() && bonds[to].First == bonds[from].First) ++to;
+        std::sort(bonds.begin() + static_cast<std::ptrdiff_t>(from),
+                  bonds.begin() + static_cast<std::ptrdiff_t>(to),
+                  [](const Bond& a, const Bond& b) { return a.Second < b.Second; });
+        from = to;
     }
     return bonds;
 }
