@@ -280,15 +280,16 @@ void View3DWindow::Render() {
             groupsStale_ = false;
         }
         if (extentStale_) {
-            scene_.AxisLength = std::max(1.0, 1.1 * MoleculeRadius(scene_));
+            scene_.Molecule = MoleculeExtent(scene_);
+            scene_.AxisLength = std::max(1.0, 1.1 * scene_.Molecule.Radius);
             extentStale_ = false;
         }
         if (fitPending_) {
-            camera_.Fit(ExtentOf(scene_));
+            camera_.Fit(FitExtent(scene_.Molecule));
             fitPending_ = false;
         }
     }
-    labels_ = pivora::Render(scene_, camera_, frame_);
+    labels_ = renderer_.Render(scene_, camera_, frame_);
     image_ = QImage(reinterpret_cast<const uchar*>(frame_.Pixels()), frame_.Width(),
                     frame_.Height(), frame_.Width() * 4, QImage::Format_RGB32);
     pictureStale_ = false;

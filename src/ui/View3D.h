@@ -107,6 +107,7 @@ class View3DWindow : public QMainWindow {
     std::vector<Bond> bonds_;
     VectorDefinition vectors_[2];
     Scene3D scene_;
+    SceneRenderer renderer_;
 };
 
 }  // namespace pivora

@@ -1,6 +1,7 @@
 #include "view/Raster3D.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -143,8 +144,8 @@ void Frame::LargeSphere(Color color, double radius, const ScreenPoint& c) {
 }
 
 void Frame::Stick(const ScreenPoint& a, const ScreenPoint& b, double radius, Color color) {
-    const double reach = radius + 1;
-    if (!Near(a, reach, width_, height_) && !Near(b, reach, width_, height_)) {
+    if (!(radius > 0)) return;
+    if (!Near(a, radius + 1, width_, height_) && !Near(b, radius + 1, width_, height_)) {
         // Both ends off the picture: the stick may still cross it.
         if (!std::isfinite(a.X + a.Y + b.X + b.Y + a.Depth + b.Depth)) return;
         if (std::max(std::abs(a.X), std::abs(b.X)) > kFarOff ||
@@ -156,26 +157,57 @@ void Frame::Stick(const ScreenPoint& a, const ScreenPoint& b, double radius, Col
     const double length2 = dx * dx + dy * dy;
     if (!(length2 > 0.25)) return;  // seen end on: the atoms hide it
     const double length = std::sqrt(length2);
-    // Across the stick on the screen (y down) and in view space (y up).
+    // Across the stick on the screen (y down); in view space (y up) its y
+    // turns round.
     const double px = -dy / length;
     const double py = dx / length;
-    const int x0 = std::max(0, static_cast<int>(std::floor(std::min(a.X, b.X) - reach)));
-    const int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(std::max(a.X, b.X) + reach)));
+    // The light across the stick depends on the place across it alone: a
+    // few shades from one edge to the other, enough for its width; one for
+    // a stick of a pixel or two, too thin to show more.
+    const int shades =
+        radius < 1.5 ? 1 : std::clamp(2 * static_cast<int>(std::ceil(2 * radius)) + 1, 3, 65);
+    std::array<Pixel, 65> ramp;
+    for (int k = 0; k < shades; ++k) {
+        const double q = shades == 1 ? 0 : -1 + 2.0 * k / (shades - 1);
+        ramp[static_cast<std::size_t>(k)] = Shade(color, {q * px, -q * py, std::sqrt(1 - q * q)});
+    }
+    const double reach = radius + 0.5;
     const int y0 = std::max(0, static_cast<int>(std::floor(std::min(a.Y, b.Y) - reach)));
     const int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(std::max(a.Y, b.Y) + reach)));
     for (int y = y0; y <= y1; ++y) {
         const double ry = y + 0.5 - a.Y;
+        // Along a row, the place across (u) and along (t) the stick change
+        // evenly with x: the pixels of the stick are one run of the row.
+        double from = -INFINITY;
+        double to = INFINITY;
+        const auto within = [&](double at0, double slope, double low, double high) {
+            // at0 + slope * x' in [low, high], x' = x + 0.5 - a.X
+            if (slope == 0) {
+                if (at0 < low || at0 > high) to = -INFINITY;
+                return;
+            }
+            double l = (low - at0) / slope;
+            double h = (high - at0) / slope;
+            if (l > h) std::swap(l, h);
+            from = std::max(from, l);
+            to = std::min(to, h);
+        };
+        within(ry * py, px, -reach, reach);
+        within(ry * dy / length2, dx / length2, 0, 1);
+        if (!(from <= to)) continue;
+        const int x0 = std::max(0, static_cast<int>(std::ceil(from + a.X - 0.5)));
+        const int x1 = std::min(width_ - 1, static_cast<int>(std::floor(to + a.X - 0.5)));
         for (int x = x0; x <= x1; ++x) {
             const double rx = x + 0.5 - a.X;
-            const double t = (rx * dx + ry * dy) / length2;
-            if (t < 0 || t > 1) continue;
+            const double t = std::clamp((rx * dx + ry * dy) / length2, 0.0, 1.0);
             const double u = rx * px + ry * py;
-            const unsigned coverage = Coverage(radius + 0.5 - std::abs(u));
+            const unsigned coverage = Coverage(reach - std::abs(u));
             if (coverage == 0) continue;
             const double q = std::clamp(u / radius, -1.0, 1.0);
-            const double nz = std::sqrt(1 - q * q);
-            const double depth = a.Depth + t * (b.Depth - a.Depth) + radius * nz * perPixel_;
-            Put(x, y, static_cast<float>(depth), Shade(color, {q * px, -q * py, nz}), coverage);
+            const double depth =
+                a.Depth + t * (b.Depth - a.Depth) + radius * std::sqrt(1 - q * q) * perPixel_;
+            const auto shade = static_cast<std::size_t>((q + 1) * (shades - 1) / 2 + 0.5);
+            Put(x, y, static_cast<float>(depth), ramp[shade], coverage);
         }
     }
 }

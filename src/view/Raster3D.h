@@ -53,6 +53,9 @@ class Frame {
     int Height() const { return height_; }
     // Row by row, top first.
     const Pixel* Pixels() const { return pixels_.data(); }
+    Pixel* Pixels() { return pixels_.data(); }
+    // The depths, as the pixels.
+    float* Depths() { return depths_.data(); }
     Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
     // The depth of the front-most surface at a pixel; -infinity where none.
     float DepthAt(int x, int y) const { return depths_[Index(x, y)]; }

@@ -99,33 +99,22 @@ bool DrawsPoints(const Scene3D& scene) {
     return LastAtom(scene) > kMostBallAtoms;
 }
 
-double MoleculeRadius(const Scene3D& scene) {
-    const std::optional<Extent> box = BoxOf(scene);
-    return box ? box->Radius : 0;
+Extent MoleculeExtent(const Scene3D& scene) {
+    return BoxOf(scene).value_or(Extent{});
 }
 
-Extent ExtentOf(const Scene3D& scene) {
-    const std::optional<Extent> box = BoxOf(scene);
-    if (!box) return {};
-    const Vec3& c = box->Centre;
+Extent FitExtent(const Extent& molecule) {
+    const Vec3& c = molecule.Centre;
     const double toOrigin = std::sqrt(c.X * c.X + c.Y * c.Y + c.Z * c.Z);
-    if (!(toOrigin <= 2 * box->Radius) || toOrigin <= box->Radius) return *box;
+    if (!(toOrigin <= 2 * molecule.Radius) || toOrigin <= molecule.Radius) return molecule;
     // The smallest sphere around both the molecule's and the origin.
-    const double radius = (toOrigin + box->Radius) / 2;
-    const double f = (radius - box->Radius) / toOrigin;
+    const double radius = (toOrigin + molecule.Radius) / 2;
+    const double f = (radius - molecule.Radius) / toOrigin;
     return {{c.X - f * c.X, c.Y - f * c.Y, c.Z - f * c.Z}, radius};
 }
 
-AxisLabels Render(const Scene3D& scene, const Camera3D& camera, Frame& frame) {
-    const double scale = camera.Scale();
-    frame.Reset(camera.Width(), camera.Height(), kBackgroundTop, kBackgroundBottom, scale);
-    const std::size_t last = LastAtom(scene);
-    const bool points = DrawsPoints(scene);
-    std::vector<ScreenPoint> at(last + 1);
-    for (std::size_t i = 1; i <= last; ++i) {
-        at[i] = Finite(*scene.Atoms, i) ? camera.Project(PositionOf(*scene.Atoms, i))
-                                        : ScreenPoint{0, 0, NAN};
-    }
+AxisLabels SceneRenderer::Render(const Scene3D& scene, const Camera3D& camera, Frame& frame) {
+    frame.Reset(camera.Width(), camera.Height(), kBackgroundTop, kBackgroundBottom, camera.Scale());
 
     // The axes from the origin, each with its name beyond the tip.
     const double arm = scene.AxisLength;
@@ -142,99 +131,155 @@ AxisLabels Render(const Scene3D& scene, const Camera3D& camera, Frame& frame) {
     for (const Arrow3D& arrow : scene.Arrows) {
         DrawArrow(frame, camera, arrow.Tail, arrow.Head, 0.07, 0.45, 0.17, arrow.Paint);
     }
+    if (DrawsPoints(scene)) {
+        DrawPoints(scene, camera, frame);
+    } else {
+        DrawBalls(scene, camera, frame);
+    }
+    DrawRings(scene, camera, frame);
+    return labels;
+}
 
-    if (points) {
-        // Nearer atoms brighter, so that depth shows without shading.
-        double nearest = -INFINITY;
-        double farthest = INFINITY;
-        for (std::size_t i = 1; i <= last; ++i) {
-            if (!std::isfinite(at[i].Depth)) continue;
-            nearest = std::max(nearest, at[i].Depth);
-            farthest = std::min(farthest, at[i].Depth);
+void SceneRenderer::DrawBalls(const Scene3D& scene, const Camera3D& camera, Frame& frame) {
+    const double scale = camera.Scale();
+    const std::size_t last = LastAtom(scene);
+    at_.resize(last + 1);
+    for (std::size_t i = 1; i <= last; ++i) {
+        at_[i] = Finite(*scene.Atoms, i) ? camera.Project(PositionOf(*scene.Atoms, i))
+                                         : ScreenPoint{0, 0, NAN};
+    }
+    const double stick = kStickRadius * scale;
+    for (const Bond& bond : scene.Bonds) {
+        const auto a = static_cast<std::size_t>(bond.First);
+        const auto b = static_cast<std::size_t>(bond.Second);
+        if (b > last || !std::isfinite(at_[a].Depth) || !std::isfinite(at_[b].Depth)) continue;
+        const ScreenPoint middle{(at_[a].X + at_[b].X) / 2, (at_[a].Y + at_[b].Y) / 2,
+                                 (at_[a].Depth + at_[b].Depth) / 2};
+        frame.Stick(at_[a], middle, stick, ElementColor(ElementOf(scene, a)));
+        frame.Stick(middle, at_[b], stick, ElementColor(ElementOf(scene, b)));
+    }
+    // The balls from the back to the front, so that each edge blends over
+    // what lies behind it.
+    order_.clear();
+    for (std::size_t i = 1; i <= last; ++i) {
+        if (std::isfinite(at_[i].Depth)) order_.push_back(static_cast<std::int32_t>(i));
+    }
+    std::sort(order_.begin(), order_.end(),
+              [&](std::int32_t p, std::int32_t q) { return at_[p].Depth < at_[q].Depth; });
+    // Shaded spheres hold for as long as the scale does: a turn reuses them.
+    if (scale != spriteScale_) {
+        for (auto& sprite : sprites_) sprite.reset();
+        spriteScale_ = scale;
+    }
+    for (const std::int32_t i : order_) {
+        const int element = ElementOf(scene, static_cast<std::size_t>(i));
+        const double radius = BallRadius(element) * scale;
+        if (radius > kLargestSprite) {
+            frame.LargeSphere(ElementColor(element), radius, at_[i]);
+            continue;
         }
-        const double range = nearest > farthest ? nearest - farthest : 1;
-        const int size = BallRadius(6) * scale >= 1.5 ? 1 : 0;
-        std::array<Color, 256> colors;
-        for (std::size_t z = 0; z < colors.size(); ++z)
-            colors[z] = ElementColor(static_cast<int>(z));
-        for (std::size_t i = 1; i <= last; ++i) {
-            const ScreenPoint& p = at[i];
-            if (!std::isfinite(p.Depth)) continue;
-            const Color c = colors[static_cast<std::size_t>(ElementOf(scene, i))];
-            const double light = 0.55 + 0.45 * (p.Depth - farthest) / range;
-            const auto level = [light](std::uint8_t v) {
+        std::unique_ptr<SphereSprite>& sprite = sprites_[static_cast<std::size_t>(element)];
+        if (!sprite) sprite = std::make_unique<SphereSprite>(ElementColor(element), radius);
+        frame.Sphere(*sprite, at_[i]);
+    }
+}
+
+void SceneRenderer::DrawPoints(const Scene3D& scene, const Camera3D& camera, Frame& frame) {
+    // Nearer atoms brighter, so that depth shows without shading: the depth
+    // range is the molecule's sphere's, which needs no pass of its own.
+    const Extent& extent = scene.Molecule;
+    const double middle = camera.Project(extent.Centre).Depth;
+    const double farthest = middle - extent.Radius;
+    constexpr int kLevels = 32;
+    const double perLevel = extent.Radius > 0 ? (kLevels - 1) / (2 * extent.Radius) : 0;
+    std::array<std::array<Pixel, kLevels>, 256> colors;
+    for (std::size_t z = 0; z < colors.size(); ++z) {
+        const Color c = ElementColor(static_cast<int>(z));
+        for (int level = 0; level < kLevels; ++level) {
+            const double light = 0.55 + 0.45 * level / (kLevels - 1);
+            const auto dim = [light](std::uint8_t v) {
                 return static_cast<std::uint8_t>(v * light + 0.5);
             };
-            frame.Point(p, size, PixelOf({level(c.Red), level(c.Green), level(c.Blue)}));
-        }
-    } else {
-        const double stick = kStickRadius * scale;
-        for (const Bond& bond : scene.Bonds) {
-            const auto a = static_cast<std::size_t>(bond.First);
-            const auto b = static_cast<std::size_t>(bond.Second);
-            if (b > last || !std::isfinite(at[a].Depth) || !std::isfinite(at[b].Depth)) continue;
-            const ScreenPoint middle{(at[a].X + at[b].X) / 2, (at[a].Y + at[b].Y) / 2,
-                                     (at[a].Depth + at[b].Depth) / 2};
-            frame.Stick(at[a], middle, stick, ElementColor(ElementOf(scene, a)));
-            frame.Stick(middle, at[b], stick, ElementColor(ElementOf(scene, b)));
-        }
-        // The balls from the back to the front, so that each edge blends
-        // over what lies behind it.
-        std::vector<std::int32_t> order;
-        order.reserve(last);
-        for (std::size_t i = 1; i <= last; ++i) {
-            if (std::isfinite(at[i].Depth)) order.push_back(static_cast<std::int32_t>(i));
-        }
-        std::sort(order.begin(), order.end(),
-                  [&](std::int32_t p, std::int32_t q) { return at[p].Depth < at[q].Depth; });
-        std::array<std::unique_ptr<SphereSprite>, 256> sprites;
-        for (const std::int32_t i : order) {
-            const int element = ElementOf(scene, static_cast<std::size_t>(i));
-            const double radius = BallRadius(element) * scale;
-            if (radius > kLargestSprite) {
-                frame.LargeSphere(ElementColor(element), radius, at[i]);
-                continue;
-            }
-            std::unique_ptr<SphereSprite>& sprite = sprites[static_cast<std::size_t>(element)];
-            if (!sprite) sprite = std::make_unique<SphereSprite>(ElementColor(element), radius);
-            frame.Sphere(*sprite, at[i]);
+            colors[z][static_cast<std::size_t>(level)] =
+                PixelOf({dim(c.Red), dim(c.Green), dim(c.Blue)});
         }
     }
+    const int size = BallRadius(6) * camera.Scale() >= 1.5 ? 1 : 0;
+    const AtomTable& atoms = *scene.Atoms;
+    const double* const xs = atoms.AtomX.data();
+    const double* const ys = atoms.AtomY.data();
+    const double* const zs = atoms.AtomZ.data();
+    const std::size_t last = LastAtom(scene);
+    const std::size_t known = std::min(last + 1, scene.Elements.size());
+    const auto& axes = camera.Axes();
+    const Vec3& centre = camera.Centre();
+    const double s = camera.Scale();
+    const double w = frame.Width();
+    const double h = frame.Height();
+    // One plain loop over the coordinates: a million atoms in a few
+    // milliseconds, the projection written out so that it stays in registers.
+    const double rx = s * axes[0].X, ry = s * axes[0].Y, rz = s * axes[0].Z;
+    const double ux = -s * axes[1].X, uy = -s * axes[1].Y, uz = -s * axes[1].Z;
+    const double tx = axes[2].X, ty = axes[2].Y, tz = axes[2].Z;
+    const double r0 = w / 2 - (rx * centre.X + ry * centre.Y + rz * centre.Z);
+    const double u0 = h / 2 - (ux * centre.X + uy * centre.Y + uz * centre.Z);
+    const double t0 = -(tx * centre.X + ty * centre.Y + tz * centre.Z);
+    Pixel* const pixels = frame.Pixels();
+    float* const depths = frame.Depths();
+    const auto width = static_cast<std::size_t>(frame.Width());
+    for (std::size_t i = 1; i <= last; ++i) {
+        const double x = xs[i], y = ys[i], z = zs[i];
+        const double px = r0 + rx * x + ry * y + rz * z;
+        const double py = u0 + ux * x + uy * y + uz * z;
+        // Also false for a coordinate that is not a number.
+        if (!(px >= 0 && px < w && py >= 0 && py < h)) continue;
+        const double depth = t0 + tx * x + ty * y + tz * z;
+        const std::size_t element = i < known ? scene.Elements[i] : 0;
+        const int level =
+            std::clamp(static_cast<int>((depth - farthest) * perLevel), 0, kLevels - 1);
+        const Pixel color = colors[element][static_cast<std::size_t>(level)];
+        if (size == 0) {
+            const std::size_t k =
+                static_cast<std::size_t>(py) * width + static_cast<std::size_t>(px);
+            const auto d = static_cast<float>(depth);
+            if (d > depths[k]) {
+                depths[k] = d;
+                pixels[k] = color;
+            }
+        } else {
+            frame.Point({px, py, depth}, size, color);
+        }
+    }
+}
 
+void SceneRenderer::DrawRings(const Scene3D& scene, const Camera3D& camera, Frame& frame) {
     // Rings in the picture's plane around their atoms, at the depth of the
     // ball's front: an atom in front hides them.
+    const double scale = camera.Scale();
+    const bool points = DrawsPoints(scene);
+    const std::size_t last = LastAtom(scene);
     const auto ball = [&](std::size_t i) {
         return points ? 1.5 : BallRadius(ElementOf(scene, i)) * scale;
     };
-    const auto ringAt = [&](std::size_t i) {
-        ScreenPoint p = at[i];
+    const auto ring = [&](std::int32_t atom, int within, Color color, double gap, double wider) {
+        const auto i = static_cast<std::size_t>(atom);
+        if (i < 1 || i > last || !Finite(*scene.Atoms, i)) return;
+        ScreenPoint p = camera.Project(PositionOf(*scene.Atoms, i));
         p.Depth += points ? 0 : BallRadius(ElementOf(scene, i));
-        return p;
+        const double inner = ball(i) + kRingGap + within * kRingWidth + gap;
+        frame.Ring(p, inner, inner + wider * kRingWidth, color);
     };
     const auto ringed = [](const std::vector<std::int32_t>& atoms, std::int32_t i) {
         return std::binary_search(atoms.begin(), atoms.end(), i);
     };
-    for (const std::int32_t i : scene.Rings.Red) {
-        const auto k = static_cast<std::size_t>(i);
-        if (k > last || !std::isfinite(at[k].Depth)) continue;
-        const double inner = ball(k) + kRingGap;
-        frame.Ring(ringAt(k), inner, inner + kRingWidth, kRed);
+    for (const std::int32_t i : scene.Rings.Red) ring(i, 0, kRed, 0, 1);
+    // Outside the red ring of an atom of both vectors, as in the panes.
+    for (const std::int32_t i : scene.Rings.Blue) ring(i, ringed(scene.Rings.Red, i), kBlue, 0, 1);
+    if (scene.Picked != 0) {
+        const int within =
+            ringed(scene.Rings.Red, scene.Picked) + ringed(scene.Rings.Blue, scene.Picked);
+        ring(scene.Picked, within, kPickedColor, 0.5, 1.5);
     }
-    for (const std::int32_t i : scene.Rings.Blue) {
-        const auto k = static_cast<std::size_t>(i);
-        if (k > last || !std::isfinite(at[k].Depth)) continue;
-        // Outside the red ring of an atom of both vectors, as in the panes.
-        const double inner = ball(k) + kRingGap + (ringed(scene.Rings.Red, i) ? kRingWidth : 0);
-        frame.Ring(ringAt(k), inner, inner + kRingWidth, kBlue);
-    }
-    const auto picked = static_cast<std::size_t>(scene.Picked);
-    if (picked >= 1 && picked <= last && std::isfinite(at[picked].Depth)) {
-        const double inner = ball(picked) + kRingGap +
-                             kRingWidth * ((ringed(scene.Rings.Red, scene.Picked) ? 1 : 0) +
-                                           (ringed(scene.Rings.Blue, scene.Picked) ? 1 : 0));
-        frame.Ring(ringAt(picked), inner + 0.5, inner + 0.5 + 1.5 * kRingWidth, kPickedColor);
-    }
-    return labels;
 }
 
 std::int32_t AtomAt(const Scene3D& scene, const Camera3D& camera, double x, double y) {

@@ -4,7 +4,9 @@
 // groups ringed, a picked atom marked, and the axes at the origin; drawn
 // into a Frame through a Camera3D, and the atom that a click picks.
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -53,6 +55,9 @@ struct Scene3D {
     std::int32_t Picked = 0;
     // Length of each of the axes +x, +y, +z drawn from the origin, angstrom.
     double AxisLength = 1;
+    // The molecule's MoleculeExtent, as far as its coordinates now: the
+    // points of a large molecule are shaded by their depth within it.
+    Extent Molecule;
 };
 
 // Where the view writes the names of the axes: just beyond each tip.
@@ -63,18 +68,32 @@ struct AxisLabels {
 // Whether the molecule is drawn as points.
 bool DrawsPoints(const Scene3D& scene);
 
-// A sphere around every atom's ball (the finite ones), and around the
+// A sphere around every atom's ball (the finite ones); centre and radius 0
+// for no atom.
+Extent MoleculeExtent(const Scene3D& scene);
+// What a fit shows of a molecule of extent molecule: the molecule, and the
 // origin too when that lies no farther from the molecule's centre than
-// twice its radius, so that the axes show beside a molecule near them. For
-// Camera3D::Fit.
-Extent ExtentOf(const Scene3D& scene);
-// The radius of the molecule alone, balls included, angstrom: what the
-// axes are measured by.
-double MoleculeRadius(const Scene3D& scene);
+// twice its radius, so that the axes show beside a molecule near them.
+Extent FitExtent(const Extent& molecule);
 
-// Draws the scene as camera sees it into frame, sized to the camera's
-// viewport, and tells where the axes' names go.
-AxisLabels Render(const Scene3D& scene, const Camera3D& camera, Frame& frame);
+// Draws scenes; keeps what one frame can hand to the next (the shaded
+// spheres of the present scale, room for the atoms' pixels).
+class SceneRenderer {
+  public:
+    // Draws the scene as camera sees it into frame, sized to the camera's
+    // viewport, and tells where the axes' names go.
+    AxisLabels Render(const Scene3D& scene, const Camera3D& camera, Frame& frame);
+
+  private:
+    void DrawBalls(const Scene3D& scene, const Camera3D& camera, Frame& frame);
+    void DrawPoints(const Scene3D& scene, const Camera3D& camera, Frame& frame);
+    void DrawRings(const Scene3D& scene, const Camera3D& camera, Frame& frame);
+
+    std::vector<ScreenPoint> at_;
+    std::vector<std::int32_t> order_;
+    double spriteScale_ = 0;
+    std::array<std::unique_ptr<SphereSprite>, 256> sprites_;
+};
 
 // The atom under pixel position (x, y) (continuous: pixel (c, r)'s centre
 // is (c + 0.5, r + 0.5)): of the atoms whose disc on the screen (at least
