@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "BenchFiles.h"
 #include "model/AtomTable.h"
 #include "structure/Bonds.h"
 
@@ -100,28 +101,14 @@ Molecule Water(std::size_t n) {
     return m;
 }
 
-double StatusKilobytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == field) {
-            double kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes;
-        }
-        status.ignore(1 << 20, '\n');
-    }
-    return 0;
-}
-
 // The resident memory that one search adds at its peak, in bytes: the
 // kernel's high-water mark is set back to the present first.
 double PeakBytesOf(const Molecule& m) {
     std::ofstream("/proc/self/clear_refs") << "5";
-    const double before = StatusKilobytes("VmRSS:");
+    const double before = StatusMegabytes("VmRSS:");
     const std::vector<Bond> bonds = FindBonds(m.atoms, m.elements);
     benchmark::DoNotOptimize(bonds.data());
-    return (StatusKilobytes("VmHWM:") - before) * 1024;
+    return (StatusMegabytes("VmHWM:") - before) * 1024 * 1024;
 }
 
 void Report(benchmark::State& state, const Molecule& m) {

@@ -19,7 +19,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -84,22 +83,6 @@ class AnsweringDialogs : public FileDialogs {
   private:
     std::string path_;
 };
-
-// A line of /proc/self/status in megabytes: "VmRSS:" the resident memory,
-// "VmHWM:" its peak so far.
-double StatusMegabytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == field) {
-            double kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes / 1024.0;
-        }
-        status.ignore(1 << 20, '\n');
-    }
-    return 0;
-}
 
 double ResidentMegabytes() {
     return StatusMegabytes("VmRSS:");

@@ -5,15 +5,12 @@
 #include <optional>
 
 #include "model/AtomTable.h"
+#include "structure/Vec3.h"
 
 namespace pivora {
 
-// A point in angstrom.
-struct Position {
-    double X = 0;
-    double Y = 0;
-    double Z = 0;
-};
+// Points in angstrom.
+using Position = Vec3;
 
 // Atom index's coordinates; index must name a slot of the table.
 Position PositionOf(const AtomTable& atoms, std::size_t index);

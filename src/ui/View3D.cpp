@@ -3,14 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHelpEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
-#include <QToolTip>
 #include <QWheelEvent>
 #include <cmath>
 #include <memory>
@@ -20,6 +18,7 @@
 #include "structure/Measure.h"
 #include "ui/EventGuard.h"
 #include "ui/ShownText.h"
+#include "ui/Widgets.h"
 
 namespace pivora {
 namespace {
@@ -97,15 +96,7 @@ class View3DWindow::CanvasWidget : public QWidget {
     }
     bool event(QEvent* event) override {
         if (event->type() != QEvent::ToolTip) return QWidget::event(event);
-        const auto* help = static_cast<QHelpEvent*>(event);
-        QString text;
-        Guarded([&] { text = view_.ToolTipAt(help->pos()); });
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), PlainToolTip(text), this);
-        }
+        AnswerToolTip(this, event, [this](QPoint at) { return view_.ToolTipAt(at); });
         return true;
     }
 

@@ -12,14 +12,9 @@
 #include <array>
 
 #include "geometry/Axis.h"
+#include "structure/Vec3.h"
 
 namespace pivora {
-
-struct Vec3 {
-    double X = 0;
-    double Y = 0;
-    double Z = 0;
-};
 
 // A point on the viewport (pixels, x to the right, y down) and its depth:
 // view-space z in angstrom, larger nearer to the viewer.

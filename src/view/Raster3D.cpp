@@ -99,6 +99,13 @@ void Frame::Reset(int width, int height, Color top, Color bottom, double pixelsP
     }
 }
 
+Frame::Area Frame::Around(double x, double y, double reach) const {
+    return {std::max(0, static_cast<int>(std::floor(x - reach))),
+            std::min(width_ - 1, static_cast<int>(std::ceil(x + reach))),
+            std::max(0, static_cast<int>(std::floor(y - reach))),
+            std::min(height_ - 1, static_cast<int>(std::ceil(y + reach)))};
+}
+
 void Frame::Put(int x, int y, float depth, Pixel color, unsigned coverage) {
     const std::size_t i = Index(x, y);
     if (!(depth > depths_[i])) return;
@@ -126,12 +133,9 @@ void Frame::Sphere(const SphereSprite& sprite, const ScreenPoint& c) {
 
 void Frame::LargeSphere(Color color, double radius, const ScreenPoint& c) {
     if (!Near(c, radius + 1, width_, height_)) return;
-    const int x0 = std::max(0, static_cast<int>(std::floor(c.X - radius - 1)));
-    const int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(c.X + radius + 1)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(c.Y - radius - 1)));
-    const int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(c.Y + radius + 1)));
-    for (int y = y0; y <= y1; ++y) {
-        for (int x = x0; x <= x1; ++x) {
+    const Area area = Around(c.X, c.Y, radius + 1);
+    for (int y = area.top; y <= area.bottom; ++y) {
+        for (int x = area.left; x <= area.right; ++x) {
             const double dx = x + 0.5 - c.X;
             const double dy = y + 0.5 - c.Y;
             const unsigned coverage = Coverage(radius + 0.5 - std::hypot(dx, dy));
@@ -224,12 +228,9 @@ void Frame::Cone(const ScreenPoint& base, const ScreenPoint& tip, double radius,
     const ScreenPoint middle{(base.X + tip.X) / 2, (base.Y + tip.Y) / 2, base.Depth};
     const double reach = std::sqrt(height * height / 4 + radius * radius) + 1;
     if (!Near(middle, reach, width_, height_)) return;
-    const int x0 = std::max(0, static_cast<int>(std::floor(middle.X - reach)));
-    const int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(middle.X + reach)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(middle.Y - reach)));
-    const int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(middle.Y + reach)));
-    for (int y = y0; y <= y1; ++y) {
-        for (int x = x0; x <= x1; ++x) {
+    const Area area = Around(middle.X, middle.Y, reach);
+    for (int y = area.top; y <= area.bottom; ++y) {
+        for (int x = area.left; x <= area.right; ++x) {
             // The line of sight through the pixel's centre: (X, Y, p0.Z + w).
             const double dx = x + 0.5 - p0.X;
             const double dy = -(y + 0.5) - p0.Y;
@@ -284,12 +285,9 @@ void Frame::Ring(const ScreenPoint& c, double inner, double outer, Color color) 
     if (!Near(c, outer + 1, width_, height_)) return;
     const Pixel pixel = PixelOf(color);
     const float depth = static_cast<float>(c.Depth);
-    const int x0 = std::max(0, static_cast<int>(std::floor(c.X - outer - 1)));
-    const int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(c.X + outer + 1)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(c.Y - outer - 1)));
-    const int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(c.Y + outer + 1)));
-    for (int y = y0; y <= y1; ++y) {
-        for (int x = x0; x <= x1; ++x) {
+    const Area area = Around(c.X, c.Y, outer + 1);
+    for (int y = area.top; y <= area.bottom; ++y) {
+        for (int x = area.left; x <= area.right; ++x) {
             const double r = std::hypot(x + 0.5 - c.X, y + 0.5 - c.Y);
             const unsigned coverage = Coverage(std::min(r - inner + 0.5, outer - r + 0.5));
             const std::size_t i = Index(x, y);

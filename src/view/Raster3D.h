@@ -83,6 +83,13 @@ class Frame {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                static_cast<std::size_t>(x);
     }
+    // The pixels within reach of (x, y) across and down, on the picture;
+    // empty (left > right or top > bottom) when none is. The point must be
+    // near the picture (no farther than a million pixels).
+    struct Area {
+        int left, right, top, bottom;
+    };
+    Area Around(double x, double y, double reach) const;
     // Puts color at a pixel of depth, if it lies in front: coverage 255
     // takes the pixel, less blends over it and leaves its depth.
     void Put(int x, int y, float depth, Pixel color, unsigned coverage);
