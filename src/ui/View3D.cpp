@@ -272,11 +272,11 @@ void View3DWindow::Render() {
         }
         if (extentStale_) {
             scene_.Molecule = MoleculeExtent(scene_);
-            scene_.AxisLength = std::max(1.0, 1.1 * scene_.Molecule.Radius);
+            scene_.AxisLength = AxisLengthFor(scene_.Molecule);
             extentStale_ = false;
         }
         if (fitPending_) {
-            camera_.Fit(FitExtent(scene_.Molecule));
+            camera_.Fit(FitExtent(scene_.Molecule, scene_.AxisLength));
             fitPending_ = false;
         }
     }

@@ -103,12 +103,20 @@ Extent MoleculeExtent(const Scene3D& scene) {
     return BoxOf(scene).value_or(Extent{});
 }
 
-Extent FitExtent(const Extent& molecule) {
+double AxisLengthFor(const Extent& molecule) {
+    return std::max(1.0, 1.1 * molecule.Radius);
+}
+
+Extent FitExtent(const Extent& molecule, double axisLength) {
     const Vec3& c = molecule.Centre;
     const double toOrigin = std::sqrt(c.X * c.X + c.Y * c.Y + c.Z * c.Z);
-    if (!(toOrigin <= 2 * molecule.Radius) || toOrigin <= molecule.Radius) return molecule;
-    // The smallest sphere around both the molecule's and the origin.
-    const double radius = (toOrigin + molecule.Radius) / 2;
+    if (!(toOrigin <= 2 * molecule.Radius)) return molecule;
+    // The names lie a tenth beyond the tips; a little more for their size.
+    const double axes = 1.2 * axisLength;
+    if (toOrigin + axes <= molecule.Radius) return molecule;
+    if (toOrigin + molecule.Radius <= axes) return {{0, 0, 0}, axes};
+    // The smallest sphere around both the molecule's and the axes'.
+    const double radius = (toOrigin + molecule.Radius + axes) / 2;
     const double f = (radius - molecule.Radius) / toOrigin;
     return {{c.X - f * c.X, c.Y - f * c.Y, c.Z - f * c.Z}, radius};
 }
@@ -121,7 +129,7 @@ AxisLabels SceneRenderer::Render(const Scene3D& scene, const Camera3D& camera, F
     const Vec3 origin{0, 0, 0};
     const Vec3 tips[3] = {{arm, 0, 0}, {0, arm, 0}, {0, 0, arm}};
     for (const Vec3& tip : tips) {
-        DrawArrow(frame, camera, origin, tip, 0.018 * arm, 0.12 * arm, 0.045 * arm, kAxisColor);
+        DrawArrow(frame, camera, origin, tip, 0.012 * arm, 0.1 * arm, 0.035 * arm, kAxisColor);
     }
     const auto label = [&](const Vec3& tip) {
         return camera.Project({tip.X * 1.1, tip.Y * 1.1, tip.Z * 1.1});
@@ -129,7 +137,7 @@ AxisLabels SceneRenderer::Render(const Scene3D& scene, const Camera3D& camera, F
     const AxisLabels labels{label(tips[0]), label(tips[1]), label(tips[2])};
 
     for (const Arrow3D& arrow : scene.Arrows) {
-        DrawArrow(frame, camera, arrow.Tail, arrow.Head, 0.07, 0.45, 0.17, arrow.Paint);
+        DrawArrow(frame, camera, arrow.Tail, arrow.Head, 0.1, 0.5, 0.24, arrow.Paint);
     }
     if (DrawsPoints(scene)) {
         DrawPoints(scene, camera, frame);

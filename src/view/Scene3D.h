@@ -71,10 +71,14 @@ bool DrawsPoints(const Scene3D& scene);
 // A sphere around every atom's ball (the finite ones); centre and radius 0
 // for no atom.
 Extent MoleculeExtent(const Scene3D& scene);
-// What a fit shows of a molecule of extent molecule: the molecule, and the
-// origin too when that lies no farther from the molecule's centre than
-// twice its radius, so that the axes show beside a molecule near them.
-Extent FitExtent(const Extent& molecule);
+// What a fit shows of a molecule of extent molecule: the molecule, and when
+// the origin lies no farther from the molecule's centre than twice its
+// radius, the axes too, arms of axisLength and their names beyond them.
+Extent FitExtent(const Extent& molecule, double axisLength);
+// The length of the axes' arms beside a molecule of extent molecule: a
+// tenth longer than its radius, so that they reach out of a molecule
+// around the origin; 1 angstrom at least.
+double AxisLengthFor(const Extent& molecule);
 
 // Draws scenes; keeps what one frame can hand to the next (the shaded
 // spheres of the present scale, room for the atoms' pixels).

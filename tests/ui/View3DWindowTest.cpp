@@ -84,7 +84,7 @@ TEST_F(View3DWindowTest, ShowsTheAtomsInTheirColorsAndAClickPicksThemIntoTheBox)
     const double ball = BallRadius(6) * view.Camera().Scale();
     EXPECT_EQ(marked.pixel(PixelOf(view, kCarbon, ball + 2.5)), qRgb(0, 0, 255));
     EXPECT_EQ(marked.pixel(PixelOf(view, kCarbon, -ball - 2.5)), qRgb(0, 0, 255));
-    EXPECT_EQ(marked.pixel(PixelOf(view, kCarbon, ball + 5.5)), qRgb(255, 176, 0));
+    EXPECT_EQ(marked.pixel(PixelOf(view, kCarbon, -ball - 5.5)), qRgb(255, 176, 0));
     EXPECT_EQ(view.ToolTipAt(fe), "1 Fe\nx -2.5\ny 1.5\nz -1\n2.05 \u00C5 from 2 C1");
     EXPECT_TRUE(errors.shown.empty());
 }

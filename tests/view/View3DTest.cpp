@@ -160,8 +160,8 @@ TEST(Scene3D, AClickPicksTheAtomTheDepthBufferShowsThere) {
         scene.Elements = elements;
         Camera3D camera = RandomCamera(random);
         camera.SetViewport(200, 180);
-        camera.Fit(FitExtent(
-            MoleculeExtent(scene)));  // about 19 pixels an angstrom: every ball wider than 3
+        // About 19 pixels an angstrom: every ball wider than kPickReach.
+        camera.Fit(MoleculeExtent(scene));
         ASSERT_GT(BallRadius(1) * camera.Scale(), kPickReach);
         const std::vector<std::int32_t> shown = DepthBuffer(scene, camera);
         for (int y = 0; y < camera.Height(); ++y) {
