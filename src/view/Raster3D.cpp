@@ -51,6 +51,12 @@ Vec3 SphereNormal(double dx, double dy, double radius, double& lift) {
     return {dx * f, -dy * f, nz};
 }
 
+// v as a pixel number from low to high: held to them, whatever its size
+// (also when not a number), before it becomes an integer.
+int PixelIn(double v, int low, int high) {
+    return !(v > low) ? low : !(v < high) ? high : static_cast<int>(v);
+}
+
 unsigned Coverage(double distanceInside) {
     return static_cast<unsigned>(std::clamp(distanceInside, 0.0, 1.0) * 255 + 0.5);
 }
@@ -100,10 +106,9 @@ void Frame::Reset(int width, int height, Color top, Color bottom, double pixelsP
 }
 
 Frame::Area Frame::Around(double x, double y, double reach) const {
-    return {std::max(0, static_cast<int>(std::floor(x - reach))),
-            std::min(width_ - 1, static_cast<int>(std::ceil(x + reach))),
-            std::max(0, static_cast<int>(std::floor(y - reach))),
-            std::min(height_ - 1, static_cast<int>(std::ceil(y + reach)))};
+    return {
+        PixelIn(std::floor(x - reach), 0, width_), PixelIn(std::ceil(x + reach), -1, width_ - 1),
+        PixelIn(std::floor(y - reach), 0, height_), PixelIn(std::ceil(y + reach), -1, height_ - 1)};
 }
 
 void Frame::Put(int x, int y, float depth, Pixel color, unsigned coverage) {
@@ -168,16 +173,15 @@ void Frame::Stick(const ScreenPoint& a, const ScreenPoint& b, double radius, Col
     // The light across the stick depends on the place across it alone: a
     // few shades from one edge to the other, enough for its width; one for
     // a stick of a pixel or two, too thin to show more.
-    const int shades =
-        radius < 1.5 ? 1 : std::clamp(2 * static_cast<int>(std::ceil(2 * radius)) + 1, 3, 65);
+    const int shades = radius < 1.5 ? 1 : 2 * PixelIn(std::ceil(2 * radius), 1, 32) + 1;
     std::array<Pixel, 65> ramp;
     for (int k = 0; k < shades; ++k) {
         const double q = shades == 1 ? 0 : -1 + 2.0 * k / (shades - 1);
         ramp[static_cast<std::size_t>(k)] = Shade(color, {q * px, -q * py, std::sqrt(1 - q * q)});
     }
     const double reach = radius + 0.5;
-    const int y0 = std::max(0, static_cast<int>(std::floor(std::min(a.Y, b.Y) - reach)));
-    const int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(std::max(a.Y, b.Y) + reach)));
+    const int y0 = PixelIn(std::floor(std::min(a.Y, b.Y) - reach), 0, height_);
+    const int y1 = PixelIn(std::ceil(std::max(a.Y, b.Y) + reach), -1, height_ - 1);
     for (int y = y0; y <= y1; ++y) {
         const double ry = y + 0.5 - a.Y;
         // Along a row, the place across (u) and along (t) the stick change
@@ -199,8 +203,8 @@ void Frame::Stick(const ScreenPoint& a, const ScreenPoint& b, double radius, Col
         within(ry * py, px, -reach, reach);
         within(ry * dy / length2, dx / length2, 0, 1);
         if (!(from <= to)) continue;
-        const int x0 = std::max(0, static_cast<int>(std::ceil(from + a.X - 0.5)));
-        const int x1 = std::min(width_ - 1, static_cast<int>(std::floor(to + a.X - 0.5)));
+        const int x0 = PixelIn(std::ceil(from + a.X - 0.5), 0, width_);
+        const int x1 = PixelIn(std::floor(to + a.X - 0.5), -1, width_ - 1);
         for (int x = x0; x <= x1; ++x) {
             const double rx = x + 0.5 - a.X;
             const double t = std::clamp((rx * dx + ry * dy) / length2, 0.0, 1.0);

@@ -84,8 +84,7 @@ class Frame {
                static_cast<std::size_t>(x);
     }
     // The pixels within reach of (x, y) across and down, on the picture;
-    // empty (left > right or top > bottom) when none is. The point must be
-    // near the picture (no farther than a million pixels).
+    // empty (left > right or top > bottom) when none is.
     struct Area {
         int left, right, top, bottom;
     };

@@ -243,8 +243,10 @@ void SceneRenderer::DrawPoints(const Scene3D& scene, const Camera3D& camera, Fra
         if (!(px >= 0 && px < w && py >= 0 && py < h)) continue;
         const double depth = t0 + tx * x + ty * y + tz * z;
         const std::size_t element = i < known ? scene.Elements[i] : 0;
-        const int level =
-            std::clamp(static_cast<int>((depth - farthest) * perLevel), 0, kLevels - 1);
+        // Held to the levels before it becomes an integer, also when the
+        // molecule's extent is not finite.
+        const double f = (depth - farthest) * perLevel;
+        const int level = !(f > 0) ? 0 : !(f < kLevels - 1) ? kLevels - 1 : static_cast<int>(f);
         const Pixel color = colors[element][static_cast<std::size_t>(level)];
         if (size == 0) {
             const std::size_t k =

@@ -188,5 +188,40 @@ TEST(Scene3D, AClickPicksTheAtomTheDepthBufferShowsThere) {
     EXPECT_EQ(AtomAt(scene, camera, h1.X + 3.1, h1.Y), 0);
 }
 
+TEST(Scene3D, FarAndBrokenCoordinatesDrawNothingOfTheirOwnAtAnyZoom) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // The carbon at the origin, bonded to atoms that are far, infinite or
+    // not a number; arrows to them too.
+    const AtomTable atoms =
+        test::MakeTable({{0, 0, 0}, {1e300, 0, 0}, {-1e308, 1e308, 0}, {inf, 0, 0}, {0, nan, 0}});
+    const std::vector<std::uint8_t> elements{0, 6, 6, 6, 6, 6};
+    const std::vector<Bond> bonds{{1, 2}, {1, 3}, {1, 4}, {1, 5}, {2, 3}};
+    Scene3D scene;
+    scene.Atoms = &atoms;
+    scene.Elements = elements;
+    scene.Bonds = bonds;
+    scene.Arrows = {{{0, 0, 0}, {1e300, 0, 0}, kBlue}, {{inf, 0, 0}, {0, nan, 0}, kRed}};
+    scene.Rings = {{1, 2, 3, 4, 5}, {2, 4}};
+    scene.Picked = 3;
+    scene.Molecule = MoleculeExtent(scene);
+    scene.AxisLength = AxisLengthFor(scene.Molecule);
+    SceneRenderer renderer;
+    for (const double zoom : {1e-6, 100.0, 1e6}) {
+        Camera3D camera;
+        camera.SetViewport(64, 48);
+        camera.Turn(10, 10, 30, 20);
+        camera.Zoom(zoom, 32, 24);
+        Frame frame;
+        renderer.Render(scene, camera, frame);
+        const ScreenPoint c = camera.Project({0, 0, 0});
+        EXPECT_EQ(AtomAt(scene, camera, c.X, c.Y), 1);
+        if (zoom == 100) {
+            EXPECT_EQ(frame.At(static_cast<int>(c.X), static_cast<int>(c.Y)),
+                      Shade(ElementColor(6), {0, 0, 1}));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pivora
