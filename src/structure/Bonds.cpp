@@ -5,8 +5,10 @@
 #include <bit>
 #include <cfenv>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <thread>
 
 #include "model/LargeMemory.h"
 #include "structure/CovalentRadii.h"
@@ -79,6 +81,9 @@ void SortByKey(std::span<std::uint64_t> keys, std::span<std::int32_t> members, u
         std::copy(fromMembers, fromMembers + n, members.data());
     }
 }
+
+// From this many atoms on, the cells are searched on two processors.
+constexpr std::size_t kSharedAtoms = 200000;
 
 // An atom that may bond, as the search reads it: its cell's atoms side by
 // side in memory.
@@ -221,49 +226,76 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
                 steps[stepCount++] = static_cast<std::uint64_t>(
                     dx + dy * (std::int64_t{1} << bx) + dz * (std::int64_t{1} << (bx + by)));
             }
-    std::array<std::size_t, 13> ahead{};
-    // Room for four bonds an atom, as many as diamond has: only the part
-    // written takes memory.
-    std::vector<Bond> found;
-    ReserveLarge(found, 4 * n);
-    const auto compare = [&](const Site& a, const Site& b) {
-        const double dx = b.x - a.x;
-        const double dy = b.y - a.y;
-        const double dz = b.z - a.z;
-        const double squared = dx * dx + dy * dy + dz * dz;
-        const double limit = radii[a.element] + radii[b.element] + kBondTolerance;
-        if (squared < limit * limit && squared > kShortestBond * kShortestBond)
-            found.push_back(a.atom < b.atom ? Bond{a.atom, b.atom} : Bond{b.atom, a.atom});
-    };
+    // The bonds of the cells [begin, end) into found. Room for four bonds an
+    // atom, as many as diamond has: only the part written takes memory.
     const std::size_t cells = cellKeys.size();
-    for (std::size_t c = 0; c < cells; ++c) {
-        const Site* const first = sites.get() + cellStart[c];
-        const Site* const end = sites.get() + cellStart[c + 1];
-        for (const Site* a = first; a != end; ++a)
-            for (const Site* b = a + 1; b != end; ++b) compare(*a, *b);
+    const auto search = [&](std::size_t begin, std::size_t end, std::vector<Bond>& found) {
+        ReserveLarge(found, 4 * static_cast<std::size_t>(cellStart[end] - cellStart[begin]));
+        const auto compare = [&](const Site& a, const Site& b) {
+            const double dx = b.x - a.x;
+            const double dy = b.y - a.y;
+            const double dz = b.z - a.z;
+            const double squared = dx * dx + dy * dy + dz * dz;
+            const double limit = radii[a.element] + radii[b.element] + kBondTolerance;
+            if (squared < limit * limit && squared > kShortestBond * kShortestBond)
+                found.push_back(a.atom < b.atom ? Bond{a.atom, b.atom} : Bond{b.atom, a.atom});
+        };
+        std::array<std::size_t, 13> ahead;
         for (std::size_t s = 0; s < steps.size(); ++s) {
-            const std::uint64_t target = cellKeys[c] + steps[s];
-            std::size_t& p = ahead[s];
-            while (p < cells && cellKeys[p] < target) ++p;
-            if (p == cells || cellKeys[p] != target) continue;
-            const Site* const other = sites.get() + cellStart[p];
-            const Site* const otherEnd = sites.get() + cellStart[p + 1];
-            for (const Site* a = first; a != end; ++a)
-                for (const Site* b = other; b != otherEnd; ++b) compare(*a, *b);
+            ahead[s] = static_cast<std::size_t>(
+                std::lower_bound(cellKeys.begin(), cellKeys.end(), cellKeys[begin] + steps[s]) -
+                cellKeys.begin());
         }
+        for (std::size_t c = begin; c < end; ++c) {
+            const Site* const first = sites.get() + cellStart[c];
+            const Site* const last = sites.get() + cellStart[c + 1];
+            for (const Site* a = first; a != last; ++a)
+                for (const Site* b = a + 1; b != last; ++b) compare(*a, *b);
+            for (std::size_t s = 0; s < steps.size(); ++s) {
+                const std::uint64_t target = cellKeys[c] + steps[s];
+                std::size_t& p = ahead[s];
+                while (p < cells && cellKeys[p] < target) ++p;
+                if (p == cells || cellKeys[p] != target) continue;
+                const Site* const other = sites.get() + cellStart[p];
+                const Site* const otherEnd = sites.get() + cellStart[p + 1];
+                for (const Site* a = first; a != last; ++a)
+                    for (const Site* b = other; b != otherEnd; ++b) compare(*a, *b);
+            }
+        }
+    };
+    // A large molecule's second half of the cells goes to a second
+    // processor; the sort below takes the bonds in any order.
+    std::array<std::vector<Bond>, 2> found;
+    const std::size_t middle = cells / 2;
+    if (n >= kSharedAtoms && std::thread::hardware_concurrency() > 1) {
+        std::exception_ptr failure;
+        std::thread worker([&] {
+            try {
+                search(middle, cells, found[1]);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        search(0, middle, found[0]);
+        worker.join();
+        if (failure) std::rethrow_exception(failure);
+    } else {
+        search(0, cells, found[0]);
     }
-
     sites.reset();
 
     // Sorted by the first atom (a counting sort), then each atom's few
     // partners by the second.
     std::vector<std::int32_t> place = LargeVector<std::int32_t>(last + 2);
-    for (const Bond& bond : found) ++place[static_cast<std::size_t>(bond.First) + 1];
+    for (const std::vector<Bond>& part : found)
+        for (const Bond& bond : part) ++place[static_cast<std::size_t>(bond.First) + 1];
     for (std::size_t i = 1; i < place.size(); ++i) place[i] += place[i - 1];
-    std::vector<Bond> bonds = LargeVector<Bond>(found.size());
-    for (const Bond& bond : found)
-        bonds[static_cast<std::size_t>(place[static_cast<std::size_t>(bond.First)]++)] = bond;
-    std::vector<Bond>().swap(found);
+    std::vector<Bond> bonds = LargeVector<Bond>(found[0].size() + found[1].size());
+    for (std::vector<Bond>& part : found) {
+        for (const Bond& bond : part)
+            bonds[static_cast<std::size_t>(place[static_cast<std::size_t>(bond.First)]++)] = bond;
+        std::vector<Bond>().swap(part);
+    }
     for (std::size_t from = 0; from < bonds.size();) {
         std::size_t to = from + 1;
         while (to < bonds.size() && bonds[to].First == bonds[from].First) ++to;

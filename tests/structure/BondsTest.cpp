@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -214,6 +216,46 @@ TEST(Bonds, TheCellGridFindsWhatAllPairsFind) {
         const std::vector<Bond> expected = EveryPair(table, elements);
         EXPECT_EQ(FindBonds(table, elements), expected);
     }
+}
+
+TEST(Bonds, ALargeCrystalSharedByTwoProcessorsGivesEachBondOnce) {
+    // Diamond, 8 * 30^3 = 216,000 carbons in shuffled order: each bonded to
+    // the four neighbours a quarter of the cell's diagonal away that the
+    // crystal holds. Positions in quarters of the cell, 3.567 angstrom.
+    constexpr int kCells = 30;
+    constexpr int kSites[8][3] = {{0, 0, 0}, {0, 2, 2}, {2, 0, 2}, {2, 2, 0},
+                                  {1, 1, 1}, {1, 3, 3}, {3, 1, 3}, {3, 3, 1}};
+    std::vector<std::array<int, 3>> quarters;
+    for (int a = 0; a < kCells; ++a)
+        for (int b = 0; b < kCells; ++b)
+            for (int c = 0; c < kCells; ++c)
+                for (const auto& site : kSites)
+                    quarters.push_back({4 * a + site[0], 4 * b + site[1], 4 * c + site[2]});
+    std::shuffle(quarters.begin(), quarters.end(), std::mt19937_64(2));
+    std::map<std::array<int, 3>, std::int32_t> atomAt;
+    std::vector<Atom> atoms;
+    for (const auto& q : quarters) {
+        atoms.push_back({"C", q[0] * 3.567 / 4, q[1] * 3.567 / 4, q[2] * 3.567 / 4});
+        atomAt[q] = static_cast<std::int32_t>(atoms.size());
+    }
+    std::vector<Bond> expected;
+    for (const auto& [q, atom] : atomAt) {
+        // From the first sublattice (even quarters) to the second.
+        if (q[0] % 2 != 0) continue;
+        const int sign = (q[0] + q[1] + q[2]) % 4 == 0 ? 1 : -1;
+        for (const auto& d : {std::array{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}}) {
+            const auto found =
+                atomAt.find({q[0] + sign * d[0], q[1] + sign * d[1], q[2] + sign * d[2]});
+            if (found == atomAt.end()) continue;
+            expected.push_back({std::min(atom, found->second), std::max(atom, found->second)});
+        }
+    }
+    std::sort(expected.begin(), expected.end(), [](const Bond& a, const Bond& b) {
+        return a.First != b.First ? a.First < b.First : a.Second < b.Second;
+    });
+    const AtomTable table = Table(atoms);
+    ASSERT_GT(table.AtomCount, 200000);
+    EXPECT_EQ(FindBonds(table, Elements(table)), expected);
 }
 
 }  // namespace
