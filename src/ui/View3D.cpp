@@ -233,20 +233,27 @@ void View3DWindow::ViewFrom(Axis axis) {
 
 void View3DWindow::Render() {
     camera_.SetViewport(canvas_->width(), canvas_->height());
+    // A failure below (for want of memory) is reported once: the picture
+    // counts as drawn, and what failed is made again at the next change.
+    pictureStale_ = false;
+    // While a new molecule is written into the table, none is shown.
+    scene_.Atoms = nullptr;
     if (Available()) {
         const AtomTable& atoms = engine_.Atoms();
-        scene_.Atoms = &atoms;
         if (elementsStale_) {
+            scene_.Elements = {};
+            elementsStale_ = false;
             elements_ = ElementsOf(atoms, &io::ElementOfLabel);
             scene_.Elements = elements_;
-            elementsStale_ = false;
         }
+        scene_.Atoms = &atoms;
         if (bondsStale_) {
-            // A large molecule is drawn as points: its bonds are not needed.
+            scene_.Bonds = {};
+            bondsStale_ = false;
             bonds_.clear();
+            // A large molecule is drawn as points: its bonds are not needed.
             if (!DrawsPoints(scene_)) bonds_ = FindBonds(atoms, BondingElements(atoms, elements_));
             scene_.Bonds = bonds_;
-            bondsStale_ = false;
         }
         if (groupsStale_) {
             vectors_[0] = engine_.Selections(VectorId::Vector1);
@@ -283,7 +290,6 @@ void View3DWindow::Render() {
     labels_ = renderer_.Render(scene_, camera_, frame_);
     image_ = QImage(reinterpret_cast<const uchar*>(frame_.Pixels()), frame_.Width(),
                     frame_.Height(), frame_.Width() * 4, QImage::Format_RGB32);
-    pictureStale_ = false;
 }
 
 void View3DWindow::PaintCanvas(QPainter& painter) {
