@@ -149,6 +149,10 @@ TEST_F(View3DWindowTest, TurningTheViewMovesNoAtomYetTheViewFollowsEveryCommand)
     f().Undo1->trigger();
     f().Undo1->trigger();
     EXPECT_EQ(view.Picture(), shown);
+    // Another molecule, read into the arrays of this one: its bonds.
+    OpenFromMenu(WriteFile("water.xyz", "O 0 0 0\nH 0.757 0.586 0\nH -0.757 0.586 0\n"));
+    EXPECT_NE(view.Picture(), shown);
+    EXPECT_EQ(view.Bonds(), (std::vector<Bond>{{1, 2}, {1, 3}}));
     EXPECT_TRUE(errors.shown.empty());
 }
 
