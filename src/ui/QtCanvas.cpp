@@ -115,6 +115,68 @@ void QtCanvas::Dots(const DotList& dots) {
     }
 }
 
+void QtCanvas::Sticks(const StickList& sticks) {
+    if (!sticks || sticks->empty()) return;
+    const int width = image_.width();
+    const int height = image_.height();
+    const QImage::Format format = image_.format();
+    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                        format == QImage::Format_ARGB32_Premultiplied;
+    uchar* const bits = direct ? image_.bits() : nullptr;
+    const qsizetype stride = image_.bytesPerLine();
+    const auto put = [&](std::int64_t x, std::int64_t y, QRgb rgb) {
+        if (x < 0 || x >= width || y < 0 || y >= height) return;
+        if (direct) {
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+        } else {
+            image_.setPixel(static_cast<int>(x), static_cast<int>(y), rgb);
+        }
+    };
+    // The nearest integer to a / n (n > 0), halves rounded up.
+    const auto nearest = [](std::int64_t a, std::int64_t n) {
+        const std::int64_t twice = 2 * a + n;
+        const std::int64_t d = 2 * n;
+        return twice >= 0 ? twice / d : -((-twice + d - 1) / d);
+    };
+    for (const Stick& stick : *sticks) {
+        const std::int64_t dx = std::int64_t{stick.X2} - stick.X1;
+        const std::int64_t dy = std::int64_t{stick.Y2} - stick.Y1;
+        const bool across = std::abs(dx) >= std::abs(dy);  // longer across than down
+        const std::int64_t n = std::max(std::abs(dx), std::abs(dy));
+        // Only the steps whose pixels can meet the image: along the longer
+        // direction each step moves one pixel.
+        std::int64_t first = 0;
+        std::int64_t last = n;
+        if (n > 0) {
+            const std::int64_t start = across ? stick.X1 : stick.Y1;
+            const std::int64_t step = across ? (dx > 0 ? 1 : -1) : (dy > 0 ? 1 : -1);
+            const std::int64_t size = across ? width : height;
+            // start + k * step within [0, size - 1].
+            const std::int64_t a = step > 0 ? -start : start - (size - 1);
+            const std::int64_t b = step > 0 ? size - 1 - start : start;
+            first = std::max<std::int64_t>(first, a);
+            last = std::min<std::int64_t>(last, b);
+        }
+        const auto pixel = [&](std::int64_t k, std::int64_t& x, std::int64_t& y) {
+            x = stick.X1 + (n > 0 ? nearest(k * dx, n) : 0);
+            y = stick.Y1 + (n > 0 ? nearest(k * dy, n) : 0);
+        };
+        const QRgb edge = qRgb(stick.Edge.Red, stick.Edge.Green, stick.Edge.Blue);
+        const QRgb fill = qRgb(stick.Fill.Red, stick.Fill.Green, stick.Fill.Blue);
+        for (std::int64_t k = first; k <= last; ++k) {
+            std::int64_t x, y;
+            pixel(k, x, y);
+            put(across ? x : x - 1, across ? y - 1 : y, edge);
+            put(across ? x : x + 1, across ? y + 1 : y, edge);
+        }
+        for (std::int64_t k = first; k <= last; ++k) {
+            std::int64_t x, y;
+            pixel(k, x, y);
+            put(x, y, fill);
+        }
+    }
+}
+
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     const int left = std::min(x1, x2);
     const int top = std::min(y1, y2);

@@ -193,6 +193,7 @@ class TImage : public QWidget {
         void MoveTo(int x, int y) override { image_.Surface().MoveTo(x, y); }
         void LineTo(int x, int y) override { image_.Surface().LineTo(x, y); }
         void Dots(const DotList& dots) override { image_.Surface().Dots(dots); }
+        void Sticks(const StickList& sticks) override { image_.Surface().Sticks(sticks); }
 
       private:
         TImage& image_;

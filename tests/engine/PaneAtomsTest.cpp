@@ -32,6 +32,8 @@ class Recorder : public Canvas {
         log.push_back(line);
         lists.push_back(dots);
     }
+    // Sticks are kept apart from the log: the bonds lie beneath the dots.
+    void Sticks(const StickList& list) override { sticks.push_back(list); }
     // How many atoms the last Dots call showed (each atom's own dot has an
     // edge, a ring has none).
     int AtomsShown() const {
@@ -54,6 +56,7 @@ class Recorder : public Canvas {
     }
     std::vector<std::string> log;
     std::vector<DotList> lists;
+    std::vector<StickList> sticks;
 
   private:
     static std::string Pixel(const char* what, int x, int y) {
