@@ -172,6 +172,8 @@ class TImage : public QWidget {
 
     // A left click on pixel (x, y) of the pane, run inside the event guard.
     std::function<void(int x, int y)> OnClickAt;
+    // The same with Ctrl held; no OnClickAt then.
+    std::function<void(int x, int y)> OnCtrlClickAt;
     // The tool tip over pixel (x, y), plain text; none when empty.
     std::function<QString(int x, int y)> ToolTipAt;
 
