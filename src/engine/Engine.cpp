@@ -143,11 +143,12 @@ void Engine::ShapeChanged() {
 }
 
 void Engine::MeasurePick(std::int32_t atom) {
-    if (!atoms_.IsAtom(atom) ||
-        std::find(measured_.begin(), measured_.end(), atom) != measured_.end()) {
+    if (!atoms_.IsAtom(atom)) return;
+    if (measured_.size() == 4) {
+        measured_.clear();
+    } else if (std::find(measured_.begin(), measured_.end(), atom) != measured_.end()) {
         return;
     }
-    if (measured_.size() == 4) measured_.clear();
     measured_.push_back(atom);
     if (showAtoms_) RepaintAtoms();
 }

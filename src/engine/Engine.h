@@ -116,7 +116,8 @@ class Engine {
 
     // A pick of atom for a measurement (Ctrl+click): up to four atoms give a
     // distance, an angle and a dihedral; a fifth starts over with it. An
-    // atom already picked, or an index of no atom, changes nothing. The
+    // atom of the measurement under way, or an index of no atom, changes
+    // nothing. The
     // atoms picked are marked in the panes when they show the atoms. This is
     // a view of the molecule: no step, no recipe line, no box changes; an
     // open starts with none.

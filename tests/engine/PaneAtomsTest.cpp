@@ -227,6 +227,29 @@ TEST_F(PaneAtoms, ACenteringMovesTheAtomsButNotTheAxesOrTheVectors) {
     EXPECT_EQ(engine.Controls().Text(TextId::VX), boxes.Text(TextId::VX));
 }
 
+TEST_F(PaneAtoms, BondsAreFoundOnceAMoleculeAndAgainOnlyWhenItsShapeChanges) {
+    // Six C-C and six C-H bonds, under the dots in every pane.
+    engine.SetShowAtoms(true);
+    const Bond* found = engine.Bonds().data();
+    EXPECT_EQ(engine.Bonds().size(), 12u);
+    for (const Recorder& pane : panes) ASSERT_FALSE(pane.sticks.empty());
+    engine.TypeText(TextId::Zangle, "30");
+    engine.UserRotate(Axis::Z);
+    Pick(SpinId::SpinEdit1, 2);
+    engine.UserCenter();
+    engine.Undo();
+    EXPECT_EQ(engine.Bonds().data(), found);  // kept, not searched again
+    // An atom moved away, as a change of shape moves it: its bond goes once
+    // the engine is told.
+    atoms.AtomX[7] = 40;
+    EXPECT_EQ(engine.Bonds().size(), 12u);
+    engine.ShapeChanged();
+    EXPECT_EQ(engine.Bonds().size(), 11u);
+    // Another molecule: its own bonds.
+    engine.Open(dir.Write("water.xyz", "O 0 0 0\nH 0.757 0.586 0\nH -0.757 0.586 0\n"));
+    EXPECT_EQ(engine.Bonds(), (std::vector<Bond>{{1, 2}, {1, 3}}));
+}
+
 TEST_F(PaneAtoms, AClickFindsTheAtomByTheLastRedrawsWindow) {
     AtomTable none;
     Engine fresh(none);
