@@ -4,7 +4,8 @@
 // process; centering, a turn, a fit and a selection change on that
 // molecule, each with its grid refresh, its redraw and the repaint that
 // follows; the redraw with the atoms shown, at the usual scale and with
-// every atom on the panes; the 3-D view: a frame while the mouse turns it,
+// every atom on the panes (bonds left out), and with the bonds of 50,000
+// atoms; the 3-D view: a frame while the mouse turns it,
 // of 10,000 atoms as balls and sticks and of a million as points, and what
 // showing it adds to the start.
 
@@ -341,6 +342,61 @@ const std::string& WaxFile(int n) {
     std::fclose(out);
     return files.emplace(n, path).first->second;
 }
+
+// View > Show Atoms on with the bonds: a crystal of wax of 50,000 atoms,
+// the most the panes draw bonds for, Vector1 from atom 1 to atom 2, at the
+// scale given (at 10 XY shows a corner of it, at 100 the whole of it). The
+// redraw, its record for undo and the repaint.
+void BM_RedrawWithBonds(benchmark::State& state) {
+    static TForm1* form = nullptr;
+    static ProgramState* program = nullptr;
+    if (form == nullptr) {
+        EnsureApplication();
+        program = new ProgramState;
+        program->Paths.StartDir = ScratchDir();
+        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(WaxFile(50000)));
+        AtBenchmarksEnd([] {
+            delete form;
+            form = nullptr;
+            delete program;
+            program = nullptr;
+        });
+        form->show();
+        form->Open1Click();
+        form->SEV1->SetValue(1);
+        form->SEV5->SetValue(2);
+        QApplication::processEvents();
+    }
+    form->SpinEdit3->SetValue(static_cast<int>(state.range(0)));
+    form->ShowAtoms1->setChecked(true);
+    QApplication::processEvents();
+    for (auto _ : state) {
+        form->DispVecClick();
+        QApplication::processEvents();
+    }
+    state.counters["atoms"] = program->Atoms.AtomCount;
+    state.counters["bonds"] = static_cast<double>(form->Commands().Bonds().size());
+    form->ShowAtoms1->setChecked(false);
+    form->SpinEdit3->SetValue(10);
+}
+BENCHMARK(BM_RedrawWithBonds)->ArgName("scale")->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// The first redraw with the atoms shown, or one after a change of shape:
+// the bonds of that crystal found and the panes' atoms and sticks worked
+// out (the engine alone, nothing painted).
+void BM_RedrawFindingBonds(benchmark::State& state) {
+    AtomTable atoms;
+    Engine engine(atoms);
+    engine.EnableHistory(false);
+    engine.Open(WaxFile(50000));
+    engine.SetShowAtoms(true);
+    for (auto _ : state) {
+        engine.ShapeChanged();
+        engine.DispVecClick();
+    }
+    state.counters["bonds"] = static_cast<double>(engine.Bonds().size());
+}
+BENCHMARK(BM_RedrawFindingBonds)->Unit(benchmark::kMillisecond);
 
 // A window with path opened and its 3-D view shown, both kept for the run.
 View3DWindow& ViewOf(const std::string& path) {

@@ -309,19 +309,37 @@ class DotCover {
 
 // The pixel of an atom for its bonds: the mapping's, exact on the pane; off
 // it ToPixelX / ToPixelY's, where that cannot fail. Far off (2^30 pixels,
-// beyond any bond's reach of the pane) or not finite: none.
+// beyond any bond's reach of the pane) or not finite: none. Before that,
+// the sides of the pane an atom lies beyond by more than the width of a
+// stick, from a pixel in double precision that is never half a pixel off:
+// a bond with both atoms beyond one side never shows, and most bonds of a
+// large molecule seen close up need no more than this.
 struct BondEnds {
     const ViewWindow& window;
     const PaneMapping& mapping;
     const PaneCoordinates& at;
     std::vector<std::int32_t> columns;
     std::vector<std::int32_t> rows;
+    std::vector<std::uint8_t> sides;
 
     BondEnds(const ViewWindow& w, const PaneMapping& m, const PaneCoordinates& c, std::size_t last)
-        : window(w), mapping(m), at(c), columns(last + 1), rows(last + 1) {
+        : window(w), mapping(m), at(c), columns(last + 1), rows(last + 1), sides(last + 1) {
         mapping.Columns(at.horizontal + 1, last, columns.data() + 1);
         mapping.Rows(at.vertical + 1, last, rows.data() + 1);
+        const double across = window.PaneWidth / (window.XMax - window.XMin);
+        const double down = window.PaneHeight / (window.YMax - window.YMin);
+        const double width = window.PaneWidth;
+        const double height = window.PaneHeight;
+        for (std::size_t i = 1; i <= last; ++i) {
+            const double x = (at.horizontal[i] - window.XMin) * across;
+            const double y = height - (at.vertical[i] - window.YMin) * down;
+            sides[i] = static_cast<std::uint8_t>((x < -3 ? 1 : 0) | (x > width + 2 ? 2 : 0) |
+                                                 (y < -3 ? 4 : 0) | (y > height + 2 ? 8 : 0));
+        }
     }
+
+    // Whether a stick between atoms a and b lies wholly beyond one side.
+    bool Beyond(std::size_t a, std::size_t b) const { return (sides[a] & sides[b]) != 0; }
 
     bool Pixel(std::size_t atom, std::int32_t& column, std::int32_t& row) const {
         column = columns[atom];
@@ -368,7 +386,7 @@ StickList SticksOf(const AtomTable& atoms, const ViewWindow& window, PaneId pane
     for (const Bond& bond : bonds) {
         const auto a = static_cast<std::size_t>(bond.First);
         const auto b = static_cast<std::size_t>(bond.Second);
-        if (a < 1 || b < 1 || a > last || b > last) continue;
+        if (a < 1 || b < 1 || a > last || b > last || ends.Beyond(a, b)) continue;
         std::int32_t xa, ya, xb, yb;
         if (!ends.Pixel(a, xa, ya) || !ends.Pixel(b, xb, yb)) continue;
         // A stick's pixels lie within its ends' box and one pixel around it.
