@@ -48,17 +48,30 @@ DotShape MakeShape(int radius, int edgeWidth) {
     return shape;
 }
 
+// The pixels of an image of 32 bits a pixel, written straight; none for
+// another format.
+struct DirectPixels {
+    explicit DirectPixels(QImage& image) {
+        const QImage::Format format = image.format();
+        if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+            format == QImage::Format_ARGB32_Premultiplied) {
+            bits = image.bits();
+            stride = image.bytesPerLine();
+        }
+    }
+    QRgb* Row(qsizetype y) const { return reinterpret_cast<QRgb*>(bits + y * stride); }
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+};
+
 }  // namespace
 
 void QtCanvas::Dots(const DotList& dots) {
     if (!dots || dots->empty()) return;
     const int width = image_.width();
     const int height = image_.height();
-    const QImage::Format format = image_.format();
-    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                        format == QImage::Format_ARGB32_Premultiplied;
-    uchar* const bits = direct ? image_.bits() : nullptr;
-    const qsizetype stride = image_.bytesPerLine();
+    const DirectPixels pixels(image_);
+    const bool direct = pixels.bits != nullptr;
     std::optional<QPainter> painter;
     if (!direct) painter.emplace(&image_);
     // Columns left to right of row y, cut at the image's sides.
@@ -67,7 +80,7 @@ void QtCanvas::Dots(const DotList& dots) {
         right = std::min(right, width - 1);
         if (left > right) return;
         if (direct) {
-            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            QRgb* row = pixels.Row(y);
             for (int x = left; x <= right; ++x) row[x] = rgb;
         } else {
             painter->fillRect(left, y, right - left + 1, 1, QColor(rgb));
@@ -95,7 +108,7 @@ void QtCanvas::Dots(const DotList& dots) {
             // All inside: no cutting, one pass over each row.
             for (int dy = -r; dy <= r; ++dy) {
                 const auto [h, f] = shape->rows[static_cast<std::size_t>(dy + r)];
-                QRgb* row = reinterpret_cast<QRgb*>(bits + (dot.Y + dy) * stride) + dot.X;
+                QRgb* row = pixels.Row(dot.Y + dy) + dot.X;
                 for (int dx = -h; dx <= h; ++dx) row[dx] = std::abs(dx) <= f ? fill : edge;
             }
             continue;
@@ -119,15 +132,11 @@ void QtCanvas::Sticks(const StickList& sticks) {
     if (!sticks || sticks->empty()) return;
     const int width = image_.width();
     const int height = image_.height();
-    const QImage::Format format = image_.format();
-    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                        format == QImage::Format_ARGB32_Premultiplied;
-    uchar* const bits = direct ? image_.bits() : nullptr;
-    const qsizetype stride = image_.bytesPerLine();
+    const DirectPixels pixels(image_);
     const auto put = [&](std::int64_t x, std::int64_t y, QRgb rgb) {
         if (x < 0 || x >= width || y < 0 || y >= height) return;
-        if (direct) {
-            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+        if (pixels.bits) {
+            pixels.Row(y)[x] = rgb;
         } else {
             image_.setPixel(static_cast<int>(x), static_cast<int>(y), rgb);
         }

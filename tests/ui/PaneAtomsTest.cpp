@@ -88,23 +88,20 @@ TEST_F(PaneAtomsWindow, BondsLieBeneathTheDotsHalfInEachAtomsColor) {
     OpenFromMenu(WriteFile("co.xyz", "C1 1 1 0\nO1 2.2 1 0\nH1 1 2.1 0\n"));
     const std::vector<QImage> without = Pictures();
     f().ShowAtoms1->trigger();
-    const TImage* xy = f().Image1;
     // C=O across: carbon's half grey up to the middle, oxygen's red from it,
-    // each edged above and below; the dots cover the ends.
-    EXPECT_EQ(At(xy, 119, 98), Rgb(0x909090));
-    EXPECT_EQ(At(xy, 120, 98), Rgb(0x909090));
-    EXPECT_EQ(At(xy, 121, 98), Rgb(0xFF0D0D));
-    EXPECT_EQ(At(xy, 123, 98), Rgb(0xFF0D0D));
-    EXPECT_EQ(At(xy, 120, 97), Rgb(0x4F4F4F));
-    EXPECT_EQ(At(xy, 122, 99), Rgb(0x8C0707));
-    EXPECT_EQ(At(xy, 122, 96), Rgb(0xFFFFFF));
-    EXPECT_EQ(At(xy, 124, 98), Rgb(0x8C0707));  // oxygen's dot's edge
-    // C-H up: hydrogen's half white with grey edges left and right.
-    EXPECT_EQ(At(xy, 115, 93), Rgb(0x909090));
-    EXPECT_EQ(At(xy, 115, 92), Rgb(0xFFFFFF));
-    EXPECT_EQ(At(xy, 114, 90), Rgb(0x8C8C8C));
-    EXPECT_EQ(At(xy, 116, 93), Rgb(0x4F4F4F));
-    EXPECT_EQ(At(xy, 117, 90), Rgb(0xFFFFFF));
+    // each edged above and below; the dots cover the ends. C-H up:
+    // hydrogen's half white with grey edges left and right.
+    const struct {
+        int x, y, rgb;
+    } probes[] = {
+        {119, 98, 0x909090}, {120, 98, 0x909090}, {121, 98, 0xFF0D0D}, {123, 98, 0xFF0D0D},
+        {120, 97, 0x4F4F4F}, {122, 99, 0x8C0707}, {122, 96, 0xFFFFFF}, {124, 98, 0x8C0707},
+        {115, 93, 0x909090}, {115, 92, 0xFFFFFF}, {114, 90, 0x8C8C8C}, {116, 93, 0x4F4F4F},
+        {117, 90, 0xFFFFFF},
+    };
+    for (const auto& probe : probes) {
+        EXPECT_EQ(At(f().Image1, probe.x, probe.y), Rgb(probe.rgb)) << probe.x << ", " << probe.y;
+    }
     const std::vector<QImage> withBonds = Pictures();
 
     // Undo repaints them as they were; off, the pictures are those without.
