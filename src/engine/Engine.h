@@ -117,10 +117,9 @@ class Engine {
     // A pick of atom for a measurement (Ctrl+click): up to four atoms give a
     // distance, an angle and a dihedral; a fifth starts over with it. An
     // atom of the measurement under way, or an index of no atom, changes
-    // nothing. The
-    // atoms picked are marked in the panes when they show the atoms. This is
-    // a view of the molecule: no step, no recipe line, no box changes; an
-    // open starts with none.
+    // nothing. The atoms picked are marked in the panes when they show the
+    // atoms. This is a view of the molecule: no step, no recipe line, no box
+    // changes; an open starts with none.
     void MeasurePick(std::int32_t atom);
     // The atoms picked, in their order (0 to 4 of them).
     const std::vector<std::int32_t>& Measured() const { return measured_; }

@@ -174,16 +174,23 @@ QSize TForm1::NaturalSize() const {
     return {Client->width(), menuBar()->sizeHint().height() + Client->height() + bar};
 }
 
-void TForm1::FitScreen() {
+QSize TForm1::MostSize() const {
     const QScreen* screen = this->screen();
-    if (!screen || isMaximized() || isFullScreen()) return;
+    if (!screen) return size();
     const QRect room = screen->availableGeometry();
     // The window manager's frame, once there is one.
     const QSize frame = frameGeometry().size() - size();
-    const QSize most(room.width() - frame.width(), room.height() - frame.height());
+    return {room.width() - frame.width(), room.height() - frame.height()};
+}
+
+void TForm1::FitScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen || isMaximized() || isFullScreen()) return;
+    const QSize most = MostSize();
     if (!size().boundedTo(most).isEmpty() && size().boundedTo(most) != size()) {
         resize(size().boundedTo(most));
     }
+    const QRect room = screen->availableGeometry();
     const QRect outer = frameGeometry();
     const QPoint inside(std::clamp(outer.left(), room.left(),
                                    std::max(room.left(), room.right() + 1 - outer.width())),
@@ -618,7 +625,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
         if (view3D_) view3D_->SaveSettings(view3D_->isVisible());
         StoreSetting(kShowAtomsKey, ShowAtoms1->isChecked());
         StoreSetting(kGeometryKey, saveGeometry());
-        StoreSetting(kResizedKey, !isMaximized() && size() != NaturalSize());
+        // A size the screen made smaller is no choice of the user's.
+        StoreSetting(kResizedKey, !isMaximized() && size() != NaturalSize().boundedTo(MostSize()));
         QMainWindow::closeEvent(event);
     } else {
         event->ignore();
@@ -969,9 +977,9 @@ QString TForm1::MeasurementText() const {
     if (!measured->value) {
         switch (measured->kind) {
             case Measurement::Kind::Distance:
-                return text + "too far to tell";
+                return text + "no finite value";
             case Measurement::Kind::Angle:
-                return text + "none, two of the atoms lie on one point";
+                return text + "none, two of the atoms coincide";
             case Measurement::Kind::Dihedral:
                 return text + "none, three of the atoms lie on one line";
         }

@@ -276,6 +276,9 @@ class TForm1 : public QMainWindow {
     void ShowStatus();
     // The window's size with nothing scrolled and nothing cut off.
     QSize NaturalSize() const;
+    // The largest the window may be: its screen's available area less the
+    // frame.
+    QSize MostSize() const;
     // Keeps the window within its screen's available area.
     void FitScreen();
     void ShowRowMenu(const QPoint& globalPosition);

@@ -311,9 +311,9 @@ class DotCover {
 // it ToPixelX / ToPixelY's, where that cannot fail. Far off (2^30 pixels,
 // beyond any bond's reach of the pane) or not finite: none. Before that,
 // the sides of the pane an atom lies beyond by more than the width of a
-// stick, from a pixel in double precision that is never half a pixel off:
-// a bond with both atoms beyond one side never shows, and most bonds of a
-// large molecule seen close up need no more than this.
+// stick, from a pixel in double precision (near the pane never half a pixel
+// off the exact one): a bond with both atoms beyond one side never shows,
+// and most bonds of a large molecule seen close up need no more than this.
 struct BondEnds {
     const ViewWindow& window;
     const PaneMapping& mapping;
