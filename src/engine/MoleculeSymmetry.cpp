@@ -80,26 +80,26 @@ symmetry::PointGroupResult PointGroupOf(const AtomTable& atoms, double tolerance
     return symmetry::FindPointGroup(molecule.Set(), tolerance);
 }
 
-std::string AxisName(const symmetry::SymmetryAxis& axis, bool improper) {
-    std::string name(improper ? "S" : "C");
-    name += axis.order == 0 ? std::string("\u221e") : std::to_string(axis.order);
-    if (axis.role == symmetry::AxisRole::TwofoldPrime) name += "\u2032";
-    if (axis.role == symmetry::AxisRole::TwofoldDoublePrime) name += "\u2033";
-    return name + " axis";
+std::string AxisSymbol(const symmetry::SymmetryAxis& axis, bool improper) {
+    std::string symbol(improper ? "S" : "C");
+    symbol += axis.order == 0 ? std::string("\u221e") : std::to_string(axis.order);
+    if (axis.role == symmetry::AxisRole::TwofoldPrime) symbol += "\u2032";
+    if (axis.role == symmetry::AxisRole::TwofoldDoublePrime) symbol += "\u2033";
+    return symbol;
 }
 
-std::string PlaneName(const symmetry::MirrorPlane& plane) {
+std::string PlaneSymbol(const symmetry::MirrorPlane& plane) {
     switch (plane.kind) {
         case symmetry::PlaneClass::Horizontal:
-            return "\u03c3h plane";
+            return "\u03c3h";
         case symmetry::PlaneClass::Vertical:
-            return "\u03c3v plane";
+            return "\u03c3v";
         case symmetry::PlaneClass::Dihedral:
-            return "\u03c3d plane";
+            return "\u03c3d";
         case symmetry::PlaneClass::Plain:
             break;
     }
-    return "\u03c3 plane";
+    return "\u03c3";
 }
 
 }  // namespace pivora

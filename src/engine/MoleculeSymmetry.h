@@ -32,9 +32,9 @@ double ToleranceFromText(std::string_view text);
 // FindPointGroup of the table's atoms.
 symmetry::PointGroupResult PointGroupOf(const AtomTable& atoms, double tolerance);
 
-// What a chemist calls an element, UTF-8: "C6 axis", "C2′ axis", "S6 axis",
-// "C∞ axis"; "σh plane", "σv plane", "σd plane", "σ plane".
-std::string AxisName(const symmetry::SymmetryAxis& axis, bool improper);
-std::string PlaneName(const symmetry::MirrorPlane& plane);
+// The symbol of an element, UTF-8: "C6", "C2′", "C2″", "S6", "C∞"; "σh",
+// "σv", "σd", "σ".
+std::string AxisSymbol(const symmetry::SymmetryAxis& axis, bool improper);
+std::string PlaneSymbol(const symmetry::MirrorPlane& plane);
 
 }  // namespace pivora
