@@ -841,6 +841,41 @@ TEST_F(EngineTest, TheStandardFrameGivesEveryRigidCopyTheSameCoordinates) {
     }
 }
 
+// Molecules whose frame directions lie exactly on the axes already, where a
+// fit has 0 for its denominator: the frame leaves out a fit with nothing to
+// turn and turns by a quarter where the fit would divide by zero.
+TEST_F(EngineTest, TheStandardFrameNeedsNoFitThatWouldDivideByZero) {
+    const struct {
+        const char* name;
+        const char* molecule;
+        bool linear;
+    } cases[] = {
+        {"ZAlreadyOnZ", "O 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n", false},
+        {"ZOnX", "O 0.1173 0 0\nH -0.4692 0.7572 0\nH -0.4692 -0.7572 0\n", false},
+        {"XOnY",
+         "C 0 0 0\nH 0.63 0.63 0.63\nH -0.63 -0.63 0.63\nH -0.63 0.63 -0.63\n"
+         "H 0.63 -0.63 -0.63\n",
+         false},
+        {"LinearAlongY", "O 0 1.16 0\nC 0 0 0\nO 0 -1.16 0\n", true},
+        {"LinearAlongMinusZ", "H 0 0 1.01\nN 0 0 0\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AtomTable table;
+        Engine e(table);
+        e.Open(Write("mol.xyz", c.molecule));
+        e.UserStandardFrame("0.01");
+        const symmetry::PointGroup group = PointGroupOf(table, 0.01).group;
+        EXPECT_GT(group.frame.toZ[2], 1 - 1e-15);
+        if (!c.linear) {
+            EXPECT_GT(group.frame.toX[0], 1 - 1e-15);
+        }
+        const Places once = PlacesOf(table);
+        e.UserStandardFrame("0.01");
+        EXPECT_LT(LargestDifference(PlacesOf(table), once), 1e-15);
+    }
+}
+
 // The fits read the component boxes, which the redraw after every turn
 // rewrites from a direction as it does from atoms: fit +x then fit +z lays
 // benzene's C6 axis on +Z, the ring flat in XY. Typed components keep their
