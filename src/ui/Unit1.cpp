@@ -27,6 +27,7 @@
 #include "ui/Settings.h"
 #include "ui/ShownText.h"
 #include "ui/Startup.h"
+#include "ui/SymmetryWindow.h"
 #include "ui/Unit2.h"
 #include "ui/View3D.h"
 
@@ -113,6 +114,7 @@ TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     auto* client = new QWidget(this);
     setCentralWidget(client);
     BuildControls(client);
+    BuildDirectionLabels();
     SetTabOrder();
     WireHandlers();
     engine_.SetObserver(view_.get());
@@ -228,6 +230,8 @@ void TForm1::BuildMenu() {
         "FitX, FitY and FitZ turn half a turn further where the vector's head would end on the "
         "negative side, so that a series of molecules comes out in one frame. The angle box "
         "shows the angle turned; a recipe records it as fit +x, fit +y or fit +z.");
+
+    BuildToolsMenu();
 
     // A top-level item of the menu bar that acts when clicked.
     Help1 = menuBar()->addAction("&Help");
@@ -572,6 +576,8 @@ void TForm1::ShowState() {
     ShowMore(V5More, VectorId::Vector1, GroupEnd::Head);
     ShowMore(U1More, VectorId::Vector2, GroupEnd::Tail);
     ShowMore(U5More, VectorId::Vector2, GroupEnd::Head);
+    ShowDirection(V1Direction, VectorId::Vector1);
+    ShowDirection(U1Direction, VectorId::Vector2);
 
     QString note = QString::fromLatin1(kProgramNameAndVersion);
     if (!openedName_.empty()) {
@@ -598,6 +604,7 @@ void TForm1::ShowState() {
     Redo1->setText(title("Redo", engine_.RedoTitle()));
     Redo1->setEnabled(engine_.CanRedo());
     if (view3D_) view3D_->Follow();
+    SymmetryForm->Refresh();
 }
 
 // --- Handlers ---
@@ -887,6 +894,67 @@ FitHead TForm1::ButtonFitHead() const {
 
 void TForm1::DispVecClick() {
     Run([&] { engine_.UserRedraw(); });
+}
+
+// --- Symmetry ---
+
+void TForm1::BuildToolsMenu() {
+    ToolsMenu = menuBar()->addMenu("&Tools");
+    ToolsMenu->setObjectName("ToolsMenu");
+    ToolsMenu->setFont(font());
+    ToolsMenu->setToolTipsVisible(true);
+    Symmetry1 = ToolsMenu->addAction("Symmetry...");
+    Symmetry1->setObjectName("Symmetry1");
+    Symmetry1->setToolTip(
+        "The molecule's point group, its axes and mirror planes with the atoms on them: set an "
+        "axis as a vector, symmetrize, or lay the molecule in its standard frame.");
+    ConnectGuarded(Symmetry1, [this] { Symmetry1Click(); });
+    SymmetryForm = new SymmetryWindow(*this);
+}
+
+void TForm1::BuildDirectionLabels() {
+    // Under the arrow, between the tail's names and the head's boxes.
+    for (auto& [label, box, name] : {std::tuple{&V1Direction, GroupBox2, "V1Direction"},
+                                     std::tuple{&U1Direction, GroupBox3, "U1Direction"}}) {
+        *label = Place(new QLabel(box), name, 150, 80, 97, 28);
+        (*label)->setTextFormat(Qt::PlainText);
+        (*label)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        (*label)->setWordWrap(true);
+        (*label)->hide();
+    }
+}
+
+void TForm1::ShowDirection(QLabel* label, VectorId vector) {
+    const std::optional<AttachedDirection>& direction = engine_.Controls().DirectionOf(vector);
+    label->setVisible(direction.has_value());
+    if (!direction) return;
+    const QString name =
+        direction->name.empty() ? QString("a direction") : ShownLocalHead(direction->name);
+    label->setText(name);
+    const QString vectorName = vector == VectorId::Vector1 ? "Vector1" : "Vector2";
+    label->setToolTip(
+        PlainToolTip(vectorName + " runs from the origin along " + name +
+                     ", fixed in the molecule: every turn turns it too. Choosing atoms for " +
+                     vectorName + " ends it."));
+}
+
+void TForm1::Symmetry1Click() {
+    SymmetryForm->ShowBeside(frameGeometry());
+}
+
+void TForm1::SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,
+                               const std::string& name) {
+    Run([&] { engine_.UserDirection(vector, direction, name); });
+}
+
+Engine::SymmetrizeReport TForm1::SymmetrizeClick(const std::string& tolerance) {
+    Engine::SymmetrizeReport report;
+    Run([&] { report = engine_.UserSymmetrize(tolerance); });
+    return report;
+}
+
+void TForm1::StandardFrameClick(const std::string& tolerance) {
+    Run([&] { engine_.UserStandardFrame(tolerance); });
 }
 
 }  // namespace pivora

@@ -30,6 +30,7 @@ class QMenu;
 
 namespace pivora {
 
+class SymmetryWindow;
 class TForm2;
 class View3DWindow;
 
@@ -86,6 +87,15 @@ class TForm1 : public QMainWindow {
     // (the nearest within a few pixels) goes as PickAtom puts it.
     void PaneClick(PaneId pane, int x, int y);
     void Help1Click();
+    // Tools > Symmetry: shows the symmetry window beside this one.
+    void Symmetry1Click();
+    // The symmetry window's commands (SymmetryWindow.h), each one undo step,
+    // run and shown as this window's own commands are; failures reach the
+    // caller.
+    void SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,
+                           const std::string& name);
+    Engine::SymmetrizeReport SymmetrizeClick(const std::string& tolerance);
+    void StandardFrameClick(const std::string& tolerance);
     void SpinEdit1Change();
     void SpinEdit2Change();
     void CenterClick();
@@ -135,7 +145,10 @@ class TForm1 : public QMainWindow {
     // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
     // leave the vector's head on the positive side of their axis.
     QAction* PositiveFits1;
+    QMenu* ToolsMenu;
+    QAction* Symmetry1;
     QAction* Help1;
+    SymmetryWindow* SymmetryForm;  // Tools > Symmetry; hidden until asked for
 
     TImage* Image1;  // XY projection
     TImage* Image2;  // YZ projection
@@ -173,6 +186,9 @@ class TForm1 : public QMainWindow {
     TCheckBox* CheckBox1;
     QLabel* V1More;  // "+N more": the tail's atoms beyond its four boxes
     QLabel* V5More;  // the head's
+    // What Vector1's direction is ("C6 axis"), under the arrow; shown only
+    // while the vector is a direction fixed in the molecule.
+    QLabel* V1Direction;
 
     QGroupBox* GroupBox3;  // Vector2, laid out as Vector1
     TSpinEdit *SEU1, *SEU2, *SEU3, *SEU4, *SEU5, *SEU6, *SEU7, *SEU8;
@@ -182,6 +198,7 @@ class TForm1 : public QMainWindow {
     TCheckBox* CheckBox2;
     QLabel* U1More;
     QLabel* U5More;
+    QLabel* U1Direction;
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -238,6 +255,9 @@ class TForm1 : public QMainWindow {
     SpinId pickTarget_ = SpinId::SEV1;
     // Shows a group's atoms beyond its four boxes in its "+N more" label.
     void ShowMore(QLabel* label, VectorId vector, GroupEnd end);
+    void BuildToolsMenu();
+    void BuildDirectionLabels();
+    void ShowDirection(QLabel* label, VectorId vector);
     // Widens the grid and the window by the grid's atom numbers.
     void FitGridWidth();
     void ShowRowMenu(const QPoint& globalPosition);
