@@ -55,10 +55,13 @@ bool IsLinkZeroLine(std::string_view line) {
 }
 
 bool IsGaussianInputShape(const std::vector<std::string>& lines) {
-    // The route is the first line that is not blank, Link 0 or a comment.
+    // The route is the first line that is not blank, Link 0, a comment or
+    // the "--Link1--" of a job that continues another.
     for (const std::string& line : lines) {
         if (IsLinkZeroLine(line)) return true;
-        if (IsBlankLine(line) || StartsWith(line, '%') || StartsWith(line, '!')) continue;
+        if (IsBlankLine(line) || StartsWith(line, '%') || StartsWith(line, '!') ||
+            IsGaussianLinkOneLine(line))
+            continue;
         return StartsWith(line, '#');
     }
     return false;

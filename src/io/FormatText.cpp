@@ -201,6 +201,36 @@ AtomTable AtomList::Finish(const AtomTable& previous) && {
     return std::move(table_);
 }
 
+namespace {
+
+[[noreturn]] void FailNotWhole(const FormatSource& source, std::string_view text, std::int64_t line,
+                               std::string_view what) {
+    std::string message(what);
+    message += ' ';
+    message += Quoted(text);
+    message += " is not a whole number";
+    source.Fail(line, message);
+}
+
+}  // namespace
+
+long long WholeOrDecimalField(const FormatSource& source, std::string_view text, std::int64_t line,
+                              std::string_view what) {
+    long long value = 0;
+    if (ParseWhole(text, value)) return value;
+    long double parsed = 0;
+    try {
+        parsed = ParseFileDecimal(text);
+    } catch (const Error&) {
+        FailNotWhole(source, text, line, what);
+    }
+    constexpr long double kMost = 1e18L;
+    if (!(parsed > -kMost && parsed < kMost)) FailNotWhole(source, text, line, what);
+    value = static_cast<long long>(parsed);
+    if (static_cast<long double>(value) != parsed) FailNotWhole(source, text, line, what);
+    return value;
+}
+
 long long WholeField(const FormatSource& source, std::string_view text, std::int64_t line,
                      std::string_view what) {
     long long value = 0;

@@ -16,6 +16,10 @@
 
 namespace pivora::io {
 
+// Angstrom per bohr, CODATA 2018: the factor of every coordinate a file
+// gives in bohr (atomic units).
+inline constexpr long double kAngstromPerBohr = 0.529177210903L;
+
 // Blank (32) and tab, and with commas also ",": the separators of the
 // free-format lines of XYZ, ORCA, MOPAC and (with commas) Gaussian.
 inline bool IsSeparator(char c, bool commas) {
@@ -108,14 +112,18 @@ class FormatSource {
                   ErrorKind kind = ErrorKind::Format) const;
     [[noreturn]] void Fail(std::int64_t line, std::string_view what) const;
 
-    // A coordinate in angstrom by the file parse form, stored into a double.
-    // Fails naming the line and axis ("x", "y", "z"): a text that is no
-    // number as a conversion error, a value beyond the double range as an
-    // overflow error, both with English messages.
-    double Coordinate(std::string_view text, std::int64_t line, char axis) const {
+    // A coordinate in angstrom by the file parse form, stored into a double;
+    // with bohr the text is in bohr, and its extended value times
+    // kAngstromPerBohr is what is stored (one product, rounded once). Fails
+    // naming the line and axis ("x", "y", "z"): a text that is no number as a
+    // conversion error, a value beyond the double range as an overflow
+    // error, both with English messages.
+    double Coordinate(std::string_view text, std::int64_t line, char axis,
+                      bool bohr = false) const {
         // Inline: three calls a line of a million-atom file.
         try {
-            return StoreDouble(ParseFileDecimal(text));
+            const long double value = ParseFileDecimal(text);
+            return StoreDouble(bohr ? value * kAngstromPerBohr : value);
         } catch (const Error& e) {
             CoordinateFailure(e, text, line, axis);
         }
@@ -158,5 +166,11 @@ class AtomList {
 // Converts a whole-number field or fails naming what it is.
 long long WholeField(const FormatSource& source, std::string_view text, std::int64_t line,
                      std::string_view what);
+// The same, where the number may also be written with decimals that are all
+// zero in value ("1.000000", as some programs write ORCA's charge): the file
+// parse form's value when it is whole and of at most 18 digits. "0.5" fails
+// as no whole number.
+long long WholeOrDecimalField(const FormatSource& source, std::string_view text, std::int64_t line,
+                              std::string_view what);
 
 }  // namespace pivora::io

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/FormatText.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
 #include "model/CoordinateReader.h"
@@ -32,6 +33,9 @@ ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
                           ProgressMeter* progress = nullptr);
 ReadResult ReadMopac(const std::string& path, const AtomTable& previous,
                      ProgressMeter* progress = nullptr);
+
+// Marks info as read from bohr: the flag, and the sentence in the note.
+void NoteConvertedFromBohr(MoleculeInfo& info);
 
 // DetectFileKind, and whether the head holds a NUL byte.
 FileKind DetectFileHead(const std::string& path, bool& binary);
@@ -64,6 +68,13 @@ enum class OrcaBlock {
     Coords,    // "%coords"
 };
 OrcaBlock OrcaBlockStart(std::string_view line);
+
+// Gaussian input: "--Link1--", which separates the jobs of one file.
+bool IsGaussianLinkOneLine(std::string_view line);
+// Gaussian and MOPAC: "Tv" (any case), a translation vector of a periodic
+// system, where an atom's symbol would stand; FailPeriodic refuses it.
+bool IsTranslationVector(std::string_view label);
+[[noreturn]] void FailPeriodic(const FormatSource& source, std::int64_t line);
 
 // Gaussian input: a line that begins (after blanks) with c.
 bool StartsWith(std::string_view line, char c);

@@ -69,6 +69,14 @@ MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table) {
     return info;
 }
 
+void NoteConvertedFromBohr(MoleculeInfo& info) {
+    info.convertedFromBohr = true;
+    if (!info.note.empty()) info.note += ' ';
+    info.note +=
+        "The coordinates were given in bohr and have been converted to angstrom (1 bohr = "
+        "0.529177210903 angstrom).";
+}
+
 std::string Summary(const MoleculeInfo& info) {
     std::string text(KindName(info.kind));
     if (info.frameCount > 1) {
@@ -77,6 +85,7 @@ std::string Summary(const MoleculeInfo& info) {
     }
     if (info.charge) text += ", charge " + std::to_string(*info.charge);
     if (info.multiplicity) text += ", multiplicity " + std::to_string(*info.multiplicity);
+    if (info.convertedFromBohr) text += ", converted from bohr";
     return text;
 }
 

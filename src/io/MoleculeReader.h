@@ -23,10 +23,16 @@ struct MoleculeInfo {
     // inputs, the outputs, a .mop file's CHARGE= and SINGLET ... NONET).
     std::optional<int> charge;
     std::optional<int> multiplicity;
-    // One English sentence the caption or stderr should carry, or "": that a
+    // English sentences the caption or stderr should carry, or "": that a
     // Gaussian output gave only its Standard orientation, which is the frame
-    // Gaussian turned the molecule into and not the input's.
+    // Gaussian turned the molecule into and not the input's; that the
+    // coordinates were converted from bohr.
     std::string note;
+    // The file gave its coordinates in bohr (a Gaussian route's Units=AU, an
+    // ORCA input's Bohrs or %coords Units Bohrs, a Turbomole coord file):
+    // each was converted to angstrom on reading. The caption shows it as
+    // "converted from bohr"; the note then says it in a sentence.
+    bool convertedFromBohr = false;
 };
 
 struct ReadResult {
@@ -96,8 +102,9 @@ PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& targe
 MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table);
 
 // A short English line for a caption or a log: the kind, the frame when the
-// file holds several, the charge and multiplicity when known. Example:
-// "standard XYZ, frame 12 of 12". The note is not included.
+// file holds several, the charge and multiplicity when known, and
+// "converted from bohr" when it was. Example: "standard XYZ, frame 12 of
+// 12". The note is not included.
 std::string Summary(const MoleculeInfo& info);
 
 }  // namespace pivora::io

@@ -76,6 +76,7 @@ void ParseGeometryLine(const FormatSource& source, std::string_view line, std::i
                         std::string(f[7]) + ", " + std::string(f[8]) + ", " + std::string(f[9]) +
                         "), which are not read");
     }
+    if (IsTranslationVector(f[0])) FailPeriodic(source, at);
     const std::string_view label = source.AtomLabel(f[0], at);
     const int step = flagged ? 2 : 1;
     for (int i = 1; flagged && i <= 5; i += 2) {

@@ -10,6 +10,7 @@
 
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
+#include "model/Extended.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -37,7 +38,14 @@ struct Sample {
     int frame = 1, frames = 1;
     std::optional<int> charge = std::nullopt, multiplicity = std::nullopt;
     bool noted = false;
+    bool bohr = false;  // the texts are in bohr
 };
+
+// The double a coordinate text in bohr gives: its extended value times the
+// factor, rounded once.
+std::uint64_t BohrBits(const char* text) {
+    return Bits(StoreDouble(ParseFileDecimal(text) * 0.529177210903L));
+}
 
 const Atom kWater[] = {{"O", "0.000000", "0.000000", "0.117790"},
                        {"H", "0.000000", "0.755453", "-0.471161"},
@@ -123,6 +131,49 @@ std::vector<Sample> Samples() {
          2,
          0,
          1},
+        {"water-bohr.gjf",
+         FileKind::GaussianInput,
+         {{"O", "0.000000", "0.000000", "0.222590"},
+          {"H", "0.000000", "1.427600", "-0.890361"},
+          {"H", "0.000000", "-1.427600", "-0.890361"}},
+         1,
+         1,
+         0,
+         1,
+         true,
+         true},
+        {"ammonia-bohrs.inp",
+         FileKind::OrcaInput,
+         {{"N", "0.000000", "0.000000", "0.212976"},
+          {"H", "0.000000", "1.773535", "-0.496800"},
+          {"H", "1.535926", "-0.886768", "-0.496800"},
+          {"H", "-1.535926", "-0.886768", "-0.496800"}},
+         1,
+         1,
+         0,
+         1,
+         true,
+         true},
+        {"coords-bohr.inp",
+         FileKind::OrcaInput,
+         {{"O", "0.000000", "0.000000", "1.140452"}, {"O", "0.000000", "0.000000", "-1.140452"}},
+         1,
+         1,
+         0,
+         1,
+         true,
+         true},
+        {"ghosts.inp",
+         FileKind::OrcaInput,
+         {{"O", "0.000000", "0.000000", "0.117790"},
+          {"H", "0.000000", "0.755453", "-0.471161"},
+          {"H", "0.000000", "-0.755453", "-0.471161"},
+          {"He:", "0.000000", "0.000000", "3.000000"},
+          {"Ne:", "0.000000", "0.000000", "-3.000000"}},
+         1,
+         1,
+         0,
+         1},
         {"formaldehyde.mop",
          FileKind::Mopac,
          {{"C", "0.00000000", "0.00000000", "0.00000000"},
@@ -180,9 +231,12 @@ TEST(ReadFormatsTest, SamplesGiveTheirLabelsAndTheBitsOfTheirTexts) {
         for (std::size_t k = 1; k <= n; ++k) {
             const Atom& a = s.atoms[k - 1];
             EXPECT_EQ(t.AtomName[k], a.label) << "atom " << k;
-            EXPECT_EQ(Bits(t.AtomX[k]), FileBits(a.x)) << "atom " << k;
-            EXPECT_EQ(Bits(t.AtomY[k]), FileBits(a.y)) << "atom " << k;
-            EXPECT_EQ(Bits(t.AtomZ[k]), FileBits(a.z)) << "atom " << k;
+            const auto bits = [&](const char* text) {
+                return s.bohr ? BohrBits(text) : FileBits(text);
+            };
+            EXPECT_EQ(Bits(t.AtomX[k]), bits(a.x)) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomY[k]), bits(a.y)) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomZ[k]), bits(a.z)) << "atom " << k;
         }
         for (std::size_t k = n + 1; k < n + 10; ++k) {
             EXPECT_EQ(t.AtomName[k], previous.AtomName[k]);
@@ -194,6 +248,38 @@ TEST(ReadFormatsTest, SamplesGiveTheirLabelsAndTheBitsOfTheirTexts) {
         EXPECT_EQ(r.info.charge, s.charge);
         EXPECT_EQ(r.info.multiplicity, s.multiplicity);
         EXPECT_EQ(!r.info.note.empty(), s.noted) << r.info.note;
+        EXPECT_EQ(r.info.convertedFromBohr, s.bohr);
+        EXPECT_EQ(Summary(r.info).ends_with(", converted from bohr"), s.bohr) << Summary(r.info);
+    }
+}
+
+TEST(ReadFormatsTest, GaussianRoutesInBohrInEverySpelling) {
+    // The route runs from its "#" line to the blank line; Units may stand on
+    // any of its lines, in any case and spelling.
+    const std::pair<const char*, bool> routes[] = {
+        {"# HF/STO-3G units=au", true},
+        {"#p HF/STO-3G Units=Bohr", true},
+        {"# HF/STO-3G units(au)", true},
+        {"#P HF/STO-3G\n Opt\n Units=AU", true},
+        {"#n UNITS=(AU,RAD) HF", true},
+        {"# units = (deg, bohr)", true},
+        {"#units=au", true},
+        {"# HF,Units=AU", true},
+        {"# HF/STO-3G Units=Ang", false},
+        {"# HF/STO-3G units(deg)", false},
+        {"# HF/STO-3G", false},
+        {"# HF/STO-3G NoUnits=au", false},
+        {"# HF/STO-3G Units", false},
+        {"# HF/STO-3G ! Units=AU is only a comment", false},
+    };
+    TempDir dir;
+    for (const auto& [route, bohr] : routes) {
+        SCOPED_TRACE(route);
+        const std::string path =
+            dir.Write("a.gjf", std::string(route) + "\n\ntitle\n\n0 1\nH 0 0 1.5\n\n");
+        const ReadResult r = ReadMolecule(path, AtomTable{});
+        EXPECT_EQ(r.info.convertedFromBohr, bohr);
+        EXPECT_EQ(Bits(r.table.AtomZ[1]), bohr ? BohrBits("1.5") : FileBits("1.5"));
     }
 }
 
