@@ -77,7 +77,7 @@ bool IsMopacShape(const std::vector<std::string>& lines, bool hinted) {
     std::vector<std::string_view> views(lines.begin(), lines.end());
     const std::size_t header = MopacHeaderLines(views);
     if (header < lines.size() && !IsBlankLine(lines[header]))
-        return IsMopacAtomLine(lines[header], hinted);
+        return IsMopacAtomLine(lines[header], hinted, true);
     // Keyword and title lines alone: a .mop file without its geometry.
     return hinted;
 }
@@ -86,6 +86,7 @@ FileKind DetectFromLines(const std::vector<std::string>& lines, const std::strin
     if (lines.empty()) return FileKind::Headerless;
     const std::string& first = lines[0];
     if (IsMopacAtomLine(first, false)) return FileKind::Mopac;
+    if (IsIndentedTable(lines)) return FileKind::Indented;
     if (IsHeaderlessLine(first)) return FileKind::Headerless;
 
     // From here the headerless reader would fail on line 1, so any kind
@@ -96,6 +97,8 @@ FileKind DetectFromLines(const std::vector<std::string>& lines, const std::strin
     for (const std::string& line : lines) {
         if (IsGaussianOutputMark(line)) return FileKind::GaussianOutput;
         if (IsOrcaOutputMark(line)) return FileKind::OrcaOutput;
+        if (IsMopacArchiveMark(line)) return FileKind::MopacArchive;
+        if (IsTurbomoleCoordStart(line)) return FileKind::TurbomoleCoord;
     }
     for (const std::string& line : lines)
         if (OrcaBlockStart(line) != OrcaBlock::None) return FileKind::OrcaInput;
@@ -127,13 +130,31 @@ std::string_view KindName(FileKind kind) {
             return "ORCA output";
         case FileKind::Mopac:
             return "MOPAC geometry";
+        case FileKind::Indented:
+            return "indented coordinates (label or atomic number, x, y, z)";
+        case FileKind::MopacArchive:
+            return "MOPAC archive";
+        case FileKind::TurbomoleCoord:
+            return "Turbomole coord";
     }
     return "unknown";
+}
+
+bool HoldsBinaryBytes(std::string_view head) {
+    for (const char c : head) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 && b != '\t' && b != '\n' && b != '\v' && b != '\f' && b != '\r' && b != 26 &&
+            b != 27)
+            return true;
+    }
+    return false;
 }
 
 FileKind DetectKind(std::string_view head, std::string_view name, bool complete) {
     // A first line longer than the head cannot be judged from its start.
     if (!complete && head.find('\n') == std::string_view::npos) return FileKind::Headerless;
+    // Bytes of no text: whatever marks they seem to carry are chance.
+    if (HoldsBinaryBytes(head)) return FileKind::Headerless;
     return DetectFromLines(HeadLines(head, complete), Extension(name));
 }
 
@@ -142,7 +163,24 @@ FileKind DetectFileKind(const std::string& path) {
     return DetectFileHead(path, binary);
 }
 
-FileKind DetectFileHead(const std::string& path, bool& binary) {
+namespace {
+
+FileState StateOf(const struct stat& st) {
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+            static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+            static_cast<long long>(st.st_mtim.tv_nsec)};
+}
+
+}  // namespace
+
+bool CurrentFileState(const std::string& path, FileState& state) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    state = StateOf(st);
+    return true;
+}
+
+FileKind DetectFileHead(const std::string& path, bool& binary, FileState* state) {
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -153,7 +191,9 @@ FileKind DetectFileHead(const std::string& path, bool& binary) {
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(EISDIR, path);
+    const bool known = ::fstat(fd, &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) throw FileError(EISDIR, path);
+    if (state && known) *state = StateOf(st);
 
     std::string head(kHeadBytes, '\0');
     std::size_t got = 0;
@@ -169,7 +209,7 @@ FileKind DetectFileHead(const std::string& path, bool& binary) {
         got += static_cast<std::size_t>(n);
     }
     head.resize(got);
-    binary = head.find('\0') != std::string::npos;
+    binary = HoldsBinaryBytes(head);
     return DetectKind(head, path, complete);
 }
 

@@ -37,6 +37,16 @@ std::string_view KindHint(FileKind kind) {
             return "A MOPAC geometry line holds an element symbol and x, y, z in angstrom, each "
                    "followed by its optimisation flag (0, 1, -1, +0 or +1); a .mop file has a "
                    "keyword line and two title lines before it.";
+        case FileKind::Indented:
+            return "In an indented table every atom line begins with blanks and holds a label "
+                   "(or an atomic number) and x, y, z in angstrom, separated by blanks.";
+        case FileKind::MopacArchive:
+            return "From a MOPAC archive the geometry after the last \"FINAL GEOMETRY OBTAINED\" "
+                   "is read: a keyword line, two title lines, then one line per atom with x, y, "
+                   "z in angstrom, each followed by its optimisation flag.";
+        case FileKind::TurbomoleCoord:
+            return "A Turbomole coord file holds a \"$coord\" group: one line per atom with x, y, "
+                   "z in bohr and the element symbol, up to the next line beginning with \"$\".";
         case FileKind::Headerless:
             break;
     }

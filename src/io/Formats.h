@@ -13,8 +13,8 @@
 
 namespace pivora::io {
 
-// binary: the file's head holds a NUL byte, which no text has; a failure
-// then says so.
+// binary: the file's head holds bytes that no text has (HoldsBinaryBytes);
+// a failure then says so.
 ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary = false);
 // The same in two steps (PrepareCoordinateRead), target's arrays refilled
 // where they fit when mayRefill.
@@ -33,12 +33,47 @@ ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
                           ProgressMeter* progress = nullptr);
 ReadResult ReadMopac(const std::string& path, const AtomTable& previous,
                      ProgressMeter* progress = nullptr);
+ReadResult ReadIndented(const std::string& path, const AtomTable& previous,
+                        ProgressMeter* progress = nullptr);
+ReadResult ReadMopacArchive(const std::string& path, const AtomTable& previous,
+                            ProgressMeter* progress = nullptr);
+ReadResult ReadTurbomoleCoord(const std::string& path, const AtomTable& previous,
+                              ProgressMeter* progress = nullptr);
+
+// NUL or a control byte that no text holds (all below 32 but tab, LF, VT,
+// FF, CR, byte 26 and escape).
+bool HoldsBinaryBytes(std::string_view head);
+
+// Indented coordinates: a line that begins with a blank and holds four
+// fields, a label that is no number (or an atomic number 1..118) and three
+// numbers by the file parse form.
+bool IsIndentedLine(std::string_view line);
+// Every line of lines is one, but for blank lines at the end; at least one.
+bool IsIndentedTable(const std::vector<std::string>& lines);
+// MOPAC archive: its "SUMMARY OF ... CALCULATION" banner or "FINAL GEOMETRY
+// OBTAINED".
+bool IsMopacArchiveMark(std::string_view line);
+// Turbomole: the line "$coord" that opens the coord group (not "$coord
+// frac" and the like, which are periodic).
+bool IsTurbomoleCoordStart(std::string_view line);
 
 // Marks info as read from bohr: the flag, and the sentence in the note.
 void NoteConvertedFromBohr(MoleculeInfo& info);
 
-// DetectFileKind, and whether the head holds a NUL byte.
-FileKind DetectFileHead(const std::string& path, bool& binary);
+// What tells one version of a file from another: its identity, size and
+// time of last change.
+struct FileState {
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long seconds = 0, nanoseconds = 0;
+    bool operator==(const FileState&) const = default;
+};
+// The state of path now; false when it cannot be had.
+bool CurrentFileState(const std::string& path, FileState& state);
+
+// DetectFileKind, and whether the head holds bytes of no text
+// (HoldsBinaryBytes); state, when given, gets the file's state as detection
+// saw it.
+FileKind DetectFileHead(const std::string& path, bool& binary, FileState* state = nullptr);
 
 // True when text is a number by the file parse form that fits a double.
 bool IsFileNumber(std::string_view text);
@@ -84,8 +119,9 @@ bool StartsWith(std::string_view line, char c);
 std::size_t MopacHeaderLines(const std::vector<std::string_view>& lines);
 // A Cartesian geometry line: a symbol or atomic number and x, y, z each
 // followed by its flag (0, 1, -1, +0, +1); with flagsOptional also without
-// flags.
-bool IsMopacAtomLine(std::string_view line, bool flagsOptional);
+// flags; with chargeColumn also with a partial charge after the flags (or
+// after the zero connectivity of a Z-matrix's first line).
+bool IsMopacAtomLine(std::string_view line, bool flagsOptional, bool chargeColumn = false);
 
 // The writers: what each format puts before and after its atom lines, which
 // MoleculeWriter.cpp writes alike for all ("Fe" and x, y, z to 9 decimals).

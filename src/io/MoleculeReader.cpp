@@ -1,16 +1,46 @@
 #include "io/MoleculeReader.h"
 
+#include <cerrno>
 #include <utility>
 
 #include "io/Formats.h"
+#include "model/FileIo.h"
 
 namespace pivora::io {
 
+namespace {
+
+// Runs read, the reading of the file detection saw as seen. A file that
+// changed since then was read as something it no longer is, or is no
+// longer whole: what the reader blamed on its content is then the file
+// error that says so, which a refusal of the file access (its own detail
+// given) already is.
+template <typename Read>
+auto ReadAsSeen(const std::string& path, const FileState& seen, Read read) {
+    try {
+        return read();
+    } catch (Error& e) {
+        FileState now;
+        if (e.Kind() != ErrorKind::File && seen != FileState{} &&
+            (!CurrentFileState(path, now) || now != seen)) {
+            throw FileError(EIO, path).WithDetail(
+                "The file changed while it was being read: another program is changing it. "
+                "Open it again once it is complete.");
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
 ReadResult ReadMolecule(const std::string& path, const AtomTable& previous) {
     bool binary = false;
-    const FileKind kind = DetectFileHead(path, binary);
-    if (kind == FileKind::Headerless) return ReadHeaderless(path, previous, binary);
-    return ReadMoleculeAs(kind, path, previous);
+    FileState seen;
+    const FileKind kind = DetectFileHead(path, binary, &seen);
+    return ReadAsSeen(path, seen, [&] {
+        if (kind == FileKind::Headerless) return ReadHeaderless(path, previous, binary);
+        return ReadMoleculeAs(kind, path, previous);
+    });
 }
 
 ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous,
@@ -28,6 +58,12 @@ ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTabl
             return ReadOrcaOutput(path, previous, progress);
         case FileKind::Mopac:
             return ReadMopac(path, previous, progress);
+        case FileKind::Indented:
+            return ReadIndented(path, previous, progress);
+        case FileKind::MopacArchive:
+            return ReadMopacArchive(path, previous, progress);
+        case FileKind::TurbomoleCoord:
+            return ReadTurbomoleCoord(path, previous, progress);
         case FileKind::Headerless:
             break;
     }
@@ -38,14 +74,19 @@ PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& targe
                                  const ProgressReport& progress) {
     PreparedMolecule prepared;
     bool binary = false;
-    const FileKind kind = DetectFileHead(path, binary);
+    FileState seen;
+    const FileKind kind = DetectFileHead(path, binary, &seen);
     if (kind == FileKind::Headerless) {
-        prepared.plain_.emplace(PrepareHeaderless(path, target, mayRefill, binary, progress));
+        prepared.plain_.emplace(ReadAsSeen(path, seen, [&] {
+            return PrepareHeaderless(path, target, mayRefill, binary, progress);
+        }));
         prepared.info_.kind = FileKind::Headerless;
         return prepared;
     }
     ProgressMeter meter(progress);
-    ReadResult read = ReadMoleculeAs(kind, path, target, meter.Active() ? &meter : nullptr);
+    ReadResult read = ReadAsSeen(path, seen, [&] {
+        return ReadMoleculeAs(kind, path, target, meter.Active() ? &meter : nullptr);
+    });
     meter.Finish();
     prepared.table_ = std::move(read.table);
     prepared.info_ = std::move(read.info);

@@ -49,8 +49,9 @@ struct ReadResult {
 // Coordinates are in angstrom, each through the file parse form.
 //
 // Failures, all Error:
-// - headerless: exactly those of ReadCoordinateTable, messages unchanged;
-//   the detail names the file and the line;
+// - headerless: exactly those of ReadCoordinateTable with
+//   refuseShiftedLines, messages unchanged; the detail names the file and
+//   the line;
 // - the other kinds: an English message "Line N of NAME: what is wrong"
 //   (ErrorKind::Format; Conversion or Overflow for a coordinate), whose
 //   detail names the full path and the kind it was read as;

@@ -134,6 +134,7 @@ struct FileBytes {
     std::unique_ptr<char[]> data;
     std::size_t size = 0;
     std::vector<LineRun> runs;
+    bool refuseShifted = false;  // ReadOptions::refuseShiftedLines
 };
 
 namespace {
@@ -340,6 +341,21 @@ struct Slots {
     double* z = nullptr;
 };
 
+// Line k, whose label is empty, when it goes on after z: its fields
+// would be read one off (ReadOptions::refuseShiftedLines).
+[[gnu::noinline]] void CheckShifted(const FieldScanner& scanner, const LineFields& f,
+                                    std::int32_t k, const std::string& path) {
+    const std::string_view line = scanner.LineText();
+    if (f.z.empty() || f.z.data() + f.z.size() >= line.data() + line.size()) return;
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    throw Error(ErrorKind::Format,
+                "Line " + std::to_string(k) + " of " + name +
+                    ": the line begins with a blank and holds more than four fields, so its "
+                    "label would be empty and every field read one place off (the label as x, "
+                    "z dropped); nothing was read. Remove the blanks before the label.");
+}
+
 void CheckCoordinate(std::string_view field, char separator) {
     if (!IsPlainDecimal(field, separator)) ParseCoordinate(field);
 }
@@ -391,6 +407,10 @@ std::size_t ParseRun(const FileBytes& bytes, const LineRun& run, std::int32_t co
                 CheckCoordinate(f.z, separator);
             }
         }
+        // After the numbers, so that a line that fails on one still fails
+        // as it always did.
+        if (f.label.empty() && bytes.refuseShifted) [[unlikely]]
+            CheckShifted(lines.Scanner(), f, k, path);
     }
     return longest;
 }
@@ -476,6 +496,7 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     meter.Stage(kReadShare, counted.end);
     read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
     read.bytes_->runs = SplitRuns(*read.bytes_, counted.lines, counted.end);
+    read.bytes_->refuseShifted = options.refuseShiftedLines;
     meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
     if (read.refill_) {
         // Nothing may fail once the target's arrays are being written: every

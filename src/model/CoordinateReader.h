@@ -25,6 +25,13 @@ struct ReadOptions {
     // a failure before the parsing pass), so that a caller that sees a
     // failure can name the line.
     std::int32_t* lineReached = nullptr;
+    // Refuses a line whose label is empty, as when it begins with a blank,
+    // and that holds more than four fields: its label and numbers would be
+    // read one field off, z dropped. The error (ErrorKind::Format) says so
+    // in English and names the line; it comes after the line's numbers were
+    // converted, so a line that fails on one fails as without the option.
+    // Off: such a line reads as any other, fields after the fourth ignored.
+    bool refuseShiftedLines = false;
     // Hears how far the read has come (Progress.h). The counting pass, the
     // parsing pass's reading and its checking of the lines report; refilling
     // a target's arrays (MoveInto) comes after the last report and does not.

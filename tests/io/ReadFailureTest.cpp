@@ -194,6 +194,33 @@ const Failure kFailures[] = {
      "a translation vector (Tv): the input describes a periodic system"},
     {"a.mop", "C 0 1 0 1 0 1\nO 1.2x 1 0 1 0 1\n", FileKind::Mopac, 2,
      "the x coordinate '1.2x' is not a number", ErrorKind::Conversion},
+    {"a.mop", "PM7\nt\n\nC 0.0 0 0.0 0 0.0 0 0 0 0 -0.12\nH 1.1 1 0.0 0 0.0 0 1 0 0 0.05\n",
+     FileKind::Mopac, 5, "internal coordinates (the line refers to atoms 1, 0, 0)"},
+    // MOPAC archive
+    {"a.arc", " ARCHIVE FILE\n\n SUMMARY OF  PM7 CALCULATION\n", FileKind::MopacArchive, 0,
+     "there is no \"FINAL GEOMETRY OBTAINED\" section"},
+    {"a.arc",
+     " SUMMARY OF PM7 CALCULATION\n FINAL GEOMETRY OBTAINED\n PM7\n t\n\n"
+     " C 0.0 0 0.0 0 0.0 0 0 0 0 0.1\n C 1.5 1 0.0 0 0.0 0 1 0 0 -0.1\n",
+     FileKind::MopacArchive, 7, "internal coordinates (the line refers to atoms 1, 0, 0)"},
+    {"a.arc", " SUMMARY OF PM7 CALCULATION\n FINAL GEOMETRY OBTAINED\n", FileKind::MopacArchive, 2,
+     "the file ends here, before the final geometry's keyword and title lines"},
+    // Turbomole coord
+    {"coord", "$coord\n 0 0 0 o\n", FileKind::TurbomoleCoord, 2,
+     "the $coord group that begins on line 1 is not closed by a line beginning with '$'"},
+    {"coord", "$coord frac\n 0 0 0 o\n$end\n", FileKind::TurbomoleCoord, 1,
+     "fractions of a periodic cell"},
+    {"control", "$title\n$coord file=coord\n$end\n", FileKind::TurbomoleCoord, 2,
+     "from the file 'coord'; open that file instead"},
+    {"coord", "$coord\n 0 0 0 o\n$periodic 2\n$cell\n 5 5 5\n$end\n", FileKind::TurbomoleCoord, 3,
+     "the $periodic group makes the system periodic"},
+    {"coord", "$coord\n 0 0 o\n$end\n", FileKind::TurbomoleCoord, 2,
+     "does not hold x, y, z and an element symbol"},
+    {"coord", "$coord\n 0 0 x o\n$end\n", FileKind::TurbomoleCoord, 2,
+     "the z coordinate 'x' is not a number", ErrorKind::Conversion},
+    {"coord", "$coord\n 0 0 0 xx\n$end\n", FileKind::TurbomoleCoord, 2,
+     "unknown element symbol 'xx'"},
+    {"coord", "$coord\n$end\n", FileKind::TurbomoleCoord, 1, "the $coord group holds no atoms"},
 };
 
 TEST(ReadFailureTest, EachFailureNamesFileAndLineAndKeepsTheMolecule) {
@@ -235,7 +262,8 @@ TEST(ReadFailureTest, FileErrorsAreTheNativeOnesForEveryKind) {
         SCOPED_TRACE(path);
         for (FileKind kind :
              {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
-              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
+              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac, FileKind::Indented,
+              FileKind::MopacArchive, FileKind::TurbomoleCoord}) {
             test::ExpectError([&] { ReadMoleculeAs(kind, path, table); }, ErrorKind::File, message);
         }
         EXPECT_THROW(ReadMoleculeFile(path, table), Error);
@@ -246,14 +274,18 @@ TEST(ReadFailureTest, FileErrorsAreTheNativeOnesForEveryKind) {
 TEST(ReadFailureTest, EveryReaderOnEveryOtherSampleGivesATableOrAnError) {
     // Read as the wrong kind, each sample either fails cleanly or gives a
     // table of the common shape; nothing else may happen.
-    const char* samples[] = {"water.xyz",        "ammonia-trajectory.xyz", "water.gjf",
-                             "coords.inp",       "water-opt.log",          "water-orca.out",
-                             "formaldehyde.mop", "methane-standard.out",   "continued.mop"};
+    const char* samples[] = {"water.xyz",        "ammonia-trajectory.xyz",
+                             "water.gjf",        "coords.inp",
+                             "water-opt.log",    "water-orca.out",
+                             "formaldehyde.mop", "methane-standard.out",
+                             "continued.mop",    "coord",
+                             "formaldehyde.arc", "indented-numbers.txt"};
     for (const char* name : samples) {
         const std::string path = std::string(PIVORA_FORMAT_DATA) + "/" + name;
         for (FileKind kind :
              {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
-              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
+              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac, FileKind::Indented,
+              FileKind::MopacArchive, FileKind::TurbomoleCoord}) {
             SCOPED_TRACE(std::string(name) + " as " + std::string(KindName(kind)));
             try {
                 const ReadResult r = ReadMoleculeAs(kind, path, AtomTable{});

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,37 @@ std::vector<Sample> Samples() {
          1,
          0,
          1},
+        {"indented-numbers.txt",
+         FileKind::Indented,
+         {{"C", "0.000000", "0.000000", "1.400000"},
+          {"C", "1.212436", "0.000000", "0.700000"},
+          {"H", "2.156676", "0.000000", "1.245000"},
+          {"O", "-1.212436", "0.000000", "0.700000"}}},
+        {"indented-labels.txt",
+         FileKind::Indented,
+         {{"C1", "0.000000", "0.000000", "1.400000"},
+          {"Fe2", "-1.212436", "0.500000", "-0.700000"}}},
+        {"coord",
+         FileKind::TurbomoleCoord,
+         {{"o", "0.00000000000000", "0.00000000000000", "0.22259616390191"},
+          {"h", "0.00000000000000", "1.42760011131310", "-0.89038465560764"},
+          {"h", "0.00000000000000", "-1.42760011131310", "-0.89038465560764"}},
+         1,
+         1,
+         std::nullopt,
+         std::nullopt,
+         true,
+         true},
+        {"formaldehyde.arc",
+         FileKind::MopacArchive,
+         {{"C", "0.00000000", "0.00000000", "0.00000000"},
+          {"O", "1.20587900", "0.00000000", "0.00000000"},
+          {"H", "-0.58542731", "0.93712480", "0.00000000"},
+          {"H", "-0.58542731", "-0.93712480", "0.00000000"}},
+         1,
+         1,
+         0,
+         1},
         {"formaldehyde.mop",
          FileKind::Mopac,
          {{"C", "0.00000000", "0.00000000", "0.00000000"},
@@ -298,6 +330,66 @@ TEST(ReadFormatsTest, LineEndsAndTheEndOfFileMarkReadAlike) {
     }
 }
 
+// The native reader as the formats library runs it: a line whose empty
+// label would shift its fields is refused.
+const ReadOptions kShifted = [] {
+    ReadOptions options;
+    options.refuseShiftedLines = true;
+    return options;
+}();
+
+TEST(ReadFormatsTest, IndentedLinesAreReadRightOrRefused) {
+    // Each line begins with a blank, which makes an empty first field for
+    // the headerless reader: its label would be '', x the label, z lost.
+    struct Case {
+        std::string bytes;
+        FileKind kind;
+        std::vector<test::Slot> atoms;  // from slot 1; empty: refused
+        int line = 0;                   // where a refusal points
+    };
+    const Case cases[] = {
+        {"          6           0.000000    0.000000    1.400000\n",
+         FileKind::Indented,
+         {{"C", 0, 0, 1.4}}},
+        {" C1 0.1 0.2 0.3\n", FileKind::Indented, {{"C1", 0.1, 0.2, 0.3}}},
+        {"  1 2 3 4\n  8\t0 0 -1\n \n", FileKind::Indented, {{"H", 2, 3, 4}, {"O", 0, 0, -1}}},
+        {"   #1 -1 0 0\n   Bq 0 1e-3 +0\n",
+         FileKind::Indented,
+         {{"#1", -1, 0, 0}, {"Bq", 0, 1e-3, 0}}},
+        // Not every line indented, or a number that is no atomic number
+        // where the label stands: the headerless rules, with the refusal.
+        {"C1 0 0 0\n          6  0.0 0.0 1.4\n", FileKind::Headerless, {}, 2},
+        {"   6 0 0 1.4\nC 0 0 0\n", FileKind::Headerless, {}, 1},
+        {"  1.5 2 3 4\n", FileKind::Headerless, {}, 1},
+        {"  200 0 0 1.4\n", FileKind::Headerless, {}, 1},
+        {"\t6 0 0 1.4\n", FileKind::Headerless, {{"6", 0, 0, 1.4}}},
+        {"  1 2 3\n", FileKind::Headerless, {{"", 1, 2, 3}}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const std::string path = dir.Write("a.txt", c.bytes);
+        EXPECT_EQ(DetectFileKind(path), c.kind);
+        if (c.atoms.empty()) {
+            const Error e = test::ErrorOf([&] { ReadMolecule(path, AtomTable{}); });
+            EXPECT_EQ(e.Kind(), ErrorKind::Format);
+            EXPECT_EQ(e.Message().rfind("Line " + std::to_string(c.line) +
+                                            " of a.txt: the line begins with a blank and holds "
+                                            "more than four fields",
+                                        0),
+                      0u)
+                << e.Message();
+            EXPECT_EQ(e.Detail().rfind(path + ", line " + std::to_string(c.line) + ": ", 0), 0u);
+            continue;
+        }
+        std::vector<test::Slot> slots{{"None"}};
+        slots.insert(slots.end(), c.atoms.begin(), c.atoms.end());
+        const auto count = static_cast<std::int32_t>(c.atoms.size());
+        EXPECT_EQ(test::Snapshot(ReadMolecule(path, AtomTable{}).table),
+                  test::Snapshot(count, slots, c.atoms.size() + 10));
+    }
+}
+
 TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
     // Successes and failures alike: same table, same message, same kind.
     const std::string cases[] = {
@@ -308,7 +400,6 @@ TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
         "\x1a",
         "N1 1 2 3\nN2 1 2 3\nN3 x1 2 3\n",
         "N1 1 2 3\n\n",
-        " C1 0.1 0.2 0.3\n",
         "C1\t0.5 1 2\n",
         "C1 1E500 1 2\n",
         std::string("C1 1\0 2 3\n", 10),
@@ -329,7 +420,7 @@ TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
         const std::string path = dir.Write("plain.xyz", bytes);
         EXPECT_EQ(DetectFileKind(path), FileKind::Headerless);
         EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, previous).table; }),
-                  test::Outcome([&] { return ReadCoordinateTable(path, previous); }));
+                  test::Outcome([&] { return ReadCoordinateTable(path, previous, kShifted); }));
         try {
             EXPECT_EQ(ReadMolecule(path, previous).info.kind, FileKind::Headerless);
         } catch (const Error& e) {
@@ -354,6 +445,18 @@ TEST(ReadFormatsTest, BinaryGarbageSaysSo) {
     EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
     EXPECT_EQ(e.Detail().rfind(path + ", line 1: the file holds bytes that no text", 0), 0u)
         << e.Detail();
+    // Random bytes named .log, whose chance lines look like an ORCA input's
+    // keyword line and block: no format is claimed.
+    std::mt19937 rng(5);
+    for (int round = 0; round < 20; ++round) {
+        std::string bytes = "! HF\n* xyz 0 1\n";
+        for (int i = 0; i < 200; ++i) bytes += static_cast<char>(rng() % 256);
+        const std::string log = dir.Write("random.log", bytes);
+        EXPECT_EQ(DetectFileKind(log), FileKind::Headerless);
+        const Error r = test::ErrorOf([&] { ReadMolecule(log, AtomTable{}); });
+        EXPECT_NE(r.Detail().find("the file holds bytes that no text file has"), std::string::npos)
+            << r.Detail();
+    }
 }
 
 TEST(ReadFormatsTest, WithACommaSeparatorEveryFormatTakesTheFullStop) {
