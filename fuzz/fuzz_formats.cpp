@@ -29,8 +29,8 @@ using pivora::io::FileKind;
 constexpr const char* kExtensions[] = {"xyz", "gjf", "com", "inp", "log",
                                        "out", "mop", "arc", "txt"};
 constexpr FileKind kKinds[] = {
-    FileKind::Headerless,     FileKind::Xyz,        FileKind::GaussianInput, FileKind::OrcaInput,
-    FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac,         FileKind::Indented,
+    FileKind::Headerless,     FileKind::Xyz,           FileKind::GaussianInput, FileKind::OrcaInput,
+    FileKind::GaussianOutput, FileKind::OrcaOutput,    FileKind::Mopac,         FileKind::Indented,
     FileKind::MopacArchive,   FileKind::TurbomoleCoord};
 
 // In memory where the machine has /dev/shm: a disk write per input would
