@@ -80,9 +80,8 @@ ReadResult ReadTurbomoleCoord(const std::string& path, const AtomTable& previous
         if (!StartsWith(line, '$')) continue;
         const std::string group = GroupName(line);
         std::string_view f[2];
-        const bool periodic =
-            group == "$cell" || group == "$lattice" ||
-            (group == "$periodic" && SplitFields(line, f, 2) >= 2 && f[1] != "0");
+        const bool periodic = group == "$cell" || group == "$lattice" ||
+                              (group == "$periodic" && SplitFields(line, f, 2) >= 2 && f[1] != "0");
         if (periodic) {
             source.Fail(src.Number(), "the " + group +
                                           " group makes the system periodic (a polymer, a "
