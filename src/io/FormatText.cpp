@@ -180,11 +180,16 @@ void FormatSource::CoordinateFailure(const Error& e, std::string_view text, std:
     throw Failure(line, what, e.Kind());
 }
 
+std::string_view ElementLabel(std::string_view label) {
+    const int z = ElementOfLabel(label);
+    if (z == 0) return {};
+    return label[0] >= '0' && label[0] <= '9' ? ElementSymbol(z) : label;
+}
+
 std::string_view FormatSource::AtomLabel(std::string_view label, std::int64_t line,
                                          std::initializer_list<std::string_view> extra) const {
     if (label.empty()) Fail(line, "an atom line has no element symbol");
-    const int z = ElementOfLabel(label);
-    if (z != 0) return label[0] >= '0' && label[0] <= '9' ? ElementSymbol(z) : label;
+    if (const std::string_view kept = ElementLabel(label); !kept.empty()) return kept;
     for (std::string_view allowed : extra)
         if (label == allowed) return label;
     Fail(line, (label[0] >= '0' && label[0] <= '9' ? "unknown atomic number "

@@ -98,6 +98,10 @@ class LineSource {
     std::int64_t number_ = 0;
 };
 
+// The label an atom keeps (FormatSource::AtomLabel), or "" when label
+// names no element.
+std::string_view ElementLabel(std::string_view label);
+
 // One file read as one kind: builds the failures, which name the file and
 // the line in the message and say in the detail how the file was read.
 class FormatSource {
@@ -122,8 +126,8 @@ class FormatSource {
                       bool bohr = false) const {
         // Inline: three calls a line of a million-atom file.
         try {
-            const long double value = ParseFileDecimal(text);
-            return StoreDouble(bohr ? value * kAngstromPerBohr : value);
+            if (!bohr) return ParseFileDouble(text);
+            return StoreDouble(ParseFileDecimal(text) * kAngstromPerBohr);
         } catch (const Error& e) {
             CoordinateFailure(e, text, line, axis);
         }

@@ -2,11 +2,18 @@
 // atom (further columns, as in extended XYZ, are ignored); frames may follow
 // one another, and the last one is read.
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "io/Elements.h"
 #include "io/FormatText.h"
 #include "io/Formats.h"
+#include "model/CoordinateReader.h"
+#include "model/FieldScanner.h"
+#include "model/LargeMemory.h"
 
 namespace pivora::io {
 namespace {
@@ -38,35 +45,89 @@ std::string CountHint(const Frame& frame) {
            std::to_string(frame.countLine) + " match the atom lines of its frame?)";
 }
 
-// Reads the atoms of frame; src stands on the frame's count line.
-AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& frame,
-                     const AtomTable& previous) {
-    AtomList atoms(static_cast<std::size_t>(frame.atoms), source.Path());
-    std::string_view line;
-    if (!src.Skip()) source.Fail(frame.countLine, "the comment line after the count is missing");
-    for (std::int32_t k = 1; k <= frame.atoms; ++k) {
-        if (!src.Next(line)) {
-            source.Fail(src.Number(), "the file ends after " + std::to_string(k - 1) +
-                                          " atom lines" + CountHint(frame));
-        }
+// An atom line of a frame read the standard XYZ way: a symbol (or atomic
+// number) and x, y, z among fields separated by blanks and tabs, further
+// fields ignored.
+class XyzAtomLine final : public AtomLineRule {
+  public:
+    // first: the number of the frame's first atom line.
+    XyzAtomLine(const FormatSource& source, const Frame& frame, std::int64_t first)
+        : source_(source), frame_(frame), first_(first) {}
+
+    // The native cut gives this format's fields when the line begins with
+    // its label, which holds no blank, tab or control byte and ends at a
+    // blank: x, y and z, plain decimals, then hold no tab either.
+    bool QuickLabel(std::string_view text, const LineFields& f,
+                    std::string_view& label) const override {
+        const std::string_view l = f.label;
+        if (l.empty() || l.data() != text.data()) return false;
+        if (l.size() < text.size() && text[l.size()] != ' ') return false;
+        for (const char c : l)
+            if (static_cast<unsigned char>(c) <= 32) return false;
+        label = ElementLabel(l);
+        return !label.empty();
+    }
+
+    void Read(std::string_view text, std::int64_t at, std::string& label, double& x, double& y,
+              double& z) const override {
+        const std::int64_t k = at - first_ + 1;
         std::string_view f[4];
-        const std::int64_t at = src.Number();
-        const int n = SplitFields(line, f, 4);
+        const int n = SplitFields(text, f, 4);
         if (n < 4) {
             std::string what = n == 0
                                    ? "a blank line stands for atom " + std::to_string(k)
-                                   : "the line " + Quoted(line) + " for atom " + std::to_string(k) +
+                                   : "the line " + Quoted(text) + " for atom " + std::to_string(k) +
                                          " does not hold a symbol and x, y, z";
-            if (n <= 1) what += CountHint(frame);
-            source.Fail(at, what);
+            if (n <= 1) what += CountHint(frame_);
+            source_.Fail(at, what);
         }
-        const std::string_view label = source.AtomLabel(f[0], at);
-        const double x = source.Coordinate(f[1], at, 'x');
-        const double y = source.Coordinate(f[2], at, 'y');
-        const double z = source.Coordinate(f[3], at, 'z');
-        atoms.Add(label, x, y, z);
+        label = source_.AtomLabel(f[0], at);
+        x = source_.Coordinate(f[1], at, 'x');
+        y = source_.Coordinate(f[2], at, 'y');
+        z = source_.Coordinate(f[3], at, 'z');
     }
-    return std::move(atoms).Finish(previous);
+
+  private:
+    const FormatSource& source_;
+    const Frame& frame_;
+    std::int64_t first_;
+};
+
+// Reads the atoms of frame; src stands on the frame's count line. The atom
+// lines are gathered first, then read the plain reader's way
+// (ReadAtomLines), which fails at the first bad one as a read line by line
+// would; a file that ends too early fails after them.
+AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& frame,
+                     const AtomTable& previous) {
+    if (!src.Skip()) source.Fail(frame.countLine, "the comment line after the count is missing");
+    // Each line's text and a line feed: the texts hold no line end, CR or
+    // byte 26, so that the scanner cuts them again as they are.
+    // Room for the lines the count announces, but no more than the file
+    // holds, so that a count of a billion in a small file takes nothing;
+    // laid out for huge pages, as its first touch would otherwise fault on
+    // every page.
+    std::vector<char> text;
+    struct stat st;
+    const std::size_t most =
+        ::stat(source.Path().c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    ReserveLarge(text, std::min(static_cast<std::size_t>(frame.atoms) * 40, most) + kScanPadding);
+    std::string_view line;
+    std::int32_t got = 0;
+    while (got < frame.atoms && src.Next(line)) {
+        text.insert(text.end(), line.begin(), line.end());
+        text.push_back('\n');
+        ++got;
+    }
+    const std::size_t size = text.size();
+    text.resize(size + kScanPadding, '\0');
+    const std::int64_t first = src.Number() - got + 1;
+    const XyzAtomLine rule(source, frame, first);
+    AtomTable table = ReadAtomLines(text.data(), size, got, first, rule, previous);
+    if (got < frame.atoms) {
+        source.Fail(src.Number(), "the file ends after " + std::to_string(got) + " atom lines" +
+                                      CountHint(frame));
+    }
+    return table;
 }
 
 }  // namespace

@@ -223,14 +223,14 @@ constexpr std::int32_t kLinesForTwoRuns = 1 << 16;
 
 // The counted lines as one run, or as two of about equal bytes: the second
 // begins after the line feed nearest past the middle of the counted bytes.
-std::vector<LineRun> SplitRuns(const FileBytes& bytes, std::int32_t count, std::uint64_t end) {
+std::vector<LineRun> SplitRuns(const char* data, std::size_t size, std::int32_t count,
+                               std::uint64_t end) {
     const std::vector<LineRun> whole{{0, 1, count}};
     // A file that shrank after it was counted is left to one run, which
     // meets the end where it expects lines.
-    if (count < kLinesForTwoRuns || bytes.size < end || std::thread::hardware_concurrency() < 2) {
+    if (count < kLinesForTwoRuns || size < end || std::thread::hardware_concurrency() < 2) {
         return whole;
     }
-    const char* data = bytes.data.get();
     const auto middle = static_cast<std::size_t>(end / 2);
     const void* feed = std::memchr(data + middle, '\n', static_cast<std::size_t>(end) - middle);
     if (feed == nullptr) return whole;
@@ -432,6 +432,37 @@ std::size_t ParseLines(const FileBytes& bytes, std::int32_t count, std::uint64_t
     return std::max(longest[0], longest[1]);
 }
 
+// The lines run.first..run.last of an AtomLineRule's block into slots,
+// reached at the line being read.
+void ReadAtomRun(const char* data, std::size_t size, const LineRun& run, std::int32_t count,
+                 std::int64_t firstLine, const AtomLineRule& rule, const Slots& slots,
+                 std::int32_t& reached, ProgressMeter* progress) {
+    const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    FieldScanner scanner(data + run.from, size - run.from, separator);
+    std::string* const names = slots.names;
+    double* const x = slots.x;
+    double* const y = slots.y;
+    double* const z = slots.z;
+    for (std::int32_t k = run.first; k <= run.last && !scanner.AtEnd(); ++k) {
+        reached = k;
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(progress, run, count, k);
+        const LineFields f = scanner.Next();
+        PlainDecimal plain[3];
+        std::string_view label;
+        if (plainSeparator && PlainLine<true>(scanner, f, separator, plain) &&
+            rule.QuickLabel(scanner.LineText(), f, label)) {
+            names[k].assign(label);
+            x[k] = StorePlainDecimal(plain[0]);
+            y[k] = StorePlainDecimal(plain[1]);
+            z[k] = StorePlainDecimal(plain[2]);
+        } else {
+            rule.Read(scanner.LineText(), firstLine + (k - 1), names[k], x[k], y[k], z[k]);
+        }
+    }
+}
+
 // Slots 1..count of table from the lines.
 void FillSlots(const FileBytes& bytes, std::int32_t count, std::uint64_t end,
                const std::string& path, AtomTable& table, std::int32_t* lineReached,
@@ -495,7 +526,8 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     if (!read.refill_) read.fresh_ = NewTable(capacity);
     meter.Stage(kReadShare, counted.end);
     read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
-    read.bytes_->runs = SplitRuns(*read.bytes_, counted.lines, counted.end);
+    read.bytes_->runs =
+        SplitRuns(read.bytes_->data.get(), read.bytes_->size, counted.lines, counted.end);
     read.bytes_->refuseShifted = options.refuseShiftedLines;
     meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
     if (read.refill_) {
@@ -544,6 +576,23 @@ void CoordinateRead::MoveInto(AtomTable& table) && {
 AtomTable CoordinateRead::TakeTable(const AtomTable& previous) && {
     if (refill_) FillFresh(previous);
     return std::move(fresh_);
+}
+
+AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
+                        std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
+                        ProgressMeter* progress) {
+    AtomTable fresh = NewTable(SlotsFor(count));
+    const Slots slots{fresh.AtomName.data(), fresh.AtomX.data(), fresh.AtomY.data(),
+                      fresh.AtomZ.data()};
+    const std::vector<LineRun> runs = SplitRuns(data, size, count, size);
+    if (progress) progress->Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(count));
+    OverRuns(runs, nullptr, [&](const LineRun& run, std::int32_t& reached) {
+        const bool first = &run == runs.data();
+        ReadAtomRun(data, size, run, count, firstLine, rule, slots, reached,
+                    first ? progress : nullptr);
+    });
+    FinishTable(fresh, count, previous);
+    return fresh;
 }
 
 AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,

@@ -108,6 +108,38 @@ AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous
 // any failure.
 void ReadCoordinateFile(const std::string& path, AtomTable& table, const ReadOptions& options = {});
 
+// How a format other than the native one reads an atom line, for
+// ReadAtomLines: where the plain reader's cut and numbers give what the
+// format reads, only the label is asked of it; any other line it reads its
+// own way. Both are called from two threads at once.
+class AtomLineRule {
+  public:
+    virtual ~AtomLineRule() = default;
+    // The label to store for the line text, cut into f by the native rules,
+    // whose x, y and z are plain decimals (PlainDecimal.h) and so read as
+    // the parse form reads them: false when the format would not read the
+    // line as cut, which leaves it to Read. May throw the format's failure
+    // of the line, which must then be the one Read would throw.
+    virtual bool QuickLabel(std::string_view text, const LineFields& f,
+                            std::string_view& label) const = 0;
+    // The atom of line number line, text as the line rules make it, read the
+    // format's own way; throws the format's failure.
+    virtual void Read(std::string_view text, std::int64_t line, std::string& label, double& x,
+                      double& y, double& z) const = 0;
+};
+
+// The atoms of another format's block of atom lines, read the plain
+// reader's way: data[0, size) holds count lines by the line rules of
+// LineReader (followed by kScanPadding readable bytes), the first of them
+// line firstLine of its file. Each line goes into its slot of a new table of
+// ReadCoordinateTable's shape, spare slots from previous; in two runs on two
+// threads where the lines are many. Throws what rule throws for the
+// earliest line that fails, as a read in order would; memory. progress
+// hears of the lines up to its whole.
+AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
+                        std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
+                        ProgressMeter* progress = nullptr);
+
 // Finishes a table read aside: AtomCount := count, the capacity count + 10,
 // slot 0 ("None", 0, 0, 0), and the spare slots count + 1 .. count + 9 copied
 // from previous where it has them. Slots 1..count must hold the atoms.

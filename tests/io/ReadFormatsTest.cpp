@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "XyzReference.h"
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
 #include "model/Extended.h"
@@ -312,6 +313,90 @@ TEST(ReadFormatsTest, GaussianRoutesInBohrInEverySpelling) {
         const ReadResult r = ReadMolecule(path, AtomTable{});
         EXPECT_EQ(r.info.convertedFromBohr, bohr);
         EXPECT_EQ(Bits(r.table.AtomZ[1]), bohr ? BohrBits("1.5") : FileBits("1.5"));
+    }
+}
+
+// Property: standard XYZ, whose atom lines go the plain reader's way, reads
+// as the XYZ reader did line by line: the same table, or the same failure
+// at the same line, over random files of every kind of line.
+TEST(ReadFormatsTest, XyzReadsAsLineByLineOnRandomFiles) {
+    std::mt19937 rng(29);
+    const auto pick = [&](const auto& pieces) { return pieces[rng() % std::size(pieces)]; };
+    const char* labels[] = {"C",  "Fe1", "6", "26", "119",   "Xx", "",  "C\t", "He-Bq",
+                            "H:", "c4",  "#", "Cl", "C\x01", "Og", "0", "CL2", "Bq"};
+    const char* numbers[] = {"0",          "1.5",   "-2.25",       "+3",
+                             ".5",         "7.",    "1e-3",        "1E5",
+                             "abc",        "",      "1,5",         "-0",
+                             "1e400",      "1.5\t", "0.000000001", "123456789012345678901",
+                             "-99.123456", "1.2.3"};
+    const char* gaps[] = {" ", " ", " ", "  ", "\t", " \t", "   "};
+    TempDir dir;
+    AtomTable previous;
+    ReadCoordinateFile(dir.Write("old", "Old1 1 2 3\nOld2 4 5 6\n"), previous);
+    for (int round = 0; round < 600; ++round) {
+        std::string text;
+        const int frames = 1 + static_cast<int>(rng() % 3);
+        for (int frame = 0; frame < frames; ++frame) {
+            const int atoms = static_cast<int>(rng() % 5);
+            const int told = rng() % 8 == 0 ? atoms + static_cast<int>(rng() % 3) - 1 : atoms;
+            text += rng() % 20 == 0 ? std::string("3x") : std::to_string(told);
+            text += "\ncomment " + std::to_string(round) + "\n";
+            for (int k = 0; k < atoms; ++k) {
+                if (rng() % 10 == 0) text += pick(gaps);
+                text += pick(labels);
+                const int fields = rng() % 10 == 0 ? static_cast<int>(rng() % 6) : 3;
+                for (int i = 0; i < fields; ++i) {
+                    text += pick(gaps);
+                    text += rng() % 4 == 0 ? pick(numbers)
+                                           : std::to_string(rng() % 2000) + "." +
+                                                 std::to_string(rng() % 1000000);
+                }
+                if (rng() % 15 == 0) text += pick(gaps);
+                text += rng() % 10 == 0 ? "\r\n" : "\n";
+                if (rng() % 200 == 0) text += "\x1a";
+            }
+        }
+        if (rng() % 5 == 0) text += "\n \n";
+        SCOPED_TRACE(text);
+        const std::string path = dir.Write("r.xyz", text);
+        EXPECT_EQ(
+            test::Outcome([&] { return ReadMoleculeAs(FileKind::Xyz, path, previous).table; }),
+            test::Outcome([&] { return ReadXyzLineByLine(path, previous).table; }));
+    }
+}
+
+// Frames of many atoms, read in two runs on two threads: the failure is the
+// earliest line's, wherever the runs meet.
+TEST(ReadFormatsTest, LargeXyzFramesReadAsLineByLine) {
+    constexpr int kAtoms = 150000;
+    std::vector<std::string> lines;
+    for (int k = 0; k < kAtoms; ++k) {
+        lines.push_back((k % 3 == 0 ? "Fe" + std::to_string(k % 100) : std::string("O")) + " " +
+                        std::to_string(k % 977) + ".5 -" + std::to_string(k % 13) + ".125 " +
+                        std::to_string(k) + "e-3");
+    }
+    const auto file = [&](const std::vector<std::string>& atoms, int frames) {
+        std::string text;
+        for (int f = 0; f < frames; ++f) {
+            text += std::to_string(kAtoms) + "\nframe\n";
+            for (const std::string& line : atoms) text += line + "\n";
+        }
+        return text;
+    };
+    TempDir dir;
+    std::vector<std::string> late = lines, both = lines, short_ = lines;
+    late[140000] = "C 1 2 x";
+    both[140000] = "C 1 2 x";
+    both[20] = "Qq 1 2 3";
+    short_.pop_back();
+    for (const auto& [text, name] :
+         {std::pair{file(lines, 1), "good"}, std::pair{file(lines, 2), "two frames"},
+          std::pair{file(late, 1), "late"}, std::pair{file(both, 1), "both"},
+          std::pair{file(late, 2), "late, two frames"}, std::pair{file(short_, 1), "short"}}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Write("big.xyz", text);
+        EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, AtomTable{}).table; }),
+                  test::Outcome([&] { return ReadXyzLineByLine(path, AtomTable{}).table; }));
     }
 }
 
