@@ -23,6 +23,11 @@ CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& targe
 // progress, when given, hears of each pass over the file (LineSource).
 ReadResult ReadXyz(const std::string& path, const AtomTable& previous,
                    ProgressMeter* progress = nullptr);
+// ReadXyz the way it reads a file too large to hold in memory (a long
+// trajectory): line by line, a frame's atom lines gathered, to the same
+// result.
+ReadResult ReadXyzStreamed(const std::string& path, const AtomTable& previous,
+                           ProgressMeter* progress = nullptr);
 ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
                              ProgressMeter* progress = nullptr);
 ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous,

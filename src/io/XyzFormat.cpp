@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "io/Elements.h"
@@ -130,41 +132,98 @@ AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& f
     return table;
 }
 
-}  // namespace
+// The lines of a file held in memory, with LineSource's rules and
+// numbering (the block scanner's); a frame's atom lines can be taken as one
+// block of bytes.
+class MemoryLines {
+  public:
+    // data[0, size) is the file, kScanPadding readable bytes after it.
+    MemoryLines(const char* data, std::size_t size) : data_(data), size_(size) { MoveTo(0); }
+    bool Next(std::string_view& line) {
+        if (scanner_->AtEnd()) return false;
+        scanner_->Next();
+        line = scanner_->LineText();
+        ++number_;
+        return true;
+    }
+    bool Skip() {
+        std::string_view line;
+        return Next(line);
+    }
+    std::int64_t Number() const { return number_; }
+    // The next lines, at most most of them, as the bytes [from, to): how
+    // many there were before the end of the file.
+    std::int32_t Take(std::int32_t most, std::size_t& from, std::size_t& to) {
+        std::size_t at = base_ + scanner_->Offset();
+        from = at;
+        std::int32_t taken = 0;
+        while (taken < most && at < size_ && data_[at] != kEndOfFileMark) {
+            const void* lf = std::memchr(data_ + at, '\n', size_ - at);
+            at = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data_) + 1 : size_;
+            ++taken;
+        }
+        to = at;
+        number_ += taken;
+        MoveTo(at);
+        return taken;
+    }
+    const char* Data() const { return data_; }
 
-bool IsSingleField(std::string_view line) {
-    std::string_view f[1];
-    return SplitFields(line, f, 1) == 1;
+  private:
+    static constexpr char kEndOfFileMark = 26;
+    void MoveTo(std::size_t at) {
+        base_ = at;
+        scanner_.emplace(data_ + at, size_ - at);
+    }
+    const char* data_;
+    std::size_t size_;
+    std::size_t base_ = 0;
+    std::optional<FieldScanner> scanner_;
+    std::int64_t number_ = 0;
+};
+
+// ParseFrame on a file in memory: the atom lines are read where they lie.
+AtomTable ParseFrame(const FormatSource& source, MemoryLines& src, const Frame& frame,
+                     const AtomTable& previous, ProgressMeter* progress) {
+    if (!src.Skip()) source.Fail(frame.countLine, "the comment line after the count is missing");
+    std::size_t from = 0, to = 0;
+    const std::int32_t got = src.Take(frame.atoms, from, to);
+    const std::int64_t first = src.Number() - got + 1;
+    const XyzAtomLine rule(source, frame, first);
+    if (progress) {
+        const std::uint64_t from = progress->StageEnd();
+        progress->Stage(from + (ProgressMeter::kTotal - from) / 2, static_cast<std::uint64_t>(got));
+    }
+    AtomTable table =
+        ReadAtomLines(src.Data() + from, to - from, got, first, rule, previous, progress);
+    if (got < frame.atoms) {
+        source.Fail(src.Number(), "the file ends after " + std::to_string(got) + " atom lines" +
+                                      CountHint(frame));
+    }
+    return table;
 }
 
-bool IsXyzCountLine(std::string_view line) {
-    std::string_view f[1];
-    if (SplitFields(line, f, 1) != 1) return false;
-    for (char c : f[0])
-        if (c < '0' || c > '9') return false;
-    return true;
+AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& frame,
+                     const AtomTable& previous, ProgressMeter*) {
+    return ParseFrame(source, src, frame, previous);
 }
 
-bool IsXyzAtomLine(std::string_view line) {
-    std::string_view f[4];
-    return SplitFields(line, f, 4) >= 4 && ElementOfLabel(f[0]) != 0 && IsFileNumber(f[1]) &&
-           IsFileNumber(f[2]) && IsFileNumber(f[3]);
-}
-
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::Xyz);
+// The frames of the file that open() gives the lines of, as LineSource or
+// MemoryLines: the first frame is read as it comes; further frames are only
+// stepped over, and the last one is read from a fresh start.
+template <typename Open>
+ReadResult ReadFrames(const FormatSource& source, Open open, const AtomTable& previous,
+                      ProgressMeter* progress) {
     ReadResult result;
     Frame last{};
     std::int64_t frames = 0;
     {
-        // One pass: the first frame is read as it comes; further frames are
-        // only stepped over, and the last one is read in a second pass.
-        LineSource src(path, progress);
+        auto src = open();
         std::string_view line;
         if (!src.Next(line)) source.Fail(0, "the file is empty");
         last = {1, FrameAtoms(source, line, 1)};
         frames = 1;
-        result.table = ParseFrame(source, src, last, previous);
+        result.table = ParseFrame(source, src, last, previous, progress);
         while (src.Next(line)) {
             if (IsBlankLine(line)) {
                 // Blank lines may end the file, but not stand between frames.
@@ -200,15 +259,101 @@ ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressM
     }
     if (last.atoms == 0) source.Fail(last.countLine, "the frame holds no atoms (its count is 0)");
     if (frames > 1) {
-        LineSource src(path, progress);
+        auto src = open();
         while (src.Number() < last.countLine && src.Skip()) {
         }
-        result.table = ParseFrame(source, src, last, previous);
+        result.table = ParseFrame(source, src, last, previous, progress);
     }
     result.info.kind = FileKind::Xyz;
     constexpr std::int64_t kMostFrames = std::numeric_limits<int>::max();
     result.info.frame = result.info.frameCount = static_cast<int>(std::min(frames, kMostFrames));
     return result;
+}
+
+// The file's bytes and kScanPadding zeros after them, laid out for huge
+// pages; progress hears of the reading as LineSource's pass does.
+std::vector<char> ReadWhole(const std::string& path, ProgressMeter* progress) {
+    LineReaderOptions options;
+    options.progress = progress;
+    // Pieces of a quarter megabyte: a read of a few megabytes still reports
+    // as it goes.
+    options.chunkSize = std::size_t{1} << 18;
+    ByteReader file(path, options);
+    if (progress) {
+        const std::uint64_t from = progress->StageEnd();
+        progress->Stage(from + (ProgressMeter::kTotal - from) * 3 / 4, file.SizeAtOpen());
+    }
+    std::vector<char> bytes;
+    ReserveLarge(bytes, static_cast<std::size_t>(file.SizeAtOpen()) + 1 + kScanPadding);
+    std::size_t size = 0;
+    for (;;) {
+        // The file may have grown since it was opened.
+        if (bytes.capacity() - size < kScanPadding + 1) bytes.reserve(bytes.capacity() * 2);
+        bytes.resize(bytes.capacity());
+        const std::size_t got = file.Read(bytes.data() + size, bytes.size() - size - kScanPadding);
+        if (got == 0) break;
+        size += got;
+    }
+    bytes.resize(size);
+    bytes.resize(size + kScanPadding, '\0');
+    return bytes;
+}
+
+// The atom count on the first line of path, or 0 where there is none.
+long long FirstCount(const std::string& path) {
+    LineReaderOptions options;
+    options.chunkSize = 4096;
+    LineReader reader(path, options);
+    if (reader.AtEnd()) return 0;
+    const std::string_view line = reader.NextLine();
+    long long count = 0;
+    if (!IsXyzCountLine(line) || !ParseWhole(TrimBlanks(line), count)) return 0;
+    return count;
+}
+
+}  // namespace
+
+bool IsSingleField(std::string_view line) {
+    std::string_view f[1];
+    return SplitFields(line, f, 1) == 1;
+}
+
+bool IsXyzCountLine(std::string_view line) {
+    std::string_view f[1];
+    if (SplitFields(line, f, 1) != 1) return false;
+    for (char c : f[0])
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+bool IsXyzAtomLine(std::string_view line) {
+    std::string_view f[4];
+    return SplitFields(line, f, 4) >= 4 && ElementOfLabel(f[0]) != 0 && IsFileNumber(f[1]) &&
+           IsFileNumber(f[2]) && IsFileNumber(f[3]);
+}
+
+ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(path, FileKind::Xyz);
+    // A file of about one frame is read into memory and its atom lines read
+    // where they lie; a long trajectory, line by line, which holds no more
+    // than a frame at a time.
+    struct stat st;
+    const bool known = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    constexpr long long kInMemory = 256LL << 20;
+    if (known && (st.st_size <= kInMemory || st.st_size / 128 <= FirstCount(path))) {
+        const std::vector<char> bytes = ReadWhole(path, progress);
+        const std::size_t size = bytes.size() - kScanPadding;
+        return ReadFrames(
+            source, [&] { return MemoryLines(bytes.data(), size); }, previous, progress);
+    }
+    return ReadXyzStreamed(path, previous, progress);
+}
+
+ReadResult ReadXyzStreamed(const std::string& path, const AtomTable& previous,
+                           ProgressMeter* progress) {
+    const FormatSource source(path, FileKind::Xyz);
+    return ReadFrames(
+        source, [&] { return LineSource(path, progress); }, previous, progress);
 }
 
 std::string XyzHead(std::int32_t atoms, const ExportSettings& settings) {

@@ -585,7 +585,6 @@ AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
     const Slots slots{fresh.AtomName.data(), fresh.AtomX.data(), fresh.AtomY.data(),
                       fresh.AtomZ.data()};
     const std::vector<LineRun> runs = SplitRuns(data, size, count, size);
-    if (progress) progress->Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(count));
     OverRuns(runs, nullptr, [&](const LineRun& run, std::int32_t& reached) {
         const bool first = &run == runs.data();
         ReadAtomRun(data, size, run, count, firstLine, rule, slots, reached,

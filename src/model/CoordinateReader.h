@@ -135,7 +135,7 @@ class AtomLineRule {
 // ReadCoordinateTable's shape, spare slots from previous; in two runs on two
 // threads where the lines are many. Throws what rule throws for the
 // earliest line that fails, as a read in order would; memory. progress
-// hears of the lines up to its whole.
+// hears of the lines as the units of its current stage.
 AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
                         std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
                         ProgressMeter* progress = nullptr);

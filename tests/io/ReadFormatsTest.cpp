@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "XyzReference.h"
+#include "io/Formats.h"
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
 #include "model/Extended.h"
@@ -359,9 +360,12 @@ TEST(ReadFormatsTest, XyzReadsAsLineByLineOnRandomFiles) {
         if (rng() % 5 == 0) text += "\n \n";
         SCOPED_TRACE(text);
         const std::string path = dir.Write("r.xyz", text);
+        const auto reference =
+            test::Outcome([&] { return ReadXyzLineByLine(path, previous).table; });
         EXPECT_EQ(
             test::Outcome([&] { return ReadMoleculeAs(FileKind::Xyz, path, previous).table; }),
-            test::Outcome([&] { return ReadXyzLineByLine(path, previous).table; }));
+            reference);
+        EXPECT_EQ(test::Outcome([&] { return ReadXyzStreamed(path, previous).table; }), reference);
     }
 }
 
@@ -395,8 +399,11 @@ TEST(ReadFormatsTest, LargeXyzFramesReadAsLineByLine) {
           std::pair{file(late, 2), "late, two frames"}, std::pair{file(short_, 1), "short"}}) {
         SCOPED_TRACE(name);
         const std::string path = dir.Write("big.xyz", text);
-        EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, AtomTable{}).table; }),
-                  test::Outcome([&] { return ReadXyzLineByLine(path, AtomTable{}).table; }));
+        const auto reference =
+            test::Outcome([&] { return ReadXyzLineByLine(path, AtomTable{}).table; });
+        EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, AtomTable{}).table; }), reference);
+        EXPECT_EQ(test::Outcome([&] { return ReadXyzStreamed(path, AtomTable{}).table; }),
+                  reference);
     }
 }
 
