@@ -2,6 +2,7 @@
 // One reader per format, and the line tests that detection shares with them.
 // Internal to pivora_io; callers use MoleculeReader.h and FileKind.h.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,15 @@ CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& targe
 // progress, when given, hears of each pass over the file (LineSource).
 ReadResult ReadXyz(const std::string& path, const AtomTable& previous,
                    ProgressMeter* progress = nullptr);
+// ReadXyz in two steps: a file held in memory gives its last frame as a
+// read that MoveInto puts in place (refilling target's arrays where they
+// fit, when mayRefill), any other file its table at once.
+struct PreparedXyz {
+    std::optional<CoordinateRead> read;
+    ReadResult result;  // the table too when read is empty
+};
+PreparedXyz PrepareXyz(const std::string& path, const AtomTable& target, bool mayRefill,
+                       ProgressMeter* progress = nullptr);
 // ReadXyz the way it reads a file too large to hold in memory (a long
 // trajectory): line by line, a frame's atom lines gathered, to the same
 // result.

@@ -84,6 +84,19 @@ PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& targe
         return prepared;
     }
     ProgressMeter meter(progress);
+    if (kind == FileKind::Xyz) {
+        PreparedXyz xyz = ReadAsSeen(path, seen, [&] {
+            return PrepareXyz(path, target, mayRefill, meter.Active() ? &meter : nullptr);
+        });
+        meter.Finish();
+        prepared.info_ = std::move(xyz.result.info);
+        if (xyz.read) {
+            prepared.plain_.emplace(std::move(*xyz.read));
+        } else {
+            prepared.table_ = std::move(xyz.result.table);
+        }
+        return prepared;
+    }
     ReadResult read = ReadAsSeen(path, seen, [&] {
         return ReadMoleculeAs(kind, path, target, meter.Active() ? &meter : nullptr);
     });

@@ -2,11 +2,14 @@
 // atom (further columns, as in extended XYZ, are ignored); frames may follow
 // one another, and the last one is read.
 
+#include <emmintrin.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -52,9 +55,10 @@ std::string CountHint(const Frame& frame) {
 // fields ignored.
 class XyzAtomLine final : public AtomLineRule {
   public:
-    // first: the number of the frame's first atom line.
-    XyzAtomLine(const FormatSource& source, const Frame& frame, std::int64_t first)
-        : source_(source), frame_(frame), first_(first) {}
+    // first: the number of the frame's first atom line. The rule keeps what
+    // it needs, as a read may use it after the reader returned.
+    XyzAtomLine(const std::string& path, const Frame& frame, std::int64_t first)
+        : path_(path), frame_(frame), first_(first) {}
 
     // The native cut gives this format's fields when the line begins with
     // its label, which holds no blank, tab or control byte and ends at a
@@ -90,8 +94,9 @@ class XyzAtomLine final : public AtomLineRule {
     }
 
   private:
-    const FormatSource& source_;
-    const Frame& frame_;
+    std::string path_;
+    FormatSource source_{path_, FileKind::Xyz};
+    Frame frame_;
     std::int64_t first_;
 };
 
@@ -123,7 +128,7 @@ AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& f
     const std::size_t size = text.size();
     text.resize(size + kScanPadding, '\0');
     const std::int64_t first = src.Number() - got + 1;
-    const XyzAtomLine rule(source, frame, first);
+    const XyzAtomLine rule(source.Path(), frame, first);
     AtomTable table = ReadAtomLines(text.data(), size, got, first, rule, previous);
     if (got < frame.atoms) {
         source.Fail(src.Number(), "the file ends after " + std::to_string(got) + " atom lines" +
@@ -138,7 +143,10 @@ AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& f
 class MemoryLines {
   public:
     // data[0, size) is the file, kScanPadding readable bytes after it.
-    MemoryLines(const char* data, std::size_t size) : data_(data), size_(size) { MoveTo(0); }
+    MemoryLines(std::shared_ptr<char[]> data, std::size_t size)
+        : whole_(std::move(data)), data_(whole_.get()), size_(size) {
+        MoveTo(0);
+    }
     bool Next(std::string_view& line) {
         if (scanner_->AtEnd()) return false;
         scanner_->Next();
@@ -154,27 +162,68 @@ class MemoryLines {
     // The next lines, at most most of them, as the bytes [from, to): how
     // many there were before the end of the file.
     std::int32_t Take(std::int32_t most, std::size_t& from, std::size_t& to) {
-        std::size_t at = base_ + scanner_->Offset();
-        from = at;
-        std::int32_t taken = 0;
-        while (taken < most && at < size_ && data_[at] != kEndOfFileMark) {
-            const void* lf = std::memchr(data_ + at, '\n', size_ - at);
-            at = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data_) + 1 : size_;
+        from = base_ + scanner_->Offset();
+        std::size_t at = from;
+        std::int32_t taken = PastLineFeeds(most, at);
+        if (taken < most && at < size_) {
+            at = size_;  // the last line, without a line end
             ++taken;
+        }
+        // A byte 26 that begins a line ends the file there: rare, so the
+        // lines are then taken again one by one.
+        if (std::memchr(data_ + from, kEndOfFileMark, at - from) != nullptr) {
+            at = from;
+            taken = 0;
+            while (taken < most && at < size_ && data_[at] != kEndOfFileMark) {
+                const void* lf = std::memchr(data_ + at, '\n', size_ - at);
+                at =
+                    lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data_) + 1 : size_;
+                ++taken;
+            }
         }
         to = at;
         number_ += taken;
         MoveTo(at);
         return taken;
     }
-    const char* Data() const { return data_; }
+    const std::shared_ptr<char[]>& Whole() const { return whole_; }
 
   private:
     static constexpr char kEndOfFileMark = 26;
+    // Moves at past up to most line feeds, 16 bytes at a time, to just
+    // after the last one passed; how many.
+    std::int32_t PastLineFeeds(std::int32_t most, std::size_t& at) const {
+        const __m128i lf = _mm_set1_epi8('\n');
+        std::int32_t passed = 0;
+        std::size_t block = at;
+        while (passed < most && block < size_) {
+            // The padding after the data is readable; bytes past its end
+            // are left out.
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data_ + block));
+            auto feeds = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
+            const std::size_t left = size_ - block;
+            if (left < 16) feeds &= (1u << left) - 1;
+            const int count = std::popcount(feeds);
+            if (count == 0) {
+                block += 16;
+                continue;
+            }
+            for (std::int32_t skip = std::min(count, most - passed) - 1; skip > 0; --skip)
+                feeds &= feeds - 1;
+            passed += std::min(count, most - passed);
+            // The last line feed of the block that counts; the next block
+            // goes on from after it.
+            const std::uint32_t last = passed == most ? feeds & ~(feeds - 1) : feeds;
+            at = block + static_cast<std::size_t>(31 - std::countl_zero(last)) + 1;
+            block = at;
+        }
+        return passed;
+    }
     void MoveTo(std::size_t at) {
         base_ = at;
         scanner_.emplace(data_ + at, size_ - at);
     }
+    std::shared_ptr<char[]> whole_;
     const char* data_;
     std::size_t size_;
     std::size_t base_ = 0;
@@ -182,39 +231,36 @@ class MemoryLines {
     std::int64_t number_ = 0;
 };
 
-// ParseFrame on a file in memory: the atom lines are read where they lie.
-AtomTable ParseFrame(const FormatSource& source, MemoryLines& src, const Frame& frame,
-                     const AtomTable& previous, ProgressMeter* progress) {
+// ParseFrame on a file in memory: the atom lines are read where they lie,
+// into target's arrays at MoveInto when mayRefill and they fit.
+CoordinateRead PrepareFrame(const FormatSource& source, MemoryLines& src, const Frame& frame,
+                            const AtomTable& target, bool mayRefill, ProgressMeter* progress) {
     if (!src.Skip()) source.Fail(frame.countLine, "the comment line after the count is missing");
     std::size_t from = 0, to = 0;
     const std::int32_t got = src.Take(frame.atoms, from, to);
     const std::int64_t first = src.Number() - got + 1;
-    const XyzAtomLine rule(source, frame, first);
     if (progress) {
-        const std::uint64_t from = progress->StageEnd();
-        progress->Stage(from + (ProgressMeter::kTotal - from) / 2, static_cast<std::uint64_t>(got));
+        const std::uint64_t start = progress->StageEnd();
+        progress->Stage(start + (ProgressMeter::kTotal - start) / 2,
+                        static_cast<std::uint64_t>(got));
     }
-    AtomTable table =
-        ReadAtomLines(src.Data() + from, to - from, got, first, rule, previous, progress);
+    CoordinateRead read =
+        PrepareAtomLines(src.Whole(), from, to - from, got, first,
+                         std::make_shared<const XyzAtomLine>(source.Path(), frame, first), target,
+                         mayRefill, progress);
     if (got < frame.atoms) {
         source.Fail(src.Number(), "the file ends after " + std::to_string(got) + " atom lines" +
                                       CountHint(frame));
     }
-    return table;
-}
-
-AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& frame,
-                     const AtomTable& previous, ProgressMeter*) {
-    return ParseFrame(source, src, frame, previous);
+    return read;
 }
 
 // The frames of the file that open() gives the lines of, as LineSource or
-// MemoryLines: the first frame is read as it comes; further frames are only
-// stepped over, and the last one is read from a fresh start.
-template <typename Open>
-ReadResult ReadFrames(const FormatSource& source, Open open, const AtomTable& previous,
-                      ProgressMeter* progress) {
-    ReadResult result;
+// MemoryLines: the first frame is read as it comes (parse(src, frame)); further
+// frames are only stepped over, and the last one is read again from a fresh
+// start. Returns what the file says of its frames.
+template <typename Open, typename Parse>
+MoleculeInfo ReadFrames(const FormatSource& source, Open open, Parse parse) {
     Frame last{};
     std::int64_t frames = 0;
     {
@@ -223,7 +269,7 @@ ReadResult ReadFrames(const FormatSource& source, Open open, const AtomTable& pr
         if (!src.Next(line)) source.Fail(0, "the file is empty");
         last = {1, FrameAtoms(source, line, 1)};
         frames = 1;
-        result.table = ParseFrame(source, src, last, previous, progress);
+        parse(src, last);
         while (src.Next(line)) {
             if (IsBlankLine(line)) {
                 // Blank lines may end the file, but not stand between frames.
@@ -262,17 +308,32 @@ ReadResult ReadFrames(const FormatSource& source, Open open, const AtomTable& pr
         auto src = open();
         while (src.Number() < last.countLine && src.Skip()) {
         }
-        result.table = ParseFrame(source, src, last, previous, progress);
+        parse(src, last);
     }
-    result.info.kind = FileKind::Xyz;
+    MoleculeInfo info;
+    info.kind = FileKind::Xyz;
     constexpr std::int64_t kMostFrames = std::numeric_limits<int>::max();
-    result.info.frame = result.info.frameCount = static_cast<int>(std::min(frames, kMostFrames));
-    return result;
+    info.frame = info.frameCount = static_cast<int>(std::min(frames, kMostFrames));
+    return info;
 }
 
-// The file's bytes and kScanPadding zeros after them, laid out for huge
-// pages; progress hears of the reading as LineSource's pass does.
-std::vector<char> ReadWhole(const std::string& path, ProgressMeter* progress) {
+// A file's bytes and kScanPadding zeros after them.
+struct WholeFile {
+    std::shared_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+// Room for size bytes and the padding, laid out for huge pages and not
+// written to: its pages are touched first by the reading.
+std::unique_ptr<char[]> Room(std::size_t size) {
+    std::unique_ptr<char[]> room(new char[size + kScanPadding]);
+    if (IsLargeBlock(size)) AdviseHugePages(room.get(), size);
+    return room;
+}
+
+// The file read whole; progress hears of the reading as LineSource's pass
+// does.
+WholeFile ReadWhole(const std::string& path, ProgressMeter* progress) {
     LineReaderOptions options;
     options.progress = progress;
     // Pieces of a quarter megabyte: a read of a few megabytes still reports
@@ -283,20 +344,23 @@ std::vector<char> ReadWhole(const std::string& path, ProgressMeter* progress) {
         const std::uint64_t from = progress->StageEnd();
         progress->Stage(from + (ProgressMeter::kTotal - from) * 3 / 4, file.SizeAtOpen());
     }
-    std::vector<char> bytes;
-    ReserveLarge(bytes, static_cast<std::size_t>(file.SizeAtOpen()) + 1 + kScanPadding);
+    std::size_t room = static_cast<std::size_t>(file.SizeAtOpen()) + 1;
+    std::unique_ptr<char[]> data = Room(room);
     std::size_t size = 0;
     for (;;) {
-        // The file may have grown since it was opened.
-        if (bytes.capacity() - size < kScanPadding + 1) bytes.reserve(bytes.capacity() * 2);
-        bytes.resize(bytes.capacity());
-        const std::size_t got = file.Read(bytes.data() + size, bytes.size() - size - kScanPadding);
+        if (size == room) {
+            // The file grew since it was opened.
+            room *= 2;
+            std::unique_ptr<char[]> larger = Room(room);
+            std::memcpy(larger.get(), data.get(), size);
+            data = std::move(larger);
+        }
+        const std::size_t got = file.Read(data.get() + size, room - size);
         if (got == 0) break;
         size += got;
     }
-    bytes.resize(size);
-    bytes.resize(size + kScanPadding, '\0');
-    return bytes;
+    std::memset(data.get() + size, 0, kScanPadding);
+    return {std::move(data), size};
 }
 
 // The atom count on the first line of path, or 0 where there is none.
@@ -332,7 +396,8 @@ bool IsXyzAtomLine(std::string_view line) {
            IsFileNumber(f[2]) && IsFileNumber(f[3]);
 }
 
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
+PreparedXyz PrepareXyz(const std::string& path, const AtomTable& target, bool mayRefill,
+                       ProgressMeter* progress) {
     const FormatSource source(path, FileKind::Xyz);
     // A file of about one frame is read into memory and its atom lines read
     // where they lie; a long trajectory, line by line, which holds no more
@@ -340,20 +405,40 @@ ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressM
     struct stat st;
     const bool known = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     constexpr long long kInMemory = 256LL << 20;
-    if (known && (st.st_size <= kInMemory || st.st_size / 128 <= FirstCount(path))) {
-        const std::vector<char> bytes = ReadWhole(path, progress);
-        const std::size_t size = bytes.size() - kScanPadding;
-        return ReadFrames(
-            source, [&] { return MemoryLines(bytes.data(), size); }, previous, progress);
+    if (!known || (st.st_size > kInMemory && st.st_size / 128 > FirstCount(path))) {
+        PreparedXyz prepared;
+        prepared.result = ReadXyzStreamed(path, target, progress);
+        return prepared;
     }
-    return ReadXyzStreamed(path, previous, progress);
+    const WholeFile whole = ReadWhole(path, progress);
+    std::optional<CoordinateRead> read;
+    PreparedXyz prepared;
+    prepared.result.info = ReadFrames(
+        source, [&] { return MemoryLines(whole.data, whole.size); },
+        [&](MemoryLines& src, const Frame& frame) {
+            read.reset();
+            read.emplace(PrepareFrame(source, src, frame, target, mayRefill, progress));
+        });
+    prepared.read = std::move(read);
+    return prepared;
+}
+
+ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
+    PreparedXyz prepared = PrepareXyz(path, previous, false, progress);
+    if (prepared.read) prepared.result.table = std::move(*prepared.read).TakeTable(previous);
+    return std::move(prepared.result);
 }
 
 ReadResult ReadXyzStreamed(const std::string& path, const AtomTable& previous,
                            ProgressMeter* progress) {
     const FormatSource source(path, FileKind::Xyz);
-    return ReadFrames(
-        source, [&] { return LineSource(path, progress); }, previous, progress);
+    ReadResult result;
+    result.info = ReadFrames(
+        source, [&] { return LineSource(path, progress); },
+        [&](LineSource& src, const Frame& frame) {
+            result.table = ParseFrame(source, src, frame, previous);
+        });
+    return result;
 }
 
 std::string XyzHead(std::int32_t atoms, const ExportSettings& settings) {

@@ -131,10 +131,14 @@ struct LineRun {
 // FieldScanner reads past the end, and the runs its lines are parsed in
 // (SplitRuns), found once for the check and the fill alike.
 struct FileBytes {
-    std::unique_ptr<char[]> data;
+    std::shared_ptr<char[]> data;
     std::size_t size = 0;
     std::vector<LineRun> runs;
     bool refuseShifted = false;  // ReadOptions::refuseShiftedLines
+    // Another format's atom lines (PrepareAtomLines): how they are read,
+    // and the file's number of the first.
+    std::shared_ptr<const AtomLineRule> rule;
+    std::int64_t firstLine = 1;
 };
 
 namespace {
@@ -415,6 +419,51 @@ std::size_t ParseRun(const FileBytes& bytes, const LineRun& run, std::int32_t co
     return longest;
 }
 
+// The lines run.first..run.last of another format's atom lines (bytes.rule):
+// with kStore each stored in its slot, without only read, to see that they
+// would be. Throws what the rule throws, with reached at the line. Returns
+// the longest label's length.
+template <bool kStore>
+std::size_t ReadAtomRun(const FileBytes& bytes, const LineRun& run, std::int32_t count,
+                        const Slots& slots, std::int32_t& reached, ProgressMeter* progress) {
+    const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    const AtomLineRule& rule = *bytes.rule;
+    FieldScanner scanner(bytes.data.get() + run.from, bytes.size - run.from, separator);
+    [[maybe_unused]] std::string* const names = slots.names;
+    [[maybe_unused]] double* const x = slots.x;
+    [[maybe_unused]] double* const y = slots.y;
+    [[maybe_unused]] double* const z = slots.z;
+    std::size_t longest = 0;
+    std::string label;
+    double xyz[3];
+    for (std::int32_t k = run.first; k <= run.last && !scanner.AtEnd(); ++k) {
+        reached = k;
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(progress, run, count, k);
+        const LineFields f = scanner.Next();
+        PlainDecimal plain[3];
+        std::string_view quick;
+        if (plainSeparator && PlainLine<true>(scanner, f, separator, plain) &&
+            rule.QuickLabel(scanner.LineText(), f, quick)) {
+            if constexpr (kStore) {
+                names[k].assign(quick);
+                x[k] = StorePlainDecimal(plain[0]);
+                y[k] = StorePlainDecimal(plain[1]);
+                z[k] = StorePlainDecimal(plain[2]);
+            } else {
+                longest = std::max(longest, quick.size());
+            }
+        } else if constexpr (kStore) {
+            rule.Read(scanner.LineText(), bytes.firstLine + (k - 1), names[k], x[k], y[k], z[k]);
+        } else {
+            rule.Read(scanner.LineText(), bytes.firstLine + (k - 1), label, xyz[0], xyz[1], xyz[2]);
+            longest = std::max(longest, label.size());
+        }
+    }
+    return longest;
+}
+
 // ParseRun over the counted lines, in two runs where they are many; throws
 // what a pass in order would throw first. progress hears from the first run
 // only, on this thread. Returns the longest label's length.
@@ -426,41 +475,12 @@ std::size_t ParseLines(const FileBytes& bytes, std::int32_t count, std::uint64_t
     const std::vector<LineRun>& runs = bytes.runs;
     OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
         const bool first = &run == runs.data();
-        longest[first ? 0 : 1] = ParseRun<kStore>(bytes, run, count, end, path, slots, reached,
-                                                  first ? progress : nullptr);
+        ProgressMeter* const heard = first ? progress : nullptr;
+        longest[first ? 0 : 1] =
+            bytes.rule ? ReadAtomRun<kStore>(bytes, run, count, slots, reached, heard)
+                       : ParseRun<kStore>(bytes, run, count, end, path, slots, reached, heard);
     });
     return std::max(longest[0], longest[1]);
-}
-
-// The lines run.first..run.last of an AtomLineRule's block into slots,
-// reached at the line being read.
-void ReadAtomRun(const char* data, std::size_t size, const LineRun& run, std::int32_t count,
-                 std::int64_t firstLine, const AtomLineRule& rule, const Slots& slots,
-                 std::int32_t& reached, ProgressMeter* progress) {
-    const char separator = DecimalSeparator();
-    const bool plainSeparator = PlainSeparator(separator);
-    FieldScanner scanner(data + run.from, size - run.from, separator);
-    std::string* const names = slots.names;
-    double* const x = slots.x;
-    double* const y = slots.y;
-    double* const z = slots.z;
-    for (std::int32_t k = run.first; k <= run.last && !scanner.AtEnd(); ++k) {
-        reached = k;
-        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
-            ReportLines(progress, run, count, k);
-        const LineFields f = scanner.Next();
-        PlainDecimal plain[3];
-        std::string_view label;
-        if (plainSeparator && PlainLine<true>(scanner, f, separator, plain) &&
-            rule.QuickLabel(scanner.LineText(), f, label)) {
-            names[k].assign(label);
-            x[k] = StorePlainDecimal(plain[0]);
-            y[k] = StorePlainDecimal(plain[1]);
-            z[k] = StorePlainDecimal(plain[2]);
-        } else {
-            rule.Read(scanner.LineText(), firstLine + (k - 1), names[k], x[k], y[k], z[k]);
-        }
-    }
 }
 
 // Slots 1..count of table from the lines.
@@ -522,31 +542,36 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     if (options.betweenPasses) options.betweenPasses();
 
     const std::size_t capacity = SlotsFor(counted.lines);
-    read.refill_ = mayRefill && ArraysFit(target, capacity);
-    if (!read.refill_) read.fresh_ = NewTable(capacity);
+    const bool refill = mayRefill && ArraysFit(target, capacity);
+    // The new table comes before the bytes, so that memory running out
+    // shows before a bad field.
+    if (!refill) read.fresh_ = NewTable(capacity);
     meter.Stage(kReadShare, counted.end);
     read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
     read.bytes_->runs =
         SplitRuns(read.bytes_->data.get(), read.bytes_->size, counted.lines, counted.end);
     read.bytes_->refuseShifted = options.refuseShiftedLines;
     meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
-    if (read.refill_) {
-        // Nothing may fail once the target's arrays are being written: every
-        // line is checked first.
-        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached, progress)) {
-            meter.Finish();
-            return read;
-        }
-        // A long label would need memory of its own in the slot.
-        read.refill_ = false;
-        read.fresh_ = NewTable(capacity);
-    }
-    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached,
-              progress);
-    FinishTable(read.fresh_, read.count_, target);
-    read.bytes_.reset();
+    read.Complete(target, refill, options.lineReached, progress);
     meter.Finish();
     return read;
+}
+
+void CoordinateRead::Complete(const AtomTable& target, bool refill, std::int32_t* lineReached,
+                              ProgressMeter* progress) {
+    const std::size_t capacity = SlotsFor(count_);
+    refill_ = refill && ArraysFit(target, capacity);
+    if (refill_) {
+        // Nothing may fail once the target's arrays are being written: every
+        // line is checked first.
+        if (CheckLines(*bytes_, count_, end_, path_, lineReached, progress)) return;
+        // A long label would need memory of its own in the slot.
+        refill_ = false;
+    }
+    if (fresh_.Capacity() != capacity) fresh_ = NewTable(capacity);
+    FillSlots(*bytes_, count_, end_, path_, fresh_, lineReached, progress);
+    FinishTable(fresh_, count_, target);
+    bytes_.reset();
 }
 
 void CoordinateRead::FillFresh(const AtomTable& previous) {
@@ -578,20 +603,33 @@ AtomTable CoordinateRead::TakeTable(const AtomTable& previous) && {
     return std::move(fresh_);
 }
 
+CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, std::size_t size,
+                                std::int32_t count, std::int64_t firstLine,
+                                std::shared_ptr<const AtomLineRule> rule, const AtomTable& target,
+                                bool mayRefill, ProgressMeter* progress) {
+    CoordinateRead read;
+    read.count_ = count;
+    read.end_ = from + size;
+    read.bytes_ = std::make_unique<FileBytes>();
+    FileBytes& bytes = *read.bytes_;
+    bytes.runs = SplitRuns(data.get() + from, size, count, size);
+    for (LineRun& run : bytes.runs) run.from += from;
+    bytes.data = std::move(data);
+    bytes.size = from + size;
+    bytes.rule = std::move(rule);
+    bytes.firstLine = firstLine;
+    read.Complete(target, mayRefill, nullptr, progress);
+    return read;
+}
+
 AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
                         std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
                         ProgressMeter* progress) {
-    AtomTable fresh = NewTable(SlotsFor(count));
-    const Slots slots{fresh.AtomName.data(), fresh.AtomX.data(), fresh.AtomY.data(),
-                      fresh.AtomZ.data()};
-    const std::vector<LineRun> runs = SplitRuns(data, size, count, size);
-    OverRuns(runs, nullptr, [&](const LineRun& run, std::int32_t& reached) {
-        const bool first = &run == runs.data();
-        ReadAtomRun(data, size, run, count, firstLine, rule, slots, reached,
-                    first ? progress : nullptr);
-    });
-    FinishTable(fresh, count, previous);
-    return fresh;
+    // Neither the bytes nor the rule are the read's own: it ends here.
+    const std::shared_ptr<char[]> lent(const_cast<char*>(data), [](char*) {});
+    const std::shared_ptr<const AtomLineRule> lentRule(&rule, [](const AtomLineRule*) {});
+    return PrepareAtomLines(lent, 0, size, count, firstLine, lentRule, previous, false, progress)
+        .TakeTable(previous);
 }
 
 AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,

@@ -42,6 +42,8 @@ struct ReadOptions {
 // Throws the file error.
 std::int32_t CountLines(const std::string& path, const LineReaderOptions& options = {});
 
+class AtomLineRule;
+
 // A coordinate file counted, read into memory and checked, on its way into
 // a table: by the time it exists, every failure of the read has happened but
 // one of memory.
@@ -69,8 +71,16 @@ class CoordinateRead {
   private:
     friend CoordinateRead PrepareCoordinateRead(const std::string&, const AtomTable&, bool,
                                                 const ReadOptions&);
+    friend CoordinateRead PrepareAtomLines(std::shared_ptr<char[]>, std::size_t, std::size_t,
+                                           std::int32_t, std::int64_t,
+                                           std::shared_ptr<const AtomLineRule>, const AtomTable&,
+                                           bool, ProgressMeter*);
     CoordinateRead();
     void FillFresh(const AtomTable& previous);
+    // With the bytes read: checks every line when refill (and the target's
+    // arrays fit), else fills the new table.
+    void Complete(const AtomTable& target, bool refill, std::int32_t* lineReached,
+                  ProgressMeter* progress);
 
     std::string path_;
     std::int32_t count_ = 0;
@@ -127,6 +137,15 @@ class AtomLineRule {
     virtual void Read(std::string_view text, std::int64_t line, std::string& label, double& x,
                       double& y, double& z) const = 0;
 };
+
+// ReadAtomLines in two steps, as PrepareCoordinateRead: data holds the
+// lines at [from, from + size), followed by kScanPadding readable bytes, and
+// is kept until MoveInto; so is rule. With mayRefill the lines are only
+// checked here, and go into target's arrays at MoveInto where they fit.
+CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, std::size_t size,
+                                std::int32_t count, std::int64_t firstLine,
+                                std::shared_ptr<const AtomLineRule> rule, const AtomTable& target,
+                                bool mayRefill, ProgressMeter* progress = nullptr);
 
 // The atoms of another format's block of atom lines, read the plain
 // reader's way: data[0, size) holds count lines by the line rules of

@@ -366,6 +366,17 @@ TEST(ReadFormatsTest, XyzReadsAsLineByLineOnRandomFiles) {
             test::Outcome([&] { return ReadMoleculeAs(FileKind::Xyz, path, previous).table; }),
             reference);
         EXPECT_EQ(test::Outcome([&] { return ReadXyzStreamed(path, previous).table; }), reference);
+        // Into the arrays of a molecule in memory, which it refills where
+        // they fit (where the file is detected as XYZ: a control byte makes
+        // it none).
+        if (DetectFileKind(path) != FileKind::Xyz) continue;
+        EXPECT_EQ(test::Outcome([&] {
+                      AtomTable into;
+                      ReadCoordinateFile(dir.File("old"), into);
+                      ReadMoleculeFile(path, into);
+                      return into;
+                  }),
+                  reference);
     }
 }
 
@@ -388,6 +399,7 @@ TEST(ReadFormatsTest, LargeXyzFramesReadAsLineByLine) {
         return text;
     };
     TempDir dir;
+    const std::string good = dir.Write("good.xyz", file(lines, 1));
     std::vector<std::string> late = lines, both = lines, short_ = lines;
     late[140000] = "C 1 2 x";
     both[140000] = "C 1 2 x";
@@ -404,6 +416,14 @@ TEST(ReadFormatsTest, LargeXyzFramesReadAsLineByLine) {
         EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, AtomTable{}).table; }), reference);
         EXPECT_EQ(test::Outcome([&] { return ReadXyzStreamed(path, AtomTable{}).table; }),
                   reference);
+        EXPECT_EQ(test::Outcome([&] {
+                      AtomTable into = ReadMolecule(good, AtomTable{}).table;
+                      ReadMoleculeFile(path, into);
+                      return into;
+                  }),
+                  test::Outcome([&] {
+                      return ReadXyzLineByLine(path, ReadMolecule(good, AtomTable{}).table).table;
+                  }));
     }
 }
 
