@@ -203,19 +203,16 @@ class MemoryLines {
             auto feeds = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
             const std::size_t left = size_ - block;
             if (left < 16) feeds &= (1u << left) - 1;
-            const int count = std::popcount(feeds);
-            if (count == 0) {
-                block += 16;
-                continue;
-            }
-            for (std::int32_t skip = std::min(count, most - passed) - 1; skip > 0; --skip)
+            // Line feeds are about one in 40 bytes: bit by bit.
+            std::uint32_t lastFeed = 0;
+            while (feeds != 0 && passed < most) {
+                lastFeed = feeds & (~feeds + 1);
                 feeds &= feeds - 1;
-            passed += std::min(count, most - passed);
-            // The last line feed of the block that counts; the next block
-            // goes on from after it.
-            const std::uint32_t last = passed == most ? feeds & ~(feeds - 1) : feeds;
-            at = block + static_cast<std::size_t>(31 - std::countl_zero(last)) + 1;
-            block = at;
+                ++passed;
+            }
+            if (lastFeed != 0)
+                at = block + static_cast<std::size_t>(std::countr_zero(lastFeed)) + 1;
+            block += 16;
         }
         return passed;
     }
