@@ -1,9 +1,9 @@
 // Pivora: start-up, the event loop and shut-down.
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QTimer>
+#include <optional>
+#include <string>
 
 #include "model/AtomTable.h"
 #include "model/FileIo.h"
@@ -33,12 +33,10 @@ int main(int argc, char* argv[]) {
 
     // A file named on the command line (the desktop's "Open with") opens as
     // File > Open would open it, once the window is up.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
-        const std::string path =
-            QFile::encodeName(QFileInfo(arguments.at(1)).absoluteFilePath()).toStdString();
-        QTimer::singleShot(0, &form1,
-                           [&form1, path] { pivora::Guarded([&] { form1.OpenFile(path); }); });
+    // QApplication took its own options out of argv.
+    if (const std::optional<std::string> path = pivora::CommandLineFile(argc, argv)) {
+        QTimer::singleShot(
+            0, &form1, [&form1, path = *path] { pivora::Guarded([&] { form1.OpenFile(path); }); });
     }
 
     // The loop ends when the main window closes; the help window never holds

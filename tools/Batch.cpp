@@ -70,6 +70,7 @@ struct FileId {
     bool operator<(const FileId& other) const {
         return device != other.device ? device < other.device : inode < other.inode;
     }
+    bool operator==(const FileId&) const = default;
 };
 
 bool IdOf(const std::string& path, FileId& id) {
@@ -147,8 +148,11 @@ std::string BaseName(const std::string& path) {
 }
 
 void WriteOutput(Engine& engine, const Job& job, OutputFormat format) {
+    // Each output folder was swept of stale temporaries once, before the run.
+    WriteOptions options;
+    options.removeStaleTemporaries = false;
     if (format == OutputFormat::Native) {
-        engine.Save(job.output);
+        engine.Save(job.output, {}, options);
         return;
     }
     io::ExportSettings settings;
@@ -160,7 +164,7 @@ void WriteOutput(Engine& engine, const Job& job, OutputFormat format) {
                                       : format == OutputFormat::Gaussian
                                           ? io::ExportFormat::GaussianInput
                                           : io::ExportFormat::OrcaInput;
-    engine.Export(job.output, exported, settings);
+    engine.Export(job.output, exported, settings, {}, options);
 }
 
 // One input: open, run, write. Returns whether it was written and no command
@@ -181,6 +185,10 @@ bool Process(const Job& job, const std::vector<RecipeCommand>& commands,
         return false;
     }
     if (!engine.Opened().note.empty()) report.Line(job.input + ": " + engine.Opened().note);
+    if (engine.Atoms().AtomCount <= 0) {
+        report.Line(job.input + ": the file holds no atoms; nothing written.");
+        return false;
+    }
     bool clean = true;
     try {
         engine.Apply(commands, options.keepGoing,
@@ -286,15 +294,14 @@ std::string OutputNameFor(const std::string& input, const std::string& directory
                           OutputFormat format) {
     const std::size_t slash = input.rfind('/');
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
-    if (format == OutputFormat::Native) {
-        name = DefaultOutputName(name);
-    } else {
-        const std::size_t dot = name.rfind('.');
-        if (dot != std::string::npos && dot > 0) name.resize(dot);
-        name += format == OutputFormat::Xyz        ? ".xyz"
-                : format == OutputFormat::Gaussian ? ".gjf"
-                                                   : ".inp";
-    }
+    // Not the window's default name, which cuts four bytes whatever they
+    // are: "water1" and "water2" would both become "wa.out".
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    name += format == OutputFormat::Native     ? ".out"
+            : format == OutputFormat::Xyz      ? ".xyz"
+            : format == OutputFormat::Gaussian ? ".gjf"
+                                               : ".inp";
     std::string path = directory;
     if (!path.empty() && path.back() != '/') path += '/';
     return path + name;
@@ -309,6 +316,14 @@ int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress) {
         errors << "pivora-batch: " << options.recipe << ": " << Describe(failure) << '\n';
         return 2;
     }
+    // --decimal-separator says how the recipe's numbers are written, over
+    // what the recipe says of them; without it the engine reads them by the
+    // recipe's decimal-separator line.
+    if (options.separator) {
+        std::erase_if(commands, [](const RecipeCommand& command) {
+            return command.kind == RecipeCommand::Kind::DecimalSeparator;
+        });
+    }
     if (!options.directory.empty()) {
         struct stat st;
         if (::stat(options.directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -317,9 +332,12 @@ int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress) {
         }
     }
 
-    // Every output is settled before any file is read: never over an input,
-    // never twice the same name, an existing file only when forced.
+    // Every output is settled before any file is read: never over an input
+    // or the recipe, never twice the same name, an existing file only when
+    // forced.
     std::set<FileId> inputIds;
+    FileId recipeId{};
+    const bool recipeKnown = IdOf(options.recipe, recipeId);
     for (const std::string& input : options.inputs) {
         FileId id;
         if (IdOf(input, id)) inputIds.insert(id);
@@ -333,7 +351,9 @@ int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress) {
                 {}};
         FileId id;
         const bool exists = IdOf(job.output, id);
-        if (exists && inputIds.count(id)) {
+        if (exists && recipeKnown && id == recipeId) {
+            job.refusal = job.output + " is the recipe; nothing written.";
+        } else if (exists && inputIds.count(id)) {
             job.refusal = job.output + " is an input file; nothing written.";
         } else if (!names.insert(job.output).second) {
             job.refusal = job.output + " is the output of an earlier input too; nothing written.";
@@ -341,6 +361,17 @@ int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress) {
             job.refusal = job.output + " exists; give --force to replace it.";
         }
         jobs.push_back(std::move(job));
+    }
+
+    // A save sweeps its folder of the temporaries of killed saves; over
+    // thousands of files into one folder that would read it thousands of
+    // times.
+    std::set<std::string> folders;
+    for (const Job& job : jobs) {
+        if (!job.refusal.empty()) continue;
+        std::string folder = DirectoryPart(job.output);
+        if (folder.empty()) folder = ".";
+        if (folders.insert(folder).second) RemoveStaleTemporaries(folder);
     }
 
     Report report(errors, progress, jobs.size());

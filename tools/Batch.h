@@ -40,13 +40,15 @@ BatchOptions ParseBatchArguments(const std::vector<std::string>& arguments);
 std::string BatchUsage();
 
 // The output file for input under -d directory: the input's name with the
-// format's extension (the native format takes the window's default output
-// name, the name without its last 4 bytes and ".out").
+// format's extension (".out" for the native format) in place of its own, or
+// after it where it has none ("water1" gives "water1.out", ".hidden"
+// ".hidden.out").
 std::string OutputNameFor(const std::string& input, const std::string& directory,
                           OutputFormat format);
 
 // Runs the batch: reads the recipe, then each input (jobs at a time), runs
-// the commands and writes its output. Reports one line on errors per failed
+// the commands and writes its output. No output is written over an input or
+// the recipe, and an input without atoms gets none. Reports one line on errors per failed
 // command or file ("FILE: recipe line N: MESSAGE"), and progress lines
 // when progress is set. Returns the exit status: 0 when every file was
 // written and no command failed, 1 otherwise, 2 when the recipe cannot be

@@ -1,5 +1,7 @@
 #include "engine/Engine.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <set>
@@ -189,7 +191,7 @@ void Engine::CheckBox2Click() {
     SetChecked(1, !state_.CheckBox2);
 }
 
-void Engine::FitClick(Axis target) {
+void Engine::FitClick(Axis target, FitHead head) {
     const FitRule rule = FitRuleFor(target);
     const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
     // The components as the boxes show them now, typed text included; a
@@ -197,7 +199,7 @@ void Engine::FitClick(Axis target) {
     std::string angle;
     try {
         angle = FitAngleText(state_.Text(ComponentBox(vector, rule.numerator)),
-                             state_.Text(ComponentBox(vector, rule.denominator)));
+                             state_.Text(ComponentBox(vector, rule.denominator)), head);
     } catch (const Error& failure) {
         throw Error(failure).WithDetail(FitFailureDetail(target, vector, failure.Kind()));
     }
@@ -339,24 +341,75 @@ void Engine::ApplyLimits(SpinId box) {
 
 // --- The user's events ---
 
+namespace {
+
+const char* VectorName(VectorId vector) {
+    return vector == VectorId::Vector1 ? "Vector1" : "Vector2";
+}
+
+// A box that a command reads only as the user leaves it, or not at all:
+// typing in it is no step of its own.
+bool IsSoftSpin(SpinId box) {
+    return box == SpinId::SpinEdit3;
+}
+
+bool IsSoftText(TextId box) {
+    return !IsComponentBox(box);
+}
+
+}  // namespace
+
+std::string Engine::GroupTitle(VectorId vector, GroupEnd end) const {
+    const int first = end == GroupEnd::Tail ? 0 : 4;
+    std::size_t count = state_.MoreOf(vector, end).size();
+    int only = 0;
+    for (int i = first; i < first + 4; ++i) {
+        const int atom = state_.Spin(AtomBox(vector, i)).Value();
+        if (atom > 0) {
+            ++count;
+            only = atom;
+        }
+    }
+    std::string title =
+        std::string(VectorName(vector)) + (end == GroupEnd::Tail ? " Tail: " : " Head: ");
+    if (count == 0) return title + "No Atom";
+    if (count == 1 && only > 0) return title + "Atom " + std::to_string(only);
+    return title + std::to_string(count) + " Atoms";
+}
+
+std::string Engine::CenterPairTitle() const {
+    const int first = state_.Spin(SpinId::SpinEdit1).Value();
+    const int second = state_.Spin(SpinId::SpinEdit2).Value();
+    if (first == second) return "Atom " + std::to_string(first);
+    return "Atoms " + std::to_string(first) + " and " + std::to_string(second);
+}
+
 void Engine::TypeSpin(SpinId box, std::string text) {
-    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box), [&] {
+    const auto type = [&] {
         SpinState& spin = state_.Spin(box);
         if (spin.Text == text) return;
         spin.Text = std::move(text);
         if (IsAtomBox(box)) {
+            // A number typed on the way to another (the 2 of 25 in a box of
+            // 21 atoms) selects no atom, as 0 does; the recipe says 0, which
+            // its replay accepts on this molecule.
             RecipeCommand select;
             select.kind = RecipeCommand::Kind::Select;
             select.box = box;
-            select.indexes = {spin.Value()};
+            select.indexes = {atoms_.IsAtom(spin.Value()) ? spin.Value() : 0};
             Record(select);
         }
         RunChange(box);
-    });
+    };
+    if (IsSoftSpin(box)) {
+        SoftStep(type);
+        return;
+    }
+    UserStep([&] { return SpinTitle(box); }, std::string("spin:") + SpinName(box), type);
 }
 
 void Engine::LeaveSpin(SpinId box) {
-    UserStep(std::string("Typing in ") + SpinName(box), std::string("spin:") + SpinName(box), [&] {
+    const auto leave = [&] {
         const SpinState& spin = state_.Spin(box);
         const int value = spin.Value();
         const int limited = SpinClamp(value, spin.Min, spin.Max);
@@ -370,11 +423,23 @@ void Engine::LeaveSpin(SpinId box) {
             Record(select);
         }
         SetSpinValue(box, value);
-    });
+    };
+    if (IsSoftSpin(box)) {
+        SoftStep(leave);
+        return;
+    }
+    UserStep([&] { return SpinTitle(box); }, std::string("spin:") + SpinName(box), leave);
+}
+
+std::string Engine::SpinTitle(SpinId box) const {
+    if (IsAtomBox(box)) {
+        return GroupTitle(VectorOfBox(box), SlotOfBox(box) < 4 ? GroupEnd::Tail : GroupEnd::Head);
+    }
+    return "Choose " + CenterPairTitle() + " for Center";
 }
 
 void Engine::TypeText(TextId box, std::string text) {
-    UserStep(std::string("Typing in ") + TextName(box), std::string("text:") + TextName(box), [&] {
+    const auto type = [&] {
         if (IsComponentBox(box)) {
             RecipeCommand set;
             set.kind = RecipeCommand::Kind::Set;
@@ -388,74 +453,103 @@ void Engine::TypeText(TextId box, std::string text) {
             Record(set);
         }
         SetText(box, std::move(text));
-    });
+    };
+    if (IsSoftText(box)) {
+        SoftStep(type);
+        return;
+    }
+    UserStep(
+        [&] {
+            return std::string("Type ") + VectorName(VectorOfComponent(box)) + ' ' +
+                   AxisLetter(AxisOfComponent(box)) + " Component";
+        },
+        std::string("text:") + TextName(box), type);
 }
 
 void Engine::ClickCheckBox(int checkBox, bool checked) {
-    UserStep("Vector choice", "", [&] {
-        bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
-        if (state == checked) return;
-        state = checked;
-        RecipeCommand use;
-        use.kind = RecipeCommand::Kind::Use;
-        use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
-        Record(use);
-        if (checkBox == 1) {
-            CheckBox1Click();
-        } else {
-            CheckBox2Click();
-        }
-    });
+    UserStep(
+        [&] {
+            return std::string("Fits Act on ") +
+                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2);
+        },
+        "",
+        [&] {
+            bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+            if (state == checked) return;
+            state = checked;
+            RecipeCommand use;
+            use.kind = RecipeCommand::Kind::Use;
+            use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
+            Record(use);
+            if (checkBox == 1) {
+                CheckBox1Click();
+            } else {
+                CheckBox2Click();
+            }
+        });
 }
 
 void Engine::UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
-    UserStep(std::string(vector == VectorId::Vector1 ? "Vector1" : "Vector2") +
-                 (end == GroupEnd::Tail ? " tail" : " head"),
-             "", [&] {
+    UserStep([&] { return GroupTitle(vector, end); }, "",
+             [&] {
                  RecipeCommand group;
                  group.kind = RecipeCommand::Kind::Group;
                  group.vector = vector;
                  group.end = end;
                  group.indexes = atoms;
-                 Record(group);
-                 SetGroup(vector, end, atoms);
+                 Run(group);
              });
 }
 
 void Engine::UserCenter() {
-    UserStep("Center", "", [&] {
-        RecipeCommand center;
-        center.kind = RecipeCommand::Kind::Center;
-        center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
-                          state_.Spin(SpinId::SpinEdit2).Value()};
-        Record(center);
-        CenterClick();
-    });
+    UserStep([&] { return "Center on " + CenterPairTitle(); }, "",
+             [&] {
+                 RecipeCommand center;
+                 center.kind = RecipeCommand::Kind::Center;
+                 center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
+                                   state_.Spin(SpinId::SpinEdit2).Value()};
+                 Record(center);
+                 CenterClick();
+             });
 }
 
 void Engine::UserRotate(Axis axis) {
-    UserStep(std::string("Rotate") + AxisLetter(axis), "", [&] {
-        RecipeCommand rotate;
-        rotate.kind = RecipeCommand::Kind::Rotate;
-        rotate.axis = axis;
-        rotate.text = state_.Text(AngleBox(axis));
-        Record(rotate);
-        RotateClick(axis);
-    });
+    UserStep(
+        [&] {
+            return std::string("Turn About ") + AxisLetter(axis) + " by " +
+                   state_.Text(AngleBox(axis)) + "\u00b0";
+        },
+        "",
+        [&] {
+            RecipeCommand rotate;
+            rotate.kind = RecipeCommand::Kind::Rotate;
+            rotate.axis = axis;
+            rotate.text = state_.Text(AngleBox(axis));
+            Record(rotate);
+            RotateClick(axis);
+        });
 }
 
-void Engine::UserFit(Axis target) {
-    UserStep(std::string("Fit") + AxisLetter(target), "", [&] {
-        RecipeCommand fit;
-        fit.kind = RecipeCommand::Kind::Fit;
-        fit.axis = target;
-        Record(fit);
-        FitClick(target);
-    });
+void Engine::UserFit(Axis target, FitHead head) {
+    UserStep(
+        [&] {
+            return std::string("Fit ") +
+                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2) + " onto " +
+                   (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
+        },
+        "",
+        [&] {
+            RecipeCommand fit;
+            fit.kind = RecipeCommand::Kind::Fit;
+            fit.axis = target;
+            fit.positive = head == FitHead::Positive;
+            Record(fit);
+            FitClick(target, head);
+        });
 }
 
 void Engine::UserRedraw() {
-    UserStep("Redraw", "", [&] { DispVecClick(); });
+    UserStep([] { return std::string("Redraw"); }, "", [&] { DispVecClick(); });
 }
 
 // --- Files ---
@@ -493,7 +587,18 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
     openedWith_.clear();
     tooLargeForHistory_ = false;
     coordVersion_ = savedVersion_ = nextVersion_++;
+    // What the recipe starts from is what the boxes hold after the open,
+    // whether or not its redraw gets through.
+    try {
+        SettleBoxesAfterOpen();
+    } catch (...) {
+        openedWith_ = PreambleLines();
+        throw;
+    }
+    openedWith_ = PreambleLines();
+}
 
+void Engine::SettleBoxesAfterOpen() {
     const int count = atoms_.AtomCount;
     SetSpinMax(SpinId::SpinEdit1, count);
     SetSpinMax(SpinId::SpinEdit2, count);
@@ -516,15 +621,7 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
             SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
         }
     }
-    // What the recipe starts from is what the boxes hold after the open,
-    // whether or not its redraw gets through.
-    try {
-        DispVecClick();
-    } catch (...) {
-        openedWith_ = PreambleLines();
-        throw;
-    }
-    openedWith_ = PreambleLines();
+    DispVecClick();
 }
 
 std::vector<std::string> Engine::PreambleLines() const {
@@ -561,12 +658,12 @@ std::vector<std::string> Engine::PreambleLines() const {
             }
         }
     }
-    if (!state_.CheckBox1) {
-        RecipeCommand use;
-        use.kind = RecipeCommand::Kind::Use;
-        use.vector = VectorId::Vector2;
-        lines.push_back(FormatCommand(use));
-    }
+    // The vector the fits act on, always: a replay must not depend on the
+    // check box a window was left with.
+    RecipeCommand use;
+    use.kind = RecipeCommand::Kind::Use;
+    use.vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    lines.push_back(FormatCommand(use));
     // Components that no redraw rewrites: those of a vector that is not
     // defined keep their text, which a fit would read.
     for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
@@ -584,15 +681,16 @@ std::vector<std::string> Engine::PreambleLines() const {
     return lines;
 }
 
-void Engine::Save(const std::string& path, const ProgressReport& progress) {
-    WriteCoordinateFile(path, atoms_, {}, progress);
+void Engine::Save(const std::string& path, const ProgressReport& progress,
+                  const WriteOptions& options) {
+    WriteCoordinateFile(path, atoms_, options, progress);
     MarkSaved();
 }
 
 void Engine::Export(const std::string& path, io::ExportFormat format,
-                    const io::ExportSettings& settings, const ProgressReport& progress) {
-    io::ExportFile(path, format, atoms_, settings, {}, progress);
-    MarkSaved();
+                    const io::ExportSettings& settings, const ProgressReport& progress,
+                    const WriteOptions& options) {
+    io::ExportFile(path, format, atoms_, settings, options, progress);
 }
 
 // --- Recipes ---
@@ -601,8 +699,41 @@ void Engine::Record(const RecipeCommand& command) {
     if (recording_) recording_->push_back(FormatCommand(command));
 }
 
-void Engine::Run(const RecipeCommand& command) {
-    Record(command);
+void Engine::RequireAtoms(const RecipeCommand& command, bool noneAllowed) const {
+    for (const int index : command.indexes) {
+        if (atoms_.IsAtom(index) || (noneAllowed && index == 0)) continue;
+        const std::size_t count = atoms_.LastAtom();
+        std::string message = "Atom " + std::to_string(index) + " is not in the molecule: it has ";
+        message += count == 0   ? std::string("no atoms.")
+                   : count == 1 ? std::string("1 atom.")
+                                : std::to_string(count) + " atoms.";
+        throw Error(ErrorKind::Index, std::move(message))
+            .WithDetail(std::string("A recipe names atoms by their numbers in the file, from 1 to "
+                                    "the atom count") +
+                        (noneAllowed ? ", or 0 for no atom." : ".") +
+                        " Was it made for a molecule with more atoms?");
+    }
+}
+
+void Engine::Run(const RecipeCommand& given) {
+    if (given.kind == RecipeCommand::Kind::DecimalSeparator) {
+        // How the texts below are written, not a command: the recipe this
+        // session saves says it again for the separator in use then.
+        recipeSeparator_ = given.text.at(0);
+        return;
+    }
+    // The texts are typed as the separator in use writes them, and recorded
+    // so.
+    RecipeCommand command = given;
+    if (recipeSeparator_ != 0) {
+        command.text = WithSeparator(std::move(command.text), recipeSeparator_, DecimalSeparator());
+    }
+    // A choice of the vector already chosen changes nothing, as a click on a
+    // check box that is already ticked does: a replayed recipe, whose own
+    // first lines name the vector, then records the same recipe again.
+    const bool unchanged = command.kind == RecipeCommand::Kind::Use &&
+                           state_.CheckBox1 == (command.vector == VectorId::Vector1);
+    if (!unchanged) Record(command);
     // A box is typed into and then left: its change runs even when it
     // already showed the index, as the recorded keystroke's did.
     auto typeAndLeave = [this](SpinId box, int index) {
@@ -612,9 +743,11 @@ void Engine::Run(const RecipeCommand& command) {
     };
     switch (command.kind) {
         case RecipeCommand::Kind::Select:
+            RequireAtoms(command, true);
             typeAndLeave(command.box, command.indexes.at(0));
             return;
         case RecipeCommand::Kind::Center:
+            RequireAtoms(command, false);
             typeAndLeave(SpinId::SpinEdit1, command.indexes.at(0));
             typeAndLeave(SpinId::SpinEdit2, command.indexes.at(1));
             CenterClick();
@@ -624,7 +757,7 @@ void Engine::Run(const RecipeCommand& command) {
             RotateClick(command.axis);
             return;
         case RecipeCommand::Kind::Fit:
-            FitClick(command.axis);
+            FitClick(command.axis, command.positive ? FitHead::Positive : FitHead::AsFound);
             return;
         case RecipeCommand::Kind::Use:
             SetChecked(1, command.vector == VectorId::Vector1);
@@ -633,31 +766,86 @@ void Engine::Run(const RecipeCommand& command) {
             SetText(command.component, command.text);
             return;
         case RecipeCommand::Kind::Group:
+            RequireAtoms(command, true);
             SetGroup(command.vector, command.end, command.indexes);
+            return;
+        case RecipeCommand::Kind::DecimalSeparator:
             return;
     }
 }
 
 void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
-                   const FailureReport& onFailure) {
-    UserStep("Apply Recipe", "", [&] {
-        for (const RecipeCommand& command : commands) {
-            try {
-                Run(command);
-            } catch (const std::exception& failure) {
-                if (onFailure) onFailure(command, failure);
-                if (!keepGoing) throw;
-            }
+                   const FailureReport& onFailure, const std::string& title,
+                   const ProgressReport& progress) {
+    const std::vector<std::string>* lines = nullptr;
+    std::size_t done = 0;
+    bool givenUp = false;
+    try {
+        UserStep([&] { return title; }, "",
+                 [&] {
+                     lines = recording_;
+                     // The boxes as an open leaves them; the plot scale is the user's.
+                     const SpinState scale = state_.Spin(SpinId::SpinEdit3);
+                     state_ = ControlState();
+                     state_.Spin(SpinId::SpinEdit3) = scale;
+                     recipeSeparator_ = 0;
+                     struct SeparatorReset {
+                         char& separator;
+                         ~SeparatorReset() { separator = 0; }
+                     } reset{recipeSeparator_};
+                     SettleBoxesAfterOpen();
+                     for (const RecipeCommand& command : commands) {
+                         try {
+                             Run(command);
+                         } catch (const std::exception& failure) {
+                             if (onFailure) onFailure(command, failure);
+                             if (!keepGoing) throw;
+                         }
+                         ++done;
+                         if (progress) {
+                             givenUp = true;
+                             progress(done, commands.size());
+                             givenUp = false;
+                         }
+                     }
+                 });
+    } catch (...) {
+        if (!givenUp) throw;
+        // The run became the last step, unless there was no room to keep it:
+        // taken back and forgotten, it never happened.
+        if (applied_ > 0 && &steps_[applied_ - 1]->lines == lines) {
+            Undo();
+            steps_.resize(applied_);
+            throw;
         }
-    });
+        throw Error(ErrorKind::Recipe, "The recipe was stopped after " + std::to_string(done) +
+                                           " of " + std::to_string(commands.size()) +
+                                           " commands, which stay done: there was no room to "
+                                           "keep the molecule as it was before them.");
+    }
+}
+
+bool Engine::CanTakeBackRuns() const {
+    return historyEnabled_ && !tooLargeForHistory_ &&
+           6 * atoms_.AtomX.size() * sizeof(double) <= historyLimit_;
 }
 
 std::string Engine::RecipeText() const {
     std::vector<std::string> lines;
+    if (DecimalSeparator() != '.') {
+        RecipeCommand separator;
+        separator.kind = RecipeCommand::Kind::DecimalSeparator;
+        separator.text = std::string(1, DecimalSeparator());
+        lines.push_back(FormatCommand(separator));
+    }
     if (!openedWith_.empty()) {
         lines.push_back("# the boxes as they stood when the file was opened");
         lines.insert(lines.end(), openedWith_.begin(), openedWith_.end());
         lines.push_back("# the commands");
+    } else {
+        // Nothing was opened: the boxes are those of a new window, whose
+        // fits act on Vector1.
+        lines.push_back("use vector1");
     }
     lines.insert(lines.end(), droppedLines_.begin(), droppedLines_.end());
     for (std::size_t i = 0; i < applied_; ++i) {
@@ -675,7 +863,41 @@ std::string Engine::RecipeText() const {
 
 // --- Undo ---
 
-void Engine::UserStep(const std::string& title, const std::string& mergeKey,
+void Engine::SoftStep(const std::function<void()>& body) {
+    // The step that follows starts from the snapshot before this change, so
+    // that undoing it brings back what was typed here too. Without one yet,
+    // it is taken now.
+    if (stepDepth_ == 0 && historyEnabled_ && !tooLargeForHistory_ &&
+        !(latest_ && IsCurrentButSoft(*latest_))) {
+        try {
+            latest_ = Capture();
+        } catch (const std::bad_alloc&) {
+            latest_.reset();
+        }
+    }
+    ++stepDepth_;
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } depth{stepDepth_};
+    body();
+}
+
+bool Engine::IsCurrentButSoft(const Snapshot& snapshot) const {
+    if (snapshot.version != coordVersion_) return false;
+    ControlState now = state_;
+    ControlState then = snapshot.controls;
+    for (ControlState* controls : {&now, &then}) {
+        controls->Spin(SpinId::SpinEdit3) = SpinState();
+        for (int i = 0; i < kTextCount; ++i) {
+            if (IsSoftText(static_cast<TextId>(i)))
+                controls->Texts[static_cast<std::size_t>(i)] = {};
+        }
+    }
+    return now == then;
+}
+
+void Engine::UserStep(const std::function<std::string()>& title, const std::string& mergeKey,
                       const std::function<void()>& body) {
     if (stepDepth_ > 0) {
         body();
@@ -690,12 +912,20 @@ void Engine::UserStep(const std::string& title, const std::string& mergeKey,
         }
     };
     // Two copies of the coordinates must fit in the history's budget, or the
-    // molecule gets no undo at all.
-    if (!tooLargeForHistory_ && 6 * atoms_.AtomX.size() * sizeof(double) > historyLimit_) {
+    // molecule gets no undo at all; while the process has no room for them,
+    // it gets none for this step, and the steps it had go, so that the
+    // command can write its coordinates in place.
+    const std::size_t copies = 6 * atoms_.AtomX.size() * sizeof(double);
+    if (!tooLargeForHistory_ && copies > historyLimit_) {
         tooLargeForHistory_ = true;
-        ClearHistory();
+        DropHistory();
     }
-    if (!historyEnabled_ || tooLargeForHistory_) {
+    bool noRoom = false;
+    if (historyEnabled_ && !tooLargeForHistory_ && !RoomForStep(copies)) {
+        DropHistory();
+        noRoom = true;
+    }
+    if (!historyEnabled_ || tooLargeForHistory_ || noRoom) {
         const Depth depth(*this);
         recording_ = &droppedLines_;
         body();
@@ -710,9 +940,10 @@ void Engine::UserStep(const std::string& title, const std::string& mergeKey,
         step = steps_.back().get();
     } else {
         fresh = std::make_unique<HistoryStep>();
-        fresh->title = title;
         fresh->mergeKey = mergeKey;
-        fresh->before = latest_ && IsCurrent(*latest_) ? latest_ : Capture();
+        // Typing that joins this step (an angle, the plot scale) left the
+        // last snapshot as the step's start.
+        fresh->before = latest_ && IsCurrentButSoft(*latest_) ? latest_ : Capture();
         step = fresh.get();
     }
 
@@ -728,14 +959,20 @@ void Engine::UserStep(const std::string& title, const std::string& mergeKey,
     }
 
     try {
-        step->after = Capture();
-        latest_ = step->after;
-        const bool changed = !step->lines.empty() || !IsCurrent(*step->before);
-        if (fresh && changed) {
-            // A new step ends whatever was undone.
-            steps_.resize(applied_);
-            steps_.push_back(std::move(fresh));
-            ++applied_;
+        step->title = title();
+        if (fresh && step->lines.empty() && IsCurrentButSoft(*step->before)) {
+            // Nothing a step holds: typing of an angle or the plot scale
+            // before it still waits for the next one.
+            latest_ = step->before;
+        } else {
+            step->after = Capture();
+            latest_ = step->after;
+            if (fresh) {
+                // A new step ends whatever was undone.
+                steps_.resize(applied_);
+                steps_.push_back(std::move(fresh));
+                ++applied_;
+            }
         }
         TrimHistory();
     } catch (const std::bad_alloc&) {
@@ -813,31 +1050,50 @@ void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
     if (moved && observer_) observer_->RefreshAtoms(atoms_, false);
 }
 
-void Engine::TrimHistory() {
+std::size_t Engine::HistoryBytes() const {
     // The atoms shown in the panes count too: up to three dots lists of a
     // pane's pixels for each step.
-    auto bytes = [this] {
-        std::set<const Coordinates*> seen;
-        std::set<const void*> seenDots;
-        std::size_t total = 0;
-        for (const auto& step : steps_) {
-            for (const auto* snapshot : {step->before.get(), step->after.get()}) {
-                if (!snapshot) continue;
-                if (seen.insert(snapshot->coords.get()).second) total += snapshot->coords->Bytes();
-                for (const auto& pane : snapshot->panes) {
-                    total += PaneRecord::DotBytes(pane, seenDots);
-                }
-            }
+    std::set<const Coordinates*> seen;
+    std::set<const void*> seenDots;
+    std::size_t total = 0;
+    for (const auto& step : steps_) {
+        for (const auto* snapshot : {step->before.get(), step->after.get()}) {
+            if (!snapshot) continue;
+            if (seen.insert(snapshot->coords.get()).second) total += snapshot->coords->Bytes();
+            for (const auto& pane : snapshot->panes) total += PaneRecord::DotBytes(pane, seenDots);
         }
-        return total;
-    };
+    }
+    return total;
+}
+
+bool Engine::RoomForStep(std::size_t copies) const {
+    const std::int64_t spare = SpareMemory(probeMemory_());
+    const std::uint64_t held = HistoryBytes();
+    if (spare >= 0) return static_cast<std::uint64_t>(spare) + held >= copies;
+    // Short of the margin already: what the history gives back must cover
+    // the shortfall and the copies.
+    const std::uint64_t shortfall = static_cast<std::uint64_t>(-(spare + 1)) + 1;
+    return held >= copies && held - copies >= shortfall;
+}
+
+void Engine::TrimHistory() {
+    // The process's room is measured again after each step that goes: what
+    // a step gives back depends on what the others share with it.
     while (!steps_.empty() && applied_ > 0 &&
-           (steps_.size() > kMostSteps || bytes() > historyLimit_)) {
+           (steps_.size() > kMostSteps || HistoryBytes() > historyLimit_ ||
+            SpareMemory(probeMemory_()) < 0)) {
         const auto& front = steps_.front();
         droppedLines_.insert(droppedLines_.end(), front->lines.begin(), front->lines.end());
         steps_.pop_front();
         --applied_;
     }
+}
+
+void Engine::DropHistory() {
+    for (std::size_t i = 0; i < applied_; ++i) {
+        droppedLines_.insert(droppedLines_.end(), steps_[i]->lines.begin(), steps_[i]->lines.end());
+    }
+    ClearHistory();
 }
 
 void Engine::ClearHistory() {

@@ -25,13 +25,16 @@
 #include <vector>
 
 #include "engine/Controls.h"
+#include "engine/MemoryRoom.h"
 #include "engine/PaneRecord.h"
 #include "engine/Recipe.h"
 #include "geometry/Axis.h"
+#include "geometry/Fit.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
 #include "model/Error.h"
+#include "model/FileIo.h"
 #include "model/Progress.h"
 #include "view/AtomLayer.h"
 #include "view/Canvas.h"
@@ -106,8 +109,10 @@ class Engine {
     void RotateClick(Axis axis);
     void CheckBox1Click();
     void CheckBox2Click();
-    // FitXClick, FitYClick, FitZClick.
-    void FitClick(Axis target);
+    // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
+    // written and turned by is the one that leaves the head on the positive
+    // side of target.
+    void FitClick(Axis target, FitHead head = FitHead::AsFound);
     void DispVecClick();
 
     // --- The controls as the program sets them, with their rules ---
@@ -126,6 +131,11 @@ class Engine {
     void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
 
     // --- The user's events ---
+    // Each event below is an undoable step of its own, named in the user's
+    // words (UndoTitle), except typing in an angle box or the plot scale:
+    // those join the next step, so that undoing a turn brings back the angle
+    // box as it was before the angle was typed.
+    //
     // The text of a spin box changed by typing, pasting, the arrows or the
     // limits applied as it lost the focus: its change handler runs.
     void TypeSpin(SpinId box, std::string text);
@@ -139,7 +149,7 @@ class Engine {
     void UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
     void UserCenter();
     void UserRotate(Axis axis);
-    void UserFit(Axis target);
+    void UserFit(Axis target, FitHead head = FitHead::AsFound);
     void UserRedraw();
 
     // Reads path as File > Open does and makes it the molecule; then the
@@ -154,29 +164,56 @@ class Engine {
     // What the last open read beside the atoms: the file's kind, the frame,
     // charge and multiplicity where the file gave them, a note to show.
     const io::MoleculeInfo& Opened() const { return opened_; }
-    // Writes the molecule to path in the fixed-column format. progress as
-    // WriteCoordinateFile's; a throw from it leaves the file as it was.
-    void Save(const std::string& path, const ProgressReport& progress = {});
-    // Writes the molecule to path in another program's format; it then counts
-    // as saved, since the file holds every decimal the native format keeps.
-    // progress as Save's.
+    // Writes the molecule to path in the fixed-column format; it then counts
+    // as saved. progress and options as WriteCoordinateFile's; a throw from
+    // progress leaves the file as it was.
+    void Save(const std::string& path, const ProgressReport& progress = {},
+              const WriteOptions& options = {});
+    // Writes the molecule to path in another program's format. It does not
+    // count as saved: the file keeps element symbols, not the labels, and is
+    // not what File > Open reads back as this molecule. progress and options
+    // as Save's.
     void Export(const std::string& path, io::ExportFormat format,
-                const io::ExportSettings& settings, const ProgressReport& progress = {});
+                const io::ExportSettings& settings, const ProgressReport& progress = {},
+                const WriteOptions& options = {});
     // The molecule was written as it is now: it counts as unchanged.
     void MarkSaved() { savedVersion_ = coordVersion_; }
     // Whether the coordinates differ from those last opened or saved.
     bool Modified() const { return coordVersion_ != savedVersion_; }
 
     // --- Recipes ---
-    // Runs one command of a recipe as the user would have given it.
+    // Runs one command of a recipe as the user would have given it, and
+    // records it. An index must name an atom of the molecule (0, no atom, is
+    // allowed in select and group, not in center): a recipe made for another
+    // molecule must not turn this one about a neighbour of the atom it
+    // meant. Otherwise throws Error(ErrorKind::Index) naming the index and
+    // the atom count, before the molecule or a box changed.
+    // The texts of rotate and set are read with the separator of the last
+    // decimal-separator command of the run, where there was one.
     void Run(const RecipeCommand& command);
-    // Runs commands as one undoable step. A failing command ends the run
-    // unless keepGoing; onFailure (if set) hears of each failure with its
-    // command, and without keepGoing the failure is then thrown on.
+    // Runs a recipe as one undoable step named title. It starts from the
+    // boxes as an open of the molecule in memory leaves them (every atom box
+    // empty, the components empty, the angles "0", Vector1 chosen; the plot
+    // scale stays), so that a recipe gives the same coordinates whatever was
+    // left in the boxes, in the window as in the batch tool. A failing command
+    // ends the run unless keepGoing; onFailure (if set) hears of each failure
+    // with its command, and without keepGoing the failure is then thrown on.
     using FailureReport = std::function<void(const RecipeCommand&, const std::exception&)>;
+    // progress hears of the commands done. A throw from it gives the run up
+    // and is thrown on: the commands run so far are taken back (the
+    // molecule, the boxes, the history and the recipe are as before the run)
+    // where the history can hold the state before it (CanTakeBackRuns); where
+    // it cannot, they stay done and Error(ErrorKind::Recipe) says so instead.
     void Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
-               const FailureReport& onFailure = {});
-    // The commands since the last open, as a recipe.
+               const FailureReport& onFailure = {}, const std::string& title = "Apply Recipe",
+               const ProgressReport& progress = {});
+    // Whether a run given up can be taken back: the history is kept and
+    // holds this molecule.
+    bool CanTakeBackRuns() const;
+    // The commands since the last open, as a recipe: first the boxes as the
+    // open left them and the vector the fits act on, then the commands. A
+    // decimal-separator line follows the header when the separator in use is
+    // not the full stop.
     std::string RecipeText() const;
 
     // --- Undo ---
@@ -190,10 +227,16 @@ class Engine {
     void Undo();
     void Redo();
     // The undo history keeps at most about this many bytes of coordinates
-    // (256 MB unless set); older steps fall off, their commands stay in the
-    // recipe. A molecule of which two copies would not fit gets no undo.
+    // (256 MB unless set), and no more than the process can still get with a
+    // margin kept free (MemoryRoom.h, probed after every step); older steps
+    // fall off, their commands stay in the recipe. A molecule of which two
+    // copies would not fit gets no undo.
     void SetHistoryLimit(std::size_t bytes) { historyLimit_ = bytes; }
     static constexpr std::size_t kHistoryBytes = 256u << 20;
+    // Replaces the probe of the process's memory (ProbeMemoryRoom).
+    void SetMemoryProbe(MemoryProbe probe) { probeMemory_ = std::move(probe); }
+    // Bytes of coordinates (and pane dots) the history holds now.
+    std::size_t HistoryBytes() const;
 
   private:
     class RedrawAdapter;
@@ -211,16 +254,36 @@ class Engine {
     std::array<DotList, 3> CurrentAtomDots() const;
     // Puts the atoms into, or takes them out of, what the panes show now.
     void RepaintAtoms();
-    // Runs body as one user step named title; typing with the same mergeKey
-    // right after the last step joins it.
-    void UserStep(const std::string& title, const std::string& mergeKey,
+    // Runs body as one user step, named by title once body has run; typing
+    // with the same mergeKey right after the last step joins it.
+    void UserStep(const std::function<std::string()>& title, const std::string& mergeKey,
                   const std::function<void()>& body);
+    // Runs body as a change that joins the next step: the history's last
+    // snapshot stays what that step starts from.
+    void SoftStep(const std::function<void()>& body);
+    // Whether snapshot holds what the controls and the molecule hold now,
+    // but for the angle boxes, the plot scale and what the panes show.
+    bool IsCurrentButSoft(const Snapshot& snapshot) const;
+    // The boxes as an open of the molecule in memory leaves them.
+    void SettleBoxesAfterOpen();
+    // The words of an undo step for a vector's group or the centre pair.
+    std::string GroupTitle(VectorId vector, GroupEnd end) const;
+    std::string CenterPairTitle() const;
+    std::string SpinTitle(SpinId box) const;
     void Record(const RecipeCommand& command);
+    // Throws Error(ErrorKind::Index) unless every index of command names an
+    // atom (or is 0, where noneAllowed).
+    void RequireAtoms(const RecipeCommand& command, bool noneAllowed) const;
     std::shared_ptr<const Snapshot> Capture();
     bool IsCurrent(const Snapshot& snapshot) const;
     void Restore(const std::shared_ptr<const Snapshot>& snapshot);
+    // Whether the history, given back whole if need be, and what the process
+    // can spare make room for copies bytes.
+    bool RoomForStep(std::size_t copies) const;
     void TrimHistory();
     void ClearHistory();
+    // Every step falls off: the commands of those done stay in the recipe.
+    void DropHistory();
     std::vector<std::string> PreambleLines() const;
     // What to tell the user when a fit fails with kind: in plain words, what
     // the vector is like and what to do.
@@ -245,6 +308,7 @@ class Engine {
     mutable bool elementsKnown_ = false;
     bool historyEnabled_ = true;
     std::size_t historyLimit_ = kHistoryBytes;
+    MemoryProbe probeMemory_ = &ProbeMemoryRoom;
     int stepDepth_ = 0;
     std::deque<std::unique_ptr<HistoryStep>> steps_;
     std::size_t applied_ = 0;  // steps_[0, applied_) are done, the rest undone
@@ -254,6 +318,9 @@ class Engine {
     io::MoleculeInfo opened_;
     std::vector<std::string>* recording_ = nullptr;
     bool tooLargeForHistory_ = false;
+    // The decimal separator of the texts of the recipe being run; 0 where
+    // the recipe said none.
+    char recipeSeparator_ = 0;
 };
 
 }  // namespace pivora

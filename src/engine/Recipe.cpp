@@ -41,6 +41,9 @@ class Words {
     std::size_t pos_ = 0;
 };
 
+// Lines between two reports of a long recipe's reading: a power of two.
+constexpr int kLinesPerReport = 1 << 14;
+
 [[noreturn]] void Fail(int line, const std::string& what) {
     throw Error(ErrorKind::Recipe, "Recipe line " + std::to_string(line) + ": " + what);
 }
@@ -74,12 +77,15 @@ int Index(Words& words, int line) {
     return value;
 }
 
-Axis AxisWord(Words& words, int line) {
-    const std::string_view word = Required(words, line, "axis (x, y or z)");
+Axis AxisOf(std::string_view word, int line) {
     if (word == "x") return Axis::X;
     if (word == "y") return Axis::Y;
     if (word == "z") return Axis::Z;
     Fail(line, "unknown axis " + Quoted(word) + "; the axes are x, y and z.");
+}
+
+Axis AxisWord(Words& words, int line) {
+    return AxisOf(Required(words, line, "axis (x, y or z)"), line);
 }
 
 VectorId VectorWord(Words& words, int line) {
@@ -121,7 +127,31 @@ RecipeCommand ParseCommand(std::string_view text, int line) {
         command.text = words.Rest();
     } else if (verb == "fit") {
         command.kind = RecipeCommand::Kind::Fit;
-        command.axis = AxisWord(words, line);
+        const std::string_view axis = Required(words, line, "axis (x, y or z)");
+        command.positive = axis.size() == 2 && axis[0] == '+';
+        if (command.positive && (axis[1] == 'x' || axis[1] == 'y' || axis[1] == 'z')) {
+            command.axis = AxisOf(axis.substr(1), line);
+        } else if (command.positive) {
+            Fail(line, "unknown axis " + Quoted(axis) +
+                           "; the axes are x, y and z, and +x, +y and +z for the head on the "
+                           "positive side.");
+        } else {
+            command.axis = AxisOf(axis, line);
+        }
+        NoMoreWords(words, line);
+    } else if (verb == "decimal-separator") {
+        command.kind = RecipeCommand::Kind::DecimalSeparator;
+        const std::string_view separator = Required(words, line, "separator");
+        const char c = separator[0];
+        // A separator is one visible character that cannot be part of a
+        // number otherwise.
+        if (separator.size() != 1 || c <= ' ' || c >= 127 || (c >= '0' && c <= '9') || c == '+' ||
+            c == '-' || c == 'E' || c == 'e') {
+            Fail(line, Quoted(separator) +
+                           " is not a decimal separator; write one character "
+                           "such as , or .");
+        }
+        command.text = std::string(1, c);
         NoMoreWords(words, line);
     } else if (verb == "use") {
         command.kind = RecipeCommand::Kind::Use;
@@ -152,7 +182,8 @@ RecipeCommand ParseCommand(std::string_view text, int line) {
         while (!words.AtEnd()) command.indexes.push_back(Index(words, line));
     } else {
         Fail(line, "unknown command " + Quoted(verb) +
-                       "; the commands are select, center, rotate, fit, use, set and group.");
+                       "; the commands are select, center, rotate, fit, use, set, group and "
+                       "decimal-separator.");
     }
     return command;
 }
@@ -182,7 +213,7 @@ std::string FormatCommand(const RecipeCommand& command) {
             line = std::string("rotate ") + AxisName(command.axis) + ' ' + command.text;
             break;
         case RecipeCommand::Kind::Fit:
-            line = std::string("fit ") + AxisName(command.axis);
+            line = std::string(command.positive ? "fit +" : "fit ") + AxisName(command.axis);
             break;
         case RecipeCommand::Kind::Use:
             line = std::string("use ") + VectorName(command.vector);
@@ -195,8 +226,23 @@ std::string FormatCommand(const RecipeCommand& command) {
                    (command.end == GroupEnd::Tail ? " tail" : " head");
             for (const int index : command.indexes) line += ' ' + std::to_string(index);
             break;
+        case RecipeCommand::Kind::DecimalSeparator:
+            line = "decimal-separator " + command.text;
+            break;
     }
     return line;
+}
+
+std::string WithSeparator(std::string text, char from, char to) {
+    if (from == to) return text;
+    for (char& c : text) {
+        if (c == from) {
+            c = to;
+        } else if (c == to) {
+            c = from;
+        }
+    }
+    return text;
 }
 
 std::string FormatRecipe(const std::vector<std::string>& lines) {
@@ -209,16 +255,27 @@ std::string FormatRecipe(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
+std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress) {
     std::vector<RecipeCommand> commands;
     int line = 0;
     bool header = false;
+    const std::size_t size = text.size();
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
         ++line;
+        if (progress && line % kLinesPerReport == 0) progress(size - text.size(), size);
         const std::size_t lf = text.find('\n');
         std::string_view current = text.substr(0, lf);
         text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
         if (!current.empty() && current.back() == '\r') current.remove_suffix(1);
+        // A CR alone would run the lines of an old Mac OS file into one, whose
+        // fault would then be blamed on its first command.
+        if (current.find('\r') != std::string_view::npos) {
+            Fail(line,
+                 "a carriage return (CR) without a line feed: the recipe's lines end with CR "
+                 "alone, as on old Mac OS. Save it with LF or CR LF line ends.");
+        }
         if (!header) {
             Words words(current);
             const auto magic = words.Next();
@@ -238,20 +295,21 @@ std::vector<RecipeCommand> ParseRecipe(std::string_view text) {
         commands.push_back(ParseCommand(current, line));
     }
     if (!header) Fail(1, std::string("a recipe begins with the line '") + kRecipeHeader + "'.");
+    if (progress) progress(size, size);
     return commands;
 }
 
-std::vector<RecipeCommand> ReadRecipeFile(const std::string& path) {
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path, const ProgressReport& progress) {
+    // The bytes as they are: the line ends are the parser's to judge.
     std::string text;
     {
-        LineReader reader(path);
-        while (!reader.AtEnd()) {
-            text += reader.NextLine();
-            text += '\n';
-        }
+        ByteReader reader(path);
+        char buffer[65536];
+        while (const std::size_t got = reader.Read(buffer, sizeof buffer)) text.append(buffer, got);
+        reader.File().CheckUnchanged();
     }
     try {
-        return ParseRecipe(text);
+        return ParseRecipe(text, progress);
     } catch (Error& error) {
         throw std::move(error).WithDetail("In the recipe " + path + ".");
     }

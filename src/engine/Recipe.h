@@ -8,13 +8,18 @@
 //   center I J                          SpinEdit1 := I, SpinEdit2 := J, then Center
 //   rotate z|x|y TEXT                   the axis's angle box := TEXT, then the turn
 //   fit x|y|z                           FitX, FitY, FitZ
+//   fit +x|+y|+z                        the same, the vector's head ending on
+//                                       the positive side of the axis
 //   use vector1|vector2                 the vector the fits act on
 //   set VX|VY|VZ|UX|UY|UZ TEXT          a component box := TEXT, as typed
 //   group vector1|vector2 tail|head I J ...   the whole group, any count >= 1
+//   decimal-separator C                 the decimal separator of the TEXTs
+//                                       below: one character such as , or .
 //
 // TEXT is everything after the one blank that follows the axis letter or the
 // box name, blanks included; nothing there is the empty text. TEXT is not
-// checked when a recipe is read: "rotate x abc" fails when it runs.
+// checked when a recipe is read: "rotate x abc" fails when it runs. Without
+// a decimal-separator line the TEXTs are read with the separator in use.
 
 #include <string>
 #include <string_view>
@@ -22,19 +27,21 @@
 
 #include "engine/Controls.h"
 #include "geometry/Axis.h"
+#include "model/Progress.h"
 
 namespace pivora {
 
 struct RecipeCommand {
-    enum class Kind { Select, Center, Rotate, Fit, Use, Set, Group };
+    enum class Kind { Select, Center, Rotate, Fit, Use, Set, Group, DecimalSeparator };
     Kind kind = Kind::Fit;
     SpinId box = SpinId::SEV1;            // Select
     TextId component = TextId::VX;        // Set
     Axis axis = Axis::X;                  // Rotate, Fit
+    bool positive = false;                // Fit: the head onto the positive side
     VectorId vector = VectorId::Vector1;  // Use, Group
     GroupEnd end = GroupEnd::Tail;        // Group
     std::vector<int> indexes;             // Select: 1, Center: 2, Group: 1 or more
-    std::string text;                     // Rotate, Set
+    std::string text;                     // Rotate, Set; DecimalSeparator: its character
     int line = 0;                         // its line in the recipe, from 1; 0 when recorded
 
     bool operator==(const RecipeCommand&) const = default;
@@ -49,16 +56,26 @@ std::string FormatCommand(const RecipeCommand& command);
 std::string FormatRecipe(const std::vector<std::string>& lines);
 
 // Reads a recipe. Lines end at LF; a CR before the LF belongs to the line
-// end. Throws Error(ErrorKind::Recipe) naming the line (counted from 1, the
-// header is line 1) for a missing or wrong first line, an unknown command,
-// box, axis, vector or end, a missing or non-integer index, an index
-// outside the 32-bit range, or words left over.
-std::vector<RecipeCommand> ParseRecipe(std::string_view text);
+// end; a UTF-8 byte-order mark before the first line is skipped. Throws
+// Error(ErrorKind::Recipe) naming the line (counted from 1, the header is
+// line 1) for a missing or wrong first line, a CR anywhere else (the line
+// ends of old Mac OS), an unknown command, box, axis, vector or end, a
+// missing or non-integer index, an index outside the 32-bit range, or words
+// left over. Whether an index names an atom is judged when the command runs
+// (Engine::Run). progress hears of the bytes read, every few thousand lines
+// and at the end; a throw from it gives the reading up.
+std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress = {});
 
 // Reads and parses the recipe file at path. Throws the file error for a file
 // that cannot be read, and the errors of ParseRecipe with the file's name in
-// their detail.
-std::vector<RecipeCommand> ReadRecipeFile(const std::string& path);
+// their detail. progress as ParseRecipe's.
+std::vector<RecipeCommand> ReadRecipeFile(const std::string& path,
+                                          const ProgressReport& progress = {});
+
+// text, written with the decimal separator from, as the separator to
+// writes it: the two characters change places, so that a number reads as the
+// same value and a text that is no number stays no number.
+std::string WithSeparator(std::string text, char from, char to);
 
 // The detail to show under a command's failure while a recipe ran: which
 // line of which recipe failed, and what the run left behind.

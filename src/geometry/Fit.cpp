@@ -14,19 +14,27 @@ static_assert(kPi == 3.1415926535897932385L, "pi must be the nearest extended va
 
 }  // namespace
 
-long double FitAngle(long double numerator, long double denominator) {
+long double FitAngle(long double numerator, long double denominator, FitHead head) {
     ClearFpFlags();
     // The flags of the division are the failures: 0/0 is invalid, x/0 is a
     // division by zero.
     const long double q = Materialize(numerator / denominator);
     ThrowIfFpFlags();
-    return (atanl(q) * -180.0L) / kPi;
+    const long double angle = (atanl(q) * -180.0L) / kPi;
+    // The turn by angle lays the projection along the denominator's axis
+    // with the denominator's sign; half a turn more brings a negative one to
+    // the positive side. The denominator is not zero here.
+    if (head == FitHead::Positive && denominator < 0) {
+        return angle > 0 ? angle - 180.0L : angle + 180.0L;
+    }
+    return angle;
 }
 
-std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText) {
+std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText,
+                         FitHead head) {
     const long double numerator = ParseDecimal(numeratorText);
     const long double denominator = ParseDecimal(denominatorText);
-    return FormatDisplay(FitAngle(numerator, denominator));
+    return FormatDisplay(FitAngle(numerator, denominator, head));
 }
 
 }  // namespace pivora

@@ -36,19 +36,34 @@ constexpr FitRule FitRuleFor(Axis target) {
     return {Axis::X, Axis::Z, Axis::Y};
 }
 
-// The fitted angle in degrees, -90 to 90: atan(numerator / denominator)
-// times -180, then divided by pi, all in extended precision.
+// Where a fit leaves the head of the vector.
+enum class FitHead {
+    // On the side of the target axis that the sign of the denominator's
+    // component gives: FitX leaves a vector with a negative x component on -X.
+    AsFound,
+    // Always on the positive side: where AsFound would leave it on the
+    // negative side, the turn is half a turn more.
+    Positive,
+};
+
+// The fitted angle in degrees: atan(numerator / denominator) times -180,
+// then divided by pi, all in extended precision, which lies within -90 to 90.
+// With FitHead::Positive and a negative denominator, 180 is added to it
+// (subtracted when it is positive), in extended precision, so that it lies
+// within -180 to 180.
 // Throws the division-by-zero error for a zero denominator (-0 too) under a
 // non-zero numerator, the invalid-operation error when both are zero, and the
 // overflow error when the quotient leaves the extended range.
-long double FitAngle(long double numerator, long double denominator);
+long double FitAngle(long double numerator, long double denominator,
+                     FitHead head = FitHead::AsFound);
 
 // The text to write into the angle box: the display form of FitAngle of the
 // two parsed component texts. The numerator text is parsed first, so when
 // both are bad the conversion error quotes it. On any failure nothing is
 // returned and the caller must leave the angle box and the molecule alone.
-// The result always parses back and lies within -90 to 90, so the rotation
-// that follows cannot fail on it.
-std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText);
+// The result always parses back and lies within -90 to 90 (-180 to 180 for
+// FitHead::Positive), so the rotation that follows cannot fail on it.
+std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText,
+                         FitHead head = FitHead::AsFound);
 
 }  // namespace pivora

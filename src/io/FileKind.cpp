@@ -1,10 +1,5 @@
 #include "io/FileKind.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -159,58 +154,29 @@ FileKind DetectKind(std::string_view head, std::string_view name, bool complete)
 }
 
 FileKind DetectFileKind(const std::string& path) {
+    InputFile file(path);
     bool binary = false;
-    return DetectFileHead(path, binary);
+    return DetectFileHead(file, binary);
 }
 
-namespace {
-
-FileState StateOf(const struct stat& st) {
-    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-            static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
-            static_cast<long long>(st.st_mtim.tv_nsec)};
-}
-
-}  // namespace
-
-bool CurrentFileState(const std::string& path, FileState& state) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return false;
-    state = StateOf(st);
-    return true;
-}
-
-FileKind DetectFileHead(const std::string& path, bool& binary, FileState* state) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw FileError(errno, path);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    const bool known = ::fstat(fd, &st) == 0;
-    if (known && S_ISDIR(st.st_mode)) throw FileError(EISDIR, path);
-    if (state && known) *state = StateOf(st);
-
+FileKind DetectFileHead(InputFile& file, bool& binary) {
+    // The reader's own checked open: a FIFO or a device is refused before a
+    // byte is asked of it, where a plain open would wait for a writer.
+    ByteReader reader(file);
     std::string head(kHeadBytes, '\0');
     std::size_t got = 0;
     bool complete = false;
     while (got < head.size()) {
-        const ssize_t n = ::read(fd, head.data() + got, head.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw FileError(errno, path);
+        const std::size_t n = reader.Read(head.data() + got, head.size() - got);
         if (n == 0) {
             complete = true;
             break;
         }
-        got += static_cast<std::size_t>(n);
+        got += n;
     }
     head.resize(got);
     binary = HoldsBinaryBytes(head);
-    return DetectKind(head, path, complete);
+    return DetectKind(head, file.Path(), complete);
 }
 
 }  // namespace pivora::io

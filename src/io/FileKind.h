@@ -51,8 +51,9 @@ inline constexpr std::size_t kHeadBytes = 64 * 1024;
 FileKind DetectKind(std::string_view head, std::string_view name, bool complete);
 
 // DetectKind on the first kHeadBytes of path. Throws the file error when path
-// cannot be opened or read (a directory as EISDIR), exactly as the headerless
-// reader would.
+// cannot be opened or read, exactly as the headerless reader would: it opens
+// the file as every reader does (InputFile), so that a directory is EISDIR
+// and a FIFO or a device is refused at once, never waited for.
 FileKind DetectFileKind(const std::string& path);
 
 }  // namespace pivora::io

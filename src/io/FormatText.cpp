@@ -1,7 +1,5 @@
 #include "io/FormatText.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 
@@ -197,11 +195,10 @@ std::string_view FormatSource::AtomLabel(std::string_view label, std::int64_t li
                    Quoted(label));
 }
 
-AtomList::AtomList(std::size_t expected, const std::string& path) {
+AtomList::AtomList(std::size_t expected, const InputFile& file) {
     // The shortest atom line, "H 0 0 0" and its line end, has 8 bytes.
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && st.st_size >= 0)
-        expected = std::min(expected, static_cast<std::size_t>(st.st_size) / 8 + 1);
+    expected =
+        static_cast<std::size_t>(std::min<std::uint64_t>(expected, file.SizeAtOpen() / 8 + 1));
     // Slot 0 and the spare slots that FinishTable adds.
     const std::size_t slots = expected + 1 + kSpareSlots;
     table_.AtomName.reserve(slots);

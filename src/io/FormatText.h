@@ -57,14 +57,14 @@ bool ParseWhole(std::string_view text, long long& value);
 std::string Quoted(std::string_view text);
 
 // The lines of a file by the coordinate-file line rules (LineReader),
-// numbered from 1.
+// numbered from 1: one pass over a file opened once (InputFile).
 class LineSource {
   public:
     // progress, when given, hears of this pass over the file's bytes: it
     // takes nine tenths of what is left of the whole, as most files are
     // read in one pass.
-    explicit LineSource(const std::string& path, ProgressMeter* progress = nullptr)
-        : reader_(path, PassOptions(progress)) {
+    explicit LineSource(InputFile& file, ProgressMeter* progress = nullptr)
+        : reader_(file, PassOptions(progress)) {
         if (progress) {
             const std::uint64_t from = progress->StageEnd();
             progress->Stage(from + (ProgressMeter::kTotal - from) * 9 / 10, reader_.SizeAtOpen());
@@ -87,6 +87,8 @@ class LineSource {
     }
     // Number of the line last returned or skipped; 0 before the first.
     std::int64_t Number() const { return number_; }
+    // The file this pass reads.
+    InputFile& File() { return reader_.File(); }
 
   private:
     static LineReaderOptions PassOptions(ProgressMeter* progress) {
@@ -149,10 +151,10 @@ class FormatSource {
 // The atoms of a new table as a reader finds them, slot 0 in place.
 class AtomList {
   public:
-    // expected atoms are reserved, but at most as many as the file's size
-    // can hold, so that a count of a billion in a small file allocates
-    // nothing.
-    AtomList(std::size_t expected, const std::string& path);
+    // expected atoms are reserved, but at most as many as file's size when
+    // it was opened can hold, so that a count of a billion in a small file
+    // allocates nothing.
+    AtomList(std::size_t expected, const InputFile& file);
     void Add(std::string_view label, double x, double y, double z) {
         table_.AtomName.emplace_back(label);
         table_.AtomX.push_back(x);

@@ -14,16 +14,17 @@
 
 namespace pivora::io {
 
+// Each reader reads file, opened once for all its passes (InputFile); the
+// caller checks it for a change afterwards (MoleculeReader.cpp).
 // binary: the file's head holds bytes that no text has (HoldsBinaryBytes);
 // a failure then says so.
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary = false);
+ReadResult ReadHeaderless(InputFile& file, const AtomTable& previous, bool binary = false);
 // The same in two steps (PrepareCoordinateRead), target's arrays refilled
 // where they fit when mayRefill.
-CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
+CoordinateRead PrepareHeaderless(InputFile& file, const AtomTable& target, bool mayRefill,
                                  bool binary, const ProgressReport& progress = {});
 // progress, when given, hears of each pass over the file (LineSource).
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous,
-                   ProgressMeter* progress = nullptr);
+ReadResult ReadXyz(InputFile& file, const AtomTable& previous, ProgressMeter* progress = nullptr);
 // ReadXyz in two steps: a file held in memory gives its last frame as a
 // read that MoveInto puts in place (refilling target's arrays where they
 // fit, when mayRefill), any other file its table at once.
@@ -31,28 +32,27 @@ struct PreparedXyz {
     std::optional<CoordinateRead> read;
     ReadResult result;  // the table too when read is empty
 };
-PreparedXyz PrepareXyz(const std::string& path, const AtomTable& target, bool mayRefill,
+PreparedXyz PrepareXyz(InputFile& file, const AtomTable& target, bool mayRefill,
                        ProgressMeter* progress = nullptr);
 // ReadXyz the way it reads a file too large to hold in memory (a long
 // trajectory): line by line, a frame's atom lines gathered, to the same
 // result.
-ReadResult ReadXyzStreamed(const std::string& path, const AtomTable& previous,
+ReadResult ReadXyzStreamed(InputFile& file, const AtomTable& previous,
                            ProgressMeter* progress = nullptr);
-ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
+ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous,
                              ProgressMeter* progress = nullptr);
-ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous,
+ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous,
                               ProgressMeter* progress = nullptr);
-ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
+ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous,
                          ProgressMeter* progress = nullptr);
-ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
+ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous,
                           ProgressMeter* progress = nullptr);
-ReadResult ReadMopac(const std::string& path, const AtomTable& previous,
-                     ProgressMeter* progress = nullptr);
-ReadResult ReadIndented(const std::string& path, const AtomTable& previous,
+ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* progress = nullptr);
+ReadResult ReadIndented(InputFile& file, const AtomTable& previous,
                         ProgressMeter* progress = nullptr);
-ReadResult ReadMopacArchive(const std::string& path, const AtomTable& previous,
+ReadResult ReadMopacArchive(InputFile& file, const AtomTable& previous,
                             ProgressMeter* progress = nullptr);
-ReadResult ReadTurbomoleCoord(const std::string& path, const AtomTable& previous,
+ReadResult ReadTurbomoleCoord(InputFile& file, const AtomTable& previous,
                               ProgressMeter* progress = nullptr);
 
 // NUL or a control byte that no text holds (all below 32 but tab, LF, VT,
@@ -75,20 +75,9 @@ bool IsTurbomoleCoordStart(std::string_view line);
 // Marks info as read from bohr: the flag, and the sentence in the note.
 void NoteConvertedFromBohr(MoleculeInfo& info);
 
-// What tells one version of a file from another: its identity, size and
-// time of last change.
-struct FileState {
-    unsigned long long device = 0, inode = 0, size = 0;
-    long long seconds = 0, nanoseconds = 0;
-    bool operator==(const FileState&) const = default;
-};
-// The state of path now; false when it cannot be had.
-bool CurrentFileState(const std::string& path, FileState& state);
-
-// DetectFileKind, and whether the head holds bytes of no text
-// (HoldsBinaryBytes); state, when given, gets the file's state as detection
-// saw it.
-FileKind DetectFileHead(const std::string& path, bool& binary, FileState* state = nullptr);
+// DetectFileKind on file (its first pass), and whether the head holds
+// bytes of no text (HoldsBinaryBytes).
+FileKind DetectFileHead(InputFile& file, bool& binary);
 
 // True when text is a number by the file parse form that fits a double.
 bool IsFileNumber(std::string_view text);

@@ -169,8 +169,8 @@ std::string_view OrientationName(Orientation o) {
     return o == Orientation::Input ? "Input orientation" : "Standard orientation";
 }
 
-AtomTable ParseTable(const FormatSource& source, const Table& table, Orientation o,
-                     std::int64_t endLine, const AtomTable& previous) {
+AtomTable ParseTable(const FormatSource& source, const InputFile& file, const Table& table,
+                     Orientation o, std::int64_t endLine, const AtomTable& previous) {
     const std::string name(OrientationName(o));
     if (!table.complete) {
         source.Fail(endLine, "the " + name + " table that begins on line " +
@@ -178,7 +178,7 @@ AtomTable ParseTable(const FormatSource& source, const Table& table, Orientation
                                  " is cut off: the file ends before its closing line of dashes");
     }
     if (table.rows.empty()) source.Fail(table.titleLine, "the " + name + " table holds no atoms");
-    AtomList atoms(table.rows.size(), source.Path());
+    AtomList atoms(table.rows.size(), file);
     for (std::size_t i = 0; i < table.rows.size(); ++i) {
         const std::int64_t at = table.firstRow + static_cast<std::int64_t>(i);
         std::string_view f[7];
@@ -241,10 +241,10 @@ bool IsGaussianOutputMark(std::string_view line) {
            t.find("Gaussian, Inc.") != std::string_view::npos || OrientationTitle(line).has_value();
 }
 
-ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
-                             ProgressMeter* progress) {
+ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::GaussianInput);
-    LineSource src(path, progress);
+    LineSource src(file, progress);
     std::string_view line;
 
     // Link 0 lines, then the route from its "#" line to a blank line. A
@@ -285,7 +285,7 @@ ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
     }
 
     const bool bohr = RouteInBohr(route);
-    AtomList atoms(64, path);
+    AtomList atoms(64, file);
     while (NextInputLine(src, line) && !IsBlankLine(line))
         ParseCartesianLine(source, line, src.Number(), atoms.Count() == 0, bohr, atoms);
     if (atoms.Count() == 0) {
@@ -302,15 +302,15 @@ ReadResult ReadGaussianInput(const std::string& path, const AtomTable& previous,
     return result;
 }
 
-ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous,
-                              ProgressMeter* progress) {
+ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::GaussianOutput);
     Table last[2];
     int counts[2] = {0, 0};
     std::optional<ChargeLine> charge;
     std::int64_t endLine = 0;
     {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         Table* open = nullptr;  // the table being captured
         int dashes = 0;
@@ -353,7 +353,7 @@ ReadResult ReadGaussianOutput(const std::string& path, const AtomTable& previous
                     "there is no \"Input orientation:\" or \"Standard orientation:\" table; "
                     "the job may have stopped before its first geometry");
     }
-    ReadResult result{ParseTable(source, last[i], used, endLine, previous), {}};
+    ReadResult result{ParseTable(source, file, last[i], used, endLine, previous), {}};
     result.info.kind = FileKind::GaussianOutput;
     result.info.frame = result.info.frameCount = counts[i];
     if (charge) {

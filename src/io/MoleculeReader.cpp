@@ -1,6 +1,6 @@
 #include "io/MoleculeReader.h"
 
-#include <cerrno>
+#include <new>
 #include <utility>
 
 #include "io/Formats.h"
@@ -10,83 +10,97 @@ namespace pivora::io {
 
 namespace {
 
-// Runs read, the reading of the file detection saw as seen. A file that
-// changed since then was read as something it no longer is, or is no
-// longer whole: what the reader blamed on its content is then the file
-// error that says so, which a refusal of the file access (its own detail
-// given) already is.
+ReadResult ReadKind(FileKind kind, InputFile& file, const AtomTable& previous,
+                    ProgressMeter* progress, bool binary) {
+    switch (kind) {
+        case FileKind::Xyz:
+            return ReadXyz(file, previous, progress);
+        case FileKind::GaussianInput:
+            return ReadGaussianInput(file, previous, progress);
+        case FileKind::OrcaInput:
+            return ReadOrcaInput(file, previous, progress);
+        case FileKind::GaussianOutput:
+            return ReadGaussianOutput(file, previous, progress);
+        case FileKind::OrcaOutput:
+            return ReadOrcaOutput(file, previous, progress);
+        case FileKind::Mopac:
+            return ReadMopac(file, previous, progress);
+        case FileKind::Indented:
+            return ReadIndented(file, previous, progress);
+        case FileKind::MopacArchive:
+            return ReadMopacArchive(file, previous, progress);
+        case FileKind::TurbomoleCoord:
+            return ReadTurbomoleCoord(file, previous, progress);
+        case FileKind::Headerless:
+            break;
+    }
+    return ReadHeaderless(file, previous, binary);
+}
+
+// read(), and then the check that file stayed as it was opened. A reader's
+// failure on a file that changed meanwhile (a line it cut, memory for the
+// lines it grew by) was about content that never was the file: the change
+// is what is said. A cancel from the progress report stays a cancel.
 template <typename Read>
-auto ReadAsSeen(const std::string& path, const FileState& seen, Read read) {
+auto Checked(InputFile& file, Read read) {
     try {
-        return read();
-    } catch (Error& e) {
-        FileState now;
-        if (e.Kind() != ErrorKind::File && seen != FileState{} &&
-            (!CurrentFileState(path, now) || now != seen)) {
-            throw FileError(EIO, path).WithDetail(
-                "The file changed while it was being read: another program is changing it. "
-                "Open it again once it is complete.");
-        }
+        auto result = read();
+        file.CheckUnchanged();
+        return result;
+    } catch (const Error&) {
+        file.CheckUnchanged();
+        throw;
+    } catch (const std::bad_alloc&) {
+        file.CheckUnchanged();
         throw;
     }
+}
+
+ReadResult ReadChecked(FileKind kind, InputFile& file, const AtomTable& previous,
+                       ProgressMeter* progress, bool binary = false) {
+    return Checked(file, [&] { return ReadKind(kind, file, previous, progress, binary); });
 }
 
 }  // namespace
 
 ReadResult ReadMolecule(const std::string& path, const AtomTable& previous) {
+    InputFile file(path);
+    return ReadMolecule(file, previous);
+}
+
+ReadResult ReadMolecule(InputFile& file, const AtomTable& previous) {
     bool binary = false;
-    FileState seen;
-    const FileKind kind = DetectFileHead(path, binary, &seen);
-    return ReadAsSeen(path, seen, [&] {
-        if (kind == FileKind::Headerless) return ReadHeaderless(path, previous, binary);
-        return ReadMoleculeAs(kind, path, previous);
-    });
+    const FileKind kind = DetectFileHead(file, binary);
+    return ReadChecked(kind, file, previous, nullptr, binary);
 }
 
 ReadResult ReadMoleculeAs(FileKind kind, const std::string& path, const AtomTable& previous,
                           ProgressMeter* progress) {
-    switch (kind) {
-        case FileKind::Xyz:
-            return ReadXyz(path, previous, progress);
-        case FileKind::GaussianInput:
-            return ReadGaussianInput(path, previous, progress);
-        case FileKind::OrcaInput:
-            return ReadOrcaInput(path, previous, progress);
-        case FileKind::GaussianOutput:
-            return ReadGaussianOutput(path, previous, progress);
-        case FileKind::OrcaOutput:
-            return ReadOrcaOutput(path, previous, progress);
-        case FileKind::Mopac:
-            return ReadMopac(path, previous, progress);
-        case FileKind::Indented:
-            return ReadIndented(path, previous, progress);
-        case FileKind::MopacArchive:
-            return ReadMopacArchive(path, previous, progress);
-        case FileKind::TurbomoleCoord:
-            return ReadTurbomoleCoord(path, previous, progress);
-        case FileKind::Headerless:
-            break;
-    }
-    return ReadHeaderless(path, previous);
+    InputFile file(path);
+    return ReadChecked(kind, file, previous, progress);
 }
 
 PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill,
                                  const ProgressReport& progress) {
+    InputFile file(path);
+    return PrepareMolecule(file, target, mayRefill, progress);
+}
+
+PreparedMolecule PrepareMolecule(InputFile& file, const AtomTable& target, bool mayRefill,
+                                 const ProgressReport& progress) {
     PreparedMolecule prepared;
     bool binary = false;
-    FileState seen;
-    const FileKind kind = DetectFileHead(path, binary, &seen);
+    const FileKind kind = DetectFileHead(file, binary);
     if (kind == FileKind::Headerless) {
-        prepared.plain_.emplace(ReadAsSeen(path, seen, [&] {
-            return PrepareHeaderless(path, target, mayRefill, binary, progress);
-        }));
+        prepared.plain_.emplace(Checked(
+            file, [&] { return PrepareHeaderless(file, target, mayRefill, binary, progress); }));
         prepared.info_.kind = FileKind::Headerless;
         return prepared;
     }
     ProgressMeter meter(progress);
     if (kind == FileKind::Xyz) {
-        PreparedXyz xyz = ReadAsSeen(path, seen, [&] {
-            return PrepareXyz(path, target, mayRefill, meter.Active() ? &meter : nullptr);
+        PreparedXyz xyz = Checked(file, [&] {
+            return PrepareXyz(file, target, mayRefill, meter.Active() ? &meter : nullptr);
         });
         meter.Finish();
         prepared.info_ = std::move(xyz.result.info);
@@ -97,9 +111,7 @@ PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& targe
         }
         return prepared;
     }
-    ReadResult read = ReadAsSeen(path, seen, [&] {
-        return ReadMoleculeAs(kind, path, target, meter.Active() ? &meter : nullptr);
-    });
+    ReadResult read = ReadChecked(kind, file, target, meter.Active() ? &meter : nullptr);
     meter.Finish();
     prepared.table_ = std::move(read.table);
     prepared.info_ = std::move(read.info);

@@ -55,8 +55,16 @@ struct ReadResult {
 // - the other kinds: an English message "Line N of NAME: what is wrong"
 //   (ErrorKind::Format; Conversion or Overflow for a coordinate), whose
 //   detail names the full path and the kind it was read as;
-// - the file errors of opening and reading, and memory.
+// - the file errors of opening and reading, and memory;
+// - a file that changed while it was read (its size, times or inode, or
+//   what its path names): FileChangedError, "I/O エラー (5)" with an English
+//   detail, whatever the reader made of the changed content.
+// The file is opened once, without waiting (InputFile: a FIFO or a device is
+// refused), and the look at its head and every pass of the reader go
+// through that open.
 ReadResult ReadMolecule(const std::string& path, const AtomTable& previous);
+// The same on file, opened already.
+ReadResult ReadMolecule(InputFile& file, const AtomTable& previous);
 
 // The same, read as kind whatever the content says. progress, when given,
 // hears of each pass over the file's bytes.
@@ -79,7 +87,7 @@ class PreparedMolecule {
     void MoveInto(AtomTable& table) &&;
 
   private:
-    friend PreparedMolecule PrepareMolecule(const std::string&, const AtomTable&, bool,
+    friend PreparedMolecule PrepareMolecule(InputFile&, const AtomTable&, bool,
                                             const ProgressReport&);
     PreparedMolecule() = default;
     std::optional<CoordinateRead> plain_;
@@ -95,6 +103,9 @@ class PreparedMolecule {
 // read has come: a plain coordinate file by its passes and lines
 // (ReadOptions::progress), the other kinds by their passes over the bytes.
 PreparedMolecule PrepareMolecule(const std::string& path, const AtomTable& target, bool mayRefill,
+                                 const ProgressReport& progress = {});
+// The same on file, opened already.
+PreparedMolecule PrepareMolecule(InputFile& file, const AtomTable& target, bool mayRefill,
                                  const ProgressReport& progress = {});
 
 // ReadMolecule into table, reusing its arrays where no copy shares them:

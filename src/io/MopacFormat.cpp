@@ -148,7 +148,7 @@ AtomTable ReadGeometry(const FormatSource& source, LineSource& src, bool bare, M
             ReadKeywords(first[i], info);
     }
 
-    AtomList atoms(64, source.Path());
+    AtomList atoms(64, src.File());
     std::int64_t at = before + static_cast<std::int64_t>(header);
     bool ended = false;
     for (std::size_t i = header; i < first.size() && !ended; ++i) {
@@ -170,22 +170,21 @@ AtomTable ReadGeometry(const FormatSource& source, LineSource& src, bool bare, M
 
 }  // namespace
 
-ReadResult ReadMopac(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::Mopac);
-    LineSource src(path, progress);
+ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::Mopac);
+    LineSource src(file, progress);
     ReadResult result;
     result.info.kind = FileKind::Mopac;
     result.table = ReadGeometry(source, src, true, result.info, previous);
     return result;
 }
 
-ReadResult ReadMopacArchive(const std::string& path, const AtomTable& previous,
-                            ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::MopacArchive);
+ReadResult ReadMopacArchive(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::MopacArchive);
     std::int64_t mark = 0;  // the line of the last FINAL GEOMETRY OBTAINED
     int geometries = 0;
     {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         while (src.Next(line)) {
             if (TrimBlanks(line) == kFinalGeometry) {
@@ -199,7 +198,7 @@ ReadResult ReadMopacArchive(const std::string& path, const AtomTable& previous,
                     "there is no \"FINAL GEOMETRY OBTAINED\" section; the job may have stopped "
                     "before it wrote one");
     }
-    LineSource src(path, progress);
+    LineSource src(file, progress);
     while (src.Number() < mark && src.Skip()) {
     }
     ReadResult result;

@@ -49,8 +49,8 @@ void ParseAtomLine(const FormatSource& source, std::string_view line, std::int64
 
 // True when a keyword line ("! ... Bohrs ...", any case) anywhere in the
 // input gives the coordinates in bohr.
-bool KeywordsSayBohrs(const std::string& path, ProgressMeter* progress) {
-    LineSource src(path, progress);
+bool KeywordsSayBohrs(InputFile& file, ProgressMeter* progress) {
+    LineSource src(file, progress);
     std::string_view line;
     bool bohrs = false;
     while (src.Next(line)) {
@@ -203,11 +203,11 @@ bool IsOrcaOutputMark(std::string_view line) {
     return t == kCoordinateTitle || t.find("O   R   C   A") != std::string_view::npos;
 }
 
-ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
-                         ProgressMeter* progress) {
+ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaInput);
-    Block block{AtomList(64, path), {}, {}, KeywordsSayBohrs(path, progress)};
-    LineSource src(path, progress);
+    Block block{AtomList(64, file), {}, {}, KeywordsSayBohrs(file, progress)};
+    LineSource src(file, progress);
     std::string_view line;
     for (;;) {
         if (!NextInputLine(src, line)) {
@@ -244,8 +244,8 @@ ReadResult ReadOrcaInput(const std::string& path, const AtomTable& previous,
     return result;
 }
 
-ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
-                          ProgressMeter* progress) {
+ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaOutput);
     std::int64_t title = 0;  // line of the last block's title
     std::int64_t firstRow = 0;
@@ -255,7 +255,7 @@ ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
     bool open = false;  // the last block's rows still run at the end of the file
     std::int64_t endLine = 0;
     {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         while (src.Next(line)) {
             if (open) {
@@ -293,7 +293,7 @@ ReadResult ReadOrcaOutput(const std::string& path, const AtomTable& previous,
                     "have stopped before its first geometry");
     }
     if (rows.empty()) source.Fail(title, "the last coordinate block holds no atoms");
-    AtomList atoms(rows.size(), path);
+    AtomList atoms(rows.size(), file);
     for (std::size_t i = 0; i < rows.size(); ++i)
         ParseAtomLine(source, rows[i], firstRow + static_cast<std::int64_t>(i), false, atoms);
     // ORCA closes every block with a blank line: a file that ends inside

@@ -65,20 +65,21 @@ auto ReadPlain(const std::string& path, bool binary, Read read,
 
 }  // namespace
 
-ReadResult ReadHeaderless(const std::string& path, const AtomTable& previous, bool binary) {
-    return ReadPlain(path, binary, [&](const ReadOptions& options) {
-        ReadResult result{ReadCoordinateTable(path, previous, options), {}};
+ReadResult ReadHeaderless(InputFile& file, const AtomTable& previous, bool binary) {
+    return ReadPlain(file.Path(), binary, [&](const ReadOptions& options) {
+        ReadResult result{PrepareCoordinateRead(file, previous, false, options).TakeTable(previous),
+                          {}};
         result.info.kind = FileKind::Headerless;
         return result;
     });
 }
 
-CoordinateRead PrepareHeaderless(const std::string& path, const AtomTable& target, bool mayRefill,
+CoordinateRead PrepareHeaderless(InputFile& file, const AtomTable& target, bool mayRefill,
                                  bool binary, const ProgressReport& progress) {
     return ReadPlain(
-        path, binary,
+        file.Path(), binary,
         [&](const ReadOptions& options) {
-            return PrepareCoordinateRead(path, target, mayRefill, options);
+            return PrepareCoordinateRead(file, target, mayRefill, options);
         },
         progress);
 }
@@ -112,11 +113,10 @@ bool IsIndentedTable(const std::vector<std::string>& lines) {
     return true;
 }
 
-ReadResult ReadIndented(const std::string& path, const AtomTable& previous,
-                        ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::Indented);
-    LineSource src(path, progress);
-    AtomList atoms(64, path);
+ReadResult ReadIndented(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::Indented);
+    LineSource src(file, progress);
+    AtomList atoms(64, file);
     std::string_view line;
     std::int64_t blank = 0;  // the first of the blank lines that may end the file
     while (src.Next(line)) {

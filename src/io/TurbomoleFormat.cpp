@@ -20,11 +20,10 @@ bool IsTurbomoleCoordStart(std::string_view line) {
     return StartsWith(line, '$') && GroupName(line) == "$coord";
 }
 
-ReadResult ReadTurbomoleCoord(const std::string& path, const AtomTable& previous,
-                              ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::TurbomoleCoord);
-    LineSource src(path, progress);
-    AtomList atoms(64, path);
+ReadResult ReadTurbomoleCoord(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::TurbomoleCoord);
+    LineSource src(file, progress);
+    AtomList atoms(64, file);
     std::string_view line;
     std::int64_t start = 0;  // the "$coord" line
     while (start == 0 && src.Next(line)) {

@@ -3,7 +3,6 @@
 // one another, and the last one is read.
 
 #include <emmintrin.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <bit>
@@ -114,9 +113,7 @@ AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& f
     // laid out for huge pages, as its first touch would otherwise fault on
     // every page.
     std::vector<char> text;
-    struct stat st;
-    const std::size_t most =
-        ::stat(source.Path().c_str(), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    const auto most = static_cast<std::size_t>(src.File().SizeAtOpen());
     ReserveLarge(text, std::min(static_cast<std::size_t>(frame.atoms) * 40, most) + kScanPadding);
     std::string_view line;
     std::int32_t got = 0;
@@ -236,11 +233,6 @@ CoordinateRead PrepareFrame(const FormatSource& source, MemoryLines& src, const 
     std::size_t from = 0, to = 0;
     const std::int32_t got = src.Take(frame.atoms, from, to);
     const std::int64_t first = src.Number() - got + 1;
-    if (progress) {
-        const std::uint64_t start = progress->StageEnd();
-        progress->Stage(start + (ProgressMeter::kTotal - start) / 2,
-                        static_cast<std::uint64_t>(got));
-    }
     CoordinateRead read =
         PrepareAtomLines(src.Whole(), from, to - from, got, first,
                          std::make_shared<const XyzAtomLine>(source.Path(), frame, first), target,
@@ -330,13 +322,13 @@ std::unique_ptr<char[]> Room(std::size_t size) {
 
 // The file read whole; progress hears of the reading as LineSource's pass
 // does.
-WholeFile ReadWhole(const std::string& path, ProgressMeter* progress) {
+WholeFile ReadWhole(InputFile& input, ProgressMeter* progress) {
     LineReaderOptions options;
     options.progress = progress;
     // Pieces of a quarter megabyte: a read of a few megabytes still reports
     // as it goes.
     options.chunkSize = std::size_t{1} << 18;
-    ByteReader file(path, options);
+    ByteReader file(input, options);
     if (progress) {
         const std::uint64_t from = progress->StageEnd();
         progress->Stage(from + (ProgressMeter::kTotal - from) * 3 / 4, file.SizeAtOpen());
@@ -360,11 +352,11 @@ WholeFile ReadWhole(const std::string& path, ProgressMeter* progress) {
     return {std::move(data), size};
 }
 
-// The atom count on the first line of path, or 0 where there is none.
-long long FirstCount(const std::string& path) {
+// The atom count on the first line of file, or 0 where there is none.
+long long FirstCount(InputFile& file) {
     LineReaderOptions options;
     options.chunkSize = 4096;
-    LineReader reader(path, options);
+    LineReader reader(file, options);
     if (reader.AtEnd()) return 0;
     const std::string_view line = reader.NextLine();
     long long count = 0;
@@ -393,21 +385,23 @@ bool IsXyzAtomLine(std::string_view line) {
            IsFileNumber(f[2]) && IsFileNumber(f[3]);
 }
 
-PreparedXyz PrepareXyz(const std::string& path, const AtomTable& target, bool mayRefill,
+PreparedXyz PrepareXyz(InputFile& file, const AtomTable& target, bool mayRefill,
                        ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::Xyz);
+    const FormatSource source(file.Path(), FileKind::Xyz);
     // A file of about one frame is read into memory and its atom lines read
     // where they lie; a long trajectory, line by line, which holds no more
     // than a frame at a time.
-    struct stat st;
-    const bool known = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    constexpr long long kInMemory = 256LL << 20;
-    if (!known || (st.st_size > kInMemory && st.st_size / 128 > FirstCount(path))) {
+    const std::uint64_t size = file.SizeAtOpen();
+    constexpr std::uint64_t kInMemory = std::uint64_t{256} << 20;
+    if (size > kInMemory && size / 128 > static_cast<std::uint64_t>(FirstCount(file))) {
         PreparedXyz prepared;
-        prepared.result = ReadXyzStreamed(path, target, progress);
+        prepared.result = ReadXyzStreamed(file, target, progress);
         return prepared;
     }
-    const WholeFile whole = ReadWhole(path, progress);
+    const WholeFile whole = ReadWhole(file, progress);
+    // Every byte is in memory now: only what the file was throughout may be
+    // parsed. A change is said as such, not as a frame it cut.
+    file.CheckUnchanged();
     std::optional<CoordinateRead> read;
     PreparedXyz prepared;
     prepared.result.info = ReadFrames(
@@ -420,18 +414,17 @@ PreparedXyz PrepareXyz(const std::string& path, const AtomTable& target, bool ma
     return prepared;
 }
 
-ReadResult ReadXyz(const std::string& path, const AtomTable& previous, ProgressMeter* progress) {
-    PreparedXyz prepared = PrepareXyz(path, previous, false, progress);
+ReadResult ReadXyz(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    PreparedXyz prepared = PrepareXyz(file, previous, false, progress);
     if (prepared.read) prepared.result.table = std::move(*prepared.read).TakeTable(previous);
     return std::move(prepared.result);
 }
 
-ReadResult ReadXyzStreamed(const std::string& path, const AtomTable& previous,
-                           ProgressMeter* progress) {
-    const FormatSource source(path, FileKind::Xyz);
+ReadResult ReadXyzStreamed(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::Xyz);
     ReadResult result;
     result.info = ReadFrames(
-        source, [&] { return LineSource(path, progress); },
+        source, [&] { return LineSource(file, progress); },
         [&](LineSource& src, const Frame& frame) {
             result.table = ParseFrame(source, src, frame, previous);
         });

@@ -31,9 +31,13 @@ constexpr std::int32_t kMostLines = std::numeric_limits<std::int32_t>::max() - 1
 constexpr std::size_t kInPlaceLabel = 15;
 
 // The shares of a read's progress: the counting pass up to the first, the
-// reading of the parsing pass up to the second, its lines the rest.
-constexpr std::uint64_t kCountedShare = ProgressMeter::kTotal * 3 / 10;
+// making of a new table up to the second, the reading of the parsing pass up
+// to the third, its lines the rest.
+constexpr std::uint64_t kCountedShare = ProgressMeter::kTotal * 27 / 100;
+constexpr std::uint64_t kTableShare = ProgressMeter::kTotal * 3 / 10;
 constexpr std::uint64_t kReadShare = ProgressMeter::kTotal * 4 / 10;
+// Slots made between two reports of a new table.
+constexpr std::size_t kSlotsPerReport = std::size_t{1} << 18;
 // Lines between two reports of the parsing pass: a power of two.
 constexpr std::int32_t kLinesPerReport = 1 << 16;
 
@@ -44,11 +48,9 @@ double ParseCoordinate(std::string_view field) {
 
 // The parsing pass found fewer lines than the count, or its last line ends
 // before the count saw it end: the file lost lines, or the end of its last
-// line, in between. What it read would be neither the old file nor the new.
+// line, in between, and did so unseen by the check of its size and times.
 [[noreturn]] void ThrowFileShortened(const std::string& path) {
-    throw FileError(EIO, path).WithDetail(
-        "The file became shorter while it was being read: another program is changing it. "
-        "Open it again once it is complete.");
+    throw FileChangedError(path);
 }
 
 // How many bytes of [p, p + n) are c, 16 at a time.
@@ -81,8 +83,8 @@ struct Count {
 // The counting pass: the lines by LineReader's rules, read a chunk at a time.
 // A line starts at the beginning of the file and after each line feed; a
 // byte 26 at a line start ends the file there.
-Count CountWithEnd(const std::string& path, const LineReaderOptions& options) {
-    ByteReader file(path, options);
+Count CountWithEnd(InputFile& input, const LineReaderOptions& options) {
+    ByteReader file(input, options);
     if (options.progress) options.progress->Stage(kCountedShare, file.SizeAtOpen());
     // A buffer that stays in the cache: the bytes are only looked at once.
     const std::size_t room = static_cast<std::size_t>(
@@ -152,10 +154,10 @@ std::unique_ptr<char[]> NewBytes(std::size_t size) {
 // The parsing pass's reading: the file from its start until it holds lines
 // line feeds or ends. expected, the size the counting pass saw, is the
 // first guess of the room it needs.
-std::unique_ptr<FileBytes> ReadLines(const std::string& path, const LineReaderOptions& options,
+std::unique_ptr<FileBytes> ReadLines(InputFile& input, const LineReaderOptions& options,
                                      std::int32_t lines, std::uint64_t expected) {
     auto bytes = std::make_unique<FileBytes>();
-    ByteReader file(path, options);
+    ByteReader file(input, options);
     std::size_t room = static_cast<std::size_t>(expected) + 1;
     bytes->data = NewBytes(room + kScanPadding);
     std::uint64_t lineFeeds = 0;
@@ -510,9 +512,23 @@ bool ArraysFit(const AtomTable& table, std::size_t capacity) {
     return true;
 }
 
-AtomTable NewTable(std::size_t capacity) {
+// Writing the slots of millions of atoms takes seconds: a window shows its
+// progress meanwhile.
+AtomTable NewTable(std::size_t capacity, ProgressMeter* progress = nullptr) {
     AtomTable table;
-    table.Resize(capacity);
+    if (!progress) {
+        table.Resize(capacity);
+        return table;
+    }
+    table.AtomName.reserve(capacity);
+    table.AtomX.reserve(capacity);
+    table.AtomY.reserve(capacity);
+    table.AtomZ.reserve(capacity);
+    for (std::size_t made = 0; made < capacity;) {
+        made = std::min(capacity, made + kSlotsPerReport);
+        table.Resize(made);
+        progress->At(made);
+    }
     return table;
 }
 
@@ -524,30 +540,40 @@ CoordinateRead& CoordinateRead::operator=(CoordinateRead&&) noexcept = default;
 CoordinateRead::~CoordinateRead() = default;
 
 std::int32_t CountLines(const std::string& path, const LineReaderOptions& options) {
-    return CountWithEnd(path, options).lines;
+    InputFile file(path);
+    return CountWithEnd(file, options).lines;
 }
 
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options) {
     if (options.lineReached) *options.lineReached = 0;
+    InputFile file(path);
+    return PrepareCoordinateRead(file, target, mayRefill, options);
+}
+
+CoordinateRead PrepareCoordinateRead(InputFile& file, const AtomTable& target, bool mayRefill,
+                                     const ReadOptions& options) {
+    if (options.lineReached) *options.lineReached = 0;
+    if (options.betweenPasses) file.SetBetweenPasses(options.betweenPasses);
+    const std::string& path = file.Path();
     ProgressMeter meter(options.progress);
     ProgressMeter* const progress = meter.Active() ? &meter : nullptr;
     LineReaderOptions lines = options.lines;
     lines.progress = progress;
     CoordinateRead read;
     read.path_ = path;
-    const Count counted = CountWithEnd(path, lines);
+    const Count counted = CountWithEnd(file, lines);
     read.count_ = counted.lines;
     read.end_ = counted.end;
-    if (options.betweenPasses) options.betweenPasses();
 
-    const std::size_t capacity = SlotsFor(counted.lines);
-    const bool refill = mayRefill && ArraysFit(target, capacity);
     // The new table comes before the bytes, so that memory running out
     // shows before a bad field.
-    if (!refill) read.fresh_ = NewTable(capacity);
+    const bool refill = read.MakeTable(target, mayRefill, progress, kTableShare);
     meter.Stage(kReadShare, counted.end);
-    read.bytes_ = ReadLines(path, lines, counted.lines, counted.end);
+    read.bytes_ = ReadLines(file, lines, counted.lines, counted.end);
+    // Every byte is in memory now: only what the file was throughout may be
+    // parsed. A change is said as such, not as a line it cut.
+    file.CheckUnchanged();
     read.bytes_->runs =
         SplitRuns(read.bytes_->data.get(), read.bytes_->size, counted.lines, counted.end);
     read.bytes_->refuseShifted = options.refuseShiftedLines;
@@ -557,10 +583,19 @@ CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& t
     return read;
 }
 
+bool CoordinateRead::MakeTable(const AtomTable& target, bool mayRefill, ProgressMeter* progress,
+                               std::uint64_t until) {
+    const std::size_t capacity = SlotsFor(count_);
+    const bool refill = mayRefill && ArraysFit(target, capacity);
+    if (progress) progress->Stage(until, refill ? 0 : capacity);
+    if (!refill) fresh_ = NewTable(capacity, progress);
+    return refill;
+}
+
 void CoordinateRead::Complete(const AtomTable& target, bool refill, std::int32_t* lineReached,
                               ProgressMeter* progress) {
     const std::size_t capacity = SlotsFor(count_);
-    refill_ = refill && ArraysFit(target, capacity);
+    refill_ = refill;
     if (refill_) {
         // Nothing may fail once the target's arrays are being written: every
         // line is checked first.
@@ -618,7 +653,15 @@ CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, 
     bytes.size = from + size;
     bytes.rule = std::move(rule);
     bytes.firstLine = firstLine;
-    read.Complete(target, mayRefill, nullptr, progress);
+    std::uint64_t start = 0, end = 0;
+    if (progress) {
+        start = progress->StageEnd();
+        end = start + (ProgressMeter::kTotal - start) / 2;
+    }
+    // The slots are a tenth of the lines' work.
+    const bool refill = read.MakeTable(target, mayRefill, progress, start + (end - start) / 10);
+    if (progress) progress->Stage(end, static_cast<std::uint64_t>(count));
+    read.Complete(target, refill, nullptr, progress);
     return read;
 }
 

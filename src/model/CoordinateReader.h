@@ -18,8 +18,9 @@ namespace pivora {
 // How ReadCoordinateTable reads; the defaults are for real use.
 struct ReadOptions {
     LineReaderOptions lines;
-    // Runs between the counting and the parsing pass, so that tests can
-    // change the file in between. Empty: nothing.
+    // Runs before every pass over the file but the first (between the
+    // counting and the parsing pass), so that tests can change the file in
+    // between (InputFile::SetBetweenPasses). Empty: nothing.
     std::function<void()> betweenPasses;
     // When set, receives the number of the line that failed to read (0 for
     // a failure before the parsing pass), so that a caller that sees a
@@ -69,7 +70,7 @@ class CoordinateRead {
     AtomTable TakeTable(const AtomTable& previous) &&;
 
   private:
-    friend CoordinateRead PrepareCoordinateRead(const std::string&, const AtomTable&, bool,
+    friend CoordinateRead PrepareCoordinateRead(InputFile&, const AtomTable&, bool,
                                                 const ReadOptions&);
     friend CoordinateRead PrepareAtomLines(std::shared_ptr<char[]>, std::size_t, std::size_t,
                                            std::int32_t, std::int64_t,
@@ -77,8 +78,13 @@ class CoordinateRead {
                                            bool, ProgressMeter*);
     CoordinateRead();
     void FillFresh(const AtomTable& previous);
-    // With the bytes read: checks every line when refill (and the target's
-    // arrays fit), else fills the new table.
+    // Whether target's arrays are to be refilled with count_ atoms (mayRefill
+    // and they fit); when not, the new table is made here. progress, when
+    // given, hears of its slots as a stage that takes the whole to until.
+    bool MakeTable(const AtomTable& target, bool mayRefill, ProgressMeter* progress,
+                   std::uint64_t until);
+    // With the bytes read: checks every line when refill, else fills the
+    // new table.
     void Complete(const AtomTable& target, bool refill, std::int32_t* lineReached,
                   ProgressMeter* progress);
 
@@ -93,9 +99,9 @@ class CoordinateRead {
 // Reads path in two passes, count and then parse, and checks every line.
 // Failures: the file error, a field that is not a number (the conversion
 // error quoting it), overflow of a double (the overflow error), memory. A
-// file that grows between the passes is read for the counted lines only;
-// one that shrank (fewer lines than counted, or its last counted line cut
-// short) is the file error of EIO, "I/O エラー (5)", with an English detail.
+// file that changed in any way while it was read (InputFile::CheckUnchanged:
+// grown, cut, rewritten, replaced) is FileChangedError, "I/O エラー (5)"
+// with an English detail, before any of its lines is judged.
 //
 // target is only read: its spare slots go into a new table, and with
 // mayRefill its arrays are to be refilled when their size fits (MoveInto),
@@ -104,6 +110,10 @@ class CoordinateRead {
 // counting pass, so that memory running out shows before a bad field.
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options = {});
+// The same over file, opened already; its passes follow any made before
+// (the look at its head), and the check for a change covers them too.
+CoordinateRead PrepareCoordinateRead(InputFile& file, const AtomTable& target, bool mayRefill,
+                                     const ReadOptions& options = {});
 
 // Reads path into a new table and returns it; previous is only read, for
 // its spare slots. The new table holds exactly AtomCount atoms, capacity
@@ -142,6 +152,8 @@ class AtomLineRule {
 // lines at [from, from + size), followed by kScanPadding readable bytes, and
 // is kept until MoveInto; so is rule. With mayRefill the lines are only
 // checked here, and go into target's arrays at MoveInto where they fit.
+// progress, when given, takes half of what is left of the whole (a frame may
+// be read twice): the slots of a new table, then the lines.
 CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, std::size_t size,
                                 std::int32_t count, std::int64_t firstLine,
                                 std::shared_ptr<const AtomLineRule> rule, const AtomTable& target,
@@ -153,8 +165,8 @@ CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, 
 // line firstLine of its file. Each line goes into its slot of a new table of
 // ReadCoordinateTable's shape, spare slots from previous; in two runs on two
 // threads where the lines are many. Throws what rule throws for the
-// earliest line that fails, as a read in order would; memory. progress
-// hears of the lines as the units of its current stage.
+// earliest line that fails, as a read in order would; memory. progress as
+// PrepareAtomLines'.
 AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
                         std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
                         ProgressMeter* progress = nullptr);

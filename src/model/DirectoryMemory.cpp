@@ -21,12 +21,13 @@ namespace {
 
 // The first line of dirinf; nothing when there is none that could be a
 // directory. Only one path's length of the file is ever read, so that a
-// huge or endless file costs nothing.
+// huge or endless file costs nothing. A dirinf that someone else put there
+// (a link, a FIFO, another user's file) is refused by the open.
 std::optional<std::string> RememberedDirectory(const std::string& path) {
-    if (!IsPlainFile(path)) return std::nullopt;
+    InputFile file(path, OpenRule::OwnFileNoLink);
     // A path of PATH_MAX - 1 bytes and its CR LF.
     constexpr std::size_t kMostBytes = PATH_MAX + 1;
-    LineReader reader(path, LineReaderOptions{kMostBytes, kMostBytes});
+    LineReader reader(file, LineReaderOptions{kMostBytes, kMostBytes});
     if (reader.AtEnd()) return std::string();
     std::string line(reader.NextLine());
     if (reader.LimitReached() || line.size() >= PATH_MAX) return std::nullopt;
@@ -48,13 +49,15 @@ std::string LoadLastDir(const std::string& startDir) {
 
 void StoreLastDir(const std::string& startDir, const std::string& dir) {
     try {
-        SafeFileWriter writer(DirinfPath(startDir));
+        WriteOptions own;
+        own.ownFileOnly = true;
+        SafeFileWriter writer(DirinfPath(startDir), std::move(own));
         writer.Write(dir);
         writer.Write("\r\n");
         writer.Commit();
     } catch (const std::exception&) {
-        // A read-only start-up directory, or a dirinf that is a device or a
-        // FIFO, must not stop the open.
+        // A read-only start-up directory, or a dirinf that is not ours to
+        // replace, must not stop the open.
     }
 }
 

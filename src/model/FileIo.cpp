@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "model/Error.h"
 
@@ -43,6 +44,38 @@ std::string FileErrorMessage(int errnum, bool directoryExists) {
     }
 }
 
+std::string_view FileErrorExplanation(int errnum) {
+    switch (errnum) {
+        case ENOSPC:
+            return "The disk is full: there is no room left on it. Make room on it, or choose "
+                   "another disk, and try again.";
+        case EDQUOT:
+            return "Your disk quota is used up: the file system gives your user no more room. "
+                   "Make room, or choose another disk, and try again.";
+        case EFBIG:
+            return "The file would be larger than the file system, or the file-size limit of "
+                   "your session, allows.";
+        case ELOOP:
+            return "Too many symbolic links: the path leads through a loop of symbolic links, "
+                   "or through more of them than the system follows.";
+        case ENAMETOOLONG:
+            return "The path, or one of the names in it, is too long for the system.";
+        case ENXIO:
+            return "No such device or address: the file is a device that is not there, or a "
+                   "FIFO or socket with nothing at its other end.";
+        case ENODEV:
+            return "No such device: the device or file system of this path is not there.";
+        case EIO:
+            return "The device reported an error while reading or writing: the disk, the USB "
+                   "stick or the network share may be failing or gone. Check it and try again.";
+        case ESTALE:
+            return "The network share no longer knows the file (a stale file handle): it was "
+                   "changed or removed on the server. Open the folder again and try again.";
+        default:
+            return {};
+    }
+}
+
 Error FileError(int errnum, const std::string& path) {
     bool directoryExists = true;
     if (errnum == ENOENT) {
@@ -51,7 +84,18 @@ Error FileError(int errnum, const std::string& path) {
         struct stat st;
         directoryExists = ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
-    return Error(ErrorKind::File, FileErrorMessage(errnum, directoryExists), errnum);
+    Error error(ErrorKind::File, FileErrorMessage(errnum, directoryExists), errnum);
+    if (const std::string_view explanation = FileErrorExplanation(errnum); !explanation.empty())
+        error.WithDetail(std::string(explanation));
+    return error;
+}
+
+Error FileChangedError(const std::string& path, int errnum) {
+    return FileError(errnum, path)
+        .WithDetail(
+            "The file changed while it was being read: another program is writing, replacing "
+            "or removing it, and what was read would be neither the old file nor the new one. "
+            "Open it again once it is complete.");
 }
 
 namespace {
@@ -71,6 +115,7 @@ const char* KindOfSpecialFile(mode_t mode) {
     if (S_ISCHR(mode)) return "a character device";
     if (S_ISBLK(mode)) return "a block device";
     if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a symbolic link";
     return "of an unknown kind";
 }
 
@@ -84,12 +129,29 @@ Error NotRegularFileError(const std::string& path, mode_t mode, bool forWriting)
     return FileError(EACCES, path).WithDetail(std::move(detail));
 }
 
+// What the error number means, and then what happened to the file.
+void AddDetail(Error& error, std::string_view sentence) {
+    std::string detail = error.Detail();
+    if (!detail.empty()) detail += ' ';
+    detail += sentence;
+    error.WithDetail(std::move(detail));
+}
+
+// A file of the program's own that is someone else's: never read or written.
+Error NotOwnFileError(const std::string& path) {
+    return FileError(EACCES, path)
+        .WithDetail("The file belongs to another user. Pivora uses only its own file here.");
+}
+
 // Opens path for reading without blocking on a FIFO or a device, and keeps
-// it only when it is a regular file. Returns the descriptor, st filled in.
-int OpenRegularFileForReading(const std::string& path, struct stat& st) {
+// it only when it is a regular file (of this user's, not through a link,
+// for OwnFileNoLink). Returns the descriptor, st filled in.
+int OpenRegularFileForReading(const std::string& path, struct stat& st, OpenRule rule) {
+    const bool own = rule == OpenRule::OwnFileNoLink;
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        fd = ::open(path.c_str(),
+                    O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (own ? O_NOFOLLOW : 0));
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int err = errno;
@@ -107,6 +169,10 @@ int OpenRegularFileForReading(const std::string& path, struct stat& st) {
         ::close(fd);
         if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, path);
         throw NotRegularFileError(path, st.st_mode, false);
+    }
+    if (own && st.st_uid != ::geteuid()) {
+        ::close(fd);
+        throw NotOwnFileError(path);
     }
     // A regular file never blocks, but reads should wait like ordinary ones
     // on any file system that thinks otherwise.
@@ -149,6 +215,15 @@ std::string FollowLinks(const std::string& path) {
     throw FileError(ELOOP, path);
 }
 
+// Sets aside the disk space of fd's first size bytes; 0 or the errno.
+int ReserveSpace(int fd, std::uint64_t size) {
+    int result;
+    do {
+        result = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -177,8 +252,10 @@ bool IsTemporaryName(std::string_view name, pid_t& pid) {
     return true;
 }
 
-// Removes the temporary files of killed saves. Only our own regular files
-// are judged, and a live process's file is never taken.
+}  // namespace
+
+// Only our own regular files are judged, and a live process's file is never
+// taken.
 void RemoveStaleTemporaries(const std::string& dir) {
     DIR* d = ::opendir(dir.c_str());
     if (d == nullptr) return;
@@ -198,6 +275,8 @@ void RemoveStaleTemporaries(const std::string& dir) {
     }
     ::closedir(d);
 }
+
+namespace {
 
 std::string TemporaryPattern(const std::string& dir) {
     std::string name = kTemporaryPrefix;
@@ -281,6 +360,31 @@ std::string CurrentDirectory() {
     }
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return {};
+    const std::string whole = path[0] == '/' ? path : CurrentDirectory() + '/' + path;
+    std::vector<std::string_view> parts;
+    std::string_view rest = whole;
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    if (parts.empty()) return "/";
+    std::string absolute;
+    for (const std::string_view part : parts) {
+        absolute += '/';
+        absolute += part;
+    }
+    return absolute;
+}
+
 bool ChangeDirectory(const std::string& path) {
     return ::chdir(path.c_str()) == 0;
 }
@@ -295,19 +399,73 @@ void AppendWithoutCr(std::string& out, const char* text, std::size_t size) {
     }
 }
 
+InputFile::Stamp InputFile::StampOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0)),
+            {st.st_mtim.tv_sec, st.st_mtim.tv_nsec},
+            {st.st_ctim.tv_sec, st.st_ctim.tv_nsec}};
+}
+
+InputFile::InputFile(const std::string& path, OpenRule rule) : path_(path) {
+    struct stat st;
+    fd_ = OpenRegularFileForReading(path, st, rule);
+    atOpen_ = StampOf(st);
+    sizeAtOpen_ = atOpen_.size;
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t InputFile::ReadAt(std::uint64_t offset, char* data, std::size_t size) const {
+    // pread: passes over the one descriptor keep their own places.
+    ssize_t got;
+    do {
+        got = ::pread(fd_, data, size, static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw FileError(errno, path_);
+    return static_cast<std::size_t>(got);
+}
+
+void InputFile::StartPass() {
+    if (passes_++ > 0 && betweenPasses_) betweenPasses_();
+}
+
+void InputFile::CheckUnchanged() const {
+    // The descriptor sees a file written in place, grown or cut; the path
+    // sees one replaced by a rename or removed, which the descriptor would
+    // go on reading as the old file. With the times in nanoseconds, a
+    // rewrite of the same size shows too.
+    // The path first: a file removed meanwhile is one not found.
+    struct stat st;
+    if (::stat(path_.c_str(), &st) != 0) throw FileChangedError(path_, errno);
+    if (static_cast<std::uint64_t>(st.st_dev) != atOpen_.device ||
+        static_cast<std::uint64_t>(st.st_ino) != atOpen_.inode) {
+        throw FileChangedError(path_);
+    }
+    if (::fstat(fd_, &st) != 0) throw FileChangedError(path_, errno);
+    if (!(StampOf(st) == atOpen_)) throw FileChangedError(path_);
+}
+
 ByteReader::ByteReader(const std::string& path, LineReaderOptions options)
-    : path_(path),
+    : own_(std::make_unique<InputFile>(path)),
+      file_(own_.get()),
       chunk_(std::max<std::size_t>(options.chunkSize, 1)),
       progress_(options.progress),
       bytesLeft_(options.byteLimit) {
-    struct stat st;
-    fd_ = OpenRegularFileForReading(path, st);
-    sizeAtOpen_ = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
+    file_->StartPass();
 }
 
-ByteReader::~ByteReader() {
-    if (fd_ >= 0) ::close(fd_);
+ByteReader::ByteReader(InputFile& file, LineReaderOptions options)
+    : file_(&file),
+      chunk_(std::max<std::size_t>(options.chunkSize, 1)),
+      progress_(options.progress),
+      bytesLeft_(options.byteLimit) {
+    file_->StartPass();
 }
+
+ByteReader::~ByteReader() = default;
 
 std::size_t ByteReader::Read(char* data, std::size_t size) {
     if (eof_) return 0;
@@ -317,18 +475,23 @@ std::size_t ByteReader::Read(char* data, std::size_t size) {
         if (bytesLeft_ == 0) limitReached_ = eof_ = true;
         return 0;
     }
-    ssize_t got;
-    do {
-        got = ::read(fd_, data, want);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) throw FileError(errno, path_);
-    bytesLeft_ -= static_cast<std::uint64_t>(got);
+    const std::size_t got = file_->ReadAt(offset_, data, want);
+    offset_ += got;
+    bytesLeft_ -= got;
     if (got == 0) eof_ = true;
-    if (progress_) progress_->Advance(static_cast<std::uint64_t>(got));
-    return static_cast<std::size_t>(got);
+    if (progress_) progress_->Advance(got);
+    return got;
 }
 
 LineReader::LineReader(const std::string& path, LineReaderOptions options) : file_(path, options) {
+    AllocateBuffer();
+}
+
+LineReader::LineReader(InputFile& file, LineReaderOptions options) : file_(file, options) {
+    AllocateBuffer();
+}
+
+void LineReader::AllocateBuffer() {
     // A small file needs no megabyte of buffer; one more byte than its size
     // lets the first read also see the end.
     const std::size_t size = static_cast<std::size_t>(file_.SizeAtOpen());
@@ -403,12 +566,17 @@ void LineReader::SkipLine() {
 }
 
 SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
-    : options_(std::move(options)), target_(FollowLinks(path)) {
+    : options_(std::move(options)), target_(options_.ownFileOnly ? path : FollowLinks(path)) {
     struct stat st;
     mode_t mode;
-    if (::stat(target_.c_str(), &st) == 0) {
+    // A file of our own is looked at, and replaced, as the name itself: a
+    // link planted there is not ours, and its target is never written.
+    const int found =
+        options_.ownFileOnly ? ::lstat(target_.c_str(), &st) : ::stat(target_.c_str(), &st);
+    if (found == 0) {
         if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, target_);
         if (!S_ISREG(st.st_mode)) throw NotRegularFileError(target_, st.st_mode, true);
+        if (options_.ownFileOnly && st.st_uid != ::geteuid()) throw NotOwnFileError(target_);
         if (::access(target_.c_str(), W_OK) != 0) throw FileError(errno, target_);
         targetExists_ = true;
         mode = st.st_mode & 07777;
@@ -420,8 +588,9 @@ SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
     if (dir_.empty()) dir_.push_back('.');
 
     // A replacement is a new inode, which would leave every other hard link
-    // with the old content: write such a file where it is.
-    if (targetExists_ && st.st_nlink > 1) {
+    // with the old content: write such a file where it is. Not a file of
+    // our own, which nobody else should see through a link of theirs.
+    if (targetExists_ && st.st_nlink > 1 && !options_.ownFileOnly) {
         OpenInPlace();
     } else {
         OpenTemporary(mode);
@@ -441,7 +610,7 @@ SafeFileWriter::SafeFileWriter(const std::string& path, WriteOptions options)
 
 void SafeFileWriter::OpenTemporary(unsigned mode) {
     const std::string& dir = dir_;
-    RemoveStaleTemporaries(dir);
+    if (options_.removeStaleTemporaries) RemoveStaleTemporaries(dir);
     // O_TMPFILE files are linked through /proc/self/fd; without /proc only
     // a privileged process could give them a name.
     if (options_.unnamedTemporary && ::access("/proc/self/fd", X_OK) == 0) {
@@ -463,8 +632,10 @@ void SafeFileWriter::OpenInPlace() {
     method_ = Method::InPlace;
     // Not truncated yet: the old content stays until it is overwritten, and
     // blocks that are overwritten need no new space on a full disk.
+    const bool own = options_.ownFileOnly;
     do {
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        fd_ = ::open(target_.c_str(),
+                     O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (own ? O_NOFOLLOW : 0));
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) throw FileError(errno, target_);
     struct stat st;
@@ -474,12 +645,14 @@ void SafeFileWriter::OpenInPlace() {
         fd_ = -1;
         throw FileError(err, target_);
     }
-    if (!S_ISREG(st.st_mode)) {
+    if (!S_ISREG(st.st_mode) || (own && st.st_uid != ::geteuid())) {
         // Swapped for something else since we looked.
         ::close(fd_);
         fd_ = -1;
-        throw NotRegularFileError(target_, st.st_mode, true);
+        if (!S_ISREG(st.st_mode)) throw NotRegularFileError(target_, st.st_mode, true);
+        throw NotOwnFileError(target_);
     }
+    sizeInPlace_ = static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0));
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
 }
@@ -492,9 +665,9 @@ SafeFileWriter::~SafeFileWriter() {
 void SafeFileWriter::Fail(int errnum) const {
     Error error = FileError(errnum, target_);
     if (method_ == Method::InPlace && written_ > 0) {
-        error.WithDetail(
-            "The file was being written in place (it has other hard links, or its folder "
-            "takes no new files), so it may now hold only part of the new content.");
+        AddDetail(error,
+                  "The file was being written in place (it has other hard links, or its folder "
+                  "takes no new files), so it may now hold only part of the new content.");
     }
     throw error;
 }
@@ -516,14 +689,25 @@ void SafeFileWriter::Write(std::string_view bytes) {
 }
 
 void SafeFileWriter::FlushBuffer() {
-    const char* data = buf_.get();
-    std::size_t left = used_;
+    if (method_ == Method::InPlace) {
+        // Nothing of the old file is overwritten before its new size is
+        // reserved, which needs the whole size: held until Commit.
+        held_.emplace_back(buf_.get(), used_);
+        heldBytes_ += used_;
+    } else {
+        WriteOut(buf_.get(), used_);
+    }
+    used_ = 0;
+}
+
+void SafeFileWriter::WriteOut(const char* data, std::size_t size) {
+    std::size_t left = size;
     while (left > 0) {
         const long written = WriteSome(data, left);
         if (written < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
-            written_ += used_ - left;
+            written_ += size - left;
             Fail(err);
         }
         if (written == 0) Fail(EIO);
@@ -532,16 +716,38 @@ void SafeFileWriter::FlushBuffer() {
     }
     // Start writing what we have to the disk now, so that the sync at the
     // end has little left to wait for.
-    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(used_),
+    ::sync_file_range(fd_, static_cast<off_t>(written_), static_cast<off_t>(size),
                       SYNC_FILE_RANGE_WRITE);
-    written_ += used_;
-    used_ = 0;
+    written_ += size;
+}
+
+void SafeFileWriter::ReserveInPlace() {
+    const std::uint64_t size = heldBytes_ + used_;
+    if (size == 0) return;
+    const int err = options_.reserve ? options_.reserve(fd_, size) : ReserveSpace(fd_, size);
+    // A file system that cannot reserve is written as it comes.
+    if (err == 0 || err == EOPNOTSUPP || err == ENOSYS) return;
+    // What was set aside before the failure lies past the file's end: the
+    // disk gets it back, and the content stays as it was.
+    if (size > sizeInPlace_) {
+        ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE,
+                    static_cast<off_t>(sizeInPlace_), static_cast<off_t>(size - sizeInPlace_));
+    }
+    Fail(err);
 }
 
 void SafeFileWriter::Commit() {
-    FlushBuffer();
     if (method_ == Method::InPlace) {
+        ReserveInPlace();
+        for (std::string& piece : held_) {
+            WriteOut(piece.data(), piece.size());
+            std::string().swap(piece);
+        }
+        WriteOut(buf_.get(), used_);
+        used_ = 0;
         if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0) Fail(errno);
+    } else {
+        FlushBuffer();
     }
     if (::fsync(fd_) != 0 && errno != EINVAL) Fail(errno);
     if (method_ == Method::InPlace) {
@@ -582,10 +788,11 @@ void SafeFileWriter::CommitReplacement() {
         const int err = errno;
         ::close(dirFd);
         if (synced != 0 && err != EINVAL) {
-            throw FileError(err, target_)
-                .WithDetail(
-                    "The file was saved, but its folder could not be written to the disk: after a "
-                    "crash the old file may come back.");
+            Error error = FileError(err, target_);
+            AddDetail(error,
+                      "The file was saved, but its folder could not be written to the disk: "
+                      "after a crash the old file may come back.");
+            throw error;
         }
     }
 }

@@ -1,5 +1,8 @@
 #include "ui/FileDialogs.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -8,12 +11,45 @@
 #include <QFormLayout>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <QUrl>
 
 namespace pivora {
 namespace {
 
 QString Decode(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// Where a dialog starts: the folder, or, when its name does not survive the
+// way to text and back, its nearest parent folder that does.
+QString StartFolder(const std::string& dir) {
+    std::string folder = dir;
+    while (!folder.empty() && QFile::encodeName(Decode(folder)).toStdString() != folder) {
+        const std::size_t slash = folder.rfind('/');
+        folder = slash == std::string::npos ? std::string() : folder.substr(0, slash ? slash : 1);
+    }
+    return Decode(folder);
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The one entry of dir that Qt shows as shown; nothing when none or several.
+std::optional<std::string> EntryShownAs(const std::string& dir, const QString& shown) {
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) return std::nullopt;
+    std::optional<std::string> found;
+    int matches = 0;
+    while (const dirent* entry = ::readdir(d)) {
+        if (QFile::decodeName(entry->d_name) == shown) {
+            found = entry->d_name;
+            ++matches;
+        }
+    }
+    ::closedir(d);
+    return matches == 1 ? found : std::nullopt;
 }
 
 class QtFileDialogs : public FileDialogs {
@@ -73,7 +109,7 @@ class QtFileDialogs : public FileDialogs {
         }
         dialog.setNameFilters(filters);
         const std::string offered = baseName + ".xyz";
-        if (!initialDir.empty()) dialog.setDirectory(Decode(initialDir));
+        if (!initialDir.empty()) dialog.setDirectory(StartFolder(initialDir));
         dialog.selectFile(Decode(offered));
         // The offered name follows the chosen format.
         QObject::connect(
@@ -89,8 +125,7 @@ class QtFileDialogs : public FileDialogs {
             return std::nullopt;
         }
         const auto index = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
-        ExportChoice choice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
-                            formats[index]};
+        ExportChoice choice{ChosenPath(dialog.selectedFiles().front()), formats[index]};
         if (QFileInfo(dialog.selectedFiles().front()).suffix().isEmpty()) {
             choice.path += '.';
             choice.path += io::ExportExtension(choice.format);
@@ -129,11 +164,14 @@ class QtFileDialogs : public FileDialogs {
         return box.exec() == QMessageBox::Yes;
     }
 
-    CloseAnswer AskToSaveChanges() override {
+    CloseAnswer AskToSaveChanges(Leaving leaving) override {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Pivora"),
                         QStringLiteral("The molecule has changes that are not saved."),
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
-        box.setInformativeText(QStringLiteral("Save them before closing?"));
+        box.setInformativeText(leaving == Leaving::Close
+                                   ? QStringLiteral("Save them before closing?")
+                                   : QStringLiteral("Save them before another file is opened? "
+                                                    "Opening it also clears the undo history."));
         box.setDefaultButton(QMessageBox::Save);
         switch (box.exec()) {
             case QMessageBox::Save:
@@ -148,14 +186,14 @@ class QtFileDialogs : public FileDialogs {
   private:
     static std::optional<std::string> Run(QFileDialog& dialog, const std::string& initialDir,
                                           const std::string* fileName) {
-        if (!initialDir.empty()) dialog.setDirectory(Decode(initialDir));
+        if (!initialDir.empty()) dialog.setDirectory(StartFolder(initialDir));
         // After the directory: a name with a directory of its own moves the
         // dialog there, as the offered output name next to its input does.
         if (fileName) dialog.selectFile(Decode(*fileName));
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return std::nullopt;
-        return QFile::encodeName(files.front()).toStdString();
+        return ChosenPath(files.front());
     }
 
     QWidget* parent_;
@@ -165,6 +203,30 @@ class QtFileDialogs : public FileDialogs {
 
 std::unique_ptr<FileDialogs> MakeQtFileDialogs(QWidget* parent) {
     return std::make_unique<QtFileDialogs>(parent);
+}
+
+std::string ChosenPath(const QString& chosen) {
+    const std::string encoded = QFile::encodeName(chosen).toStdString();
+    if (Exists(encoded)) return encoded;
+    std::string path;  // the bytes of the parts so far
+    const QStringList parts = chosen.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const std::string folder = i == 0 ? "." : path.empty() ? "/" : path;
+        const std::string prefix = i == 0 ? std::string() : path + '/';
+        std::string part = QFile::encodeName(parts[i]).toStdString();
+        if (!part.empty() && !Exists(prefix + part)) {
+            if (std::optional<std::string> entry = EntryShownAs(folder, parts[i])) part = *entry;
+        }
+        path = prefix + part;
+    }
+    return path;
+}
+
+std::string LocalFilePath(const QUrl& url) {
+    const QString host = url.host();
+    if (!host.isEmpty() && host != QLatin1String("localhost"))
+        return QFile::encodeName(url.toLocalFile()).toStdString();
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
 }  // namespace pivora

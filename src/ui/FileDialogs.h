@@ -9,6 +9,8 @@
 
 #include "io/MoleculeWriter.h"
 
+class QString;
+class QUrl;
 class QWidget;
 
 namespace pivora {
@@ -55,12 +57,29 @@ class FileDialogs {
     // Whether an existing file may be replaced.
     virtual bool ConfirmReplace(const std::string& path) = 0;
 
-    // The window closes while the molecule has changes that were not saved.
+    // The molecule has changes that were not saved, and the window is to
+    // close, or another file is to take the molecule's place.
     enum class CloseAnswer { Save, Discard, Cancel };
-    virtual CloseAnswer AskToSaveChanges() = 0;
+    enum class Leaving { Close, Open };
+    virtual CloseAnswer AskToSaveChanges(Leaving leaving = Leaving::Close) = 0;
 };
 
 // The dialogs as QFileDialog shows them, modal to parent.
 std::unique_ptr<FileDialogs> MakeQtFileDialogs(QWidget* parent);
+
+// Paths stay bytes from the file system to the file's reading. Qt holds
+// names as text, and a name that is not valid in the locale's encoding (a
+// Latin-1 "é" under UTF-8) becomes text with a stand-in character, which
+// names no file.
+
+// The bytes of a path a dialog chose: each part that names nothing as Qt
+// encodes it is looked up among its folder's entries by the text Qt showed
+// for it, and taken when exactly one entry shows so. A part that names
+// nothing yet (a new file to save) stays as Qt encodes it.
+std::string ChosenPath(const QString& chosen);
+
+// The bytes of a local file's URL (a drop): its percent-encoded bytes as
+// they are, not their decoding as text.
+std::string LocalFilePath(const QUrl& url);
 
 }  // namespace pivora

@@ -6,6 +6,7 @@
 
 #include "model/DecimalText.h"
 #include "model/Extended.h"
+#include "model/FileIo.h"
 #include "ui/ErrorBox.h"
 #include "ui/EventGuard.h"
 
@@ -21,6 +22,13 @@ char DecimalSeparatorFrom(const QString& localeDecimalPoint) {
 
 void ApplyRegionalSettings() {
     SetDecimalSeparator(DecimalSeparatorFrom(QLocale::system().decimalPoint()));
+}
+
+std::optional<std::string> CommandLineFile(int argc, char** argv) {
+    // argv, not QApplication::arguments(): those are decoded to text, and a
+    // name in another encoding would come back as some other name.
+    if (argc < 2 || argv[1] == nullptr || argv[1][0] == '\0') return std::nullopt;
+    return AbsolutePath(argv[1]);
 }
 
 void StartUp() {

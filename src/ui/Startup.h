@@ -2,6 +2,8 @@
 // The program-wide settings that start-up installs before any window exists.
 
 #include <QString>
+#include <optional>
+#include <string>
 
 #include "pivora/Version.h"
 
@@ -22,6 +24,12 @@ char DecimalSeparatorFrom(const QString& localeDecimalPoint);
 // system's regional settings. Called at start-up and again whenever the
 // main window hears that the regional settings changed.
 void ApplyRegionalSettings();
+
+// The file named on the command line (the desktop's "Open with"): the first
+// argument after those Qt took for itself, as an absolute path. It stays
+// bytes throughout, so that a name the locale cannot decode still opens.
+// Nothing when there is no argument.
+std::optional<std::string> CommandLineFile(int argc, char** argv);
 
 // What the program, the widget tests and the benchmarks do once the
 // application object exists and before any window: the C library keeps

@@ -24,6 +24,7 @@
 #include "model/FileIo.h"
 #include "ui/EventGuard.h"
 #include "ui/LongWork.h"
+#include "ui/Settings.h"
 #include "ui/ShownText.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
@@ -35,6 +36,8 @@ namespace {
 // bar leave 992 x 682 for the controls below the menu.
 constexpr int kClientWidth = 992;
 constexpr int kClientHeight = 682;
+
+constexpr char kPositiveFitsKey[] = "orient/positiveFits";
 
 QFont ArialFont(int pixels, bool bold) {
     QFont font("Arial");
@@ -168,8 +171,8 @@ void TForm1::BuildMenu() {
     Redo1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QString limit = QStringLiteral(
-        "Undo keeps about 256 MB of earlier coordinates; older steps fall off. Opening a file "
-        "starts afresh.");
+        "Undo keeps about 256 MB of earlier coordinates, less when memory is short; older steps "
+        "fall off. Opening a file starts afresh.");
     Undo1->setToolTip(limit);
     Redo1->setToolTip(limit);
     EditMenu->addSeparator();
@@ -195,6 +198,19 @@ void TForm1::BuildMenu() {
         "Draws every atom in the panes as a dot in its element's color, the atoms of Vector1's "
         "groups ringed in blue and Vector2's in red. Click an atom to put it into the atom box "
         "used last.");
+
+    OrientMenu = menuBar()->addMenu("&Orient");
+    OrientMenu->setObjectName("OrientMenu");
+    OrientMenu->setFont(font());
+    OrientMenu->setToolTipsVisible(true);
+    PositiveFits1 = OrientMenu->addAction("Fits Put the Head on the Positive Axis");
+    PositiveFits1->setObjectName("PositiveFits1");
+    PositiveFits1->setCheckable(true);
+    PositiveFits1->setChecked(LoadSetting(kPositiveFitsKey, false));
+    PositiveFits1->setToolTip(
+        "FitX, FitY and FitZ turn half a turn further where the vector's head would end on the "
+        "negative side, so that a series of molecules comes out in one frame. The angle box "
+        "shows the angle turned; a recipe records it as fit +x, fit +y or fit +z.");
 
     // A top-level item of the menu bar that acts when clicked.
     Help1 = menuBar()->addAction("&Help");
@@ -394,6 +410,8 @@ void TForm1::WireHandlers() {
 
     connect(ShowAtoms1, &QAction::toggled, this,
             [this] { Guarded([this] { ShowAtoms1Click(); }); });
+    connect(PositiveFits1, &QAction::toggled, this,
+            [](bool checked) { StoreSetting(kPositiveFitsKey, checked); });
     for (const auto& [image, pane] : {std::pair{Image1, PaneId::XY}, std::pair{Image2, PaneId::YZ},
                                       std::pair{Image3, PaneId::ZX}}) {
         image->OnClickAt = [this, pane = pane](int x, int y) { PaneClick(pane, x, y); };
@@ -491,8 +509,24 @@ void TForm1::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.front().isLocalFile()) return;
     event->acceptProposedAction();
-    const std::string path = QFile::encodeName(urls.front().toLocalFile()).toStdString();
-    Guarded([&] { OpenFile(path); });
+    const std::string path = LocalFilePath(urls.front());
+    Guarded([&] {
+        if (MayReplaceMolecule()) OpenFile(path);
+    });
+}
+
+bool TForm1::MayReplaceMolecule() {
+    if (!engine_.Modified()) return true;
+    switch (dialogs_->AskToSaveChanges(FileDialogs::Leaving::Open)) {
+        case FileDialogs::CloseAnswer::Save:
+            Save1Click();
+            return !engine_.Modified();
+        case FileDialogs::CloseAnswer::Discard:
+            return true;
+        case FileDialogs::CloseAnswer::Cancel:
+            break;
+    }
+    return false;
 }
 
 template <typename Call>
@@ -551,6 +585,7 @@ void TForm1::ShowState() {
 // --- Handlers ---
 
 void TForm1::Open1Click() {
+    if (!MayReplaceMolecule()) return;
     RememberedPaths& paths = state_.Paths;
     paths.LastDir = LoadLastDir(paths.StartDir);
     const std::optional<std::string> chosen = dialogs_->ChooseInputFile(paths.LastDir);
@@ -661,13 +696,32 @@ void TForm1::SaveRecipe1Click() {
 void TForm1::ApplyRecipe1Click() {
     const std::optional<std::string> chosen = dialogs_->ChooseRecipeToApply(state_.Paths.LastDir);
     if (!chosen) return;
-    const std::vector<RecipeCommand> commands = ReadRecipeFile(*chosen);
+    std::vector<RecipeCommand> commands;
     const RecipeCommand* failed = nullptr;
     Run([&] {
         try {
+            // Cancel only where the run can be taken back whole.
+            LongWork work(this, "Running " + QFile::decodeName(QByteArray::fromStdString(*chosen)),
+                          engine_.CanTakeBackRuns());
+            // A recipe of millions of lines takes seconds to read: a tenth of
+            // the progress, the commands the rest.
+            ProgressMeter meter(work.Report());
+            bool sized = false;
+            commands = ReadRecipeFile(*chosen, [&](std::uint64_t done, std::uint64_t total) {
+                if (!sized) meter.Stage(ProgressMeter::kTotal / 10, total);
+                sized = true;
+                meter.At(done);
+            });
+            meter.Stage(ProgressMeter::kTotal, commands.size());
+            const std::size_t slash = chosen->rfind('/');
             engine_.Apply(
                 commands, false,
-                [&](const RecipeCommand& command, const std::exception&) { failed = &command; });
+                [&](const RecipeCommand& command, const std::exception&) { failed = &command; },
+                "Apply Recipe " +
+                    (slash == std::string::npos ? *chosen : chosen->substr(slash + 1)),
+                [&](std::uint64_t done, std::uint64_t) { meter.At(done); });
+        } catch (const LongWork::Cancelled&) {
+            return;  // taken back: the molecule is as it was
         } catch (const Error& failure) {
             if (!failed) throw;
             std::string detail = failure.Detail();
@@ -773,15 +827,19 @@ void TForm1::CheckBox2Click() {
 }
 
 void TForm1::FitXClick() {
-    Run([&] { engine_.UserFit(Axis::X); });
+    Run([&] { engine_.UserFit(Axis::X, ButtonFitHead()); });
 }
 
 void TForm1::FitYClick() {
-    Run([&] { engine_.UserFit(Axis::Y); });
+    Run([&] { engine_.UserFit(Axis::Y, ButtonFitHead()); });
 }
 
 void TForm1::FitZClick() {
-    Run([&] { engine_.UserFit(Axis::Z); });
+    Run([&] { engine_.UserFit(Axis::Z, ButtonFitHead()); });
+}
+
+FitHead TForm1::ButtonFitHead() const {
+    return PositiveFits1->isChecked() ? FitHead::Positive : FitHead::AsFound;
 }
 
 void TForm1::DispVecClick() {

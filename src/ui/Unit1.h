@@ -122,6 +122,10 @@ class TForm1 : public QMainWindow {
     QMenu* CopyAsMenu;
     QMenu* ViewMenu;
     QAction* ShowAtoms1;  // checkable, off at start
+    QMenu* OrientMenu;
+    // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
+    // leave the vector's head on the positive side of their axis.
+    QAction* PositiveFits1;
     QAction* Help1;
 
     TImage* Image1;  // XY projection
@@ -207,6 +211,11 @@ class TForm1 : public QMainWindow {
     // Whether path may be written: a file there is replaced only when the
     // user says so.
     bool MayWrite(const std::string& path);
+    // Whether the molecule may give way to another file: unsaved changes
+    // are saved or given up as the user says.
+    bool MayReplaceMolecule();
+    // How the Fit buttons leave the head: the Orient menu's choice.
+    FitHead ButtonFitHead() const;
 
     ProgramState& state_;
     Engine engine_;

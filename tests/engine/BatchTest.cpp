@@ -1,12 +1,20 @@
 // The batch command line: its arguments, where it writes, and every way a
 // file or a command can fail.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <ctime>
 #include <sstream>
 
+#include "engine/Engine.h"
+#include "engine/Recipe.h"
 #include "model/DecimalText.h"
+#include "support/ErrorCheck.h"
+#include "support/Promptly.h"
+#include "support/TableCheck.h"
 #include "support/TempDir.h"
 #include "tools/Batch.h"
 
@@ -67,6 +75,13 @@ TEST(BatchOutputNames, FollowTheInputAndTheFormat) {
     EXPECT_EQ(OutputNameFor("a.b.gjf", "out/", OutputFormat::Xyz), "out/a.b.xyz");
     EXPECT_EQ(OutputNameFor("mol", "o", OutputFormat::Gaussian), "o/mol.gjf");
     EXPECT_EQ(OutputNameFor("x/.hidden", "o", OutputFormat::Orca), "o/.hidden.inp");
+    // Names without an extension keep every byte: no two of a series meet,
+    // and none turns into a hidden file.
+    EXPECT_EQ(OutputNameFor("in/water1", "o", OutputFormat::Native), "o/water1.out");
+    EXPECT_EQ(OutputNameFor("in/water2", "o", OutputFormat::Native), "o/water2.out");
+    EXPECT_EQ(OutputNameFor("ab", "o", OutputFormat::Native), "o/ab.out");
+    EXPECT_EQ(OutputNameFor("x/.hidden", "o", OutputFormat::Native), "o/.hidden.out");
+    EXPECT_EQ(OutputNameFor("a.b.gjf", "o", OutputFormat::Native), "o/a.b.out");
 }
 
 class BatchRun : public ::testing::Test {
@@ -146,12 +161,22 @@ TEST_F(BatchRun, AFailingCommandFailsItsFileUnlessKeepGoing) {
               "B              -1.000000000    1.000000000    0.000000000\r\n");
 }
 
-TEST_F(BatchRun, NeverWritesOverAnInputNorAnExistingFileUnlessForced) {
+TEST_F(BatchRun, NeverWritesOverAnInputOrTheRecipeNorAnExistingFileUnlessForced) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     const std::string before = ReadAll(input);
     EXPECT_EQ(Run({recipe, input, "-o", input, "--force"}), 1);
     EXPECT_EQ(report.str(), input + ": " + input + " is an input file; nothing written.\n");
     EXPECT_EQ(ReadAll(input), before);
+    // The recipe is an input too, named with -o or met by -d.
+    const std::string steps = ReadAll(recipe);
+    EXPECT_EQ(Run({recipe, input, "-o", recipe, "--force"}), 1);
+    EXPECT_EQ(report.str(), input + ": " + recipe + " is the recipe; nothing written.\n");
+    EXPECT_EQ(ReadAll(recipe), steps);
+    const std::string inFolder = dir.Write("out/mol.out", steps);
+    EXPECT_EQ(Run({inFolder, input, "-d", dir.File("out"), "--force"}), 1);
+    EXPECT_EQ(report.str(), input + ": " + inFolder + " is the recipe; nothing written.\n");
+    EXPECT_EQ(ReadAll(inFolder), steps);
+    ::unlink(inFolder.c_str());
     const std::string existing = dir.Write("out/mol.out", "keep me");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("out")}), 1);
     EXPECT_EQ(ReadAll(existing), "keep me");
@@ -165,20 +190,126 @@ TEST_F(BatchRun, NeverWritesOverAnInputNorAnExistingFileUnlessForced) {
                                 " is the output of an earlier input too; nothing written.\n");
 }
 
+TEST_F(BatchRun, AnAtomTheFileLacksOrAFileWithoutAtomsFailsAndWritesNothing) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    struct Case {
+        const char* recipe;
+        const char* report;  // after "FILE: "
+    };
+    const Case cases[] = {
+        {"select SEV5 25\n", "recipe line 2: Atom 25 is not in the molecule: it has 2 atoms."},
+        {"center -1 -5\n", "recipe line 2: Atom -1 is not in the molecule: it has 2 atoms."},
+        {"select SEV1 1\ngroup vector1 head 2 99999\n",
+         "recipe line 3: Atom 99999 is not in the molecule: it has 2 atoms."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.recipe);
+        const std::string r = dir.Write("c.recipe", std::string("pivora-recipe 1\n") + c.recipe);
+        for (const bool keepGoing : {false, true}) {
+            std::vector<std::string> words{r, input, "-o", dir.File("out/c.out")};
+            if (keepGoing) words.push_back("--keep-going");
+            EXPECT_EQ(Run(words), 1);
+            EXPECT_EQ(report.str().rfind(input + ": " + c.report + " A recipe names atoms", 0), 0u)
+                << report.str();
+            // --keep-going goes on past the failure, as the window does.
+            EXPECT_EQ(Out("c.out") != "", keepGoing);
+            ::unlink(dir.File("out/c.out").c_str());
+        }
+    }
+    const std::string empty = dir.Write("empty.xyz", "");
+    EXPECT_EQ(Run({recipe, empty, "-d", dir.File("out")}), 1);
+    EXPECT_EQ(report.str(), empty + ": the file holds no atoms; nothing written.\n");
+    EXPECT_EQ(::access(dir.File("out/empty.out").c_str(), F_OK), -1);
+}
+
+TEST_F(BatchRun, ARecipesLineEndsAndByteOrderMarkAreJudgedOnItsBytes) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    const std::string marked =
+        dir.Write("bom.recipe", "\xEF\xBB\xBFpivora-recipe 1\r\nselect SEV1 1\r\n");
+    EXPECT_EQ(Run({marked, input, "-o", dir.File("out/a.out")}), 0);
+    const std::string mac = dir.Write("mac.recipe", "pivora-recipe 1\rselect SEV1 1\rfit x\r");
+    EXPECT_EQ(Run({mac, input, "-o", dir.File("out/b.out")}), 2);
+    EXPECT_NE(report.str().find("Recipe line 1: a carriage return (CR) without a line feed"),
+              std::string::npos)
+        << report.str();
+}
+
+TEST_F(BatchRun, StaleTemporariesOfKilledSavesLeaveTheOutputFolder) {
+    const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
+    const std::string stale = dir.Write("out/.pivora-1-Old123", "stray");
+    const std::time_t old = std::time(nullptr) - 2 * 86400;
+    const timespec times[2] = {{old, 0}, {old, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, stale.c_str(), times, 0), 0);
+    EXPECT_EQ(Run({recipe, input, "-d", dir.File("out")}), 0);
+    EXPECT_EQ(::access(stale.c_str(), F_OK), -1);
+}
+
 TEST_F(BatchRun, AnUnwritableOutputIsAFailedFile) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     EXPECT_EQ(Run({recipe, input, "-o", dir.File("nodir/a.out")}), 1);
     EXPECT_EQ(report.str(), dir.File("nodir/a.out") + ": ファイル名の指定が間違っています.\n");
+    // A bare error number is explained after it.
+    const std::string loop = dir.File("out/loop.out");
+    ASSERT_EQ(::symlink("loop.out", loop.c_str()), 0);
+    EXPECT_EQ(Run({recipe, input, "-o", loop, "--force"}), 1);
+    EXPECT_EQ(report.str().rfind(loop + ": I/O エラー (40) Too many symbolic links", 0), 0u)
+        << report.str();
+}
+
+// A FIFO, or a device that waits for input, given as an input or as the
+// recipe, fails at once: as one failed file, or as a recipe that cannot be
+// read. The engine's Open and the recipe's reading refuse it alike.
+class BatchHangingFile : public ::testing::TestWithParam<HangingCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BatchHangingFile, ::testing::ValuesIn(kHangingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(BatchHangingFile, IsRefusedAtOnce) {
+    TempDir dir;
+    std::string reason;
+    const std::string path = HangingPath(GetParam(), dir, reason);
+    if (path.empty()) GTEST_SKIP() << reason;
+    const std::string recipe = dir.Write("r.recipe", "pivora-recipe 1\nrotate z 90\n");
+    const std::string good = dir.Write("good.xyz", "A 0 0 0\nB 1 0 0\n");
+    ::mkdir(dir.File("out").c_str(), 0755);
+    const std::string refused = "ファイルへのアクセスが拒否されました. The chosen file is ";
+    const auto batch = [&](const std::vector<std::string>& words, int status,
+                           const std::string& says) {
+        std::ostringstream report;
+        const bool ran = RunBatch(ParseBatchArguments(words), report, false) == status;
+        SetDecimalSeparator('.');
+        return ran && report.str().find(says) != std::string::npos;
+    };
+    ExpectPromptly([&] {
+        return batch({recipe, path, good, "-d", dir.File("out")}, 1, path + ": " + refused) &&
+               !ReadAll(dir.File("out/good.out")).empty();
+    });
+    ExpectPromptly([&] { return batch({path, good, "-d", dir.File("out")}, 2, refused); });
+    ExpectPromptly([&] {
+        AtomTable atoms;
+        Engine engine(atoms);
+        engine.Open(good);
+        const TableSnapshot before = Snapshot(atoms);
+        const Error e = ErrorOf([&] { engine.Open(path); });
+        return e.Detail().find(GetParam().detailWord) != std::string::npos &&
+               Snapshot(atoms) == before;
+    });
+    ExpectPromptly([&] {
+        return ErrorOf([&] { ReadRecipeFile(path); }).Detail().find(GetParam().detailWord) !=
+               std::string::npos;
+    });
 }
 
 TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
     const std::string input = dir.Write("mol.xyz", "A 0 0 0\nB 1 1 0\n");
     const std::string bad = dir.Write("bad.recipe", "pivora-recipe 1\nturn z 5\n");
     EXPECT_EQ(Run({bad, input, "-d", dir.File("out")}), 2);
-    EXPECT_EQ(report.str(), "pivora-batch: " + bad +
-                                ": Recipe line 2: unknown command 'turn'; the commands are "
-                                "select, center, rotate, fit, use, set and group. In the recipe " +
-                                bad + ".\n");
+    EXPECT_EQ(
+        report.str(),
+        "pivora-batch: " + bad +
+            ": Recipe line 2: unknown command 'turn'; the commands are "
+            "select, center, rotate, fit, use, set, group and decimal-separator. In the recipe " +
+            bad + ".\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("none")}), 2);
     EXPECT_EQ(Out("mol.out"), "");
 }
@@ -203,6 +334,13 @@ TEST_F(BatchRun, TheRecipesNumbersUseTheChosenSeparator) {
     const std::string comma = dir.Write("c.recipe", "pivora-recipe 1\nrotate z 1,5E1\n");
     EXPECT_EQ(Run({comma, input, "-o", dir.File("out/c.out"), "--decimal-separator", ","}), 0);
     EXPECT_EQ(Run({comma, input, "-o", dir.File("out/d.out"), "--decimal-separator", "."}), 1);
+    // A recipe that says how its numbers are written needs no option, and
+    // gives the same molecule; the option still stands over it.
+    const std::string said =
+        dir.Write("s.recipe", "pivora-recipe 1\ndecimal-separator ,\nrotate z 1,5E1\n");
+    EXPECT_EQ(Run({said, input, "-o", dir.File("out/s.out")}), 0);
+    EXPECT_EQ(Out("s.out"), Out("c.out"));
+    EXPECT_EQ(Run({said, input, "-o", dir.File("out/t.out"), "--decimal-separator", "."}), 1);
 }
 
 }  // namespace

@@ -2,17 +2,28 @@
 // undo and redo bit for bit, the recipe of a session replayed on its file.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <array>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/MemoryRoom.h"
 #include "engine/Recipe.h"
 #include "model/DecimalText.h"
 #include "model/Error.h"
+#include "model/LargeMemory.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -22,6 +33,10 @@ namespace {
 
 // Atom 1 to atom 5 is (2, 3, 6), of length 7.
 constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
+// The recipe of a session whose boxes were all empty at the open.
+const std::string kOpenedRecipe =
+    "pivora-recipe 1\n# the boxes as they stood when the file was opened\nuse vector1\n"
+    "# the commands\n";
 
 class EngineTest : public ::testing::Test {
   protected:
@@ -63,7 +78,7 @@ TEST_F(EngineTest, TheRoadOfTypicalUseGivesTheWindowsFile) {
               "O1              0.464285714    2.747169229   -0.223606798\r\n"
               "N1              7.000000000   -0.000000000    0.000000000\r\n");
     EXPECT_EQ(engine.RecipeText(),
-              "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\ncenter 1 1\nfit y\nfit x\n");
+              kOpenedRecipe + "select SEV1 1\nselect SEV5 5\ncenter 1 1\nfit y\nfit x\n");
 }
 
 TEST_F(EngineTest, AGroupFillsItsBoxesFirstAndFourOfItAreTheBoxesExactly) {
@@ -193,6 +208,9 @@ TEST_F(EngineTest, ModifiedFollowsTheCoordinatesThroughUndoRedoAndSave) {
     EXPECT_FALSE(engine.Modified());
     engine.Redo();
     EXPECT_TRUE(engine.Modified());
+    // An export keeps element symbols, not the labels: only Save saves.
+    engine.Export(dir.File("mol-oriented.xyz"), io::ExportFormat::Xyz, {});
+    EXPECT_TRUE(engine.Modified());
     Saved(engine, "mol.out");
     EXPECT_FALSE(engine.Modified());
     engine.Undo();
@@ -207,18 +225,19 @@ TEST_F(EngineTest, TypingInOneBoxIsOneStepAndOnlyItsLastComponentIsRecorded) {
     engine.TypeText(TextId::VX, "2");
     engine.TypeText(TextId::VX, "2.");
     engine.TypeText(TextId::VX, "2.5");
-    EXPECT_EQ(engine.UndoTitle(), "Typing in VX");
+    EXPECT_EQ(engine.UndoTitle(), "Type Vector1 X Component");
     engine.Undo();
     EXPECT_EQ(engine.Controls().Text(TextId::VX), "");
-    EXPECT_EQ(engine.UndoTitle(), "Typing in SEV1");
+    EXPECT_EQ(engine.UndoTitle(), "Vector1 Tail: Atom 1");
     engine.Redo();
+    // The 12 on the way names no atom of the five: it selected none, as 0.
     EXPECT_EQ(engine.RecipeText(),
-              "pivora-recipe 1\nselect SEV1 1\nselect SEV1 12\nselect SEV1 1\nset VX 2.5\n");
+              kOpenedRecipe + "select SEV1 1\nselect SEV1 0\nselect SEV1 1\nset VX 2.5\n");
     engine.Undo();
     engine.Undo();
     EXPECT_FALSE(engine.CanUndo());
     EXPECT_EQ(engine.Controls().Spin(SpinId::SEV1).Text, "0");
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe);
 }
 
 TEST_F(EngineTest, FailingCommandsAreRecordedAndChangeNothing) {
@@ -228,7 +247,7 @@ TEST_F(EngineTest, FailingCommandsAreRecordedAndChangeNothing) {
     EXPECT_THROW(engine.UserRotate(Axis::X), Error);
     EXPECT_THROW(engine.UserFit(Axis::X), Error);  // VX, VY never computed
     EXPECT_EQ(Snapshot(atoms), before);
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\nrotate x abc\nfit x\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe + "rotate x abc\nfit x\n");
     EXPECT_FALSE(engine.Modified());
 }
 
@@ -244,7 +263,7 @@ TEST_F(EngineTest, AnOpenStartsAfreshAndAFailedOneKeepsEverything) {
     engine.Open(Write("b.xyz", "X 1 2 3\n"));
     EXPECT_FALSE(engine.CanUndo());
     EXPECT_FALSE(engine.Modified());
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe);
 }
 
 // An open over a molecule of the same size writes into its arrays once the
@@ -304,9 +323,205 @@ TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
     EXPECT_EQ(undone, 3);
     const TableSnapshot kept = Snapshot(atoms);
     EXPECT_EQ(kept.x.size() + kept.y.size() + kept.z.size(), 3 * atoms.AtomX.size());
-    std::string expected = "pivora-recipe 1\n";
+    std::string expected = kOpenedRecipe;
     for (int i = 0; i < 8 - 3; ++i) expected += "rotate z 10\n";
     EXPECT_EQ(engine.RecipeText(), expected);
+}
+
+// A recipe made for a larger molecule must not lay a neighbour of the atom it
+// meant on the axis: an index the molecule lacks fails, and changes nothing.
+TEST_F(EngineTest, ARecipesAtomThatTheMoleculeLacksFailsTheCommandAndChangesNothing) {
+    engine.Open(Write("mol.xyz", kRoad));
+    Pick(SpinId::SEV1, 1);
+    Pick(SpinId::SEV5, 5);
+    struct Case {
+        const char* line;
+        const char* message;  // empty: the command runs
+    };
+    const Case cases[] = {
+        {"select SEV5 6", "Atom 6 is not in the molecule: it has 5 atoms."},
+        {"select SEV5 -1", "Atom -1 is not in the molecule: it has 5 atoms."},
+        {"center -1 -5", "Atom -1 is not in the molecule: it has 5 atoms."},
+        {"center 1 6", "Atom 6 is not in the molecule: it has 5 atoms."},
+        {"center 0 1", "Atom 0 is not in the molecule: it has 5 atoms."},  // no "no atom" here
+        {"group vector1 head 2 99999", "Atom 99999 is not in the molecule: it has 5 atoms."},
+        {"group vector2 tail 0 0 0 0 7", "Atom 7 is not in the molecule: it has 5 atoms."},
+        {"select SEV6 0", ""},
+        {"group vector2 tail 0 3 0 0 5", ""},
+        {"center 5 5", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::vector<RecipeCommand> commands =
+            ParseRecipe(std::string("pivora-recipe 1\n") + c.line + "\n");
+        const TableSnapshot bits = Snapshot(atoms);
+        const ControlState controls = engine.Controls();
+        if (*c.message == '\0') {
+            EXPECT_NO_THROW(engine.Run(commands.at(0)));
+            continue;
+        }
+        const Error e =
+            ExpectError([&] { engine.Run(commands.at(0)); }, ErrorKind::Index, c.message);
+        EXPECT_NE(e.Detail().find("from 1 to the atom count"), std::string::npos);
+        EXPECT_EQ(Snapshot(atoms), bits);
+        EXPECT_TRUE(engine.Controls() == controls);
+    }
+}
+
+// The window's recipe starts with the boxes as they stood at the open, and
+// records what typing selected: both are atoms of this molecule, or 0, even
+// where the boxes still hold atoms of a larger one opened before.
+TEST_F(EngineTest, AWindowsRecipeReplaysOnItsOwnMoleculeAfterALargerOne) {
+    engine.Open(Write("big.xyz", kRoad));
+    engine.UserGroup(VectorId::Vector1, GroupEnd::Head, {5, 4, 3, 2, 1});
+    Pick(SpinId::SEU5, 5);
+    const std::string small = Write("small.xyz", "A 0 0 0\nB 1 2 3\n");
+    engine.Open(small);
+    Pick(SpinId::SEV1, 2);
+    engine.TypeSpin(SpinId::SEU1, "2");
+    engine.TypeSpin(SpinId::SEU1, "25");  // left as 2
+    engine.LeaveSpin(SpinId::SEU1);
+    engine.UserFit(Axis::Y);
+    const std::string recipe = engine.RecipeText();
+    AtomTable replayed;
+    Engine batch(replayed);
+    batch.Open(small);
+    EXPECT_NO_THROW(batch.Apply(ParseRecipe(recipe), false)) << recipe;
+    EXPECT_EQ(Saved(batch, "batch.out"), Saved(engine, "window.out"));
+}
+
+TEST_F(EngineTest, ARecipeGivenUpIsTakenBackWhole) {
+    engine.Open(Write("mol.xyz", kRoad));
+    engine.TypeText(TextId::Zangle, "30");
+    engine.UserRotate(Axis::Z);
+    const TableSnapshot bits = Snapshot(atoms);
+    const ControlState controls = engine.Controls();
+    const std::string recipe = engine.RecipeText();
+    struct GivenUp {};
+    const auto commands = ParseRecipe("pivora-recipe 1\nrotate z 10\nselect SEV1 2\nrotate x 5\n");
+    std::vector<std::uint64_t> heard;
+    EXPECT_THROW(engine.Apply(commands, false, {}, "Apply Recipe",
+                              [&](std::uint64_t done, std::uint64_t total) {
+                                  heard.push_back(done);
+                                  EXPECT_EQ(total, 3u);
+                                  if (done == 2) throw GivenUp{};
+                              }),
+                 GivenUp);
+    EXPECT_EQ(heard, (std::vector<std::uint64_t>{1, 2}));
+    EXPECT_EQ(Snapshot(atoms), bits);
+    EXPECT_TRUE(engine.Controls() == controls);
+    EXPECT_EQ(engine.RecipeText(), recipe);
+    EXPECT_EQ(engine.UndoTitle(), "Turn About Z by 30\u00b0");
+    EXPECT_FALSE(engine.CanRedo());
+    // Without a history to take it back, the commands stay, and it says so.
+    engine.SetHistoryLimit(8);
+    EXPECT_FALSE(engine.CanTakeBackRuns());
+    const Error e = ErrorOf([&] {
+        engine.Apply(commands, false, {}, "Apply Recipe", [](std::uint64_t done, std::uint64_t) {
+            if (done == 1) throw GivenUp{};
+        });
+    });
+    EXPECT_EQ(e.Message(),
+              "The recipe was stopped after 1 of 3 commands, which stay done: there was no room "
+              "to keep the molecule as it was before them.");
+    EXPECT_NE(Snapshot(atoms), bits);
+}
+
+// The history leaves the process room to paint and to save: with an address
+// space limit it keeps a quarter of it (at least 256 MiB) free.
+TEST_F(EngineTest, TheHistoryKeepsAMarginOfTheAddressSpaceFree) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "C" + std::to_string(i) + " 1 2 3\n";
+    engine.Open(Write("mol.xyz", text));
+    const std::size_t snapshot = 3 * atoms.AtomX.size() * sizeof(double);
+    const std::uint64_t limit = std::uint64_t{2} << 30;
+    const std::uint64_t margin = AddressSpaceMargin(limit);
+    EXPECT_EQ(margin, limit / 4);
+    EXPECT_EQ(AddressSpaceMargin(std::uint64_t{512} << 20), std::uint64_t{256} << 20);
+    // The process uses what the history holds on top of the rest, which
+    // leaves room for four snapshots beside the margin.
+    const std::uint64_t rest = limit - margin - 4 * snapshot;
+    engine.SetMemoryProbe([&] {
+        MemoryRoom room;
+        room.addressSpaceLimit = limit;
+        room.addressSpaceUsed = rest + engine.HistoryBytes();
+        return room;
+    });
+    engine.TypeText(TextId::Zangle, "10");
+    for (int i = 0; i < 8; ++i) engine.UserRotate(Axis::Z);
+    EXPECT_LE(engine.HistoryBytes(), 4 * snapshot);
+    EXPECT_EQ(engine.UndoCount(), 3u);
+    // With the margin short by more than the history holds, the history
+    // gives back all it holds, and the commands stay in the recipe.
+    engine.SetMemoryProbe([&] {
+        MemoryRoom room;
+        room.addressSpaceLimit = limit;
+        room.addressSpaceUsed = limit - margin + 10 * snapshot;
+        return room;
+    });
+    engine.UserRotate(Axis::Z);
+    EXPECT_FALSE(engine.CanUndo());
+    EXPECT_EQ(engine.HistoryBytes(), 0u);
+    std::string expected = kOpenedRecipe;
+    for (int i = 0; i < 9; ++i) expected += "rotate z 10\n";
+    EXPECT_EQ(engine.RecipeText(), expected);
+    // Room again: undo again.
+    engine.SetMemoryProbe([] { return MemoryRoom{}; });
+    engine.UserRotate(Axis::Z);
+    EXPECT_TRUE(engine.CanUndo());
+    // What the system has left counts too.
+    EXPECT_EQ(SpareMemory(MemoryRoom{{}, {}, std::uint64_t{300} << 20}), std::int64_t{44} << 20);
+}
+
+// The same under a real limit, in a child process: a dozen turns of a
+// million atoms, which would fill the default 256 MB of history, leave
+// room for a 240 MiB block (a window's painting and a save need far less).
+TEST_F(EngineTest, UnderAnAddressSpaceLimitTheHistoryLeavesRoomToPaintAndSave) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer maps terabytes of shadow memory: no address-space limit "
+                    "can be set under it.";
+#else
+    std::string text;
+    text.reserve(std::size_t{40} << 20);
+    for (int i = 0; i < 1000000; ++i) text += "C 1.25 -2.5 3.75\n";
+    const std::string path = Write("big.xyz", text);
+    text = std::string();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(120);  // a hang fails the test instead of blocking it
+        ReturnLargeBlocksToTheSystem();
+        AtomTable table;
+        Engine e(table);
+        try {
+            e.Open(path);
+        } catch (...) {
+            std::_Exit(10);
+        }
+        const std::optional<std::uint64_t> used = ProbeMemoryRoom().addressSpaceUsed;
+        if (!used) std::_Exit(11);
+        const rlim_t most = *used + (rlim_t{352} << 20);
+        const rlimit limit{most, most};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(12);
+        try {
+            e.TypeText(TextId::Zangle, "30");
+            for (int turn = 0; turn < 12; ++turn) e.UserRotate(Axis::Z);
+        } catch (...) {
+            std::_Exit(13);
+        }
+        if (!e.CanUndo()) std::_Exit(14);
+        void* block = std::malloc(std::size_t{240} << 20);
+        if (block == nullptr) std::_Exit(15);
+        std::memset(block, 1, std::size_t{240} << 20);
+        std::free(block);
+        std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+    // 13: a turn failed; 14: no undo left at all; 15: no room for the block.
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
 }
 
 TEST_F(EngineTest, AMoleculeTooLargeForTwoCopiesGetsNoUndoButKeepsItsRecipe) {
@@ -314,7 +529,7 @@ TEST_F(EngineTest, AMoleculeTooLargeForTwoCopiesGetsNoUndoButKeepsItsRecipe) {
     engine.SetHistoryLimit(8);
     engine.UserRotate(Axis::Z);
     EXPECT_FALSE(engine.CanUndo());
-    EXPECT_EQ(engine.RecipeText(), "pivora-recipe 1\nrotate z 0\n");
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe + "rotate z 0\n");
 }
 
 // --- Properties over random molecules and random sessions ---
@@ -350,6 +565,13 @@ void RandomEvent(
         }
         settle();
     };
+    // Typing an angle is no step: it joins the turn that follows.
+    auto type = [&](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const Error&) {
+        }
+    };
     const int atoms = e.Atoms().AtomCount;
     std::uniform_int_distribution<int> index(-1, atoms + 2);
     const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "", "12.5", "-0"};
@@ -384,7 +606,7 @@ void RandomEvent(
         case 3: {
             const Axis axis = axes[random() % 3];
             const char* angle = angles[random() % 8];
-            call([&] { e.TypeText(AngleBox(axis), angle); });
+            type([&] { e.TypeText(AngleBox(axis), angle); });
             call([&] { e.UserRotate(axis); });
             break;
         }
@@ -492,6 +714,147 @@ TEST_F(EngineTest, TheRecipeOfASessionRunOnItsFileGivesTheSameFileAndBoxes) {
         EXPECT_EQ(Saved(batch, "batch.out"), Saved(session, "window.out"));
         EXPECT_EQ(batch.RecipeText(), session.RecipeText());
     }
+}
+
+// A session where numbers are written with a comma gives a recipe that says
+// so, and the recipe turns the molecule the same where the full stop is used.
+TEST_F(EngineTest, ARecipeCarriesTheSeparatorItsNumbersWereTypedWith) {
+    std::mt19937_64 random(1209);
+    for (int trial = 0; trial < 60; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        SetDecimalSeparator(',');
+        AtomTable table;
+        Engine session(table);
+        session.Open(path);
+        RandomSession(session, random, 30);
+        const std::string recipe = session.RecipeText();
+        SetDecimalSeparator('.');
+        EXPECT_EQ(recipe.rfind("pivora-recipe 1\ndecimal-separator ,\n", 0), 0u);
+        AtomTable replayed;
+        Engine batch(replayed);
+        batch.Open(path);
+        batch.Apply(ParseRecipe(recipe), true);
+        EXPECT_EQ(Snapshot(replayed), Snapshot(table));
+        EXPECT_EQ(batch.RecipeText(),
+                  WithSeparator(recipe.substr(recipe.find('\n', 16) + 1), ',', '.')
+                      .insert(0, "pivora-recipe 1\n"));
+    }
+}
+
+// A recipe applied in a window gives what the batch tool gives on the same
+// file, whatever selections, groups, angles, components and vector choice
+// were left in the boxes from earlier work.
+TEST_F(EngineTest, ARecipeGivesTheBatchToolsMoleculeWhateverTheBoxesHeld) {
+    std::mt19937_64 random(7);
+    for (int trial = 0; trial < 100; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::string path = Write("mol.xyz", RandomMolecule(random));
+        // The recipe: a random session's.
+        AtomTable recorded;
+        Engine author(recorded);
+        author.Open(path);
+        RandomSession(author, random, 20);
+        const std::vector<RecipeCommand> recipe = ParseRecipe(author.RecipeText());
+
+        AtomTable table;
+        Engine window(table);
+        window.Open(path);
+        RandomSession(window, random, 20);
+        window.Open(path);  // the boxes stay as the earlier work left them
+        AtomTable alone;
+        Engine batch(alone);
+        batch.EnableHistory(false);
+        batch.Open(path);
+        window.Apply(recipe, true);
+        batch.Apply(recipe, true);
+        EXPECT_EQ(Snapshot(table), Snapshot(alone));
+        EXPECT_TRUE(window.Controls() == batch.Controls());
+    }
+}
+
+// A series of calculations needs one frame: the frame recipe of the examples
+// gives every rigid copy of a molecule, turned and moved at random, the same
+// coordinates.
+TEST_F(EngineTest, TheFrameRecipeGivesEveryRigidCopyTheSameCoordinates) {
+    const std::vector<RecipeCommand> frame =
+        ReadRecipeFile(PIVORA_EXAMPLES "/ferrocene-frame.recipe");
+    std::mt19937_64 random(20261209);
+    std::normal_distribution<double> normal;
+    std::uniform_real_distribution<double> shift(-50, 50), spread(-3, 3);
+    // Ferrocene as the example has it, and molecules of eight random atoms.
+    std::vector<std::vector<std::array<double, 3>>> molecules;
+    std::vector<std::string> labels;
+    {
+        const std::string path = PIVORA_EXAMPLES "/ferrocene.xyz";
+        AtomTable table;
+        Engine example(table);
+        example.Open(path);
+        std::vector<std::array<double, 3>> atoms;
+        for (int k = 1; k <= table.AtomCount; ++k) {
+            atoms.push_back({table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+        }
+        molecules.push_back(atoms);
+    }
+    for (int m = 0; m < 6; ++m) {
+        std::vector<std::array<double, 3>> atoms(8);
+        for (auto& atom : atoms) atom = {spread(random), spread(random), spread(random)};
+        molecules.push_back(atoms);
+    }
+    double largest = 0;
+    for (const auto& molecule : molecules) {
+        std::vector<double> first;
+        for (int copy = 0; copy < 20; ++copy) {
+            // A random rotation from a random unit quaternion, then a shift.
+            double q[4];
+            double norm = 0;
+            for (double& c : q) {
+                c = normal(random);
+                norm += c * c;
+            }
+            for (double& c : q) c /= std::sqrt(norm);
+            const auto [w, x, y, z] = q;
+            const double r[3][3] = {
+                {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
+            const double t[3] = {shift(random), shift(random), shift(random)};
+            std::string text;
+            for (std::size_t k = 0; k < molecule.size(); ++k) {
+                text += "A" + std::to_string(k + 1);
+                for (int i = 0; i < 3; ++i) {
+                    const double v = r[i][0] * molecule[k][0] + r[i][1] * molecule[k][1] +
+                                     r[i][2] * molecule[k][2] + t[i];
+                    char number[40];
+                    std::snprintf(number, sizeof number, " %.17g", v);
+                    text += number;
+                }
+                text += '\n';
+            }
+            AtomTable table;
+            Engine e(table);
+            e.Open(Write("copy.txt", text));
+            e.Apply(frame, false);
+            std::vector<double> coordinates;
+            for (int k = 1; k <= table.AtomCount; ++k) {
+                coordinates.insert(coordinates.end(),
+                                   {table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+            }
+            if (first.empty()) {
+                first = coordinates;
+                // Vector1 on +Z, Vector2's projection towards +X.
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::VZ)), 0);
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::UX)), 0);
+                continue;
+            }
+            for (std::size_t i = 0; i < coordinates.size(); ++i) {
+                largest = std::max(largest, std::fabs(coordinates[i] - first[i]));
+            }
+        }
+    }
+    EXPECT_LT(largest, 1e-6);
+    RecordProperty("LargestDifferenceAngstrom", std::to_string(largest));
+    std::printf("largest difference over the copies: %.3g angstrom\n", largest);
 }
 
 }  // namespace

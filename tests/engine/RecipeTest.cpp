@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "engine/Recipe.h"
 #include "model/Error.h"
 #include "support/ErrorCheck.h"
@@ -51,6 +55,11 @@ std::vector<GoodLine> GoodLines() {
     RecipeCommand fit = Command(RecipeCommand::Kind::Fit);
     fit.axis = Axis::Z;
     lines.push_back({"fit z", fit, "fit z"});
+    fit.positive = true;
+    lines.push_back({"fit +z", fit, "fit +z"});
+    RecipeCommand separator = Command(RecipeCommand::Kind::DecimalSeparator);
+    separator.text = ",";
+    lines.push_back({"decimal-separator ,", separator, "decimal-separator ,"});
     RecipeCommand use = Command(RecipeCommand::Kind::Use);
     use.vector = VectorId::Vector2;
     lines.push_back({"use vector2", use, "use vector2"});
@@ -94,6 +103,30 @@ TEST(Recipe, CommentsBlankLinesAndLineEndsCountAsLinesAndNothingElse) {
     EXPECT_EQ(commands[0].line, 6);
     EXPECT_EQ(commands[1].line, 7);
     EXPECT_TRUE(ParseRecipe("pivora-recipe 1").empty());
+    // A UTF-8 byte-order mark, as some editors write one, is no part of the header.
+    const auto marked = ParseRecipe("\xEF\xBB\xBFpivora-recipe 1\r\nfit x\r\n");
+    ASSERT_EQ(marked.size(), 1u);
+    EXPECT_EQ(marked[0].line, 2);
+}
+
+// A recipe of many lines reports how far its reading has come, up to its
+// whole size; a throw from the report gives the reading up.
+TEST(Recipe, ALongRecipeReportsItsReading) {
+    std::string text = "pivora-recipe 1\n";
+    for (int i = 0; i < 50000; ++i) text += "fit x\n";
+    std::vector<std::uint64_t> heard;
+    const auto commands = ParseRecipe(text, [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(total, text.size());
+        if (!heard.empty()) {
+            EXPECT_GT(done, heard.back());
+        }
+        heard.push_back(done);
+    });
+    EXPECT_EQ(commands.size(), 50000u);
+    ASSERT_GE(heard.size(), 3u);
+    EXPECT_EQ(heard.back(), text.size());
+    struct Stop {};
+    EXPECT_THROW(ParseRecipe(text, [](std::uint64_t, std::uint64_t) { throw Stop{}; }), Stop);
 }
 
 struct BadRecipe {
@@ -116,11 +149,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
         BadRecipe{"CommentFirst", "# mine\npivora-recipe 1\n",
                   "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
+        BadRecipe{"OldMacLineEnds", "pivora-recipe 1\rfit x\r",
+                  "Recipe line 1: a carriage return (CR) without a line feed: the recipe's lines "
+                  "end with CR alone, as on old Mac OS. Save it with LF or CR LF line ends."},
+        BadRecipe{"CarriageReturnInALine", "pivora-recipe 1\nfit x\nset VX 1\r2\r\n",
+                  "Recipe line 3: a carriage return (CR) without a line feed: the recipe's lines "
+                  "end with CR alone, as on old Mac OS. Save it with LF or CR LF line ends."},
+        BadRecipe{"MarkTwice", "\xEF\xBB\xBF\xEF\xBB\xBFpivora-recipe 1\n",
+                  "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'."},
         BadRecipe{"OtherVersion", "pivora-recipe 2\n",
                   "Recipe line 1: this program reads recipes of version 1 only."},
         BadRecipe{"UnknownCommand", "pivora-recipe 1\n\nrotat z 5\n",
                   "Recipe line 3: unknown command 'rotat'; the commands are select, center, "
-                  "rotate, fit, use, set and group."},
+                  "rotate, fit, use, set, group and decimal-separator."},
         BadRecipe{"UnknownBox", "pivora-recipe 1\nselect SEV9 1\n",
                   "Recipe line 2: unknown atom box 'SEV9'; the boxes are SEV1 to SEV8 and SEU1 "
                   "to SEU8."},
@@ -138,6 +179,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"ExtraWord", "pivora-recipe 1\nfit x now\n", "Recipe line 2: unexpected 'now'."},
         BadRecipe{"UnknownAxis", "pivora-recipe 1\nfit w\n",
                   "Recipe line 2: unknown axis 'w'; the axes are x, y and z."},
+        BadRecipe{"PositiveOfNoAxis", "pivora-recipe 1\nfit +w\n",
+                  "Recipe line 2: unknown axis '+w'; the axes are x, y and z, and +x, +y and +z "
+                  "for the head on the positive side."},
+        BadRecipe{"SeparatorThatIsADigit", "pivora-recipe 1\ndecimal-separator 5\n",
+                  "Recipe line 2: '5' is not a decimal separator; write one character such as , "
+                  "or ."},
         BadRecipe{"UpperCaseAxis", "pivora-recipe 1\nrotate Z 5\n",
                   "Recipe line 2: unknown axis 'Z'; the axes are x, y and z."},
         BadRecipe{"MissingAxis", "pivora-recipe 1\nrotate\n",

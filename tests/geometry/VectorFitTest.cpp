@@ -92,6 +92,7 @@ TEST(EvaluateVector, Roundings) {
 TEST(FitAngleText, AnglesAndFailures) {
     const struct {
         const char *numerator, *denominator, *result;  // the angle or the message
+        FitHead head = FitHead::AsFound;
     } kCases[] = {
         {"1", "1", "-45"},
         {"1", "-1", "45"},
@@ -104,11 +105,20 @@ TEST(FitAngleText, AnglesAndFailures) {
         {"", "", "'' は浮動小数点数ではありません"},
         {"abc", "x", "'abc' は浮動小数点数ではありません"},
         {"1", " 2?", "' 2?' は浮動小数点数ではありません"},
+        // The head on the positive side: half a turn more for a negative
+        // denominator, within -180 to 180.
+        {"1", "1", "-45", FitHead::Positive},
+        {"1", "-1", "-135", FitHead::Positive},
+        {"-1", "-1", "135", FitHead::Positive},
+        {"-0", "-5", "180", FitHead::Positive},
+        {"1", "-1E-30", "-90", FitHead::Positive},
+        {"2", "-0", "0 による浮動小数点数除算", FitHead::Positive},
+        {"0", "0", "不正な浮動小数点数演算命令", FitHead::Positive},
     };
     for (const auto& c : kCases) {
         std::string result;
         try {
-            result = FitAngleText(c.numerator, c.denominator);
+            result = FitAngleText(c.numerator, c.denominator, c.head);
         } catch (const Error& e) {
             result = e.Message();
             EXPECT_FALSE(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW));
@@ -122,9 +132,9 @@ TEST(FitAngleText, AnglesAndFailures) {
 class FitOnMolecule : public testing::Test {
   protected:
     std::string Box(Axis a) { return FormatDisplay((*EvaluateVector(atoms, vector))[a]); }
-    std::string Fit(Axis target) {
+    std::string Fit(Axis target, FitHead head = FitHead::AsFound) {
         const FitRule rule = FitRuleFor(target);
-        const std::string angle = FitAngleText(Box(rule.numerator), Box(rule.denominator));
+        const std::string angle = FitAngleText(Box(rule.numerator), Box(rule.denominator), head);
         Rotate(atoms, rule.turn, angle);
         return angle;
     }
@@ -165,6 +175,30 @@ TEST_F(FitOnMolecule, TwoFitsLayTheVectorOnAnAxis) {
             for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
                 EXPECT_NEAR(std::fabs(v[axis]), axis == order.along ? std::sqrt(16.8125) : 0,
                             1e-14);
+            }
+        }
+    }
+}
+
+// Each of the three orders of two positive fits lays a vector of any octant
+// along the positive axis; the specified fits leave the sign to the vector.
+TEST_F(FitOnMolecule, PositiveFitsLayAVectorOfEveryOctantOnThePositiveAxis) {
+    const struct {
+        Axis first, second;
+        Axis along;
+    } kOrders[] = {
+        {Axis::Y, Axis::X, Axis::X}, {Axis::X, Axis::Z, Axis::Z}, {Axis::Z, Axis::Y, Axis::Y}};
+    for (const auto& order : kOrders) {
+        for (int octant = 0; octant < 8; ++octant) {
+            SCOPED_TRACE(octant);
+            SetVector(octant & 1 ? -1.5 : 1.5, octant & 2 ? -2 : 2, octant & 4 ? -3.25 : 3.25);
+            Fit(order.first, FitHead::Positive);
+            Fit(order.second, FitHead::Positive);
+            const VectorComponents v = *EvaluateVector(atoms, vector);
+            for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+                // An angle beyond 100 degrees keeps one decimal fewer in
+                // its box than one below.
+                EXPECT_NEAR(v[axis], axis == order.along ? std::sqrt(16.8125) : 0, 1e-13);
             }
         }
     }

@@ -6,11 +6,14 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
 #include "support/ErrorCheck.h"
+#include "support/Promptly.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
 
@@ -294,6 +297,105 @@ TEST(ReadFailureTest, EveryReaderOnEveryOtherSampleGivesATableOrAnError) {
             } catch (const Error& e) {
                 EXPECT_FALSE(e.Message().empty());
             }
+        }
+    }
+}
+
+// A FIFO, or a device whose reading waits for input, is refused at once by
+// every way a molecule is read. The look at a file's kind used to open it
+// with a plain open, which waits for a FIFO's writer forever.
+class HangingFile : public ::testing::TestWithParam<test::HangingCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, HangingFile, ::testing::ValuesIn(test::kHangingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(HangingFile, IsRefusedAtOnceByEveryRead) {
+    TempDir dir;
+    std::string reason;
+    const std::string path = test::HangingPath(GetParam(), dir, reason);
+    if (path.empty()) GTEST_SKIP() << reason;
+    AtomTable table;
+    const std::pair<const char*, std::function<void()>> reads[] = {
+        {"DetectFileKind", [&] { DetectFileKind(path); }},
+        {"ReadMolecule", [&] { ReadMolecule(path, table); }},
+        {"ReadMoleculeFile", [&] { ReadMoleculeFile(path, table); }},
+        {"PrepareMolecule", [&] { PrepareMolecule(path, table, true); }},
+        {"ReadMoleculeAs", [&] { ReadMoleculeAs(FileKind::Xyz, path, table); }},
+    };
+    for (const auto& [name, read] : reads) {
+        SCOPED_TRACE(name);
+        test::ExpectPromptly([&] {
+            const Error e = test::ErrorOf(read);
+            return e.Message() == "ファイルへのアクセスが拒否されました" &&
+                   e.Detail().find(GetParam().detailWord) != std::string::npos;
+        });
+    }
+}
+
+// A file that changes after the look at its head, or between the passes of
+// its reader, would give a molecule that never was. Every format refuses it
+// with the one file error, whatever the reader made of the changed content,
+// and the molecule in memory stays.
+TEST(ReadFailureTest, AFileChangedWhileItIsReadIsRefusedInEveryFormat) {
+    const std::string samples[] = {std::string(PIVORA_EXAMPLES) + "/ferrocene.xyz",
+                                   std::string(PIVORA_FORMAT_DATA) + "/water.xyz",
+                                   std::string(PIVORA_FORMAT_DATA) + "/ammonia-trajectory.xyz",
+                                   std::string(PIVORA_FORMAT_DATA) + "/water.gjf",
+                                   std::string(PIVORA_FORMAT_DATA) + "/coords.inp",
+                                   std::string(PIVORA_FORMAT_DATA) + "/water-opt.log",
+                                   std::string(PIVORA_FORMAT_DATA) + "/water-orca.out",
+                                   std::string(PIVORA_FORMAT_DATA) + "/formaldehyde.mop",
+                                   std::string(PIVORA_FORMAT_DATA) + "/indented-labels.txt",
+                                   std::string(PIVORA_FORMAT_DATA) + "/formaldehyde.arc",
+                                   std::string(PIVORA_FORMAT_DATA) + "/coord"};
+    struct Change {
+        const char* name;
+        std::function<void(const TempDir& dir, const std::string& bytes)> apply;
+    };
+    const Change changes[] = {
+        {"grown",
+         [](const TempDir& dir, const std::string& bytes) { dir.Write("in", bytes + bytes); }},
+        {"cut in the middle of a line",
+         [](const TempDir& dir, const std::string& bytes) {
+             dir.Write("in", bytes.substr(0, bytes.size() / 2));
+         }},
+        {"rewritten in place, same size",
+         [](const TempDir& dir, const std::string& bytes) {
+             std::string other = bytes;
+             const std::size_t digit = other.find_last_of("123456789");
+             other[digit] = other[digit] == '1' ? '2' : '1';
+             dir.Write("in", other);
+         }},
+        {"replaced by a rename, same bytes",
+         [](const TempDir& dir, const std::string& bytes) {
+             ::rename(dir.Write("fresh", bytes).c_str(), dir.File("in").c_str());
+         }},
+    };
+    TempDir dir;
+    AtomTable table;
+    ReadCoordinateFile(dir.Write("old", "Fe 0 0 0\nC1 1.5 0 0\n"), table);
+    const test::TableSnapshot before = test::Snapshot(table);
+    for (const std::string& sample : samples) {
+        const std::string bytes = test::ReadAll(sample);
+        ASSERT_FALSE(bytes.empty()) << sample;
+        for (const Change& change : changes) {
+            SCOPED_TRACE(sample + ", " + change.name);
+            const std::string path = dir.Write("in", bytes);
+            ASSERT_NO_THROW(ReadMolecule(path, table));
+            InputFile file(path);
+            bool changed = false;
+            file.SetBetweenPasses([&] {
+                if (!std::exchange(changed, true)) change.apply(dir, bytes);
+            });
+            const Error e = test::ErrorOf([&] {
+                PreparedMolecule read = PrepareMolecule(file, table, table.Unshared());
+                std::move(read).MoveInto(table);
+            });
+            EXPECT_TRUE(changed);
+            EXPECT_EQ(e.Message(), "I/O エラー (5)");
+            EXPECT_NE(e.Detail().find("changed while it was being read"), std::string::npos)
+                << e.Detail();
+            EXPECT_EQ(test::Snapshot(table), before);
         }
     }
 }

@@ -365,7 +365,11 @@ TEST(ReadFormatsTest, XyzReadsAsLineByLineOnRandomFiles) {
         EXPECT_EQ(
             test::Outcome([&] { return ReadMoleculeAs(FileKind::Xyz, path, previous).table; }),
             reference);
-        EXPECT_EQ(test::Outcome([&] { return ReadXyzStreamed(path, previous).table; }), reference);
+        EXPECT_EQ(test::Outcome([&] {
+                      InputFile file(path);
+                      return ReadXyzStreamed(file, previous).table;
+                  }),
+                  reference);
         // Into the arrays of a molecule in memory, which it refills where
         // they fit (where the file is detected as XYZ: a control byte makes
         // it none).
@@ -414,7 +418,10 @@ TEST(ReadFormatsTest, LargeXyzFramesReadAsLineByLine) {
         const auto reference =
             test::Outcome([&] { return ReadXyzLineByLine(path, AtomTable{}).table; });
         EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, AtomTable{}).table; }), reference);
-        EXPECT_EQ(test::Outcome([&] { return ReadXyzStreamed(path, AtomTable{}).table; }),
+        EXPECT_EQ(test::Outcome([&] {
+                      InputFile file(path);
+                      return ReadXyzStreamed(file, AtomTable{}).table;
+                  }),
                   reference);
         EXPECT_EQ(test::Outcome([&] {
                       AtomTable into = ReadMolecule(good, AtomTable{}).table;

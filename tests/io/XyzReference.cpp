@@ -38,7 +38,7 @@ std::string CountHint(const Frame& frame) {
 // Reads the atoms of frame; src stands on the frame's count line.
 AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& frame,
                      const AtomTable& previous) {
-    AtomList atoms(static_cast<std::size_t>(frame.atoms), source.Path());
+    AtomList atoms(static_cast<std::size_t>(frame.atoms), src.File());
     std::string_view line;
     if (!src.Skip()) source.Fail(frame.countLine, "the comment line after the count is missing");
     for (std::int32_t k = 1; k <= frame.atoms; ++k) {
@@ -71,13 +71,14 @@ AtomTable ParseFrame(const FormatSource& source, LineSource& src, const Frame& f
 ReadResult ReadXyzLineByLine(const std::string& path, const AtomTable& previous) {
     ProgressMeter* const progress = nullptr;
     const FormatSource source(path, FileKind::Xyz);
+    InputFile file(path);
     ReadResult result;
     Frame last{};
     std::int64_t frames = 0;
     {
         // One pass: the first frame is read as it comes; further frames are
         // only stepped over, and the last one is read in a second pass.
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         std::string_view line;
         if (!src.Next(line)) source.Fail(0, "the file is empty");
         last = {1, FrameAtoms(source, line, 1)};
@@ -118,7 +119,7 @@ ReadResult ReadXyzLineByLine(const std::string& path, const AtomTable& previous)
     }
     if (last.atoms == 0) source.Fail(last.countLine, "the frame holds no atoms (its count is 0)");
     if (frames > 1) {
-        LineSource src(path, progress);
+        LineSource src(file, progress);
         while (src.Number() < last.countLine && src.Skip()) {
         }
         result.table = ParseFrame(source, src, last, previous);

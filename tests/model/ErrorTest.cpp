@@ -39,6 +39,22 @@ TEST(ErrorTest, MapsErrnoToMessages) {
     }
 }
 
+// The numbers a user meets, which the message gives only as "I/O エラー (N)",
+// are explained in English under it; the message stays as it is, and the
+// numbers with a message of their own need no explanation.
+TEST(ErrorTest, RawFileErrorNumbersAreExplained) {
+    for (const int errnum : {ENOSPC, EDQUOT, EFBIG, ELOOP, ENAMETOOLONG, ENXIO, EIO}) {
+        SCOPED_TRACE(errnum);
+        const Error e = FileError(errnum, "/data/mol.xyz");
+        EXPECT_EQ(e.Message(), "I/O エラー (" + std::to_string(errnum) + ")");
+        EXPECT_EQ(e.Errnum(), errnum);
+        EXPECT_GT(e.Detail().size(), 20u);
+        for (const char c : e.Detail()) EXPECT_TRUE(c >= ' ' && c < 127) << e.Detail();
+    }
+    for (const int errnum : {ENOENT, EACCES, EMFILE})
+        EXPECT_EQ(FileError(errnum, "/").Detail(), "");
+}
+
 TEST(ErrorTest, FileErrorLooksAtTheDirectoryOfAMissingFile) {
     test::TempDir dir;
     const Error missingFile = FileError(ENOENT, dir.File("absent.xyz"));

@@ -162,6 +162,19 @@ TEST(FileIoTest, DirectoryPart) {
     for (const auto& [path, dir] : cases) EXPECT_EQ(DirectoryPart(path), dir) << path;
 }
 
+TEST(FileIoTest, AbsolutePathKeepsTheBytesOfEveryName) {
+    const std::string cwd = CurrentDirectory();
+    const std::pair<std::string, std::string> cases[] = {
+        {"/a/b/../c/./d.xyz", "/a/c/d.xyz"},
+        {"//a///caf\xe9.xyz", "/a/caf\xe9.xyz"},
+        {"/..", "/"},
+        {"caf\xe9.xyz", cwd + "/caf\xe9.xyz"},
+        {"./x/../mol.xyz", cwd + "/mol.xyz"},
+        {"", ""},
+    };
+    for (const auto& [path, absolute] : cases) EXPECT_EQ(AbsolutePath(path), absolute) << path;
+}
+
 TEST(FileIoTest, IsPlainFile) {
     TempDir dir;
     EXPECT_TRUE(IsPlainFile(dir.Write("f", "x")));
@@ -241,6 +254,7 @@ TEST(SafeFileWriterTest, FailedWriteLeavesTheOldFileAndNoTemporary) {
             const Error e = test::ExpectError([&] { saver.save(path, *disk); }, ErrorKind::File,
                                               "I/O エラー (28)");
             EXPECT_EQ(e.Errnum(), ENOSPC);
+            EXPECT_NE(e.Detail().find("disk is full"), std::string::npos) << e.Detail();
             EXPECT_EQ(ReadAll(path), "old content\r\n");
             struct stat st;
             ASSERT_EQ(::stat(path.c_str(), &st), 0);

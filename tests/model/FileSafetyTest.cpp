@@ -5,10 +5,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <sched.h>
 #include <signal.h>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -18,7 +20,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -27,11 +31,13 @@
 #include "model/FileIo.h"
 #include "support/AllocationLimit.h"
 #include "support/ErrorCheck.h"
+#include "support/Promptly.h"
 #include "support/TempDir.h"
 
 namespace pivora {
 namespace {
 
+using test::ExpectPromptly;
 using test::ReadAll;
 using test::TempDir;
 
@@ -85,28 +91,6 @@ Identity IdentityOf(const std::string& path) {
     struct stat st {};
     ::lstat(path.c_str(), &st);
     return {st.st_dev, st.st_ino, st.st_mode};
-}
-
-// The body of ExpectPromptly's child process.
-[[noreturn]] void RunAndExit(const std::function<bool()>& check) {
-    ::alarm(10);
-#ifndef __SANITIZE_ADDRESS__  // which reserves terabytes of address space
-    const rlimit gigabyte{1L << 30, 1L << 30};
-    ::setrlimit(RLIMIT_AS, &gigabyte);
-#endif
-    bool passed = false;
-    try {
-        passed = check();
-    } catch (...) {
-    }
-    std::_Exit(passed ? 0 : 1);
-}
-
-// Runs check in a child process that gets 10 seconds and a gigabyte, so
-// that a call that would wait or read forever fails the test instead of
-// hanging it.
-void ExpectPromptly(const std::function<bool()>& check) {
-    EXPECT_EXIT(RunAndExit(check), ::testing::ExitedWithCode(0), "");
 }
 
 bool RefusedAsNotRegular(const std::function<void()>& act, const char* detailWord) {
@@ -163,11 +147,27 @@ TEST_P(SpecialFile, IsNeverReplacedBySaving) {
     EXPECT_EQ(dir.Names(), both);
 }
 
-// A device that every system has, whose reading never ends.
-TEST(SpecialFiles, DevZeroIsNotRead) {
-    ExpectPromptly([] {
-        return RefusedAsNotRegular([] { LineReader reader("/dev/zero"); }, "character device");
-    });
+// A device that every system has, whose reading never ends, and those
+// whose reading waits for input.
+TEST(SpecialFiles, DevicesAreNotRead) {
+    std::vector<std::string> devices = {"/dev/zero"};
+    for (const test::HangingCase& c : test::kHangingCases) {
+        std::string reason;
+        if (c.device == nullptr) continue;
+        const std::string path = test::HangingPath(c, TempDir(), reason);
+        if (path.empty()) {
+            std::cout << "not tried: " << reason << '\n';
+            continue;
+        }
+        devices.push_back(path);
+    }
+    for (const std::string& device : devices) {
+        SCOPED_TRACE(device);
+        ExpectPromptly([&] {
+            return RefusedAsNotRegular([&] { InputFile file(device); }, "character device") &&
+                   RefusedAsNotRegular([&] { LineReader reader(device); }, "character device");
+        });
+    }
 }
 
 TEST(SpecialFiles, DirinfThatLinksToAFifoIsSkipped) {
@@ -185,6 +185,93 @@ TEST(SpecialFiles, DirinfThatLinksToAFifoIsSkipped) {
     EXPECT_EQ(LoadLastDir(start.path()), cwd);
     EXPECT_TRUE(S_ISFIFO(IdentityOf(fifo).mode));
     EXPECT_TRUE(S_ISLNK(IdentityOf(DirinfPath(start.path())).mode));
+}
+
+// A dirinf that someone planted (a link, a FIFO, another user's file) is
+// neither read nor replaced, and whatever it leads to stays as it was: a
+// link to a file of the user's own got the folder's name written into it.
+// A hard link is not followed either: dirinf becomes a file of its own.
+TEST(DirectoryMemory, ADirinfNotOfTheUsersOwnIsLeftAlone) {
+    struct Case {
+        const char* name;
+        // Plants dirinf; false when this user cannot. victim: a file that
+        // must keep its bytes.
+        std::function<bool(const std::string& dirinf, const TempDir& other, std::string& victim)>
+            plant;
+        bool remembered;  // dirinf is then replaced by a file of the user's own
+    };
+    const Case cases[] = {
+        {"link to the user's file",
+         [](const std::string& dirinf, const TempDir& other, std::string& victim) {
+             victim = other.Write("precious.xyz", "Fe 0 0 0\r\n");
+             return ::symlink(victim.c_str(), dirinf.c_str()) == 0;
+         },
+         false},
+        {"link to nothing yet",
+         [](const std::string& dirinf, const TempDir& other, std::string&) {
+             return ::symlink(other.File("created").c_str(), dirinf.c_str()) == 0;
+         },
+         false},
+        {"link to itself",
+         [](const std::string& dirinf, const TempDir&, std::string&) {
+             return ::symlink("dirinf", dirinf.c_str()) == 0;
+         },
+         false},
+        {"FIFO",
+         [](const std::string& dirinf, const TempDir&, std::string&) {
+             return ::mkfifo(dirinf.c_str(), 0666) == 0;
+         },
+         false},
+        {"another user's file",
+         [](const std::string& dirinf, const TempDir& other, std::string& victim) {
+             victim = dirinf;
+             other.Write("unused", "");
+             const int fd = ::open(dirinf.c_str(), O_WRONLY | O_CREAT, 0644);
+             const bool written = fd >= 0 && ::write(fd, "/theirs\r\n", 9) == 9;
+             if (fd >= 0) ::close(fd);
+             // Only root may give a file away.
+             return written && ::chown(dirinf.c_str(), 4321, 4321) == 0;
+         },
+         false},
+        {"hard link to the user's file",
+         [](const std::string& dirinf, const TempDir& other, std::string& victim) {
+             victim = other.Write("precious.xyz", "Fe 0 0 0\r\n");
+             return ::link(victim.c_str(), dirinf.c_str()) == 0;
+         },
+         true},
+    };
+    const std::string cwd = CurrentDirectory();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir start;
+        TempDir other;
+        const std::string dirinf = DirinfPath(start.path());
+        std::string victim;
+        if (!c.plant(dirinf, other, victim)) {
+            std::cout << "not tried (this user may not): " << c.name << '\n';
+            continue;
+        }
+        const Identity node = IdentityOf(dirinf);
+        const std::string victimBytes = victim.empty() ? "" : ReadAll(victim);
+        const std::vector<std::string> otherNames = other.Names();
+        // Nor is it read.
+        if (!c.remembered) ExpectPromptly([&] { return LoadLastDir(start.path()) == cwd; });
+        ExpectPromptly([&] {
+            StoreLastDir(start.path(), "/data");
+            return LoadLastDir(start.path()) == (c.remembered ? "/data" : cwd);
+        });
+        if (!victim.empty()) {
+            EXPECT_EQ(ReadAll(victim), victimBytes);
+        }
+        EXPECT_EQ(other.Names(), otherNames);
+        if (c.remembered) {
+            EXPECT_NE(IdentityOf(dirinf), node);
+            EXPECT_EQ(ReadAll(dirinf), "/data\r\n");
+        } else {
+            EXPECT_EQ(IdentityOf(dirinf), node);
+        }
+        EXPECT_EQ(start.Names(), std::vector<std::string>{"dirinf"});
+    }
 }
 
 std::string Save(const std::string& path, const std::string& bytes, WriteOptions options = {},
@@ -247,8 +334,11 @@ TEST(FileIdentity, ADanglingLinkGetsItsTargetCreated) {
     EXPECT_EQ(ReadAll(dir.File("link.out")), "C1\r\n");
 
     ASSERT_EQ(::symlink("loop.out", dir.File("loop.out").c_str()), 0);
-    // A link to itself is not written.
-    EXPECT_EQ(test::ErrorOf([&] { Save(dir.File("loop.out"), "x"); }).Errnum(), ELOOP);
+    // A link to itself is not written, and the error says why.
+    const Error loop = test::ErrorOf([&] { Save(dir.File("loop.out"), "x"); });
+    EXPECT_EQ(loop.Errnum(), ELOOP);
+    EXPECT_EQ(loop.Message(), "I/O エラー (40)");
+    EXPECT_NE(loop.Detail().find("symbolic links"), std::string::npos) << loop.Detail();
 }
 
 // Runs act as user and group 65534 ("nobody") in a child process when this
@@ -312,6 +402,90 @@ TEST(FileIdentity, AFailedWriteInPlaceSaysTheFileMayBeIncomplete) {
     const Error e = test::ExpectError([&] { Save(path, std::string(3000, 'n'), halfFull); },
                                       ErrorKind::File, "I/O エラー (28)");
     EXPECT_NE(e.Detail().find("in place"), std::string::npos);
+}
+
+// In place, the new size is set aside before the first byte is written: a
+// disk too full for it fails the save there, and the old file stays whole,
+// byte for byte. Where the file system cannot set space aside, the file is
+// written as it comes.
+TEST(FileIdentity, AFullDiskFailsASaveInPlaceBeforeTheOldContentIsTouched) {
+    TempDir dir;
+    std::string old;
+    for (int i = 0; i < 5000; ++i) old += static_cast<char>('a' + i % 26);
+    const std::string path = dir.Write("a.out", old);
+    ASSERT_EQ(::link(path.c_str(), dir.File("b.out").c_str()), 0);
+    const Identity before = IdentityOf(path);
+    for (const std::size_t size : {std::size_t{3000}, std::size_t{3} << 20}) {
+        SCOPED_TRACE(size);
+        std::uint64_t asked = 0;
+        bool writtenBeforeReserved = false;
+        WriteOptions full;
+        full.reserve = [&](int, std::uint64_t bytes) {
+            asked = bytes;
+            return ENOSPC;
+        };
+        full.write = [&](int fd, const char* data, std::size_t n) -> long {
+            writtenBeforeReserved = asked == 0;
+            return ::write(fd, data, n);
+        };
+        const Error e = test::ExpectError([&] { Save(path, std::string(size, 'n'), full); },
+                                          ErrorKind::File, "I/O エラー (28)");
+        EXPECT_EQ(asked, size);
+        EXPECT_FALSE(writtenBeforeReserved);
+        EXPECT_NE(e.Detail().find("disk is full"), std::string::npos) << e.Detail();
+        EXPECT_EQ(e.Detail().find("in place"), std::string::npos) << e.Detail();
+        EXPECT_EQ(ReadAll(path), old);
+        EXPECT_EQ(ReadAll(dir.File("b.out")), old);
+        EXPECT_EQ(IdentityOf(path), before);
+    }
+    WriteOptions cannotReserve;
+    cannotReserve.reserve = [](int, std::uint64_t) { return EOPNOTSUPP; };
+    Save(path, "new\r\n", cannotReserve);
+    EXPECT_EQ(ReadAll(dir.File("b.out")), "new\r\n");
+    EXPECT_EQ(IdentityOf(path), before);
+}
+
+// The same on a real disk of 64 KiB, a tmpfs mounted in a mount namespace
+// of a child process of its own; skipped where this user may not mount.
+TEST(FileIdentity, ASaveInPlaceOntoARealFullDiskKeepsTheOldFile) {
+    TempDir dir;
+    const std::string mount = dir.File("disk");
+    ASSERT_EQ(::mkdir(mount.c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(20);
+        if (::unshare(CLONE_NEWNS) != 0 && (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)) {
+            std::_Exit(77);
+        }
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", mount.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            std::_Exit(77);
+        }
+        std::string old;
+        for (int i = 0; i < 40000; ++i) old += static_cast<char>('a' + i % 26);
+        const std::string path = mount + "/a.out";
+        std::ofstream(path, std::ios::binary) << old;
+        if (ReadAll(path) != old || ::link(path.c_str(), (mount + "/b.out").c_str()) != 0)
+            std::_Exit(3);
+        struct statvfs disk;
+        ::statvfs(mount.c_str(), &disk);
+        const auto freeBefore = disk.f_bfree;
+        bool refused = false;
+        try {
+            Save(path, std::string(100000, 'n'));
+        } catch (const Error& e) {
+            refused = e.Errnum() == ENOSPC;
+        }
+        ::statvfs(mount.c_str(), &disk);
+        // The space set aside before the disk ran out is given back.
+        const bool spaceBack = disk.f_bfree == freeBefore;
+        std::_Exit(refused && ReadAll(path) == old && spaceBack ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "this user may not mount a tmpfs";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(Temporaries, TheUnnamedOneHasNoNameWhileItIsWritten) {

@@ -7,9 +7,13 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <cctype>
+#include <functional>
+#include <optional>
 
 #include "UiTest.h"
 #include "model/DirectoryMemory.h"
+#include "ui/Startup.h"
 
 namespace pivora::test {
 namespace {
@@ -21,14 +25,6 @@ constexpr char kTwoFrames[] =
 class FormatsWindow : public FormTest {
   protected:
     TForm1& f() { return Form(); }
-    // What the desktop sends: the drag comes in, then the drop.
-    void Drop(QMimeData& data) {
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QApplication::sendEvent(&f(), &enter);
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&f(), &drop);
-    }
 };
 
 TEST_F(FormatsWindow, TheCaptionNamesTheFileItsFrameAndTheUnsavedMark) {
@@ -98,6 +94,15 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
               "Fe      0.000000000     0.000000000     0.000000000\n"
               "C       1.500000000     0.000000000     0.250000000\n");
     EXPECT_TRUE(Dialogs().chargeQuestions.empty());  // XYZ carries none
+    // A turned molecule stays unsaved after an export, which keeps only the
+    // elements: closing the window still asks.
+    f().Zangle->setText("30");
+    f().RotateZ->click();
+    Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
+    f().Export1->trigger();
+    EXPECT_TRUE(f().isWindowModified());
+    f().close();  // answered Cancel
+    EXPECT_EQ(Dialogs().closeQuestions, 1);
 
     // A headerless file has no charge: the user is asked, 0 and 1 offered.
     const std::string gjf = files.File("mol.gjf");
@@ -111,6 +116,7 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     EXPECT_NE(ReadAll(gjf).find("\n2 3\nFe "), std::string::npos);
 
     // A Gaussian input brings its own charge: no question.
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;  // the turn above
     OpenFromMenu(WriteFile("in.gjf", "# HF/3-21G\n\ntitle\n\n-1 2\nFe 0 0 0\nC 1 0 0\n\n"));
     const std::size_t asked = Dialogs().chargeQuestions.size();
     const std::string inp = files.File("in.inp");
@@ -156,6 +162,56 @@ TEST_F(FormatsWindow, AFileDroppedOnTheWindowOpensAsFileOpenOpensIt) {
     Drop(bad);
     EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルが見つかりません."});
     EXPECT_EQ(state.Atoms.AtomCount, 3);
+}
+
+// A name that is not UTF-8 (a Latin-1 "é") opens by every way into the
+// window: the open dialog's answer, a drop, the command line. Its bytes
+// reach the file; only the caption shows a stand-in character.
+TEST_F(FormatsWindow, ANameThatIsNoUtf8OpensByEveryWay) {
+    f().show();
+    const std::string name = "caf\xe9.xyz";
+    const std::string path = WriteFile(name, kThreeAtoms);
+    const std::string other = WriteFile("other.xyz", "Fe 0 0 0\n");
+    // What a file manager sends: the name's bytes, percent-encoded.
+    std::string uri = "file://";
+    for (const unsigned char c : path) {
+        static const char kHex[] = "0123456789ABCDEF";
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += {'%', kHex[c >> 4], kHex[c & 15]};
+        }
+    }
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"the open dialog", [&] { OpenFromMenu(path); }},
+        {"a drop",
+         [&] {
+             QMimeData data;
+             data.setData("text/uri-list", QByteArray::fromStdString(uri + "\r\n"));
+             Drop(data);
+         }},
+        {"the command line",
+         [&] {
+             ASSERT_EQ(::chdir(files.path().c_str()), 0);
+             std::string program = "pivora";
+             std::string argument = name;
+             char* argv[] = {program.data(), argument.data(), nullptr};
+             const std::optional<std::string> file = CommandLineFile(2, argv);
+             ASSERT_TRUE(file.has_value());
+             Guarded([&] { f().OpenFile(*file); });
+         }},
+    };
+    for (const auto& [way, open] : ways) {
+        SCOPED_TRACE(way);
+        OpenFromMenu(other);
+        ASSERT_EQ(state.Atoms.AtomCount, 1);
+        open();
+        EXPECT_EQ(errors.shown, std::vector<std::string>{});
+        EXPECT_EQ(state.Atoms.AtomCount, 3);
+        EXPECT_EQ(state.Paths.InFileName, path);
+        EXPECT_TRUE(f().windowTitle().contains(QString::fromUtf8("caf\uFFFD.xyz[*]")))
+            << f().windowTitle().toStdString();
+    }
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QTimer>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "UiTest.h"
 #include "model/DirectoryMemory.h"
 #include "support/AllocationLimit.h"
+#include "support/Promptly.h"
 
 namespace pivora::test {
 namespace {
@@ -239,6 +241,21 @@ TEST_F(FormTest, AnOpenOfADeviceIsRefused) {
     ExpectRefusedAsNotRegular(errors, "character device");
     EXPECT_EQ(Snapshot(Form()), before);
     EXPECT_EQ(state.Atoms.AtomCount, 3);
+    // A FIFO and the devices whose reading waits: refused at once, under an
+    // alarm that ends the run should the window wait for them.
+    for (const HangingCase& c : kHangingCases) {
+        SCOPED_TRACE(c.name);
+        std::string reason;
+        const std::string path = HangingPath(c, files, reason);
+        if (path.empty()) continue;
+        errors.shown.clear();
+        errors.details.clear();
+        ::alarm(10);
+        OpenFromMenu(path);
+        ::alarm(0);
+        ExpectRefusedAsNotRegular(errors, c.detailWord);
+        EXPECT_EQ(Snapshot(Form()), before);
+    }
 }
 
 TEST_F(FormTest, ASaveOntoAFifoIsRefusedAndTheFifoStays) {
@@ -334,6 +351,28 @@ TEST(QtDialogs, OpenStartsInTheDirectoryAndAcceptsAMissingName) {
         static_cast<QDialog&>(d).accept();
     });
     EXPECT_EQ(dialogs->ChooseInputFile(dir.path()), dir.File("missing.xyz"));
+}
+
+// A name that is not UTF-8 shows in the dialog with a stand-in character;
+// choosing it gives its own bytes, not those of the stand-in. A folder of
+// such a name, which the dialog cannot enter, starts it in its parent.
+TEST(QtDialogs, ANameThatIsNoUtf8ComesBackAsItsBytes) {
+    TempDir dir;
+    const std::string folder = dir.File("d\xe9p\xf4t");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string path = folder + "/caf\xe9.xyz";
+    std::ofstream(path) << kThreeAtoms;
+    QWidget parent;
+    const auto dialogs = MakeQtFileDialogs(&parent);
+    WhenTheDialogShows([&](QFileDialog& d) {
+        EXPECT_EQ(QFile::encodeName(d.directory().absolutePath()).toStdString(), dir.path());
+        d.selectFile(QFile::decodeName(QByteArray::fromStdString(path)));
+        static_cast<QDialog&>(d).accept();
+    });
+    EXPECT_EQ(dialogs->ChooseInputFile(folder), path);
+    // A new name to save under stays as it was typed.
+    EXPECT_EQ(ChosenPath(QFile::decodeName(QByteArray::fromStdString(folder)) + "/new.out"),
+              folder + "/new.out");
 }
 
 TEST(QtDialogs, SaveOffersTheNameReplacesWithoutAskingAndCanBeCancelled) {

@@ -40,11 +40,12 @@ class PaneAtomsWindow : public FormTest {
 
 TEST_F(PaneAtomsWindow, ViewMenuHoldsShowAtomsOffAtStart) {
     const QList<QAction*> menus = f().menuBar()->actions();
-    ASSERT_GE(menus.size(), 4);
+    ASSERT_GE(menus.size(), 5);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[1]->text(), "&Edit");
     EXPECT_EQ(menus[2]->text(), "&View");
-    EXPECT_EQ(menus[3]->text(), "&Help");
+    EXPECT_EQ(menus[3]->text(), "&Orient");
+    EXPECT_EQ(menus[4]->text(), "&Help");
     EXPECT_EQ(menus[2]->menu(), f().ViewMenu);
     EXPECT_TRUE(f().ShowAtoms1->isCheckable());
     EXPECT_FALSE(f().ShowAtoms1->isChecked());
@@ -133,7 +134,7 @@ TEST_F(PaneAtomsWindow, AClickOnAnAtomPutsItIntoTheBoxUsedLast) {
     QTest::mouseClick(f().Image1, Qt::LeftButton, Qt::NoModifier, QPoint(118, 98));
     EXPECT_EQ(f().SEV5->Text(), "1");
     EXPECT_EQ(f().V5->Text(), "C1");
-    EXPECT_EQ(f().Undo1->text(), "Undo Typing in SEV5");
+    EXPECT_EQ(f().Undo1->text(), "Undo Vector1 Head: Atom 1");
     // On the shared pixel the front-most, N1.
     f().SEU1->setFocus(Qt::MouseFocusReason);
     QTest::mouseClick(f().Image1, Qt::LeftButton, Qt::NoModifier, QPoint(73, 87));

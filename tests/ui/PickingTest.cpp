@@ -62,7 +62,7 @@ TEST_F(Picking, ADoubleClickOrEnterFillsTheBoxThatLastHadTheFocus) {
     EXPECT_EQ(f().SpinEdit2->Text(), "6");
     EXPECT_EQ(f().Edit2->Text(), "C5");
     // Undo takes the picks back one by one, as typing them.
-    EXPECT_EQ(f().Undo1->text(), "Undo Typing in SpinEdit2");
+    EXPECT_EQ(f().Undo1->text(), "Undo Choose Atoms 1 and 6 for Center");
     EXPECT_TRUE(errors.shown.empty());
 }
 

@@ -1,7 +1,8 @@
-// A long open or save as the window shows it: the progress dialog comes and
-// moves, and what the user does meanwhile waits until the work is done.
+// A long open, save or recipe as the window shows it: the progress dialog
+// comes and moves, and what the user does meanwhile is dropped.
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressDialog>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "UiTest.h"
@@ -30,7 +32,8 @@ class ProgressWindowTest : public FormTest {
     }
 
     // Watches, from a timer that runs while the work paints, what the
-    // window shows; at the first round it clicks RotateZ as posted input.
+    // window shows; at the first round it clicks RotateZ and types 5 and
+    // Enter into its angle box, as posted input.
     struct Watch {
         std::vector<int> values;  // the progress dialog's, where it showed
         std::vector<bool> modified;
@@ -42,9 +45,11 @@ class ProgressWindowTest : public FormTest {
         auto* timer = new QTimer(&f);
         timer->setInterval(0);
         QObject::connect(timer, &QTimer::timeout, &f, [&watch, &f, click, this] {
+            bool shown = false;
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 if (auto* dialog = qobject_cast<QProgressDialog*>(widget);
                     dialog && dialog->isVisible()) {
+                    shown = true;
                     watch.values.push_back(dialog->value());
                     if (const auto* label = dialog->findChild<QLabel*>();
                         label && label->textFormat() == Qt::PlainText) {
@@ -52,9 +57,18 @@ class ProgressWindowTest : public FormTest {
                     }
                 }
             }
+            // The rounds of the work: those that paint its dialog.
+            if (!shown) return;
             watch.modified.push_back(f.Commands().Modified());
             watch.atomCounts.push_back(state.Atoms.AtomCount);
             if (click && watch.modified.size() == 1) {
+                for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                    for (const auto& [key, text] :
+                         {std::pair{Qt::Key_5, "5"}, std::pair{Qt::Key_Return, "\r"}}) {
+                        QCoreApplication::postEvent(f.Zangle,
+                                                    new QKeyEvent(type, key, Qt::NoModifier, text));
+                    }
+                }
                 const QPointF at(5, 5);
                 for (const QEvent::Type type :
                      {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -69,6 +83,33 @@ class ProgressWindowTest : public FormTest {
         });
         timer->start();
         timers_.push_back(timer);
+    }
+    // Presses the progress dialog's Cancel button once it shows, as the
+    // window system gives the press: to the dialog's window, at the button's
+    // place. The timer goes with the caller's delete.
+    QTimer* PressCancelWhenShown(bool& pressed) {
+        auto* timer = new QTimer(&Form());
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, &Form(), [&pressed] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QProgressDialog*>(widget);
+                auto* cancel = dialog ? dialog->findChild<QPushButton*>() : nullptr;
+                if (!cancel || !dialog->isVisible() || pressed) continue;
+                pressed = true;
+                const QPointF at = cancel->mapTo(dialog, QPointF(3, 3));
+                for (const QEvent::Type type :
+                     {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                    QCoreApplication::postEvent(
+                        dialog->windowHandle(),
+                        new QMouseEvent(
+                            type, at, dialog->mapToGlobal(at), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+                }
+            }
+        });
+        timer->start();
+        return timer;
     }
     void StopWatching() {
         for (QTimer* timer : timers_) delete timer;
@@ -86,7 +127,7 @@ void ExpectShownAndGrowing(const std::vector<int>& values) {
     EXPECT_LE(values.back(), 1000);
 }
 
-TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndAClickWaitsForIt) {
+TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndDropsTheInputGivenMeanwhile) {
     TForm1& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
     f.Zangle->setText("90");
@@ -108,11 +149,115 @@ TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndAClickWaitsForIt) {
     EXPECT_EQ(state.Atoms.AtomCount, 300000);
     EXPECT_FALSE(f.Commands().Modified());
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
-    // Then it turns the new molecule.
+    // Nor afterwards: the click and the keys were meant for the molecule on
+    // the screen then, and never reach the new one.
     QCoreApplication::processEvents();
+    EXPECT_FALSE(f.Commands().Modified());
+    EXPECT_EQ(f.Zangle->Text(), "90");
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1).toStdString(), "1");
+    EXPECT_EQ(f.StringGrid1->Cells(2, 1).toStdString(), "2");
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+// Escape gives an open up wherever the focus is; the dialog shows once the
+// work has run for a second by its clock, and not before.
+TEST_F(ProgressWindowTest, TheDialogShowsAfterASecondOfWorkAndEscapeCancelsTheOpen) {
+    TForm1& f = Form();
+    const std::string small = WriteFile("small.txt", kThreeAtoms);
+    OpenFromMenu(small);
+    LongWork::SetTiming(1000, 0);
+    qint64 clock = 0;
+    LongWork::SetClock([&clock] { return clock += 20; });  // every report 20 ms of work
+    std::vector<std::pair<qint64, bool>> seen;  // the clock, and whether the dialog showed
+    bool escaped = false;
+    auto* timer = new QTimer(&f);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &f, [&] {
+        if (escaped) return;
+        bool shown = false;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QProgressDialog*>(widget);
+            shown = shown || (dialog && dialog->isVisible());
+        }
+        seen.emplace_back(clock, shown);
+        if (clock >= 1500 && !escaped) {
+            escaped = true;
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QCoreApplication::postEvent(f.Zangle,
+                                            new QKeyEvent(type, Qt::Key_Escape, Qt::NoModifier));
+            }
+        }
+    });
+    timer->start();
+    OpenFromMenu(BigFile(300000));
+    delete timer;
+    LongWork::SetClock({});
+    EXPECT_TRUE(escaped);
+    ASSERT_FALSE(seen.empty());
+    for (const auto& [at, shown] : seen) {
+        if (at < 1000) {
+            EXPECT_FALSE(shown) << at;
+        } else if (at >= 1000 + 2 * 20) {
+            EXPECT_TRUE(shown) << at;
+        }
+    }
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(state.Atoms.AtomCount, 3);
+    EXPECT_EQ(state.Paths.InFileName, small);
+    EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
+}
+
+// A long recipe shows the same progress; Cancel leaves the molecule, the
+// boxes and the history as they were before it.
+TEST_F(ProgressWindowTest, ALongRecipeShowsProgressAndCancelLeavesTheMoleculeAsItWas) {
+    TForm1& f = Form();
+    OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
+    f.Zangle->setText("30");
+    f.RotateZ->click();
+    const std::vector<double> x = state.Atoms.AtomX;
+    const QString undo = f.Undo1->text();
+    std::string text = "pivora-recipe 1\n";
+    for (int i = 0; i < 200000; ++i) text += "rotate z 1\nselect SEV1 2\n";
+    const std::string recipe = WriteFile("long.recipe", text);
+    bool pressed = false;
+    QTimer* timer = PressCancelWhenShown(pressed);
+    Dialogs().recipeAnswers.push_back(recipe);
+    f.ApplyRecipe1->trigger();
+    delete timer;
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(state.Atoms.AtomX, x);
+    EXPECT_EQ(f.SEV1->Text(), "0");
+    EXPECT_EQ(f.Undo1->text(), undo);
+    EXPECT_FALSE(f.Redo1->isEnabled());
+    EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
+}
+
+// Closing the window is no command on the molecule: it waits for the work,
+// then asks about the changes the work made.
+TEST_F(ProgressWindowTest, ClosingTheWindowDuringARecipeAsksOnceItIsDone) {
+    TForm1& f = Form();
+    OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
+    std::string text = "pivora-recipe 1\n";
+    for (int i = 0; i < 20000; ++i) text += "rotate z 1\n";
+    bool closed = false;
+    auto* timer = new QTimer(&f);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &f, [&] {
+        if (closed) return;
+        closed = true;
+        f.close();
+    });
+    timer->start();
+    Dialogs().recipeAnswers.push_back(WriteFile("turns.recipe", text));
+    f.ApplyRecipe1->trigger();
+    delete timer;
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Dialogs().closeQuestions, 0);
     EXPECT_TRUE(f.Commands().Modified());
-    EXPECT_EQ(f.StringGrid1->Cells(1, 1).toStdString(), "-2");
-    EXPECT_EQ(f.StringGrid1->Cells(2, 1).toStdString(), "1");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Dialogs().closeQuestions, 1);  // answered Cancel: the window stays
+    EXPECT_TRUE(errors.shown.empty());
 }
 
 TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
@@ -148,28 +293,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     const QString caption = f.windowTitle();
     const QString firstCell = f.StringGrid1->Cells(1, 1);
     bool pressed = false;
-    auto* timer = new QTimer(&f);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, &f, [&pressed] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QProgressDialog*>(widget);
-            auto* cancel = dialog ? dialog->findChild<QPushButton*>() : nullptr;
-            if (!cancel || !dialog->isVisible() || pressed) continue;
-            pressed = true;
-            // As the window system gives it: to the dialog's window, at the
-            // button's place.
-            const QPointF at = cancel->mapTo(dialog, QPointF(3, 3));
-            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-                QCoreApplication::postEvent(
-                    dialog->windowHandle(),
-                    new QMouseEvent(
-                        type, at, dialog->mapToGlobal(at), Qt::LeftButton,
-                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier));
-            }
-        }
-    });
-    timer->start();
+    QTimer* timer = PressCancelWhenShown(pressed);
     OpenFromMenu(BigFile(300000));
     delete timer;
     EXPECT_TRUE(pressed);

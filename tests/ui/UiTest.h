@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 #include <deque>
 #include <memory>
@@ -64,8 +68,8 @@ class FakeDialogs : public FileDialogs {
         replaceQuestions.push_back(path);
         return replaceAnswer;
     }
-    CloseAnswer AskToSaveChanges() override {
-        ++closeQuestions;
+    CloseAnswer AskToSaveChanges(Leaving leaving) override {
+        ++(leaving == Leaving::Close ? closeQuestions : openQuestions);
         return closeAnswer;
     }
 
@@ -73,6 +77,7 @@ class FakeDialogs : public FileDialogs {
     std::vector<std::string> openDirs, saveDirs, saveNames, recipeNames;
     CloseAnswer closeAnswer = CloseAnswer::Cancel;
     int closeQuestions = 0;
+    int openQuestions = 0;
     std::deque<ExportChoice> exportAnswers;
     std::vector<std::string> exportNames, replaceQuestions;
     std::vector<std::pair<int, int>> chargeQuestions;
@@ -137,6 +142,14 @@ class FormTest : public ::testing::Test {
     void OpenFromMenu(const std::string& path) {
         Dialogs().openAnswers.push_back(path);
         Form().Open1->trigger();
+    }
+    // What the desktop sends: the drag comes in, then the drop.
+    void Drop(QMimeData& data) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&Form(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Form(), &drop);
     }
     std::string WriteFile(const std::string& name, const std::string& bytes) {
         return files.Write(name, bytes);

@@ -45,11 +45,11 @@ TEST_F(UndoWindow, UndoAndRedoBringBackAtomsGridBoxesAndPanes) {
     const std::string vx = f().VX->Text();
     f().FitY->click();
     f().FitX->click();
-    EXPECT_EQ(f().Undo1->text(), "Undo FitX");
+    EXPECT_EQ(f().Undo1->text(), "Undo Fit Vector1 onto X");
     EXPECT_TRUE(f().isWindowModified());
     f().Undo1->trigger();
-    EXPECT_EQ(f().Undo1->text(), "Undo FitY");
-    EXPECT_EQ(f().Redo1->text(), "Redo FitX");
+    EXPECT_EQ(f().Undo1->text(), "Undo Fit Vector1 onto Y");
+    EXPECT_EQ(f().Redo1->text(), "Redo Fit Vector1 onto X");
     f().Undo1->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
     EXPECT_EQ(Column(1), grid);
@@ -98,6 +98,82 @@ TEST_F(UndoWindow, ClosingWithUnsavedChangesAsksFirst) {
     EXPECT_TRUE(errors.shown.empty());
 }
 
+// Opening another file, from the menu or by a drop, asks first as closing
+// does; Cancel, or a save that does not happen, leaves everything.
+TEST_F(UndoWindow, OpeningOverUnsavedChangesAsksFirst) {
+    const std::string first = WriteFile("mol.xyz", kRoad);
+    const std::string second = WriteFile("other.xyz", "X 1 2 3\n");
+    const struct {
+        FileDialogs::CloseAnswer answer;
+        bool drop;
+        bool saveAccepted;
+        bool opens;
+    } kCases[] = {
+        {FileDialogs::CloseAnswer::Cancel, false, false, false},
+        {FileDialogs::CloseAnswer::Cancel, true, false, false},
+        {FileDialogs::CloseAnswer::Save, false, false, false},
+        {FileDialogs::CloseAnswer::Save, true, true, true},
+        {FileDialogs::CloseAnswer::Discard, false, false, true},
+        {FileDialogs::CloseAnswer::Discard, true, false, true},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(&c - kCases);
+        Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
+        OpenFromMenu(first);
+        TypeOver(f().Zangle, "30");
+        f().RotateZ->click();
+        Dialogs().openQuestions = 0;
+        const std::vector<double> x = state.Atoms.AtomX;
+        const QString caption = f().windowTitle();
+        const QString undo = f().Undo1->text();
+        Dialogs().closeAnswer = c.answer;
+        if (c.saveAccepted) Dialogs().saveAnswers.push_back(files.File("mol.out"));
+        if (c.drop) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(QString::fromStdString(second))});
+            Drop(data);
+        } else {
+            OpenFromMenu(second);
+        }
+        EXPECT_EQ(Dialogs().openQuestions, 1);
+        if (c.opens) {
+            EXPECT_EQ(state.Atoms.AtomCount, 1);
+            EXPECT_FALSE(f().Undo1->isEnabled());
+        } else {
+            EXPECT_EQ(state.Atoms.AtomX, x);
+            EXPECT_EQ(f().windowTitle(), caption);
+            EXPECT_EQ(f().Undo1->text(), undo);
+            Dialogs().openAnswers.clear();  // the dialog never came
+        }
+        if (c.saveAccepted) {
+            EXPECT_NE(ReadAll(files.File("mol.out")), "");
+        }
+    }
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(UndoWindow, ATypedAngleGoesBackWithTheTurnThatUsedIt) {
+    OpenFromMenu(WriteFile("mol.xyz", kRoad));
+    TypeOver(f().SEV1, "1");
+    TypeOver(f().SEV5, "5");
+    const std::vector<double> x = state.Atoms.AtomX;
+    const QImage pane = f().Image1->Picture();
+    TypeOver(f().SpinEdit3, "20");
+    TypeOver(f().Zangle, "30");
+    f().RotateZ->click();
+    EXPECT_EQ(f().Undo1->text(), "Undo Turn About Z by 30\u00b0");
+    f().Undo1->trigger();
+    EXPECT_EQ(state.Atoms.AtomX, x);
+    EXPECT_EQ(f().Zangle->Text(), "0");
+    EXPECT_EQ(f().SpinEdit3->Text(), "10");
+    EXPECT_EQ(f().Image1->Picture(), pane);
+    EXPECT_EQ(f().Undo1->text(), "Undo Vector1 Head: Atom 5");
+    f().Redo1->trigger();
+    EXPECT_EQ(f().Zangle->Text(), "30");
+    EXPECT_EQ(f().SpinEdit3->Text(), "20");
+    EXPECT_TRUE(errors.shown.empty());
+}
+
 TEST_F(UndoWindow, ASavedRecipeAppliedAfterAReopenGivesTheSameMoleculeAsOneStep) {
     const std::string input = WriteFile("mol.xyz", kRoad);
     OpenFromMenu(input);
@@ -110,14 +186,18 @@ TEST_F(UndoWindow, ASavedRecipeAppliedAfterAReopenGivesTheSameMoleculeAsOneStep)
     Dialogs().recipeAnswers.push_back(recipe);
     f().SaveRecipe1->trigger();
     EXPECT_EQ(Dialogs().recipeNames.back(), files.File("mol.recipe"));
-    EXPECT_EQ(ReadAll(recipe), "pivora-recipe 1\nselect SEV1 1\nselect SEV5 5\nfit y\nfit x\n");
+    EXPECT_EQ(ReadAll(recipe),
+              "pivora-recipe 1\n# the boxes as they stood when the file was opened\nuse vector1\n"
+              "# the commands\nselect SEV1 1\nselect SEV5 5\nfit y\nfit x\n");
 
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
     OpenFromMenu(input);
+    EXPECT_EQ(Dialogs().openQuestions, 1);
     EXPECT_FALSE(f().Undo1->isEnabled());
     Dialogs().recipeAnswers.push_back(recipe);
     f().ApplyRecipe1->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
-    EXPECT_EQ(f().Undo1->text(), "Undo Apply Recipe");
+    EXPECT_EQ(f().Undo1->text(), "Undo Apply Recipe road.recipe");
     f().Undo1->trigger();
     EXPECT_FALSE(f().Undo1->isEnabled());
     EXPECT_EQ(state.Atoms.AtomX[5], 3.5);
@@ -142,6 +222,17 @@ TEST_F(UndoWindow, AFailingRecipeLineIsReportedWithItsLineAndUndoneAsOne) {
     EXPECT_EQ(errors.shown.back(),
               "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'.");
     EXPECT_EQ(state.Atoms.AtomX, x);
+    // An atom the molecule lacks fails as in pivora-batch; typing the same
+    // index into the box is still brought into the limits.
+    Dialogs().recipeAnswers.push_back(WriteFile("big.recipe", "pivora-recipe 1\nselect SEV5 25\n"));
+    f().ApplyRecipe1->trigger();
+    EXPECT_EQ(errors.shown.back(), "Atom 25 is not in the molecule: it has 5 atoms.");
+    EXPECT_NE(errors.details.back().find("stopped at line 2: select SEV5 25."), std::string::npos)
+        << errors.details.back();
+    EXPECT_EQ(f().SEV5->Text(), "0");
+    TypeOver(f().SEV5, "25");
+    f().StringGrid1->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(f().SEV5->Text(), "5");
 }
 
 // A random session of typing and clicks as the user gives them.
