@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
     pivora::TForm2 form2;
     form1.SetHelpWindow(&form2);
     form1.ShowCentered();
+    form1.RestoreView3D();
 
     // A file named on the command line (the desktop's "Open with") opens as
     // File > Open would open it, once the window is up.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <vector>
@@ -61,6 +62,20 @@ int RunMemoryChild(int argc, char** argv) {
         return 2;
     }
     return g_memoryChild(argc, argv);
+}
+
+double StatusMegabytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == field) {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+        status.ignore(1 << 20, '\n');
+    }
+    return 0;
 }
 
 const std::string& ScratchDir() {

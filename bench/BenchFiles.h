@@ -19,6 +19,10 @@ const std::string& ScratchDir();
 // A table of n atoms as read from AtomFile(n).
 AtomTable MakeTable(int n);
 
+// A line of /proc/self/status in megabytes: "VmRSS:" the resident memory,
+// "VmHWM:" its peak so far.
+double StatusMegabytes(const std::string& field);
+
 // Runs release when the benchmarks are done, before main returns: the one
 // registered last runs first. Objects kept for the whole run register their
 // release here instead of living in function statics, whose destructors run

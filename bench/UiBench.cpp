@@ -4,7 +4,9 @@
 // process; centering, a turn, a fit and a selection change on that
 // molecule, each with its grid refresh, its redraw and the repaint that
 // follows; the redraw with the atoms shown, at the usual scale and with
-// every atom on the panes.
+// every atom on the panes; the 3-D view: a frame while the mouse turns it,
+// of 10,000 atoms as balls and sticks and of a million as points, and what
+// showing it adds to the start.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -12,9 +14,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QSettings>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +29,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/Startup.h"
 #include "ui/Unit1.h"
+#include "ui/View3D.h"
 
 namespace pivora::bench {
 namespace {
@@ -41,6 +47,10 @@ void EnsureApplication() {
     static char* argv[] = {name, nullptr};
     application = new QApplication(argc, argv);
     StartUp();
+    // The settings the 3-D view keeps go to the scratch folder, not the
+    // user's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(ScratchDir()));
     AtBenchmarksEnd([] {
         delete application;
         application = nullptr;
@@ -73,22 +83,6 @@ class AnsweringDialogs : public FileDialogs {
   private:
     std::string path_;
 };
-
-// A line of /proc/self/status in megabytes: "VmRSS:" the resident memory,
-// "VmHWM:" its peak so far.
-double StatusMegabytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == field) {
-            double kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes / 1024.0;
-        }
-        status.ignore(1 << 20, '\n');
-    }
-    return 0;
-}
 
 double ResidentMegabytes() {
     return StatusMegabytes("VmRSS:");
@@ -305,6 +299,139 @@ void BM_RedrawWithAtoms(benchmark::State& state) {
     form.SpinEdit3->SetValue(10);
 }
 BENCHMARK(BM_RedrawWithAtoms)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// A crystal of n-icosane, C20H42 (a wax), of about n atoms: chains side
+// by side, 4.5 angstrom apart, each a zigzag of carbons 1.54 angstrom apart
+// with two hydrogens on each carbon and one more at each end.
+const std::string& WaxFile(int n) {
+    static std::map<int, std::string> files;
+    auto found = files.find(n);
+    if (found != files.end()) return found->second;
+    const std::string path = ScratchDir() + "/wax-" + std::to_string(n) + ".xyz";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    constexpr int kCarbons = 20;
+    const double half = std::acos(-1.0 / 3) / 2;
+    const double along = 1.54 * std::sin(half);
+    const double across = 1.54 * std::cos(half);
+    const int chains = n / (3 * kCarbons + 2);
+    const int side = static_cast<int>(std::ceil(std::sqrt(chains)));
+    for (int chain = 0; chain < chains; ++chain) {
+        const double y0 = 4.5 * (chain % side);
+        const double z0 = 4.5 * (chain / side);
+        const auto carbon = [&](int k, double& x, double& y) {
+            x = k * along;
+            y = y0 + ((k % 2 != 0) ? across : 0.0);
+        };
+        for (int k = 0; k < kCarbons; ++k) {
+            double x, y;
+            carbon(k, x, y);
+            std::fprintf(out, "C %.6f %.6f %.6f\n", x, y, z0);
+            const double away = (k % 2 != 0) ? 1 : -1;
+            for (const double up : {1.0, -1.0})
+                std::fprintf(out, "H %.6f %.6f %.6f\n", x, y + away * 1.09 * std::cos(half),
+                             z0 + up * 1.09 * std::sin(half));
+            if (k == 0 || k == kCarbons - 1) {
+                double nx, ny;
+                carbon(k == 0 ? -1 : kCarbons, nx, ny);
+                const double f = 1.09 / 1.54;
+                std::fprintf(out, "H %.6f %.6f %.6f\n", x + f * (nx - x), y + f * (ny - y), z0);
+            }
+        }
+    }
+    std::fclose(out);
+    return files.emplace(n, path).first->second;
+}
+
+// A window with path opened and its 3-D view shown, both kept for the run.
+View3DWindow& ViewOf(const std::string& path) {
+    static std::map<std::string, TForm1*> forms;
+    TForm1*& form = forms[path];
+    if (form == nullptr) {
+        EnsureApplication();
+        auto* program = new ProgramState;
+        program->Paths.StartDir = ScratchDir();
+        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(path));
+        AtBenchmarksEnd([&form, program] {
+            delete form;
+            form = nullptr;
+            delete program;
+        });
+        form->show();
+        form->Open1Click();
+        form->SEV1->SetValue(1);
+        form->SEV5->SetValue(2);
+        form->View3D1->setChecked(true);
+        // The window's first size, whatever room the screen leaves beside
+        // the main window.
+        form->View3D()->Canvas()->setFixedSize(520, 520);
+        QApplication::processEvents();
+    }
+    return *form->View3D();
+}
+
+// One frame while the left button turns the view: the move of the mouse,
+// the turn, the whole scene drawn and put on the screen.
+void TurnFrames(benchmark::State& state, View3DWindow& view) {
+    QWidget* canvas = view.Canvas();
+    const QPointF middle(canvas->width() / 2.0, canvas->height() / 2.0);
+    QMouseEvent press(QEvent::MouseButtonPress, middle, canvas->mapToGlobal(middle), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &press);
+    int step = 0;
+    for (auto _ : state) {
+        // Round and round a small circle, 4 pixels a frame.
+        const double angle = ++step * 0.1;
+        const QPointF at = middle + QPointF(40 * std::cos(angle), 40 * std::sin(angle));
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &move);
+        canvas->repaint();
+    }
+    QMouseEvent release(QEvent::MouseButtonRelease, middle, canvas->mapToGlobal(middle),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &release);
+    state.counters["bonds"] = static_cast<double>(view.Bonds().size());
+    state.counters["pixels"] = canvas->width() * canvas->height();
+}
+
+void BM_View3DTurnBallsAndSticks(benchmark::State& state) {
+    TurnFrames(state, ViewOf(WaxFile(static_cast<int>(state.range(0)))));
+}
+BENCHMARK(BM_View3DTurnBallsAndSticks)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+void BM_View3DTurnPoints(benchmark::State& state) {
+    TurnFrames(state, ViewOf(AtomFile(kAtoms)));
+}
+BENCHMARK(BM_View3DTurnPoints)->Unit(benchmark::kMillisecond);
+
+// The window made, shown and painted as at start-up, with the 3-D view shown
+// at start (as the last run left it) or not: the difference is what the view
+// adds to the start.
+void BM_StartUpWindow(benchmark::State& state) {
+    const bool withView = state.range(0) != 0;
+    EnsureApplication();
+    {
+        // Leaves the setting as the case wants it.
+        ProgramState program;
+        TForm1 form(program);
+        form.View3D1->setChecked(true);
+        form.View3D1->setChecked(withView);
+    }
+    for (auto _ : state) {
+        auto program = std::make_unique<ProgramState>();
+        program->Paths.StartDir = ScratchDir();
+        auto form = std::make_unique<TForm1>(*program);
+        form->ShowCentered();
+        form->RestoreView3D();
+        QApplication::processEvents();
+        state.PauseTiming();
+        if (withView != (form->View3D() != nullptr)) state.SkipWithError("3-D view not as set");
+        form.reset();
+        program.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpWindow)->ArgName("view3d")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace pivora::bench

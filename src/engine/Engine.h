@@ -92,6 +92,8 @@ class Engine {
     // box is written. Undo, redo and a centering keep the panes' atoms to it.
     void SetShowAtoms(bool shown);
     bool ShowsAtoms() const { return showAtoms_; }
+    // The atoms of a vector's groups as its boxes name them now.
+    VectorDefinition Selections(VectorId vector) const;
     // The atom that a click on pixel (x, y) of a pane picks (AtomAtPixel),
     // by the window of the last redraw and the coordinates now; 0 for none,
     // and before any redraw.
@@ -245,7 +247,6 @@ class Engine {
     void RunChange(SpinId box);
     void RotateAbout(Axis axis);
     void ApplyLimits(SpinId box);
-    VectorDefinition Selections(VectorId vector) const;
     void CoordinatesChanged();
     // The element of each slot, by its label; the labels change only with
     // an open.

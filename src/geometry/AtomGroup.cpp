@@ -8,13 +8,9 @@ namespace pivora {
 
 namespace {
 
-struct Point {
-    double x, y, z;
-};
-
 // Sums in the group's order, so the roundings after each addition are the
 // ones the user's order of selections gives.
-Point Centroid(const AtomTable& atoms, const AtomGroup& group) {
+Centroid3 Centroid(const AtomTable& atoms, const AtomGroup& group) {
     double sx = 0;
     double sy = 0;
     double sz = 0;
@@ -42,15 +38,20 @@ bool NamesAtom(const AtomTable& atoms, const AtomGroup& group) {
 
 }  // namespace
 
+std::optional<Centroid3> GroupCentroid(const AtomTable& atoms, const AtomGroup& group) {
+    if (!NamesAtom(atoms, group)) return std::nullopt;
+    return Centroid(atoms, group);
+}
+
 std::optional<VectorComponents> EvaluateVector(const AtomTable& atoms,
                                                const VectorDefinition& vector) {
     if (!NamesAtom(atoms, vector.Tail) || !NamesAtom(atoms, vector.Head)) return std::nullopt;
-    const Point tail = Centroid(atoms, vector.Tail);
-    const Point head = Centroid(atoms, vector.Head);
+    const Centroid3 tail = Centroid(atoms, vector.Tail);
+    const Centroid3 head = Centroid(atoms, vector.Head);
     // The differences stay extended: the display form shows them unrounded.
-    return VectorComponents{static_cast<long double>(head.x) - tail.x,
-                            static_cast<long double>(head.y) - tail.y,
-                            static_cast<long double>(head.z) - tail.z};
+    return VectorComponents{static_cast<long double>(head.X) - tail.X,
+                            static_cast<long double>(head.Y) - tail.Y,
+                            static_cast<long double>(head.Z) - tail.Z};
 }
 
 }  // namespace pivora

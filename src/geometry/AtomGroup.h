@@ -38,6 +38,18 @@ struct VectorComponents {
     }
 };
 
+// A point in angstrom.
+struct Centroid3 {
+    double X = 0;
+    double Y = 0;
+    double Z = 0;
+};
+
+// The centroid of a group's atoms as EvaluateVector takes it (see below):
+// empty when the group names no atom. Throws the overflow error as
+// EvaluateVector does.
+std::optional<Centroid3> GroupCentroid(const AtomTable& atoms, const AtomGroup& group);
+
 // The vector from the tail centroid to the head centroid. Empty (the vector
 // is not defined) when either group names no atom; the caller then leaves
 // the component boxes as they are. Each centroid counts an atom as often as

@@ -14,8 +14,12 @@ QSettings Store() {
 
 }  // namespace
 
+QVariant LoadSettingValue(const char* key) {
+    return Store().value(QLatin1String(key));
+}
+
 bool LoadSetting(const char* key, bool fallback) {
-    const QVariant value = Store().value(QLatin1String(key));
+    const QVariant value = LoadSettingValue(key);
     return value.isValid() && value.canConvert<bool>() ? value.toBool() : fallback;
 }
 

@@ -10,6 +10,8 @@ namespace pivora {
 // The stored value of key, or fallback where none is stored or it is of
 // another kind.
 bool LoadSetting(const char* key, bool fallback);
+// The stored value of key; an invalid QVariant where none is stored.
+QVariant LoadSettingValue(const char* key);
 void StoreSetting(const char* key, const QVariant& value);
 
 }  // namespace pivora

@@ -28,6 +28,7 @@
 #include "ui/ShownText.h"
 #include "ui/Startup.h"
 #include "ui/Unit2.h"
+#include "ui/View3D.h"
 
 namespace pivora {
 namespace {
@@ -76,9 +77,16 @@ QGroupBox* NewGroupBox(QWidget* parent, const char* name, const char* caption, Q
 class TForm1::EngineView : public EngineObserver {
   public:
     explicit EngineView(TForm1& form) : form_(form) {}
-    void ShowAtoms(const AtomTable& table) override { form_.StringGrid1->ShowAtoms(table); }
-    void ReleaseAtoms() override { form_.StringGrid1->ReleaseAtoms(); }
+    void ShowAtoms(const AtomTable& table) override {
+        form_.StringGrid1->ShowAtoms(table);
+        if (form_.view3D_) form_.view3D_->MoleculeChanged();
+    }
+    void ReleaseAtoms() override {
+        form_.StringGrid1->ReleaseAtoms();
+        if (form_.view3D_) form_.view3D_->ReleaseMolecule();
+    }
     void RefreshAtoms(const AtomTable& table, bool withLabels) override {
+        if (form_.view3D_) form_.view3D_->CoordinatesChanged();
         if (withLabels) {
             form_.StringGrid1->RefreshAtoms(table);
         } else {
@@ -198,6 +206,15 @@ void TForm1::BuildMenu() {
         "Draws every atom in the panes as a dot in its element's color, the atoms of Vector1's "
         "groups ringed in blue and Vector2's in red. Click an atom to put it into the atom box "
         "used last.");
+    ViewMenu->addSeparator();
+    View3D1 = ViewMenu->addAction("3-D View");
+    View3D1->setObjectName("View3D1");
+    View3D1->setCheckable(true);
+    View3D1->setShortcut(QKeySequence(Qt::Key_F3));
+    View3D1->setToolTip(
+        "Shows the molecule in a window of its own as balls and sticks, with the vectors as "
+        "arrows and the axes. Drag to turn it, right-drag to move it, wheel to zoom; click an "
+        "atom to put it into the atom box used last. The coordinates stay as they are.");
 
     OrientMenu = menuBar()->addMenu("&Orient");
     OrientMenu->setObjectName("OrientMenu");
@@ -412,6 +429,7 @@ void TForm1::WireHandlers() {
             [this] { Guarded([this] { ShowAtoms1Click(); }); });
     connect(PositiveFits1, &QAction::toggled, this,
             [](bool checked) { StoreSetting(kPositiveFitsKey, checked); });
+    connect(View3D1, &QAction::toggled, this, [this] { Guarded([this] { View3D1Click(); }); });
     for (const auto& [image, pane] : {std::pair{Image1, PaneId::XY}, std::pair{Image2, PaneId::YZ},
                                       std::pair{Image3, PaneId::ZX}}) {
         image->OnClickAt = [this, pane = pane](int x, int y) { PaneClick(pane, x, y); };
@@ -492,6 +510,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         });
     }
     if (close) {
+        if (view3D_) view3D_->SaveSettings(view3D_->isVisible());
         QMainWindow::closeEvent(event);
     } else {
         event->ignore();
@@ -580,6 +599,7 @@ void TForm1::ShowState() {
     Undo1->setEnabled(engine_.CanUndo());
     Redo1->setText(title("Redo", engine_.RedoTitle()));
     Redo1->setEnabled(engine_.CanRedo());
+    if (view3D_) view3D_->Follow();
 }
 
 // --- Handlers ---
@@ -733,6 +753,7 @@ void TForm1::ApplyRecipe1Click() {
 
 void TForm1::PickAtom(int atom) {
     const SpinId box = pickTarget_;
+    if (view3D_) view3D_->SetPicked(atom);
     Run([&] {
         engine_.TypeSpin(box, std::to_string(atom));
         engine_.LeaveSpin(box);
@@ -765,6 +786,30 @@ void TForm1::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
 
 void TForm1::ShowAtoms1Click() {
     Run([&] { engine_.SetShowAtoms(ShowAtoms1->isChecked()); });
+}
+
+void TForm1::View3D1Click() {
+    if (!View3D1->isChecked()) {
+        if (view3D_ && view3D_->isVisible()) {
+            view3D_->SaveSettings(false);
+            view3D_->hide();
+        }
+        return;
+    }
+    if (!view3D_) {
+        view3D_ = std::make_unique<View3DWindow>(engine_);
+        view3D_->OnPick = [this](int atom) { PickAtom(atom); };
+        view3D_->OnClosed = [this] { View3D1->setChecked(false); };
+        view3D_->PlaceAsLastTime(frameGeometry());
+        view3D_->MoleculeChanged();
+        view3D_->Follow();
+    }
+    view3D_->show();
+    view3D_->SaveSettings(true);
+}
+
+void TForm1::RestoreView3D() {
+    if (View3DWindow::ShownLastTime()) View3D1->setChecked(true);
 }
 
 void TForm1::PaneClick(PaneId pane, int x, int y) {

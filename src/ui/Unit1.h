@@ -31,6 +31,7 @@ class QMenu;
 namespace pivora {
 
 class TForm2;
+class View3DWindow;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -74,6 +75,13 @@ class TForm1 : public QMainWindow {
     void Redo1Click();
     // View > Show Atoms changed its state: the panes follow it.
     void ShowAtoms1Click();
+    // View > 3-D View changed its state: the 3-D view shows or goes.
+    void View3D1Click();
+    // At start-up: shows the 3-D view if it was shown when the program last
+    // ended, where it was.
+    void RestoreView3D();
+    // The 3-D view; null until first shown.
+    View3DWindow* View3D() const { return view3D_.get(); }
     // A click on pixel (x, y) of a pane: with the atoms shown, the atom there
     // (the nearest within a few pixels) goes as PickAtom puts it.
     void PaneClick(PaneId pane, int x, int y);
@@ -122,6 +130,7 @@ class TForm1 : public QMainWindow {
     QMenu* CopyAsMenu;
     QMenu* ViewMenu;
     QAction* ShowAtoms1;  // checkable, off at start
+    QAction* View3D1;     // checkable, off at start
     QMenu* OrientMenu;
     // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
     // leave the vector's head on the positive side of their axis.
@@ -220,6 +229,7 @@ class TForm1 : public QMainWindow {
     ProgramState& state_;
     Engine engine_;
     std::unique_ptr<EngineView> view_;
+    std::unique_ptr<View3DWindow> view3D_;
     std::unique_ptr<FileDialogs> dialogs_;
     std::array<TSpinEdit*, kSpinCount> spins_{};
     std::array<TEdit*, kTextCount> texts_{};

@@ -304,17 +304,21 @@ void TImage::mousePressEvent(QMouseEvent* event) {
     Guarded([&] { OnClickAt(at.x(), at.y()); });
 }
 
-bool TImage::event(QEvent* event) {
-    if (event->type() != QEvent::ToolTip || !ToolTipAt) return QWidget::event(event);
+void AnswerToolTip(QWidget* widget, QEvent* event, const std::function<QString(QPoint)>& textAt) {
     const auto* help = static_cast<QHelpEvent*>(event);
     QString text;
-    Guarded([&] { text = ToolTipAt(help->pos().x(), help->pos().y()); });
+    Guarded([&] { text = textAt(help->pos()); });
     if (text.isEmpty()) {
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(help->globalPos(), PlainToolTip(text), this);
+        QToolTip::showText(help->globalPos(), PlainToolTip(text), widget);
     }
+}
+
+bool TImage::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || !ToolTipAt) return QWidget::event(event);
+    AnswerToolTip(this, event, [this](QPoint at) { return ToolTipAt(at.x(), at.y()); });
     return true;
 }
 

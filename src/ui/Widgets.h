@@ -36,6 +36,11 @@ using Handler = std::function<void()>;
 // Runs handler inside the event guard whenever action is triggered.
 void ConnectGuarded(QAction* action, Handler handler);
 
+// Answers widget's tool-tip event with the text that textAt gives for the
+// point under the mouse (run inside the event guard), shown as plain text;
+// no tool tip where the text is empty.
+void AnswerToolTip(QWidget* widget, QEvent* event, const std::function<QString(QPoint)>& textAt);
+
 // True for a character that typing may put into a spin box: a digit, "+",
 // "-" or the decimal separator.
 bool SpinAcceptsCharacter(char16_t c, char decimalSeparator);

@@ -1,22 +1,21 @@
 // One QApplication for the whole test program, on Qt's offscreen platform
-// unless another one is asked for, started up as the program starts.
+// unless another one is asked for, started up as the program starts; the
+// program's settings in a folder of the test's own.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "ui/Startup.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The window's kept choices go to a folder of the test run's own, never
-    // into the user's configuration.
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     QApplication application(argc, argv);
     pivora::StartUp();
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
