@@ -78,7 +78,7 @@ class AnsweringDialogs : public FileDialogs {
         return std::nullopt;
     }
     bool ConfirmReplace(const std::string&) override { return true; }
-    CloseAnswer AskToSaveChanges() override { return CloseAnswer::Discard; }
+    CloseAnswer AskToSaveChanges(Leaving) override { return CloseAnswer::Discard; }
 
   private:
     std::string path_;

@@ -589,7 +589,9 @@ void TForm1::ShowState() {
                         .arg(opened.frame)
                         .arg(opened.frameCount);
         }
-        if (!opened.note.empty()) file += ", Gaussian's standard orientation";
+        if (opened.kind == io::FileKind::GaussianOutput && !opened.note.empty())
+            file += ", Gaussian's standard orientation";
+        if (opened.convertedFromBohr) file += ", converted from bohr";
         note = file + " - " + note;
     }
     setWindowTitle("Rotating Molecues in Cartesian Coordinates (" + note + ")");
