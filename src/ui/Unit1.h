@@ -21,6 +21,7 @@
 #include "model/AtomTable.h"
 #include "ui/AtomGrid.h"
 #include "ui/FileDialogs.h"
+#include "ui/Language.h"
 #include "ui/Widgets.h"
 
 class QAction;
@@ -31,6 +32,7 @@ class QMenu;
 namespace pivora {
 
 class TForm2;
+class UserGuideWindow;
 class View3DWindow;
 
 class TForm1 : public QMainWindow {
@@ -86,6 +88,14 @@ class TForm1 : public QMainWindow {
     // (the nearest within a few pixels) goes as PickAtom puts it.
     void PaneClick(PaneId pane, int x, int y);
     void Help1Click();
+    // View > Language: the program speaks language from now on, and at the
+    // next start.
+    void LanguageClick(Language language);
+    // The top-level User Guide item: the guide window, in the current
+    // language.
+    void UserGuide1Click();
+    // The guide window; null until first shown.
+    UserGuideWindow* UserGuide() const { return guide_.get(); }
     void SpinEdit1Change();
     void SpinEdit2Change();
     void CenterClick();
@@ -136,6 +146,10 @@ class TForm1 : public QMainWindow {
     // leave the vector's head on the positive side of their axis.
     QAction* PositiveFits1;
     QAction* Help1;
+    QMenu* LanguageMenu;  // under View: one of the two is checked
+    QAction* Japanese1;   // the default
+    QAction* English1;
+    QAction* UserGuide1;  // a top-level item beside Help1 that acts when clicked
 
     TImage* Image1;  // XY projection
     TImage* Image2;  // YZ projection
@@ -230,6 +244,7 @@ class TForm1 : public QMainWindow {
     Engine engine_;
     std::unique_ptr<EngineView> view_;
     std::unique_ptr<View3DWindow> view3D_;
+    std::unique_ptr<UserGuideWindow> guide_;
     std::unique_ptr<FileDialogs> dialogs_;
     std::array<TSpinEdit*, kSpinCount> spins_{};
     std::array<TEdit*, kTextCount> texts_{};
