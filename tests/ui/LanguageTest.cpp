@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSet>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -19,6 +18,7 @@
 #include <cerrno>
 #include <map>
 #include <new>
+#include <set>
 
 #include "UiTest.h"
 #include "support/AllocationLimit.h"
@@ -285,9 +285,9 @@ TEST_F(FormTest, UserGuideIsATopLevelItemBesideHelpAndFollowsTheLanguage) {
 // What a page of the guide links to and shows.
 struct PageParts {
     QString title;
-    QSet<QString> anchors;
+    std::set<std::string> anchors;
     std::vector<QString> links;
-    std::vector<QString> images;
+    std::set<std::string> images;
     int characters = 0;
 };
 
@@ -302,10 +302,12 @@ PageParts PartsOf(const QUrl& page) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat format = it.fragment().charFormat();
-            for (const QString& name : format.anchorNames()) parts.anchors.insert(name);
+            for (const QString& name : format.anchorNames())
+                parts.anchors.insert(name.toStdString());
             if (format.isAnchor() && !format.anchorHref().isEmpty())
                 parts.links.push_back(format.anchorHref());
-            if (format.isImageFormat()) parts.images.push_back(format.toImageFormat().name());
+            if (format.isImageFormat())
+                parts.images.insert(format.toImageFormat().name().toStdString());
         }
     }
     return parts;
@@ -331,11 +333,11 @@ TEST_P(GuidePage, LinksLeadToItsSectionsAndPagesAndEveryPictureLoads) {
         if (target.hasFragment()) {
             const PageParts linked =
                 target.adjusted(QUrl::RemoveFragment) == page ? parts : PartsOf(target);
-            EXPECT_TRUE(linked.anchors.contains(target.fragment()));
+            EXPECT_TRUE(linked.anchors.contains(target.fragment().toStdString()));
         }
     }
-    for (const QString& image : parts.images) {
-        const QUrl target = page.resolved(QUrl(image));
+    for (const std::string& image : parts.images) {
+        const QUrl target = page.resolved(QUrl(QString::fromStdString(image)));
         EXPECT_FALSE(QImage(':' + target.path()).isNull()) << target.toString().toStdString();
     }
 }
@@ -346,13 +348,15 @@ TEST(GuidePages, BothLanguagesHaveTheSameSectionsAndPictures) {
     const PageParts english = PartsOf(UserGuidePage(Language::English));
     const PageParts japanese = PartsOf(UserGuidePage(Language::Japanese));
     EXPECT_EQ(english.anchors, japanese.anchors);
-    EXPECT_EQ(QSet<QString>(english.images.begin(), english.images.end()),
-              QSet<QString>(japanese.images.begin(), japanese.images.end()));
+    EXPECT_EQ(english.images, japanese.images);
     EXPECT_NE(english.title, japanese.title);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, GuidePage,
-                         ::testing::Values(Language::English, Language::Japanese));
+                         ::testing::Values(Language::English, Language::Japanese),
+                         [](const auto& info) {
+                             return info.param == Language::English ? "English" : "Japanese";
+                         });
 
 }  // namespace
 }  // namespace pivora::test
