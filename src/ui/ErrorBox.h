@@ -38,8 +38,9 @@ void SetErrorBox(Box box) {
 QString ErrorBoxText(const std::string& text);
 
 // The message box the real error box runs: critical icon, the application
-// title as its caption ("Quandel", in English "Pivora"), one OK button, the given text and under it
-// the detail, if any, as its informative text. Both are shown as plain text, never as markup.
+// title as its caption ("Quandel", in English "Pivora"), one OK button, the
+// given text and under it the detail, if any, as its informative text. Both
+// are shown as plain text, never as markup.
 std::unique_ptr<QMessageBox> MakeErrorBox(const QString& text, QWidget* parent,
                                           const QString& detail = QString());
 
@@ -48,9 +49,10 @@ std::unique_ptr<QMessageBox> MakeErrorBox(const QString& text, QWidget* parent,
 // releases any mouse or keyboard grab, stops every spin box's arrow repeat
 // and shows the message once in the error box. pivora::Error shows its
 // message, translated (ShownMessage), and its detail, std::bad_alloc the
-// memory message. A huge message is shortened before anything is copied. When the box fails even
-// so, it is tried once more with the memory message; when that fails too, the message goes to
-// standard error. Never throws.
+// memory message. A huge message is shortened before anything is copied.
+// When the box fails even so, it is tried once more with the memory
+// message; when that fails too, the message goes to standard error. Never
+// throws.
 void ShowFailure(const std::exception& failure) noexcept;
 
 // The message of error in the current language, shortened as by
