@@ -1,6 +1,7 @@
 #include "ui/Unit1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -29,6 +30,7 @@
 #include "ui/Startup.h"
 #include "ui/SymmetryWindow.h"
 #include "ui/Unit2.h"
+#include "ui/UserGuide.h"
 #include "ui/View3D.h"
 
 namespace pivora {
@@ -217,6 +219,24 @@ void TForm1::BuildMenu() {
         "Shows the molecule in a window of its own as balls and sticks, with the vectors as "
         "arrows and the axes. Drag to turn it, right-drag to move it, wheel to zoom; click an "
         "atom to put it into the atom box used last. The coordinates stay as they are.");
+    ViewMenu->addSeparator();
+    LanguageMenu = ViewMenu->addMenu("Language");
+    LanguageMenu->setObjectName("LanguageMenu");
+    LanguageMenu->setFont(font());
+    LanguageMenu->setToolTipsVisible(true);
+    auto* languages = new QActionGroup(LanguageMenu);
+    Japanese1 = LanguageMenu->addAction("Japanese");
+    Japanese1->setObjectName("Japanese1");
+    English1 = LanguageMenu->addAction("English");
+    English1->setObjectName("English1");
+    for (QAction* language : {Japanese1, English1}) {
+        language->setCheckable(true);
+        language->setToolTip(
+            "The language of the error messages, their box and the user guide, from now on and "
+            "at the next start. The window's captions and the help page are English in both.");
+        languages->addAction(language);
+    }
+    (CurrentLanguage() == Language::English ? English1 : Japanese1)->setChecked(true);
 
     OrientMenu = menuBar()->addMenu("&Orient");
     OrientMenu->setObjectName("OrientMenu");
@@ -237,6 +257,9 @@ void TForm1::BuildMenu() {
     Help1 = menuBar()->addAction("&Help");
     Help1->setObjectName("Help1");
     Help1->setShortcut(QKeySequence::HelpContents);
+    UserGuide1 = menuBar()->addAction("&User Guide");
+    UserGuide1->setObjectName("UserGuide1");
+    UserGuide1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
 }
 
 void TForm1::BuildControls(QWidget* client) {
@@ -395,6 +418,9 @@ void TForm1::WireHandlers() {
     ConnectGuarded(Undo1, [this] { Undo1Click(); });
     ConnectGuarded(Redo1, [this] { Redo1Click(); });
     ConnectGuarded(Help1, [this] { Help1Click(); });
+    ConnectGuarded(UserGuide1, [this] { UserGuide1Click(); });
+    ConnectGuarded(Japanese1, [this] { LanguageClick(Language::Japanese); });
+    ConnectGuarded(English1, [this] { LanguageClick(Language::English); });
     // What the user does to a box is the engine's to carry out: typing, the
     // arrows and the limits of a box that loses the focus all arrive as its
     // new text.
@@ -836,6 +862,16 @@ void TForm1::Redo1Click() {
 
 void TForm1::Help1Click() {
     if (help_) help_->ShowCenteredOver(frameGeometry());
+}
+
+void TForm1::LanguageClick(Language language) {
+    if (SetLanguage(language)) StoreLanguage(language);
+    (CurrentLanguage() == Language::English ? English1 : Japanese1)->setChecked(true);
+}
+
+void TForm1::UserGuide1Click() {
+    if (!guide_) guide_ = std::make_unique<UserGuideWindow>();
+    guide_->ShowOver(frameGeometry());
 }
 
 void TForm1::SpinEdit1Change() {

@@ -21,6 +21,7 @@
 #include "model/AtomTable.h"
 #include "ui/AtomGrid.h"
 #include "ui/FileDialogs.h"
+#include "ui/Language.h"
 #include "ui/Widgets.h"
 
 class QAction;
@@ -32,6 +33,7 @@ namespace pivora {
 
 class SymmetryWindow;
 class TForm2;
+class UserGuideWindow;
 class View3DWindow;
 
 class TForm1 : public QMainWindow {
@@ -96,6 +98,14 @@ class TForm1 : public QMainWindow {
                            const std::string& name);
     Engine::SymmetrizeReport SymmetrizeClick(const std::string& tolerance);
     void StandardFrameClick(const std::string& tolerance);
+    // View > Language: the program speaks language from now on, and at the
+    // next start.
+    void LanguageClick(Language language);
+    // The top-level User Guide item: the guide window, in the current
+    // language.
+    void UserGuide1Click();
+    // The guide window; null until first shown.
+    UserGuideWindow* UserGuide() const { return guide_.get(); }
     void SpinEdit1Change();
     void SpinEdit2Change();
     void CenterClick();
@@ -149,6 +159,10 @@ class TForm1 : public QMainWindow {
     QAction* Symmetry1;
     QAction* Help1;
     SymmetryWindow* SymmetryForm;  // Tools > Symmetry; hidden until asked for
+    QMenu* LanguageMenu;  // under View: one of the two is checked
+    QAction* Japanese1;   // the default
+    QAction* English1;
+    QAction* UserGuide1;  // a top-level item beside Help1 that acts when clicked
 
     TImage* Image1;  // XY projection
     TImage* Image2;  // YZ projection
@@ -247,6 +261,7 @@ class TForm1 : public QMainWindow {
     Engine engine_;
     std::unique_ptr<EngineView> view_;
     std::unique_ptr<View3DWindow> view3D_;
+    std::unique_ptr<UserGuideWindow> guide_;
     std::unique_ptr<FileDialogs> dialogs_;
     std::array<TSpinEdit*, kSpinCount> spins_{};
     std::array<TEdit*, kTextCount> texts_{};
