@@ -159,8 +159,8 @@ class TForm1 : public QMainWindow {
     QAction* Symmetry1;
     QAction* Help1;
     SymmetryWindow* SymmetryForm;  // Tools > Symmetry; hidden until asked for
-    QMenu* LanguageMenu;  // under View: one of the two is checked
-    QAction* Japanese1;   // the default
+    QMenu* LanguageMenu;           // under View: one of the two is checked
+    QAction* Japanese1;            // the default
     QAction* English1;
     QAction* UserGuide1;  // a top-level item beside Help1 that acts when clicked
 
