@@ -9,6 +9,7 @@
 #include "model/FileIo.h"
 #include "model/LargeMemory.h"
 #include "ui/EventGuard.h"
+#include "ui/Language.h"
 #include "ui/Startup.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -24,6 +25,8 @@ int main(int argc, char* argv[]) {
     pivora::ReturnLargeBlocksToTheSystem();
     QApplication application(argc, argv);
     pivora::StartUp();
+    // Before the windows, which show the language's texts from the start.
+    pivora::SetLanguage(pivora::StoredLanguage());
     State.Paths.StartDir = pivora::CurrentDirectory();
 
     pivora::TForm1 form1(State);

@@ -1,7 +1,9 @@
 // The recipe reader on any bytes: a list of commands or the recipe error
 // naming a line, never anything else; what it reads is written back to the
-// same commands; and running them on a small molecule fails only with the
-// program's own errors, changing the molecule only through its commands.
+// same commands; and running them on a small molecule, nearly of C3v
+// symmetry so that the symmetry commands find elements to use, fails only
+// with the program's own errors, changing the molecule only through its
+// commands.
 
 #include <unistd.h>
 
@@ -24,7 +26,7 @@ struct Molecule {
     std::string path = "/dev/shm/pivora-fuzz-recipe-" + std::to_string(::getpid()) + ".xyz";
     Molecule() {
         if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-            std::fputs("Fe 0 0 0\nC1 1.2 0.3 1.6\nC2 -0.4 1.1 1.6\nC3 0.1 -1.2 1.7\n", out);
+            std::fputs("Fe 0 0 0\nC1 1.2 0 1.6\nC2 -0.6 1.0392 1.6\nC3 -0.6 -1.0393 1.61\n", out);
             std::fclose(out);
         }
     }
@@ -60,7 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool writable = true;
     for (const pivora::RecipeCommand& command : commands) {
         lines.push_back(pivora::FormatCommand(command));
-        if (command.text.find_first_of("\r\n") != std::string::npos) writable = false;
+        if ((command.text + command.name).find_first_of("\r\n") != std::string::npos) {
+            writable = false;
+        }
     }
     if (writable) {
         const auto again = pivora::ParseRecipe(pivora::FormatRecipe(lines));

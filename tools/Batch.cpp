@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "engine/Engine.h"
+#include "engine/MoleculeSymmetry.h"
 #include "engine/Recipe.h"
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
@@ -247,6 +248,10 @@ BatchOptions ParseBatchArguments(const std::vector<std::string>& arguments) {
             const std::string& separator = value("--decimal-separator");
             if (separator.size() != 1) throw UsageError("--decimal-separator needs one character.");
             options.separator = separator[0];
+        } else if (arg == "--point-group") {
+            options.pointGroup = true;
+        } else if (arg == "--tolerance") {
+            options.tolerance = value("--tolerance");
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {
@@ -254,6 +259,15 @@ BatchOptions ParseBatchArguments(const std::vector<std::string>& arguments) {
         }
     }
     if (options.help) return options;
+    if (options.pointGroup) {
+        if (!options.output.empty() || !options.directory.empty()) {
+            throw UsageError("--point-group writes no file; leave out -o and -d.");
+        }
+        options.inputs = words;
+        if (options.inputs.empty()) throw UsageError("missing the input files.");
+        return options;
+    }
+    if (options.tolerance) throw UsageError("--tolerance goes with --point-group.");
     if (words.empty()) throw UsageError("missing the recipe and the input files.");
     options.recipe = words.front();
     options.inputs.assign(words.begin() + 1, words.end());
@@ -270,6 +284,7 @@ BatchOptions ParseBatchArguments(const std::vector<std::string>& arguments) {
 std::string BatchUsage() {
     return "Usage: pivora-batch RECIPE INPUT -o OUTPUT [options]\n"
            "       pivora-batch RECIPE INPUT... -d DIR [options]\n"
+           "       pivora-batch --point-group [--tolerance TOL] INPUT...\n"
            "\n"
            "Runs the commands of RECIPE (written by File > Save Recipe in pivora) on each\n"
            "INPUT, read as File > Open reads it, and writes the turned molecule.\n"
@@ -284,10 +299,15 @@ std::string BatchUsage() {
            "  -j N                   work on N files at once\n"
            "  --decimal-separator C  the separator of the numbers typed in the recipe\n"
            "                         (default: the locale's)\n"
+           "  --point-group          print each INPUT's point group as 'INPUT: GROUP'\n"
+           "                         (C2v, Td, Dinfh ...); no recipe, no file written\n"
+           "  --tolerance TOL        with --point-group: how far in angstrom an atom may\n"
+           "                         lie from its symmetric place (default 0.01)\n"
            "  --help                 show this text\n"
            "\n"
            "Exit status: 0 when every file was written and no command failed, 1 otherwise,\n"
-           "2 when the command line or the recipe is wrong.\n";
+           "2 when the command line or the recipe is wrong. With --point-group: 0 when\n"
+           "every INPUT's group was printed, 1 otherwise.\n";
 }
 
 std::string OutputNameFor(const std::string& input, const std::string& directory,
@@ -390,6 +410,41 @@ int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress) {
     for (std::thread& thread : pool) thread.join();
     report.Finish();
     return allClean ? 0 : 1;
+}
+
+int RunPointGroups(const BatchOptions& options, std::ostream& out, std::ostream& errors) {
+    SetDecimalSeparator(options.separator ? options.separator : LocaleSeparator());
+    double tolerance = symmetry::kDefaultTolerance;
+    if (options.tolerance) {
+        try {
+            tolerance = ToleranceFromText(*options.tolerance);
+        } catch (const std::exception& failure) {
+            errors << "pivora-batch: --tolerance: " << Describe(failure) << '\n';
+            return 2;
+        }
+    }
+    int status = 0;
+    for (const std::string& input : options.inputs) {
+        AtomTable atoms;
+        Engine engine(atoms);
+        engine.EnableHistory(false);
+        std::string refusal;
+        try {
+            engine.Open(input);
+            const symmetry::PointGroupResult found = PointGroupOf(atoms, tolerance);
+            if (found.Found()) {
+                out << input << ": " << found.group.Symbol() << '\n';
+                out.flush();
+                continue;
+            }
+            refusal = found.refusal;
+        } catch (const std::exception& failure) {
+            refusal = Describe(failure);
+        }
+        errors << input << ": " << refusal << '\n';
+        status = 1;
+    }
+    return status;
 }
 
 }  // namespace pivora

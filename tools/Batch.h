@@ -5,6 +5,7 @@
 // commands.
 
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ struct BatchOptions {
     bool help = false;
     int jobs = 1;
     char separator = 0;  // the decimal separator of the recipe's texts; 0: the locale's
+    // --point-group: each input's point group is printed; no recipe, no
+    // output file. inputs then holds every file named.
+    bool pointGroup = false;
+    std::optional<std::string> tolerance;  // --tolerance TOL, in angstrom
 };
 
 // A command line that cannot be run: what is wrong, for the user.
@@ -33,7 +38,8 @@ class UsageError : public std::runtime_error {
 };
 
 // Reads the arguments after the program name. Options may stand before or
-// after the other arguments; "--" ends the options. Throws UsageError.
+// after the other arguments; "--" ends the options. Throws UsageError; with
+// --point-group also for -o or -d, and for --tolerance without it.
 BatchOptions ParseBatchArguments(const std::vector<std::string>& arguments);
 
 // The --help text.
@@ -54,5 +60,15 @@ std::string OutputNameFor(const std::string& input, const std::string& directory
 // written and no command failed, 1 otherwise, 2 when the recipe cannot be
 // read.
 int RunBatch(const BatchOptions& options, std::ostream& errors, bool progress);
+
+// --point-group: reads each input as RunBatch does, in order, and prints
+// "INPUT: GROUP" on out, GROUP the ASCII Schoenflies symbol (C2v, Td, Cinfv,
+// Dinfh, Kh) at the tolerance (0.01 angstrom unless options.tolerance says
+// otherwise, read with the separator RunBatch reads a recipe's numbers
+// with). An input that cannot be read, or whose group cannot be found, is
+// one line "INPUT: MESSAGE" on errors. Returns 0 when every input was
+// printed, 1 otherwise, 2 for a tolerance that is no number or out of range
+// (nothing is read then).
+int RunPointGroups(const BatchOptions& options, std::ostream& out, std::ostream& errors);
 
 }  // namespace pivora

@@ -24,5 +24,6 @@ int main(int argc, char** argv) {
         std::cout << pivora::BatchUsage();
         return 0;
     }
+    if (options.pointGroup) return pivora::RunPointGroups(options, std::cout, std::cerr);
     return pivora::RunBatch(options, std::cerr, ::isatty(STDERR_FILENO) == 1);
 }

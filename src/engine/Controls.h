@@ -108,6 +108,16 @@ struct SpinState {
     bool operator==(const SpinState&) const = default;
 };
 
+// A vector given by a direction fixed in the molecule instead of by atoms (a
+// symmetry axis, the normal of a mirror plane): its tail is the origin and
+// its head point, in angstrom, which every turn turns with the molecule.
+// name says what it is ("C6 axis"), empty when nothing says.
+struct AttachedDirection {
+    std::array<double, 3> point{};
+    std::string name;
+    bool operator==(const AttachedDirection&) const = default;
+};
+
 // Everything the controls hold, as the window starts with it.
 struct ControlState {
     std::array<SpinState, kSpinCount> Spins;
@@ -117,6 +127,9 @@ struct ControlState {
     // The atoms of a group beyond its four spin boxes, in order: Vector1's
     // tail and head, then Vector2's.
     std::array<std::vector<int>, 4> More;
+    // Vector1's and Vector2's direction, while it is given by one; its atom
+    // boxes then hold 0.
+    std::array<std::optional<AttachedDirection>, 2> Directions;
 
     ControlState();
     std::vector<int>& MoreOf(VectorId vector, GroupEnd end) {
@@ -127,6 +140,12 @@ struct ControlState {
     }
     static std::size_t GroupIndex(VectorId vector, GroupEnd end) {
         return (vector == VectorId::Vector1 ? 0 : 2) + (end == GroupEnd::Tail ? 0 : 1);
+    }
+    std::optional<AttachedDirection>& DirectionOf(VectorId vector) {
+        return Directions[vector == VectorId::Vector1 ? 0 : 1];
+    }
+    const std::optional<AttachedDirection>& DirectionOf(VectorId vector) const {
+        return Directions[vector == VectorId::Vector1 ? 0 : 1];
     }
     SpinState& Spin(SpinId box) { return Spins[static_cast<std::size_t>(box)]; }
     const SpinState& Spin(SpinId box) const { return Spins[static_cast<std::size_t>(box)]; }

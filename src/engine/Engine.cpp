@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "engine/MoleculeSymmetry.h"
 #include "geometry/AtomGroup.h"
 #include "geometry/Centering.h"
 #include "geometry/Fit.h"
@@ -17,6 +18,7 @@
 #include "model/DecimalText.h"
 #include "model/Error.h"
 #include "model/Extended.h"
+#include "symmetry/PointGroup.h"
 #include "view/Redraw.h"
 #include "view/ScaleToFit.h"
 
@@ -61,6 +63,39 @@ const char* AxisLetter(Axis axis) {
     return axis == Axis::X ? "X" : axis == Axis::Y ? "Y" : "Z";
 }
 
+// A direction as a molecule of two atoms, the origin (atom 1) and its head
+// (atom 2): it turns by the molecule's rotation and evaluates as a vector of
+// atoms does, so that its components are those a vector between atoms at
+// those places would have.
+AtomTable DirectionTable(const std::array<double, 3>& point) {
+    AtomTable table;
+    table.Resize(3);
+    table.AtomCount = 2;
+    table.AtomName[0] = "None";
+    table.AtomX[2] = point[0];
+    table.AtomY[2] = point[1];
+    table.AtomZ[2] = point[2];
+    return table;
+}
+
+VectorDefinition DirectionVector() {
+    VectorDefinition vector;
+    vector.Tail.Selection = {1, 0, 0, 0};
+    vector.Head.Selection = {2, 0, 0, 0};
+    return vector;
+}
+
+using Directions = std::array<std::optional<AttachedDirection>, 2>;
+
+void TurnDirections(Directions& directions, Axis axis, const std::string& angleText) {
+    for (std::optional<AttachedDirection>& direction : directions) {
+        if (!direction) continue;
+        AtomTable table = DirectionTable(direction->point);
+        Rotate(table, axis, angleText);
+        direction->point = {table.AtomX[2], table.AtomY[2], table.AtomZ[2]};
+    }
+}
+
 }  // namespace
 
 // What the redraw reads from and writes to the controls.
@@ -71,6 +106,11 @@ class Engine::RedrawAdapter : public RedrawControls {
     std::int32_t PaneWidth() override { return engine_.paneWidth_; }
     std::int32_t PlotScale() override { return engine_.state_.Spin(SpinId::SpinEdit3).Value(); }
     VectorDefinition Selections(VectorId vector) override { return engine_.Selections(vector); }
+    std::optional<VectorComponents> Evaluate(const AtomTable& atoms, VectorId vector) override {
+        const std::optional<AttachedDirection>& direction = engine_.state_.DirectionOf(vector);
+        if (!direction) return RedrawControls::Evaluate(atoms, vector);
+        return EvaluateVector(DirectionTable(direction->point), DirectionVector());
+    }
     std::string ComponentText(VectorId vector, Axis component) override {
         return engine_.state_.Text(ComponentBox(vector, component));
     }
@@ -197,6 +237,8 @@ void Engine::SpinEdit2Change() {
 }
 
 void Engine::SelectionChange(SpinId box) {
+    // Atoms chosen for a vector end the direction it had.
+    if (IsAtomBox(box)) state_.DirectionOf(VectorOfBox(box)).reset();
     SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
     DispVecClick();
 }
@@ -216,7 +258,14 @@ void Engine::CenterClick() {
 }
 
 void Engine::RotateClick(Axis axis) {
+    // The directions turn with the molecule, by the same text, first into
+    // copies: a text that fails fails there as it would for the molecule,
+    // and nothing has turned.
+    Directions turned = state_.Directions;
+    Directions carried = carried_ ? *carried_ : Directions();
     try {
+        TurnDirections(turned, axis, state_.Text(AngleBox(axis)));
+        TurnDirections(carried, axis, state_.Text(AngleBox(axis)));
         Rotate(atoms_, axis, state_.Text(AngleBox(axis)));
     } catch (const Error& failure) {
         if (failure.Kind() != ErrorKind::Conversion) throw;
@@ -225,6 +274,8 @@ void Engine::RotateClick(Axis axis) {
                              DecimalSeparator() + "5.";
         throw Error(failure).WithDetail(std::move(detail));
     }
+    state_.Directions = std::move(turned);
+    if (carried_) *carried_ = std::move(carried);
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
     DispVecClick();  // also with no atoms
@@ -368,6 +419,7 @@ void Engine::SetChecked(int checkBox, bool checked) {
 }
 
 void Engine::SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
+    state_.DirectionOf(vector).reset();
     const int first = end == GroupEnd::Tail ? 0 : 4;
     for (int i = 0; i < 4; ++i) {
         const std::size_t at = static_cast<std::size_t>(i);
@@ -628,6 +680,8 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
             std::move(next).MoveInto(atoms_);
         }
         opened_ = std::move(info);
+        // A direction belongs to the molecule it was taken from.
+        state_.Directions = {};
         elementsKnown_ = false;
         elements_ = {};
         bondsKnown_ = false;
@@ -825,6 +879,15 @@ void Engine::Run(const RecipeCommand& given) {
             return;
         case RecipeCommand::Kind::DecimalSeparator:
             return;
+        case RecipeCommand::Kind::Direction:
+            RunDirection(command);
+            return;
+        case RecipeCommand::Kind::Symmetrize:
+            SymmetrizeClick(command.text);
+            return;
+        case RecipeCommand::Kind::StandardFrame:
+            StandardFrameClick(command.text);
+            return;
     }
 }
 
@@ -913,6 +976,152 @@ std::string Engine::RecipeText() const {
         }
     }
     return FormatRecipe(lines);
+}
+
+// --- Symmetry ---
+
+void Engine::SetDirection(VectorId vector, const std::array<double, 3>& point, std::string name) {
+    // The vector is the direction alone: no atom of either end counts.
+    for (int i = 0; i < 8; ++i) {
+        const SpinId box = AtomBox(vector, i);
+        state_.Spin(box).Text = "0";
+        SetText(*NameBoxOf(box), SelectionLabel(atoms_, 0));
+    }
+    state_.MoreOf(vector, GroupEnd::Tail).clear();
+    state_.MoreOf(vector, GroupEnd::Head).clear();
+    state_.DirectionOf(vector) = AttachedDirection{point, std::move(name)};
+    DispVecClick();
+}
+
+void Engine::RunDirection(const RecipeCommand& command) {
+    // The three numbers, one blank apart as the recipe reader joins them;
+    // all are read before anything changes.
+    std::array<double, 3> point{};
+    std::string_view rest = command.text;
+    for (double& component : point) {
+        const std::size_t blank = rest.find(' ');
+        component = StoreDouble(ParseDecimal(rest.substr(0, blank)));
+        rest.remove_prefix(blank == std::string_view::npos ? rest.size() : blank + 1);
+    }
+    SetDirection(command.vector, point, command.name);
+}
+
+Engine::SymmetrizeReport Engine::SymmetrizeClick(const std::string& toleranceText) {
+    const double tolerance = ToleranceFromText(toleranceText);
+    const symmetry::Symmetrized result =
+        symmetry::Symmetrize(SymmetryAtomsOf(atoms_).Set(), tolerance);
+    if (!result.Done()) throw Error(ErrorKind::Symmetry, result.refusal);
+    const std::size_t last = atoms_.LastAtom();
+    for (std::size_t k = 1; k <= last; ++k) {
+        const symmetry::Vec3& place = result.positions[k - 1];
+        atoms_.AtomX[k] = place[0];
+        atoms_.AtomY[k] = place[1];
+        atoms_.AtomZ[k] = place[2];
+    }
+    CoordinatesChanged();
+    if (observer_) observer_->RefreshAtoms(atoms_, false);
+    DispVecClick();
+    return {result.largestMove, result.atomMovedMost};
+}
+
+void Engine::StandardFrameClick(const std::string& toleranceText) {
+    const double tolerance = ToleranceFromText(toleranceText);
+    const symmetry::PointGroupResult found = PointGroupOf(atoms_, tolerance);
+    if (!found.Found()) throw Error(ErrorKind::Symmetry, found.refusal);
+    const symmetry::FrameDirections& frame = found.group.frame;
+    const symmetry::Vec3& centre = found.group.centre;
+    CenterOnPoint(atoms_, centre[0], centre[1], centre[2]);
+    CoordinatesChanged();
+    if (observer_) observer_->RefreshAtoms(atoms_, false);
+
+    // The vectors are lent to the frame's directions and given back; the
+    // user's directions turn meanwhile as the molecule does.
+    ControlState user = state_;
+    const auto giveBack = [&] {
+        carried_ = nullptr;
+        for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+            user.Texts[static_cast<std::size_t>(AngleBox(axis))] =
+                state_.Texts[static_cast<std::size_t>(AngleBox(axis))];
+        }
+        state_ = std::move(user);
+    };
+    carried_ = &user.Directions;
+    try {
+        SetDirection(VectorId::Vector1, frame.toZ, "");
+        SetDirection(VectorId::Vector2, frame.toX, "");
+        SetChecked(1, true);
+        FrameFit(Axis::X);
+        FrameFit(Axis::Z);
+        SetChecked(1, false);
+        FrameFit(Axis::X);
+    } catch (...) {
+        giveBack();
+        throw;
+    }
+    giveBack();
+    DispVecClick();
+}
+
+void Engine::FrameFit(Axis target) {
+    const FitRule rule = FitRuleFor(target);
+    const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    const long double numerator = ParseDecimal(state_.Text(ComponentBox(vector, rule.numerator)));
+    const long double denominator =
+        ParseDecimal(state_.Text(ComponentBox(vector, rule.denominator)));
+    if (denominator != 0) {
+        FitClick(target, FitHead::Positive);
+        return;
+    }
+    // The direction already lies along the axis of the turn: nothing to turn.
+    if (numerator == 0) return;
+    // The fit's angle as the denominator goes to +0: a quarter turn that
+    // brings the numerator's side onto the positive axis.
+    SetText(AngleBox(rule.turn), numerator > 0 ? "-90" : "90");
+    RotateClick(rule.turn);
+}
+
+void Engine::UserDirection(VectorId vector, const std::array<double, 3>& direction,
+                           const std::string& name) {
+    RecipeCommand command;
+    command.kind = RecipeCommand::Kind::Direction;
+    command.vector = vector;
+    command.text = FormatDisplay(direction[0]) + ' ' + FormatDisplay(direction[1]) + ' ' +
+                   FormatDisplay(direction[2]);
+    command.name = name;
+    UserStep(
+        [&] {
+            return std::string(VectorName(vector)) + ": " +
+                   (name.empty() ? std::string("Direction") : name);
+        },
+        "",
+        [&] {
+            Record(command);
+            RunDirection(command);
+        });
+}
+
+Engine::SymmetrizeReport Engine::UserSymmetrize(const std::string& toleranceText) {
+    SymmetrizeReport report;
+    UserStep([] { return std::string("Symmetrize"); }, "",
+             [&] {
+                 RecipeCommand command;
+                 command.kind = RecipeCommand::Kind::Symmetrize;
+                 command.text = toleranceText;
+                 Record(command);
+                 report = SymmetrizeClick(toleranceText);
+             });
+    return report;
+}
+
+void Engine::UserStandardFrame(const std::string& toleranceText) {
+    UserStep([] { return std::string("Standard Frame"); }, "",
+             [&] {
+                 RecipeCommand command;
+                 command.kind = RecipeCommand::Kind::StandardFrame;
+                 command.text = toleranceText;
+                 Record(command);
+                 StandardFrameClick(toleranceText);
+             });
 }
 
 // --- Undo ---

@@ -250,6 +250,56 @@ class Engine {
     // not the full stop.
     std::string RecipeText() const;
 
+    // --- Symmetry ---
+    // Makes vector the direction from the origin to point (angstrom), fixed
+    // in the molecule: its atom boxes go to 0 and their name boxes to "None",
+    // the redraw writes the point as its components and draws it as any
+    // defined vector, and every turn turns the point with the molecule (the
+    // same rotation, by the same angle text). Choosing atoms for the vector
+    // (an atom box, a group) or an open ends it; the components then stay
+    // as they were, as they do for a vector that stops being defined. name
+    // says what the direction is ("C6 axis"), for the window.
+    void SetDirection(VectorId vector, const std::array<double, 3>& point, std::string name);
+    // What Symmetrize did: the largest move of an atom (angstrom) and that
+    // atom's number, 0 when no atom moved.
+    struct SymmetrizeReport {
+        double largestMove = 0;
+        int atom = 0;
+    };
+    // Moves every atom to its exactly symmetric place in the point group
+    // found at the tolerance (symmetry::Symmetrize), then refreshes the grid
+    // and redraws. toleranceText is read by ToleranceFromText and fails as
+    // it does. Throws Error(ErrorKind::Symmetry) with the reason when the
+    // group cannot be found or an atom would move farther than the
+    // tolerance; nothing has changed then.
+    SymmetrizeReport SymmetrizeClick(const std::string& toleranceText);
+    // Lays the molecule in the standard frame of its point group at the
+    // tolerance: the centre (the centroid of the atoms) goes to the origin,
+    // then the frame's toZ onto +Z and its toX onto +X, turned by the fits
+    // of the window: Vector1 and Vector2 become the two directions, then
+    // fit +x and fit +z of Vector1 and fit +x of Vector2. A fit whose two
+    // components are both 0 has nothing to turn and is left out; one whose
+    // denominator alone is 0 turns by exactly -90 or 90 degrees, the limit
+    // of its angle. Afterwards the vectors are the user's again (atom boxes,
+    // groups, typed components, a direction turned with the molecule) and
+    // the fits act on the vector they acted on; the angle boxes keep the
+    // last angles turned. Fails as ToleranceFromText does, and with
+    // Error(ErrorKind::Symmetry) when the group cannot be found, before
+    // anything has changed; a failing redraw (a plot scale of 0) fails
+    // after the atoms moved, with the user's vectors back.
+    void StandardFrameClick(const std::string& toleranceText);
+    // The user's events: one undo step each, recorded as direction,
+    // symmetrize and standard-frame lines. UserDirection records the
+    // direction's components in the display form and then reads them back,
+    // as a replay of the line does.
+    void UserDirection(VectorId vector, const std::array<double, 3>& direction,
+                       const std::string& name);
+    SymmetrizeReport UserSymmetrize(const std::string& toleranceText);
+    void UserStandardFrame(const std::string& toleranceText);
+    // Names the coordinates as they are now: the same number means the same
+    // coordinates and labels (undo brings a number back with them).
+    std::uint64_t CoordinatesVersion() const { return coordVersion_; }
+
     // --- Undo ---
     bool CanUndo() const;
     bool CanRedo() const;
@@ -322,6 +372,11 @@ class Engine {
     // What to tell the user when a fit fails with kind: in plain words, what
     // the vector is like and what to do.
     std::string FitFailureDetail(Axis target, VectorId vector, ErrorKind kind) const;
+    // A direction line of a recipe: its three numbers read, then SetDirection.
+    void RunDirection(const RecipeCommand& command);
+    // A fit of the standard frame, head on the positive side (see
+    // StandardFrameClick for what it does where a fit would fail).
+    void FrameFit(Axis target);
 
     AtomTable& atoms_;
     ControlState state_;
@@ -363,6 +418,9 @@ class Engine {
     // The decimal separator of the texts of the recipe being run; 0 where
     // the recipe said none.
     char recipeSeparator_ = 0;
+    // Directions that every turn turns besides the vectors' own: the user's
+    // while the standard frame lends the vectors to its own directions.
+    std::array<std::optional<AttachedDirection>, 2>* carried_ = nullptr;
 };
 
 }  // namespace pivora

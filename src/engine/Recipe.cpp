@@ -180,10 +180,23 @@ RecipeCommand ParseCommand(std::string_view text, int line) {
         }
         command.indexes.push_back(Index(words, line));
         while (!words.AtEnd()) command.indexes.push_back(Index(words, line));
+    } else if (verb == "direction") {
+        command.kind = RecipeCommand::Kind::Direction;
+        command.vector = VectorWord(words, line);
+        command.text = Required(words, line, "x component");
+        command.text += ' ';
+        command.text += Required(words, line, "y component");
+        command.text += ' ';
+        command.text += Required(words, line, "z component");
+        command.name = words.Rest();
+    } else if (verb == "symmetrize" || verb == "standard-frame") {
+        command.kind = verb == "symmetrize" ? RecipeCommand::Kind::Symmetrize
+                                            : RecipeCommand::Kind::StandardFrame;
+        command.text = words.Rest();
     } else {
         Fail(line, "unknown command " + Quoted(verb) +
-                       "; the commands are select, center, rotate, fit, use, set, group and "
-                       "decimal-separator.");
+                       "; the commands are select, center, rotate, fit, use, set, group, "
+                       "direction, symmetrize, standard-frame and decimal-separator.");
     }
     return command;
 }
@@ -228,6 +241,16 @@ std::string FormatCommand(const RecipeCommand& command) {
             break;
         case RecipeCommand::Kind::DecimalSeparator:
             line = "decimal-separator " + command.text;
+            break;
+        case RecipeCommand::Kind::Direction:
+            line = std::string("direction ") + VectorName(command.vector) + ' ' + command.text;
+            if (!command.name.empty()) line += ' ' + command.name;
+            break;
+        case RecipeCommand::Kind::Symmetrize:
+            line = "symmetrize " + command.text;
+            break;
+        case RecipeCommand::Kind::StandardFrame:
+            line = "standard-frame " + command.text;
             break;
     }
     return line;

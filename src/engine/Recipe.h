@@ -15,7 +15,19 @@
 //   group vector1|vector2 tail|head I J ...   the whole group, any count >= 1
 //   decimal-separator C                 the decimal separator of the TEXTs
 //                                       below: one character such as , or .
+//   direction vector1|vector2 X Y Z [NAME]    the vector from the origin to
+//                                       (X, Y, Z), fixed in the molecule: it
+//                                       turns with every turn; NAME says
+//                                       what it is ("C6 axis")
+//   symmetrize TOL                      every atom to its symmetric place in
+//                                       the point group at TOL angstrom
+//   standard-frame TOL                  the molecule's centre to the origin,
+//                                       the standard frame of its point group
+//                                       at TOL onto the axes
 //
+// X, Y, Z and TOL are numbers as the display form writes them. NAME is
+// everything after the one blank that follows Z, and no part of the
+// numbers: the decimal separator leaves it alone.
 // TEXT is everything after the one blank that follows the axis letter or the
 // box name, blanks included; nothing there is the empty text. TEXT is not
 // checked when a recipe is read: "rotate x abc" fails when it runs. Without
@@ -32,17 +44,25 @@
 namespace pivora {
 
 struct RecipeCommand {
-    enum class Kind { Select, Center, Rotate, Fit, Use, Set, Group, DecimalSeparator };
+    // clang-format off
+    enum class Kind {
+        Select, Center, Rotate, Fit, Use, Set, Group, DecimalSeparator, Direction, Symmetrize,
+        StandardFrame
+    };
+    // clang-format on
     Kind kind = Kind::Fit;
     SpinId box = SpinId::SEV1;            // Select
     TextId component = TextId::VX;        // Set
     Axis axis = Axis::X;                  // Rotate, Fit
     bool positive = false;                // Fit: the head onto the positive side
-    VectorId vector = VectorId::Vector1;  // Use, Group
+    VectorId vector = VectorId::Vector1;  // Use, Group, Direction
     GroupEnd end = GroupEnd::Tail;        // Group
     std::vector<int> indexes;             // Select: 1, Center: 2, Group: 1 or more
-    std::string text;                     // Rotate, Set; DecimalSeparator: its character
-    int line = 0;                         // its line in the recipe, from 1; 0 when recorded
+    // Rotate, Set; DecimalSeparator: its character; Direction: X Y Z, one
+    // blank apart; Symmetrize, StandardFrame: TOL.
+    std::string text;
+    std::string name;  // Direction: NAME
+    int line = 0;      // its line in the recipe, from 1; 0 when recorded
 
     bool operator==(const RecipeCommand&) const = default;
 };
@@ -60,10 +80,11 @@ std::string FormatRecipe(const std::vector<std::string>& lines);
 // Error(ErrorKind::Recipe) naming the line (counted from 1, the header is
 // line 1) for a missing or wrong first line, a CR anywhere else (the line
 // ends of old Mac OS), an unknown command, box, axis, vector or end, a
-// missing or non-integer index, an index outside the 32-bit range, or words
-// left over. Whether an index names an atom is judged when the command runs
-// (Engine::Run). progress hears of the bytes read, every few thousand lines
-// and at the end; a throw from it gives the reading up.
+// missing or non-integer index, an index outside the 32-bit range, a
+// direction without its three numbers, or words left over. Whether an index
+// names an atom is judged when the command runs (Engine::Run). progress hears
+// of the bytes read, every few thousand lines and at the end; a throw from it
+// gives the reading up.
 std::vector<RecipeCommand> ParseRecipe(std::string_view text, const ProgressReport& progress = {});
 
 // Reads and parses the recipe file at path. Throws the file error for a file

@@ -1,5 +1,6 @@
 #include "geometry/Centering.h"
 
+#include <cmath>
 #include <string>
 
 #include "model/Error.h"
@@ -53,18 +54,21 @@ void MoveAtoms(double* x, double* y, double* z, std::size_t last, double mx, dou
 void CenterOnPair(AtomTable& atoms, long long i, long long j) {
     RequireAtom(atoms, i);
     RequireAtom(atoms, j);
-    const double mx = Midpoint(atoms.AtomX[i], atoms.AtomX[j]);
-    const double my = Midpoint(atoms.AtomY[i], atoms.AtomY[j]);
-    const double mz = Midpoint(atoms.AtomZ[i], atoms.AtomZ[j]);
+    CenterOnPoint(atoms, Midpoint(atoms.AtomX[i], atoms.AtomX[j]),
+                  Midpoint(atoms.AtomY[i], atoms.AtomY[j]),
+                  Midpoint(atoms.AtomZ[i], atoms.AtomZ[j]));
+}
 
+void CenterOnPoint(AtomTable& atoms, double mx, double my, double mz) {
     double* x = atoms.AtomX.data();
     double* y = atoms.AtomY.data();
     double* z = atoms.AtomZ.data();
     const std::size_t last = atoms.LastAtom();
-    // All or nothing. Below half the double range no difference can
-    // overflow (the midpoint lies among the atoms); above it (rare) a dry
-    // run finds the failing atom first.
-    const bool safe = AllBelowHalfRange(1, last + 1, x, y, z);
+    // All or nothing. With the atoms and the point below half the double
+    // range no difference can overflow; above it (rare) a dry run finds the
+    // failing atom first.
+    const bool safe = AllBelowHalfRange(1, last + 1, x, y, z) && std::fabs(mx) < 0x1p1023 &&
+                      std::fabs(my) < 0x1p1023 && std::fabs(mz) < 0x1p1023;
     if (!safe) MoveAtoms<false>(x, y, z, last, mx, my, mz);
     MoveAtoms<true>(x, y, z, last, mx, my, mz);
 }

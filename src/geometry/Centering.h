@@ -23,4 +23,10 @@ namespace pivora {
 // vectors.
 void CenterOnPair(AtomTable& atoms, long long i, long long j);
 
+// Translates every atom so that the point (x, y, z) becomes the origin (the
+// standard frame's centre, say), by the same subtraction as CenterOnPair.
+// Throws the overflow error when a moved coordinate would leave the double
+// range; no atom has moved then.
+void CenterOnPoint(AtomTable& atoms, double x, double y, double z);
+
 }  // namespace pivora

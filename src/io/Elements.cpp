@@ -82,4 +82,17 @@ int ElementOfLabel(std::string_view label) {
     return Index().Find(first, -1);
 }
 
+int GhostElement(std::string_view label) {
+    if (label.size() > 1 && label.back() == ':')
+        return ElementOfLabel(label.substr(0, label.size() - 1));
+    constexpr std::size_t kMark = 3;  // "-Bq"
+    if (label.size() > kMark) {
+        const std::string_view mark = label.substr(label.size() - kMark);
+        if (mark[0] == '-' && (mark[1] == 'B' || mark[1] == 'b') &&
+            (mark[2] == 'Q' || mark[2] == 'q'))
+            return ElementOfLabel(label.substr(0, label.size() - kMark));
+    }
+    return 0;
+}
+
 }  // namespace pivora::io

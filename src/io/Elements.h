@@ -24,4 +24,12 @@ int AtomicNumber(std::string_view symbol);
 // boron), nor do dummy atoms such as "X" or "Du".
 int ElementOfLabel(std::string_view label);
 
+// A ghost atom: the basis functions of an element at a place, without its
+// nucleus and electrons. Gaussian writes it "He-Bq" ("-Bq" in any case),
+// ORCA "He :" in its xyz blocks, which the ORCA reader keeps as the label
+// "He:". The element the ghost stands for, by ElementOfLabel on what comes
+// before the mark; 0 when label is no ghost ("Bq" alone is a ghost with no
+// basis functions of an element: 0 here as in ElementOfLabel).
+int GhostElement(std::string_view label);
+
 }  // namespace pivora::io

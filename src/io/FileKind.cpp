@@ -50,10 +50,13 @@ bool IsLinkZeroLine(std::string_view line) {
 }
 
 bool IsGaussianInputShape(const std::vector<std::string>& lines) {
-    // The route is the first line that is not blank, Link 0 or a comment.
+    // The route is the first line that is not blank, Link 0, a comment or
+    // the "--Link1--" of a job that continues another.
     for (const std::string& line : lines) {
         if (IsLinkZeroLine(line)) return true;
-        if (IsBlankLine(line) || StartsWith(line, '%') || StartsWith(line, '!')) continue;
+        if (IsBlankLine(line) || StartsWith(line, '%') || StartsWith(line, '!') ||
+            IsGaussianLinkOneLine(line))
+            continue;
         return StartsWith(line, '#');
     }
     return false;
@@ -69,7 +72,7 @@ bool IsMopacShape(const std::vector<std::string>& lines, bool hinted) {
     std::vector<std::string_view> views(lines.begin(), lines.end());
     const std::size_t header = MopacHeaderLines(views);
     if (header < lines.size() && !IsBlankLine(lines[header]))
-        return IsMopacAtomLine(lines[header], hinted);
+        return IsMopacAtomLine(lines[header], hinted, true);
     // Keyword and title lines alone: a .mop file without its geometry.
     return hinted;
 }
@@ -78,6 +81,7 @@ FileKind DetectFromLines(const std::vector<std::string>& lines, const std::strin
     if (lines.empty()) return FileKind::Headerless;
     const std::string& first = lines[0];
     if (IsMopacAtomLine(first, false)) return FileKind::Mopac;
+    if (IsIndentedTable(lines)) return FileKind::Indented;
     if (IsHeaderlessLine(first)) return FileKind::Headerless;
 
     // From here the headerless reader would fail on line 1, so any kind
@@ -88,6 +92,8 @@ FileKind DetectFromLines(const std::vector<std::string>& lines, const std::strin
     for (const std::string& line : lines) {
         if (IsGaussianOutputMark(line)) return FileKind::GaussianOutput;
         if (IsOrcaOutputMark(line)) return FileKind::OrcaOutput;
+        if (IsMopacArchiveMark(line)) return FileKind::MopacArchive;
+        if (IsTurbomoleCoordStart(line)) return FileKind::TurbomoleCoord;
     }
     for (const std::string& line : lines)
         if (OrcaBlockStart(line) != OrcaBlock::None) return FileKind::OrcaInput;
@@ -119,13 +125,31 @@ std::string_view KindName(FileKind kind) {
             return "ORCA output";
         case FileKind::Mopac:
             return "MOPAC geometry";
+        case FileKind::Indented:
+            return "indented coordinates (label or atomic number, x, y, z)";
+        case FileKind::MopacArchive:
+            return "MOPAC archive";
+        case FileKind::TurbomoleCoord:
+            return "Turbomole coord";
     }
     return "unknown";
+}
+
+bool HoldsBinaryBytes(std::string_view head) {
+    for (const char c : head) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 && b != '\t' && b != '\n' && b != '\v' && b != '\f' && b != '\r' && b != 26 &&
+            b != 27)
+            return true;
+    }
+    return false;
 }
 
 FileKind DetectKind(std::string_view head, std::string_view name, bool complete) {
     // A first line longer than the head cannot be judged from its start.
     if (!complete && head.find('\n') == std::string_view::npos) return FileKind::Headerless;
+    // Bytes of no text: whatever marks they seem to carry are chance.
+    if (HoldsBinaryBytes(head)) return FileKind::Headerless;
     return DetectFromLines(HeadLines(head, complete), Extension(name));
 }
 
@@ -151,7 +175,7 @@ FileKind DetectFileHead(InputFile& file, bool& binary) {
         got += n;
     }
     head.resize(got);
-    binary = head.find('\0') != std::string::npos;
+    binary = HoldsBinaryBytes(head);
     return DetectKind(head, file.Path(), complete);
 }
 

@@ -1,7 +1,5 @@
 #include "io/FormatText.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 
@@ -37,6 +35,16 @@ std::string_view KindHint(FileKind kind) {
             return "A MOPAC geometry line holds an element symbol and x, y, z in angstrom, each "
                    "followed by its optimisation flag (0, 1, -1, +0 or +1); a .mop file has a "
                    "keyword line and two title lines before it.";
+        case FileKind::Indented:
+            return "In an indented table every atom line begins with blanks and holds a label "
+                   "(or an atomic number) and x, y, z in angstrom, separated by blanks.";
+        case FileKind::MopacArchive:
+            return "From a MOPAC archive the geometry after the last \"FINAL GEOMETRY OBTAINED\" "
+                   "is read: a keyword line, two title lines, then one line per atom with x, y, "
+                   "z in angstrom, each followed by its optimisation flag.";
+        case FileKind::TurbomoleCoord:
+            return "A Turbomole coord file holds a \"$coord\" group: one line per atom with x, y, "
+                   "z in bohr and the element symbol, up to the next line beginning with \"$\".";
         case FileKind::Headerless:
             break;
     }
@@ -170,11 +178,16 @@ void FormatSource::CoordinateFailure(const Error& e, std::string_view text, std:
     throw Failure(line, what, e.Kind());
 }
 
+std::string_view ElementLabel(std::string_view label) {
+    const int z = ElementOfLabel(label);
+    if (z == 0) return {};
+    return label[0] >= '0' && label[0] <= '9' ? ElementSymbol(z) : label;
+}
+
 std::string_view FormatSource::AtomLabel(std::string_view label, std::int64_t line,
                                          std::initializer_list<std::string_view> extra) const {
     if (label.empty()) Fail(line, "an atom line has no element symbol");
-    const int z = ElementOfLabel(label);
-    if (z != 0) return label[0] >= '0' && label[0] <= '9' ? ElementSymbol(z) : label;
+    if (const std::string_view kept = ElementLabel(label); !kept.empty()) return kept;
     for (std::string_view allowed : extra)
         if (label == allowed) return label;
     Fail(line, (label[0] >= '0' && label[0] <= '9' ? "unknown atomic number "
@@ -182,11 +195,10 @@ std::string_view FormatSource::AtomLabel(std::string_view label, std::int64_t li
                    Quoted(label));
 }
 
-AtomList::AtomList(std::size_t expected, const std::string& path) {
+AtomList::AtomList(std::size_t expected, const InputFile& file) {
     // The shortest atom line, "H 0 0 0" and its line end, has 8 bytes.
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && st.st_size >= 0)
-        expected = std::min(expected, static_cast<std::size_t>(st.st_size) / 8 + 1);
+    expected =
+        static_cast<std::size_t>(std::min<std::uint64_t>(expected, file.SizeAtOpen() / 8 + 1));
     // Slot 0 and the spare slots that FinishTable adds.
     const std::size_t slots = expected + 1 + kSpareSlots;
     table_.AtomName.reserve(slots);
@@ -199,6 +211,36 @@ AtomList::AtomList(std::size_t expected, const std::string& path) {
 AtomTable AtomList::Finish(const AtomTable& previous) && {
     FinishTable(table_, Count(), previous);
     return std::move(table_);
+}
+
+namespace {
+
+[[noreturn]] void FailNotWhole(const FormatSource& source, std::string_view text, std::int64_t line,
+                               std::string_view what) {
+    std::string message(what);
+    message += ' ';
+    message += Quoted(text);
+    message += " is not a whole number";
+    source.Fail(line, message);
+}
+
+}  // namespace
+
+long long WholeOrDecimalField(const FormatSource& source, std::string_view text, std::int64_t line,
+                              std::string_view what) {
+    long long value = 0;
+    if (ParseWhole(text, value)) return value;
+    long double parsed = 0;
+    try {
+        parsed = ParseFileDecimal(text);
+    } catch (const Error&) {
+        FailNotWhole(source, text, line, what);
+    }
+    constexpr long double kMost = 1e18L;
+    if (!(parsed > -kMost && parsed < kMost)) FailNotWhole(source, text, line, what);
+    value = static_cast<long long>(parsed);
+    if (static_cast<long double>(value) != parsed) FailNotWhole(source, text, line, what);
+    return value;
 }
 
 long long WholeField(const FormatSource& source, std::string_view text, std::int64_t line,

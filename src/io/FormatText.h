@@ -16,6 +16,10 @@
 
 namespace pivora::io {
 
+// Angstrom per bohr, CODATA 2018: the factor of every coordinate a file
+// gives in bohr (atomic units).
+inline constexpr long double kAngstromPerBohr = 0.529177210903L;
+
 // Blank (32) and tab, and with commas also ",": the separators of the
 // free-format lines of XYZ, ORCA, MOPAC and (with commas) Gaussian.
 inline bool IsSeparator(char c, bool commas) {
@@ -83,6 +87,8 @@ class LineSource {
     }
     // Number of the line last returned or skipped; 0 before the first.
     std::int64_t Number() const { return number_; }
+    // The file this pass reads.
+    InputFile& File() { return reader_.File(); }
 
   private:
     static LineReaderOptions PassOptions(ProgressMeter* progress) {
@@ -93,6 +99,10 @@ class LineSource {
     LineReader reader_;
     std::int64_t number_ = 0;
 };
+
+// The label an atom keeps (FormatSource::AtomLabel), or "" when label
+// names no element.
+std::string_view ElementLabel(std::string_view label);
 
 // One file read as one kind: builds the failures, which name the file and
 // the line in the message and say in the detail how the file was read.
@@ -108,14 +118,18 @@ class FormatSource {
                   ErrorKind kind = ErrorKind::Format) const;
     [[noreturn]] void Fail(std::int64_t line, std::string_view what) const;
 
-    // A coordinate in angstrom by the file parse form, stored into a double.
-    // Fails naming the line and axis ("x", "y", "z"): a text that is no
-    // number as a conversion error, a value beyond the double range as an
-    // overflow error, both with English messages.
-    double Coordinate(std::string_view text, std::int64_t line, char axis) const {
+    // A coordinate in angstrom by the file parse form, stored into a double;
+    // with bohr the text is in bohr, and its extended value times
+    // kAngstromPerBohr is what is stored (one product, rounded once). Fails
+    // naming the line and axis ("x", "y", "z"): a text that is no number as a
+    // conversion error, a value beyond the double range as an overflow
+    // error, both with English messages.
+    double Coordinate(std::string_view text, std::int64_t line, char axis,
+                      bool bohr = false) const {
         // Inline: three calls a line of a million-atom file.
         try {
-            return StoreDouble(ParseFileDecimal(text));
+            if (!bohr) return ParseFileDouble(text);
+            return StoreDouble(ParseFileDecimal(text) * kAngstromPerBohr);
         } catch (const Error& e) {
             CoordinateFailure(e, text, line, axis);
         }
@@ -137,10 +151,10 @@ class FormatSource {
 // The atoms of a new table as a reader finds them, slot 0 in place.
 class AtomList {
   public:
-    // expected atoms are reserved, but at most as many as the file's size
-    // can hold, so that a count of a billion in a small file allocates
-    // nothing.
-    AtomList(std::size_t expected, const std::string& path);
+    // expected atoms are reserved, but at most as many as file's size when
+    // it was opened can hold, so that a count of a billion in a small file
+    // allocates nothing.
+    AtomList(std::size_t expected, const InputFile& file);
     void Add(std::string_view label, double x, double y, double z) {
         table_.AtomName.emplace_back(label);
         table_.AtomX.push_back(x);
@@ -158,5 +172,11 @@ class AtomList {
 // Converts a whole-number field or fails naming what it is.
 long long WholeField(const FormatSource& source, std::string_view text, std::int64_t line,
                      std::string_view what);
+// The same, where the number may also be written with decimals that are all
+// zero in value ("1.000000", as some programs write ORCA's charge): the file
+// parse form's value when it is whole and of at most 18 digits. "0.5" fails
+// as no whole number.
+long long WholeOrDecimalField(const FormatSource& source, std::string_view text, std::int64_t line,
+                              std::string_view what);
 
 }  // namespace pivora::io

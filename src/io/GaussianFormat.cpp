@@ -67,10 +67,50 @@ std::optional<ChargeLine> ParseChargeLine(std::string_view line) {
     return ChargeLine{static_cast<int>(values[0]), static_cast<int>(values[1])};
 }
 
+// True when the route (in lower case) sets Units to atomic units, in any of
+// Gaussian's spellings: "units=au", "units=bohr", "units(au)",
+// "units=(au,rad)".
+bool RouteInBohr(std::string_view route) {
+    constexpr std::string_view kKeyword = "units";
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    for (std::size_t at = route.find(kKeyword); at != std::string_view::npos;
+         at = route.find(kKeyword, at + 1)) {
+        // A keyword stands after a blank, a comma or the route's "#".
+        if (at > 0 && !blank(route[at - 1]) && route[at - 1] != ',' && route[at - 1] != '#')
+            continue;
+        std::size_t i = at + kKeyword.size();
+        while (i < route.size() && blank(route[i])) ++i;
+        bool option = false;
+        if (i < route.size() && route[i] == '=') {
+            option = true;
+            ++i;
+            while (i < route.size() && blank(route[i])) ++i;
+        }
+        const bool list = i < route.size() && route[i] == '(';
+        if (!option && !list) continue;
+        if (list) ++i;
+        // The options up to the ")" of a list, or the one option up to a blank.
+        std::size_t end = i;
+        while (end < route.size() &&
+               (list ? route[end] != ')' : !blank(route[end]) && route[end] != ','))
+            ++end;
+        std::string_view options = route.substr(i, end - i);
+        while (!options.empty()) {
+            const std::size_t cut = options.find_first_of(", \t");
+            const std::string_view word = options.substr(0, cut);
+            if (word == "au" || word == "bohr") return true;
+            if (cut == std::string_view::npos) break;
+            options.remove_prefix(cut + 1);
+        }
+    }
+    return false;
+}
+
 // One Cartesian line: label, optional "(...)" parameters, optional freeze
-// code 0 or -1, x, y, z; later fields (ONIOM layers and the like) ignored.
+// code 0 or -1, x, y, z (in bohr when bohr); later fields (ONIOM layers and
+// the like) ignored.
 void ParseCartesianLine(const FormatSource& source, std::string_view line, std::int64_t at,
-                        bool first, AtomList& atoms) {
+                        bool first, bool bohr, AtomList& atoms) {
     std::string_view label, rest;
     if (!CutLabel(line, true, label, rest)) {
         source.Fail(
@@ -90,12 +130,13 @@ void ParseCartesianLine(const FormatSource& source, std::string_view line, std::
     }
     if (label.empty())
         source.Fail(at, "the atom line " + Quoted(TrimBlanks(line)) + " has no atom symbol");
+    if (IsTranslationVector(label)) FailPeriodic(source, at);
     const bool frozen = n >= 4 && (f[0] == "0" || f[0] == "-1") && IsFileNumber(f[3]);
     const int o = frozen ? 1 : 0;
     const std::string_view name = source.AtomLabel(label, at, {"X", "Bq"});
-    const double x = source.Coordinate(f[o], at, 'x');
-    const double y = source.Coordinate(f[o + 1], at, 'y');
-    const double z = source.Coordinate(f[o + 2], at, 'z');
+    const double x = source.Coordinate(f[o], at, 'x', bohr);
+    const double y = source.Coordinate(f[o + 1], at, 'y', bohr);
+    const double z = source.Coordinate(f[o + 2], at, 'z', bohr);
     atoms.Add(name, x, y, z);
 }
 
@@ -128,8 +169,8 @@ std::string_view OrientationName(Orientation o) {
     return o == Orientation::Input ? "Input orientation" : "Standard orientation";
 }
 
-AtomTable ParseTable(const FormatSource& source, const Table& table, Orientation o,
-                     std::int64_t endLine, const AtomTable& previous) {
+AtomTable ParseTable(const FormatSource& source, const InputFile& file, const Table& table,
+                     Orientation o, std::int64_t endLine, const AtomTable& previous) {
     const std::string name(OrientationName(o));
     if (!table.complete) {
         source.Fail(endLine, "the " + name + " table that begins on line " +
@@ -137,7 +178,7 @@ AtomTable ParseTable(const FormatSource& source, const Table& table, Orientation
                                  " is cut off: the file ends before its closing line of dashes");
     }
     if (table.rows.empty()) source.Fail(table.titleLine, "the " + name + " table holds no atoms");
-    AtomList atoms(table.rows.size(), source.Path());
+    AtomList atoms(table.rows.size(), file);
     for (std::size_t i = 0; i < table.rows.size(); ++i) {
         const std::int64_t at = table.firstRow + static_cast<std::int64_t>(i);
         std::string_view f[7];
@@ -175,6 +216,20 @@ std::optional<ChargeLine> OutputChargeLine(std::string_view line) {
 
 }  // namespace
 
+bool IsTranslationVector(std::string_view label) {
+    return Lower(label) == "tv";
+}
+
+void FailPeriodic(const FormatSource& source, std::int64_t line) {
+    source.Fail(line,
+                "the line gives a translation vector (Tv): the input describes a periodic "
+                "system (a polymer, a surface or a crystal), which is not read");
+}
+
+bool IsGaussianLinkOneLine(std::string_view line) {
+    return Lower(TrimBlanks(line)) == "--link1--";
+}
+
 bool StartsWith(std::string_view line, char c) {
     const std::string_view t = TrimBlanks(line);
     return !t.empty() && t[0] == c;
@@ -192,10 +247,11 @@ ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous, Progres
     LineSource src(file, progress);
     std::string_view line;
 
-    // Link 0 lines, then the route from its "#" line to a blank line.
+    // Link 0 lines, then the route from its "#" line to a blank line. A
+    // "--Link1--" before them belongs to a job that continues another.
     for (;;) {
         if (!NextInputLine(src, line)) source.Fail(0, "there is no route line beginning with '#'");
-        if (IsBlankLine(line) || StartsWith(line, '%')) continue;
+        if (IsBlankLine(line) || StartsWith(line, '%') || IsGaussianLinkOneLine(line)) continue;
         if (!StartsWith(line, '#')) {
             source.Fail(src.Number(), "the route line should begin with '#', but the line is " +
                                           Quoted(TrimBlanks(line)));
@@ -228,9 +284,10 @@ ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous, Progres
                         Quoted(TrimBlanks(line)));
     }
 
-    AtomList atoms(64, path);
+    const bool bohr = RouteInBohr(route);
+    AtomList atoms(64, file);
     while (NextInputLine(src, line) && !IsBlankLine(line))
-        ParseCartesianLine(source, line, src.Number(), atoms.Count() == 0, atoms);
+        ParseCartesianLine(source, line, src.Number(), atoms.Count() == 0, bohr, atoms);
     if (atoms.Count() == 0) {
         std::string what = "no atom lines follow the charge and multiplicity";
         if (route.find("geom") != std::string::npos && route.find("check") != std::string::npos)
@@ -241,6 +298,7 @@ ReadResult ReadGaussianInput(InputFile& file, const AtomTable& previous, Progres
     result.info.kind = FileKind::GaussianInput;
     result.info.charge = charge->charge;
     result.info.multiplicity = charge->multiplicity;
+    if (bohr) NoteConvertedFromBohr(result.info);
     return result;
 }
 
@@ -295,7 +353,7 @@ ReadResult ReadGaussianOutput(InputFile& file, const AtomTable& previous, Progre
                     "there is no \"Input orientation:\" or \"Standard orientation:\" table; "
                     "the job may have stopped before its first geometry");
     }
-    ReadResult result{ParseTable(source, last[i], used, endLine, previous), {}};
+    ReadResult result{ParseTable(source, file, last[i], used, endLine, previous), {}};
     result.info.kind = FileKind::GaussianOutput;
     result.info.frame = result.info.frameCount = counts[i];
     if (charge) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "io/Formats.h"
+#include "model/FileIo.h"
 
 namespace pivora::io {
 
@@ -24,6 +25,12 @@ ReadResult ReadKind(FileKind kind, InputFile& file, const AtomTable& previous,
             return ReadOrcaOutput(file, previous, progress);
         case FileKind::Mopac:
             return ReadMopac(file, previous, progress);
+        case FileKind::Indented:
+            return ReadIndented(file, previous, progress);
+        case FileKind::MopacArchive:
+            return ReadMopacArchive(file, previous, progress);
+        case FileKind::TurbomoleCoord:
+            return ReadTurbomoleCoord(file, previous, progress);
         case FileKind::Headerless:
             break;
     }
@@ -91,6 +98,19 @@ PreparedMolecule PrepareMolecule(InputFile& file, const AtomTable& target, bool 
         return prepared;
     }
     ProgressMeter meter(progress);
+    if (kind == FileKind::Xyz) {
+        PreparedXyz xyz = Checked(file, [&] {
+            return PrepareXyz(file, target, mayRefill, meter.Active() ? &meter : nullptr);
+        });
+        meter.Finish();
+        prepared.info_ = std::move(xyz.result.info);
+        if (xyz.read) {
+            prepared.plain_.emplace(std::move(*xyz.read));
+        } else {
+            prepared.table_ = std::move(xyz.result.table);
+        }
+        return prepared;
+    }
     ReadResult read = ReadChecked(kind, file, target, meter.Active() ? &meter : nullptr);
     meter.Finish();
     prepared.table_ = std::move(read.table);
@@ -115,6 +135,14 @@ MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table) {
     return info;
 }
 
+void NoteConvertedFromBohr(MoleculeInfo& info) {
+    info.convertedFromBohr = true;
+    if (!info.note.empty()) info.note += ' ';
+    info.note +=
+        "The coordinates were given in bohr and have been converted to angstrom (1 bohr = "
+        "0.529177210903 angstrom).";
+}
+
 std::string Summary(const MoleculeInfo& info) {
     std::string text(KindName(info.kind));
     if (info.frameCount > 1) {
@@ -123,6 +151,7 @@ std::string Summary(const MoleculeInfo& info) {
     }
     if (info.charge) text += ", charge " + std::to_string(*info.charge);
     if (info.multiplicity) text += ", multiplicity " + std::to_string(*info.multiplicity);
+    if (info.convertedFromBohr) text += ", converted from bohr";
     return text;
 }
 

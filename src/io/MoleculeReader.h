@@ -23,10 +23,16 @@ struct MoleculeInfo {
     // inputs, the outputs, a .mop file's CHARGE= and SINGLET ... NONET).
     std::optional<int> charge;
     std::optional<int> multiplicity;
-    // One English sentence the caption or stderr should carry, or "": that a
+    // English sentences the caption or stderr should carry, or "": that a
     // Gaussian output gave only its Standard orientation, which is the frame
-    // Gaussian turned the molecule into and not the input's.
+    // Gaussian turned the molecule into and not the input's; that the
+    // coordinates were converted from bohr.
     std::string note;
+    // The file gave its coordinates in bohr (a Gaussian route's Units=AU, an
+    // ORCA input's Bohrs or %coords Units Bohrs, a Turbomole coord file):
+    // each was converted to angstrom on reading. The caption shows it as
+    // "converted from bohr"; the note then says it in a sentence.
+    bool convertedFromBohr = false;
 };
 
 struct ReadResult {
@@ -43,8 +49,9 @@ struct ReadResult {
 // Coordinates are in angstrom, each through the file parse form.
 //
 // Failures, all Error:
-// - headerless: exactly those of ReadCoordinateTable, messages unchanged;
-//   the detail names the file and the line;
+// - headerless: exactly those of ReadCoordinateTable with
+//   refuseShiftedLines, messages unchanged; the detail names the file and
+//   the line;
 // - the other kinds: an English message "Line N of NAME: what is wrong"
 //   (ErrorKind::Format; Conversion or Overflow for a coordinate), whose
 //   detail names the full path and the kind it was read as;
@@ -107,8 +114,9 @@ PreparedMolecule PrepareMolecule(InputFile& file, const AtomTable& target, bool 
 MoleculeInfo ReadMoleculeFile(const std::string& path, AtomTable& table);
 
 // A short English line for a caption or a log: the kind, the frame when the
-// file holds several, the charge and multiplicity when known. Example:
-// "standard XYZ, frame 12 of 12". The note is not included.
+// file holds several, the charge and multiplicity when known, and
+// "converted from bohr" when it was. Example: "standard XYZ, frame 12 of
+// 12". The note is not included.
 std::string Summary(const MoleculeInfo& info);
 
 }  // namespace pivora::io

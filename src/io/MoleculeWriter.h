@@ -40,9 +40,11 @@ std::optional<ExportFormat> ExportFormatFor(std::string_view name);
 
 // The text of atoms 1..AtomCount in format. Each label must name an element
 // (ElementOfLabel: "Fe1" is Fe, "CL2" Cl, "26" Fe); the element symbol is
-// written. Throws Error (ErrorKind::Format) that lists the labels naming no
-// element and their atoms, when there is any, when the table holds no atom,
-// and for a multiplicity below 1.
+// written. A ghost atom (GhostElement: "He-Bq", "He:") stays a ghost where
+// the format has them: "He-Bq" in a Gaussian input, "He :" in an ORCA one.
+// Throws Error (ErrorKind::Format) that lists the labels naming no element
+// and their atoms, when there is any; that lists the ghost atoms, for
+// standard XYZ; when the table holds no atom; and for a multiplicity below 1.
 std::string ExportText(ExportFormat format, const AtomTable& table, const ExportSettings& settings);
 
 // ExportText written to path through the safe writer: on any failure

@@ -11,6 +11,8 @@
 namespace pivora::io {
 namespace {
 
+constexpr std::string_view kFinalGeometry = "FINAL GEOMETRY OBTAINED";
+
 bool IsFlag(std::string_view f) {
     return f == "0" || f == "1" || f == "-1" || f == "+0" || f == "+1";
 }
@@ -59,10 +61,14 @@ void ReadKeywords(std::string_view line, MoleculeInfo& info) {
     }
 }
 
+// A geometry line; a last field after the flags (or after the connectivity
+// of a Z-matrix line) is the atom's partial charge, as MOPAC writes it into
+// archives, and is ignored.
 void ParseGeometryLine(const FormatSource& source, std::string_view line, std::int64_t at,
                        AtomList& atoms) {
-    std::string_view f[11];
-    const int n = SplitFields(line, f, 10);
+    std::string_view f[12];
+    int n = SplitFields(line, f, 11);
+    if ((n == 8 || n == 11) && IsFileNumber(f[n - 1])) --n;
     const bool flagged = n == 7 || n == 10;
     if (n != 4 && !flagged) {
         source.Fail(at, "the line " + Quoted(TrimBlanks(line)) +
@@ -76,6 +82,7 @@ void ParseGeometryLine(const FormatSource& source, std::string_view line, std::i
                         std::string(f[7]) + ", " + std::string(f[8]) + ", " + std::string(f[9]) +
                         "), which are not read");
     }
+    if (IsTranslationVector(f[0])) FailPeriodic(source, at);
     const std::string_view label = source.AtomLabel(f[0], at);
     const int step = flagged ? 2 : 1;
     for (int i = 1; flagged && i <= 5; i += 2) {
@@ -96,9 +103,10 @@ std::size_t MopacHeaderLines(const std::vector<std::string_view>& lines) {
     return MopacHeader(lines).lines;
 }
 
-bool IsMopacAtomLine(std::string_view line, bool flagsOptional) {
-    std::string_view f[11];
-    const int n = SplitFields(line, f, 10);
+bool IsMopacAtomLine(std::string_view line, bool flagsOptional, bool chargeColumn) {
+    std::string_view f[12];
+    int n = SplitFields(line, f, 11);
+    if (chargeColumn && (n == 8 || n == 11) && IsFileNumber(f[n - 1])) --n;
     if (ElementOfLabel(n > 0 ? f[0] : std::string_view()) == 0) return false;
     if (n == 4)
         return flagsOptional && IsFileNumber(f[1]) && IsFileNumber(f[2]) && IsFileNumber(f[3]);
@@ -107,29 +115,41 @@ bool IsMopacAtomLine(std::string_view line, bool flagsOptional) {
            IsFileNumber(f[5]) && IsFlag(f[6]);
 }
 
-ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
-    const std::string& path = file.Path();
-    const FormatSource source(path, FileKind::Mopac);
-    LineSource src(file, progress);
-    ReadResult result;
-    result.info.kind = FileKind::Mopac;
+bool IsMopacArchiveMark(std::string_view line) {
+    const std::string_view t = TrimBlanks(line);
+    return t == kFinalGeometry ||
+           (t.starts_with("SUMMARY OF") && t.find("CALCULATION") != std::string_view::npos);
+}
 
+namespace {
+
+// The geometry of a .mop file (or of what follows an archive's final
+// geometry) from the next line of src on: a bare geometry when bare allows
+// one and its first line is flagged, else after the keyword and title
+// lines. Line numbers count on from where src stands.
+AtomTable ReadGeometry(const FormatSource& source, LineSource& src, bool bare, MoleculeInfo& info,
+                       const AtomTable& previous) {
+    const std::int64_t before = src.Number();
     // The first lines are kept until it is known where the geometry starts.
     std::vector<std::string> first;
     std::string_view line;
     while (first.size() < 5 && src.Next(line)) first.emplace_back(line);
-    if (first.empty()) source.Fail(0, "the file is empty");
+    if (first.empty()) {
+        source.Fail(before, before == 0 ? "the file is empty"
+                                        : "the file ends here, before the final geometry's "
+                                          "keyword and title lines");
+    }
     std::size_t header = 0;
-    if (!IsMopacAtomLine(first[0], false)) {
+    if (!bare || !IsMopacAtomLine(first[0], false)) {
         const std::vector<std::string_view> views(first.begin(), first.end());
         const Header h = MopacHeader(views);
         header = h.lines;
         for (std::size_t i = 0; i < h.keywordLines && i < first.size(); ++i)
-            ReadKeywords(first[i], result.info);
+            ReadKeywords(first[i], info);
     }
 
-    AtomList atoms(64, path);
-    std::int64_t at = static_cast<std::int64_t>(header);
+    AtomList atoms(64, src.File());
+    std::int64_t at = before + static_cast<std::int64_t>(header);
     bool ended = false;
     for (std::size_t i = header; i < first.size() && !ended; ++i) {
         ++at;
@@ -142,10 +162,49 @@ ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* 
     }
     if (atoms.Count() == 0) {
         source.Fail(
-            static_cast<std::int64_t>(header) + 1,
+            before + static_cast<std::int64_t>(header) + 1,
             "no geometry follows the " + std::to_string(header) + " keyword and title lines");
     }
-    result.table = std::move(atoms).Finish(previous);
+    return std::move(atoms).Finish(previous);
+}
+
+}  // namespace
+
+ReadResult ReadMopac(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::Mopac);
+    LineSource src(file, progress);
+    ReadResult result;
+    result.info.kind = FileKind::Mopac;
+    result.table = ReadGeometry(source, src, true, result.info, previous);
+    return result;
+}
+
+ReadResult ReadMopacArchive(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::MopacArchive);
+    std::int64_t mark = 0;  // the line of the last FINAL GEOMETRY OBTAINED
+    int geometries = 0;
+    {
+        LineSource src(file, progress);
+        std::string_view line;
+        while (src.Next(line)) {
+            if (TrimBlanks(line) == kFinalGeometry) {
+                mark = src.Number();
+                ++geometries;
+            }
+        }
+    }
+    if (geometries == 0) {
+        source.Fail(0,
+                    "there is no \"FINAL GEOMETRY OBTAINED\" section; the job may have stopped "
+                    "before it wrote one");
+    }
+    LineSource src(file, progress);
+    while (src.Number() < mark && src.Skip()) {
+    }
+    ReadResult result;
+    result.info.kind = FileKind::MopacArchive;
+    result.info.frame = result.info.frameCount = geometries;
+    result.table = ReadGeometry(source, src, false, result.info, previous);
     return result;
 }
 

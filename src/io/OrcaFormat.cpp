@@ -20,32 +20,62 @@ bool NextInputLine(LineSource& src, std::string_view& line) {
 }
 
 // An atom line of a block: label (with "(n)" fragment parameters left out),
-// x, y, z; further fields ignored.
-void ParseAtomLine(const FormatSource& source, std::string_view line, std::int64_t at,
+// x, y, z in bohr when bohr, else in angstrom; further fields ignored. A
+// ghost atom, "He :" or "He:", keeps the label "He:".
+void ParseAtomLine(const FormatSource& source, std::string_view line, std::int64_t at, bool bohr,
                    AtomList& atoms) {
     std::string_view label, rest;
     if (!CutLabel(line, false, label, rest))
         source.Fail(at, "the parenthesis in " + Quoted(TrimBlanks(line)) + " is not closed");
-    std::string_view f[3];
-    if (label.empty() || SplitFields(rest, f, 3) < 3) {
+    std::string_view f[4];
+    int n = SplitFields(rest, f, 4);
+    const bool ghost = n >= 1 && f[0] == ":";
+    const int o = ghost ? 1 : 0;
+    if (label.empty() || n - o < 3) {
         source.Fail(at, "the line " + Quoted(TrimBlanks(line)) +
                             " does not hold an element symbol and x, y, z");
     }
+    std::string ghostLabel;
+    if (ghost) {
+        ghostLabel = std::string(label) + ":";
+        label = ghostLabel;
+    }
     const std::string_view name = source.AtomLabel(label, at);
-    const double x = source.Coordinate(f[0], at, 'x');
-    const double y = source.Coordinate(f[1], at, 'y');
-    const double z = source.Coordinate(f[2], at, 'z');
+    const double x = source.Coordinate(f[o], at, 'x', bohr);
+    const double y = source.Coordinate(f[o + 1], at, 'y', bohr);
+    const double z = source.Coordinate(f[o + 2], at, 'z', bohr);
     atoms.Add(name, x, y, z);
+}
+
+// True when a keyword line ("! ... Bohrs ...", any case) anywhere in the
+// input gives the coordinates in bohr.
+bool KeywordsSayBohrs(InputFile& file, ProgressMeter* progress) {
+    LineSource src(file, progress);
+    std::string_view line;
+    bool bohrs = false;
+    while (src.Next(line)) {
+        const std::string_view t = TrimBlanks(BeforeMark(line, '#'));
+        if (t.empty() || t[0] != '!') continue;
+        std::string_view f[64];
+        const int n = SplitFields(t.substr(1), f, 63);
+        for (int i = 0; i < n && i < 63; ++i)
+            if (Lower(f[i]) == "bohrs") bohrs = true;
+    }
+    return bohrs;
 }
 
 struct Block {
     AtomList atoms;
     std::optional<int> charge, multiplicity;
+    bool bohr = false;  // the keyword lines' Bohrs, which %coords' Units overrides
 };
 
+// A charge or multiplicity; with decimals "1.000000" counts as 1, as some
+// programs write %coords.
 int SmallWhole(const FormatSource& source, std::string_view text, std::int64_t at,
-               std::string_view what, long long least) {
-    const long long v = WholeField(source, text, at, what);
+               std::string_view what, long long least, bool decimals = false) {
+    const long long v =
+        decimals ? WholeOrDecimalField(source, text, at, what) : WholeField(source, text, at, what);
     if (v < least || v > 1000)
         source.Fail(at, std::string(what) + " " + Quoted(text) + " is out of range");
     return static_cast<int>(v);
@@ -64,14 +94,15 @@ void ReadXyzBlock(const FormatSource& source, LineSource& src, std::string_view 
     block.multiplicity = SmallWhole(source, f[2], start, "the multiplicity", 1);
     while (NextInputLine(src, line)) {
         if (StartsWith(line, '*')) return;
-        if (!IsBlankLine(line)) ParseAtomLine(source, line, src.Number(), block.atoms);
+        if (!IsBlankLine(line)) ParseAtomLine(source, line, src.Number(), block.bohr, block.atoms);
     }
     source.Fail(start, "the '* xyz' block that begins here is not closed by a line '*'");
 }
 
 // A %coords block of the simple kind: one keyword per line (CTyp xyz,
-// Charge, Mult, Units Angs) and a "coords" ... "end" list of atoms, all
-// closed by "end".
+// Charge, Mult, Units Angs or Bohrs) and a "coords" ... "end" list of
+// atoms, all closed by "end". The atoms are converted once the block has
+// said its units, which may follow them.
 void ReadCoordsBlock(const FormatSource& source, LineSource& src, std::string_view line,
                      Block& block) {
     const std::int64_t start = src.Number();
@@ -83,6 +114,7 @@ void ReadCoordsBlock(const FormatSource& source, LineSource& src, std::string_vi
     }
     bool inCoords = false;
     std::int64_t coordsLine = 0;
+    std::vector<std::pair<std::string, std::int64_t>> atomLines;
     while (NextInputLine(src, line)) {
         const std::int64_t at = src.Number();
         const int n = SplitFields(line, f, 3);
@@ -92,14 +124,16 @@ void ReadCoordsBlock(const FormatSource& source, LineSource& src, std::string_vi
             if (key == "end" && n == 1) {
                 inCoords = false;
             } else {
-                ParseAtomLine(source, line, at, block.atoms);
+                atomLines.emplace_back(line, at);
             }
             continue;
         }
         if (key == "end") {
-            if (block.atoms.Count() == 0)
+            if (atomLines.empty())
                 source.Fail(at, "the %coords block that begins on line " + std::to_string(start) +
                                     " holds no atoms");
+            for (const auto& [text, number] : atomLines)
+                ParseAtomLine(source, text, number, block.bohr, block.atoms);
             return;
         }
         // "Key value" or "Key = value".
@@ -111,13 +145,20 @@ void ReadCoordsBlock(const FormatSource& source, LineSource& src, std::string_vi
         } else if (key == "ctyp" && value != "xyz") {
             source.Fail(at, "the %coords block gives internal coordinates (CTyp " + Quoted(value) +
                                 "), which are not read; use CTyp xyz");
-        } else if (key == "units" && value.substr(0, 4) != "angs") {
-            source.Fail(at, "the %coords block gives its coordinates in " + Quoted(value) +
-                                "; only Units Angs (angstrom) is read");
+        } else if (key == "units" || key == "unit") {
+            if (value.substr(0, 4) == "bohr") {
+                block.bohr = true;
+            } else if (value.substr(0, 4) == "angs") {
+                block.bohr = false;
+            } else {
+                source.Fail(at, "the %coords block gives its coordinates in " + Quoted(value) +
+                                    "; only Units Angs (angstrom) and Units Bohrs are read");
+            }
         } else if (key == "charge") {
-            block.charge = SmallWhole(source, v < n ? f[v] : "", at, "the charge", -1000);
+            block.charge = SmallWhole(source, v < n ? f[v] : "", at, "the charge", -1000, true);
         } else if (key == "mult") {
-            block.multiplicity = SmallWhole(source, v < n ? f[v] : "", at, "the multiplicity", 1);
+            block.multiplicity =
+                SmallWhole(source, v < n ? f[v] : "", at, "the multiplicity", 1, true);
         }
     }
     source.Fail(inCoords ? coordsLine : start,
@@ -165,9 +206,9 @@ bool IsOrcaOutputMark(std::string_view line) {
 ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
     const std::string& path = file.Path();
     const FormatSource source(path, FileKind::OrcaInput);
+    Block block{AtomList(64, file), {}, {}, KeywordsSayBohrs(file, progress)};
     LineSource src(file, progress);
     std::string_view line;
-    Block block{AtomList(64, path), {}, {}};
     for (;;) {
         if (!NextInputLine(src, line)) {
             source.Fail(0,
@@ -199,6 +240,7 @@ ReadResult ReadOrcaInput(InputFile& file, const AtomTable& previous, ProgressMet
     result.info.kind = FileKind::OrcaInput;
     result.info.charge = block.charge;
     result.info.multiplicity = block.multiplicity;
+    if (block.bohr) NoteConvertedFromBohr(result.info);
     return result;
 }
 
@@ -210,10 +252,11 @@ ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous, ProgressMe
     std::vector<std::string> rows;
     int blocks = 0;
     std::optional<int> charge, multiplicity;
+    bool open = false;  // the last block's rows still run at the end of the file
+    std::int64_t endLine = 0;
     {
         LineSource src(file, progress);
         std::string_view line;
-        bool open = false;
         while (src.Next(line)) {
             if (open) {
                 // Dashes under the title, then atoms up to a blank line.
@@ -242,6 +285,7 @@ ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous, ProgressMe
                 if (!multiplicity) multiplicity = OutputSetting(line, "Multiplicity");
             }
         }
+        endLine = src.Number();
     }
     if (blocks == 0) {
         source.Fail(0,
@@ -249,9 +293,17 @@ ReadResult ReadOrcaOutput(InputFile& file, const AtomTable& previous, ProgressMe
                     "have stopped before its first geometry");
     }
     if (rows.empty()) source.Fail(title, "the last coordinate block holds no atoms");
-    AtomList atoms(rows.size(), path);
+    AtomList atoms(rows.size(), file);
     for (std::size_t i = 0; i < rows.size(); ++i)
-        ParseAtomLine(source, rows[i], firstRow + static_cast<std::int64_t>(i), atoms);
+        ParseAtomLine(source, rows[i], firstRow + static_cast<std::int64_t>(i), false, atoms);
+    // ORCA closes every block with a blank line: a file that ends inside
+    // the rows was cut, and the rows read so far may be any part of the
+    // molecule, up to a row cut short.
+    if (open) {
+        source.Fail(endLine, "the coordinate block that begins on line " + std::to_string(title) +
+                                 " is cut off: the file ends before the blank line that closes "
+                                 "it, so its atoms may be incomplete");
+    }
     ReadResult result{std::move(atoms).Finish(previous), {}};
     result.info.kind = FileKind::OrcaOutput;
     result.info.frame = result.info.frameCount = blocks;

@@ -1,6 +1,8 @@
 // The native headerless format: the coordinate reader itself, with the file
 // and line of a failure added as detail.
 
+#include "io/Elements.h"
+#include "io/FormatText.h"
 #include "io/Formats.h"
 #include "model/CoordinateReader.h"
 #include "model/DecimalText.h"
@@ -37,6 +39,7 @@ auto ReadPlain(const std::string& path, bool binary, Read read,
         ReadOptions options;
         options.lineReached = &line;
         options.progress = progress;
+        options.refuseShiftedLines = true;
         return read(options);
     } catch (Error& e) {
         // What the reader already said (a special file, a file that changed
@@ -79,6 +82,69 @@ CoordinateRead PrepareHeaderless(InputFile& file, const AtomTable& target, bool 
             return PrepareCoordinateRead(file, target, mayRefill, options);
         },
         progress);
+}
+
+namespace {
+
+bool IsDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (const char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+bool IsIndentedLine(std::string_view line) {
+    std::string_view f[4];
+    if (line.empty() || line[0] != ' ' || SplitFields(line, f, 4) != 4) return false;
+    // A number where the label stands may be x of a line without a label,
+    // which the headerless reader reads right: only an atomic number counts.
+    if (IsFileNumber(f[0]) && !(IsDigits(f[0]) && ElementOfLabel(f[0]) != 0)) return false;
+    return IsFileNumber(f[1]) && IsFileNumber(f[2]) && IsFileNumber(f[3]);
+}
+
+bool IsIndentedTable(const std::vector<std::string>& lines) {
+    std::size_t end = lines.size();
+    while (end > 0 && IsBlankLine(lines[end - 1])) --end;
+    if (end == 0) return false;
+    for (std::size_t i = 0; i < end; ++i)
+        if (!IsIndentedLine(lines[i])) return false;
+    return true;
+}
+
+ReadResult ReadIndented(InputFile& file, const AtomTable& previous, ProgressMeter* progress) {
+    const FormatSource source(file.Path(), FileKind::Indented);
+    LineSource src(file, progress);
+    AtomList atoms(64, file);
+    std::string_view line;
+    std::int64_t blank = 0;  // the first of the blank lines that may end the file
+    while (src.Next(line)) {
+        const std::int64_t at = src.Number();
+        if (IsBlankLine(line)) {
+            if (blank == 0) blank = at;
+            continue;
+        }
+        if (blank != 0) {
+            source.Fail(at, "text follows the blank line " + std::to_string(blank) +
+                                " after the atom lines");
+        }
+        std::string_view f[4];
+        if (SplitFields(line, f, 4) != 4) {
+            source.Fail(at, "the line " + Quoted(TrimBlanks(line)) +
+                                " does not hold a label (or an atomic number) and x, y, z");
+        }
+        // A label stays as written; an atomic number becomes its symbol.
+        const std::string_view label = IsDigits(f[0]) ? source.AtomLabel(f[0], at) : f[0];
+        const double x = source.Coordinate(f[1], at, 'x');
+        const double y = source.Coordinate(f[2], at, 'y');
+        const double z = source.Coordinate(f[3], at, 'z');
+        atoms.Add(label, x, y, z);
+    }
+    if (atoms.Count() == 0) source.Fail(0, "the file holds no atom lines");
+    ReadResult result{std::move(atoms).Finish(previous), {}};
+    result.info.kind = FileKind::Indented;
+    return result;
 }
 
 }  // namespace pivora::io

@@ -133,9 +133,14 @@ struct LineRun {
 // FieldScanner reads past the end, and the runs its lines are parsed in
 // (SplitRuns), found once for the check and the fill alike.
 struct FileBytes {
-    std::unique_ptr<char[]> data;
+    std::shared_ptr<char[]> data;
     std::size_t size = 0;
     std::vector<LineRun> runs;
+    bool refuseShifted = false;  // ReadOptions::refuseShiftedLines
+    // Another format's atom lines (PrepareAtomLines): how they are read,
+    // and the file's number of the first.
+    std::shared_ptr<const AtomLineRule> rule;
+    std::int64_t firstLine = 1;
 };
 
 namespace {
@@ -224,14 +229,14 @@ constexpr std::int32_t kLinesForTwoRuns = 1 << 16;
 
 // The counted lines as one run, or as two of about equal bytes: the second
 // begins after the line feed nearest past the middle of the counted bytes.
-std::vector<LineRun> SplitRuns(const FileBytes& bytes, std::int32_t count, std::uint64_t end) {
+std::vector<LineRun> SplitRuns(const char* data, std::size_t size, std::int32_t count,
+                               std::uint64_t end) {
     const std::vector<LineRun> whole{{0, 1, count}};
     // A file that shrank after it was counted is left to one run, which
     // meets the end where it expects lines.
-    if (count < kLinesForTwoRuns || bytes.size < end || std::thread::hardware_concurrency() < 2) {
+    if (count < kLinesForTwoRuns || size < end || std::thread::hardware_concurrency() < 2) {
         return whole;
     }
-    const char* data = bytes.data.get();
     const auto middle = static_cast<std::size_t>(end / 2);
     const void* feed = std::memchr(data + middle, '\n', static_cast<std::size_t>(end) - middle);
     if (feed == nullptr) return whole;
@@ -342,6 +347,21 @@ struct Slots {
     double* z = nullptr;
 };
 
+// Line k, whose label is empty, when it goes on after z: its fields
+// would be read one off (ReadOptions::refuseShiftedLines).
+[[gnu::noinline]] void CheckShifted(const FieldScanner& scanner, const LineFields& f,
+                                    std::int32_t k, const std::string& path) {
+    const std::string_view line = scanner.LineText();
+    if (f.z.empty() || f.z.data() + f.z.size() >= line.data() + line.size()) return;
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    throw Error(ErrorKind::Format,
+                "Line " + std::to_string(k) + " of " + name +
+                    ": the line begins with a blank and holds more than four fields, so its "
+                    "label would be empty and every field read one place off (the label as x, "
+                    "z dropped); nothing was read. Remove the blanks before the label.");
+}
+
 void CheckCoordinate(std::string_view field, char separator) {
     if (!IsPlainDecimal(field, separator)) ParseCoordinate(field);
 }
@@ -393,6 +413,55 @@ std::size_t ParseRun(const FileBytes& bytes, const LineRun& run, std::int32_t co
                 CheckCoordinate(f.z, separator);
             }
         }
+        // After the numbers, so that a line that fails on one still fails
+        // as it always did.
+        if (f.label.empty() && bytes.refuseShifted) [[unlikely]]
+            CheckShifted(lines.Scanner(), f, k, path);
+    }
+    return longest;
+}
+
+// The lines run.first..run.last of another format's atom lines (bytes.rule):
+// with kStore each stored in its slot, without only read, to see that they
+// would be. Throws what the rule throws, with reached at the line. Returns
+// the longest label's length.
+template <bool kStore>
+std::size_t ReadAtomRun(const FileBytes& bytes, const LineRun& run, std::int32_t count,
+                        const Slots& slots, std::int32_t& reached, ProgressMeter* progress) {
+    const char separator = DecimalSeparator();
+    const bool plainSeparator = PlainSeparator(separator);
+    const AtomLineRule& rule = *bytes.rule;
+    FieldScanner scanner(bytes.data.get() + run.from, bytes.size - run.from, separator);
+    [[maybe_unused]] std::string* const names = slots.names;
+    [[maybe_unused]] double* const x = slots.x;
+    [[maybe_unused]] double* const y = slots.y;
+    [[maybe_unused]] double* const z = slots.z;
+    std::size_t longest = 0;
+    std::string label;
+    double xyz[3];
+    for (std::int32_t k = run.first; k <= run.last && !scanner.AtEnd(); ++k) {
+        reached = k;
+        if ((k & (kLinesPerReport - 1)) == 0) [[unlikely]]
+            ReportLines(progress, run, count, k);
+        const LineFields f = scanner.Next();
+        PlainDecimal plain[3];
+        std::string_view quick;
+        if (plainSeparator && PlainLine<true>(scanner, f, separator, plain) &&
+            rule.QuickLabel(scanner.LineText(), f, quick)) {
+            if constexpr (kStore) {
+                names[k].assign(quick);
+                x[k] = StorePlainDecimal(plain[0]);
+                y[k] = StorePlainDecimal(plain[1]);
+                z[k] = StorePlainDecimal(plain[2]);
+            } else {
+                longest = std::max(longest, quick.size());
+            }
+        } else if constexpr (kStore) {
+            rule.Read(scanner.LineText(), bytes.firstLine + (k - 1), names[k], x[k], y[k], z[k]);
+        } else {
+            rule.Read(scanner.LineText(), bytes.firstLine + (k - 1), label, xyz[0], xyz[1], xyz[2]);
+            longest = std::max(longest, label.size());
+        }
     }
     return longest;
 }
@@ -408,8 +477,10 @@ std::size_t ParseLines(const FileBytes& bytes, std::int32_t count, std::uint64_t
     const std::vector<LineRun>& runs = bytes.runs;
     OverRuns(runs, lineReached, [&](const LineRun& run, std::int32_t& reached) {
         const bool first = &run == runs.data();
-        longest[first ? 0 : 1] = ParseRun<kStore>(bytes, run, count, end, path, slots, reached,
-                                                  first ? progress : nullptr);
+        ProgressMeter* const heard = first ? progress : nullptr;
+        longest[first ? 0 : 1] =
+            bytes.rule ? ReadAtomRun<kStore>(bytes, run, count, slots, reached, heard)
+                       : ParseRun<kStore>(bytes, run, count, end, path, slots, reached, heard);
     });
     return std::max(longest[0], longest[1]);
 }
@@ -495,34 +566,47 @@ CoordinateRead PrepareCoordinateRead(InputFile& file, const AtomTable& target, b
     read.count_ = counted.lines;
     read.end_ = counted.end;
 
-    const std::size_t capacity = SlotsFor(counted.lines);
-    read.refill_ = mayRefill && ArraysFit(target, capacity);
-    meter.Stage(kTableShare, read.refill_ ? 0 : capacity);
-    if (!read.refill_) read.fresh_ = NewTable(capacity, progress);
+    // The new table comes before the bytes, so that memory running out
+    // shows before a bad field.
+    const bool refill = read.MakeTable(target, mayRefill, progress, kTableShare);
     meter.Stage(kReadShare, counted.end);
     read.bytes_ = ReadLines(file, lines, counted.lines, counted.end);
     // Every byte is in memory now: only what the file was throughout may be
     // parsed. A change is said as such, not as a line it cut.
     file.CheckUnchanged();
-    read.bytes_->runs = SplitRuns(*read.bytes_, counted.lines, counted.end);
+    read.bytes_->runs =
+        SplitRuns(read.bytes_->data.get(), read.bytes_->size, counted.lines, counted.end);
+    read.bytes_->refuseShifted = options.refuseShiftedLines;
     meter.Stage(ProgressMeter::kTotal, static_cast<std::uint64_t>(counted.lines));
-    if (read.refill_) {
-        // Nothing may fail once the target's arrays are being written: every
-        // line is checked first.
-        if (CheckLines(*read.bytes_, read.count_, read.end_, path, options.lineReached, progress)) {
-            meter.Finish();
-            return read;
-        }
-        // A long label would need memory of its own in the slot.
-        read.refill_ = false;
-        read.fresh_ = NewTable(capacity);
-    }
-    FillSlots(*read.bytes_, read.count_, read.end_, path, read.fresh_, options.lineReached,
-              progress);
-    FinishTable(read.fresh_, read.count_, target);
-    read.bytes_.reset();
+    read.Complete(target, refill, options.lineReached, progress);
     meter.Finish();
     return read;
+}
+
+bool CoordinateRead::MakeTable(const AtomTable& target, bool mayRefill, ProgressMeter* progress,
+                               std::uint64_t until) {
+    const std::size_t capacity = SlotsFor(count_);
+    const bool refill = mayRefill && ArraysFit(target, capacity);
+    if (progress) progress->Stage(until, refill ? 0 : capacity);
+    if (!refill) fresh_ = NewTable(capacity, progress);
+    return refill;
+}
+
+void CoordinateRead::Complete(const AtomTable& target, bool refill, std::int32_t* lineReached,
+                              ProgressMeter* progress) {
+    const std::size_t capacity = SlotsFor(count_);
+    refill_ = refill;
+    if (refill_) {
+        // Nothing may fail once the target's arrays are being written: every
+        // line is checked first.
+        if (CheckLines(*bytes_, count_, end_, path_, lineReached, progress)) return;
+        // A long label would need memory of its own in the slot.
+        refill_ = false;
+    }
+    if (fresh_.Capacity() != capacity) fresh_ = NewTable(capacity);
+    FillSlots(*bytes_, count_, end_, path_, fresh_, lineReached, progress);
+    FinishTable(fresh_, count_, target);
+    bytes_.reset();
 }
 
 void CoordinateRead::FillFresh(const AtomTable& previous) {
@@ -552,6 +636,43 @@ void CoordinateRead::MoveInto(AtomTable& table) && {
 AtomTable CoordinateRead::TakeTable(const AtomTable& previous) && {
     if (refill_) FillFresh(previous);
     return std::move(fresh_);
+}
+
+CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, std::size_t size,
+                                std::int32_t count, std::int64_t firstLine,
+                                std::shared_ptr<const AtomLineRule> rule, const AtomTable& target,
+                                bool mayRefill, ProgressMeter* progress) {
+    CoordinateRead read;
+    read.count_ = count;
+    read.end_ = from + size;
+    read.bytes_ = std::make_unique<FileBytes>();
+    FileBytes& bytes = *read.bytes_;
+    bytes.runs = SplitRuns(data.get() + from, size, count, size);
+    for (LineRun& run : bytes.runs) run.from += from;
+    bytes.data = std::move(data);
+    bytes.size = from + size;
+    bytes.rule = std::move(rule);
+    bytes.firstLine = firstLine;
+    std::uint64_t start = 0, end = 0;
+    if (progress) {
+        start = progress->StageEnd();
+        end = start + (ProgressMeter::kTotal - start) / 2;
+    }
+    // The slots are a tenth of the lines' work.
+    const bool refill = read.MakeTable(target, mayRefill, progress, start + (end - start) / 10);
+    if (progress) progress->Stage(end, static_cast<std::uint64_t>(count));
+    read.Complete(target, refill, nullptr, progress);
+    return read;
+}
+
+AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
+                        std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
+                        ProgressMeter* progress) {
+    // Neither the bytes nor the rule are the read's own: it ends here.
+    const std::shared_ptr<char[]> lent(const_cast<char*>(data), [](char*) {});
+    const std::shared_ptr<const AtomLineRule> lentRule(&rule, [](const AtomLineRule*) {});
+    return PrepareAtomLines(lent, 0, size, count, firstLine, lentRule, previous, false, progress)
+        .TakeTable(previous);
 }
 
 AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous,

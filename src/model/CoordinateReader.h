@@ -26,6 +26,13 @@ struct ReadOptions {
     // a failure before the parsing pass), so that a caller that sees a
     // failure can name the line.
     std::int32_t* lineReached = nullptr;
+    // Refuses a line whose label is empty, as when it begins with a blank,
+    // and that holds more than four fields: its label and numbers would be
+    // read one field off, z dropped. The error (ErrorKind::Format) says so
+    // in English and names the line; it comes after the line's numbers were
+    // converted, so a line that fails on one fails as without the option.
+    // Off: such a line reads as any other, fields after the fourth ignored.
+    bool refuseShiftedLines = false;
     // Hears how far the read has come (Progress.h). The counting pass, the
     // parsing pass's reading and its checking of the lines report; refilling
     // a target's arrays (MoveInto) comes after the last report and does not.
@@ -35,6 +42,8 @@ struct ReadOptions {
 // Counts the lines of path with the line rules of LineReader.
 // Throws the file error.
 std::int32_t CountLines(const std::string& path, const LineReaderOptions& options = {});
+
+class AtomLineRule;
 
 // A coordinate file counted, read into memory and checked, on its way into
 // a table: by the time it exists, every failure of the read has happened but
@@ -63,8 +72,21 @@ class CoordinateRead {
   private:
     friend CoordinateRead PrepareCoordinateRead(InputFile&, const AtomTable&, bool,
                                                 const ReadOptions&);
+    friend CoordinateRead PrepareAtomLines(std::shared_ptr<char[]>, std::size_t, std::size_t,
+                                           std::int32_t, std::int64_t,
+                                           std::shared_ptr<const AtomLineRule>, const AtomTable&,
+                                           bool, ProgressMeter*);
     CoordinateRead();
     void FillFresh(const AtomTable& previous);
+    // Whether target's arrays are to be refilled with count_ atoms (mayRefill
+    // and they fit); when not, the new table is made here. progress, when
+    // given, hears of its slots as a stage that takes the whole to until.
+    bool MakeTable(const AtomTable& target, bool mayRefill, ProgressMeter* progress,
+                   std::uint64_t until);
+    // With the bytes read: checks every line when refill, else fills the
+    // new table.
+    void Complete(const AtomTable& target, bool refill, std::int32_t* lineReached,
+                  ProgressMeter* progress);
 
     std::string path_;
     std::int32_t count_ = 0;
@@ -105,6 +127,49 @@ AtomTable ReadCoordinateTable(const std::string& path, const AtomTable& previous
 // table is replaced only when the whole file was read, and is unchanged on
 // any failure.
 void ReadCoordinateFile(const std::string& path, AtomTable& table, const ReadOptions& options = {});
+
+// How a format other than the native one reads an atom line, for
+// ReadAtomLines: where the plain reader's cut and numbers give what the
+// format reads, only the label is asked of it; any other line it reads its
+// own way. Both are called from two threads at once.
+class AtomLineRule {
+  public:
+    virtual ~AtomLineRule() = default;
+    // The label to store for the line text, cut into f by the native rules,
+    // whose x, y and z are plain decimals (PlainDecimal.h) and so read as
+    // the parse form reads them: false when the format would not read the
+    // line as cut, which leaves it to Read. May throw the format's failure
+    // of the line, which must then be the one Read would throw.
+    virtual bool QuickLabel(std::string_view text, const LineFields& f,
+                            std::string_view& label) const = 0;
+    // The atom of line number line, text as the line rules make it, read the
+    // format's own way; throws the format's failure.
+    virtual void Read(std::string_view text, std::int64_t line, std::string& label, double& x,
+                      double& y, double& z) const = 0;
+};
+
+// ReadAtomLines in two steps, as PrepareCoordinateRead: data holds the
+// lines at [from, from + size), followed by kScanPadding readable bytes, and
+// is kept until MoveInto; so is rule. With mayRefill the lines are only
+// checked here, and go into target's arrays at MoveInto where they fit.
+// progress, when given, takes half of what is left of the whole (a frame may
+// be read twice): the slots of a new table, then the lines.
+CoordinateRead PrepareAtomLines(std::shared_ptr<char[]> data, std::size_t from, std::size_t size,
+                                std::int32_t count, std::int64_t firstLine,
+                                std::shared_ptr<const AtomLineRule> rule, const AtomTable& target,
+                                bool mayRefill, ProgressMeter* progress = nullptr);
+
+// The atoms of another format's block of atom lines, read the plain
+// reader's way: data[0, size) holds count lines by the line rules of
+// LineReader (followed by kScanPadding readable bytes), the first of them
+// line firstLine of its file. Each line goes into its slot of a new table of
+// ReadCoordinateTable's shape, spare slots from previous; in two runs on two
+// threads where the lines are many. Throws what rule throws for the
+// earliest line that fails, as a read in order would; memory. progress as
+// PrepareAtomLines'.
+AtomTable ReadAtomLines(const char* data, std::size_t size, std::int32_t count,
+                        std::int64_t firstLine, const AtomLineRule& rule, const AtomTable& previous,
+                        ProgressMeter* progress = nullptr);
 
 // Finishes a table read aside: AtomCount := count, the capacity count + 10,
 // slot 0 ("None", 0, 0, 0), and the spare slots count + 1 .. count + 9 copied

@@ -18,9 +18,10 @@ enum class ErrorKind {
     InvalidOperation,  // 0/0, an invalid operand, an out-of-range integer rounding
     Overflow,          // a result or a stored double beyond its range
     OutOfMemory,
-    Index,   // an atom index that names no atom
-    Recipe,  // a recipe line that is not a command
-    Format,  // a file whose content does not fit the format it was read as
+    Index,     // an atom index that names no atom
+    Recipe,    // a recipe line that is not a command
+    Format,    // a file whose content does not fit the format it was read as
+    Symmetry,  // a point group not found, or a symmetry command refused
 };
 
 class Error : public std::exception {

@@ -109,6 +109,7 @@ LineFields FieldScanner::CutByBytes(const char* line, std::size_t raw) {
         text = std::string_view(scratch_.data(), kept);
         text_ = scratch_.data();
     }
+    length_ = text.size();
     const LineFields f = CutLine(text);
     return LineFields{Padded(f.label), Padded(f.x), Padded(f.y), Padded(f.z)};
 }

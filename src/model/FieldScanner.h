@@ -51,6 +51,9 @@ class FieldScanner {
     // first byte (bit i for byte i) for ReadPlainDecimalAt; nullptr for a
     // line cut byte by byte.
     const char* Text() const { return text_; }
+    // After Next: the whole text of the line, from Text(), without its line
+    // end.
+    std::string_view LineText() const { return {text_, length_}; }
     const DecimalMasks* Masks() const { return windowed_ ? &window_ : nullptr; }
 
   private:
@@ -80,6 +83,7 @@ class FieldScanner {
     Block current_;
     Block next_;
     const char* text_ = nullptr;
+    std::size_t length_ = 0;
     bool windowed_ = false;
     DecimalMasks window_;
     std::string scratch_;  // a line's text without its CR bytes, and the padding
@@ -166,6 +170,7 @@ inline LineFields FieldScanner::Next() {
         }
         n = raw - 1;
     }
+    length_ = n;
     window_.blanks = From(current_.decimal.blanks, next_.decimal.blanks, offset);
     window_.digits = From(current_.decimal.digits, next_.decimal.digits, offset);
     window_.points = From(current_.decimal.points, next_.decimal.points, offset);

@@ -12,7 +12,7 @@
 #include <QWindow>
 
 #include "ui/ErrorBox.h"
-#include "ui/Startup.h"
+#include "ui/Language.h"
 
 namespace pivora {
 namespace {
@@ -104,7 +104,7 @@ void LongWork::ShowDialog() {
     auto* label = new QLabel(label_);
     label->setTextFormat(Qt::PlainText);
     dialog_->setLabel(label);
-    dialog_->setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    dialog_->setWindowTitle(ApplicationTitle());
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setMinimumDuration(0);

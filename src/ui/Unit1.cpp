@@ -1,6 +1,7 @@
 #include "ui/Unit1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -33,7 +34,9 @@
 #include "ui/Settings.h"
 #include "ui/ShownText.h"
 #include "ui/Startup.h"
+#include "ui/SymmetryWindow.h"
 #include "ui/Unit2.h"
+#include "ui/UserGuide.h"
 #include "ui/View3D.h"
 
 namespace pivora {
@@ -123,6 +126,7 @@ TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     Client = new QWidget;
     Client->setObjectName("Client");
     BuildControls(Client);
+    BuildDirectionLabels();
     Client->resize(kClientWidth, kClientHeight);
     // At its full size the area shows the controls as they are placed, with
     // no frame and no margin; smaller, it scrolls rather than cut them off.
@@ -316,6 +320,24 @@ void TForm1::BuildMenu() {
         "Shows the molecule in a window of its own as balls and sticks, with the vectors as "
         "arrows and the axes. Drag to turn it, right-drag to move it, wheel to zoom; click an "
         "atom to put it into the atom box used last. The coordinates stay as they are.");
+    ViewMenu->addSeparator();
+    LanguageMenu = ViewMenu->addMenu("Language");
+    LanguageMenu->setObjectName("LanguageMenu");
+    LanguageMenu->setFont(font());
+    LanguageMenu->setToolTipsVisible(true);
+    auto* languages = new QActionGroup(LanguageMenu);
+    Japanese1 = LanguageMenu->addAction("Japanese");
+    Japanese1->setObjectName("Japanese1");
+    English1 = LanguageMenu->addAction("English");
+    English1->setObjectName("English1");
+    for (QAction* language : {Japanese1, English1}) {
+        language->setCheckable(true);
+        language->setToolTip(
+            "The language of the error messages, their box and the user guide, from now on and "
+            "at the next start. The window's captions and the help page are English in both.");
+        languages->addAction(language);
+    }
+    (CurrentLanguage() == Language::English ? English1 : Japanese1)->setChecked(true);
 
     OrientMenu = menuBar()->addMenu("&Orient");
     OrientMenu->setObjectName("OrientMenu");
@@ -330,10 +352,15 @@ void TForm1::BuildMenu() {
         "negative side, so that a series of molecules comes out in one frame. The angle box "
         "shows the angle turned; a recipe records it as fit +x, fit +y or fit +z.");
 
+    BuildToolsMenu();
+
     // A top-level item of the menu bar that acts when clicked.
     Help1 = menuBar()->addAction("&Help");
     Help1->setObjectName("Help1");
     Help1->setShortcut(QKeySequence::HelpContents);
+    UserGuide1 = menuBar()->addAction("&User Guide");
+    UserGuide1->setObjectName("UserGuide1");
+    UserGuide1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
 }
 
 void TForm1::BuildControls(QWidget* client) {
@@ -494,6 +521,9 @@ void TForm1::WireHandlers() {
     ConnectGuarded(Help1, [this] { Help1Click(); });
     ConnectGuarded(CopyMeasurement1, [this] { CopyMeasurement1Click(); });
     ConnectGuarded(ZoomToFit1, [this] { ZoomToFit1Click(); });
+    ConnectGuarded(UserGuide1, [this] { UserGuide1Click(); });
+    ConnectGuarded(Japanese1, [this] { LanguageClick(Language::Japanese); });
+    ConnectGuarded(English1, [this] { LanguageClick(Language::English); });
     // What the user does to a box is the engine's to carry out: typing, the
     // arrows and the limits of a box that loses the focus all arrive as its
     // new text.
@@ -688,6 +718,8 @@ void TForm1::ShowState() {
     ShowMore(V5More, VectorId::Vector1, GroupEnd::Head);
     ShowMore(U1More, VectorId::Vector2, GroupEnd::Tail);
     ShowMore(U5More, VectorId::Vector2, GroupEnd::Head);
+    ShowDirection(V1Direction, VectorId::Vector1);
+    ShowDirection(U1Direction, VectorId::Vector2);
 
     QString note = QString::fromLatin1(kProgramNameAndVersion);
     if (!openedName_.empty()) {
@@ -699,7 +731,9 @@ void TForm1::ShowState() {
                         .arg(opened.frame)
                         .arg(opened.frameCount);
         }
-        if (!opened.note.empty()) file += ", Gaussian's standard orientation";
+        if (opened.kind == io::FileKind::GaussianOutput && !opened.note.empty())
+            file += ", Gaussian's standard orientation";
+        if (opened.convertedFromBohr) file += ", converted from bohr";
         note = file + " - " + note;
     }
     setWindowTitle("Rotating Molecues in Cartesian Coordinates (" + note + ")");
@@ -719,6 +753,7 @@ void TForm1::ShowState() {
         view3D_->SetMeasured(engine_.Measured());
         view3D_->Follow();
     }
+    SymmetryForm->Refresh();
 }
 
 // --- Handlers ---
@@ -1012,6 +1047,16 @@ void TForm1::Help1Click() {
     if (help_) help_->ShowCenteredOver(frameGeometry());
 }
 
+void TForm1::LanguageClick(Language language) {
+    if (SetLanguage(language)) StoreLanguage(language);
+    (CurrentLanguage() == Language::English ? English1 : Japanese1)->setChecked(true);
+}
+
+void TForm1::UserGuide1Click() {
+    if (!guide_) guide_ = std::make_unique<UserGuideWindow>();
+    guide_->ShowOver(frameGeometry());
+}
+
 void TForm1::SpinEdit1Change() {
     Run([&] { engine_.SpinEdit1Change(); });
 }
@@ -1070,6 +1115,67 @@ FitHead TForm1::ButtonFitHead() const {
 
 void TForm1::DispVecClick() {
     Run([&] { engine_.UserRedraw(); });
+}
+
+// --- Symmetry ---
+
+void TForm1::BuildToolsMenu() {
+    ToolsMenu = menuBar()->addMenu("&Tools");
+    ToolsMenu->setObjectName("ToolsMenu");
+    ToolsMenu->setFont(font());
+    ToolsMenu->setToolTipsVisible(true);
+    Symmetry1 = ToolsMenu->addAction("Symmetry...");
+    Symmetry1->setObjectName("Symmetry1");
+    Symmetry1->setToolTip(
+        "The molecule's point group, its axes and mirror planes with the atoms on them: set an "
+        "axis as a vector, symmetrize, or lay the molecule in its standard frame.");
+    ConnectGuarded(Symmetry1, [this] { Symmetry1Click(); });
+    SymmetryForm = new SymmetryWindow(*this);
+}
+
+void TForm1::BuildDirectionLabels() {
+    // Under the arrow, between the tail's names and the head's boxes.
+    for (auto& [label, box, name] : {std::tuple{&V1Direction, GroupBox2, "V1Direction"},
+                                     std::tuple{&U1Direction, GroupBox3, "U1Direction"}}) {
+        *label = Place(new QLabel(box), name, 150, 80, 97, 28);
+        (*label)->setTextFormat(Qt::PlainText);
+        (*label)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        (*label)->setWordWrap(true);
+        (*label)->hide();
+    }
+}
+
+void TForm1::ShowDirection(QLabel* label, VectorId vector) {
+    const std::optional<AttachedDirection>& direction = engine_.Controls().DirectionOf(vector);
+    label->setVisible(direction.has_value());
+    if (!direction) return;
+    const QString name =
+        direction->name.empty() ? QString("a direction") : ShownLocalHead(direction->name);
+    label->setText(name);
+    const QString vectorName = vector == VectorId::Vector1 ? "Vector1" : "Vector2";
+    label->setToolTip(
+        PlainToolTip(vectorName + " runs from the origin along " + name +
+                     ", fixed in the molecule: every turn turns it too. Choosing atoms for " +
+                     vectorName + " ends it."));
+}
+
+void TForm1::Symmetry1Click() {
+    SymmetryForm->ShowBeside(frameGeometry());
+}
+
+void TForm1::SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,
+                               const std::string& name) {
+    Run([&] { engine_.UserDirection(vector, direction, name); });
+}
+
+Engine::SymmetrizeReport TForm1::SymmetrizeClick(const std::string& tolerance) {
+    Engine::SymmetrizeReport report;
+    Run([&] { report = engine_.UserSymmetrize(tolerance); });
+    return report;
+}
+
+void TForm1::StandardFrameClick(const std::string& tolerance) {
+    Run([&] { engine_.UserStandardFrame(tolerance); });
 }
 
 }  // namespace pivora

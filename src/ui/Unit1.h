@@ -21,6 +21,7 @@
 #include "model/AtomTable.h"
 #include "ui/AtomGrid.h"
 #include "ui/FileDialogs.h"
+#include "ui/Language.h"
 #include "ui/Widgets.h"
 
 class QAction;
@@ -31,7 +32,9 @@ class QScrollArea;
 
 namespace pivora {
 
+class SymmetryWindow;
 class TForm2;
+class UserGuideWindow;
 class View3DWindow;
 
 class TForm1 : public QMainWindow {
@@ -106,6 +109,23 @@ class TForm1 : public QMainWindow {
     // View > Zoom to Fit (Engine::ZoomToFit).
     void ZoomToFit1Click();
     void Help1Click();
+    // Tools > Symmetry: shows the symmetry window beside this one.
+    void Symmetry1Click();
+    // The symmetry window's commands (SymmetryWindow.h), each one undo step,
+    // run and shown as this window's own commands are; failures reach the
+    // caller.
+    void SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,
+                           const std::string& name);
+    Engine::SymmetrizeReport SymmetrizeClick(const std::string& tolerance);
+    void StandardFrameClick(const std::string& tolerance);
+    // View > Language: the program speaks language from now on, and at the
+    // next start.
+    void LanguageClick(Language language);
+    // The top-level User Guide item: the guide window, in the current
+    // language.
+    void UserGuide1Click();
+    // The guide window; null until first shown.
+    UserGuideWindow* UserGuide() const { return guide_.get(); }
     void SpinEdit1Change();
     void SpinEdit2Change();
     void CenterClick();
@@ -157,7 +177,14 @@ class TForm1 : public QMainWindow {
     // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
     // leave the vector's head on the positive side of their axis.
     QAction* PositiveFits1;
+    QMenu* ToolsMenu;
+    QAction* Symmetry1;
     QAction* Help1;
+    SymmetryWindow* SymmetryForm;  // Tools > Symmetry; hidden until asked for
+    QMenu* LanguageMenu;           // under View: one of the two is checked
+    QAction* Japanese1;            // the default
+    QAction* English1;
+    QAction* UserGuide1;  // a top-level item beside Help1 that acts when clicked
 
     // The controls below the menu, at their places in Client, which scrolls
     // in ClientArea when the window is smaller.
@@ -205,6 +232,9 @@ class TForm1 : public QMainWindow {
     TCheckBox* CheckBox1;
     QLabel* V1More;  // "+N more": the tail's atoms beyond its four boxes
     QLabel* V5More;  // the head's
+    // What Vector1's direction is ("C6 axis"), under the arrow; shown only
+    // while the vector is a direction fixed in the molecule.
+    QLabel* V1Direction;
 
     QGroupBox* GroupBox3;  // Vector2, laid out as Vector1
     TSpinEdit *SEU1, *SEU2, *SEU3, *SEU4, *SEU5, *SEU6, *SEU7, *SEU8;
@@ -214,6 +244,7 @@ class TForm1 : public QMainWindow {
     TCheckBox* CheckBox2;
     QLabel* U1More;
     QLabel* U5More;
+    QLabel* U1Direction;
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -262,6 +293,7 @@ class TForm1 : public QMainWindow {
     Engine engine_;
     std::unique_ptr<EngineView> view_;
     std::unique_ptr<View3DWindow> view3D_;
+    std::unique_ptr<UserGuideWindow> guide_;
     std::unique_ptr<FileDialogs> dialogs_;
     std::array<TSpinEdit*, kSpinCount> spins_{};
     std::array<TEdit*, kTextCount> texts_{};
@@ -270,6 +302,9 @@ class TForm1 : public QMainWindow {
     SpinId pickTarget_ = SpinId::SEV1;
     // Shows a group's atoms beyond its four boxes in its "+N more" label.
     void ShowMore(QLabel* label, VectorId vector, GroupEnd end);
+    void BuildToolsMenu();
+    void BuildDirectionLabels();
+    void ShowDirection(QLabel* label, VectorId vector);
     // Widens the grid and the window by the grid's atom numbers.
     void FitGridWidth();
     // The status bar shown while it has something to say, hidden otherwise.

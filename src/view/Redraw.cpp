@@ -57,7 +57,7 @@ void DrawVector(const ViewWindow& window, RedrawControls& controls, VectorId vec
 
 void EvaluateAndDraw(const AtomTable& atoms, const ViewWindow& window, RedrawControls& controls,
                      VectorId vector, Color color, Panes panes) {
-    const auto components = EvaluateVector(atoms, controls.Selections(vector));
+    const auto components = controls.Evaluate(atoms, vector);
     if (!components) return;
     for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
         controls.SetComponentText(vector, axis, FormatDisplay((*components)[axis]));

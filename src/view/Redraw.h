@@ -2,6 +2,7 @@
 // The redraw of the three projection panes: the body of `DispVecClick`.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "geometry/AtomGroup.h"
@@ -32,6 +33,13 @@ class RedrawControls {
     // is not an integer): `SEV1`..`SEV4` tail and `SEV5`..`SEV8` head for
     // `Vector1`, `SEU1`..`SEU8` for `Vector2`.
     virtual VectorDefinition Selections(VectorId vector) = 0;
+    // The vector's components, or nothing when it is not defined. By default
+    // EvaluateVector of its Selections on atoms; controls that give a vector
+    // another way (a direction fixed in the molecule) evaluate it here, and
+    // the redraw then writes and draws it as a defined vector.
+    virtual std::optional<VectorComponents> Evaluate(const AtomTable& atoms, VectorId vector) {
+        return EvaluateVector(atoms, Selections(vector));
+    }
     // The text of a component box: `VX`, `VY`, `VZ` for `Vector1`, `UX`, `UY`,
     // `UZ` for `Vector2`. Writing it must start no handler.
     virtual std::string ComponentText(VectorId vector, Axis component) = 0;
@@ -62,7 +70,8 @@ struct AtomDrawing {
 //    when drawing.ShowAtoms: a Sticks call of its bonds where any show and
 //    one Dots call, as AtomsAndBonds gives them, with the groups of both
 //    vectors ringed) and then its black axes;
-// 3. `Vector1` is evaluated; if defined, its components are written to `VX`,
+// 3. `Vector1` is evaluated (controls.Evaluate); if defined, its components
+//    are written to `VX`,
 //    `VY`, `VZ` in the display form and it is drawn blue in XY, YZ, ZX, each
 //    line from the origin to the end point read back from the boxes (the
 //    pane's vertical box first, then its horizontal one);

@@ -67,7 +67,17 @@ INSTANTIATE_TEST_SUITE_P(
         Arguments{"BadJobs",
                   {"r", "a", "-o", "x", "-j", "0"},
                   "-j needs a number of files from 1 to 1000."},
-        Arguments{"UnknownOption", {"r", "a", "-o", "x", "--fast"}, "unknown option '--fast'."}),
+        Arguments{"UnknownOption", {"r", "a", "-o", "x", "--fast"}, "unknown option '--fast'."},
+        Arguments{"PointGroupsNeedNoRecipe",
+                  {"--point-group", "a.xyz", "b.xyz", "--tolerance", "0.1"},
+                  nullptr},
+        Arguments{"PointGroupsWriteNoFile",
+                  {"--point-group", "a.xyz", "-d", "out"},
+                  "--point-group writes no file; leave out -o and -d."},
+        Arguments{"PointGroupsOfNothing", {"--point-group"}, "missing the input files."},
+        Arguments{"ToleranceAlone",
+                  {"r", "a", "-o", "x", "--tolerance", "0.1"},
+                  "--tolerance goes with --point-group."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BatchOutputNames, FollowTheInputAndTheFormat) {
@@ -307,8 +317,9 @@ TEST_F(BatchRun, ABadRecipeOrDirectoryStopsBeforeAnyFile) {
     EXPECT_EQ(
         report.str(),
         "pivora-batch: " + bad +
-            ": Recipe line 2: unknown command 'turn'; the commands are "
-            "select, center, rotate, fit, use, set, group and decimal-separator. In the recipe " +
+            ": Recipe line 2: unknown command 'turn'; the commands are select, center, rotate, "
+            "fit, use, set, group, direction, symmetrize, standard-frame and decimal-separator. "
+            "In the recipe " +
             bad + ".\n");
     EXPECT_EQ(Run({recipe, input, "-d", dir.File("none")}), 2);
     EXPECT_EQ(Out("mol.out"), "");
@@ -341,6 +352,44 @@ TEST_F(BatchRun, TheRecipesNumbersUseTheChosenSeparator) {
     EXPECT_EQ(Run({said, input, "-o", dir.File("out/s.out")}), 0);
     EXPECT_EQ(Out("s.out"), Out("c.out"));
     EXPECT_EQ(Run({said, input, "-o", dir.File("out/t.out"), "--decimal-separator", "."}), 1);
+}
+
+// One line a file on standard output, in the order given; a file that
+// cannot be read is a line on standard error and exit status 1, and the
+// others are still printed.
+TEST_F(BatchRun, PointGroupsArePrintedOneALine) {
+    const std::string water =
+        dir.Write("water.xyz", "O 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n");
+    // Bent by 0.001 angstrom: linear at the default tolerance only.
+    const std::string co2 = dir.Write("co2.xyz", "O 0 0.001 -1.16\nC 0 0 0\nO 0 0.001 1.16\n");
+    // A ghost atom is not the atom it is a ghost of.
+    const std::string ghost = dir.Write("ghost.xyz", "H 0 0 -0.37\nH-Bq 0 0 0.37\n");
+    const std::string bad = dir.Write("bad.xyz", "A 0 0\n");
+    const std::string benzene = PIVORA_EXAMPLES "/benzene.xyz";
+    std::ostringstream out;
+    const auto groups = [&](std::vector<std::string> words) {
+        out.str("");
+        report.str("");
+        const int status = RunPointGroups(ParseBatchArguments(words), out, report);
+        SetDecimalSeparator('.');
+        return status;
+    };
+    EXPECT_EQ(groups({"--point-group", water, co2, ghost, benzene}), 0);
+    EXPECT_EQ(out.str(),
+              water + ": C2v\n" + co2 + ": Dinfh\n" + ghost + ": Cinfv\n" + benzene + ": D6h\n");
+    EXPECT_EQ(report.str(), "");
+    EXPECT_EQ(
+        groups({"--point-group", "--tolerance", "0.0001", co2, bad, dir.File("no.xyz"), water}), 1);
+    EXPECT_EQ(out.str(), co2 + ": C2v\n" + water + ": C2v\n");
+    EXPECT_EQ(report.str().find(bad + ": '' は浮動小数点数ではありません. "), 0u);
+    EXPECT_NE(report.str().find("\n" + dir.File("no.xyz") + ": ファイルが見つかりません.\n"),
+              std::string::npos);
+    EXPECT_EQ(groups({"--point-group", "--tolerance", "2", water}), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(report.str(),
+              "pivora-batch: --tolerance: A tolerance of '2' angstrom is outside what the "
+              "symmetry search takes. The tolerance is a distance in angstrom above 0 and at most "
+              "1, such as 0.01.\n");
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "engine/Engine.h"
 #include "engine/MemoryRoom.h"
+#include "engine/MoleculeSymmetry.h"
 #include "engine/Recipe.h"
 #include "model/DecimalText.h"
 #include "model/Error.h"
@@ -577,7 +578,30 @@ void RandomEvent(
     const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "", "12.5", "-0"};
     const char* const components[] = {"1", "-2.5", "0", "", "x", "3E2"};
     const Axis axes[] = {Axis::X, Axis::Y, Axis::Z};
-    switch (random() % 10) {
+    switch (random() % 11) {
+        case 10: {
+            // The symmetry commands: a direction, symmetrize, the standard
+            // frame, at tolerances good and bad.
+            const char* const tolerances[] = {"0.01", "0.5", "1", "abc", "0"};
+            const char* const tolerance = tolerances[random() % 5];
+            switch (random() % 3) {
+                case 0: {
+                    const double values[] = {1, -0.5, 0, 2.25, 1e-20, 0.70710678118654757};
+                    const std::array<double, 3> direction = {
+                        values[random() % 6], values[random() % 6], values[random() % 6]};
+                    const char* const names[] = {"", "C6 axis", "\u03c3v plane"};
+                    const VectorId vector = random() % 2 ? VectorId::Vector1 : VectorId::Vector2;
+                    call([&] { e.UserDirection(vector, direction, names[random() % 3]); });
+                    break;
+                }
+                case 1:
+                    call([&] { e.UserSymmetrize(tolerance); });
+                    break;
+                default:
+                    call([&] { e.UserStandardFrame(tolerance); });
+            }
+            break;
+        }
         case 8: {
             std::vector<int> group(1 + random() % 7);
             for (int& atom : group) atom = index(random);
@@ -773,6 +797,59 @@ TEST_F(EngineTest, ARecipeGivesTheBatchToolsMoleculeWhateverTheBoxesHeld) {
     }
 }
 
+using Places = std::vector<std::array<double, 3>>;
+
+// The atoms of a table, in order.
+Places PlacesOf(const AtomTable& table) {
+    Places places;
+    for (int k = 1; k <= table.AtomCount; ++k) {
+        places.push_back({table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
+    }
+    return places;
+}
+
+// A rigid copy of the atoms as a coordinate file: turned by a random rotation
+// (from a random unit quaternion) and moved by up to 50 angstrom on each axis.
+// labels gives each atom's label; without them the atoms are A1, A2 ...
+std::string RigidCopy(const Places& molecule, std::mt19937_64& random,
+                      const std::vector<std::string>& labels = {}) {
+    std::normal_distribution<double> normal;
+    std::uniform_real_distribution<double> shift(-50, 50);
+    double q[4];
+    double norm = 0;
+    for (double& c : q) {
+        c = normal(random);
+        norm += c * c;
+    }
+    for (double& c : q) c /= std::sqrt(norm);
+    const auto [w, x, y, z] = q;
+    const double r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                            {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                            {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
+    const double t[3] = {shift(random), shift(random), shift(random)};
+    std::string text;
+    for (std::size_t k = 0; k < molecule.size(); ++k) {
+        text += labels.empty() ? "A" + std::to_string(k + 1) : labels[k];
+        for (int i = 0; i < 3; ++i) {
+            const double v = r[i][0] * molecule[k][0] + r[i][1] * molecule[k][1] +
+                             r[i][2] * molecule[k][2] + t[i];
+            char number[40];
+            std::snprintf(number, sizeof number, " %.17g", v);
+            text += number;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+double LargestDifference(const Places& a, const Places& b) {
+    double largest = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        for (int i = 0; i < 3; ++i) largest = std::max(largest, std::fabs(a[k][i] - b[k][i]));
+    }
+    return largest;
+}
+
 // A series of calculations needs one frame: the frame recipe of the examples
 // gives every rigid copy of a molecule, turned and moved at random, the same
 // coordinates.
@@ -780,81 +857,283 @@ TEST_F(EngineTest, TheFrameRecipeGivesEveryRigidCopyTheSameCoordinates) {
     const std::vector<RecipeCommand> frame =
         ReadRecipeFile(PIVORA_EXAMPLES "/ferrocene-frame.recipe");
     std::mt19937_64 random(20261209);
-    std::normal_distribution<double> normal;
-    std::uniform_real_distribution<double> shift(-50, 50), spread(-3, 3);
+    std::uniform_real_distribution<double> spread(-3, 3);
     // Ferrocene as the example has it, and molecules of eight random atoms.
-    std::vector<std::vector<std::array<double, 3>>> molecules;
-    std::vector<std::string> labels;
+    std::vector<Places> molecules;
     {
-        const std::string path = PIVORA_EXAMPLES "/ferrocene.xyz";
         AtomTable table;
         Engine example(table);
-        example.Open(path);
-        std::vector<std::array<double, 3>> atoms;
-        for (int k = 1; k <= table.AtomCount; ++k) {
-            atoms.push_back({table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
-        }
-        molecules.push_back(atoms);
+        example.Open(PIVORA_EXAMPLES "/ferrocene.xyz");
+        molecules.push_back(PlacesOf(table));
     }
     for (int m = 0; m < 6; ++m) {
-        std::vector<std::array<double, 3>> atoms(8);
+        Places atoms(8);
         for (auto& atom : atoms) atom = {spread(random), spread(random), spread(random)};
         molecules.push_back(atoms);
     }
     double largest = 0;
-    for (const auto& molecule : molecules) {
-        std::vector<double> first;
+    for (const Places& molecule : molecules) {
+        Places first;
         for (int copy = 0; copy < 20; ++copy) {
-            // A random rotation from a random unit quaternion, then a shift.
-            double q[4];
-            double norm = 0;
-            for (double& c : q) {
-                c = normal(random);
-                norm += c * c;
-            }
-            for (double& c : q) c /= std::sqrt(norm);
-            const auto [w, x, y, z] = q;
-            const double r[3][3] = {
-                {1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
-                {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
-                {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
-            const double t[3] = {shift(random), shift(random), shift(random)};
-            std::string text;
-            for (std::size_t k = 0; k < molecule.size(); ++k) {
-                text += "A" + std::to_string(k + 1);
-                for (int i = 0; i < 3; ++i) {
-                    const double v = r[i][0] * molecule[k][0] + r[i][1] * molecule[k][1] +
-                                     r[i][2] * molecule[k][2] + t[i];
-                    char number[40];
-                    std::snprintf(number, sizeof number, " %.17g", v);
-                    text += number;
-                }
-                text += '\n';
-            }
             AtomTable table;
             Engine e(table);
-            e.Open(Write("copy.txt", text));
+            e.Open(Write("copy.txt", RigidCopy(molecule, random)));
             e.Apply(frame, false);
-            std::vector<double> coordinates;
-            for (int k = 1; k <= table.AtomCount; ++k) {
-                coordinates.insert(coordinates.end(),
-                                   {table.AtomX[k], table.AtomY[k], table.AtomZ[k]});
-            }
             if (first.empty()) {
-                first = coordinates;
+                first = PlacesOf(table);
                 // Vector1 on +Z, Vector2's projection towards +X.
                 EXPECT_GT(std::stod(e.Controls().Text(TextId::VZ)), 0);
                 EXPECT_GT(std::stod(e.Controls().Text(TextId::UX)), 0);
                 continue;
             }
-            for (std::size_t i = 0; i < coordinates.size(); ++i) {
-                largest = std::max(largest, std::fabs(coordinates[i] - first[i]));
-            }
+            largest = std::max(largest, LargestDifference(PlacesOf(table), first));
         }
     }
     EXPECT_LT(largest, 1e-6);
     RecordProperty("LargestDifferenceAngstrom", std::to_string(largest));
     std::printf("largest difference over the copies: %.3g angstrom\n", largest);
+}
+
+// --- Symmetry ---
+
+std::vector<std::string> LabelsOf(const AtomTable& table) {
+    return {table.AtomName.begin() + 1, table.AtomName.begin() + 1 + table.AtomCount};
+}
+
+// The example file with every coordinate moved by up to noise angstrom.
+std::string Shaken(const std::string& example, double noise, std::mt19937_64& random) {
+    AtomTable table;
+    Engine e(table);
+    e.Open(example);
+    std::uniform_real_distribution<double> shake(-noise, noise);
+    Places places = PlacesOf(table);
+    for (auto& place : places) {
+        for (double& c : place) c += shake(random);
+    }
+    std::string text;
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        char line[120];
+        std::snprintf(line, sizeof line, "%s %.9f %.9f %.9f\n", table.AtomName[k + 1].c_str(),
+                      places[k][0], places[k][1], places[k][2]);
+        text += line;
+    }
+    return text;
+}
+
+TEST_F(EngineTest, SymmetrizeMakesTheGroupExactAsOneStepThatUndoTakesBackBitForBit) {
+    std::mt19937_64 random(31);
+    engine.Open(Write("noisy.xyz", Shaken(PIVORA_EXAMPLES "/benzene.xyz", 0.003, random)));
+    EXPECT_EQ(PointGroupOf(atoms, 0.01).group.Symbol(), "D6h");
+    EXPECT_NE(PointGroupOf(atoms, 0.0001).group.Symbol(), "D6h");
+    const TableSnapshot before = Snapshot(atoms);
+    const ControlState boxes = engine.Controls();
+    const Engine::SymmetrizeReport report = engine.UserSymmetrize("0.01");
+    EXPECT_GT(report.largestMove, 0.0005);
+    EXPECT_LE(report.largestMove, 0.01);
+    EXPECT_GE(report.atom, 1);
+    EXPECT_EQ(PointGroupOf(atoms, 0.0001).group.Symbol(), "D6h");
+    EXPECT_EQ(engine.UndoTitle(), "Symmetrize");
+    const TableSnapshot after = Snapshot(atoms);
+    engine.Undo();
+    EXPECT_EQ(Snapshot(atoms), before);
+    EXPECT_TRUE(engine.Controls() == boxes);
+    EXPECT_FALSE(engine.CanUndo());
+    engine.Redo();
+    EXPECT_EQ(Snapshot(atoms), after);
+    EXPECT_EQ(engine.RecipeText(), kOpenedRecipe + "symmetrize 0.01\n");
+}
+
+// Each refusal of the two commands leaves the atoms and the boxes as they
+// were, and says why in English under the message.
+TEST_F(EngineTest, SymmetryCommandsThatCannotRunChangeNothing) {
+    struct Case {
+        const char* name;
+        const char* molecule;  // nullptr: nothing opened
+        const char* tolerance;
+        ErrorKind kind;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"NotANumber", "C 0 0 0\nO 1 0 0\n", "abc", ErrorKind::Conversion,
+         "'abc' は浮動小数点数ではありません"},
+        {"Zero", "C 0 0 0\nO 1 0 0\n", "0", ErrorKind::Symmetry,
+         "A tolerance of '0' angstrom is outside what the symmetry search takes."},
+        {"AboveOneAngstrom", "C 0 0 0\nO 1 0 0\n", "1.5", ErrorKind::Symmetry,
+         "A tolerance of '1.5' angstrom is outside what the symmetry search takes."},
+        {"NoAtoms", nullptr, "0.01", ErrorKind::Symmetry, nullptr},
+        {"FarTooLarge", "C 0 0 0\nO 1E7 0 0\n", "0.01", ErrorKind::Symmetry, nullptr},
+    };
+    for (const Case& c : cases) {
+        for (const bool frame : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (frame ? " standard frame" : " symmetrize"));
+            AtomTable table;
+            Engine e(table);
+            if (c.molecule) e.Open(Write("mol.xyz", c.molecule));
+            const TableSnapshot before = Snapshot(table);
+            const ControlState boxes = e.Controls();
+            const Error error = ErrorOf([&] {
+                if (frame) {
+                    e.UserStandardFrame(c.tolerance);
+                } else {
+                    e.UserSymmetrize(c.tolerance);
+                }
+            });
+            EXPECT_EQ(error.Kind(), c.kind);
+            if (c.message) {
+                EXPECT_EQ(error.Message(), c.message);
+                EXPECT_EQ(error.Detail(),
+                          "The tolerance is a distance in angstrom above 0 and at most 1, such as "
+                          "0.01.");
+            } else {
+                EXPECT_FALSE(error.Message().empty());
+            }
+            EXPECT_EQ(Snapshot(table), before);
+            EXPECT_TRUE(e.Controls() == boxes);
+        }
+    }
+}
+
+// A series of symmetric molecules in one frame without choosing a single
+// atom: the standard frame of any rigid copy gives the same coordinates, the
+// frame's directions end on +Z and +X, and a second run changes nothing
+// beyond rounding. The user's vectors stay his.
+TEST_F(EngineTest, TheStandardFrameGivesEveryRigidCopyTheSameCoordinates) {
+    std::mt19937_64 random(20261210);
+    for (const char* example : {"benzene.xyz", "benzene-chromium-tricarbonyl.xyz"}) {
+        SCOPED_TRACE(example);
+        AtomTable original;
+        Engine reader(original);
+        reader.Open(std::string(PIVORA_EXAMPLES "/") + example);
+        const std::string group = PointGroupOf(original, 0.01).group.Symbol();
+        Places first;
+        double largest = 0;
+        for (int copy = 0; copy < 12; ++copy) {
+            AtomTable table;
+            Engine e(table);
+            e.Open(Write("copy.txt", RigidCopy(PlacesOf(original), random, LabelsOf(original))));
+            e.UserStandardFrame("0.01");
+            if (!first.empty()) {
+                largest = std::max(largest, LargestDifference(PlacesOf(table), first));
+                continue;
+            }
+            first = PlacesOf(table);
+            const symmetry::PointGroup found = PointGroupOf(table, 0.01).group;
+            EXPECT_EQ(found.Symbol(), group);
+            EXPECT_GT(found.frame.toZ[2], 1 - 1e-12);
+            EXPECT_GT(found.frame.toX[0], 1 - 1e-12);
+            for (double c : found.centre) EXPECT_LT(std::fabs(c), 1e-12);
+
+            // Again, with vectors of the user's: a vector between atoms and
+            // a direction, which the frame's turns turn too.
+            e.TypeSpin(SpinId::SEV1, "1");
+            e.TypeSpin(SpinId::SEV5, "2");
+            e.UserDirection(VectorId::Vector2, {0.6, 0, 0.8}, "mine");
+            e.ClickCheckBox(2, true);
+            const ControlState boxes = e.Controls();
+            e.UserStandardFrame("0.01");
+            EXPECT_LT(LargestDifference(PlacesOf(table), first), 1e-12);
+            for (const SpinId box : {SpinId::SEV1, SpinId::SEV5}) {
+                EXPECT_EQ(e.Controls().Spin(box), boxes.Spin(box));
+            }
+            EXPECT_FALSE(e.Controls().CheckBox1);
+            const auto& mine = e.Controls().DirectionOf(VectorId::Vector2);
+            ASSERT_TRUE(mine.has_value());
+            EXPECT_EQ(mine->name, "mine");
+            EXPECT_NEAR(mine->point[0], 0.6, 1e-12);
+            EXPECT_NEAR(mine->point[2], 0.8, 1e-12);
+            EXPECT_EQ(e.Controls().Text(TextId::VX),
+                      FormatDisplay(static_cast<long double>(table.AtomX[2]) - table.AtomX[1]));
+        }
+        EXPECT_LT(largest, 1e-6);
+        std::printf("%s: largest difference over the copies: %.3g angstrom\n", example, largest);
+    }
+}
+
+// Molecules whose frame directions lie exactly on the axes already, where a
+// fit has 0 for its denominator: the frame leaves out a fit with nothing to
+// turn and turns by a quarter where the fit would divide by zero.
+TEST_F(EngineTest, TheStandardFrameNeedsNoFitThatWouldDivideByZero) {
+    const struct {
+        const char* name;
+        const char* molecule;
+        bool linear;
+    } cases[] = {
+        {"ZAlreadyOnZ", "O 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n", false},
+        {"ZOnX", "O 0.1173 0 0\nH -0.4692 0.7572 0\nH -0.4692 -0.7572 0\n", false},
+        {"XOnY",
+         "C 0 0 0\nH 0.63 0.63 0.63\nH -0.63 -0.63 0.63\nH -0.63 0.63 -0.63\n"
+         "H 0.63 -0.63 -0.63\n",
+         false},
+        {"LinearAlongY", "O 0 1.16 0\nC 0 0 0\nO 0 -1.16 0\n", true},
+        {"LinearAlongMinusZ", "H 0 0 1.01\nN 0 0 0\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AtomTable table;
+        Engine e(table);
+        e.Open(Write("mol.xyz", c.molecule));
+        e.UserStandardFrame("0.01");
+        const symmetry::PointGroup group = PointGroupOf(table, 0.01).group;
+        EXPECT_GT(group.frame.toZ[2], 1 - 1e-15);
+        if (!c.linear) {
+            EXPECT_GT(group.frame.toX[0], 1 - 1e-15);
+        }
+        const Places once = PlacesOf(table);
+        e.UserStandardFrame("0.01");
+        EXPECT_LT(LargestDifference(PlacesOf(table), once), 1e-15);
+    }
+}
+
+// The fits read the component boxes, which the redraw after every turn
+// rewrites from a direction as it does from atoms: fit +x then fit +z lays
+// benzene's C6 axis on +Z, the ring flat in XY. Typed components keep their
+// text through the turns, as they always did, and are stale for the second
+// fit.
+TEST_F(EngineTest, ADirectionTurnsWithTheMoleculeSoThatTwoFitsLayTheC6AxisOnZ) {
+    const std::string benzene = PIVORA_EXAMPLES "/benzene.xyz";
+    engine.Open(benzene);
+    Pick(SpinId::SEV1, 3);
+    const symmetry::Vec3 c6 = PointGroupOf(atoms, 0.01).group.properAxes.at(0).direction;
+    engine.UserDirection(VectorId::Vector1, c6, "C6 axis");
+    EXPECT_EQ(engine.UndoTitle(), "Vector1: C6 axis");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV1).Text, "0");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1), "None");
+    EXPECT_EQ(engine.Controls().Text(TextId::VZ), FormatDisplay(c6[2]));
+    engine.UserFit(Axis::X, FitHead::Positive);
+    engine.UserFit(Axis::Z, FitHead::Positive);
+    // Flat to the file's six decimals.
+    for (int k = 1; k <= atoms.AtomCount; ++k) EXPECT_NEAR(atoms.AtomZ[k], atoms.AtomZ[1], 2e-6);
+    EXPECT_NEAR(std::stod(engine.Controls().Text(TextId::VZ)), 1, 1e-12);
+    const std::string recipe = engine.RecipeText();
+    EXPECT_EQ(recipe, kOpenedRecipe + "select SEV1 3\ndirection vector1 " + FormatDisplay(c6[0]) +
+                          ' ' + FormatDisplay(c6[1]) + ' ' + FormatDisplay(c6[2]) +
+                          " C6 axis\nfit +x\nfit +z\n");
+    AtomTable replayed;
+    Engine batch(replayed);
+    batch.Open(benzene);
+    batch.Apply(ParseRecipe(recipe), false);
+    EXPECT_EQ(Snapshot(replayed), Snapshot(atoms));
+    EXPECT_TRUE(batch.Controls() == engine.Controls());
+
+    // Atoms chosen for the vector end the direction; undo brings it back.
+    const ControlState along = engine.Controls();
+    Pick(SpinId::SEV5, 2);
+    EXPECT_FALSE(engine.Controls().DirectionOf(VectorId::Vector1).has_value());
+    EXPECT_EQ(engine.Controls().Text(TextId::VZ), along.Text(TextId::VZ));
+    engine.Undo();
+    EXPECT_TRUE(engine.Controls() == along);
+
+    AtomTable typed;
+    Engine e(typed);
+    e.Open(benzene);
+    for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
+        e.TypeText(ComponentBox(VectorId::Vector1, axis),
+                   FormatDisplay(c6[static_cast<int>(axis)]));
+    }
+    e.UserFit(Axis::X, FitHead::Positive);
+    e.UserFit(Axis::Z, FitHead::Positive);
+    EXPECT_EQ(e.Controls().Text(TextId::VZ), FormatDisplay(c6[2]));
+    EXPECT_GT(std::fabs(typed.AtomZ[1] - typed.AtomZ[4]), 0.1);
 }
 
 }  // namespace

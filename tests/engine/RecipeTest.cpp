@@ -75,6 +75,23 @@ std::vector<GoodLine> GoodLines() {
     group.end = GroupEnd::Head;
     group.indexes = {2, 3, 4, 5, 6};
     lines.push_back({"group vector1 head 2 3 4 5 6", group, "group vector1 head 2 3 4 5 6"});
+    // The three numbers are checked when the line runs; the name is the rest
+    // of the line.
+    RecipeCommand direction = Command(RecipeCommand::Kind::Direction);
+    direction.vector = VectorId::Vector2;
+    direction.text = "0.5 -1E-17 0,866";
+    direction.name = "C2\u2032 axis, through C1";
+    lines.push_back({"direction vector2 0.5 -1E-17 0,866 C2\u2032 axis, through C1", direction,
+                     "direction vector2 0.5 -1E-17 0,866 C2\u2032 axis, through C1"});
+    direction.text = "0 x 1";
+    direction.name = "";
+    lines.push_back({"direction  vector2\t0  x 1", direction, "direction vector2 0 x 1"});
+    RecipeCommand symmetrize = Command(RecipeCommand::Kind::Symmetrize);
+    symmetrize.text = "0.01";
+    lines.push_back({"symmetrize 0.01", symmetrize, "symmetrize 0.01"});
+    RecipeCommand frame = Command(RecipeCommand::Kind::StandardFrame);
+    frame.text = "";
+    lines.push_back({"standard-frame", frame, "standard-frame "});
     return lines;
 }
 
@@ -161,7 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "Recipe line 1: this program reads recipes of version 1 only."},
         BadRecipe{"UnknownCommand", "pivora-recipe 1\n\nrotat z 5\n",
                   "Recipe line 3: unknown command 'rotat'; the commands are select, center, "
-                  "rotate, fit, use, set, group and decimal-separator."},
+                  "rotate, fit, use, set, group, direction, symmetrize, standard-frame and "
+                  "decimal-separator."},
         BadRecipe{"UnknownBox", "pivora-recipe 1\nselect SEV9 1\n",
                   "Recipe line 2: unknown atom box 'SEV9'; the boxes are SEV1 to SEV8 and SEU1 "
                   "to SEU8."},
@@ -199,7 +217,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"EmptyGroup", "pivora-recipe 1\ngroup vector2 tail\n",
                   "Recipe line 2: missing atom index."},
         BadRecipe{"BadGroupMember", "pivora-recipe 1\ngroup vector2 tail 1 2 x\n",
-                  "Recipe line 2: 'x' is not an atom index."}),
+                  "Recipe line 2: 'x' is not an atom index."},
+        BadRecipe{"DirectionOfTwoNumbers", "pivora-recipe 1\ndirection vector1 0 1\n",
+                  "Recipe line 2: missing z component."},
+        BadRecipe{"DirectionOfNoVector", "pivora-recipe 1\ndirection up 0 0 1\n",
+                  "Recipe line 2: unknown vector 'up'; the vectors are vector1 and vector2."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

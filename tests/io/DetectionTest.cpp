@@ -103,6 +103,29 @@ const Case kCases[] = {
     {"& keywords", "PM7 &\nXYZ\nt\nC 0.0 1 0.0 1 0.0 1\n", "a", FileKind::Mopac},
     {"flagless, .mop", "PM7 XYZ\ntitle\n\nC 0.0 0.0 0.0\n", "a.mop", FileKind::Mopac},
     {"flagless, .txt", "PM7 XYZ\ntitle\n\nC 0.0 0.0 0.0\n", "a.txt", FileKind::Headerless},
+    {"Z-matrix with a charge column", "PM7\nt\n\nC 0.0 0 0.0 0 0.0 0 0 0 0 -0.12\n", "a.mop",
+     FileKind::Mopac},
+    {"charge column, .txt", "PM7\nt\n\nC 0.0 1 0.0 1 0.0 1 0.21\n", "a.txt", FileKind::Mopac},
+    // indented
+    {"indented atomic numbers", "     6   0.0 0.0 1.4\n     1   0.0 0.0 2.5\n\n", "a.xyz",
+     FileKind::Indented},
+    {"indented labels", " C1 0.1 0.2 0.3\n", "a.log", FileKind::Indented},
+    {"indented, then not", "     6   0.0 0.0 1.4\nH 0.0 0.0 2.5\n", "a", FileKind::Headerless},
+    {"indented x y z q", "  0.5 0.0 1.4 0.1\n", "a", FileKind::Headerless},
+    {"indented five fields", "  C 0.5 0.0 1.4 0.1\n", "a", FileKind::Headerless},
+    // other programs' files
+    {"Link1 first", "--Link1--\n%chk=a\n# Geom=Check\n\nt\n\n0 1\n\n", "a.com",
+     FileKind::GaussianInput},
+    {"Link1 before the route", "--link1--\n# Geom=Check\n", "a", FileKind::GaussianInput},
+    {"MOPAC archive summary", " ARCHIVE FILE\n\n   SUMMARY OF  PM7 CALCULATION, Site No: 1\n",
+     "a.arc", FileKind::MopacArchive},
+    {"MOPAC archive geometry", "junk\n          FINAL GEOMETRY OBTAINED\n", "a",
+     FileKind::MopacArchive},
+    {"Turbomole coord", "$coord\n 0.0 0.0 0.0 o\n$end\n", "coord", FileKind::TurbomoleCoord},
+    {"Turbomole coord with options", "$title\n$coord natoms=1\n", "a", FileKind::TurbomoleCoord},
+    {"control bytes, .log", "! words\n* xyz 0 1\n\x01\x02\x03\n", "a.log", FileKind::Headerless},
+    {"NUL after Gaussian marks", std::string(" Entering Gaussian System\n\0\n", 28), "a.log",
+     FileKind::Headerless},
 };
 
 TEST(DetectionTest, Cases) {
@@ -130,8 +153,9 @@ TEST(DetectionTest, ReadsOnlyTheHeadAndNeverJudgesACutLine) {
 
 TEST(DetectionTest, RandomNativeFilesStayNative) {
     // Property: whenever a file's first line is one the native reader takes
-    // (and is not a flagged MOPAC line), the file is read by the native
-    // reader, to the same table or the same message.
+    // (and is not a flagged MOPAC line, nor the file an indented table), the
+    // file is read by the native reader, to the same table or the same
+    // message; a line that would be read one field off is refused.
     std::mt19937 rng(7);
     const char* pieces[] = {"C1", "Fe", "0", "1", "-1", "+1", "1.5", "-2.25e1", "x",  "#",
                             "*",  "!",  "%", "3", "",   "\t", "1,5", ".",       "E5", "Input"};
@@ -151,8 +175,10 @@ TEST(DetectionTest, RandomNativeFilesStayNative) {
         const std::string path = dir.Write("r.txt", text);
         if (DetectFileKind(path) != FileKind::Headerless) continue;
         SCOPED_TRACE(text);
+        ReadOptions shifted;
+        shifted.refuseShiftedLines = true;
         EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, previous).table; }),
-                  test::Outcome([&] { return ReadCoordinateTable(path, previous); }));
+                  test::Outcome([&] { return ReadCoordinateTable(path, previous, shifted); }));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "io/Elements.h"
 #include "io/FileKind.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
@@ -124,6 +125,54 @@ TEST(ExportTest, RefusalsListTheLabelsAndWriteNothing) {
     EXPECT_NE(message.find("'Q9' (atom 10) and 2 more."), std::string::npos) << message;
 }
 
+TEST(ExportTest, GhostAtomsStayGhostsOrAreRefused) {
+    // Written as plain symbols, ghost atoms would become real atoms with
+    // their electrons: Gaussian and ORCA mark them, standard XYZ cannot.
+    const AtomTable table = Table({{"O1", 0.0, 0.0, 0.11779},
+                                   {"He-Bq", 0.0, 0.0, 3.0},
+                                   {"ne-bq", 0.0, 0.0, -3.0},
+                                   {"Ar:", 1.5, 0.0, 0.0},
+                                   {"Fe1:", 0.0, 1.5, 0.0}});
+    // Each coordinate in its field of 16, after the marked symbol.
+    const std::string zero = "     0.000000000", three = "     3.000000000";
+    const std::string lines[] = {"O  " + zero + zero + "     0.117790000\n",
+                                 zero + zero + three + "\n", zero + zero + "    -3.000000000\n",
+                                 "     1.500000000" + zero + zero + "\n",
+                                 zero + "     1.500000000" + zero + "\n"};
+    const std::string gaussian = ExportText(ExportFormat::GaussianInput, table, {});
+    EXPECT_NE(gaussian.find(lines[0] + "He-Bq" + lines[1] + "Ne-Bq" + lines[2] + "Ar-Bq" +
+                            lines[3] + "Fe-Bq" + lines[4]),
+              std::string::npos)
+        << gaussian;
+    const std::string orca = ExportText(ExportFormat::OrcaInput, table, {});
+    EXPECT_NE(orca.find(lines[0] + "He :" + lines[1] + "Ne :" + lines[2] + "Ar :" + lines[3] +
+                        "Fe :" + lines[4]),
+              std::string::npos)
+        << orca;
+    TempDir dir;
+    const std::string target = dir.Write("keep.xyz", "precious\n");
+    test::ExpectError([&] { ExportFile(target, ExportFormat::Xyz, table, {}); }, ErrorKind::Format,
+                      "Nothing was exported: standard XYZ cannot mark ghost atoms, and these "
+                      "labels name ghosts: 'He-Bq' (atom 2), 'ne-bq' (atom 3), 'Ar:' (atom 4), "
+                      "'Fe1:' (atom 5).");
+    EXPECT_EQ(test::ReadAll(target), "precious\n");
+    // Read back, each input keeps its ghosts as ghosts of the same elements.
+    for (const auto& [format, labels] :
+         {std::pair<ExportFormat, std::vector<std::string>>{
+              ExportFormat::GaussianInput, {"O", "He-Bq", "Ne-Bq", "Ar-Bq", "Fe-Bq"}},
+          {ExportFormat::OrcaInput, {"O", "He:", "Ne:", "Ar:", "Fe:"}}}) {
+        const std::string path = dir.File("ghosts." + std::string(ExportExtension(format)));
+        ExportFile(path, format, table, {});
+        const ReadResult r = ReadMolecule(path, AtomTable{});
+        ASSERT_EQ(r.table.AtomCount, 5);
+        for (std::size_t k = 1; k <= 5; ++k) {
+            EXPECT_EQ(r.table.AtomName[k], labels[k - 1]);
+            EXPECT_EQ(GhostElement(r.table.AtomName[k]), GhostElement(table.AtomName[k]));
+            EXPECT_EQ(r.table.AtomZ[k], table.AtomZ[k]);
+        }
+    }
+}
+
 TEST(ExportTest, FailedWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string target = dir.Write("keep.gjf", "precious\n");
@@ -199,7 +248,8 @@ TEST(ExportTest, FormatNames) {
 }
 
 // Each atom line is the symbol in three columns and the three coordinates
-// as FormatFixed gives them in fields of 16: values of every size and sign,
+// as FormatFixed gives them in fields of 16, with a blank before a field
+// that would fill them: values of every size and sign,
 // ties at the 9th decimal, and those beyond the quick route.
 TEST(ExportTest, AtomLinesAreTheFixedFormInFieldsOfSixteen) {
     std::mt19937_64 rng(47);
@@ -224,7 +274,12 @@ TEST(ExportTest, AtomLinesAreTheFixedFormInFieldsOfSixteen) {
         const double x = value(), y = value(), z = (i % 2 == 0 ? -1 : 1) * value();
         atoms.emplace_back(i % 3 == 0 ? "Fe" : "C", x, y, z);
         std::string line = i % 3 == 0 ? "Fe " : "C  ";
-        for (const double v : {x, y, z}) line += FormatFixed(v, 16, 9);
+        for (const double v : {x, y, z}) {
+            // A field that fills its 16 columns keeps a blank before it.
+            const std::string field = FormatFixed(v, 16, 9);
+            if (field[0] != ' ') line += ' ';
+            line += field;
+        }
         expected.push_back(line);
     }
     const std::string text = ExportText(ExportFormat::Xyz, Table(atoms), {});

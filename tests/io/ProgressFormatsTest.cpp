@@ -4,11 +4,13 @@
 // was.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
+#include "support/ErrorCheck.h"
 #include "support/ProgressCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -73,6 +75,31 @@ TEST(ProgressFormatsTest, ALargeTrajectoryReportsAsItGoesAndMayBeGivenUp) {
                                   if (heard++ == stop) throw StopHere();
                               }),
                      StopHere);
+    }
+}
+
+TEST(ProgressFormatsTest, AFileCutWhileItIsReadIsRefusedForThatNotForItsFormat) {
+    // Another program cuts the file short after the reading began (here at
+    // the first report): the format would see too few atom lines, but the
+    // refusal names the change.
+    test::TempDir dir;
+    for (const char* name : {"cut.xyz", "cut.gjf"}) {
+        SCOPED_TRACE(name);
+        std::string text = Trajectory(100000);
+        if (std::string(name) == "cut.gjf")
+            text = "# HF\n\nt\n\n0 1\n" + text.substr(text.find("O "));
+        const std::string path = dir.Write(name, text);
+        bool cut = false;
+        const Error e = test::ErrorOf([&] {
+            Prepared(path, [&](std::uint64_t, std::uint64_t) {
+                if (!cut) cut = ::truncate(path.c_str(), 4000) == 0;
+            });
+        });
+        EXPECT_TRUE(cut);
+        EXPECT_EQ(e.Kind(), ErrorKind::File);
+        EXPECT_EQ(e.Message(), "I/O エラー (5)");
+        EXPECT_EQ(e.Detail().rfind("The file changed while it was being read", 0), 0u)
+            << e.Detail();
     }
 }
 

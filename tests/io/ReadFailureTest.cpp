@@ -107,6 +107,10 @@ const Failure kFailures[] = {
      "the z coordinate 'zz' is not a number", ErrorKind::Conversion},
     {"a.gjf", "%chk=a\nO 0 0 0\n", FileKind::GaussianInput, 2,
      "the route line should begin with '#'"},
+    {"a.gjf", kGaussianHead + "0 1\nC 0 0 0\nC 1.4 0 0\nTV 2.5 0 0\n\n", FileKind::GaussianInput, 9,
+     "a translation vector (Tv): the input describes a periodic system"},
+    {"a.com", "--Link1--\n%chk=a.chk\n# B3LYP/6-31G(d) Geom=Check Guess=Read\n\ntitle\n\n0 1\n\n",
+     FileKind::GaussianInput, 8, "the route takes the geometry from the checkpoint file"},
     // ORCA input
     {"a.inp", "! HF def2-SVP\n", FileKind::OrcaInput, 0, "there is no '* xyz CHARGE MULT' block"},
     {"a.inp", "! HF\n* xyz 0 1\nO 0 0 0\nH 0 0 1\n", FileKind::OrcaInput, 2,
@@ -129,8 +133,14 @@ const Failure kFailures[] = {
      "does not hold an element symbol and x, y, z"},
     {"a.inp", "! HF\n%coords\n CTyp internal\nend\n", FileKind::OrcaInput, 3,
      "internal coordinates (CTyp 'internal')"},
-    {"a.inp", "! HF\n%coords\n Units bohrs\nend\n", FileKind::OrcaInput, 3,
-     "only Units Angs (angstrom) is read"},
+    {"a.inp", "! HF\n%coords\n Units nm\nend\n", FileKind::OrcaInput, 3,
+     "only Units Angs (angstrom) and Units Bohrs are read"},
+    {"a.inp", "! HF\n%coords\n Charge 0.5\n coords\n  O 0 0 0\n end\nend\n", FileKind::OrcaInput, 3,
+     "the charge '0.5' is not a whole number"},
+    {"a.inp", "! HF\n%coords\n Mult 1.0.0\n coords\n  O 0 0 0\n end\nend\n", FileKind::OrcaInput, 3,
+     "the multiplicity '1.0.0' is not a whole number"},
+    {"a.inp", "! HF\n* xyz 0.0 1\nO 0 0 0\n*\n", FileKind::OrcaInput, 2,
+     "the charge '0.0' is not a whole number"},
     {"a.inp", "! HF\n%coords\n coords\n  O 0 0 0\n", FileKind::OrcaInput, 3,
      "the coords list that begins here is not closed by 'end'"},
     {"a.inp", "! HF\n%coords\n coords\n  O 0 0 0\n end\n", FileKind::OrcaInput, 2,
@@ -168,6 +178,13 @@ const Failure kFailures[] = {
      FileKind::OrcaOutput, 11, "does not hold an element symbol and x, y, z"},
     {"a.out", kOrcaBanner + "CARTESIAN COORDINATES (ANGSTROEM)\n  O 0.0 0.0 0.1\n",
      FileKind::OrcaOutput, 3, "a line of dashes should follow"},
+    {"a.out",
+     kOrcaBanner + kOrcaTitle + "  O 0.0 0.0 0.1\n  H 0.0 0.7 -0.5\n  H 0.0 -0.7 -0.5\n\n" +
+         kOrcaTitle + "  O 0.0 0.0 0.1\n  H 0.0 0.7 -0.5\n",
+     FileKind::OrcaOutput, 13,
+     "the coordinate block that begins on line 10 is cut off: the file ends before the blank"},
+    {"a.out", kOrcaBanner + kOrcaTitle + "  O 0.0 0.0 0.1\n  H 0.0 0.7 -0.5\n  H 0.0 -0.7 -0.4",
+     FileKind::OrcaOutput, 7, "the coordinate block that begins on line 3 is cut off"},
     // MOPAC
     {"a.mop", "PM7\ntitle\ncomment\n", FileKind::Mopac, 4, "no geometry follows the 3 keyword"},
     {"a.mop", "PM7\ntitle\ncomment\nC 0 1 0 1 0 1\nO 1.2 1 0 1\n", FileKind::Mopac, 5,
@@ -177,9 +194,36 @@ const Failure kFailures[] = {
     {"a.mop", "C 0 1 0 1 0 1\nO 1.2 1 0 1 0 1 1 0 0\n", FileKind::Mopac, 2,
      "internal coordinates (the line refers to atoms 1, 0, 0)"},
     {"a.mop", "C 0 1 0 1 0 1\nTv 1.2 1 0 1 0 1\n", FileKind::Mopac, 2,
-     "unknown element symbol 'Tv'"},
+     "a translation vector (Tv): the input describes a periodic system"},
     {"a.mop", "C 0 1 0 1 0 1\nO 1.2x 1 0 1 0 1\n", FileKind::Mopac, 2,
      "the x coordinate '1.2x' is not a number", ErrorKind::Conversion},
+    {"a.mop", "PM7\nt\n\nC 0.0 0 0.0 0 0.0 0 0 0 0 -0.12\nH 1.1 1 0.0 0 0.0 0 1 0 0 0.05\n",
+     FileKind::Mopac, 5, "internal coordinates (the line refers to atoms 1, 0, 0)"},
+    // MOPAC archive
+    {"a.arc", " ARCHIVE FILE\n\n SUMMARY OF  PM7 CALCULATION\n", FileKind::MopacArchive, 0,
+     "there is no \"FINAL GEOMETRY OBTAINED\" section"},
+    {"a.arc",
+     " SUMMARY OF PM7 CALCULATION\n FINAL GEOMETRY OBTAINED\n PM7\n t\n\n"
+     " C 0.0 0 0.0 0 0.0 0 0 0 0 0.1\n C 1.5 1 0.0 0 0.0 0 1 0 0 -0.1\n",
+     FileKind::MopacArchive, 7, "internal coordinates (the line refers to atoms 1, 0, 0)"},
+    {"a.arc", " SUMMARY OF PM7 CALCULATION\n FINAL GEOMETRY OBTAINED\n", FileKind::MopacArchive, 2,
+     "the file ends here, before the final geometry's keyword and title lines"},
+    // Turbomole coord
+    {"coord", "$coord\n 0 0 0 o\n", FileKind::TurbomoleCoord, 2,
+     "the $coord group that begins on line 1 is not closed by a line beginning with '$'"},
+    {"coord", "$coord frac\n 0 0 0 o\n$end\n", FileKind::TurbomoleCoord, 1,
+     "fractions of a periodic cell"},
+    {"control", "$title\n$coord file=coord\n$end\n", FileKind::TurbomoleCoord, 2,
+     "from the file 'coord'; open that file instead"},
+    {"coord", "$coord\n 0 0 0 o\n$periodic 2\n$cell\n 5 5 5\n$end\n", FileKind::TurbomoleCoord, 3,
+     "the $periodic group makes the system periodic"},
+    {"coord", "$coord\n 0 0 o\n$end\n", FileKind::TurbomoleCoord, 2,
+     "does not hold x, y, z and an element symbol"},
+    {"coord", "$coord\n 0 0 x o\n$end\n", FileKind::TurbomoleCoord, 2,
+     "the z coordinate 'x' is not a number", ErrorKind::Conversion},
+    {"coord", "$coord\n 0 0 0 xx\n$end\n", FileKind::TurbomoleCoord, 2,
+     "unknown element symbol 'xx'"},
+    {"coord", "$coord\n$end\n", FileKind::TurbomoleCoord, 1, "the $coord group holds no atoms"},
 };
 
 TEST(ReadFailureTest, EachFailureNamesFileAndLineAndKeepsTheMolecule) {
@@ -221,7 +265,8 @@ TEST(ReadFailureTest, FileErrorsAreTheNativeOnesForEveryKind) {
         SCOPED_TRACE(path);
         for (FileKind kind :
              {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
-              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
+              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac, FileKind::Indented,
+              FileKind::MopacArchive, FileKind::TurbomoleCoord}) {
             test::ExpectError([&] { ReadMoleculeAs(kind, path, table); }, ErrorKind::File, message);
         }
         EXPECT_THROW(ReadMoleculeFile(path, table), Error);
@@ -232,14 +277,18 @@ TEST(ReadFailureTest, FileErrorsAreTheNativeOnesForEveryKind) {
 TEST(ReadFailureTest, EveryReaderOnEveryOtherSampleGivesATableOrAnError) {
     // Read as the wrong kind, each sample either fails cleanly or gives a
     // table of the common shape; nothing else may happen.
-    const char* samples[] = {"water.xyz",        "ammonia-trajectory.xyz", "water.gjf",
-                             "coords.inp",       "water-opt.log",          "water-orca.out",
-                             "formaldehyde.mop", "methane-standard.out",   "continued.mop"};
+    const char* samples[] = {"water.xyz",        "ammonia-trajectory.xyz",
+                             "water.gjf",        "coords.inp",
+                             "water-opt.log",    "water-orca.out",
+                             "formaldehyde.mop", "methane-standard.out",
+                             "continued.mop",    "coord",
+                             "formaldehyde.arc", "indented-numbers.txt"};
     for (const char* name : samples) {
         const std::string path = std::string(PIVORA_FORMAT_DATA) + "/" + name;
         for (FileKind kind :
              {FileKind::Headerless, FileKind::Xyz, FileKind::GaussianInput, FileKind::OrcaInput,
-              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac}) {
+              FileKind::GaussianOutput, FileKind::OrcaOutput, FileKind::Mopac, FileKind::Indented,
+              FileKind::MopacArchive, FileKind::TurbomoleCoord}) {
             SCOPED_TRACE(std::string(name) + " as " + std::string(KindName(kind)));
             try {
                 const ReadResult r = ReadMoleculeAs(kind, path, AtomTable{});
@@ -295,7 +344,10 @@ TEST(ReadFailureTest, AFileChangedWhileItIsReadIsRefusedInEveryFormat) {
                                    std::string(PIVORA_FORMAT_DATA) + "/coords.inp",
                                    std::string(PIVORA_FORMAT_DATA) + "/water-opt.log",
                                    std::string(PIVORA_FORMAT_DATA) + "/water-orca.out",
-                                   std::string(PIVORA_FORMAT_DATA) + "/formaldehyde.mop"};
+                                   std::string(PIVORA_FORMAT_DATA) + "/formaldehyde.mop",
+                                   std::string(PIVORA_FORMAT_DATA) + "/indented-labels.txt",
+                                   std::string(PIVORA_FORMAT_DATA) + "/formaldehyde.arc",
+                                   std::string(PIVORA_FORMAT_DATA) + "/coord"};
     struct Change {
         const char* name;
         std::function<void(const TempDir& dir, const std::string& bytes)> apply;

@@ -5,11 +5,15 @@
 
 #include <array>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "XyzReference.h"
+#include "io/Formats.h"
 #include "io/MoleculeReader.h"
 #include "model/CoordinateReader.h"
+#include "model/Extended.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -37,7 +41,14 @@ struct Sample {
     int frame = 1, frames = 1;
     std::optional<int> charge = std::nullopt, multiplicity = std::nullopt;
     bool noted = false;
+    bool bohr = false;  // the texts are in bohr
 };
+
+// The double a coordinate text in bohr gives: its extended value times the
+// factor, rounded once.
+std::uint64_t BohrBits(const char* text) {
+    return Bits(StoreDouble(ParseFileDecimal(text) * 0.529177210903L));
+}
 
 const Atom kWater[] = {{"O", "0.000000", "0.000000", "0.117790"},
                        {"H", "0.000000", "0.755453", "-0.471161"},
@@ -123,6 +134,80 @@ std::vector<Sample> Samples() {
          2,
          0,
          1},
+        {"water-bohr.gjf",
+         FileKind::GaussianInput,
+         {{"O", "0.000000", "0.000000", "0.222590"},
+          {"H", "0.000000", "1.427600", "-0.890361"},
+          {"H", "0.000000", "-1.427600", "-0.890361"}},
+         1,
+         1,
+         0,
+         1,
+         true,
+         true},
+        {"ammonia-bohrs.inp",
+         FileKind::OrcaInput,
+         {{"N", "0.000000", "0.000000", "0.212976"},
+          {"H", "0.000000", "1.773535", "-0.496800"},
+          {"H", "1.535926", "-0.886768", "-0.496800"},
+          {"H", "-1.535926", "-0.886768", "-0.496800"}},
+         1,
+         1,
+         0,
+         1,
+         true,
+         true},
+        {"coords-bohr.inp",
+         FileKind::OrcaInput,
+         {{"O", "0.000000", "0.000000", "1.140452"}, {"O", "0.000000", "0.000000", "-1.140452"}},
+         1,
+         1,
+         0,
+         1,
+         true,
+         true},
+        {"ghosts.inp",
+         FileKind::OrcaInput,
+         {{"O", "0.000000", "0.000000", "0.117790"},
+          {"H", "0.000000", "0.755453", "-0.471161"},
+          {"H", "0.000000", "-0.755453", "-0.471161"},
+          {"He:", "0.000000", "0.000000", "3.000000"},
+          {"Ne:", "0.000000", "0.000000", "-3.000000"}},
+         1,
+         1,
+         0,
+         1},
+        {"indented-numbers.txt",
+         FileKind::Indented,
+         {{"C", "0.000000", "0.000000", "1.400000"},
+          {"C", "1.212436", "0.000000", "0.700000"},
+          {"H", "2.156676", "0.000000", "1.245000"},
+          {"O", "-1.212436", "0.000000", "0.700000"}}},
+        {"indented-labels.txt",
+         FileKind::Indented,
+         {{"C1", "0.000000", "0.000000", "1.400000"},
+          {"Fe2", "-1.212436", "0.500000", "-0.700000"}}},
+        {"coord",
+         FileKind::TurbomoleCoord,
+         {{"o", "0.00000000000000", "0.00000000000000", "0.22259616390191"},
+          {"h", "0.00000000000000", "1.42760011131310", "-0.89038465560764"},
+          {"h", "0.00000000000000", "-1.42760011131310", "-0.89038465560764"}},
+         1,
+         1,
+         std::nullopt,
+         std::nullopt,
+         true,
+         true},
+        {"formaldehyde.arc",
+         FileKind::MopacArchive,
+         {{"C", "0.00000000", "0.00000000", "0.00000000"},
+          {"O", "1.20587900", "0.00000000", "0.00000000"},
+          {"H", "-0.58542731", "0.93712480", "0.00000000"},
+          {"H", "-0.58542731", "-0.93712480", "0.00000000"}},
+         1,
+         1,
+         0,
+         1},
         {"formaldehyde.mop",
          FileKind::Mopac,
          {{"C", "0.00000000", "0.00000000", "0.00000000"},
@@ -180,9 +265,12 @@ TEST(ReadFormatsTest, SamplesGiveTheirLabelsAndTheBitsOfTheirTexts) {
         for (std::size_t k = 1; k <= n; ++k) {
             const Atom& a = s.atoms[k - 1];
             EXPECT_EQ(t.AtomName[k], a.label) << "atom " << k;
-            EXPECT_EQ(Bits(t.AtomX[k]), FileBits(a.x)) << "atom " << k;
-            EXPECT_EQ(Bits(t.AtomY[k]), FileBits(a.y)) << "atom " << k;
-            EXPECT_EQ(Bits(t.AtomZ[k]), FileBits(a.z)) << "atom " << k;
+            const auto bits = [&](const char* text) {
+                return s.bohr ? BohrBits(text) : FileBits(text);
+            };
+            EXPECT_EQ(Bits(t.AtomX[k]), bits(a.x)) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomY[k]), bits(a.y)) << "atom " << k;
+            EXPECT_EQ(Bits(t.AtomZ[k]), bits(a.z)) << "atom " << k;
         }
         for (std::size_t k = n + 1; k < n + 10; ++k) {
             EXPECT_EQ(t.AtomName[k], previous.AtomName[k]);
@@ -194,6 +282,155 @@ TEST(ReadFormatsTest, SamplesGiveTheirLabelsAndTheBitsOfTheirTexts) {
         EXPECT_EQ(r.info.charge, s.charge);
         EXPECT_EQ(r.info.multiplicity, s.multiplicity);
         EXPECT_EQ(!r.info.note.empty(), s.noted) << r.info.note;
+        EXPECT_EQ(r.info.convertedFromBohr, s.bohr);
+        EXPECT_EQ(Summary(r.info).ends_with(", converted from bohr"), s.bohr) << Summary(r.info);
+    }
+}
+
+TEST(ReadFormatsTest, GaussianRoutesInBohrInEverySpelling) {
+    // The route runs from its "#" line to the blank line; Units may stand on
+    // any of its lines, in any case and spelling.
+    const std::pair<const char*, bool> routes[] = {
+        {"# HF/STO-3G units=au", true},
+        {"#p HF/STO-3G Units=Bohr", true},
+        {"# HF/STO-3G units(au)", true},
+        {"#P HF/STO-3G\n Opt\n Units=AU", true},
+        {"#n UNITS=(AU,RAD) HF", true},
+        {"# units = (deg, bohr)", true},
+        {"#units=au", true},
+        {"# HF,Units=AU", true},
+        {"# HF/STO-3G Units=Ang", false},
+        {"# HF/STO-3G units(deg)", false},
+        {"# HF/STO-3G", false},
+        {"# HF/STO-3G NoUnits=au", false},
+        {"# HF/STO-3G Units", false},
+        {"# HF/STO-3G ! Units=AU is only a comment", false},
+    };
+    TempDir dir;
+    for (const auto& [route, bohr] : routes) {
+        SCOPED_TRACE(route);
+        const std::string path =
+            dir.Write("a.gjf", std::string(route) + "\n\ntitle\n\n0 1\nH 0 0 1.5\n\n");
+        const ReadResult r = ReadMolecule(path, AtomTable{});
+        EXPECT_EQ(r.info.convertedFromBohr, bohr);
+        EXPECT_EQ(Bits(r.table.AtomZ[1]), bohr ? BohrBits("1.5") : FileBits("1.5"));
+    }
+}
+
+// Property: standard XYZ, whose atom lines go the plain reader's way, reads
+// as the XYZ reader did line by line: the same table, or the same failure
+// at the same line, over random files of every kind of line.
+TEST(ReadFormatsTest, XyzReadsAsLineByLineOnRandomFiles) {
+    std::mt19937 rng(29);
+    const auto pick = [&](const auto& pieces) { return pieces[rng() % std::size(pieces)]; };
+    const char* labels[] = {"C",  "Fe1", "6", "26", "119",   "Xx", "",  "C\t", "He-Bq",
+                            "H:", "c4",  "#", "Cl", "C\x01", "Og", "0", "CL2", "Bq"};
+    const char* numbers[] = {"0",          "1.5",   "-2.25",       "+3",
+                             ".5",         "7.",    "1e-3",        "1E5",
+                             "abc",        "",      "1,5",         "-0",
+                             "1e400",      "1.5\t", "0.000000001", "123456789012345678901",
+                             "-99.123456", "1.2.3"};
+    const char* gaps[] = {" ", " ", " ", "  ", "\t", " \t", "   "};
+    TempDir dir;
+    AtomTable previous;
+    ReadCoordinateFile(dir.Write("old", "Old1 1 2 3\nOld2 4 5 6\n"), previous);
+    for (int round = 0; round < 600; ++round) {
+        std::string text;
+        const int frames = 1 + static_cast<int>(rng() % 3);
+        for (int frame = 0; frame < frames; ++frame) {
+            const int atoms = static_cast<int>(rng() % 5);
+            const int told = rng() % 8 == 0 ? atoms + static_cast<int>(rng() % 3) - 1 : atoms;
+            text += rng() % 20 == 0 ? std::string("3x") : std::to_string(told);
+            text += "\ncomment " + std::to_string(round) + "\n";
+            for (int k = 0; k < atoms; ++k) {
+                if (rng() % 10 == 0) text += pick(gaps);
+                text += pick(labels);
+                const int fields = rng() % 10 == 0 ? static_cast<int>(rng() % 6) : 3;
+                for (int i = 0; i < fields; ++i) {
+                    text += pick(gaps);
+                    text += rng() % 4 == 0 ? pick(numbers)
+                                           : std::to_string(rng() % 2000) + "." +
+                                                 std::to_string(rng() % 1000000);
+                }
+                if (rng() % 15 == 0) text += pick(gaps);
+                text += rng() % 10 == 0 ? "\r\n" : "\n";
+                if (rng() % 200 == 0) text += "\x1a";
+            }
+        }
+        if (rng() % 5 == 0) text += "\n \n";
+        SCOPED_TRACE(text);
+        const std::string path = dir.Write("r.xyz", text);
+        const auto reference =
+            test::Outcome([&] { return ReadXyzLineByLine(path, previous).table; });
+        EXPECT_EQ(
+            test::Outcome([&] { return ReadMoleculeAs(FileKind::Xyz, path, previous).table; }),
+            reference);
+        EXPECT_EQ(test::Outcome([&] {
+                      InputFile file(path);
+                      return ReadXyzStreamed(file, previous).table;
+                  }),
+                  reference);
+        // Into the arrays of a molecule in memory, which it refills where
+        // they fit (where the file is detected as XYZ: a control byte makes
+        // it none).
+        if (DetectFileKind(path) != FileKind::Xyz) continue;
+        EXPECT_EQ(test::Outcome([&] {
+                      AtomTable into;
+                      ReadCoordinateFile(dir.File("old"), into);
+                      ReadMoleculeFile(path, into);
+                      return into;
+                  }),
+                  reference);
+    }
+}
+
+// Frames of many atoms, read in two runs on two threads: the failure is the
+// earliest line's, wherever the runs meet.
+TEST(ReadFormatsTest, LargeXyzFramesReadAsLineByLine) {
+    constexpr int kAtoms = 150000;
+    std::vector<std::string> lines;
+    for (int k = 0; k < kAtoms; ++k) {
+        lines.push_back((k % 3 == 0 ? "Fe" + std::to_string(k % 100) : std::string("O")) + " " +
+                        std::to_string(k % 977) + ".5 -" + std::to_string(k % 13) + ".125 " +
+                        std::to_string(k) + "e-3");
+    }
+    const auto file = [&](const std::vector<std::string>& atoms, int frames) {
+        std::string text;
+        for (int f = 0; f < frames; ++f) {
+            text += std::to_string(kAtoms) + "\nframe\n";
+            for (const std::string& line : atoms) text += line + "\n";
+        }
+        return text;
+    };
+    TempDir dir;
+    const std::string good = dir.Write("good.xyz", file(lines, 1));
+    std::vector<std::string> late = lines, both = lines, short_ = lines;
+    late[140000] = "C 1 2 x";
+    both[140000] = "C 1 2 x";
+    both[20] = "Qq 1 2 3";
+    short_.pop_back();
+    for (const auto& [text, name] :
+         {std::pair{file(lines, 1), "good"}, std::pair{file(lines, 2), "two frames"},
+          std::pair{file(late, 1), "late"}, std::pair{file(both, 1), "both"},
+          std::pair{file(late, 2), "late, two frames"}, std::pair{file(short_, 1), "short"}}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Write("big.xyz", text);
+        const auto reference =
+            test::Outcome([&] { return ReadXyzLineByLine(path, AtomTable{}).table; });
+        EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, AtomTable{}).table; }), reference);
+        EXPECT_EQ(test::Outcome([&] {
+                      InputFile file(path);
+                      return ReadXyzStreamed(file, AtomTable{}).table;
+                  }),
+                  reference);
+        EXPECT_EQ(test::Outcome([&] {
+                      AtomTable into = ReadMolecule(good, AtomTable{}).table;
+                      ReadMoleculeFile(path, into);
+                      return into;
+                  }),
+                  test::Outcome([&] {
+                      return ReadXyzLineByLine(path, ReadMolecule(good, AtomTable{}).table).table;
+                  }));
     }
 }
 
@@ -212,6 +449,66 @@ TEST(ReadFormatsTest, LineEndsAndTheEndOfFileMarkReadAlike) {
     }
 }
 
+// The native reader as the formats library runs it: a line whose empty
+// label would shift its fields is refused.
+const ReadOptions kShifted = [] {
+    ReadOptions options;
+    options.refuseShiftedLines = true;
+    return options;
+}();
+
+TEST(ReadFormatsTest, IndentedLinesAreReadRightOrRefused) {
+    // Each line begins with a blank, which makes an empty first field for
+    // the headerless reader: its label would be '', x the label, z lost.
+    struct Case {
+        std::string bytes;
+        FileKind kind;
+        std::vector<test::Slot> atoms;  // from slot 1; empty: refused
+        int line = 0;                   // where a refusal points
+    };
+    const Case cases[] = {
+        {"          6           0.000000    0.000000    1.400000\n",
+         FileKind::Indented,
+         {{"C", 0, 0, 1.4}}},
+        {" C1 0.1 0.2 0.3\n", FileKind::Indented, {{"C1", 0.1, 0.2, 0.3}}},
+        {"  1 2 3 4\n  8\t0 0 -1\n \n", FileKind::Indented, {{"H", 2, 3, 4}, {"O", 0, 0, -1}}},
+        {"   #1 -1 0 0\n   Bq 0 1e-3 +0\n",
+         FileKind::Indented,
+         {{"#1", -1, 0, 0}, {"Bq", 0, 1e-3, 0}}},
+        // Not every line indented, or a number that is no atomic number
+        // where the label stands: the headerless rules, with the refusal.
+        {"C1 0 0 0\n          6  0.0 0.0 1.4\n", FileKind::Headerless, {}, 2},
+        {"   6 0 0 1.4\nC 0 0 0\n", FileKind::Headerless, {}, 1},
+        {"  1.5 2 3 4\n", FileKind::Headerless, {}, 1},
+        {"  200 0 0 1.4\n", FileKind::Headerless, {}, 1},
+        {"\t6 0 0 1.4\n", FileKind::Headerless, {{"6", 0, 0, 1.4}}},
+        {"  1 2 3\n", FileKind::Headerless, {{"", 1, 2, 3}}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const std::string path = dir.Write("a.txt", c.bytes);
+        EXPECT_EQ(DetectFileKind(path), c.kind);
+        if (c.atoms.empty()) {
+            const Error e = test::ErrorOf([&] { ReadMolecule(path, AtomTable{}); });
+            EXPECT_EQ(e.Kind(), ErrorKind::Format);
+            EXPECT_EQ(e.Message().rfind("Line " + std::to_string(c.line) +
+                                            " of a.txt: the line begins with a blank and holds "
+                                            "more than four fields",
+                                        0),
+                      0u)
+                << e.Message();
+            EXPECT_EQ(e.Detail().rfind(path + ", line " + std::to_string(c.line) + ": ", 0), 0u);
+            continue;
+        }
+        std::vector<test::Slot> slots{{"None"}};
+        slots.insert(slots.end(), c.atoms.begin(), c.atoms.end());
+        const auto count = static_cast<std::int32_t>(c.atoms.size());
+        EXPECT_EQ(test::Snapshot(ReadMolecule(path, AtomTable{}).table),
+                  test::Snapshot(count, slots, c.atoms.size() + 10));
+    }
+}
+
 TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
     // Successes and failures alike: same table, same message, same kind.
     const std::string cases[] = {
@@ -222,7 +519,6 @@ TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
         "\x1a",
         "N1 1 2 3\nN2 1 2 3\nN3 x1 2 3\n",
         "N1 1 2 3\n\n",
-        " C1 0.1 0.2 0.3\n",
         "C1\t0.5 1 2\n",
         "C1 1E500 1 2\n",
         std::string("C1 1\0 2 3\n", 10),
@@ -243,7 +539,7 @@ TEST(ReadFormatsTest, HeaderlessFilesReadExactlyAsTheNativeReader) {
         const std::string path = dir.Write("plain.xyz", bytes);
         EXPECT_EQ(DetectFileKind(path), FileKind::Headerless);
         EXPECT_EQ(test::Outcome([&] { return ReadMolecule(path, previous).table; }),
-                  test::Outcome([&] { return ReadCoordinateTable(path, previous); }));
+                  test::Outcome([&] { return ReadCoordinateTable(path, previous, kShifted); }));
         try {
             EXPECT_EQ(ReadMolecule(path, previous).info.kind, FileKind::Headerless);
         } catch (const Error& e) {
@@ -268,6 +564,18 @@ TEST(ReadFormatsTest, BinaryGarbageSaysSo) {
     EXPECT_EQ(e.Kind(), ErrorKind::Conversion);
     EXPECT_EQ(e.Detail().rfind(path + ", line 1: the file holds bytes that no text", 0), 0u)
         << e.Detail();
+    // Random bytes named .log, whose chance lines look like an ORCA input's
+    // keyword line and block: no format is claimed.
+    std::mt19937 rng(5);
+    for (int round = 0; round < 20; ++round) {
+        std::string bytes = "! HF\n* xyz 0 1\n";
+        for (int i = 0; i < 200; ++i) bytes += static_cast<char>(rng() % 256);
+        const std::string log = dir.Write("random.log", bytes);
+        EXPECT_EQ(DetectFileKind(log), FileKind::Headerless);
+        const Error r = test::ErrorOf([&] { ReadMolecule(log, AtomTable{}); });
+        EXPECT_NE(r.Detail().find("the file holds bytes that no text file has"), std::string::npos)
+            << r.Detail();
+    }
 }
 
 TEST(ReadFormatsTest, WithACommaSeparatorEveryFormatTakesTheFullStop) {

@@ -50,6 +50,12 @@ TEST_F(FormatsWindow, TheCaptionNamesTheFileItsFrameAndTheUnsavedMark) {
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Atoms.AtomName[1], "O");
     EXPECT_TRUE(f().windowTitle().contains("job.log[*], Gaussian's standard orientation"));
+    // Coordinates in bohr are converted, and the caption says so.
+    OpenFromMenu(WriteFile("bohr.gjf", "# HF/STO-3G Units=AU\n\nt\n\n0 1\nH 0 0 0\nH 0 0 1.4\n\n"));
+    EXPECT_TRUE(errors.shown.empty());
+    EXPECT_EQ(state.Atoms.AtomZ[2], static_cast<double>(1.4L * 0.529177210903L));
+    EXPECT_TRUE(f().windowTitle().contains("bohr.gjf[*], converted from bohr - "))
+        << f().windowTitle().toStdString();
 }
 
 TEST_F(FormatsWindow, SaveAndExportAskBeforeAFileIsReplaced) {

@@ -40,12 +40,13 @@ class PaneAtomsWindow : public FormTest {
 
 TEST_F(PaneAtomsWindow, ViewMenuHoldsShowAtomsOffAtStart) {
     const QList<QAction*> menus = f().menuBar()->actions();
-    ASSERT_GE(menus.size(), 5);
+    ASSERT_GE(menus.size(), 6);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(menus[1]->text(), "&Edit");
     EXPECT_EQ(menus[2]->text(), "&View");
     EXPECT_EQ(menus[3]->text(), "&Orient");
-    EXPECT_EQ(menus[4]->text(), "&Help");
+    EXPECT_EQ(menus[4]->text(), "&Tools");
+    EXPECT_EQ(menus[5]->text(), "&Help");
     EXPECT_EQ(menus[2]->menu(), f().ViewMenu);
     EXPECT_TRUE(f().ShowAtoms1->isCheckable());
     EXPECT_FALSE(f().ShowAtoms1->isChecked());

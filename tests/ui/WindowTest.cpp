@@ -193,11 +193,12 @@ TEST_F(FormTest, ExitClosesTheMainWindow) {
     EXPECT_FALSE(Form().isVisible());
 }
 
-TEST_F(FormTest, ClosingTheMainWindowEndsTheProgramWhileHelpIsShown) {
+TEST_F(FormTest, ClosingTheMainWindowEndsTheProgramWhileHelpAndSymmetryAreShown) {
     TForm2 help;
     Form().SetHelpWindow(&help);
     Form().show();
     Form().Help1->trigger();
+    Form().Symmetry1->trigger();
     QTimer::singleShot(0, &Form(), [this] { Form().close(); });
     QTimer hung;  // stops with the test, so it can end no later loop
     hung.setSingleShot(true);
