@@ -1018,6 +1018,8 @@ Engine::SymmetrizeReport Engine::SymmetrizeClick(const std::string& toleranceTex
         atoms_.AtomY[k] = place[1];
         atoms_.AtomZ[k] = place[2];
     }
+    // Atoms moved apart from one another: the bonds are found again.
+    ShapeChanged();
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
     DispVecClick();
