@@ -4,7 +4,8 @@
 // process; centering, a turn, a fit and a selection change on that
 // molecule, each with its grid refresh, its redraw and the repaint that
 // follows; the redraw with the atoms shown, at the usual scale and with
-// every atom on the panes; the 3-D view: a frame while the mouse turns it,
+// every atom on the panes (bonds left out), and with the bonds of 50,000
+// atoms; the 3-D view: a frame while the mouse turns it,
 // of 10,000 atoms as balls and sticks and of a million as points, and what
 // showing it adds to the start.
 
@@ -197,17 +198,18 @@ BENCHMARK(BM_OpenPeakMemory)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
-// One window with the million atoms opened and Vector1 from atom 1 to atom 2,
-// shared by the cases below; the open is measured above.
-TForm1& LoadedForm() {
-    static ProgramState* program = nullptr;
-    static TForm1* form = nullptr;
+// One window for each file (the million atoms unless named) opened, with
+// Vector1 from atom 1 to atom 2, shared by the cases below; the open is
+// measured above.
+TForm1& LoadedForm(const std::string& path = AtomFile(kAtoms)) {
+    static std::map<std::string, std::pair<ProgramState*, TForm1*>> forms;
+    auto& [program, form] = forms[path];
     if (form == nullptr) {
         EnsureApplication();
         program = new ProgramState;
         program->Paths.StartDir = ScratchDir();
-        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(AtomFile(kAtoms)));
-        AtBenchmarksEnd([] {
+        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(path));
+        AtBenchmarksEnd([&program = program, &form = form] {
             delete form;
             form = nullptr;
             delete program;
@@ -283,11 +285,9 @@ void BM_SelectionChange(benchmark::State& state) {
 }
 BENCHMARK(BM_SelectionChange)->Unit(benchmark::kMicrosecond);
 
-// View > Show Atoms on, the scale as given: at 10 about one atom in a hundred
-// lies on each pane, at 100 every one does, about 22 to a pixel. The redraw,
-// its record for undo and the repaint of the three panes.
-void BM_RedrawWithAtoms(benchmark::State& state) {
-    TForm1& form = LoadedForm();
+// Redraws of form with View > Show Atoms on at the scale the case gives: the
+// redraw, its record for undo and the repaint of the three panes.
+void TimeRedrawsWithAtoms(benchmark::State& state, TForm1& form) {
     form.SpinEdit3->SetValue(static_cast<int>(state.range(0)));
     form.ShowAtoms1->setChecked(true);
     QApplication::processEvents();
@@ -295,8 +295,16 @@ void BM_RedrawWithAtoms(benchmark::State& state) {
         form.DispVecClick();
         QApplication::processEvents();
     }
+    state.counters["atoms"] = form.Commands().Atoms().AtomCount;
+    state.counters["bonds"] = static_cast<double>(form.Commands().Bonds().size());
     form.ShowAtoms1->setChecked(false);
     form.SpinEdit3->SetValue(10);
+}
+
+// The million atoms, whose bonds are left out: at scale 10 about one atom in
+// a hundred lies on each pane, at 100 every one does, about 22 to a pixel.
+void BM_RedrawWithAtoms(benchmark::State& state) {
+    TimeRedrawsWithAtoms(state, LoadedForm());
 }
 BENCHMARK(BM_RedrawWithAtoms)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
@@ -341,6 +349,30 @@ const std::string& WaxFile(int n) {
     std::fclose(out);
     return files.emplace(n, path).first->second;
 }
+
+// With the bonds: a crystal of wax of 50,000 atoms, the most the panes draw
+// bonds for (at 10 XY shows a corner of it, at 100 the whole of it).
+void BM_RedrawWithBonds(benchmark::State& state) {
+    TimeRedrawsWithAtoms(state, LoadedForm(WaxFile(50000)));
+}
+BENCHMARK(BM_RedrawWithBonds)->ArgName("scale")->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// The first redraw with the atoms shown, or one after a change of shape:
+// the bonds of that crystal found and the panes' atoms and sticks worked
+// out (the engine alone, nothing painted).
+void BM_RedrawFindingBonds(benchmark::State& state) {
+    AtomTable atoms;
+    Engine engine(atoms);
+    engine.EnableHistory(false);
+    engine.Open(WaxFile(50000));
+    engine.SetShowAtoms(true);
+    for (auto _ : state) {
+        engine.ShapeChanged();
+        engine.DispVecClick();
+    }
+    state.counters["bonds"] = static_cast<double>(engine.Bonds().size());
+}
+BENCHMARK(BM_RedrawFindingBonds)->Unit(benchmark::kMillisecond);
 
 // A window with path opened and its 3-D view shown, both kept for the run.
 View3DWindow& ViewOf(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <new>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -19,6 +20,7 @@
 #include "model/Extended.h"
 #include "symmetry/PointGroup.h"
 #include "view/Redraw.h"
+#include "view/ScaleToFit.h"
 
 namespace pivora {
 
@@ -32,6 +34,7 @@ struct Coordinates {
 
 struct Engine::Snapshot {
     std::uint64_t version = 0;
+    std::uint64_t shape = 0;
     std::shared_ptr<const Coordinates> coords;
     ControlState controls;
     ViewWindow window;
@@ -157,14 +160,58 @@ std::span<const std::uint8_t> Engine::Elements() const {
     return elements_;
 }
 
-std::array<DotList, 3> Engine::CurrentAtomDots() const {
-    return AtomDots(atoms_, window_,
-                    RingsOf(atoms_, Selections(VectorId::Vector1), Selections(VectorId::Vector2)),
-                    Elements());
+std::array<PaneAtoms, 3> Engine::CurrentAtomDots() const {
+    return AtomsAndBonds(
+        atoms_, window_,
+        RingsOf(atoms_, Selections(VectorId::Vector1), Selections(VectorId::Vector2)), measured_,
+        Elements(), Bonds());
+}
+
+const std::vector<Bond>& Engine::Bonds() const {
+    if (!bondsKnown_ || bondsShape_ != shapeVersion_) {
+        std::vector<Bond> found;
+        if (!BondsLeftOut()) found = FindBonds(atoms_, BondingElements(atoms_, Elements()));
+        bonds_ = std::move(found);
+        bondsShape_ = shapeVersion_;
+        bondsKnown_ = true;
+    }
+    return bonds_;
+}
+
+void Engine::ShapeChanged() {
+    shapeVersion_ = nextShape_++;
+}
+
+void Engine::MeasurePick(std::int32_t atom) {
+    if (!atoms_.IsAtom(atom)) return;
+    if (measured_.size() == 4) {
+        measured_.clear();
+    } else if (std::find(measured_.begin(), measured_.end(), atom) != measured_.end()) {
+        return;
+    }
+    measured_.push_back(atom);
+    if (showAtoms_) RepaintAtoms();
+}
+
+void Engine::ZoomToFit() {
+    if (atoms_.LastAtom() == 0) return;
+    // The vectors' ends where the redraw draws them: the components as their
+    // boxes will show them, read back.
+    std::vector<Vec3> ends;
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        const auto components = EvaluateVector(atoms_, Selections(vector));
+        if (!components) continue;
+        const auto shown = [&](Axis axis) {
+            return StoreDouble(ParseDecimal(FormatDisplay((*components)[axis])));
+        };
+        ends.push_back({shown(Axis::X), shown(Axis::Y), shown(Axis::Z)});
+    }
+    const std::optional<std::int32_t> scale = ScaleToFit(atoms_, ends, paneWidth_, paneHeight_);
+    if (scale) TypeSpin(SpinId::SpinEdit3, std::to_string(*scale));
 }
 
 void Engine::RepaintAtoms() {
-    std::array<DotList, 3> dots;
+    std::array<PaneAtoms, 3> dots;
     if (showAtoms_) {
         // A window of no width (a redraw failed on scale 0) shows no atoms:
         // the panes keep what they show until the next redraw.
@@ -174,7 +221,8 @@ void Engine::RepaintAtoms() {
     for (int i = 0; i < 3; ++i) {
         const PaneRecord::Picture picture = panes_[i].Save();
         if (!picture.covered || (!showAtoms_ && !PaneRecord::ShowsAtoms(picture))) continue;
-        panes_[i].Restore(PaneRecord::WithAtoms(picture, dots[static_cast<std::size_t>(i)]));
+        const PaneAtoms& atoms = dots[static_cast<std::size_t>(i)];
+        panes_[i].Restore(PaneRecord::WithAtoms(picture, atoms.Dots, atoms.Sticks));
     }
 }
 
@@ -263,8 +311,9 @@ void Engine::FitClick(Axis target, FitHead head) {
 void Engine::DispVecClick() {
     RedrawAdapter controls(*this);
     try {
-        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]},
-               AtomDrawing{showAtoms_, showAtoms_ ? Elements() : std::span<const std::uint8_t>()});
+        AtomDrawing drawing{showAtoms_, {}};
+        if (showAtoms_) drawing = {true, Elements(), Bonds(), measured_};
+        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]}, drawing);
     } catch (const Error& failure) {
         if (failure.Kind() != ErrorKind::InvalidOperation || controls.PlotScale() != 0) throw;
         throw Error(failure).WithDetail(
@@ -635,6 +684,10 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
         state_.Directions = {};
         elementsKnown_ = false;
         elements_ = {};
+        bondsKnown_ = false;
+        bonds_ = {};
+        shapeVersion_ = nextShape_++;
+        measured_.clear();
         if (observer_) observer_->ShowAtoms(atoms_);
     }
     ClearHistory();
@@ -965,6 +1018,8 @@ Engine::SymmetrizeReport Engine::SymmetrizeClick(const std::string& toleranceTex
         atoms_.AtomY[k] = place[1];
         atoms_.AtomZ[k] = place[2];
     }
+    // Atoms moved apart from one another: the bonds are found again.
+    ShapeChanged();
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
     DispVecClick();
@@ -1204,6 +1259,7 @@ void Engine::UserStep(const std::function<std::string()>& title, const std::stri
 std::shared_ptr<const Engine::Snapshot> Engine::Capture() {
     auto snapshot = std::make_shared<Snapshot>();
     snapshot->version = coordVersion_;
+    snapshot->shape = shapeVersion_;
     if (latest_ && latest_->version == coordVersion_) {
         snapshot->coords = latest_->coords;
     } else {
@@ -1238,21 +1294,25 @@ void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
         atoms_.AtomZ = snapshot->coords->z;
         coordVersion_ = snapshot->version;
     }
+    shapeVersion_ = snapshot->shape;
     state_ = snapshot->controls;
     window_ = snapshot->window;
     // The atoms were shown or not as the setting was then; they follow the
-    // setting now, as the restored molecule and window show them.
-    std::array<DotList, 3> dots;
+    // setting now, as the restored molecule and window show them, and with
+    // the atoms being measured now.
+    std::array<PaneAtoms, 3> dots;
     bool dotsMade = false;
     for (int i = 0; i < 3; ++i) {
         PaneRecord::Picture picture = snapshot->panes[i];
         if (!picture.covered && observer_) observer_->ResetPane(i);
-        if (picture.covered && PaneRecord::ShowsAtoms(picture) != showAtoms_) {
+        if (picture.covered &&
+            (PaneRecord::ShowsAtoms(picture) != showAtoms_ || (showAtoms_ && !measured_.empty()))) {
             if (showAtoms_ && !dotsMade) {
                 dots = CurrentAtomDots();
                 dotsMade = true;
             }
-            picture = PaneRecord::WithAtoms(std::move(picture), dots[static_cast<std::size_t>(i)]);
+            const PaneAtoms& atoms = dots[static_cast<std::size_t>(i)];
+            picture = PaneRecord::WithAtoms(std::move(picture), atoms.Dots, atoms.Sticks);
         }
         panes_[i].Restore(picture);
     }

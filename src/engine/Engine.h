@@ -99,6 +99,38 @@ class Engine {
     // and before any redraw.
     std::int32_t AtomAt(PaneId pane, std::int32_t x, std::int32_t y) const;
 
+    // --- The molecule as a chemist sees it ---
+    // The bonds (FindBonds, ghost atoms left out), found when first asked
+    // for and kept while the distances stay: a turn or a centering keeps
+    // them, an open finds them again, and so does a change of shape
+    // (ShapeChanged, or undo and redo across one). None for a molecule of
+    // more than kMostBondedAtoms atoms, which are not searched. Fails only
+    // for want of memory, changing nothing.
+    const std::vector<Bond>& Bonds() const;
+    // Whether the molecule has more atoms than bonds are drawn for.
+    bool BondsLeftOut() const { return atoms_.LastAtom() > kMostBondedAtoms; }
+    // The coordinates changed other than by a turn or a shift (a command
+    // that moves atoms apart, such as a symmetrization, calls it after its
+    // change): the bonds are found again when next needed.
+    void ShapeChanged();
+
+    // A pick of atom for a measurement (Ctrl+click): up to four atoms give a
+    // distance, an angle and a dihedral; a fifth starts over with it. An
+    // atom of the measurement under way, or an index of no atom, changes
+    // nothing. The atoms picked are marked in the panes when they show the
+    // atoms. This is a view of the molecule: no step, no recipe line, no box
+    // changes; an open starts with none.
+    void MeasurePick(std::int32_t atom);
+    // The atoms picked, in their order (0 to 4 of them).
+    const std::vector<std::int32_t>& Measured() const { return measured_; }
+
+    // View > Zoom to Fit: types into the plot scale the smallest scale (1 to
+    // 100) at which every atom (of finite coordinates) and the end of every
+    // defined vector lies on all three panes (ScaleToFit), as typing it
+    // would: the redraw follows, and the change joins the next step. With no
+    // atom nothing changes. Fails as the redraw fails.
+    void ZoomToFit();
+
     // --- The handlers ---
     void SpinEdit1Change();
     void SpinEdit2Change();
@@ -301,8 +333,9 @@ class Engine {
     // The element of each slot, by its label; the labels change only with
     // an open.
     std::span<const std::uint8_t> Elements() const;
-    // The atoms of each pane as a redraw would paint them now.
-    std::array<DotList, 3> CurrentAtomDots() const;
+    // The atoms of each pane, bonds and marks included, as a redraw would
+    // paint them now.
+    std::array<PaneAtoms, 3> CurrentAtomDots() const;
     // Puts the atoms into, or takes them out of, what the panes show now.
     void RepaintAtoms();
     // Runs body as one user step, named by title once body has run; typing
@@ -362,6 +395,14 @@ class Engine {
     bool showAtoms_ = false;
     mutable std::vector<std::uint8_t> elements_;
     mutable bool elementsKnown_ = false;
+    // Every change of shape (an open, ShapeChanged) gets a new number; the
+    // bonds were found for the shape bondsShape_ names.
+    std::uint64_t shapeVersion_ = 0;
+    std::uint64_t nextShape_ = 1;
+    mutable std::vector<Bond> bonds_;
+    mutable std::uint64_t bondsShape_ = 0;
+    mutable bool bondsKnown_ = false;
+    std::vector<std::int32_t> measured_;
     bool historyEnabled_ = true;
     std::size_t historyLimit_ = kHistoryBytes;
     MemoryProbe probeMemory_ = &ProbeMemoryRoom;

@@ -71,33 +71,43 @@ void PaneRecord::Dots(const DotList& dots) {
     Add({Op::Kind::Dots, {}, 0, 0, 0, 0, dots});
 }
 
+void PaneRecord::Sticks(const StickList& sticks) {
+    Add({Op::Kind::Sticks, {}, 0, 0, 0, 0, nullptr, sticks});
+}
+
 bool PaneRecord::Op::operator==(const Op& other) const {
     if (kind != other.kind || !(color == other.color) || a != other.a || b != other.b ||
         c != other.c || d != other.d) {
         return false;
     }
-    if (dots == other.dots) return true;
-    const std::size_t size = dots ? dots->size() : 0;
-    const std::size_t otherSize = other.dots ? other.dots->size() : 0;
-    return size == otherSize && (size == 0 || *dots == *other.dots);
+    const auto same = [](const auto& mine, const auto& theirs) {
+        if (mine == theirs) return true;
+        const std::size_t size = mine ? mine->size() : 0;
+        const std::size_t otherSize = theirs ? theirs->size() : 0;
+        return size == otherSize && (size == 0 || *mine == *theirs);
+    };
+    return same(dots, other.dots) && same(sticks, other.sticks);
 }
 
 bool PaneRecord::ShowsAtoms(const Picture& picture) {
-    return picture.covered && picture.ops.size() > kAtomsAt &&
-           picture.ops[kAtomsAt].kind == Op::Kind::Dots;
+    if (!picture.covered || picture.ops.size() <= kAtomsAt) return false;
+    const Op::Kind kind = picture.ops[kAtomsAt].kind;
+    return kind == Op::Kind::Dots || kind == Op::Kind::Sticks;
 }
 
-PaneRecord::Picture PaneRecord::WithAtoms(Picture picture, DotList dots) {
+PaneRecord::Picture PaneRecord::WithAtoms(Picture picture, DotList dots, StickList sticks) {
     if (!picture.covered || picture.ops.size() < kAtomsAt) return picture;
     auto at = picture.ops.begin() + kAtomsAt;
-    const bool shows = ShowsAtoms(picture);
-    if (!dots) {
-        if (shows) picture.ops.erase(at);
-    } else if (shows) {
-        at->dots = std::move(dots);
-    } else {
-        picture.ops.insert(at, Op{Op::Kind::Dots, {}, 0, 0, 0, 0, std::move(dots)});
+    if (ShowsAtoms(picture)) {
+        auto end = at;
+        if (end->kind == Op::Kind::Sticks) ++end;
+        if (end != picture.ops.end() && end->kind == Op::Kind::Dots) ++end;
+        at = picture.ops.erase(at, end);
     }
+    if (!dots) return picture;
+    at = picture.ops.insert(at, Op{Op::Kind::Dots, {}, 0, 0, 0, 0, std::move(dots)});
+    if (sticks)
+        picture.ops.insert(at, Op{Op::Kind::Sticks, {}, 0, 0, 0, 0, nullptr, std::move(sticks)});
     return picture;
 }
 
@@ -105,6 +115,9 @@ std::size_t PaneRecord::DotBytes(const Picture& picture, std::set<const void*>& 
     std::size_t bytes = 0;
     for (const Op& op : picture.ops) {
         if (op.dots && seen.insert(op.dots.get()).second) bytes += op.dots->size() * sizeof(Dot);
+        if (op.sticks && seen.insert(op.sticks.get()).second) {
+            bytes += op.sticks->size() * sizeof(Stick);
+        }
     }
     return bytes;
 }
@@ -131,6 +144,9 @@ void PaneRecord::Apply(Canvas& canvas, const Op& op) const {
             break;
         case Op::Kind::Dots:
             canvas.Dots(op.dots);
+            break;
+        case Op::Kind::Sticks:
+            canvas.Sticks(op.sticks);
             break;
     }
 }
@@ -165,6 +181,7 @@ void PaneRecord::Restore(const Picture& picture) {
                 break;
             case Op::Kind::Rectangle:
             case Op::Kind::Dots:
+            case Op::Kind::Sticks:
                 break;
         }
         if (target_) Apply(*target_, op);

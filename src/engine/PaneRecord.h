@@ -31,6 +31,7 @@ class PaneRecord : public Canvas {
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void Dots(const DotList& dots) override;
+    void Sticks(const StickList& sticks) override;
 
     // True once anything was drawn: a pane shows no picture before that.
     bool Drawn() const { return drawn_; }
@@ -43,14 +44,16 @@ class PaneRecord : public Canvas {
             Rectangle,
             MoveTo,
             LineTo,
-            Dots
+            Dots,
+            Sticks
         };
         Kind kind;
         Color color;
         int a = 0, b = 0, c = 0, d = 0;
-        DotList dots = nullptr;  // kept, never copied: two records may share it
-        // Dots compare by what they paint, so that a redraw of an unchanged
-        // molecule gives an equal picture.
+        DotList dots = nullptr;      // kept, never copied: two records may share it
+        StickList sticks = nullptr;  // likewise
+        // Dots and sticks compare by what they paint, so that a redraw of an
+        // unchanged molecule gives an equal picture.
         bool operator==(const Op& other) const;
     };
     // What the pane shows, to keep and to replay. covered: the calls begin
@@ -67,14 +70,17 @@ class PaneRecord : public Canvas {
     // Makes picture the record's own and paints it onto the target.
     void Restore(const Picture& picture);
 
-    // The atoms of a covered picture are the Dots call right after its
-    // covering rectangle, where the redraw puts them.
+    // The atoms of a covered picture are the calls right after its covering
+    // rectangle, where the redraw puts them: the bonds' Sticks call, if any,
+    // and a Dots call.
     static bool ShowsAtoms(const Picture& picture);
-    // picture with its atoms replaced by dots, or without atoms when dots is
-    // null; a picture that is not covered is returned as it is.
-    static Picture WithAtoms(Picture picture, DotList dots);
-    // The bytes that the dots of picture hold, each list counted once in
-    // seen (a list that several pictures share is counted by the first).
+    // picture with its atoms replaced by dots and sticks (none when sticks
+    // is null), or without atoms when dots is null; a picture that is not
+    // covered is returned as it is.
+    static Picture WithAtoms(Picture picture, DotList dots, StickList sticks = nullptr);
+    // The bytes that the dots and sticks of picture hold, each list counted
+    // once in seen (a list that several pictures share is counted by the
+    // first).
     static std::size_t DotBytes(const Picture& picture, std::set<const void*>& seen);
 
   private:

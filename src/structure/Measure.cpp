@@ -69,4 +69,29 @@ std::optional<long double> Dihedral(const Position& a, const Position& b, const 
     return degrees;
 }
 
+std::optional<Measurement> Measure(const AtomTable& atoms, std::span<const std::int32_t> picked) {
+    if (picked.size() < 2 || picked.size() > 4) return std::nullopt;
+    Position at[4];
+    for (std::size_t i = 0; i < picked.size(); ++i) {
+        at[i] = PositionOf(atoms, static_cast<std::size_t>(picked[i]));
+    }
+    Measurement measured;
+    switch (picked.size()) {
+        case 2: {
+            const long double d = Distance(at[0], at[1]);
+            if (std::isfinite(d)) measured.value = d;
+            break;
+        }
+        case 3:
+            measured.kind = Measurement::Kind::Angle;
+            measured.value = Angle(at[0], at[1], at[2]);
+            break;
+        default:
+            measured.kind = Measurement::Kind::Dihedral;
+            measured.value = Dihedral(at[0], at[1], at[2], at[3]);
+            break;
+    }
+    return measured;
+}
+
 }  // namespace pivora

@@ -2,7 +2,9 @@
 // Distances, bond angles and dihedral angles between atoms, in extended
 // precision (long double) from the coordinates as stored.
 
+#include <cstdint>
 #include <optional>
+#include <span>
 
 #include "model/AtomTable.h"
 #include "structure/Vec3.h"
@@ -31,5 +33,19 @@ std::optional<long double> Angle(const Position& a, const Position& b, const Pos
 // or a coordinate is not finite.
 std::optional<long double> Dihedral(const Position& a, const Position& b, const Position& c,
                                     const Position& d);
+
+// What two to four picked atoms measure, in the order picked: two the
+// distance a-b (angstrom), three the angle a-b-c at b, four the dihedral
+// a-b-c-d (degrees), each from the coordinates as they are now. value is
+// empty where Angle or Dihedral gives none, and a distance that is not
+// finite.
+struct Measurement {
+    enum class Kind { Distance, Angle, Dihedral };
+    Kind kind = Kind::Distance;
+    std::optional<long double> value;
+};
+// Empty for fewer than two or more than four atoms. Every index must name a
+// slot of the table.
+std::optional<Measurement> Measure(const AtomTable& atoms, std::span<const std::int32_t> picked);
 
 }  // namespace pivora

@@ -486,13 +486,21 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
     }
     setCurrentIndex(cell);
     rowNumbers_->update();
+    if ((event->modifiers() & Qt::ControlModifier) && !(event->modifiers() & Qt::ShiftModifier) &&
+        model_->HoldsAtoms()) {
+        emit AtomMeasured(row + 1);
+    }
 }
 
 void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
     const QModelIndex cell = CellAt(event->position().toPoint());
-    if (!cell.isValid() || !model_->HoldsAtoms()) return;
+    // With Ctrl the press already measured the atom: a double-click then
+    // fills no box.
+    if (!cell.isValid() || !model_->HoldsAtoms() || (event->modifiers() & Qt::ControlModifier)) {
+        return;
+    }
     emit AtomPicked(cell.row() + 1);
 }
 

@@ -96,6 +96,9 @@ class TStringGrid : public QAbstractScrollArea {
     // A row was double-clicked, or Enter pressed on the current row: atom is
     // its atom number, from 1.
     void AtomPicked(int atom);
+    // A row of an atom was Ctrl+clicked (which also adds it to the
+    // selection or takes it out): atom is its number, from 1.
+    void AtomMeasured(int atom);
     // The width of the atom numbers changed (a molecule of more digits).
     void RowNumberWidthChanged(int width);
     // Right-click: the rows' menu, for the window to fill, at a global point.

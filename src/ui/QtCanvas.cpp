@@ -48,17 +48,30 @@ DotShape MakeShape(int radius, int edgeWidth) {
     return shape;
 }
 
+// The pixels of an image of 32 bits a pixel, written straight; none for
+// another format.
+struct DirectPixels {
+    explicit DirectPixels(QImage& image) {
+        const QImage::Format format = image.format();
+        if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+            format == QImage::Format_ARGB32_Premultiplied) {
+            bits = image.bits();
+            stride = image.bytesPerLine();
+        }
+    }
+    QRgb* Row(qsizetype y) const { return reinterpret_cast<QRgb*>(bits + y * stride); }
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+};
+
 }  // namespace
 
 void QtCanvas::Dots(const DotList& dots) {
     if (!dots || dots->empty()) return;
     const int width = image_.width();
     const int height = image_.height();
-    const QImage::Format format = image_.format();
-    const bool direct = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                        format == QImage::Format_ARGB32_Premultiplied;
-    uchar* const bits = direct ? image_.bits() : nullptr;
-    const qsizetype stride = image_.bytesPerLine();
+    const DirectPixels pixels(image_);
+    const bool direct = pixels.bits != nullptr;
     std::optional<QPainter> painter;
     if (!direct) painter.emplace(&image_);
     // Columns left to right of row y, cut at the image's sides.
@@ -67,7 +80,7 @@ void QtCanvas::Dots(const DotList& dots) {
         right = std::min(right, width - 1);
         if (left > right) return;
         if (direct) {
-            auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+            QRgb* row = pixels.Row(y);
             for (int x = left; x <= right; ++x) row[x] = rgb;
         } else {
             painter->fillRect(left, y, right - left + 1, 1, QColor(rgb));
@@ -95,7 +108,7 @@ void QtCanvas::Dots(const DotList& dots) {
             // All inside: no cutting, one pass over each row.
             for (int dy = -r; dy <= r; ++dy) {
                 const auto [h, f] = shape->rows[static_cast<std::size_t>(dy + r)];
-                QRgb* row = reinterpret_cast<QRgb*>(bits + (dot.Y + dy) * stride) + dot.X;
+                QRgb* row = pixels.Row(dot.Y + dy) + dot.X;
                 for (int dx = -h; dx <= h; ++dx) row[dx] = std::abs(dx) <= f ? fill : edge;
             }
             continue;
@@ -111,6 +124,64 @@ void QtCanvas::Dots(const DotList& dots) {
                 span(y, dot.X - f, dot.X + f, fill);
                 span(y, dot.X + f + 1, dot.X + h, edge);
             }
+        }
+    }
+}
+
+void QtCanvas::Sticks(const StickList& sticks) {
+    if (!sticks || sticks->empty()) return;
+    const int width = image_.width();
+    const int height = image_.height();
+    const DirectPixels pixels(image_);
+    const auto put = [&](std::int64_t x, std::int64_t y, QRgb rgb) {
+        if (x < 0 || x >= width || y < 0 || y >= height) return;
+        if (pixels.bits) {
+            pixels.Row(y)[x] = rgb;
+        } else {
+            image_.setPixel(static_cast<int>(x), static_cast<int>(y), rgb);
+        }
+    };
+    // The nearest integer to a / n (n > 0), halves rounded up.
+    const auto nearest = [](std::int64_t a, std::int64_t n) {
+        const std::int64_t twice = 2 * a + n;
+        const std::int64_t d = 2 * n;
+        return twice >= 0 ? twice / d : -((-twice + d - 1) / d);
+    };
+    for (const Stick& stick : *sticks) {
+        const std::int64_t dx = std::int64_t{stick.X2} - stick.X1;
+        const std::int64_t dy = std::int64_t{stick.Y2} - stick.Y1;
+        const bool across = std::abs(dx) >= std::abs(dy);  // longer across than down
+        const std::int64_t n = std::max(std::abs(dx), std::abs(dy));
+        // Only the steps whose pixels can meet the image: along the longer
+        // direction each step moves one pixel.
+        std::int64_t first = 0;
+        std::int64_t last = n;
+        if (n > 0) {
+            const std::int64_t start = across ? stick.X1 : stick.Y1;
+            const std::int64_t step = across ? (dx > 0 ? 1 : -1) : (dy > 0 ? 1 : -1);
+            const std::int64_t size = across ? width : height;
+            // start + k * step within [0, size - 1].
+            const std::int64_t a = step > 0 ? -start : start - (size - 1);
+            const std::int64_t b = step > 0 ? size - 1 - start : start;
+            first = std::max<std::int64_t>(first, a);
+            last = std::min<std::int64_t>(last, b);
+        }
+        const auto pixel = [&](std::int64_t k, std::int64_t& x, std::int64_t& y) {
+            x = stick.X1 + (n > 0 ? nearest(k * dx, n) : 0);
+            y = stick.Y1 + (n > 0 ? nearest(k * dy, n) : 0);
+        };
+        const QRgb edge = qRgb(stick.Edge.Red, stick.Edge.Green, stick.Edge.Blue);
+        const QRgb fill = qRgb(stick.Fill.Red, stick.Fill.Green, stick.Fill.Blue);
+        for (std::int64_t k = first; k <= last; ++k) {
+            std::int64_t x, y;
+            pixel(k, x, y);
+            put(across ? x : x - 1, across ? y - 1 : y, edge);
+            put(across ? x : x + 1, across ? y + 1 : y, edge);
+        }
+        for (std::int64_t k = first; k <= last; ++k) {
+            std::int64_t x, y;
+            pixel(k, x, y);
+            put(x, y, fill);
         }
     }
 }

@@ -16,8 +16,9 @@ namespace pivora {
 // and the rows likewise; its outline lies inside that area. A line of width
 // 1 leaves out its last pixel, so that a chain of lines paints every pixel
 // once; wider lines have round ends. A line of no length paints nothing.
-// Dots are written straight into the pixels of a 32-bit image (the panes'
-// format), a million of them in milliseconds; other formats are painted.
+// Dots and sticks are written straight into the pixels of a 32-bit image
+// (the panes' format), a million dots in milliseconds; other formats are
+// painted pixel by pixel.
 class QtCanvas : public Canvas {
   public:
     explicit QtCanvas(QImage& image) : image_(image) {}
@@ -29,6 +30,7 @@ class QtCanvas : public Canvas {
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void Dots(const DotList& dots) override;
+    void Sticks(const StickList& sticks) override;
 
   private:
     QImage& image_;

@@ -11,18 +11,24 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
 #include "engine/Recipe.h"
 #include "model/CoordinateWriter.h"
+#include "model/DecimalText.h"
 #include "model/DirectoryMemory.h"
 #include "model/Error.h"
 #include "model/FileIo.h"
+#include "structure/Measure.h"
 #include "ui/EventGuard.h"
 #include "ui/LongWork.h"
 #include "ui/Settings.h"
@@ -42,6 +48,10 @@ constexpr int kClientWidth = 992;
 constexpr int kClientHeight = 682;
 
 constexpr char kPositiveFitsKey[] = "orient/positiveFits";
+constexpr char kShowAtomsKey[] = "view/showAtoms";
+// The window's place as Qt keeps it, and whether its size was the user's.
+constexpr char kGeometryKey[] = "window/geometry";
+constexpr char kResizedKey[] = "window/resized";
 
 QFont ArialFont(int pixels, bool bold) {
     QFont font("Arial");
@@ -113,15 +123,37 @@ TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     setObjectName("Form1");
     setFont(ArialFont(12, false));
     BuildMenu();
-    auto* client = new QWidget(this);
-    setCentralWidget(client);
-    BuildControls(client);
+    Client = new QWidget;
+    Client->setObjectName("Client");
+    BuildControls(Client);
     BuildDirectionLabels();
+    Client->resize(kClientWidth, kClientHeight);
+    // At its full size the area shows the controls as they are placed, with
+    // no frame and no margin; smaller, it scrolls rather than cut them off.
+    ClientArea = new QScrollArea(this);
+    ClientArea->setObjectName("ClientArea");
+    ClientArea->setFrameShape(QFrame::NoFrame);
+    ClientArea->setFocusPolicy(Qt::NoFocus);
+    ClientArea->setWidget(Client);
+    setCentralWidget(ClientArea);
+    MeasureText = new QLabel(this);
+    MeasureText->setObjectName("MeasureText");
+    MeasureText->setTextFormat(Qt::PlainText);
+    MeasureText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BondsNote = new QLabel(this);
+    BondsNote->setObjectName("BondsNote");
+    BondsNote->setTextFormat(Qt::PlainText);
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(MeasureText, 1);
+    statusBar()->addPermanentWidget(BondsNote);
+    statusBar()->hide();
     SetTabOrder();
     WireHandlers();
     engine_.SetObserver(view_.get());
     engine_.SetPaneSize(Image1->width(), Image1->height());
     engine_.SetPanes(&Image1->Drawing(), &Image2->Drawing(), &Image3->Drawing());
+    engine_.SetShowAtoms(ShowAtoms1->isChecked());
     resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
     FitGridWidth();
     ShowState();
@@ -133,7 +165,64 @@ void TForm1::FitGridWidth() {
     const int numbers = StringGrid1->RowNumberWidth();
     StringGrid1->setGeometry(664, 0, 321 + numbers, 681);
     const int clientWidth = kClientWidth + numbers;
-    if (width() < clientWidth) resize(clientWidth, height());
+    const int grown = clientWidth - Client->width();
+    Client->resize(clientWidth, kClientHeight);
+    if (grown > 0) {
+        resize(width() + grown, height());
+        FitScreen();
+    }
+}
+
+QSize TForm1::NaturalSize() const {
+    const int bar = statusBar()->isHidden() ? 0 : statusBar()->sizeHint().height();
+    return {Client->width(), menuBar()->sizeHint().height() + Client->height() + bar};
+}
+
+QSize TForm1::MostSize() const {
+    const QScreen* screen = this->screen();
+    if (!screen) return size();
+    const QRect room = screen->availableGeometry();
+    // The window manager's frame, once there is one.
+    const QSize frame = frameGeometry().size() - size();
+    return {room.width() - frame.width(), room.height() - frame.height()};
+}
+
+void TForm1::FitScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen || isMaximized() || isFullScreen()) return;
+    const QSize most = MostSize();
+    if (!size().boundedTo(most).isEmpty() && size().boundedTo(most) != size()) {
+        resize(size().boundedTo(most));
+    }
+    const QRect room = screen->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QPoint inside(std::clamp(outer.left(), room.left(),
+                                   std::max(room.left(), room.right() + 1 - outer.width())),
+                        std::clamp(outer.top(), room.top(),
+                                   std::max(room.top(), room.bottom() + 1 - outer.height())));
+    if (inside != outer.topLeft()) move(inside);
+}
+
+void TForm1::ShowStatus() {
+    MeasureText->setText(MeasurementText());
+    const bool leftOut = engine_.ShowsAtoms() && engine_.BondsLeftOut();
+    BondsNote->setText(
+        leftOut
+            ? QStringLiteral("Bonds are drawn only up to %1 atoms.")
+                  .arg(
+                      QLocale(QLocale::English).toString(static_cast<qulonglong>(kMostBondedAtoms)))
+            : QString());
+    BondsNote->setVisible(leftOut);
+    const bool wanted = !MeasureText->text().isEmpty() || leftOut;
+    QStatusBar* bar = statusBar();
+    if (wanted != bar->isHidden()) return;
+    // The controls keep their room: the window grows by the bar and gives
+    // the height back when it goes.
+    const int height = bar->sizeHint().height();
+    bar->setVisible(wanted);
+    if (isMaximized() || isFullScreen()) return;
+    resize(width(), this->height() + (wanted ? height : -height));
+    FitScreen();
 }
 
 TForm1::~TForm1() = default;
@@ -198,6 +287,12 @@ void TForm1::BuildMenu() {
         QAction* copy = CopyAsMenu->addAction(caption);
         ConnectGuarded(copy, [this, format = format] { CopyAsClick(format); });
     }
+    CopyMeasurement1 = EditMenu->addAction("Copy Measurement");
+    CopyMeasurement1->setObjectName("CopyMeasurement1");
+    CopyMeasurement1->setEnabled(false);
+    CopyMeasurement1->setToolTip(
+        "Copies the distance, angle or dihedral of the atoms picked with Ctrl+click, as the "
+        "status bar shows it.");
 
     ViewMenu = menuBar()->addMenu("&View");
     ViewMenu->setObjectName("ViewMenu");
@@ -206,10 +301,16 @@ void TForm1::BuildMenu() {
     ShowAtoms1 = ViewMenu->addAction("Show Atoms");
     ShowAtoms1->setObjectName("ShowAtoms1");
     ShowAtoms1->setCheckable(true);
+    ShowAtoms1->setChecked(LoadSetting(kShowAtomsKey, false));
     ShowAtoms1->setToolTip(
-        "Draws every atom in the panes as a dot in its element's color, the atoms of Vector1's "
-        "groups ringed in blue and Vector2's in red. Click an atom to put it into the atom box "
-        "used last.");
+        "Draws every atom in the panes as a dot in its element's color, with its bonds, the "
+        "atoms of Vector1's groups ringed in blue and Vector2's in red. Click an atom to put it "
+        "into the atom box used last; Ctrl+click two to four atoms to measure them.");
+    ZoomToFit1 = ViewMenu->addAction("Zoom to Fit");
+    ZoomToFit1->setObjectName("ZoomToFit1");
+    ZoomToFit1->setToolTip(
+        "Sets the plot scale to the smallest at which the whole molecule and the vectors lie in "
+        "all three panes.");
     ViewMenu->addSeparator();
     View3D1 = ViewMenu->addAction("3-D View");
     View3D1->setObjectName("View3D1");
@@ -418,6 +519,8 @@ void TForm1::WireHandlers() {
     ConnectGuarded(Undo1, [this] { Undo1Click(); });
     ConnectGuarded(Redo1, [this] { Redo1Click(); });
     ConnectGuarded(Help1, [this] { Help1Click(); });
+    ConnectGuarded(CopyMeasurement1, [this] { CopyMeasurement1Click(); });
+    ConnectGuarded(ZoomToFit1, [this] { ZoomToFit1Click(); });
     ConnectGuarded(UserGuide1, [this] { UserGuide1Click(); });
     ConnectGuarded(Japanese1, [this] { LanguageClick(Language::Japanese); });
     ConnectGuarded(English1, [this] { LanguageClick(Language::English); });
@@ -463,6 +566,7 @@ void TForm1::WireHandlers() {
     for (const auto& [image, pane] : {std::pair{Image1, PaneId::XY}, std::pair{Image2, PaneId::YZ},
                                       std::pair{Image3, PaneId::ZX}}) {
         image->OnClickAt = [this, pane = pane](int x, int y) { PaneClick(pane, x, y); };
+        image->OnCtrlClickAt = [this, pane = pane](int x, int y) { PaneMeasureClick(pane, x, y); };
         image->ToolTipAt = [this, pane = pane](int x, int y) {
             const int atom = ShowAtoms1->isChecked() ? engine_.AtomAt(pane, x, y) : 0;
             return atom == 0 ? QString()
@@ -473,6 +577,8 @@ void TForm1::WireHandlers() {
 
     connect(StringGrid1, &TStringGrid::AtomPicked, this,
             [this](int atom) { Guarded([&] { PickAtom(atom); }); });
+    connect(StringGrid1, &TStringGrid::AtomMeasured, this,
+            [this](int atom) { Guarded([&] { MeasureAtom(atom); }); });
     connect(StringGrid1, &TStringGrid::RowNumberWidthChanged, this, [this] { FitGridWidth(); });
     connect(StringGrid1, &TStringGrid::RowMenuRequested, this,
             [this](const QPoint& where) { ShowRowMenu(where); });
@@ -507,8 +613,14 @@ void TForm1::ShowRowMenu(const QPoint& globalPosition) {
 }
 
 void TForm1::ShowCentered() {
-    if (const QScreen* screen = this->screen()) {
-        move(CenteredOver(screen->availableGeometry(), frameGeometry().size()));
+    const QByteArray kept = LoadSettingValue(kGeometryKey).toByteArray();
+    const bool placed = !kept.isEmpty() && restoreGeometry(kept);
+    if (placed && !LoadSetting(kResizedKey, false) && !isMaximized()) resize(NaturalSize());
+    FitScreen();
+    if (!placed) {
+        if (const QScreen* screen = this->screen()) {
+            move(CenteredOver(screen->availableGeometry(), frameGeometry().size()));
+        }
     }
     show();
 }
@@ -541,6 +653,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     if (close) {
         if (view3D_) view3D_->SaveSettings(view3D_->isVisible());
+        StoreSetting(kShowAtomsKey, ShowAtoms1->isChecked());
+        StoreSetting(kGeometryKey, saveGeometry());
+        // A size the screen made smaller is no choice of the user's.
+        StoreSetting(kResizedKey, !isMaximized() && size() != NaturalSize().boundedTo(MostSize()));
         QMainWindow::closeEvent(event);
     } else {
         event->ignore();
@@ -631,7 +747,12 @@ void TForm1::ShowState() {
     Undo1->setEnabled(engine_.CanUndo());
     Redo1->setText(title("Redo", engine_.RedoTitle()));
     Redo1->setEnabled(engine_.CanRedo());
-    if (view3D_) view3D_->Follow();
+    CopyMeasurement1->setEnabled(engine_.Measured().size() >= 2);
+    ShowStatus();
+    if (view3D_) {
+        view3D_->SetMeasured(engine_.Measured());
+        view3D_->Follow();
+    }
     SymmetryForm->Refresh();
 }
 
@@ -832,6 +953,7 @@ void TForm1::View3D1Click() {
     if (!view3D_) {
         view3D_ = std::make_unique<View3DWindow>(engine_);
         view3D_->OnPick = [this](int atom) { PickAtom(atom); };
+        view3D_->OnMeasure = [this](int atom) { MeasureAtom(atom); };
         view3D_->OnClosed = [this] { View3D1->setChecked(false); };
         view3D_->PlaceAsLastTime(frameGeometry());
         view3D_->MoleculeChanged();
@@ -850,6 +972,67 @@ void TForm1::PaneClick(PaneId pane, int x, int y) {
     // nothing a user could not see coming.
     if (!ShowAtoms1->isChecked()) return;
     if (const int atom = engine_.AtomAt(pane, x, y)) PickAtom(atom);
+}
+
+void TForm1::PaneMeasureClick(PaneId pane, int x, int y) {
+    if (!ShowAtoms1->isChecked()) return;
+    if (const int atom = engine_.AtomAt(pane, x, y)) MeasureAtom(atom);
+}
+
+void TForm1::MeasureAtom(int atom) {
+    Run([&] { engine_.MeasurePick(atom); });
+}
+
+QString TForm1::MeasurementText() const {
+    const std::vector<std::int32_t>& picked = engine_.Measured();
+    if (picked.empty()) return {};
+    QStringList names;
+    for (const std::int32_t atom : picked) {
+        names.append(ShownLocalHead(state_.Atoms.AtomName[static_cast<std::size_t>(atom)]) +
+                     QStringLiteral(" (%1)").arg(atom));
+    }
+    if (picked.size() == 1) {
+        return names.front() + ": Ctrl+click one to three more atoms to measure.";
+    }
+    const std::optional<Measurement> measured = Measure(state_.Atoms, picked);
+    if (!measured) return {};
+    QString text;
+    switch (measured->kind) {
+        case Measurement::Kind::Distance:
+            text = "Distance ";
+            break;
+        case Measurement::Kind::Angle:
+            text = "Angle ";
+            break;
+        case Measurement::Kind::Dihedral:
+            text = "Dihedral ";
+            break;
+    }
+    text += names.join(QChar(0x2013)) + ": ";
+    if (!measured->value) {
+        switch (measured->kind) {
+            case Measurement::Kind::Distance:
+                return text + "no finite value";
+            case Measurement::Kind::Angle:
+                return text + "none, two of the atoms coincide";
+            case Measurement::Kind::Dihedral:
+                return text + "none, three of the atoms lie on one line";
+        }
+    }
+    QString value = QString::fromStdString(FormatFixed(*measured->value, 1, 6));
+    value.replace('.', QChar(DecimalSeparator()));
+    return text + value +
+           (measured->kind == Measurement::Kind::Distance ? QStringLiteral(" \u00C5")
+                                                          : QStringLiteral("\u00B0"));
+}
+
+void TForm1::CopyMeasurement1Click() {
+    if (engine_.Measured().size() < 2) return;
+    QApplication::clipboard()->setText(MeasurementText());
+}
+
+void TForm1::ZoomToFit1Click() {
+    Run([&] { engine_.ZoomToFit(); });
 }
 
 void TForm1::Undo1Click() {

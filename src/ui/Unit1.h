@@ -28,6 +28,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QScrollArea;
 
 namespace pivora {
 
@@ -47,7 +48,10 @@ class TForm1 : public QMainWindow {
     // The help window that Help1Click shows; it belongs to the caller.
     void SetHelpWindow(TForm2* help) { help_ = help; }
 
-    // Shows the window centered on its screen.
+    // Shows the window where it was when the program last ended (its size
+    // too where the user had resized it), the first time centered on its
+    // screen; never larger than the screen's available area, the controls
+    // then scrolling within it.
     void ShowCentered();
 
     // The command engine whose state the window shows.
@@ -88,6 +92,22 @@ class TForm1 : public QMainWindow {
     // A click on pixel (x, y) of a pane: with the atoms shown, the atom there
     // (the nearest within a few pixels) goes as PickAtom puts it.
     void PaneClick(PaneId pane, int x, int y);
+    // A Ctrl+click on a pane: with the atoms shown, the atom there goes to
+    // the measurement as MeasureAtom puts it.
+    void PaneMeasureClick(PaneId pane, int x, int y);
+    // A Ctrl+click on an atom (in the grid, a pane or the 3-D view): the
+    // atom joins the measurement (Engine::MeasurePick), which the status bar
+    // then shows.
+    void MeasureAtom(int atom);
+    // The measurement as the status bar shows it and Copy Measurement copies
+    // it: "Distance C1 (2)–Fe (1): 2.046105 Å", "Angle ...: 68.123456°",
+    // "Dihedral ...: -12.345678°" (6 decimals, the regional separator); a
+    // note what to do while one atom is picked; empty with none.
+    QString MeasurementText() const;
+    // Edit > Copy Measurement: that text on the clipboard.
+    void CopyMeasurement1Click();
+    // View > Zoom to Fit (Engine::ZoomToFit).
+    void ZoomToFit1Click();
     void Help1Click();
     // Tools > Symmetry: shows the symmetry window beside this one.
     void Symmetry1Click();
@@ -148,9 +168,11 @@ class TForm1 : public QMainWindow {
     QAction* Undo1;
     QAction* Redo1;
     QMenu* CopyAsMenu;
+    QAction* CopyMeasurement1;  // enabled while there is a measurement
     QMenu* ViewMenu;
-    QAction* ShowAtoms1;  // checkable, off at start
-    QAction* View3D1;     // checkable, off at start
+    QAction* ShowAtoms1;  // checkable, kept between runs (off at the first)
+    QAction* ZoomToFit1;
+    QAction* View3D1;  // checkable, off at start
     QMenu* OrientMenu;
     // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
     // leave the vector's head on the positive side of their axis.
@@ -163,6 +185,16 @@ class TForm1 : public QMainWindow {
     QAction* Japanese1;            // the default
     QAction* English1;
     QAction* UserGuide1;  // a top-level item beside Help1 that acts when clicked
+
+    // The controls below the menu, at their places in Client, which scrolls
+    // in ClientArea when the window is smaller.
+    QScrollArea* ClientArea;
+    QWidget* Client;
+    // The status bar's texts: the measurement, and a note where the panes
+    // leave the bonds out. The bar shows only while one of them has text,
+    // the window growing by its height.
+    QLabel* MeasureText;
+    QLabel* BondsNote;
 
     TImage* Image1;  // XY projection
     TImage* Image2;  // YZ projection
@@ -275,6 +307,15 @@ class TForm1 : public QMainWindow {
     void ShowDirection(QLabel* label, VectorId vector);
     // Widens the grid and the window by the grid's atom numbers.
     void FitGridWidth();
+    // The status bar shown while it has something to say, hidden otherwise.
+    void ShowStatus();
+    // The window's size with nothing scrolled and nothing cut off.
+    QSize NaturalSize() const;
+    // The largest the window may be: its screen's available area less the
+    // frame.
+    QSize MostSize() const;
+    // Keeps the window within its screen's available area.
+    void FitScreen();
     void ShowRowMenu(const QPoint& globalPosition);
 };
 

@@ -75,7 +75,9 @@ class View3DWindow::CanvasWidget : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (dragging_ || event->button() != Qt::LeftButton) return;
         const int atom = view_.AtomAt(event->position().toPoint());
-        if (atom != 0 && view_.OnPick) Guarded([&] { view_.OnPick(atom); });
+        const auto& handler =
+            (event->modifiers() & Qt::ControlModifier) ? view_.OnMeasure : view_.OnPick;
+        if (atom != 0 && handler) Guarded([&] { handler(atom); });
     }
     void wheelEvent(QWheelEvent* event) override {
         const double units = event->angleDelta().y();
@@ -110,13 +112,17 @@ View3DWindow::View3DWindow(const Engine& engine) : QMainWindow(nullptr), engine_
     BuildMenu();
     resize(kCanvasSize, kCanvasSize + menuBar()->sizeHint().height());
     scene_.Elements = elements_;
-    scene_.Bonds = bonds_;
 }
 
 View3DWindow::~View3DWindow() = default;
 
 QWidget* View3DWindow::Canvas() const {
     return canvas_;
+}
+
+const std::vector<Bond>& View3DWindow::Bonds() const {
+    static const std::vector<Bond> kNone;
+    return DrawsPoints(scene_) ? kNone : engine_.Bonds();
 }
 
 void View3DWindow::BuildMenu() {
@@ -162,14 +168,14 @@ void View3DWindow::ReleaseMolecule() {
 
 void View3DWindow::MoleculeChanged() {
     released_ = false;
-    elementsStale_ = bondsStale_ = groupsStale_ = extentStale_ = true;
+    elementsStale_ = groupsStale_ = extentStale_ = true;
     fitPending_ = true;
     scene_.Picked = 0;
     Changed();
 }
 
 void View3DWindow::CoordinatesChanged() {
-    bondsStale_ = groupsStale_ = extentStale_ = true;
+    groupsStale_ = extentStale_ = true;
     Changed();
 }
 
@@ -190,6 +196,12 @@ void View3DWindow::Follow() {
 void View3DWindow::SetPicked(int atom) {
     if (scene_.Picked == atom) return;
     scene_.Picked = atom;
+    Changed();
+}
+
+void View3DWindow::SetMeasured(const std::vector<std::int32_t>& atoms) {
+    if (scene_.Measured == atoms) return;
+    scene_.Measured = atoms;
     Changed();
 }
 
@@ -237,14 +249,10 @@ void View3DWindow::Render() {
             scene_.Elements = elements_;
         }
         scene_.Atoms = &atoms;
-        if (bondsStale_) {
-            scene_.Bonds = {};
-            bondsStale_ = false;
-            bonds_.clear();
-            // A large molecule is drawn as points: its bonds are not needed.
-            if (!DrawsPoints(scene_)) bonds_ = FindBonds(atoms, BondingElements(atoms, elements_));
-            scene_.Bonds = bonds_;
-        }
+        // The engine's, found once a molecule and kept while the distances
+        // stay; taken afresh every time, as the engine may have found them
+        // again. A large molecule is drawn as points: its bonds are not needed.
+        if (!DrawsPoints(scene_)) scene_.Bonds = engine_.Bonds();
         if (groupsStale_) {
             vectors_[0] = engine_.Selections(VectorId::Vector1);
             vectors_[1] = engine_.Selections(VectorId::Vector2);

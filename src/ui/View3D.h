@@ -33,6 +33,8 @@ class View3DWindow : public QMainWindow {
 
     // A click on an atom: the atom's index, run inside the event guard.
     std::function<void(int atom)> OnPick;
+    // The same with Ctrl held: the atom is measured, not picked.
+    std::function<void(int atom)> OnMeasure;
     // The window was closed by its frame's button.
     std::function<void()> OnClosed;
 
@@ -49,6 +51,8 @@ class View3DWindow : public QMainWindow {
     void Follow();
     // The atom last picked into an atom box, marked; 0 for none.
     void SetPicked(int atom);
+    // The atoms being measured, marked.
+    void SetMeasured(const std::vector<std::int32_t>& atoms);
 
     // --- The camera (View menu of the window) ---
     void ResetView();    // seen from +z, fitted
@@ -61,7 +65,8 @@ class View3DWindow : public QMainWindow {
     // The canvas widget (the mouse's target) and the camera, for tests.
     QWidget* Canvas() const;
     const Camera3D& Camera() const { return camera_; }
-    const std::vector<Bond>& Bonds() const { return bonds_; }
+    // The bonds shown: the engine's (Engine::Bonds), none as points.
+    const std::vector<Bond>& Bonds() const;
     // The atom under a point of the canvas, 0 for none; and the text its
     // tool tip shows (index, label, coordinates as the grid shows them).
     int AtomAt(QPoint point);
@@ -98,13 +103,11 @@ class View3DWindow : public QMainWindow {
     // What the scene was made of, and what must be made again.
     bool released_ = false;
     bool elementsStale_ = true;
-    bool bondsStale_ = true;
     bool groupsStale_ = true;
     bool extentStale_ = true;
     bool fitPending_ = true;
     bool pictureStale_ = true;
     std::vector<std::uint8_t> elements_;
-    std::vector<Bond> bonds_;
     VectorDefinition vectors_[2];
     Scene3D scene_;
     SceneRenderer renderer_;

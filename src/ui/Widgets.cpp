@@ -296,12 +296,14 @@ void TImage::Forget() {
 }
 
 void TImage::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !OnClickAt) {
+    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    const auto& handler = ctrl ? OnCtrlClickAt : OnClickAt;
+    if (event->button() != Qt::LeftButton || !handler) {
         QWidget::mousePressEvent(event);
         return;
     }
     const QPoint at = event->position().toPoint();
-    Guarded([&] { OnClickAt(at.x(), at.y()); });
+    Guarded([&] { handler(at.x(), at.y()); });
 }
 
 void AnswerToolTip(QWidget* widget, QEvent* event, const std::function<QString(QPoint)>& textAt) {

@@ -172,6 +172,8 @@ class TImage : public QWidget {
 
     // A left click on pixel (x, y) of the pane, run inside the event guard.
     std::function<void(int x, int y)> OnClickAt;
+    // The same with Ctrl held; no OnClickAt then.
+    std::function<void(int x, int y)> OnCtrlClickAt;
     // The tool tip over pixel (x, y), plain text; none when empty.
     std::function<QString(int x, int y)> ToolTipAt;
 
@@ -193,6 +195,7 @@ class TImage : public QWidget {
         void MoveTo(int x, int y) override { image_.Surface().MoveTo(x, y); }
         void LineTo(int x, int y) override { image_.Surface().LineTo(x, y); }
         void Dots(const DotList& dots) override { image_.Surface().Dots(dots); }
+        void Sticks(const StickList& sticks) override { image_.Surface().Sticks(sticks); }
 
       private:
         TImage& image_;

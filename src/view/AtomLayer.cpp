@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -19,6 +20,8 @@ constexpr std::uint8_t kAtomRadius = 2;
 // The edge is one pixel wider than the fill, each ring two wider again.
 constexpr std::uint8_t kEdgeWidth = 1;
 constexpr std::uint8_t kRingWidth = 2;
+// The measuring mark's ring.
+constexpr std::uint8_t kMarkWidth = 2;
 
 constexpr Color kUnknownElement{255, 20, 147};
 
@@ -190,7 +193,7 @@ class FrontAtoms {
 };
 
 DotList DotsOf(const FrontAtoms& fronts, const AtomRings& rings,
-               std::span<const std::uint8_t> elements) {
+               std::span<const std::int32_t> measured, std::span<const std::uint8_t> elements) {
     auto dots = std::make_shared<std::vector<Dot>>();
     const std::vector<FrontAtoms::Front> order = fronts.BackToFront();
     dots->reserve(order.size());
@@ -204,6 +207,13 @@ DotList DotsOf(const FrontAtoms& fronts, const AtomRings& rings,
         const auto edge = static_cast<std::uint8_t>(radius + kEdgeWidth);
         const bool blue = std::binary_search(rings.Blue.begin(), rings.Blue.end(), front.atom);
         const bool red = std::binary_search(rings.Red.begin(), rings.Red.end(), front.atom);
+        if (std::binary_search(measured.begin(), measured.end(), front.atom)) {
+            // White inside, so that a gap parts the mark from the rings.
+            const int rings = (blue ? 1 : 0) + (red ? 1 : 0);
+            const auto outer =
+                static_cast<std::uint8_t>(edge + rings * kRingWidth + 1 + kMarkWidth);
+            dots->push_back({x, y, kWhite, kMeasureColor, outer, kMarkWidth});
+        }
         // A ring is a disc under the atom's; for an atom of both vectors the
         // blue ring lies outside the red one.
         if (blue) {
@@ -231,6 +241,180 @@ std::vector<std::int32_t> GroupAtoms(const AtomTable& atoms, const VectorDefinit
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
+}
+
+// The pixels of a pane that its dots paint over, as QtCanvas paints them
+// (i * i + j * j <= r * (r + 1) around each centre): a stick that shows
+// nowhere else need not be drawn. A summed table of the pixels left open
+// answers for any rectangle at once.
+class DotCover {
+  public:
+    DotCover(std::int32_t width, std::int32_t height, const std::vector<Dot>& dots)
+        : width_(width), height_(height) {
+        const auto w = static_cast<std::size_t>(width);
+        std::vector<std::uint8_t> painted(w * static_cast<std::size_t>(height));
+        for (const Dot& dot : dots) {
+            const int r = dot.Radius;
+            const int limit = r * (r + 1);
+            int half = r;
+            for (int dy = 0; dy <= r; ++dy) {
+                while (half * half + dy * dy > limit) --half;
+                const int left = std::max(dot.X - half, 0);
+                const int right = std::min(dot.X + half, width - 1);
+                if (left > right) continue;
+                for (const int y : {dot.Y - dy, dot.Y + dy}) {
+                    if (y < 0 || y >= height) continue;
+                    std::fill_n(painted.begin() + static_cast<std::ptrdiff_t>(y) * width + left,
+                                right - left + 1, 1);
+                }
+            }
+        }
+        open_.assign((w + 1) * static_cast<std::size_t>(height + 1), 0);
+        for (std::int32_t y = 0; y < height; ++y) {
+            std::int32_t row = 0;
+            for (std::int32_t x = 0; x < width; ++x) {
+                row +=
+                    painted[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)] ? 0 : 1;
+                At(x + 1, y + 1) = At(x + 1, y) + row;
+            }
+        }
+    }
+
+    // Whether the dots paint every pixel of the pane in columns left to
+    // right and rows top to bottom; pixels off the pane count as painted.
+    bool Covers(std::int64_t left, std::int64_t top, std::int64_t right,
+                std::int64_t bottom) const {
+        const auto l = static_cast<std::int32_t>(std::max<std::int64_t>(left, 0));
+        const auto t = static_cast<std::int32_t>(std::max<std::int64_t>(top, 0));
+        const auto r = static_cast<std::int32_t>(std::min<std::int64_t>(right, width_ - 1));
+        const auto b = static_cast<std::int32_t>(std::min<std::int64_t>(bottom, height_ - 1));
+        if (l > r || t > b) return true;
+        return At(r + 1, b + 1) - At(l, b + 1) - At(r + 1, t) + At(l, t) == 0;
+    }
+
+  private:
+    std::int32_t& At(std::int32_t x, std::int32_t y) {
+        return open_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_ + 1) +
+                     static_cast<std::size_t>(x)];
+    }
+    std::int32_t At(std::int32_t x, std::int32_t y) const {
+        return open_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_ + 1) +
+                     static_cast<std::size_t>(x)];
+    }
+
+    std::int32_t width_;
+    std::int32_t height_;
+    std::vector<std::int32_t> open_;
+};
+
+// The pixel of an atom for its bonds: the mapping's, exact on the pane; off
+// it ToPixelX / ToPixelY's, where that cannot fail. Far off (2^30 pixels,
+// beyond any bond's reach of the pane) or not finite: none. Before that,
+// the sides of the pane an atom lies beyond by more than the width of a
+// stick, from a pixel in double precision (near the pane never half a pixel
+// off the exact one): a bond with both atoms beyond one side never shows,
+// and most bonds of a large molecule seen close up need no more than this.
+struct BondEnds {
+    const ViewWindow& window;
+    const PaneMapping& mapping;
+    const PaneCoordinates& at;
+    std::vector<std::int32_t> columns;
+    std::vector<std::int32_t> rows;
+    std::vector<std::uint8_t> sides;
+
+    BondEnds(const ViewWindow& w, const PaneMapping& m, const PaneCoordinates& c, std::size_t last)
+        : window(w), mapping(m), at(c), columns(last + 1), rows(last + 1), sides(last + 1) {
+        mapping.Columns(at.horizontal + 1, last, columns.data() + 1);
+        mapping.Rows(at.vertical + 1, last, rows.data() + 1);
+        const double across = window.PaneWidth / (window.XMax - window.XMin);
+        const double down = window.PaneHeight / (window.YMax - window.YMin);
+        const double width = window.PaneWidth;
+        const double height = window.PaneHeight;
+        for (std::size_t i = 1; i <= last; ++i) {
+            const double x = (at.horizontal[i] - window.XMin) * across;
+            const double y = height - (at.vertical[i] - window.YMin) * down;
+            sides[i] = static_cast<std::uint8_t>((x < -3 ? 1 : 0) | (x > width + 2 ? 2 : 0) |
+                                                 (y < -3 ? 4 : 0) | (y > height + 2 ? 8 : 0));
+        }
+    }
+
+    // Whether a stick between atoms a and b lies wholly beyond one side.
+    bool Beyond(std::size_t a, std::size_t b) const { return (sides[a] & sides[b]) != 0; }
+
+    bool Pixel(std::size_t atom, std::int32_t& column, std::int32_t& row) const {
+        column = columns[atom];
+        row = rows[atom];
+        if (mapping.OnPane(column, row)) return true;
+        const double h = at.horizontal[atom];
+        const double v = at.vertical[atom];
+        // In extended precision, which no double overflows.
+        const auto near = [](double value, double min, double max, std::int32_t size) {
+            const long double quotient = (static_cast<long double>(value) - min) * size /
+                                         (static_cast<long double>(max) - min);
+            return fabsl(quotient) < 0x1p30L;
+        };
+        if (!near(h, window.XMin, window.XMax, window.PaneWidth) ||
+            !near(v, window.YMin, window.YMax, window.PaneHeight)) {
+            return false;
+        }
+        column = window.ToPixelX(h);
+        row = window.ToPixelY(v);
+        return true;
+    }
+};
+
+StickList SticksOf(const AtomTable& atoms, const ViewWindow& window, PaneId pane,
+                   std::span<const Bond> bonds, std::span<const std::uint8_t> elements,
+                   const std::vector<Dot>& dots) {
+    const std::size_t last = atoms.LastAtom();
+    if (bonds.empty() || last == 0 || !(window.XMax != window.XMin) ||
+        !(window.YMax != window.YMin) || window.PaneWidth <= 0 || window.PaneHeight <= 0) {
+        return nullptr;
+    }
+    const PaneMapping mapping(window);
+    const PaneCoordinates at(atoms, pane);
+    const BondEnds ends(window, mapping, at, last);
+    const DotCover cover(window.PaneWidth, window.PaneHeight, dots);
+    struct Half {
+        double depth;
+        Stick stick;
+    };
+    std::vector<Half> halves;
+    const auto colorOf = [&](std::size_t atom) {
+        return ElementColor(atom < elements.size() ? elements[atom] : 0);
+    };
+    for (const Bond& bond : bonds) {
+        const auto a = static_cast<std::size_t>(bond.First);
+        const auto b = static_cast<std::size_t>(bond.Second);
+        if (a < 1 || b < 1 || a > last || b > last || ends.Beyond(a, b)) continue;
+        std::int32_t xa, ya, xb, yb;
+        if (!ends.Pixel(a, xa, ya) || !ends.Pixel(b, xb, yb)) continue;
+        // A stick's pixels lie within its ends' box and one pixel around it.
+        if (cover.Covers(std::int64_t{std::min(xa, xb)} - 1, std::int64_t{std::min(ya, yb)} - 1,
+                         std::int64_t{std::max(xa, xb)} + 1, std::int64_t{std::max(ya, yb)} + 1)) {
+            continue;
+        }
+        const auto middleX = static_cast<std::int32_t>((std::int64_t{xa} + xb) >> 1);
+        const auto middleY = static_cast<std::int32_t>((std::int64_t{ya} + yb) >> 1);
+        const long double da = at.depth[a];
+        const long double db = at.depth[b];
+        const Color fillA = colorOf(a);
+        const Color fillB = colorOf(b);
+        halves.push_back({static_cast<double>(0.75L * da + 0.25L * db),
+                          {xa, ya, middleX, middleY, fillA, EdgeOf(fillA)}});
+        halves.push_back({static_cast<double>(0.25L * da + 0.75L * db),
+                          {middleX, middleY, xb, yb, fillB, EdgeOf(fillB)}});
+    }
+    if (halves.empty()) return nullptr;
+    for (Half& half : halves) {
+        if (std::isnan(half.depth)) half.depth = -INFINITY;
+    }
+    std::stable_sort(halves.begin(), halves.end(),
+                     [](const Half& p, const Half& q) { return p.depth < q.depth; });
+    auto sticks = std::make_shared<std::vector<Stick>>();
+    sticks->reserve(halves.size());
+    for (const Half& half : halves) sticks->push_back(half.stick);
+    return sticks;
 }
 
 }  // namespace
@@ -267,8 +451,9 @@ std::vector<std::uint8_t> ElementsOf(const AtomTable& atoms, ElementLookup eleme
     return elements;
 }
 
-std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window,
-                                const AtomRings& rings, std::span<const std::uint8_t> elements) {
+namespace {
+
+std::array<FrontAtoms, 3> FindFronts(const AtomTable& atoms, const ViewWindow& window) {
     const PaneMapping mapping(window);
     const std::int32_t width = std::max(window.PaneWidth, 0);
     const std::int32_t height = std::max(window.PaneHeight, 0);
@@ -326,9 +511,37 @@ std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window
     } else {
         offer(1, last, fronts);
     }
+    return fronts;
+}
+
+}  // namespace
+
+std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window,
+                                const AtomRings& rings, std::span<const std::uint8_t> elements) {
+    const std::array<FrontAtoms, 3> fronts = FindFronts(atoms, window);
     std::array<DotList, 3> dots;
-    for (std::size_t p = 0; p < 3; ++p) dots[p] = DotsOf(fronts[p], rings, elements);
+    for (std::size_t p = 0; p < 3; ++p) dots[p] = DotsOf(fronts[p], rings, {}, elements);
     return dots;
+}
+
+std::array<PaneAtoms, 3> AtomsAndBonds(const AtomTable& atoms, const ViewWindow& window,
+                                       const AtomRings& rings,
+                                       std::span<const std::int32_t> measured,
+                                       std::span<const std::uint8_t> elements,
+                                       std::span<const Bond> bonds) {
+    std::vector<std::int32_t> marked;
+    for (const std::int32_t atom : measured) {
+        if (atoms.IsAtom(atom)) marked.push_back(atom);
+    }
+    std::sort(marked.begin(), marked.end());
+    const std::array<FrontAtoms, 3> fronts = FindFronts(atoms, window);
+    std::array<PaneAtoms, 3> layer;
+    for (std::size_t p = 0; p < 3; ++p) {
+        layer[p].Dots = DotsOf(fronts[p], rings, marked, elements);
+        layer[p].Sticks =
+            SticksOf(atoms, window, static_cast<PaneId>(p), bonds, elements, *layer[p].Dots);
+    }
+    return layer;
 }
 
 std::int32_t AtomAtPixel(const AtomTable& atoms, const ViewWindow& window, PaneId pane,

@@ -1,7 +1,7 @@
 #pragma once
 // The atoms as the panes show them: a dot for each atom in its element's
-// color, drawn from the back to the front, and the atom that a click on a
-// pane picks.
+// color, drawn from the back to the front, the bonds beneath them, and the
+// atom that a click on a pane picks.
 
 #include <array>
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "geometry/AtomGroup.h"
 #include "geometry/Axis.h"
 #include "model/AtomTable.h"
+#include "structure/Bonds.h"
 #include "view/Canvas.h"
 #include "view/ViewWindow.h"
 
@@ -68,6 +69,42 @@ AtomRings RingsOf(const AtomTable& atoms, const VectorDefinition& vector1,
 // an empty range. Fails only for want of memory.
 std::array<DotList, 3> AtomDots(const AtomTable& atoms, const ViewWindow& window,
                                 const AtomRings& rings, std::span<const std::uint8_t> elements);
+
+// Up to this many atoms the panes draw the bonds (the 3-D view its balls and
+// sticks): with them a redraw stays under 10 ms, the first one (which finds
+// the bonds) under 20. Beyond it the panes' 45,000 pixels hold an atom or
+// more each, whose dots hide the bonds, and a million atoms' bonds take a
+// fifth of a second to find, the sticks more time again on a redraw whose
+// dots alone take most of the 30 ms it may.
+inline constexpr std::size_t kMostBondedAtoms = 50000;
+
+// The mark of an atom being measured: a ring of this color two pixels wide,
+// a pixel of white between it and the atom's dot and rings.
+inline constexpr Color kMeasureColor{0, 150, 0};
+
+// What a pane shows of the atoms: the bonds as sticks, painted first (null
+// when none shows), then the dots.
+struct PaneAtoms {
+    StickList Sticks;
+    DotList Dots;
+};
+
+// The dots of AtomDots, with the atoms of measured (indexes in any order;
+// those of no atom are left out) marked by a kMeasureColor ring outside
+// their own, and beneath them the bonds: each bond of bonds (indexes of the
+// table) as two sticks from each atom's pixel to the middle pixel between
+// them (each coordinate the mean rounded down), each in its atom's color
+// with an edge at 55 % of it. Sticks that lie wholly off the pane, or
+// wholly under the dots, are left out, and so is a bond with an atom more
+// than 2^30 pixels off the pane (none that short can reach it); the rest
+// are listed from the back to the front by the depth coordinate of their
+// middles. An empty window gives empty dots and no sticks. Fails only for
+// want of memory.
+std::array<PaneAtoms, 3> AtomsAndBonds(const AtomTable& atoms, const ViewWindow& window,
+                                       const AtomRings& rings,
+                                       std::span<const std::int32_t> measured,
+                                       std::span<const std::uint8_t> elements,
+                                       std::span<const Bond> bonds);
 
 // How far from an atom's pixel a click still picks it, in pixels.
 inline constexpr int kPickRadius = 4;

@@ -41,6 +41,26 @@ struct Dot {
 // canvas or a record may keep the list itself rather than a copy.
 using DotList = std::shared_ptr<const std::vector<Dot>>;
 
+// Half a bond: a stick three pixels wide from (X1, Y1) to (X2, Y2). Its
+// middle pixels are, for k = 0 to n = max(|X2 - X1|, |Y2 - Y1|), (X1 +
+// [k (X2 - X1) / n], Y1 + [k (Y2 - Y1) / n]), [q] the nearest integer to q
+// with halves rounded up (n = 0: the one pixel (X1, Y1)). They take Fill;
+// beside each, one pixel to either side across the stick's longer
+// direction (above and below when |X2 - X1| >= |Y2 - Y1|, else left and
+// right) takes Edge, under the middle pixels of the same stick.
+struct Stick {
+    std::int32_t X1 = 0;
+    std::int32_t Y1 = 0;
+    std::int32_t X2 = 0;
+    std::int32_t Y2 = 0;
+    Color Fill;
+    Color Edge;
+    friend bool operator==(const Stick&, const Stick&) = default;
+};
+
+// Sticks in the order they are painted; never changed once made.
+using StickList = std::shared_ptr<const std::vector<Stick>>;
+
 // Pixel (0, 0) is the top left corner; columns grow to the right, rows
 // downward. Corners and points may lie outside the pane; the pane's edge is
 // the only clipping. The brush, pen color and pen width stay as last set.
@@ -62,6 +82,10 @@ class Canvas {
     // Paints each dot over those before it; a null list paints nothing.
     // Neither the brush, the pen nor the pen's position changes.
     virtual void Dots(const DotList& dots) = 0;
+    // Paints each stick over those before it, its edge and then its middle;
+    // a null list paints nothing. Neither the brush, the pen nor the pen's
+    // position changes.
+    virtual void Sticks(const StickList& sticks) = 0;
 };
 
 }  // namespace pivora

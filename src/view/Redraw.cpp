@@ -13,7 +13,7 @@ namespace {
 constexpr int kAxisPenWidth = 1;
 constexpr int kVectorPenWidth = 2;
 
-void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas, const DotList& atoms) {
+void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas, const PaneAtoms& atoms) {
     canvas.SetBrushColor(kWhite);
     // The frame lies just outside the pane, so the fill covers it all and
     // the outline is not seen.
@@ -22,7 +22,8 @@ void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas, const DotList& a
     const int right = window.ToPixelX(window.FrameXMax);
     const int top = window.ToPixelY(window.FrameYMax);
     canvas.Rectangle(left, bottom, right, top);
-    if (atoms) canvas.Dots(atoms);
+    if (atoms.Sticks) canvas.Sticks(atoms.Sticks);
+    if (atoms.Dots) canvas.Dots(atoms.Dots);
     canvas.SetPenWidth(kAxisPenWidth);
     canvas.SetPenColor(kBlack);
     const int originX = window.ToPixelX(0);
@@ -75,12 +76,12 @@ void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls
     window.SetScale(controls.PlotScale());
     // Worked out before any pane is touched; a window of no width gives no
     // dots, and the clearing below then fails as it does without atoms.
-    std::array<DotList, 3> dots;
+    std::array<PaneAtoms, 3> dots;
     if (drawing.ShowAtoms) {
-        dots = AtomDots(atoms, window,
-                        RingsOf(atoms, controls.Selections(VectorId::Vector1),
-                                controls.Selections(VectorId::Vector2)),
-                        drawing.Elements);
+        dots = AtomsAndBonds(atoms, window,
+                             RingsOf(atoms, controls.Selections(VectorId::Vector1),
+                                     controls.Selections(VectorId::Vector2)),
+                             drawing.Measured, drawing.Elements, drawing.Bonds);
     }
     ClearAndDrawAxes(window, panes.XY, dots[0]);
     ClearAndDrawAxes(window, panes.YZ, dots[1]);

@@ -54,19 +54,24 @@ struct Panes {
 };
 
 // Whether a redraw shows the atoms too, and the element of each slot of the
-// table (ElementsOf) for their colors.
+// table (ElementsOf) for their colors; with them the bonds (FindBonds) and
+// the atoms being measured, marked.
 struct AtomDrawing {
     bool ShowAtoms = false;
     std::span<const std::uint8_t> Elements;
+    std::span<const Bond> Bonds = {};
+    std::span<const std::int32_t> Measured = {};
 };
 
 // Repaints all three panes from scratch and brings the component boxes up to
 // date, in this order:
 // 1. window takes the pane size and then the scale from the controls;
 // 2. each pane, XY then YZ then ZX, is filled white, gets its atoms (only
-//    when drawing.ShowAtoms: one Dots call of AtomDots, with the groups of
-//    both vectors ringed) and then its black axes;
-// 3. `Vector1` is evaluated (controls.Evaluate); if defined, its components are written to `VX`,
+//    when drawing.ShowAtoms: a Sticks call of its bonds where any show and
+//    one Dots call, as AtomsAndBonds gives them, with the groups of both
+//    vectors ringed) and then its black axes;
+// 3. `Vector1` is evaluated (controls.Evaluate); if defined, its components
+//    are written to `VX`,
 //    `VY`, `VZ` in the display form and it is drawn blue in XY, YZ, ZX, each
 //    line from the origin to the end point read back from the boxes (the
 //    pane's vertical box first, then its horizontal one);

@@ -290,6 +290,12 @@ void SceneRenderer::DrawRings(const Scene3D& scene, const Camera3D& camera, Fram
             ringed(scene.Rings.Red, scene.Picked) + ringed(scene.Rings.Blue, scene.Picked);
         ring(scene.Picked, within, kPickedColor, 0.5, 1.5);
     }
+    for (const std::int32_t i : scene.Measured) {
+        const int within = ringed(scene.Rings.Red, i) + ringed(scene.Rings.Blue, i);
+        // Outside the gold ring of a picked atom, with a gap of its own.
+        const double picked = i == scene.Picked ? 0.5 + 1.5 * kRingWidth : 0;
+        ring(i, within, kMeasureColor, picked + 1.5, 1.5);
+    }
 }
 
 std::int32_t AtomAt(const Scene3D& scene, const Camera3D& camera, double x, double y) {

@@ -20,8 +20,8 @@ namespace pivora {
 
 // Up to this many atoms are drawn as balls with their bonds; a larger
 // molecule as one point an atom, without bonds, so that it still turns
-// smoothly.
-inline constexpr std::size_t kMostBallAtoms = 50000;
+// smoothly. The panes draw bonds as far.
+inline constexpr std::size_t kMostBallAtoms = kMostBondedAtoms;
 
 // The radius of an element's ball, in angstrom: a fifth of its covalent
 // radius and 0.16 (hydrogen 0.22, carbon 0.31, iron 0.42); 0.3 for an atom
@@ -53,6 +53,9 @@ struct Scene3D {
     std::vector<Arrow3D> Arrows;
     // Marked with a gold ring; 0 for none.
     std::int32_t Picked = 0;
+    // The atoms being measured, each marked with a ring of kMeasureColor
+    // outside the others.
+    std::vector<std::int32_t> Measured;
     // Length of each of the axes +x, +y, +z drawn from the origin, angstrom.
     double AxisLength = 1;
     // The molecule's MoleculeExtent, as far as its coordinates now: the

@@ -32,6 +32,8 @@ class Recorder : public Canvas {
         log.push_back(line);
         lists.push_back(dots);
     }
+    // Sticks are kept apart from the log: the bonds lie beneath the dots.
+    void Sticks(const StickList& list) override { sticks.push_back(list); }
     // How many atoms the last Dots call showed (each atom's own dot has an
     // edge, a ring has none).
     int AtomsShown() const {
@@ -54,6 +56,7 @@ class Recorder : public Canvas {
     }
     std::vector<std::string> log;
     std::vector<DotList> lists;
+    std::vector<StickList> sticks;
 
   private:
     static std::string Pixel(const char* what, int x, int y) {
@@ -222,6 +225,29 @@ TEST_F(PaneAtoms, ACenteringMovesTheAtomsButNotTheAxesOrTheVectors) {
     drawn.erase(drawn.begin());
     EXPECT_EQ(after, drawn);
     EXPECT_EQ(engine.Controls().Text(TextId::VX), boxes.Text(TextId::VX));
+}
+
+TEST_F(PaneAtoms, BondsAreFoundOnceAMoleculeAndAgainOnlyWhenItsShapeChanges) {
+    // Six C-C and six C-H bonds, under the dots in every pane.
+    engine.SetShowAtoms(true);
+    const Bond* found = engine.Bonds().data();
+    EXPECT_EQ(engine.Bonds().size(), 12u);
+    for (const Recorder& pane : panes) ASSERT_FALSE(pane.sticks.empty());
+    engine.TypeText(TextId::Zangle, "30");
+    engine.UserRotate(Axis::Z);
+    Pick(SpinId::SpinEdit1, 2);
+    engine.UserCenter();
+    engine.Undo();
+    EXPECT_EQ(engine.Bonds().data(), found);  // kept, not searched again
+    // An atom moved away, as a change of shape moves it: its bond goes once
+    // the engine is told.
+    atoms.AtomX[7] = 40;
+    EXPECT_EQ(engine.Bonds().size(), 12u);
+    engine.ShapeChanged();
+    EXPECT_EQ(engine.Bonds().size(), 11u);
+    // Another molecule: its own bonds.
+    engine.Open(dir.Write("water.xyz", "O 0 0 0\nH 0.757 0.586 0\nH -0.757 0.586 0\n"));
+    EXPECT_EQ(engine.Bonds(), (std::vector<Bond>{{1, 2}, {1, 3}}));
 }
 
 TEST_F(PaneAtoms, AClickFindsTheAtomByTheLastRedrawsWindow) {

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "support/Pixels.h"
 #include "ui/QtCanvas.h"
 #include "ui/Widgets.h"
+#include "view/AtomLayer.h"
 
 namespace pivora::test {
 namespace {
@@ -110,6 +113,112 @@ TEST_F(CanvasTest, DotsOnAnImageOfAnotherFormatPaintTheSamePixels) {
     EXPECT_EQ(Pixels(other), Pixels(image));
     canvas.Dots(nullptr);  // nothing to paint
     EXPECT_EQ(Pixels(other), Pixels(image));
+}
+
+// The middle pixels step along the longer direction, the shorter one
+// rounded with halves up; the edges lie beside them across it, under every
+// middle pixel of the same stick, cut at the image's edges.
+TEST_F(CanvasTest, SticksAreThreePixelsWideWithTheirEdgesAcross) {
+    canvas.Sticks(std::make_shared<const std::vector<Stick>>(std::vector<Stick>{
+        {0, 1, 4, 2, kRed, kBlue},      // across, down by one: the half at x 2 rounds up
+        {7, -9, 7, 100, kBlack, kRed},  // down, far off both edges
+        {6, 5, 6, 5, kBlack, kBlack},   // one pixel, edged above and below
+    }));
+    EXPECT_EQ(Pixels(image), (std::vector<std::string>{
+                                 "bb....rk",
+                                 "rrbbb.rk",
+                                 "bbrrr.rk",
+                                 "..bbb.rk",
+                                 "......kk",
+                                 "......kk",
+                             }));
+}
+
+// What a pane shows with its bonds beneath the dots is the same whether or
+// not the sticks that the dots cover, or that lie off the pane, are left
+// out: the picture of every bond's two halves, found by ToPixelX / ToPixelY
+// and painted from the back to the front, is the picture of the sticks
+// AtomsAndBonds keeps.
+TEST(SticksProperty, LeavingSticksOutChangesNoPixel) {
+    std::mt19937_64 random(7321);
+    std::size_t leftOut = 0;
+    for (int trial = 0; trial < 24; ++trial) {
+        SCOPED_TRACE(trial);
+        const std::int32_t scale = std::uniform_int_distribution<int>(1, 12)(random);
+        ViewWindow window;
+        window.PaneWidth = 209;
+        window.PaneHeight = 217;
+        window.SetScale(scale);
+        // As dense as a liquid, reaching past the panes' edges.
+        const double reach = 1.4 * scale;
+        const int count = static_cast<int>(0.1 * 8 * reach * reach * reach) + 40;
+        std::uniform_real_distribution<double> coordinate(-reach, reach);
+        AtomTable atoms;
+        atoms.Resize(static_cast<std::size_t>(count) + 10);
+        atoms.AtomCount = count;
+        std::vector<std::uint8_t> elements(static_cast<std::size_t>(count) + 10);
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(count); ++i) {
+            atoms.AtomX[i] = coordinate(random);
+            atoms.AtomY[i] = coordinate(random);
+            atoms.AtomZ[i] = coordinate(random);
+            elements[i] = random() % 2 ? 1 : 6;
+        }
+        const std::vector<Bond> bonds = FindBonds(atoms, elements);
+        ASSERT_FALSE(bonds.empty());
+        const auto layer = AtomsAndBonds(atoms, window, {}, {}, elements, bonds);
+        for (const PaneId pane : {PaneId::XY, PaneId::YZ, PaneId::ZX}) {
+            const PaneAxes axes = AxesOf(pane);
+            const auto at = [&](std::size_t i, Axis axis) {
+                return axis == Axis::X   ? atoms.AtomX[i]
+                       : axis == Axis::Y ? atoms.AtomY[i]
+                                         : atoms.AtomZ[i];
+            };
+            std::vector<std::pair<double, Stick>> every;
+            for (const Bond& bond : bonds) {
+                const auto a = static_cast<std::size_t>(bond.First);
+                const auto b = static_cast<std::size_t>(bond.Second);
+                const int xa = window.ToPixelX(at(a, axes.Horizontal));
+                const int ya = window.ToPixelY(at(a, axes.Vertical));
+                const int xb = window.ToPixelX(at(b, axes.Horizontal));
+                const int yb = window.ToPixelY(at(b, axes.Vertical));
+                const int mx = (xa + xb) >> 1;
+                const int my = (ya + yb) >> 1;
+                const long double da = at(a, axes.Depth);
+                const long double db = at(b, axes.Depth);
+                const Color ca = ElementColor(elements[a]);
+                const Color cb = ElementColor(elements[b]);
+                const auto edge = [](Color c) {
+                    return Color{static_cast<std::uint8_t>(c.Red * 55 / 100),
+                                 static_cast<std::uint8_t>(c.Green * 55 / 100),
+                                 static_cast<std::uint8_t>(c.Blue * 55 / 100)};
+                };
+                every.push_back(
+                    {static_cast<double>(0.75L * da + 0.25L * db), {xa, ya, mx, my, ca, edge(ca)}});
+                every.push_back(
+                    {static_cast<double>(0.25L * da + 0.75L * db), {mx, my, xb, yb, cb, edge(cb)}});
+            }
+            std::stable_sort(every.begin(), every.end(),
+                             [](const auto& p, const auto& q) { return p.first < q.first; });
+            auto all = std::make_shared<std::vector<Stick>>();
+            for (const auto& [depth, stick] : every) all->push_back(stick);
+
+            const PaneAtoms& kept = layer[static_cast<std::size_t>(pane)];
+            ASSERT_TRUE(kept.Sticks);
+            leftOut += all->size() - kept.Sticks->size();
+            QImage reference(209, 217, QImage::Format_RGB32);
+            QImage shown(209, 217, QImage::Format_RGB32);
+            reference.fill(Qt::white);
+            shown.fill(Qt::white);
+            QtCanvas referenceCanvas(reference);
+            QtCanvas shownCanvas(shown);
+            referenceCanvas.Sticks(all);
+            referenceCanvas.Dots(kept.Dots);
+            shownCanvas.Sticks(kept.Sticks);
+            shownCanvas.Dots(kept.Dots);
+            ASSERT_EQ(shown, reference) << "pane " << static_cast<int>(pane);
+        }
+    }
+    EXPECT_GT(leftOut, 1000u);
 }
 
 TEST(Pane, HasNoPictureUntilItsSurfaceIsFirstUsed) {

@@ -82,6 +82,84 @@ TEST_F(PaneAtomsWindow, DotsInTheirColorsHydrogenSmallerFrontMostOnTop) {
     EXPECT_TRUE(errors.shown.empty());
 }
 
+TEST_F(PaneAtomsWindow, BondsLieBeneathTheDotsHalfInEachAtomsColor) {
+    ASSERT_TRUE(active);
+    // At scale 10 in XY: C1 at (115, 98), O1 at (127, 98), H1 at (115, 86);
+    // the bonds' middles at column 121 and row 92.
+    OpenFromMenu(WriteFile("co.xyz", "C1 1 1 0\nO1 2.2 1 0\nH1 1 2.1 0\n"));
+    const std::vector<QImage> without = Pictures();
+    f().ShowAtoms1->trigger();
+    // C=O across: carbon's half grey up to the middle, oxygen's red from it,
+    // each edged above and below; the dots cover the ends. C-H up:
+    // hydrogen's half white with grey edges left and right.
+    const struct {
+        int x, y, rgb;
+    } probes[] = {
+        {119, 98, 0x909090}, {120, 98, 0x909090}, {121, 98, 0xFF0D0D}, {123, 98, 0xFF0D0D},
+        {120, 97, 0x4F4F4F}, {122, 99, 0x8C0707}, {122, 96, 0xFFFFFF}, {124, 98, 0x8C0707},
+        {115, 93, 0x909090}, {115, 92, 0xFFFFFF}, {114, 90, 0x8C8C8C}, {116, 93, 0x4F4F4F},
+        {117, 90, 0xFFFFFF},
+    };
+    for (const auto& probe : probes) {
+        EXPECT_EQ(At(f().Image1, probe.x, probe.y), Rgb(probe.rgb)) << probe.x << ", " << probe.y;
+    }
+    const std::vector<QImage> withBonds = Pictures();
+
+    // Undo repaints them as they were; off, the pictures are those without.
+    TypeOver(f().Zangle, "45");
+    f().RotateZ->click();
+    EXPECT_NE(Pictures(), withBonds);
+    f().Undo1->trigger();
+    EXPECT_EQ(Pictures(), withBonds);
+    f().ShowAtoms1->trigger();
+    EXPECT_EQ(Pictures(), without);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+struct FitCase {
+    const char* name;
+    const char* file;
+    int vectorTail, vectorHead;  // Vector1's atoms, 0 for none
+    const char* scale;           // the scale box after Zoom to Fit
+};
+
+class ZoomToFit : public PaneAtomsWindow, public ::testing::WithParamInterface<FitCase> {};
+
+// A pane's column of x lies on it up to x = 208/209 s (208.5 rounds to
+// even), so 7.3 angstrom needs 8 and 11.8 needs 12; a row lies on it from
+// y = -216/217 s, so -7.95 needs 8.
+TEST_P(ZoomToFit, SetsTheSmallestScaleAtWhichEverythingLiesOnThePanes) {
+    const FitCase& c = GetParam();
+    if (c.file) OpenFromMenu(WriteFile("fit.xyz", c.file));
+    if (c.vectorTail) f().SEV1->SetValue(c.vectorTail);
+    if (c.vectorHead) f().SEV5->SetValue(c.vectorHead);
+    const bool drawn = f().Image1->HasPicture();
+    f().ZoomToFit1->trigger();
+    EXPECT_EQ(f().SpinEdit3->Text(), c.scale);
+    EXPECT_EQ(f().Image1->HasPicture(), drawn || c.file != nullptr);
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Molecules, ZoomToFit,
+    ::testing::Values(FitCase{"NothingToFit", nullptr, 0, 0, "10"},
+                      FitCase{"Atoms", "A 7.3 0 0\nB -4.5 1 0.5\n", 0, 0, "8"},
+                      FitCase{"LowestRow", "A 0 -7.95 0\nB 0 1 0\n", 0, 0, "8"},
+                      FitCase{"TheVectorsEnd", "A 7.3 0 0\nB -4.5 1 0.5\n", 2, 1, "12"},
+                      FitCase{"Small", "A 0.2 0 0\nB 0 0.3 0\n", 0, 0, "1"},
+                      FitCase{"LargerThanThePanes", "A 150 0 0\nB 0 0 0\n", 0, 0, "100"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PaneAtomsWindow, AZoomIsUndoneWithTheNextStep) {
+    OpenFromMenu(WriteFile("fit.xyz", "A 7.3 0 0\nB -4.5 1 0.5\n"));
+    f().ZoomToFit1->trigger();
+    ASSERT_EQ(f().SpinEdit3->Text(), "8");
+    EXPECT_FALSE(f().Undo1->isEnabled());
+    f().RotateZ->click();
+    f().Undo1->trigger();
+    EXPECT_EQ(f().SpinEdit3->Text(), "10");
+}
+
 TEST_F(PaneAtomsWindow, TheVectorsGroupsAreRingedBlueAndRed) {
     OpenFromMenu(WriteFile("four.xyz", kFour));
     f().ShowAtoms1->setChecked(true);

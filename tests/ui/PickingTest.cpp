@@ -3,8 +3,11 @@
 // groups of selected rows.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 
 #include "UiTest.h"
@@ -91,6 +94,59 @@ TEST_F(Picking, SelectedRowsBecomeAWholeGroupAndItsCentroid) {
     EXPECT_FALSE(f().V5More->isVisibleTo(&f()));
     f().Undo1->trigger();
     EXPECT_TRUE(f().V5More->isVisibleTo(&f()));
+    EXPECT_TRUE(errors.shown.empty());
+}
+
+TEST_F(Picking, CtrlClicksMeasureADistanceAnAngleAndADihedralAndChangeNothing) {
+    ASSERT_TRUE(active);
+    // Looking from C1 to C2 (along +z), O1 (on +x) turns clockwise onto H1
+    // (on +y): +90 degrees.
+    OpenFromMenu(WriteFile("quarter.xyz", "O1 1.2 0 0\nC1 0 0 0\nC2 0 0 1.5\nH1 0 1 1.5\n"));
+    const int height = f().height();
+    const std::string recipe = f().Commands().RecipeText();
+    QWidget* cells = f().StringGrid1->viewport();
+    const auto ctrlClick = [&](int row) {
+        QTest::mouseClick(cells, Qt::LeftButton, Qt::ControlModifier, RowPoint(row));
+    };
+    EXPECT_FALSE(f().statusBar()->isVisible());
+    ctrlClick(1);
+    EXPECT_EQ(f().MeasureText->text(), "O1 (1): Ctrl+click one to three more atoms to measure.");
+    EXPECT_FALSE(f().CopyMeasurement1->isEnabled());
+    ctrlClick(2);
+    EXPECT_EQ(f().MeasureText->text(), "Distance O1 (1)\u2013C1 (2): 1.200000 \u00C5");
+    // The bar adds its height; the controls keep theirs.
+    EXPECT_TRUE(f().statusBar()->isVisible());
+    EXPECT_EQ(f().height(), height + f().statusBar()->height());
+    EXPECT_EQ(f().ClientArea->height(), 682);
+    ctrlClick(2);  // already measured: nothing
+    ctrlClick(3);
+    EXPECT_EQ(f().MeasureText->text(), "Angle O1 (1)\u2013C1 (2)\u2013C2 (3): 90.000000\u00B0");
+    ctrlClick(4);
+    const QString dihedral = "Dihedral O1 (1)\u2013C1 (2)\u2013C2 (3)\u2013H1 (4): 90.000000\u00B0";
+    EXPECT_EQ(f().MeasureText->text(), dihedral);
+    ASSERT_TRUE(f().CopyMeasurement1->isEnabled());
+    f().CopyMeasurement1->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), dihedral);
+    // A view only: no step, no recipe line, the picks' boxes untouched.
+    EXPECT_FALSE(f().Undo1->isEnabled());
+    EXPECT_EQ(f().Commands().RecipeText(), recipe);
+    EXPECT_EQ(f().SEV1->Text(), "0");
+    // Measured again after every command: a turn keeps it.
+    f().Xangle->SetText("180");
+    f().RotateX->click();
+    EXPECT_EQ(f().MeasureText->text(), dihedral);
+    // A fifth pick starts over; a plain double-click still fills the box.
+    ctrlClick(2);
+    EXPECT_EQ(f().MeasureText->text(), "C1 (2): Ctrl+click one to three more atoms to measure.");
+    EXPECT_FALSE(f().CopyMeasurement1->isEnabled());
+    QTest::mouseDClick(cells, Qt::LeftButton, Qt::NoModifier, RowPoint(4));
+    EXPECT_EQ(f().SEV1->Text(), "4");
+    EXPECT_EQ(f().MeasureText->text(), "C1 (2): Ctrl+click one to three more atoms to measure.");
+    // Another molecule starts with none, and the window is as it was.
+    Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;  // the turn
+    OpenFromMenu(WriteFile("other.xyz", "C 0 0 0\n"));
+    EXPECT_FALSE(f().statusBar()->isVisible());
+    EXPECT_EQ(f().height(), height);
     EXPECT_TRUE(errors.shown.empty());
 }
 

@@ -3,6 +3,7 @@
 // touching the molecule yet follows every command, and its place kept
 // between runs.
 
+#include <QLabel>
 #include <QMenuBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -86,6 +87,14 @@ TEST_F(View3DWindowTest, ShowsTheAtomsInTheirColorsAndAClickPicksThemIntoTheBox)
     EXPECT_EQ(marked.pixel(PixelOf(view, kCarbon, -ball - 2.5)), qRgb(0, 0, 255));
     EXPECT_EQ(marked.pixel(PixelOf(view, kCarbon, -ball - 5.5)), qRgb(255, 176, 0));
     EXPECT_EQ(view.ToolTipAt(fe), "1 Fe\nx -2.5\ny 1.5\nz -1\n2.05 \u00C5 from 2 C1");
+
+    // Ctrl+clicks measure instead, and ring the atoms in green.
+    QTest::mouseClick(view.Canvas(), Qt::LeftButton, Qt::ControlModifier, fe);
+    QTest::mouseClick(view.Canvas(), Qt::LeftButton, Qt::ControlModifier, c1);
+    EXPECT_EQ(f().MeasureText->text(), "Distance Fe (1)\u2013C1 (2): 2.050000 \u00C5");
+    EXPECT_EQ(f().SEV5->Text(), "2");
+    const double iron = BallRadius(26) * view.Camera().Scale();
+    EXPECT_EQ(view.Picture().pixel(PixelOf(view, kIron, -iron - 4.5)), qRgb(0, 150, 0));
     EXPECT_TRUE(errors.shown.empty());
 }
 

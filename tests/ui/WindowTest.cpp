@@ -7,6 +7,11 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "UiTest.h"
@@ -130,6 +135,56 @@ TEST(Help, PageKeepsItsTrailingBlanksAndClosesWithItsBlock) {
     EXPECT_EQ(lines.back(), QString(47, '='));
     EXPECT_EQ(lines[24], "Pivora 1.0");
     EXPECT_EQ(help.Memo1->palette().color(QPalette::Base), QColor(0, 255, 255));
+}
+
+TEST_F(FormTest, AtItsSizeTheScrollingAreaShowsTheControlsAsPlaced) {
+    TForm1& f = Form();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const int menu = f.menuBar()->height();
+    EXPECT_EQ(f.size(), QSize(992 + f.StringGrid1->RowNumberWidth(), menu + 682));
+    EXPECT_EQ(f.ClientArea->geometry(), QRect(0, menu, f.Client->width(), 682));
+    EXPECT_EQ(f.Client->pos(), QPoint(0, 0));
+    EXPECT_FALSE(f.ClientArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(f.ClientArea->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(f.statusBar()->isVisible());
+    // Pixel for pixel the controls on the window's background, nothing of
+    // the area's own.
+    EXPECT_EQ(f.grab(f.ClientArea->geometry()).toImage(), f.Client->grab().toImage());
+}
+
+TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, "pivora", "pivora");
+    store.remove("window");
+    store.remove("view");
+    // The first start: centered, the atoms hidden.
+    Form().ShowCentered();
+    // As far as the frame, which the platform adds once shown.
+    const QPoint offCenter =
+        Form().frameGeometry().center() - Form().screen()->availableGeometry().center();
+    EXPECT_LE(offCenter.manhattanLength(), 6);
+    EXPECT_FALSE(Form().ShowAtoms1->isChecked());
+    const QSize natural = Form().size();
+    Form().ShowAtoms1->trigger();
+    Form().move(123, 77);
+    const QPoint place = Form().pos();
+    Form().close();
+    Restart();
+    Form().ShowCentered();
+    EXPECT_TRUE(Form().ShowAtoms1->isChecked());
+    EXPECT_TRUE(Form().Commands().ShowsAtoms());
+    EXPECT_EQ(Form().pos(), place);
+    EXPECT_EQ(Form().size(), natural);
+    // A size of the user's is kept too; the controls then scroll.
+    Form().resize(700, 500);
+    Form().close();
+    Restart();
+    Form().ShowCentered();
+    EXPECT_EQ(Form().size(), QSize(700, 500));
+    EXPECT_TRUE(Form().ClientArea->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(Form().ClientArea->verticalScrollBar()->isVisible());
+    store.remove("window");
+    store.remove("view");
 }
 
 TEST_F(FormTest, ExitClosesTheMainWindow) {

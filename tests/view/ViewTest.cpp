@@ -36,6 +36,12 @@ class RecordingCanvas : public Canvas {
                 " edge " + std::to_string(d.EdgeWidth) + " " + Rgb(d.Edge));
         }
     }
+    void Sticks(const StickList& sticks) override {
+        for (const Stick& s : *sticks) {
+            Add("stick " + Pair(s.X1, s.Y1) + " " + Pair(s.X2, s.Y2) + " " + Rgb(s.Fill) +
+                " edge " + Rgb(s.Edge));
+        }
+    }
 
   private:
     void Add(const std::string& call) { log_.push_back(pane_ + " " + call); }
