@@ -104,7 +104,7 @@ class Engine::RedrawAdapter : public RedrawControls {
     explicit RedrawAdapter(Engine& engine) : engine_(engine) {}
     std::int32_t PaneHeight() override { return engine_.paneHeight_; }
     std::int32_t PaneWidth() override { return engine_.paneWidth_; }
-    std::int32_t PlotScale() override { return engine_.state_.Spin(SpinId::SpinEdit3).Value(); }
+    std::int32_t PlotScale() override { return engine_.state_.Spin(SpinId::PlotScale).Value(); }
     VectorDefinition Selections(VectorId vector) override { return engine_.Selections(vector); }
     std::optional<VectorComponents> Evaluate(const AtomTable& atoms, VectorId vector) override {
         const std::optional<AttachedDirection>& direction = engine_.state_.DirectionOf(vector);
@@ -207,7 +207,7 @@ void Engine::ZoomToFit() {
         ends.push_back({shown(Axis::X), shown(Axis::Y), shown(Axis::Z)});
     }
     const std::optional<std::int32_t> scale = ScaleToFit(atoms_, ends, paneWidth_, paneHeight_);
-    if (scale) TypeSpin(SpinId::SpinEdit3, std::to_string(*scale));
+    if (scale) TypeSpin(SpinId::PlotScale, std::to_string(*scale));
 }
 
 void Engine::RepaintAtoms() {
@@ -228,28 +228,24 @@ void Engine::RepaintAtoms() {
 
 // --- The handlers ---
 
-void Engine::SpinEdit1Change() {
-    SetText(TextId::Edit1, SelectionLabel(atoms_, state_.Spin(SpinId::SpinEdit1).Value()));
+void Engine::CenterAtomChange(SpinId box) {
+    SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
 }
 
-void Engine::SpinEdit2Change() {
-    SetText(TextId::Edit2, SelectionLabel(atoms_, state_.Spin(SpinId::SpinEdit2).Value()));
-}
-
-void Engine::SelectionChange(SpinId box) {
+void Engine::AtomBoxChange(SpinId box) {
     // Atoms chosen for a vector end the direction it had.
     if (IsAtomBox(box)) state_.DirectionOf(VectorOfBox(box)).reset();
     SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
-    DispVecClick();
+    Redraw();
 }
 
-void Engine::SpinEdit3Change() {
-    DispVecClick();
+void Engine::PlotScaleChange() {
+    Redraw();
 }
 
 void Engine::CenterClick() {
-    CenterOnPair(atoms_, state_.Spin(SpinId::SpinEdit1).Value(),
-                 state_.Spin(SpinId::SpinEdit2).Value());
+    CenterOnPair(atoms_, state_.Spin(SpinId::CenterAtom1).Value(),
+                 state_.Spin(SpinId::CenterAtom2).Value());
     CoordinatesChanged();
     // No redraw: a translation keeps both vectors and so the panes; only
     // atoms shown in them move.
@@ -278,22 +274,19 @@ void Engine::RotateClick(Axis axis) {
     if (carried_) *carried_ = std::move(carried);
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
-    DispVecClick();  // also with no atoms
+    Redraw();  // also with no atoms
 }
 
 // Each box sets its partner to the opposite state; the partner's own handler
 // then asks for the state this box already has, which raises nothing more.
-void Engine::CheckBox1Click() {
-    SetChecked(2, !state_.CheckBox1);
-}
-
-void Engine::CheckBox2Click() {
-    SetChecked(1, !state_.CheckBox2);
+void Engine::FitsVectorClick(VectorId box) {
+    const VectorId partner = box == VectorId::Vector1 ? VectorId::Vector2 : VectorId::Vector1;
+    SetFitsVector(partner, !FitsVectorBox(box));
 }
 
 void Engine::FitClick(Axis target, FitHead head) {
     const FitRule rule = FitRuleFor(target);
-    const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    const VectorId vector = state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2;
     // The components as the boxes show them now, typed text included; a
     // failure here leaves the angle box and the molecule as they were.
     std::string angle;
@@ -308,12 +301,12 @@ void Engine::FitClick(Axis target, FitHead head) {
     RotateClick(rule.turn);
 }
 
-void Engine::DispVecClick() {
+void Engine::Redraw() {
     RedrawAdapter controls(*this);
     try {
         AtomDrawing drawing{showAtoms_, {}};
         if (showAtoms_) drawing = {true, Elements(), Bonds(), measured_};
-        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]}, drawing);
+        RedrawPanes(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]}, drawing);
     } catch (const Error& failure) {
         if (failure.Kind() != ErrorKind::InvalidOperation || controls.PlotScale() != 0) throw;
         throw Error(failure).WithDetail(
@@ -377,17 +370,15 @@ void Engine::CoordinatesChanged() {
 
 void Engine::RunChange(SpinId box) {
     switch (box) {
-        case SpinId::SpinEdit1:
-            SpinEdit1Change();
+        case SpinId::CenterAtom1:
+        case SpinId::CenterAtom2:
+            CenterAtomChange(box);
             return;
-        case SpinId::SpinEdit2:
-            SpinEdit2Change();
-            return;
-        case SpinId::SpinEdit3:
-            SpinEdit3Change();
+        case SpinId::PlotScale:
+            PlotScaleChange();
             return;
         default:
-            SelectionChange(box);
+            AtomBoxChange(box);
     }
 }
 
@@ -407,15 +398,15 @@ void Engine::SetText(TextId box, std::string text) {
     state_.Texts[static_cast<std::size_t>(box)] = SharedText(std::move(text));
 }
 
-void Engine::SetChecked(int checkBox, bool checked) {
-    bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+bool& Engine::FitsVectorBox(VectorId box) {
+    return box == VectorId::Vector1 ? state_.FitsVector1 : state_.FitsVector2;
+}
+
+void Engine::SetFitsVector(VectorId box, bool checked) {
+    bool& state = FitsVectorBox(box);
     if (state == checked) return;
     state = checked;
-    if (checkBox == 1) {
-        CheckBox1Click();
-    } else {
-        CheckBox2Click();
-    }
+    FitsVectorClick(box);
 }
 
 void Engine::SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
@@ -432,7 +423,7 @@ void Engine::SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& ato
         const SpinId box = AtomBox(vector, first + i);
         SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
     }
-    DispVecClick();
+    Redraw();
 }
 
 void Engine::ApplyLimits(SpinId box) {
@@ -452,7 +443,7 @@ const char* VectorName(VectorId vector) {
 // A box that a command reads only as the user leaves it, or not at all:
 // typing in it is no step of its own.
 bool IsSoftSpin(SpinId box) {
-    return box == SpinId::SpinEdit3;
+    return box == SpinId::PlotScale;
 }
 
 bool IsSoftText(TextId box) {
@@ -480,8 +471,8 @@ std::string Engine::GroupTitle(VectorId vector, GroupEnd end) const {
 }
 
 std::string Engine::CenterPairTitle() const {
-    const int first = state_.Spin(SpinId::SpinEdit1).Value();
-    const int second = state_.Spin(SpinId::SpinEdit2).Value();
+    const int first = state_.Spin(SpinId::CenterAtom1).Value();
+    const int second = state_.Spin(SpinId::CenterAtom2).Value();
     if (first == second) return "Atom " + std::to_string(first);
     return "Atoms " + std::to_string(first) + " and " + std::to_string(second);
 }
@@ -568,26 +559,23 @@ void Engine::TypeText(TextId box, std::string text) {
         std::string("text:") + TextName(box), type);
 }
 
-void Engine::ClickCheckBox(int checkBox, bool checked) {
+void Engine::ClickFitsVector(VectorId box, bool checked) {
     UserStep(
         [&] {
             return std::string("Fits Act on ") +
-                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2);
+                   VectorName(state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2);
         },
         "",
         [&] {
-            bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+            bool& state = FitsVectorBox(box);
             if (state == checked) return;
             state = checked;
             RecipeCommand use;
             use.kind = RecipeCommand::Kind::Use;
-            use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
+            use.vector =
+                (box == VectorId::Vector1) == checked ? VectorId::Vector1 : VectorId::Vector2;
             Record(use);
-            if (checkBox == 1) {
-                CheckBox1Click();
-            } else {
-                CheckBox2Click();
-            }
+            FitsVectorClick(box);
         });
 }
 
@@ -608,8 +596,8 @@ void Engine::UserCenter() {
              [&] {
                  RecipeCommand center;
                  center.kind = RecipeCommand::Kind::Center;
-                 center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
-                                   state_.Spin(SpinId::SpinEdit2).Value()};
+                 center.indexes = {state_.Spin(SpinId::CenterAtom1).Value(),
+                                   state_.Spin(SpinId::CenterAtom2).Value()};
                  Record(center);
                  CenterClick();
              });
@@ -636,8 +624,8 @@ void Engine::UserFit(Axis target, FitHead head) {
     UserStep(
         [&] {
             return std::string("Fit ") +
-                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2) + " onto " +
-                   (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
+                   VectorName(state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2) +
+                   " onto " + (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
         },
         "",
         [&] {
@@ -651,7 +639,7 @@ void Engine::UserFit(Axis target, FitHead head) {
 }
 
 void Engine::UserRedraw() {
-    UserStep([] { return std::string("Redraw"); }, "", [&] { DispVecClick(); });
+    UserStep([] { return std::string("Redraw"); }, "", [&] { Redraw(); });
 }
 
 // --- Files ---
@@ -708,15 +696,16 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
 
 void Engine::SettleBoxesAfterOpen() {
     const int count = atoms_.AtomCount;
-    SetSpinMax(SpinId::SpinEdit1, count);
-    SetSpinMax(SpinId::SpinEdit2, count);
-    // 2 first, so that SpinEdit1Change runs even when the box already shows 1.
-    SetSpinValue(SpinId::SpinEdit1, 2);
-    SetSpinValue(SpinId::SpinEdit1, 1);
-    SetSpinValue(SpinId::SpinEdit2, 2);
-    // Setting the 2 it may already show raises nothing, yet Edit2 must name
+    SetSpinMax(SpinId::CenterAtom1, count);
+    SetSpinMax(SpinId::CenterAtom2, count);
+    // 2 first, so that the first box's change runs even when it already
+    // shows 1.
+    SetSpinValue(SpinId::CenterAtom1, 2);
+    SetSpinValue(SpinId::CenterAtom1, 1);
+    SetSpinValue(SpinId::CenterAtom2, 2);
+    // Setting the 2 it may already show raises nothing, yet its name box must name
     // the new molecule's atom.
-    SpinEdit2Change();
+    CenterAtomChange(SpinId::CenterAtom2);
     // The selections stay, but what they show must belong to the molecule in
     // memory: a fit right after the open would otherwise turn the new
     // molecule by an angle taken from the old one.
@@ -729,7 +718,7 @@ void Engine::SettleBoxesAfterOpen() {
             SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
         }
     }
-    DispVecClick();
+    Redraw();
 }
 
 std::vector<std::string> Engine::PreambleLines() const {
@@ -770,7 +759,7 @@ std::vector<std::string> Engine::PreambleLines() const {
     // check box a window was left with.
     RecipeCommand use;
     use.kind = RecipeCommand::Kind::Use;
-    use.vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    use.vector = state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2;
     lines.push_back(FormatCommand(use));
     // Components that no redraw rewrites: those of a vector that is not
     // defined keep their text, which a fit would read.
@@ -840,7 +829,7 @@ void Engine::Run(const RecipeCommand& given) {
     // check box that is already ticked does: a replayed recipe, whose own
     // first lines name the vector, then records the same recipe again.
     const bool unchanged = command.kind == RecipeCommand::Kind::Use &&
-                           state_.CheckBox1 == (command.vector == VectorId::Vector1);
+                           state_.FitsVector1 == (command.vector == VectorId::Vector1);
     if (!unchanged) Record(command);
     // A box is typed into and then left: its change runs even when it
     // already showed the index, as the recorded keystroke's did.
@@ -856,8 +845,8 @@ void Engine::Run(const RecipeCommand& given) {
             return;
         case RecipeCommand::Kind::Center:
             RequireAtoms(command, false);
-            typeAndLeave(SpinId::SpinEdit1, command.indexes.at(0));
-            typeAndLeave(SpinId::SpinEdit2, command.indexes.at(1));
+            typeAndLeave(SpinId::CenterAtom1, command.indexes.at(0));
+            typeAndLeave(SpinId::CenterAtom2, command.indexes.at(1));
             CenterClick();
             return;
         case RecipeCommand::Kind::Rotate:
@@ -868,7 +857,7 @@ void Engine::Run(const RecipeCommand& given) {
             FitClick(command.axis, command.positive ? FitHead::Positive : FitHead::AsFound);
             return;
         case RecipeCommand::Kind::Use:
-            SetChecked(1, command.vector == VectorId::Vector1);
+            SetFitsVector(VectorId::Vector1, command.vector == VectorId::Vector1);
             return;
         case RecipeCommand::Kind::Set:
             SetText(command.component, command.text);
@@ -902,9 +891,9 @@ void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
                  [&] {
                      lines = recording_;
                      // The boxes as an open leaves them; the plot scale is the user's.
-                     const SpinState scale = state_.Spin(SpinId::SpinEdit3);
+                     const SpinState scale = state_.Spin(SpinId::PlotScale);
                      state_ = ControlState();
-                     state_.Spin(SpinId::SpinEdit3) = scale;
+                     state_.Spin(SpinId::PlotScale) = scale;
                      recipeSeparator_ = 0;
                      struct SeparatorReset {
                          char& separator;
@@ -990,7 +979,7 @@ void Engine::SetDirection(VectorId vector, const std::array<double, 3>& point, s
     state_.MoreOf(vector, GroupEnd::Tail).clear();
     state_.MoreOf(vector, GroupEnd::Head).clear();
     state_.DirectionOf(vector) = AttachedDirection{point, std::move(name)};
-    DispVecClick();
+    Redraw();
 }
 
 void Engine::RunDirection(const RecipeCommand& command) {
@@ -1022,7 +1011,7 @@ Engine::SymmetrizeReport Engine::SymmetrizeClick(const std::string& toleranceTex
     ShapeChanged();
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
-    DispVecClick();
+    Redraw();
     return {result.largestMove, result.atomMovedMost};
 }
 
@@ -1051,22 +1040,22 @@ void Engine::StandardFrameClick(const std::string& toleranceText) {
     try {
         SetDirection(VectorId::Vector1, frame.toZ, "");
         SetDirection(VectorId::Vector2, frame.toX, "");
-        SetChecked(1, true);
+        SetFitsVector(VectorId::Vector1, true);
         FrameFit(Axis::X);
         FrameFit(Axis::Z);
-        SetChecked(1, false);
+        SetFitsVector(VectorId::Vector1, false);
         FrameFit(Axis::X);
     } catch (...) {
         giveBack();
         throw;
     }
     giveBack();
-    DispVecClick();
+    Redraw();
 }
 
 void Engine::FrameFit(Axis target) {
     const FitRule rule = FitRuleFor(target);
-    const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    const VectorId vector = state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2;
     const long double numerator = ParseDecimal(state_.Text(ComponentBox(vector, rule.numerator)));
     const long double denominator =
         ParseDecimal(state_.Text(ComponentBox(vector, rule.denominator)));
@@ -1153,7 +1142,7 @@ bool Engine::IsCurrentButSoft(const Snapshot& snapshot) const {
     ControlState now = state_;
     ControlState then = snapshot.controls;
     for (ControlState* controls : {&now, &then}) {
-        controls->Spin(SpinId::SpinEdit3) = SpinState();
+        controls->Spin(SpinId::PlotScale) = SpinState();
         for (int i = 0; i < kTextCount; ++i) {
             if (IsSoftText(static_cast<TextId>(i)))
                 controls->Texts[static_cast<std::size_t>(i)] = {};

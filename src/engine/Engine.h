@@ -5,9 +5,10 @@
 // the same bytes by construction. Undo and the recipe live here too.
 //
 // Two levels of calls:
-// - the handlers (SpinEdit1Change, CenterClick, RotateClick, FitClick,
-//   DispVecClick ...) do exactly what the window's handlers of the same name
-//   do, nested as they nest, and record nothing;
+// - the handlers (AtomBoxChange, CenterClick, RotateClick, FitClick,
+//   Redraw ...) do exactly what the original window's handlers did (the
+//   names are mapped in docs/DESIGN.md), nested as they nested, and record
+//   nothing;
 // - the user's events (Type, Leave, Click..., User...) are what the window
 //   calls for a keystroke, a click or a focus change: each is one undoable
 //   step (typing in one box merges into one step), and each command among
@@ -132,22 +133,18 @@ class Engine {
     void ZoomToFit();
 
     // --- The handlers ---
-    void SpinEdit1Change();
-    void SpinEdit2Change();
-    // SEV1Change .. SEU8Change: the name box := the atom's label, then the
-    // redraw.
-    void SelectionChange(SpinId box);
-    void SpinEdit3Change();
+    // A vector's atom box changed: its name box := the atom's label, then
+    // the redraw.
+    void AtomBoxChange(SpinId box);
+    void PlotScaleChange();
     void CenterClick();
     // RotateZClick, RotateXClick, RotateYClick.
     void RotateClick(Axis axis);
-    void CheckBox1Click();
-    void CheckBox2Click();
     // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
     // written and turned by is the one that leaves the head on the positive
     // side of target.
     void FitClick(Axis target, FitHead head = FitHead::AsFound);
-    void DispVecClick();
+    void Redraw();
 
     // --- The controls as the program sets them, with their rules ---
     // The value brought into the limits; the change handler runs when the
@@ -157,8 +154,9 @@ class Engine {
     void SetSpinMax(SpinId box, int value);
     // A text box: no handler runs.
     void SetText(TextId box, std::string text);
-    // A check box: its click handler runs when the state changes.
-    void SetChecked(int checkBox, bool checked);
+    // The check box that makes the fits act on vector: its click handler
+    // runs when the state changes, and sets the other box to the opposite.
+    void SetFitsVector(VectorId vector, bool checked);
     // A whole group of any size: its four spin boxes take the first four
     // atoms (0 where there are fewer), the rest go beyond them; the four name
     // boxes follow, then the redraw. The indexes are used as given.
@@ -178,8 +176,8 @@ class Engine {
     void LeaveSpin(SpinId box);
     // Typing in a text box; a component box's text is recorded.
     void TypeText(TextId box, std::string text);
-    // A click that set check box 1 or 2 to checked.
-    void ClickCheckBox(int checkBox, bool checked);
+    // A click that set the check box of vector to checked.
+    void ClickFitsVector(VectorId vector, bool checked);
     void UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
     void UserCenter();
     void UserRotate(Axis axis);
@@ -327,6 +325,12 @@ class Engine {
     struct Snapshot;
     struct HistoryStep;
     void RunChange(SpinId box);
+    // A centering atom box changed: its name box := the atom's label.
+    void CenterAtomChange(SpinId box);
+    // The check box of vector changed: the other one takes the opposite
+    // state.
+    void FitsVectorClick(VectorId vector);
+    bool& FitsVectorBox(VectorId vector);
     void RotateAbout(Axis axis);
     void ApplyLimits(SpinId box);
     void CoordinatesChanged();

@@ -69,8 +69,8 @@ void EvaluateAndDraw(const AtomTable& atoms, const ViewWindow& window, RedrawCon
 
 }  // namespace
 
-void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
-            const AtomDrawing& drawing) {
+void RedrawPanes(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
+                 const AtomDrawing& drawing) {
     window.PaneHeight = controls.PaneHeight();
     window.PaneWidth = controls.PaneWidth();
     window.SetScale(controls.PlotScale());

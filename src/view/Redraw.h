@@ -1,5 +1,5 @@
 #pragma once
-// The redraw of the three projection panes: the body of `DispVecClick`.
+// The redraw of the three projection panes: the body of `Redraw`.
 
 #include <cstdint>
 #include <optional>
@@ -85,7 +85,7 @@ struct AtomDrawing {
 // invalid-operation error; a sum of a centroid or a component read back from
 // its box beyond the double range is the overflow error; a component box
 // whose text does not parse is the conversion error.
-void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
-            const AtomDrawing& drawing = {});
+void RedrawPanes(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
+                 const AtomDrawing& drawing = {});
 
 }  // namespace pivora

@@ -216,68 +216,68 @@ TEST(Language, AHugeQuotedFieldIsShortenedInEnglish) {
 }
 
 TEST_F(FormTest, LanguageMenuSwitchesAtOnceAndIsKept) {
-    TForm1& f = Form();
-    ASSERT_TRUE(f.ViewMenu->actions().contains(f.LanguageMenu->menuAction()));
-    EXPECT_TRUE(f.Japanese1->isChecked());
-    EXPECT_FALSE(f.English1->isChecked());
-    ASSERT_TRUE(f.Japanese1->actionGroup());
-    EXPECT_EQ(f.Japanese1->actionGroup(), f.English1->actionGroup());
-    EXPECT_TRUE(f.Japanese1->actionGroup()->isExclusive());
+    MainWindow& f = Form();
+    ASSERT_TRUE(f.viewMenu->actions().contains(f.languageMenu->menuAction()));
+    EXPECT_TRUE(f.japaneseAction->isChecked());
+    EXPECT_FALSE(f.englishAction->isChecked());
+    ASSERT_TRUE(f.japaneseAction->actionGroup());
+    EXPECT_EQ(f.japaneseAction->actionGroup(), f.englishAction->actionGroup());
+    EXPECT_TRUE(f.japaneseAction->actionGroup()->isExclusive());
 
     const auto rotateAbc = [&] {
         errors.shown.clear();
-        TypeOver(f.Zangle, "abc");
-        f.RotateZ->click();
+        TypeOver(f.angleZ, "abc");
+        f.rotateZ->click();
         return errors.shown;
     };
     const auto abc = [] { return std::vector{WithFullStop(ShownMessage(ConversionError("abc")))}; };
     const std::vector<std::string> japanese = rotateAbc();
     EXPECT_EQ(japanese, abc());
 
-    f.English1->trigger();
+    f.englishAction->trigger();
     EXPECT_EQ(CurrentLanguage(), Language::English);
     EXPECT_EQ(StoredLanguage(), Language::English);
-    EXPECT_TRUE(f.English1->isChecked());
-    EXPECT_FALSE(f.Japanese1->isChecked());
+    EXPECT_TRUE(f.englishAction->isChecked());
+    EXPECT_FALSE(f.japaneseAction->isChecked());
     const std::vector<std::string> english = rotateAbc();
     EXPECT_NE(english, japanese);
     EXPECT_EQ(english, abc());
 
-    f.Japanese1->trigger();
+    f.japaneseAction->trigger();
     EXPECT_EQ(CurrentLanguage(), Language::Japanese);
     EXPECT_EQ(StoredLanguage(), Language::Japanese);
     EXPECT_EQ(rotateAbc(), japanese);
 }
 
 TEST_F(FormTest, UserGuideIsATopLevelItemBesideHelpAndFollowsTheLanguage) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     const QList<QAction*> bar = f.menuBar()->actions();
-    const qsizetype help = bar.indexOf(f.Help1);
+    const qsizetype help = bar.indexOf(f.helpAction);
     ASSERT_GE(help, 0);
-    ASSERT_EQ(bar.indexOf(f.UserGuide1), help + 1);
-    EXPECT_EQ(f.Help1->menu(), nullptr);
-    EXPECT_EQ(f.UserGuide1->menu(), nullptr);
-    EXPECT_EQ(f.UserGuide1->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    ASSERT_EQ(bar.indexOf(f.userGuideAction), help + 1);
+    EXPECT_EQ(f.helpAction->menu(), nullptr);
+    EXPECT_EQ(f.userGuideAction->menu(), nullptr);
+    EXPECT_EQ(f.userGuideAction->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
 
     f.show();
-    f.UserGuide1->trigger();
+    f.userGuideAction->trigger();
     UserGuideWindow* guide = f.UserGuide();
     ASSERT_TRUE(guide);
     EXPECT_TRUE(guide->isVisible());
     EXPECT_EQ(guide->Browser->source(), UserGuidePage(Language::Japanese));
     const QString japaneseTitle = guide->windowTitle();
 
-    f.English1->trigger();
+    f.englishAction->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(guide->Browser->source(), UserGuidePage(Language::English));
     EXPECT_NE(guide->windowTitle(), japaneseTitle);
-    f.Japanese1->trigger();
+    f.japaneseAction->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(guide->Browser->source(), UserGuidePage(Language::Japanese));
     EXPECT_EQ(guide->windowTitle(), japaneseTitle);
 
     // The same window again, not a second one.
-    f.UserGuide1->trigger();
+    f.userGuideAction->trigger();
     EXPECT_EQ(f.UserGuide(), guide);
     guide->close();
 }

@@ -29,19 +29,38 @@ class RandomInput : public FormTest {
 
     // One user event: a change of focus, a key, a click or an open.
     void OneEvent(std::mt19937& rng) {
-        TForm1& f = Form();
-        QWidget* boxes[] = {f.SEV1,   f.SEV2,   f.SEV4,   f.SEV5,      f.SEV8,      f.SEU1,
-                            f.SEU3,   f.SEU5,   f.SEU7,   f.SpinEdit1, f.SpinEdit2, f.SpinEdit3,
-                            f.Zangle, f.Xangle, f.Yangle, f.VX,        f.VY,        f.VZ,
-                            f.UX,     f.UY,     f.UZ};
-        QAbstractButton* buttons[] = {f.Center, f.RotateZ, f.RotateX,   f.RotateY,  f.FitX,
-                                      f.FitY,   f.FitZ,    f.CheckBox1, f.CheckBox2};
+        MainWindow& f = Form();
+        QWidget* boxes[] = {f.vectorAtoms[0][0],
+                            f.vectorAtoms[0][1],
+                            f.vectorAtoms[0][3],
+                            f.vectorAtoms[0][4],
+                            f.vectorAtoms[0][7],
+                            f.vectorAtoms[1][0],
+                            f.vectorAtoms[1][2],
+                            f.vectorAtoms[1][4],
+                            f.vectorAtoms[1][6],
+                            f.centerAtoms[0],
+                            f.centerAtoms[1],
+                            f.plotScale,
+                            f.angleZ,
+                            f.angleX,
+                            f.angleY,
+                            f.components[0][0],
+                            f.components[0][1],
+                            f.components[0][2],
+                            f.components[1][0],
+                            f.components[1][1],
+                            f.components[1][2]};
+        QAbstractButton* buttons[] = {f.centerButton, f.rotateZ,       f.rotateX,
+                                      f.rotateY,      f.fitX,          f.fitY,
+                                      f.fitZ,         f.fitsVector[0], f.fitsVector[1]};
         static const char kKeys[] = "0123456789-+.,aE";
         const unsigned kind = rng() % 20;
         if (kind < 4) {
             boxes[rng() % std::size(boxes)]->setFocus();
         } else if (kind < 12) {
-            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : f.SEV1;
+            QWidget* target =
+                QApplication::focusWidget() ? QApplication::focusWidget() : f.vectorAtoms[0][0];
             switch (rng() % 6) {
                 case 0:
                     QTest::keyClick(target, Qt::Key_Backspace);
@@ -62,13 +81,13 @@ class RandomInput : public FormTest {
             const std::string* choices[] = {&good_, &good_, &bad_, &empty_, &one_};
             const unsigned pick = rng() % 6;
             Dialogs().openAnswers.push_back(pick < 5 ? *choices[pick] : files.File("missing.xyz"));
-            f.Open1->trigger();
+            f.openAction->trigger();
         }
     }
 
     void ExpectInvariants(std::size_t reportsBefore, int event) {
-        TForm1& f = Form();
-        ASSERT_NE(f.CheckBox1->Checked(), f.CheckBox2->Checked()) << "event " << event;
+        MainWindow& f = Form();
+        ASSERT_NE(f.fitsVector[0]->Checked(), f.fitsVector[1]->Checked()) << "event " << event;
         const AtomTable& t = state.Atoms;
         ASSERT_GE(t.AtomCount, 0);
         if (t.Capacity() > 0) {
