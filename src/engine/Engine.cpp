@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "engine/BoxNumbers.h"
 #include "engine/MoleculeSymmetry.h"
 #include "geometry/AtomGroup.h"
 #include "geometry/Centering.h"
@@ -87,28 +88,26 @@ VectorDefinition DirectionVector() {
 
 using Directions = std::array<std::optional<AttachedDirection>, 2>;
 
-void TurnDirections(Directions& directions, Axis axis, const std::string& angleText) {
+void TurnDirections(Directions& directions, Axis axis, long double degrees) {
     for (std::optional<AttachedDirection>& direction : directions) {
         if (!direction) continue;
         AtomTable table = DirectionTable(direction->point);
-        Rotate(table, axis, angleText);
+        Rotate(table, axis, degrees);
         direction->point = {table.AtomX[2], table.AtomY[2], table.AtomZ[2]};
     }
 }
 
 }  // namespace
 
-// What the redraw reads from and writes to the controls.
-class Engine::RedrawAdapter : public RedrawControls {
+// The vectors' boxes as the redraw reads and writes them: the engine's
+// control state.
+class Engine::VectorBoxesOfState : public VectorBoxes {
   public:
-    explicit RedrawAdapter(Engine& engine) : engine_(engine) {}
-    std::int32_t PaneHeight() override { return engine_.paneHeight_; }
-    std::int32_t PaneWidth() override { return engine_.paneWidth_; }
-    std::int32_t PlotScale() override { return engine_.state_.Spin(SpinId::PlotScale).Value(); }
+    explicit VectorBoxesOfState(Engine& engine) : engine_(engine) {}
     VectorDefinition Selections(VectorId vector) override { return engine_.Selections(vector); }
     std::optional<VectorComponents> Evaluate(const AtomTable& atoms, VectorId vector) override {
         const std::optional<AttachedDirection>& direction = engine_.state_.DirectionOf(vector);
-        if (!direction) return RedrawControls::Evaluate(atoms, vector);
+        if (!direction) return VectorBoxes::Evaluate(atoms, vector);
         return EvaluateVector(DirectionTable(direction->point), DirectionVector());
     }
     std::string ComponentText(VectorId vector, Axis component) override {
@@ -254,15 +253,19 @@ void Engine::CenterClick() {
 }
 
 void Engine::RotateClick(Axis axis) {
-    // The directions turn with the molecule, by the same text, first into
-    // copies: a text that fails fails there as it would for the molecule,
+    // The directions turn with the molecule, by the same angle, first into
+    // copies: an angle that fails fails there as it would for the molecule,
     // and nothing has turned.
     Directions turned = state_.Directions;
     Directions carried = carried_ ? *carried_ : Directions();
     try {
-        TurnDirections(turned, axis, state_.Text(AngleBox(axis)));
-        TurnDirections(carried, axis, state_.Text(AngleBox(axis)));
-        Rotate(atoms_, axis, state_.Text(AngleBox(axis)));
+        // The angle as its box shows it: a fit's angle comes back rounded to
+        // the digits it was written with, and a bad text fails here, before
+        // anything moves.
+        const long double degrees = ParseDecimal(state_.Text(AngleBox(axis)));
+        TurnDirections(turned, axis, degrees);
+        TurnDirections(carried, axis, degrees);
+        Rotate(atoms_, axis, degrees);
     } catch (const Error& failure) {
         if (failure.Kind() != ErrorKind::Conversion) throw;
         std::string detail = std::string("Type the angle in degrees into the box above Rotate") +
@@ -302,13 +305,15 @@ void Engine::FitClick(Axis target, FitHead head) {
 }
 
 void Engine::Redraw() {
-    RedrawAdapter controls(*this);
+    VectorBoxesOfState vectors(*this);
+    const std::int32_t scale = state_.Spin(SpinId::PlotScale).Value();
     try {
         AtomDrawing drawing{showAtoms_, {}};
         if (showAtoms_) drawing = {true, Elements(), Bonds(), measured_};
-        RedrawPanes(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]}, drawing);
+        RedrawPanes(atoms_, window_, PaneSize{paneWidth_, paneHeight_}, scale, vectors,
+                    Panes{panes_[0], panes_[1], panes_[2]}, drawing);
     } catch (const Error& failure) {
-        if (failure.Kind() != ErrorKind::InvalidOperation || controls.PlotScale() != 0) throw;
+        if (failure.Kind() != ErrorKind::InvalidOperation || scale != 0) throw;
         throw Error(failure).WithDetail(
             "A plot scale of 0 gives the panes no width. Type a scale from 1 to 100 angstrom "
             "into Plot Scale.");

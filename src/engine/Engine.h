@@ -321,7 +321,7 @@ class Engine {
     std::size_t HistoryBytes() const;
 
   private:
-    class RedrawAdapter;
+    class VectorBoxesOfState;
     struct Snapshot;
     struct HistoryStep;
     void RunChange(SpinId box);
