@@ -132,35 +132,9 @@ class Engine {
     // atom nothing changes. Fails as the redraw fails.
     void ZoomToFit();
 
-    // --- The handlers ---
-    // A vector's atom box changed: its name box := the atom's label, then
-    // the redraw.
-    void AtomBoxChange(SpinId box);
-    void PlotScaleChange();
-    void CenterClick();
-    // RotateZClick, RotateXClick, RotateYClick.
-    void RotateClick(Axis axis);
-    // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
-    // written and turned by is the one that leaves the head on the positive
-    // side of target.
-    void FitClick(Axis target, FitHead head = FitHead::AsFound);
+    // The redraw of the panes (view/Redraw.h) from the boxes as they are,
+    // with the atoms where the setting shows them; no step, no recipe line.
     void Redraw();
-
-    // --- The controls as the program sets them, with their rules ---
-    // The value brought into the limits; the change handler runs when the
-    // text changes.
-    void SetSpinValue(SpinId box, int value);
-    // Only the upper limit changes.
-    void SetSpinMax(SpinId box, int value);
-    // A text box: no handler runs.
-    void SetText(TextId box, std::string text);
-    // The check box that makes the fits act on vector: its click handler
-    // runs when the state changes, and sets the other box to the opposite.
-    void SetFitsVector(VectorId vector, bool checked);
-    // A whole group of any size: its four spin boxes take the first four
-    // atoms (0 where there are fewer), the rest go beyond them; the four name
-    // boxes follow, then the redraw. The indexes are used as given.
-    void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
 
     // --- The user's events ---
     // Each event below is an undoable step of its own, named in the user's
@@ -208,8 +182,6 @@ class Engine {
     void Export(const std::string& path, io::ExportFormat format,
                 const io::ExportSettings& settings, const ProgressReport& progress = {},
                 const WriteOptions& options = {});
-    // The molecule was written as it is now: it counts as unchanged.
-    void MarkSaved() { savedVersion_ = coordVersion_; }
     // Whether the coordinates differ from those last opened or saved.
     bool Modified() const { return coordVersion_ != savedVersion_; }
 
@@ -249,43 +221,12 @@ class Engine {
     std::string RecipeText() const;
 
     // --- Symmetry ---
-    // Makes vector the direction from the origin to point (angstrom), fixed
-    // in the molecule: its atom boxes go to 0 and their name boxes to "None",
-    // the redraw writes the point as its components and draws it as any
-    // defined vector, and every turn turns the point with the molecule (the
-    // same rotation, by the same angle text). Choosing atoms for the vector
-    // (an atom box, a group) or an open ends it; the components then stay
-    // as they were, as they do for a vector that stops being defined. name
-    // says what the direction is ("C6 axis"), for the window.
-    void SetDirection(VectorId vector, const std::array<double, 3>& point, std::string name);
     // What Symmetrize did: the largest move of an atom (angstrom) and that
     // atom's number, 0 when no atom moved.
     struct SymmetrizeReport {
         double largestMove = 0;
         int atom = 0;
     };
-    // Moves every atom to its exactly symmetric place in the point group
-    // found at the tolerance (symmetry::Symmetrize), then refreshes the grid
-    // and redraws. toleranceText is read by ToleranceFromText and fails as
-    // it does. Throws Error(ErrorKind::Symmetry) with the reason when the
-    // group cannot be found or an atom would move farther than the
-    // tolerance; nothing has changed then.
-    SymmetrizeReport SymmetrizeClick(const std::string& toleranceText);
-    // Lays the molecule in the standard frame of its point group at the
-    // tolerance: the centre (the centroid of the atoms) goes to the origin,
-    // then the frame's toZ onto +Z and its toX onto +X, turned by the fits
-    // of the window: Vector1 and Vector2 become the two directions, then
-    // fit +x and fit +z of Vector1 and fit +x of Vector2. A fit whose two
-    // components are both 0 has nothing to turn and is left out; one whose
-    // denominator alone is 0 turns by exactly -90 or 90 degrees, the limit
-    // of its angle. Afterwards the vectors are the user's again (atom boxes,
-    // groups, typed components, a direction turned with the molecule) and
-    // the fits act on the vector they acted on; the angle boxes keep the
-    // last angles turned. Fails as ToleranceFromText does, and with
-    // Error(ErrorKind::Symmetry) when the group cannot be found, before
-    // anything has changed; a failing redraw (a plot scale of 0) fails
-    // after the atoms moved, with the user's vectors back.
-    void StandardFrameClick(const std::string& toleranceText);
     // The user's events: one undo step each, recorded as direction,
     // symmetrize and standard-frame lines. UserDirection records the
     // direction's components in the display form and then reads them back,
@@ -321,6 +262,68 @@ class Engine {
     std::size_t HistoryBytes() const;
 
   private:
+    // --- The handlers (docs/DESIGN.md maps them to the window's original
+    // handlers), and the controls as the program sets them ---
+    // A vector's atom box changed: its name box := the atom's label, then
+    // the redraw.
+    void AtomBoxChange(SpinId box);
+    void PlotScaleChange();
+    void CenterClick();
+    // RotateZClick, RotateXClick, RotateYClick.
+    void RotateClick(Axis axis);
+    // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
+    // written and turned by is the one that leaves the head on the positive
+    // side of target.
+    void FitClick(Axis target, FitHead head = FitHead::AsFound);
+
+    // The value brought into the limits; the change handler runs when the
+    // text changes.
+    void SetSpinValue(SpinId box, int value);
+    // Only the upper limit changes.
+    void SetSpinMax(SpinId box, int value);
+    // A text box: no handler runs.
+    void SetText(TextId box, std::string text);
+    // The check box that makes the fits act on vector: its click handler
+    // runs when the state changes, and sets the other box to the opposite.
+    void SetFitsVector(VectorId vector, bool checked);
+    // A whole group of any size: its four spin boxes take the first four
+    // atoms (0 where there are fewer), the rest go beyond them; the four name
+    // boxes follow, then the redraw. The indexes are used as given.
+    void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
+
+    // The molecule was written as it is now: it counts as unchanged.
+    void MarkSaved() { savedVersion_ = coordVersion_; }
+    // Makes vector the direction from the origin to point (angstrom), fixed
+    // in the molecule: its atom boxes go to 0 and their name boxes to "None",
+    // the redraw writes the point as its components and draws it as any
+    // defined vector, and every turn turns the point with the molecule (the
+    // same rotation, by the same angle text). Choosing atoms for the vector
+    // (an atom box, a group) or an open ends it; the components then stay
+    // as they were, as they do for a vector that stops being defined. name
+    // says what the direction is ("C6 axis"), for the window.
+    void SetDirection(VectorId vector, const std::array<double, 3>& point, std::string name);
+    // Moves every atom to its exactly symmetric place in the point group
+    // found at the tolerance (symmetry::Symmetrize), then refreshes the grid
+    // and redraws. toleranceText is read by ToleranceFromText and fails as
+    // it does. Throws Error(ErrorKind::Symmetry) with the reason when the
+    // group cannot be found or an atom would move farther than the
+    // tolerance; nothing has changed then.
+    SymmetrizeReport SymmetrizeClick(const std::string& toleranceText);
+    // Lays the molecule in the standard frame of its point group at the
+    // tolerance: the centre (the centroid of the atoms) goes to the origin,
+    // then the frame's toZ onto +Z and its toX onto +X, turned by the fits
+    // of the window: Vector1 and Vector2 become the two directions, then
+    // fit +x and fit +z of Vector1 and fit +x of Vector2. A fit whose two
+    // components are both 0 has nothing to turn and is left out; one whose
+    // denominator alone is 0 turns by exactly -90 or 90 degrees, the limit
+    // of its angle. Afterwards the vectors are the user's again (atom boxes,
+    // groups, typed components, a direction turned with the molecule) and
+    // the fits act on the vector they acted on; the angle boxes keep the
+    // last angles turned. Fails as ToleranceFromText does, and with
+    // Error(ErrorKind::Symmetry) when the group cannot be found, before
+    // anything has changed; a failing redraw (a plot scale of 0) fails
+    // after the atoms moved, with the user's vectors back.
+    void StandardFrameClick(const std::string& toleranceText);
     class VectorBoxesOfState;
     struct Snapshot;
     struct HistoryStep;
@@ -331,7 +334,6 @@ class Engine {
     // state.
     void FitsVectorClick(VectorId vector);
     bool& FitsVectorBox(VectorId vector);
-    void RotateAbout(Axis axis);
     void ApplyLimits(SpinId box);
     void CoordinatesChanged();
     // The element of each slot, by its label; the labels change only with
