@@ -18,7 +18,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -29,6 +28,8 @@
 #include "engine/MemoryRoom.h"
 #include "engine/PaneRecord.h"
 #include "engine/Recipe.h"
+#include "engine/RecipeRecorder.h"
+#include "engine/UndoHistory.h"
 #include "geometry/Axis.h"
 #include "geometry/Fit.h"
 #include "io/MoleculeReader.h"
@@ -243,7 +244,7 @@ class Engine {
     bool CanUndo() const;
     bool CanRedo() const;
     // How many steps Undo can take back.
-    std::size_t UndoCount() const { return applied_; }
+    std::size_t UndoCount() const { return history_.DoneCount(); }
     // The name of the step that Undo or Redo would take back or do again.
     std::string UndoTitle() const;
     std::string RedoTitle() const;
@@ -254,10 +255,10 @@ class Engine {
     // margin kept free (MemoryRoom.h, probed after every step); older steps
     // fall off, their commands stay in the recipe. A molecule of which two
     // copies would not fit gets no undo.
-    void SetHistoryLimit(std::size_t bytes) { historyLimit_ = bytes; }
-    static constexpr std::size_t kHistoryBytes = 256u << 20;
+    void SetHistoryLimit(std::size_t bytes) { history_.SetLimit(bytes); }
+    static constexpr std::size_t kHistoryBytes = UndoHistory::kDefaultLimit;
     // Replaces the probe of the process's memory (ProbeMemoryRoom).
-    void SetMemoryProbe(MemoryProbe probe) { probeMemory_ = std::move(probe); }
+    void SetMemoryProbe(MemoryProbe probe) { history_.SetMemoryProbe(std::move(probe)); }
     // Bytes of coordinates (and pane dots) the history holds now.
     std::size_t HistoryBytes() const;
 
@@ -325,8 +326,6 @@ class Engine {
     // after the atoms moved, with the user's vectors back.
     void StandardFrameClick(const std::string& toleranceText);
     class VectorBoxesOfState;
-    struct Snapshot;
-    struct HistoryStep;
     void RunChange(SpinId box);
     // A centering atom box changed: its name box := the atom's label.
     void CenterAtomChange(SpinId box);
@@ -367,17 +366,7 @@ class Engine {
     std::shared_ptr<const Snapshot> Capture();
     bool IsCurrent(const Snapshot& snapshot) const;
     void Restore(const std::shared_ptr<const Snapshot>& snapshot);
-    // Whether the history, given back whole if need be, and what the process
-    // can spare make room for copies bytes.
-    bool RoomForStep(std::size_t copies) const;
-    void TrimHistory();
-    void ClearHistory();
-    // Every step falls off: the commands of those done stay in the recipe.
-    void DropHistory();
     std::vector<std::string> PreambleLines() const;
-    // What to tell the user when a fit fails with kind: in plain words, what
-    // the vector is like and what to do.
-    std::string FitFailureDetail(Axis target, VectorId vector, ErrorKind kind) const;
     // A direction line of a recipe: its three numbers read, then SetDirection.
     void RunDirection(const RecipeCommand& command);
     // A fit of the standard frame, head on the positive side (see
@@ -410,20 +399,11 @@ class Engine {
     mutable bool bondsKnown_ = false;
     std::vector<std::int32_t> measured_;
     bool historyEnabled_ = true;
-    std::size_t historyLimit_ = kHistoryBytes;
-    MemoryProbe probeMemory_ = &ProbeMemoryRoom;
     int stepDepth_ = 0;
-    std::deque<std::unique_ptr<HistoryStep>> steps_;
-    std::size_t applied_ = 0;  // steps_[0, applied_) are done, the rest undone
-    std::shared_ptr<const Snapshot> latest_;
-    std::vector<std::string> droppedLines_;  // commands of steps that fell off
-    std::vector<std::string> openedWith_;    // the boxes at the open, as commands
+    RecipeRecorder recorder_;
+    UndoHistory history_{recorder_};
     io::MoleculeInfo opened_;
-    std::vector<std::string>* recording_ = nullptr;
     bool tooLargeForHistory_ = false;
-    // The decimal separator of the texts of the recipe being run; 0 where
-    // the recipe said none.
-    char recipeSeparator_ = 0;
     // Directions that every turn turns besides the vectors' own: the user's
     // while the standard frame lends the vectors to its own directions.
     std::array<std::optional<AttachedDirection>, 2>* carried_ = nullptr;
