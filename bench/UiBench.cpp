@@ -31,9 +31,12 @@
 #include "ui/MainWindow.h"
 #include "ui/Startup.h"
 #include "ui/View3D.h"
+#include "ui/WindowProbe.h"
 
 namespace pivora::bench {
 namespace {
+
+using test::Ui;
 
 constexpr int kAtoms = 1000000;
 
@@ -217,8 +220,8 @@ MainWindow& LoadedForm(const std::string& path = AtomFile(kAtoms)) {
         });
         form->show();
         form->OpenClick();
-        form->vectorAtoms[0][0]->SetValue(1);
-        form->vectorAtoms[0][4]->SetValue(2);
+        Ui(*form).vectorAtoms[0][0]->SetValue(1);
+        Ui(*form).vectorAtoms[0][4]->SetValue(2);
         QApplication::processEvents();
     }
     return *form;
@@ -226,8 +229,8 @@ MainWindow& LoadedForm(const std::string& path = AtomFile(kAtoms)) {
 
 void BM_CenterClick(benchmark::State& state) {
     MainWindow& form = LoadedForm();
-    form.centerAtoms[0]->SetValue(1);
-    form.centerAtoms[1]->SetValue(2);
+    Ui(form).centerAtoms[0]->SetValue(1);
+    Ui(form).centerAtoms[1]->SetValue(2);
     for (auto _ : state) {
         form.CenterClick();
         QApplication::processEvents();
@@ -237,7 +240,7 @@ BENCHMARK(BM_CenterClick)->Unit(benchmark::kMillisecond);
 
 void BM_RotateZClick(benchmark::State& state) {
     MainWindow& form = LoadedForm();
-    form.angleZ->SetText("1");
+    Ui(form).angleZ->SetText("1");
     for (auto _ : state) {
         form.RotateZClick();
         QApplication::processEvents();
@@ -250,8 +253,8 @@ void BM_FitXClick(benchmark::State& state) {
     for (auto _ : state) {
         // A vector off the axis each time, so that every fit turns by 45
         // degrees; the redraw at its end rewrites the boxes.
-        form.components[0][0]->SetText("1");
-        form.components[0][1]->SetText("1");
+        Ui(form).components[0][0]->SetText("1");
+        Ui(form).components[0][1]->SetText("1");
         form.FitXClick();
         QApplication::processEvents();
     }
@@ -262,7 +265,7 @@ BENCHMARK(BM_FitXClick)->Unit(benchmark::kMillisecond);
 // repaint of the panes as they were: one iteration is the pair.
 void BM_UndoRedoClick(benchmark::State& state) {
     MainWindow& form = LoadedForm();
-    form.angleZ->SetText("1");
+    Ui(form).angleZ->SetText("1");
     form.RotateZClick();
     QApplication::processEvents();
     for (auto _ : state) {
@@ -279,7 +282,7 @@ void BM_SelectionChange(benchmark::State& state) {
     int head = 2;
     for (auto _ : state) {
         head = head == 2 ? 3 : 2;
-        form.vectorAtoms[0][4]->SetValue(head);  // SEV5Change: the name box and one redraw
+        Ui(form).vectorAtoms[0][4]->SetValue(head);  // SEV5Change: the name box and one redraw
         QApplication::processEvents();
     }
 }
@@ -288,8 +291,8 @@ BENCHMARK(BM_SelectionChange)->Unit(benchmark::kMicrosecond);
 // Redraws of form with View > Show Atoms on at the scale the case gives: the
 // redraw, its record for undo and the repaint of the three panes.
 void TimeRedrawsWithAtoms(benchmark::State& state, MainWindow& form) {
-    form.plotScale->SetValue(static_cast<int>(state.range(0)));
-    form.showAtomsAction->setChecked(true);
+    Ui(form).plotScale->SetValue(static_cast<int>(state.range(0)));
+    Ui(form).showAtomsAction->setChecked(true);
     QApplication::processEvents();
     for (auto _ : state) {
         form.Redraw();
@@ -297,8 +300,8 @@ void TimeRedrawsWithAtoms(benchmark::State& state, MainWindow& form) {
     }
     state.counters["atoms"] = form.Commands().Atoms().AtomCount;
     state.counters["bonds"] = static_cast<double>(form.Commands().Bonds().size());
-    form.showAtomsAction->setChecked(false);
-    form.plotScale->SetValue(10);
+    Ui(form).showAtomsAction->setChecked(false);
+    Ui(form).plotScale->SetValue(10);
 }
 
 // The million atoms, whose bonds are left out: at scale 10 about one atom in
@@ -390,9 +393,9 @@ View3DWindow& ViewOf(const std::string& path) {
         });
         form->show();
         form->OpenClick();
-        form->vectorAtoms[0][0]->SetValue(1);
-        form->vectorAtoms[0][4]->SetValue(2);
-        form->view3DAction->setChecked(true);
+        Ui(*form).vectorAtoms[0][0]->SetValue(1);
+        Ui(*form).vectorAtoms[0][4]->SetValue(2);
+        Ui(*form).view3DAction->setChecked(true);
         // The window's first size, whatever room the screen leaves beside
         // the main window.
         form->View3D()->Canvas()->setFixedSize(520, 520);
@@ -446,8 +449,8 @@ void BM_StartUpWindow(benchmark::State& state) {
         // Leaves the setting as the case wants it.
         ProgramState program;
         MainWindow form(program);
-        form.view3DAction->setChecked(true);
-        form.view3DAction->setChecked(withView);
+        Ui(form).view3DAction->setChecked(true);
+        Ui(form).view3DAction->setChecked(withView);
     }
     for (auto _ : state) {
         auto program = std::make_unique<ProgramState>();

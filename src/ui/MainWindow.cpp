@@ -91,23 +91,23 @@ class MainWindow::EngineView : public EngineObserver {
   public:
     explicit EngineView(MainWindow& form) : form_(form) {}
     void ShowAtoms(const AtomTable& table) override {
-        form_.atomGrid->ShowAtoms(table);
+        form_.ui_.atomGrid->ShowAtoms(table);
         if (form_.view3D_) form_.view3D_->MoleculeChanged();
     }
     void ReleaseAtoms() override {
-        form_.atomGrid->ReleaseAtoms();
+        form_.ui_.atomGrid->ReleaseAtoms();
         if (form_.view3D_) form_.view3D_->ReleaseMolecule();
     }
     void RefreshAtoms(const AtomTable& table, bool withLabels) override {
         if (form_.view3D_) form_.view3D_->CoordinatesChanged();
         if (withLabels) {
-            form_.atomGrid->RefreshAtoms(table);
+            form_.ui_.atomGrid->RefreshAtoms(table);
         } else {
-            form_.atomGrid->RefreshCoordinates(table);
+            form_.ui_.atomGrid->RefreshCoordinates(table);
         }
     }
     void ResetPane(int pane) override {
-        PaneView* const panes[3] = {form_.xyPane, form_.yzPane, form_.zxPane};
+        PaneView* const panes[3] = {form_.ui_.xyPane, form_.ui_.yzPane, form_.ui_.zxPane};
         panes[pane]->Forget();
     }
 
@@ -123,37 +123,37 @@ MainWindow::MainWindow(ProgramState& state, std::unique_ptr<FileDialogs> dialogs
     setObjectName("Form1");
     setFont(ArialFont(12, false));
     BuildMenu();
-    clientWidget = new QWidget;
-    clientWidget->setObjectName("Client");
-    BuildControls(clientWidget);
+    ui_.clientWidget = new QWidget;
+    ui_.clientWidget->setObjectName("Client");
+    BuildControls(ui_.clientWidget);
     BuildDirectionLabels();
-    clientWidget->resize(kClientWidth, kClientHeight);
+    ui_.clientWidget->resize(kClientWidth, kClientHeight);
     // At its full size the area shows the controls as they are placed, with
     // no frame and no margin; smaller, it scrolls rather than cut them off.
-    clientArea = new QScrollArea(this);
-    clientArea->setObjectName("ClientArea");
-    clientArea->setFrameShape(QFrame::NoFrame);
-    clientArea->setFocusPolicy(Qt::NoFocus);
-    clientArea->setWidget(clientWidget);
-    setCentralWidget(clientArea);
-    measureText = new QLabel(this);
-    measureText->setObjectName("MeasureText");
-    measureText->setTextFormat(Qt::PlainText);
-    measureText->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    bondsNote = new QLabel(this);
-    bondsNote->setObjectName("BondsNote");
-    bondsNote->setTextFormat(Qt::PlainText);
+    ui_.clientArea = new QScrollArea(this);
+    ui_.clientArea->setObjectName("ClientArea");
+    ui_.clientArea->setFrameShape(QFrame::NoFrame);
+    ui_.clientArea->setFocusPolicy(Qt::NoFocus);
+    ui_.clientArea->setWidget(ui_.clientWidget);
+    setCentralWidget(ui_.clientArea);
+    ui_.measureText = new QLabel(this);
+    ui_.measureText->setObjectName("MeasureText");
+    ui_.measureText->setTextFormat(Qt::PlainText);
+    ui_.measureText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ui_.bondsNote = new QLabel(this);
+    ui_.bondsNote->setObjectName("BondsNote");
+    ui_.bondsNote->setTextFormat(Qt::PlainText);
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(false);
-    statusBar()->addWidget(measureText, 1);
-    statusBar()->addPermanentWidget(bondsNote);
+    statusBar()->addWidget(ui_.measureText, 1);
+    statusBar()->addPermanentWidget(ui_.bondsNote);
     statusBar()->hide();
     SetTabOrder();
     WireHandlers();
     engine_.SetObserver(view_.get());
-    engine_.SetPaneSize(xyPane->width(), xyPane->height());
-    engine_.SetPanes(&xyPane->Drawing(), &yzPane->Drawing(), &zxPane->Drawing());
-    engine_.SetShowAtoms(showAtomsAction->isChecked());
+    engine_.SetPaneSize(ui_.xyPane->width(), ui_.xyPane->height());
+    engine_.SetPanes(&ui_.xyPane->Drawing(), &ui_.yzPane->Drawing(), &ui_.zxPane->Drawing());
+    engine_.SetShowAtoms(ui_.showAtomsAction->isChecked());
     resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
     FitGridWidth();
     ShowState();
@@ -162,11 +162,11 @@ MainWindow::MainWindow(ProgramState& state, std::unique_ptr<FileDialogs> dialogs
 void MainWindow::FitGridWidth() {
     // The atom numbers stand left of the label column: the grid, and the
     // window with it, grow by their width rather than squeeze the columns.
-    const int numbers = atomGrid->RowNumberWidth();
-    atomGrid->setGeometry(664, 0, 321 + numbers, 681);
+    const int numbers = ui_.atomGrid->RowNumberWidth();
+    ui_.atomGrid->setGeometry(664, 0, 321 + numbers, 681);
     const int clientWidth = kClientWidth + numbers;
-    const int grown = clientWidth - clientWidget->width();
-    clientWidget->resize(clientWidth, kClientHeight);
+    const int grown = clientWidth - ui_.clientWidget->width();
+    ui_.clientWidget->resize(clientWidth, kClientHeight);
     if (grown > 0) {
         resize(width() + grown, height());
         FitScreen();
@@ -175,7 +175,8 @@ void MainWindow::FitGridWidth() {
 
 QSize MainWindow::NaturalSize() const {
     const int bar = statusBar()->isHidden() ? 0 : statusBar()->sizeHint().height();
-    return {clientWidget->width(), menuBar()->sizeHint().height() + clientWidget->height() + bar};
+    return {ui_.clientWidget->width(),
+            menuBar()->sizeHint().height() + ui_.clientWidget->height() + bar};
 }
 
 QSize MainWindow::MostSize() const {
@@ -204,16 +205,16 @@ void MainWindow::FitScreen() {
 }
 
 void MainWindow::ShowStatus() {
-    measureText->setText(MeasurementText());
+    ui_.measureText->setText(MeasurementText());
     const bool leftOut = engine_.ShowsAtoms() && engine_.BondsLeftOut();
-    bondsNote->setText(
+    ui_.bondsNote->setText(
         leftOut
             ? QStringLiteral("Bonds are drawn only up to %1 atoms.")
                   .arg(
                       QLocale(QLocale::English).toString(static_cast<qulonglong>(kMostBondedAtoms)))
             : QString());
-    bondsNote->setVisible(leftOut);
-    const bool wanted = !measureText->text().isEmpty() || leftOut;
+    ui_.bondsNote->setVisible(leftOut);
+    const bool wanted = !ui_.measureText->text().isEmpty() || leftOut;
     QStatusBar* bar = statusBar();
     if (wanted != bar->isHidden()) return;
     // The controls keep their room: the window grows by the bar and gives
@@ -229,125 +230,126 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildMenu() {
     menuBar()->setObjectName("MainMenu1");
-    fileMenu = menuBar()->addMenu("&File");
-    fileMenu->setObjectName("File1");
-    fileMenu->setFont(font());  // a menu is a window of its own and inherits no font
-    openAction = fileMenu->addAction("Open");
-    openAction->setObjectName("Open1");
-    openAction->setShortcut(QKeySequence::Open);
-    saveAction = fileMenu->addAction("Save");
-    saveAction->setObjectName("Save1");
-    saveAction->setShortcut(QKeySequence::Save);
-    exportAction = fileMenu->addAction("Export...");
-    exportAction->setObjectName("Export1");
-    exportAction->setToolTip(
+    ui_.fileMenu = menuBar()->addMenu("&File");
+    ui_.fileMenu->setObjectName("File1");
+    ui_.fileMenu->setFont(font());  // a menu is a window of its own and inherits no font
+    ui_.openAction = ui_.fileMenu->addAction("Open");
+    ui_.openAction->setObjectName("Open1");
+    ui_.openAction->setShortcut(QKeySequence::Open);
+    ui_.saveAction = ui_.fileMenu->addAction("Save");
+    ui_.saveAction->setObjectName("Save1");
+    ui_.saveAction->setShortcut(QKeySequence::Save);
+    ui_.exportAction = ui_.fileMenu->addAction("Export...");
+    ui_.exportAction->setObjectName("Export1");
+    ui_.exportAction->setToolTip(
         "Writes the molecule as standard XYZ, or as the geometry of a Gaussian "
         "or ORCA input, for the calculation it was oriented for.");
-    fileMenu->addSeparator();
-    saveRecipeAction = fileMenu->addAction("Save Recipe...");
-    saveRecipeAction->setObjectName("SaveRecipe1");
-    saveRecipeAction->setToolTip(
+    ui_.fileMenu->addSeparator();
+    ui_.saveRecipeAction = ui_.fileMenu->addAction("Save Recipe...");
+    ui_.saveRecipeAction->setObjectName("SaveRecipe1");
+    ui_.saveRecipeAction->setToolTip(
         "Writes the commands since the file was opened, to run them again "
         "here or with pivora-batch on other files.");
-    applyRecipeAction = fileMenu->addAction("Apply Recipe...");
-    applyRecipeAction->setObjectName("ApplyRecipe1");
-    applyRecipeAction->setToolTip(
+    ui_.applyRecipeAction = ui_.fileMenu->addAction("Apply Recipe...");
+    ui_.applyRecipeAction->setObjectName("ApplyRecipe1");
+    ui_.applyRecipeAction->setToolTip(
         "Runs the commands of a recipe on this molecule, as one step that "
         "Edit > Undo takes back.");
-    fileMenu->addSeparator();
-    exitAction = fileMenu->addAction("Exit");
-    exitAction->setObjectName("Exit1");
-    exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    fileMenu->setToolTipsVisible(true);
+    ui_.fileMenu->addSeparator();
+    ui_.exitAction = ui_.fileMenu->addAction("Exit");
+    ui_.exitAction->setObjectName("Exit1");
+    ui_.exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ui_.fileMenu->setToolTipsVisible(true);
 
-    editMenu = menuBar()->addMenu("&Edit");
-    editMenu->setObjectName("EditMenu");
-    editMenu->setFont(font());
-    editMenu->setToolTipsVisible(true);
-    undoAction = editMenu->addAction("Undo");
-    undoAction->setObjectName("Undo1");
-    undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    redoAction = editMenu->addAction("Redo");
-    redoAction->setObjectName("Redo1");
-    redoAction->setShortcuts(
+    ui_.editMenu = menuBar()->addMenu("&Edit");
+    ui_.editMenu->setObjectName("EditMenu");
+    ui_.editMenu->setFont(font());
+    ui_.editMenu->setToolTipsVisible(true);
+    ui_.undoAction = ui_.editMenu->addAction("Undo");
+    ui_.undoAction->setObjectName("Undo1");
+    ui_.undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    ui_.redoAction = ui_.editMenu->addAction("Redo");
+    ui_.redoAction->setObjectName("Redo1");
+    ui_.redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QString limit = QStringLiteral(
         "Undo keeps about 256 MB of earlier coordinates, less when memory is short; older steps "
         "fall off. Opening a file starts afresh.");
-    undoAction->setToolTip(limit);
-    redoAction->setToolTip(limit);
-    editMenu->addSeparator();
-    copyAsMenu = editMenu->addMenu("Copy Coordinates As");
-    copyAsMenu->setObjectName("CopyAsMenu");
-    copyAsMenu->setFont(font());
+    ui_.undoAction->setToolTip(limit);
+    ui_.redoAction->setToolTip(limit);
+    ui_.editMenu->addSeparator();
+    ui_.copyAsMenu = ui_.editMenu->addMenu("Copy Coordinates As");
+    ui_.copyAsMenu->setObjectName("CopyAsMenu");
+    ui_.copyAsMenu->setFont(font());
     for (const auto& [caption, format] :
          {std::pair{"Standard XYZ", io::ExportFormat::Xyz},
           std::pair{"Gaussian Input", io::ExportFormat::GaussianInput},
           std::pair{"ORCA Input", io::ExportFormat::OrcaInput}}) {
-        QAction* copy = copyAsMenu->addAction(caption);
+        QAction* copy = ui_.copyAsMenu->addAction(caption);
         ConnectGuarded(copy, [this, format = format] { CopyAsClick(format); });
     }
-    copyMeasurementAction = editMenu->addAction("Copy Measurement");
-    copyMeasurementAction->setObjectName("CopyMeasurement1");
-    copyMeasurementAction->setEnabled(false);
-    copyMeasurementAction->setToolTip(
+    ui_.copyMeasurementAction = ui_.editMenu->addAction("Copy Measurement");
+    ui_.copyMeasurementAction->setObjectName("CopyMeasurement1");
+    ui_.copyMeasurementAction->setEnabled(false);
+    ui_.copyMeasurementAction->setToolTip(
         "Copies the distance, angle or dihedral of the atoms picked with Ctrl+click, as the "
         "status bar shows it.");
 
-    viewMenu = menuBar()->addMenu("&View");
-    viewMenu->setObjectName("ViewMenu");
-    viewMenu->setFont(font());
-    viewMenu->setToolTipsVisible(true);
-    showAtomsAction = viewMenu->addAction("Show Atoms");
-    showAtomsAction->setObjectName("ShowAtoms1");
-    showAtomsAction->setCheckable(true);
-    showAtomsAction->setChecked(LoadSetting(kShowAtomsKey, false));
-    showAtomsAction->setToolTip(
+    ui_.viewMenu = menuBar()->addMenu("&View");
+    ui_.viewMenu->setObjectName("ViewMenu");
+    ui_.viewMenu->setFont(font());
+    ui_.viewMenu->setToolTipsVisible(true);
+    ui_.showAtomsAction = ui_.viewMenu->addAction("Show Atoms");
+    ui_.showAtomsAction->setObjectName("ShowAtoms1");
+    ui_.showAtomsAction->setCheckable(true);
+    ui_.showAtomsAction->setChecked(LoadSetting(kShowAtomsKey, false));
+    ui_.showAtomsAction->setToolTip(
         "Draws every atom in the panes as a dot in its element's color, with its bonds, the "
         "atoms of Vector1's groups ringed in blue and Vector2's in red. Click an atom to put it "
         "into the atom box used last; Ctrl+click two to four atoms to measure them.");
-    zoomToFitAction = viewMenu->addAction("Zoom to Fit");
-    zoomToFitAction->setObjectName("ZoomToFit1");
-    zoomToFitAction->setToolTip(
+    ui_.zoomToFitAction = ui_.viewMenu->addAction("Zoom to Fit");
+    ui_.zoomToFitAction->setObjectName("ZoomToFit1");
+    ui_.zoomToFitAction->setToolTip(
         "Sets the plot scale to the smallest at which the whole molecule and the vectors lie in "
         "all three panes.");
-    viewMenu->addSeparator();
-    view3DAction = viewMenu->addAction("3-D View");
-    view3DAction->setObjectName("View3D1");
-    view3DAction->setCheckable(true);
-    view3DAction->setShortcut(QKeySequence(Qt::Key_F3));
-    view3DAction->setToolTip(
+    ui_.viewMenu->addSeparator();
+    ui_.view3DAction = ui_.viewMenu->addAction("3-D View");
+    ui_.view3DAction->setObjectName("View3D1");
+    ui_.view3DAction->setCheckable(true);
+    ui_.view3DAction->setShortcut(QKeySequence(Qt::Key_F3));
+    ui_.view3DAction->setToolTip(
         "Shows the molecule in a window of its own as balls and sticks, with the vectors as "
         "arrows and the axes. Drag to turn it, right-drag to move it, wheel to zoom; click an "
         "atom to put it into the atom box used last. The coordinates stay as they are.");
-    viewMenu->addSeparator();
-    languageMenu = viewMenu->addMenu("Language");
-    languageMenu->setObjectName("LanguageMenu");
-    languageMenu->setFont(font());
-    languageMenu->setToolTipsVisible(true);
-    auto* languages = new QActionGroup(languageMenu);
-    japaneseAction = languageMenu->addAction("Japanese");
-    japaneseAction->setObjectName("Japanese1");
-    englishAction = languageMenu->addAction("English");
-    englishAction->setObjectName("English1");
-    for (QAction* language : {japaneseAction, englishAction}) {
+    ui_.viewMenu->addSeparator();
+    ui_.languageMenu = ui_.viewMenu->addMenu("Language");
+    ui_.languageMenu->setObjectName("LanguageMenu");
+    ui_.languageMenu->setFont(font());
+    ui_.languageMenu->setToolTipsVisible(true);
+    auto* languages = new QActionGroup(ui_.languageMenu);
+    ui_.japaneseAction = ui_.languageMenu->addAction("Japanese");
+    ui_.japaneseAction->setObjectName("Japanese1");
+    ui_.englishAction = ui_.languageMenu->addAction("English");
+    ui_.englishAction->setObjectName("English1");
+    for (QAction* language : {ui_.japaneseAction, ui_.englishAction}) {
         language->setCheckable(true);
         language->setToolTip(
             "The language of the error messages, their box and the user guide, from now on and "
             "at the next start. The window's captions and the help page are English in both.");
         languages->addAction(language);
     }
-    (CurrentLanguage() == Language::English ? englishAction : japaneseAction)->setChecked(true);
+    (CurrentLanguage() == Language::English ? ui_.englishAction : ui_.japaneseAction)
+        ->setChecked(true);
 
-    orientMenu = menuBar()->addMenu("&Orient");
-    orientMenu->setObjectName("OrientMenu");
-    orientMenu->setFont(font());
-    orientMenu->setToolTipsVisible(true);
-    positiveFitsAction = orientMenu->addAction("Fits Put the Head on the Positive Axis");
-    positiveFitsAction->setObjectName("PositiveFits1");
-    positiveFitsAction->setCheckable(true);
-    positiveFitsAction->setChecked(LoadSetting(kPositiveFitsKey, false));
-    positiveFitsAction->setToolTip(
+    ui_.orientMenu = menuBar()->addMenu("&Orient");
+    ui_.orientMenu->setObjectName("OrientMenu");
+    ui_.orientMenu->setFont(font());
+    ui_.orientMenu->setToolTipsVisible(true);
+    ui_.positiveFitsAction = ui_.orientMenu->addAction("Fits Put the Head on the Positive Axis");
+    ui_.positiveFitsAction->setObjectName("PositiveFits1");
+    ui_.positiveFitsAction->setCheckable(true);
+    ui_.positiveFitsAction->setChecked(LoadSetting(kPositiveFitsKey, false));
+    ui_.positiveFitsAction->setToolTip(
         "FitX, FitY and FitZ turn half a turn further where the vector's head would end on the "
         "negative side, so that a series of molecules comes out in one frame. The angle box "
         "shows the angle turned; a recipe records it as fit +x, fit +y or fit +z.");
@@ -355,89 +357,91 @@ void MainWindow::BuildMenu() {
     BuildToolsMenu();
 
     // A top-level item of the menu bar that acts when clicked.
-    helpAction = menuBar()->addAction("&Help");
-    helpAction->setObjectName("Help1");
-    helpAction->setShortcut(QKeySequence::HelpContents);
-    userGuideAction = menuBar()->addAction("&User Guide");
-    userGuideAction->setObjectName("UserGuide1");
-    userGuideAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    ui_.helpAction = menuBar()->addAction("&Help");
+    ui_.helpAction->setObjectName("Help1");
+    ui_.helpAction->setShortcut(QKeySequence::HelpContents);
+    ui_.userGuideAction = menuBar()->addAction("&User Guide");
+    ui_.userGuideAction->setObjectName("UserGuide1");
+    ui_.userGuideAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
 }
 
 void MainWindow::BuildControls(QWidget* client) {
-    xyPane = Place(new PaneView(client), "Image1", 8, 0, 209, 217);
-    yzPane = Place(new PaneView(client), "Image2", 224, 0, 209, 217);
-    zxPane = Place(new PaneView(client), "Image3", 440, 0, 209, 217);
+    ui_.xyPane = Place(new PaneView(client), "Image1", 8, 0, 209, 217);
+    ui_.yzPane = Place(new PaneView(client), "Image2", 224, 0, 209, 217);
+    ui_.zxPane = Place(new PaneView(client), "Image3", 440, 0, 209, 217);
     NewLabel(client, "Label3", "XY", 104, 224, 18, 13, true);
     NewLabel(client, "Label4", "YZ", 320, 224, 17, 13, true);
     NewLabel(client, "Label5", "ZX", 544, 224, 17, 13, true);
 
-    angleZ = Place(new TextBox(client, "0"), "Zangle", 56, 240, 121, 20);
-    rotateZ = Place(new Button(client, "RotateZ"), "RotateZ", 80, 258, 73, 25);
-    fitX = Place(new Button(client, "FitX"), "FitX", 80, 282, 73, 25);
-    angleX = Place(new TextBox(client, "0"), "Xangle", 272, 240, 121, 20);
-    rotateX = Place(new Button(client, "RotateX"), "RotateX", 296, 258, 73, 25);
-    fitY = Place(new Button(client, "FitY"), "FitY", 296, 282, 73, 25);
-    angleY = Place(new TextBox(client, "0"), "Yangle", 496, 240, 121, 20);
-    rotateY = Place(new Button(client, "RotateY"), "RotateY", 520, 258, 73, 25);
-    fitZ = Place(new Button(client, "FitZ"), "FitZ", 520, 282, 73, 25);
+    ui_.angleZ = Place(new TextBox(client, "0"), "Zangle", 56, 240, 121, 20);
+    ui_.rotateZ = Place(new Button(client, "RotateZ"), "RotateZ", 80, 258, 73, 25);
+    ui_.fitX = Place(new Button(client, "FitX"), "FitX", 80, 282, 73, 25);
+    ui_.angleX = Place(new TextBox(client, "0"), "Xangle", 272, 240, 121, 20);
+    ui_.rotateX = Place(new Button(client, "RotateX"), "RotateX", 296, 258, 73, 25);
+    ui_.fitY = Place(new Button(client, "FitY"), "FitY", 296, 282, 73, 25);
+    ui_.angleY = Place(new TextBox(client, "0"), "Yangle", 496, 240, 121, 20);
+    ui_.rotateY = Place(new Button(client, "RotateY"), "RotateY", 520, 258, 73, 25);
+    ui_.fitZ = Place(new Button(client, "FitZ"), "FitZ", 520, 282, 73, 25);
 
     NewLabel(client, "Label6", "Plot Scale (A)", 24, 536, 92, 13, true);
-    plotScale = Place(new SpinBox(client, 1, 100, 10), "SpinEdit3", 120, 532, 73, 21);
-    atomGrid = Place(new AtomGridView(client), "StringGrid1", 664, 0, 321, 681);
+    ui_.plotScale = Place(new SpinBox(client, 1, 100, 10), "SpinEdit3", 120, 532, 73, 21);
+    ui_.atomGrid = Place(new AtomGridView(client), "StringGrid1", 664, 0, 321, 681);
 
-    centerGroup = NewGroupBox(client, "GroupBox1", "Center of Molecule", QColor(128, 128, 0), 16,
-                              344, 185, 161);
-    centerAtoms[0] = Place(new SpinBox(centerGroup, 1, 100, 1), "SpinEdit1", 32, 20, 58, 21);
-    centerNames[0] = Place(new TextBox(centerGroup, "Edit1"), "Edit1", 88, 21, 69, 20);
-    centerAtoms[1] = Place(new SpinBox(centerGroup, 1, 100, 1), "SpinEdit2", 32, 44, 58, 21);
-    centerNames[1] = Place(new TextBox(centerGroup, "Edit2"), "Edit2", 88, 45, 69, 20);
-    centerButton = Place(new Button(centerGroup, "Center"), "Center", 56, 96, 75, 25);
-    centerButton->setFont(ArialFont(12, true));
+    ui_.centerGroup = NewGroupBox(client, "GroupBox1", "Center of Molecule", QColor(128, 128, 0),
+                                  16, 344, 185, 161);
+    ui_.centerAtoms[0] =
+        Place(new SpinBox(ui_.centerGroup, 1, 100, 1), "SpinEdit1", 32, 20, 58, 21);
+    ui_.centerNames[0] = Place(new TextBox(ui_.centerGroup, "Edit1"), "Edit1", 88, 21, 69, 20);
+    ui_.centerAtoms[1] =
+        Place(new SpinBox(ui_.centerGroup, 1, 100, 1), "SpinEdit2", 32, 44, 58, 21);
+    ui_.centerNames[1] = Place(new TextBox(ui_.centerGroup, "Edit2"), "Edit2", 88, 45, 69, 20);
+    ui_.centerButton = Place(new Button(ui_.centerGroup, "Center"), "Center", 56, 96, 75, 25);
+    ui_.centerButton->setFont(ArialFont(12, true));
 
-    vectorGroups[0] = NewGroupBox(client, "GroupBox2", "Vector1 Definition", QColor(0, 0, 255), 224,
-                                  344, 393, 161);
-    BuildVectorBox(0, vectorGroups[0]);
+    ui_.vectorGroups[0] = NewGroupBox(client, "GroupBox2", "Vector1 Definition", QColor(0, 0, 255),
+                                      224, 344, 393, 161);
+    BuildVectorBox(0, ui_.vectorGroups[0]);
     // Black on pure blue is hard to read: the caption and the arrow go white,
     // while the spin boxes keep their dark arrows.
-    QPalette onBlue = vectorGroups[0]->palette();
+    QPalette onBlue = ui_.vectorGroups[0]->palette();
     onBlue.setColor(QPalette::WindowText, Qt::white);
-    vectorGroups[0]->setPalette(onBlue);
+    ui_.vectorGroups[0]->setPalette(onBlue);
     const QColor dark = QApplication::palette().color(QPalette::WindowText);
-    for (SpinBox* atom : vectorAtoms[0]) {
+    for (SpinBox* atom : ui_.vectorAtoms[0]) {
         QPalette palette = atom->palette();
         palette.setColor(QPalette::WindowText, dark);
         atom->setPalette(palette);
     }
 
-    vectorGroups[1] = NewGroupBox(client, "GroupBox3", "Vector2 Definition", QColor(255, 0, 255),
-                                  224, 520, 393, 161);
-    BuildVectorBox(1, vectorGroups[1]);
+    ui_.vectorGroups[1] = NewGroupBox(client, "GroupBox3", "Vector2 Definition",
+                                      QColor(255, 0, 255), 224, 520, 393, 161);
+    BuildVectorBox(1, ui_.vectorGroups[1]);
 
     // The engine names every box; the window finds each by that name.
-    spins_[static_cast<int>(SpinId::CenterAtom1)] = centerAtoms[0];
-    spins_[static_cast<int>(SpinId::CenterAtom2)] = centerAtoms[1];
-    spins_[static_cast<int>(SpinId::PlotScale)] = plotScale;
-    texts_[static_cast<int>(TextId::CenterName1)] = centerNames[0];
-    texts_[static_cast<int>(TextId::CenterName2)] = centerNames[1];
+    spins_[static_cast<int>(SpinId::CenterAtom1)] = ui_.centerAtoms[0];
+    spins_[static_cast<int>(SpinId::CenterAtom2)] = ui_.centerAtoms[1];
+    spins_[static_cast<int>(SpinId::PlotScale)] = ui_.plotScale;
+    texts_[static_cast<int>(TextId::CenterName1)] = ui_.centerNames[0];
+    texts_[static_cast<int>(TextId::CenterName2)] = ui_.centerNames[1];
     for (int v = 0; v < 2; ++v) {
         const VectorId vector = v == 0 ? VectorId::Vector1 : VectorId::Vector2;
         for (int i = 0; i < 8; ++i) {
             const SpinId atom = AtomBox(vector, i);
-            spins_[static_cast<int>(atom)] = vectorAtoms[v][i];
-            texts_[static_cast<int>(*NameBoxOf(atom))] = atomNames[v][i];
+            spins_[static_cast<int>(atom)] = ui_.vectorAtoms[v][i];
+            texts_[static_cast<int>(*NameBoxOf(atom))] = ui_.atomNames[v][i];
         }
         for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
             texts_[static_cast<int>(ComponentBox(vector, axis))] =
-                components[v][static_cast<int>(axis)];
+                ui_.components[v][static_cast<int>(axis)];
         }
     }
-    texts_[static_cast<int>(TextId::AngleZ)] = angleZ;
-    texts_[static_cast<int>(TextId::AngleX)] = angleX;
-    texts_[static_cast<int>(TextId::AngleY)] = angleY;
-    for (const auto& vector : components) {
+    texts_[static_cast<int>(TextId::AngleZ)] = ui_.angleZ;
+    texts_[static_cast<int>(TextId::AngleX)] = ui_.angleX;
+    texts_[static_cast<int>(TextId::AngleY)] = ui_.angleY;
+    for (const auto& vector : ui_.components) {
         for (TextBox* numbers : vector) numbers->SetShrinkToFit(true);
     }
-    for (TextBox* numbers : {angleZ, angleX, angleY}) numbers->SetShrinkToFit(true);
+    for (TextBox* numbers : {ui_.angleZ, ui_.angleX, ui_.angleY}) numbers->SetShrinkToFit(true);
 }
 
 void MainWindow::BuildVectorBox(int v, QGroupBox* box) {
@@ -453,19 +457,20 @@ void MainWindow::BuildVectorBox(int v, QGroupBox* box) {
         const std::string number = std::to_string(i + 1);
         const std::string atomName = std::string("SE") + letter + number;
         const std::string nameName = letter + number;
-        vectorAtoms[v][i] =
+        ui_.vectorAtoms[v][i] =
             Place(new SpinBox(box, 0, 100, 0), atomName.c_str(), 24 + 224 * column, top, 58, 21);
-        atomNames[v][i] =
+        ui_.atomNames[v][i] =
             Place(new TextBox(box, "None"), nameName.c_str(), 80 + 224 * column, top + 1, 69, 20);
     }
-    vectorArrows[v] =
+    ui_.vectorArrows[v] =
         NewLabel(box, v == 0 ? "Label1" : "Label2", "========>", 168, 64, 72, 13, false);
     constexpr char kAxes[3] = {'X', 'Y', 'Z'};
     for (int i = 0; i < 3; ++i) {
         const std::string name = std::string(1, letter) + kAxes[i];
-        components[v][i] = Place(new TextBox(box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
+        ui_.components[v][i] =
+            Place(new TextBox(box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
     }
-    fitsVector[v] =
+    ui_.fitsVector[v] =
         Place(new CheckBox(box, v == 0), v == 0 ? "CheckBox1" : "CheckBox2", 192, 16, 17, 17);
     // Under each column, between the boxes and the components: how many
     // atoms a group holds beyond its four boxes.
@@ -474,7 +479,7 @@ void MainWindow::BuildVectorBox(int v, QGroupBox* box) {
         QLabel* more = Place(new QLabel(box), name.c_str(), 24 + 224 * end, 112, 125, 13);
         more->setTextFormat(Qt::PlainText);
         more->hide();
-        moreAtoms[v][end] = more;
+        ui_.moreAtoms[v][end] = more;
     }
 }
 
@@ -483,19 +488,19 @@ void MainWindow::SetTabOrder() {
     // controls, in their own order.
     // clang-format off
     QWidget* const order[] = {
-        atomGrid,
-        centerAtoms[0], centerAtoms[1], centerButton, centerNames[0], centerNames[1],
-        vectorAtoms[0][0], vectorAtoms[0][1], atomNames[0][0], atomNames[0][1],
-        vectorAtoms[0][2], vectorAtoms[0][3], atomNames[0][2], atomNames[0][3],
-        vectorAtoms[0][4], atomNames[0][4], vectorAtoms[0][5], vectorAtoms[0][6],
-        atomNames[0][5], atomNames[0][6], vectorAtoms[0][7], atomNames[0][7],
-        components[0][0], components[0][1], components[0][2], fitsVector[0],
-        vectorAtoms[1][0], vectorAtoms[1][1], atomNames[1][0], atomNames[1][1],
-        vectorAtoms[1][2], vectorAtoms[1][3], atomNames[1][2], atomNames[1][3],
-        vectorAtoms[1][4], atomNames[1][4], vectorAtoms[1][5], vectorAtoms[1][6],
-        atomNames[1][5], atomNames[1][6], vectorAtoms[1][7], atomNames[1][7],
-        components[1][0], components[1][1], components[1][2], fitsVector[1],
-        plotScale, angleZ, rotateZ, angleX, rotateX, angleY, rotateY, fitX, fitY, fitZ,
+        ui_.atomGrid,
+        ui_.centerAtoms[0], ui_.centerAtoms[1], ui_.centerButton, ui_.centerNames[0], ui_.centerNames[1],
+        ui_.vectorAtoms[0][0], ui_.vectorAtoms[0][1], ui_.atomNames[0][0], ui_.atomNames[0][1],
+        ui_.vectorAtoms[0][2], ui_.vectorAtoms[0][3], ui_.atomNames[0][2], ui_.atomNames[0][3],
+        ui_.vectorAtoms[0][4], ui_.atomNames[0][4], ui_.vectorAtoms[0][5], ui_.vectorAtoms[0][6],
+        ui_.atomNames[0][5], ui_.atomNames[0][6], ui_.vectorAtoms[0][7], ui_.atomNames[0][7],
+        ui_.components[0][0], ui_.components[0][1], ui_.components[0][2], ui_.fitsVector[0],
+        ui_.vectorAtoms[1][0], ui_.vectorAtoms[1][1], ui_.atomNames[1][0], ui_.atomNames[1][1],
+        ui_.vectorAtoms[1][2], ui_.vectorAtoms[1][3], ui_.atomNames[1][2], ui_.atomNames[1][3],
+        ui_.vectorAtoms[1][4], ui_.atomNames[1][4], ui_.vectorAtoms[1][5], ui_.vectorAtoms[1][6],
+        ui_.atomNames[1][5], ui_.atomNames[1][6], ui_.vectorAtoms[1][7], ui_.atomNames[1][7],
+        ui_.components[1][0], ui_.components[1][1], ui_.components[1][2], ui_.fitsVector[1],
+        ui_.plotScale, ui_.angleZ, ui_.rotateZ, ui_.angleX, ui_.rotateX, ui_.angleY, ui_.rotateY, ui_.fitX, ui_.fitY, ui_.fitZ,
     };
     // clang-format on
     for (std::size_t i = 1; i < std::size(order); ++i) {
@@ -504,20 +509,20 @@ void MainWindow::SetTabOrder() {
 }
 
 void MainWindow::WireHandlers() {
-    ConnectGuarded(openAction, [this] { OpenClick(); });
-    ConnectGuarded(saveAction, [this] { SaveClick(); });
-    ConnectGuarded(exportAction, [this] { ExportClick(); });
-    ConnectGuarded(saveRecipeAction, [this] { SaveRecipeClick(); });
-    ConnectGuarded(applyRecipeAction, [this] { ApplyRecipeClick(); });
-    ConnectGuarded(exitAction, [this] { close(); });
-    ConnectGuarded(undoAction, [this] { UndoClick(); });
-    ConnectGuarded(redoAction, [this] { RedoClick(); });
-    ConnectGuarded(helpAction, [this] { HelpClick(); });
-    ConnectGuarded(copyMeasurementAction, [this] { CopyMeasurementClick(); });
-    ConnectGuarded(zoomToFitAction, [this] { ZoomToFitClick(); });
-    ConnectGuarded(userGuideAction, [this] { UserGuideClick(); });
-    ConnectGuarded(japaneseAction, [this] { LanguageClick(Language::Japanese); });
-    ConnectGuarded(englishAction, [this] { LanguageClick(Language::English); });
+    ConnectGuarded(ui_.openAction, [this] { OpenClick(); });
+    ConnectGuarded(ui_.saveAction, [this] { SaveClick(); });
+    ConnectGuarded(ui_.exportAction, [this] { ExportClick(); });
+    ConnectGuarded(ui_.saveRecipeAction, [this] { SaveRecipeClick(); });
+    ConnectGuarded(ui_.applyRecipeAction, [this] { ApplyRecipeClick(); });
+    ConnectGuarded(ui_.exitAction, [this] { close(); });
+    ConnectGuarded(ui_.undoAction, [this] { UndoClick(); });
+    ConnectGuarded(ui_.redoAction, [this] { RedoClick(); });
+    ConnectGuarded(ui_.helpAction, [this] { HelpClick(); });
+    ConnectGuarded(ui_.copyMeasurementAction, [this] { CopyMeasurementClick(); });
+    ConnectGuarded(ui_.zoomToFitAction, [this] { ZoomToFitClick(); });
+    ConnectGuarded(ui_.userGuideAction, [this] { UserGuideClick(); });
+    ConnectGuarded(ui_.japaneseAction, [this] { LanguageClick(Language::Japanese); });
+    ConnectGuarded(ui_.englishAction, [this] { LanguageClick(Language::English); });
     // What the user does to a box is the engine's to carry out: typing, the
     // arrows and the limits of a box that loses the focus all arrive as its
     // new text.
@@ -534,50 +539,52 @@ void MainWindow::WireHandlers() {
         };
     }
     for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
-        CheckBox* box = fitsVector[vector == VectorId::Vector1 ? 0 : 1];
+        CheckBox* box = ui_.fitsVector[vector == VectorId::Vector1 ? 0 : 1];
         box->OnClick = [this, vector, box] {
             Run([&] { engine_.ClickFitsVector(vector, box->Checked()); });
         };
     }
-    centerButton->OnClick = [this] { CenterClick(); };
-    rotateZ->OnClick = [this] { RotateZClick(); };
-    rotateX->OnClick = [this] { RotateXClick(); };
-    rotateY->OnClick = [this] { RotateYClick(); };
-    fitX->OnClick = [this] { FitXClick(); };
-    fitY->OnClick = [this] { FitYClick(); };
-    fitZ->OnClick = [this] { FitZClick(); };
+    ui_.centerButton->OnClick = [this] { CenterClick(); };
+    ui_.rotateZ->OnClick = [this] { RotateZClick(); };
+    ui_.rotateX->OnClick = [this] { RotateXClick(); };
+    ui_.rotateY->OnClick = [this] { RotateYClick(); };
+    ui_.fitX->OnClick = [this] { FitXClick(); };
+    ui_.fitY->OnClick = [this] { FitYClick(); };
+    ui_.fitZ->OnClick = [this] { FitZClick(); };
     // Enter in an angle box turns the molecule by it.
-    connect(angleZ, &QLineEdit::returnPressed, this,
+    connect(ui_.angleZ, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateZClick(); }); });
-    connect(angleX, &QLineEdit::returnPressed, this,
+    connect(ui_.angleX, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateXClick(); }); });
-    connect(angleY, &QLineEdit::returnPressed, this,
+    connect(ui_.angleY, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateYClick(); }); });
     setAcceptDrops(true);
 
-    connect(showAtomsAction, &QAction::toggled, this,
+    connect(ui_.showAtomsAction, &QAction::toggled, this,
             [this] { Guarded([this] { ShowAtomsClick(); }); });
-    connect(positiveFitsAction, &QAction::toggled, this,
+    connect(ui_.positiveFitsAction, &QAction::toggled, this,
             [](bool checked) { StoreSetting(kPositiveFitsKey, checked); });
-    connect(view3DAction, &QAction::toggled, this, [this] { Guarded([this] { View3DClick(); }); });
-    for (const auto& [image, pane] : {std::pair{xyPane, PaneId::XY}, std::pair{yzPane, PaneId::YZ},
-                                      std::pair{zxPane, PaneId::ZX}}) {
+    connect(ui_.view3DAction, &QAction::toggled, this,
+            [this] { Guarded([this] { View3DClick(); }); });
+    for (const auto& [image, pane] :
+         {std::pair{ui_.xyPane, PaneId::XY}, std::pair{ui_.yzPane, PaneId::YZ},
+          std::pair{ui_.zxPane, PaneId::ZX}}) {
         image->OnClickAt = [this, pane = pane](int x, int y) { PaneClick(pane, x, y); };
         image->OnCtrlClickAt = [this, pane = pane](int x, int y) { PaneMeasureClick(pane, x, y); };
         image->ToolTipAt = [this, pane = pane](int x, int y) {
-            const int atom = showAtomsAction->isChecked() ? engine_.AtomAt(pane, x, y) : 0;
+            const int atom = ui_.showAtomsAction->isChecked() ? engine_.AtomAt(pane, x, y) : 0;
             return atom == 0 ? QString()
                              : QString::number(atom) + ' ' +
                                    ShownLocalHead(SelectionLabel(state_.Atoms, atom));
         };
     }
 
-    connect(atomGrid, &AtomGridView::AtomPicked, this,
+    connect(ui_.atomGrid, &AtomGridView::AtomPicked, this,
             [this](int atom) { Guarded([&] { PickAtom(atom); }); });
-    connect(atomGrid, &AtomGridView::AtomMeasured, this,
+    connect(ui_.atomGrid, &AtomGridView::AtomMeasured, this,
             [this](int atom) { Guarded([&] { MeasureAtom(atom); }); });
-    connect(atomGrid, &AtomGridView::RowNumberWidthChanged, this, [this] { FitGridWidth(); });
-    connect(atomGrid, &AtomGridView::RowMenuRequested, this,
+    connect(ui_.atomGrid, &AtomGridView::RowNumberWidthChanged, this, [this] { FitGridWidth(); });
+    connect(ui_.atomGrid, &AtomGridView::RowMenuRequested, this,
             [this](const QPoint& where) { ShowRowMenu(where); });
     // The box a pick goes to: the atom box that last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -592,7 +599,7 @@ void MainWindow::WireHandlers() {
 void MainWindow::ShowRowMenu(const QPoint& globalPosition) {
     QMenu menu(this);
     menu.setFont(font());
-    const std::vector<int> atoms = atomGrid->SelectedAtoms();
+    const std::vector<int> atoms = ui_.atomGrid->SelectedAtoms();
     const QString count = atoms.size() == 1 ? QStringLiteral("atom %1").arg(atoms.front())
                                             : QStringLiteral("%1 atoms").arg(atoms.size());
     for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
@@ -625,7 +632,7 @@ void MainWindow::ShowCentered() {
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LocaleChange) {
         ApplyRegionalSettings();
-        atomGrid->viewport()->update();  // the grid formats its numbers as it paints
+        ui_.atomGrid->viewport()->update();  // the grid formats its numbers as it paints
     }
     QMainWindow::changeEvent(event);
 }
@@ -650,7 +657,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (close) {
         if (view3D_) view3D_->SaveSettings(view3D_->isVisible());
-        StoreSetting(kShowAtomsKey, showAtomsAction->isChecked());
+        StoreSetting(kShowAtomsKey, ui_.showAtomsAction->isChecked());
         StoreSetting(kGeometryKey, saveGeometry());
         // A size the screen made smaller is no choice of the user's.
         StoreSetting(kResizedKey, !isMaximized() && size() != NaturalSize().boundedTo(MostSize()));
@@ -709,14 +716,14 @@ void MainWindow::ShowState() {
         spins_[i]->Show(spin.Text, spin.Min, spin.Max);
     }
     for (int i = 0; i < kTextCount; ++i) texts_[i]->Show(controls.Texts[i].Str());
-    fitsVector[0]->Show(controls.FitsVector1);
-    fitsVector[1]->Show(controls.FitsVector2);
-    ShowMore(moreAtoms[0][0], VectorId::Vector1, GroupEnd::Tail);
-    ShowMore(moreAtoms[0][1], VectorId::Vector1, GroupEnd::Head);
-    ShowMore(moreAtoms[1][0], VectorId::Vector2, GroupEnd::Tail);
-    ShowMore(moreAtoms[1][1], VectorId::Vector2, GroupEnd::Head);
-    ShowDirection(directionNames[0], VectorId::Vector1);
-    ShowDirection(directionNames[1], VectorId::Vector2);
+    ui_.fitsVector[0]->Show(controls.FitsVector1);
+    ui_.fitsVector[1]->Show(controls.FitsVector2);
+    ShowMore(ui_.moreAtoms[0][0], VectorId::Vector1, GroupEnd::Tail);
+    ShowMore(ui_.moreAtoms[0][1], VectorId::Vector1, GroupEnd::Head);
+    ShowMore(ui_.moreAtoms[1][0], VectorId::Vector2, GroupEnd::Tail);
+    ShowMore(ui_.moreAtoms[1][1], VectorId::Vector2, GroupEnd::Head);
+    ShowDirection(ui_.directionNames[0], VectorId::Vector1);
+    ShowDirection(ui_.directionNames[1], VectorId::Vector2);
 
     QString note = QString::fromLatin1(kProgramNameAndVersion);
     if (!openedName_.empty()) {
@@ -740,17 +747,17 @@ void MainWindow::ShowState() {
         return step.empty() ? QString::fromLatin1(verb)
                             : QString::fromLatin1(verb) + ' ' + QString::fromStdString(step);
     };
-    undoAction->setText(title("Undo", engine_.UndoTitle()));
-    undoAction->setEnabled(engine_.CanUndo());
-    redoAction->setText(title("Redo", engine_.RedoTitle()));
-    redoAction->setEnabled(engine_.CanRedo());
-    copyMeasurementAction->setEnabled(engine_.Measured().size() >= 2);
+    ui_.undoAction->setText(title("Undo", engine_.UndoTitle()));
+    ui_.undoAction->setEnabled(engine_.CanUndo());
+    ui_.redoAction->setText(title("Redo", engine_.RedoTitle()));
+    ui_.redoAction->setEnabled(engine_.CanRedo());
+    ui_.copyMeasurementAction->setEnabled(engine_.Measured().size() >= 2);
     ShowStatus();
     if (view3D_) {
         view3D_->SetMeasured(engine_.Measured());
         view3D_->Follow();
     }
-    symmetryWindow->Refresh();
+    ui_.symmetryWindow->Refresh();
 }
 
 // --- Handlers ---
@@ -936,11 +943,11 @@ void MainWindow::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
 }
 
 void MainWindow::ShowAtomsClick() {
-    Run([&] { engine_.SetShowAtoms(showAtomsAction->isChecked()); });
+    Run([&] { engine_.SetShowAtoms(ui_.showAtomsAction->isChecked()); });
 }
 
 void MainWindow::View3DClick() {
-    if (!view3DAction->isChecked()) {
+    if (!ui_.view3DAction->isChecked()) {
         if (view3D_ && view3D_->isVisible()) {
             view3D_->SaveSettings(false);
             view3D_->hide();
@@ -951,7 +958,7 @@ void MainWindow::View3DClick() {
         view3D_ = std::make_unique<View3DWindow>(engine_);
         view3D_->OnPick = [this](int atom) { PickAtom(atom); };
         view3D_->OnMeasure = [this](int atom) { MeasureAtom(atom); };
-        view3D_->OnClosed = [this] { view3DAction->setChecked(false); };
+        view3D_->OnClosed = [this] { ui_.view3DAction->setChecked(false); };
         view3D_->PlaceAsLastTime(frameGeometry());
         view3D_->MoleculeChanged();
         view3D_->Follow();
@@ -961,18 +968,18 @@ void MainWindow::View3DClick() {
 }
 
 void MainWindow::RestoreView3D() {
-    if (View3DWindow::ShownLastTime()) view3DAction->setChecked(true);
+    if (View3DWindow::ShownLastTime()) ui_.view3DAction->setChecked(true);
 }
 
 void MainWindow::PaneClick(PaneId pane, int x, int y) {
     // Hidden atoms are not picked: a click on a pane that shows none does
     // nothing a user could not see coming.
-    if (!showAtomsAction->isChecked()) return;
+    if (!ui_.showAtomsAction->isChecked()) return;
     if (const int atom = engine_.AtomAt(pane, x, y)) PickAtom(atom);
 }
 
 void MainWindow::PaneMeasureClick(PaneId pane, int x, int y) {
-    if (!showAtomsAction->isChecked()) return;
+    if (!ui_.showAtomsAction->isChecked()) return;
     if (const int atom = engine_.AtomAt(pane, x, y)) MeasureAtom(atom);
 }
 
@@ -1046,7 +1053,8 @@ void MainWindow::HelpClick() {
 
 void MainWindow::LanguageClick(Language language) {
     if (SetLanguage(language)) StoreLanguage(language);
-    (CurrentLanguage() == Language::English ? englishAction : japaneseAction)->setChecked(true);
+    (CurrentLanguage() == Language::English ? ui_.englishAction : ui_.japaneseAction)
+        ->setChecked(true);
 }
 
 void MainWindow::UserGuideClick() {
@@ -1083,7 +1091,7 @@ void MainWindow::FitZClick() {
 }
 
 FitHead MainWindow::ButtonFitHead() const {
-    return positiveFitsAction->isChecked() ? FitHead::Positive : FitHead::AsFound;
+    return ui_.positiveFitsAction->isChecked() ? FitHead::Positive : FitHead::AsFound;
 }
 
 void MainWindow::Redraw() {
@@ -1093,24 +1101,24 @@ void MainWindow::Redraw() {
 // --- Symmetry ---
 
 void MainWindow::BuildToolsMenu() {
-    toolsMenu = menuBar()->addMenu("&Tools");
-    toolsMenu->setObjectName("ToolsMenu");
-    toolsMenu->setFont(font());
-    toolsMenu->setToolTipsVisible(true);
-    symmetryAction = toolsMenu->addAction("Symmetry...");
-    symmetryAction->setObjectName("Symmetry1");
-    symmetryAction->setToolTip(
+    ui_.toolsMenu = menuBar()->addMenu("&Tools");
+    ui_.toolsMenu->setObjectName("ToolsMenu");
+    ui_.toolsMenu->setFont(font());
+    ui_.toolsMenu->setToolTipsVisible(true);
+    ui_.symmetryAction = ui_.toolsMenu->addAction("Symmetry...");
+    ui_.symmetryAction->setObjectName("Symmetry1");
+    ui_.symmetryAction->setToolTip(
         "The molecule's point group, its axes and mirror planes with the atoms on them: set an "
         "axis as a vector, symmetrize, or lay the molecule in its standard frame.");
-    ConnectGuarded(symmetryAction, [this] { SymmetryClick(); });
-    symmetryWindow = new SymmetryWindow(*this);
+    ConnectGuarded(ui_.symmetryAction, [this] { SymmetryClick(); });
+    ui_.symmetryWindow = new SymmetryWindow(*this);
 }
 
 void MainWindow::BuildDirectionLabels() {
     // Under the arrow, between the tail's names and the head's boxes.
     for (auto& [label, box, name] :
-         {std::tuple{&directionNames[0], vectorGroups[0], "V1Direction"},
-          std::tuple{&directionNames[1], vectorGroups[1], "U1Direction"}}) {
+         {std::tuple{&ui_.directionNames[0], ui_.vectorGroups[0], "V1Direction"},
+          std::tuple{&ui_.directionNames[1], ui_.vectorGroups[1], "U1Direction"}}) {
         *label = Place(new QLabel(box), name, 150, 80, 97, 28);
         (*label)->setTextFormat(Qt::PlainText);
         (*label)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -1134,7 +1142,7 @@ void MainWindow::ShowDirection(QLabel* label, VectorId vector) {
 }
 
 void MainWindow::SymmetryClick() {
-    symmetryWindow->ShowBeside(frameGeometry());
+    ui_.symmetryWindow->ShowBeside(frameGeometry());
 }
 
 void MainWindow::SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,

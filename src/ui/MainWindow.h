@@ -7,8 +7,8 @@
 //
 // Qt events reach the handlers through the event guard. Tests and benchmarks
 // may call the handlers directly (failures then reach the caller) or drive
-// the controls as a user would (openAction->trigger(), typing into an atom
-// box), which goes through the guard.
+// the controls as a user would (through their probe: the open action
+// triggered, typing into an atom box), which goes through the guard.
 
 #include <QMainWindow>
 #include <array>
@@ -32,6 +32,10 @@ class QMenu;
 class QScrollArea;
 
 namespace pivora {
+
+namespace test {
+struct WindowProbe;
+}  // namespace test
 
 class SymmetryWindow;
 class HelpWindow;
@@ -136,82 +140,85 @@ class MainWindow : public QMainWindow {
     void FitZClick();
     void Redraw();
 
-    // --- Controls ---
-    QMenu* fileMenu;
-    QAction* openAction;
-    QAction* saveAction;
-    QAction* exportAction;
-    QAction* saveRecipeAction;
-    QAction* applyRecipeAction;
-    QAction* exitAction;
-    QMenu* editMenu;
-    QAction* undoAction;
-    QAction* redoAction;
-    QMenu* copyAsMenu;
-    QAction* copyMeasurementAction;  // enabled while there is a measurement
-    QMenu* viewMenu;
-    QAction* showAtomsAction;  // checkable, kept between runs (off at the first)
-    QAction* zoomToFitAction;
-    QAction* view3DAction;  // checkable, off at start
-    QMenu* orientMenu;
-    // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
-    // leave the vector's head on the positive side of their axis.
-    QAction* positiveFitsAction;
-    QMenu* toolsMenu;
-    QAction* symmetryAction;
-    QAction* helpAction;
-    SymmetryWindow* symmetryWindow;  // Tools > Symmetry; hidden until asked for
-    QMenu* languageMenu;             // under View: one of the two is checked
-    QAction* japaneseAction;         // the default
-    QAction* englishAction;
-    QAction* userGuideAction;  // a top-level item beside Help that acts when clicked
+    // The window's widgets. Tests reach them through their probe
+    // (tests/ui/WindowProbe.h); everything else goes through the handlers.
+    struct Widgets {
+        QMenu* fileMenu;
+        QAction* openAction;
+        QAction* saveAction;
+        QAction* exportAction;
+        QAction* saveRecipeAction;
+        QAction* applyRecipeAction;
+        QAction* exitAction;
+        QMenu* editMenu;
+        QAction* undoAction;
+        QAction* redoAction;
+        QMenu* copyAsMenu;
+        QAction* copyMeasurementAction;  // enabled while there is a measurement
+        QMenu* viewMenu;
+        QAction* showAtomsAction;  // checkable, kept between runs (off at the first)
+        QAction* zoomToFitAction;
+        QAction* view3DAction;  // checkable, off at start
+        QMenu* orientMenu;
+        // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
+        // leave the vector's head on the positive side of their axis.
+        QAction* positiveFitsAction;
+        QMenu* toolsMenu;
+        QAction* symmetryAction;
+        QAction* helpAction;
+        SymmetryWindow* symmetryWindow;  // Tools > Symmetry; hidden until asked for
+        QMenu* languageMenu;             // under View: one of the two is checked
+        QAction* japaneseAction;         // the default
+        QAction* englishAction;
+        QAction* userGuideAction;  // a top-level item beside Help that acts when clicked
 
-    // The controls below the menu, at their places in clientWidget, which
-    // scrolls in clientArea when the window is smaller.
-    QScrollArea* clientArea;
-    QWidget* clientWidget;
-    // The status bar's texts: the measurement, and a note where the panes
-    // leave the bonds out. The bar shows only while one of them has text,
-    // the window growing by its height.
-    QLabel* measureText;
-    QLabel* bondsNote;
+        // The controls below the menu, at their places in clientWidget, which
+        // scrolls in clientArea when the window is smaller.
+        QScrollArea* clientArea;
+        QWidget* clientWidget;
+        // The status bar's texts: the measurement, and a note where the panes
+        // leave the bonds out. The bar shows only while one of them has text,
+        // the window growing by its height.
+        QLabel* measureText;
+        QLabel* bondsNote;
 
-    PaneView* xyPane;  // XY projection
-    PaneView* yzPane;  // YZ projection
-    PaneView* zxPane;  // ZX projection
+        PaneView* xyPane;  // XY projection
+        PaneView* yzPane;  // YZ projection
+        PaneView* zxPane;  // ZX projection
 
-    TextBox* angleZ;  // angles in degrees
-    TextBox* angleX;
-    TextBox* angleY;
-    Button* rotateZ;
-    Button* rotateX;
-    Button* rotateY;
-    Button* fitX;
-    Button* fitY;
-    Button* fitZ;
-    SpinBox* plotScale;  // angstrom
-    AtomGridView* atomGrid;
+        TextBox* angleZ;  // angles in degrees
+        TextBox* angleX;
+        TextBox* angleY;
+        Button* rotateZ;
+        Button* rotateX;
+        Button* rotateY;
+        Button* fitX;
+        Button* fitY;
+        Button* fitZ;
+        SpinBox* plotScale;  // angstrom
+        AtomGridView* atomGrid;
 
-    // The centering pair: atom boxes and their name boxes.
-    QGroupBox* centerGroup;
-    std::array<SpinBox*, 2> centerAtoms;
-    std::array<TextBox*, 2> centerNames;
-    Button* centerButton;
+        // The centering pair: atom boxes and their name boxes.
+        QGroupBox* centerGroup;
+        std::array<SpinBox*, 2> centerAtoms;
+        std::array<TextBox*, 2> centerNames;
+        Button* centerButton;
 
-    // Per vector (0: Vector1, 1: Vector2), each in its group box: the atom
-    // boxes (0-3 the tail, 4-7 the head) and their name boxes, the
-    // components (x, y, z), the arrow, the check box that makes the fits act
-    // on it, "+N more" under the tail and the head (the group's atoms beyond
-    // its four boxes), and what the vector's direction is ("C6 axis"), under
-    // the arrow, shown only while it is a direction fixed in the molecule.
-    std::array<QGroupBox*, 2> vectorGroups;
-    std::array<std::array<SpinBox*, 8>, 2> vectorAtoms;
-    std::array<std::array<TextBox*, 8>, 2> atomNames;
-    std::array<std::array<TextBox*, 3>, 2> components;
-    std::array<QLabel*, 2> vectorArrows;
-    std::array<CheckBox*, 2> fitsVector;
-    std::array<std::array<QLabel*, 2>, 2> moreAtoms;
-    std::array<QLabel*, 2> directionNames;
+        // Per vector (0: Vector1, 1: Vector2), each in its group box: the atom
+        // boxes (0-3 the tail, 4-7 the head) and their name boxes, the
+        // components (x, y, z), the arrow, the check box that makes the fits act
+        // on it, "+N more" under the tail and the head (the group's atoms beyond
+        // its four boxes), and what the vector's direction is ("C6 axis"), under
+        // the arrow, shown only while it is a direction fixed in the molecule.
+        std::array<QGroupBox*, 2> vectorGroups;
+        std::array<std::array<SpinBox*, 8>, 2> vectorAtoms;
+        std::array<std::array<TextBox*, 8>, 2> atomNames;
+        std::array<std::array<TextBox*, 3>, 2> components;
+        std::array<QLabel*, 2> vectorArrows;
+        std::array<CheckBox*, 2> fitsVector;
+        std::array<std::array<QLabel*, 2>, 2> moreAtoms;
+        std::array<QLabel*, 2> directionNames;
+    };
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -220,6 +227,8 @@ class MainWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    friend struct test::WindowProbe;
+    Widgets ui_;
     class EngineView;
     void BuildMenu();
     void BuildControls(QWidget* client);

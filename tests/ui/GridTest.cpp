@@ -50,7 +50,7 @@ Rendered Render(const QString& tip) {
 class Grid : public FormTest {
   protected:
     Grid() { Form().show(); }
-    AtomGridView& grid() { return *Form().atomGrid; }
+    AtomGridView& grid() { return *Ui(Form()).atomGrid; }
     QString ToolTip(int row, int column) {
         return grid().model()->index(row, column).data(Qt::ToolTipRole).toString();
     }
@@ -68,17 +68,17 @@ TEST_F(Grid, ItsModelKeepsQtsRulesThroughOpensAndCommands) {
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
             if (text.contains("FAIL")) complaints << text;
         });
-    QAbstractItemModelTester tester(f.atomGrid->model(),
+    QAbstractItemModelTester tester(Ui(f).atomGrid->model(),
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
-    f.rotateZ->click();
-    f.centerButton->click();
+    Ui(f).rotateZ->click();
+    Ui(f).centerButton->click();
     OpenFromMenu(WriteFile("b.xyz", "X 1 2 3\n"));
     OpenFromMenu(WriteFile("c.xyz", ""));
     OpenFromMenu(WriteFile("d.xyz", kThreeAtoms));
-    f.undoAction->trigger();
+    Ui(f).undoAction->trigger();
     qInstallMessageHandler(previous);
-    EXPECT_EQ(f.atomGrid->RowCount(), 4);
+    EXPECT_EQ(Ui(f).atomGrid->RowCount(), 4);
     EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
@@ -136,14 +136,15 @@ TEST_F(Grid, TextBoxToolTipsShowTheCharactersNeverMarkup) {
                              "plain text, longer "
                              "than the box"}) {
         SCOPED_TRACE(text);
-        Form().angleZ->SetText(text);
-        const Rendered rendered = Render(Form().angleZ->toolTip());
+        Ui(Form()).angleZ->SetText(text);
+        const Rendered rendered = Render(Ui(Form()).angleZ->toolTip());
         EXPECT_EQ(rendered.text, QString::fromUtf8(text));
         EXPECT_FALSE(rendered.image);
     }
-    Form().angleZ->SetText(std::string(20000, '7'));
-    EXPECT_EQ(Form().angleZ->toolTip(), QString(kShownCharacters, '7') + QString::fromUtf8("…"));
-    EXPECT_EQ(Form().angleZ->Text().size(), 20000u);  // the box keeps it all
+    Ui(Form()).angleZ->SetText(std::string(20000, '7'));
+    EXPECT_EQ(Ui(Form()).angleZ->toolTip(),
+              QString(kShownCharacters, '7') + QString::fromUtf8("…"));
+    EXPECT_EQ(Ui(Form()).angleZ->Text().size(), 20000u);  // the box keeps it all
 }
 
 TEST_F(Grid, KeysAndClicksMoveTheCurrentCellAndScroll) {

@@ -36,36 +36,37 @@ std::ostream& operator<<(std::ostream& out, const Shown& s) {
 
 Shown Snapshot(MainWindow& f) {
     std::vector<std::string> row;
-    for (int c = 0; c < 4; ++c) row.push_back(f.atomGrid->Cells(c, 1).toStdString());
-    return {f.atomGrid->RowCount(),       row,
-            f.centerAtoms[0]->Text(),     f.centerAtoms[1]->Text(),
-            f.centerNames[0]->Text(),     f.centerNames[1]->Text(),
-            f.centerAtoms[0]->MaxValue(), f.vectorAtoms[1][7]->MaxValue()};
+    for (int c = 0; c < 4; ++c) row.push_back(Ui(f).atomGrid->Cells(c, 1).toStdString());
+    return {Ui(f).atomGrid->RowCount(),       row,
+            Ui(f).centerAtoms[0]->Text(),     Ui(f).centerAtoms[1]->Text(),
+            Ui(f).centerNames[0]->Text(),     Ui(f).centerNames[1]->Text(),
+            Ui(f).centerAtoms[0]->MaxValue(), Ui(f).vectorAtoms[1][7]->MaxValue()};
 }
 
 TEST_F(FormTest, OpenOfThreeLinesFillsGridBoxesAndLimits) {
     OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
     MainWindow& f = Form();
     EXPECT_TRUE(errors.shown.empty());
-    ASSERT_EQ(f.atomGrid->RowCount(), 4);
+    ASSERT_EQ(Ui(f).atomGrid->RowCount(), 4);
     const char* expected[4][4] = {{"", "", "", ""},
                                   {"C1", "0.1", "0.2", "0.3"},
                                   {"O1", "1.5", "-2", "0.3"},
                                   {"H1", "0", "0", "0"}};
     for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) EXPECT_EQ(f.atomGrid->Cells(c, r), expected[r][c]);
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(Ui(f).atomGrid->Cells(c, r), expected[r][c]);
     }
-    EXPECT_EQ(f.centerNames[0]->Text(), "C1");
-    EXPECT_EQ(f.centerNames[1]->Text(), "O1");
-    EXPECT_EQ(f.centerAtoms[0]->Text(), "1");
-    EXPECT_EQ(f.centerAtoms[1]->Text(), "2");
-    for (SpinBox* box : {f.centerAtoms[0], f.centerAtoms[1], f.vectorAtoms[0][0],
-                         f.vectorAtoms[0][7], f.vectorAtoms[1][0], f.vectorAtoms[1][7]}) {
+    EXPECT_EQ(Ui(f).centerNames[0]->Text(), "C1");
+    EXPECT_EQ(Ui(f).centerNames[1]->Text(), "O1");
+    EXPECT_EQ(Ui(f).centerAtoms[0]->Text(), "1");
+    EXPECT_EQ(Ui(f).centerAtoms[1]->Text(), "2");
+    for (SpinBox* box :
+         {Ui(f).centerAtoms[0], Ui(f).centerAtoms[1], Ui(f).vectorAtoms[0][0],
+          Ui(f).vectorAtoms[0][7], Ui(f).vectorAtoms[1][0], Ui(f).vectorAtoms[1][7]}) {
         EXPECT_EQ(box->MaxValue(), 3) << box->objectName().toStdString();
     }
-    EXPECT_EQ(f.centerAtoms[0]->MinValue(), 1);
-    EXPECT_EQ(f.vectorAtoms[0][0]->MinValue(), 0);
-    EXPECT_EQ(f.plotScale->MaxValue(), 100);
+    EXPECT_EQ(Ui(f).centerAtoms[0]->MinValue(), 1);
+    EXPECT_EQ(Ui(f).vectorAtoms[0][0]->MinValue(), 0);
+    EXPECT_EQ(Ui(f).plotScale->MaxValue(), 100);
 }
 
 struct OpenCase {
@@ -107,26 +108,27 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FormTest, OpenKeepsVectorSelectionsAndNamesThemInTheNewMolecule) {
     OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
     MainWindow& f = Form();
-    f.vectorAtoms[0][0]->SetValue(1);
-    f.vectorAtoms[0][2]->SetValue(3);
-    f.vectorAtoms[0][4]->SetValue(2);
-    ASSERT_EQ(f.atomNames[0][2]->Text(), "H1");
-    ASSERT_EQ(f.components[0][0]->Text(),
+    Ui(f).vectorAtoms[0][0]->SetValue(1);
+    Ui(f).vectorAtoms[0][2]->SetValue(3);
+    Ui(f).vectorAtoms[0][4]->SetValue(2);
+    ASSERT_EQ(Ui(f).atomNames[0][2]->Text(), "H1");
+    ASSERT_EQ(Ui(f).components[0][0]->Text(),
               "1.45");  // (1.5, -2, 0.3) - ((0.1, 0.2, 0.3) + (0, 0, 0)) / 2
     OpenFromMenu(WriteFile("b.xyz", "N7 1 1 1\nC8 2 3 4\n"));
-    EXPECT_EQ(f.vectorAtoms[0][2]->Text(), "3");
-    EXPECT_EQ(f.vectorAtoms[0][2]->MaxValue(), 2);
+    EXPECT_EQ(Ui(f).vectorAtoms[0][2]->Text(), "3");
+    EXPECT_EQ(Ui(f).vectorAtoms[0][2]->MaxValue(), 2);
     // Atom 3 is no atom of the new molecule; the vector runs from N7 to C8.
-    EXPECT_EQ(f.atomNames[0][0]->Text(), "N7");
-    EXPECT_EQ(f.atomNames[0][2]->Text(), "");
-    EXPECT_EQ(f.atomNames[0][4]->Text(), "C8");
-    EXPECT_EQ((std::vector<std::string>{f.components[0][0]->Text(), f.components[0][1]->Text(),
-                                        f.components[0][2]->Text()}),
-              (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Ui(f).atomNames[0][0]->Text(), "N7");
+    EXPECT_EQ(Ui(f).atomNames[0][2]->Text(), "");
+    EXPECT_EQ(Ui(f).atomNames[0][4]->Text(), "C8");
+    EXPECT_EQ(
+        (std::vector<std::string>{Ui(f).components[0][0]->Text(), Ui(f).components[0][1]->Text(),
+                                  Ui(f).components[0][2]->Text()}),
+        (std::vector<std::string>{"1", "2", "3"}));
 }
 
 TEST_F(FormTest, CancelledOpenChangesNothing) {
-    Form().openAction->trigger();  // nothing queued: the user cancels
+    Ui(Form()).openAction->trigger();  // nothing queued: the user cancels
     EXPECT_EQ(Snapshot(Form()),
               (Shown{10, {"", "", "", ""}, "1", "1", "Edit1", "Edit2", 100, 100}));
     EXPECT_FALSE(IsPlainFile(DirinfPath(start.path())));
@@ -135,7 +137,7 @@ TEST_F(FormTest, CancelledOpenChangesNothing) {
     OpenFromMenu(path);
     const std::string dirinf = ReadAll(DirinfPath(start.path()));
     const Shown before = Snapshot(Form());
-    Form().openAction->trigger();  // nothing queued: the user cancels
+    Ui(Form()).openAction->trigger();  // nothing queued: the user cancels
     EXPECT_EQ(Dialogs().openDirs.size(), 3u);
     EXPECT_EQ(Snapshot(Form()), before);
     EXPECT_EQ(state.Paths.InFileName, path);
@@ -154,7 +156,7 @@ class FailedOpenTable : public FormTest, public ::testing::WithParamInterface<Fa
 
 TEST_P(FailedOpenTable, LeavesGridBoxesAndTableAsTheyWere) {
     OpenFromMenu(WriteFile("good.xyz", kThreeAtoms));
-    Form().centerAtoms[1]->SetValue(3);
+    Ui(Form()).centerAtoms[1]->SetValue(3);
     const Shown before = Snapshot(Form());
     const AtomTable table = state.Atoms;
 
@@ -225,7 +227,7 @@ TEST_F(FormTest, AnOpenThatRunsOutOfMemoryKeepsMoleculeAndGrid) {
     // With the memory back, the same file opens.
     OpenFromMenu(forTheGrid);
     EXPECT_EQ(state.Atoms.AtomCount, 600);
-    EXPECT_EQ(Form().atomGrid->RowCount(), 601);
+    EXPECT_EQ(Ui(Form()).atomGrid->RowCount(), 601);
 }
 
 // The one report of a refused device, FIFO or socket; kind names it.
@@ -266,7 +268,7 @@ TEST_F(FormTest, ASaveOntoAFifoIsRefusedAndTheFifoStays) {
     const std::string fifo = files.File("mol.out");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     Dialogs().saveAnswers.push_back(fifo);
-    Form().saveAction->trigger();
+    Ui(Form()).saveAction->trigger();
     ExpectRefusedAsNotRegular(errors, "FIFO");
     struct stat st;
     ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
@@ -284,20 +286,20 @@ TEST_F(FormTest, DirectoryMemoryStartsTheNextRunsOpenDialog) {
 
     Restart();
     ASSERT_EQ(::chdir(files.path().c_str()), 0);
-    Form().openAction->trigger();
+    Ui(Form()).openAction->trigger();
     EXPECT_EQ(Dialogs().openDirs, std::vector<std::string>{sub});
     EXPECT_EQ(state.Paths.LastDir, sub);
 }
 
 TEST_F(FormTest, SaveOffersTheInputNameWithOutInTheLastDirectory) {
-    Form().saveAction->trigger();
+    Ui(Form()).saveAction->trigger();
     // Before any open: ".out" alone, in the dialog's own default directory.
     EXPECT_EQ(Dialogs().saveNames.back(), ".out");
     EXPECT_EQ(Dialogs().saveDirs.back(), "");
 
     const std::string input = WriteFile("benzene.xyz", kThreeAtoms);
     OpenFromMenu(input);
-    Form().saveAction->trigger();
+    Ui(Form()).saveAction->trigger();
     EXPECT_EQ(Dialogs().saveNames.back(), files.File("benzene.out"));
     EXPECT_EQ(Dialogs().saveDirs.back(), files.path());
     EXPECT_TRUE(state.Paths.OutFileName.empty());  // both dialogs were cancelled
@@ -308,7 +310,7 @@ TEST_F(FormTest, SaveReplacesTheChosenFileAndReadsBack) {
     OpenFromMenu(WriteFile("mol.xyz", "C1 0.1 -1.5 2.25\nFe 0 0 123.456\n"));
     const std::string out = WriteFile("mol.out", "old content that is longer than the new one\n");
     Dialogs().saveAnswers.push_back(out);
-    Form().saveAction->trigger();
+    Ui(Form()).saveAction->trigger();
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Paths.OutFileName, out);
     EXPECT_EQ(ReadAll(out),
@@ -316,9 +318,9 @@ TEST_F(FormTest, SaveReplacesTheChosenFileAndReadsBack) {
               "Fe              0.000000000    0.000000000   123.456000000\r\n");
 
     OpenFromMenu(out);
-    EXPECT_EQ(Form().atomGrid->Cells(0, 2), "Fe");
-    EXPECT_EQ(Form().atomGrid->Cells(3, 2), "123.456");
-    EXPECT_EQ(Form().centerNames[0]->Text(), "C1");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(0, 2), "Fe");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(3, 2), "123.456");
+    EXPECT_EQ(Ui(Form()).centerNames[0]->Text(), "C1");
 }
 
 TEST_F(FormTest, FailedSaveKeepsTheChosenNameAndReportsOnce) {
@@ -326,7 +328,7 @@ TEST_F(FormTest, FailedSaveKeepsTheChosenNameAndReportsOnce) {
     const std::string folder = files.File("folder.out");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     Dialogs().saveAnswers.push_back(folder);
-    Form().saveAction->trigger();
+    Ui(Form()).saveAction->trigger();
     EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
     EXPECT_EQ(state.Paths.OutFileName, folder);
     EXPECT_EQ(state.Atoms.AtomCount, 3);

@@ -65,7 +65,7 @@ class ProgressWindowTest : public FormTest {
                 for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
                     for (const auto& [key, text] :
                          {std::pair{Qt::Key_5, "5"}, std::pair{Qt::Key_Return, "\r"}}) {
-                        QCoreApplication::postEvent(f.angleZ,
+                        QCoreApplication::postEvent(Ui(f).angleZ,
                                                     new QKeyEvent(type, key, Qt::NoModifier, text));
                     }
                 }
@@ -73,9 +73,9 @@ class ProgressWindowTest : public FormTest {
                 for (const QEvent::Type type :
                      {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
                     QCoreApplication::postEvent(
-                        f.rotateZ,
+                        Ui(f).rotateZ,
                         new QMouseEvent(
-                            type, at, f.rotateZ->mapToGlobal(at), Qt::LeftButton,
+                            type, at, Ui(f).rotateZ->mapToGlobal(at), Qt::LeftButton,
                             type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                             Qt::NoModifier));
                 }
@@ -130,7 +130,7 @@ void ExpectShownAndGrowing(const std::vector<int>& values) {
 TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndDropsTheInputGivenMeanwhile) {
     MainWindow& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
-    f.angleZ->setText("90");
+    Ui(f).angleZ->setText("90");
     // A name that markup would show in bold.
     const std::string big = BigFile(300000, "<b>big.txt");
     Watch watch;
@@ -153,9 +153,9 @@ TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndDropsTheInputGivenMeanwhile)
     // the screen then, and never reach the new one.
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.Commands().Modified());
-    EXPECT_EQ(f.angleZ->Text(), "90");
-    EXPECT_EQ(f.atomGrid->Cells(1, 1).toStdString(), "1");
-    EXPECT_EQ(f.atomGrid->Cells(2, 1).toStdString(), "2");
+    EXPECT_EQ(Ui(f).angleZ->Text(), "90");
+    EXPECT_EQ(Ui(f).atomGrid->Cells(1, 1).toStdString(), "1");
+    EXPECT_EQ(Ui(f).atomGrid->Cells(2, 1).toStdString(), "2");
     EXPECT_TRUE(errors.shown.empty());
 }
 
@@ -183,7 +183,7 @@ TEST_F(ProgressWindowTest, TheDialogShowsAfterASecondOfWorkAndEscapeCancelsTheOp
         if (clock >= 1500 && !escaped) {
             escaped = true;
             for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-                QCoreApplication::postEvent(f.angleZ,
+                QCoreApplication::postEvent(Ui(f).angleZ,
                                             new QKeyEvent(type, Qt::Key_Escape, Qt::NoModifier));
             }
         }
@@ -212,24 +212,24 @@ TEST_F(ProgressWindowTest, TheDialogShowsAfterASecondOfWorkAndEscapeCancelsTheOp
 TEST_F(ProgressWindowTest, ALongRecipeShowsProgressAndCancelLeavesTheMoleculeAsItWas) {
     MainWindow& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
-    f.angleZ->setText("30");
-    f.rotateZ->click();
+    Ui(f).angleZ->setText("30");
+    Ui(f).rotateZ->click();
     const std::vector<double> x = state.Atoms.AtomX;
-    const QString undo = f.undoAction->text();
+    const QString undo = Ui(f).undoAction->text();
     std::string text = "pivora-recipe 1\n";
     for (int i = 0; i < 200000; ++i) text += "rotate z 1\nselect SEV1 2\n";
     const std::string recipe = WriteFile("long.recipe", text);
     bool pressed = false;
     QTimer* timer = PressCancelWhenShown(pressed);
     Dialogs().recipeAnswers.push_back(recipe);
-    f.applyRecipeAction->trigger();
+    Ui(f).applyRecipeAction->trigger();
     delete timer;
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Atoms.AtomX, x);
-    EXPECT_EQ(f.vectorAtoms[0][0]->Text(), "0");
-    EXPECT_EQ(f.undoAction->text(), undo);
-    EXPECT_FALSE(f.redoAction->isEnabled());
+    EXPECT_EQ(Ui(f).vectorAtoms[0][0]->Text(), "0");
+    EXPECT_EQ(Ui(f).undoAction->text(), undo);
+    EXPECT_FALSE(Ui(f).redoAction->isEnabled());
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
 }
 
@@ -250,7 +250,7 @@ TEST_F(ProgressWindowTest, ClosingTheWindowDuringARecipeAsksOnceItIsDone) {
     });
     timer->start();
     Dialogs().recipeAnswers.push_back(WriteFile("turns.recipe", text));
-    f.applyRecipeAction->trigger();
+    Ui(f).applyRecipeAction->trigger();
     delete timer;
     EXPECT_TRUE(closed);
     EXPECT_EQ(Dialogs().closeQuestions, 0);
@@ -267,7 +267,7 @@ TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
     const std::string quiet = files.File("quiet.out");
     Dialogs().saveAnswers.push_back(quiet);
     LongWork::SetTiming(1000000, 40);  // no dialog
-    f.saveAction->trigger();
+    Ui(f).saveAction->trigger();
     LongWork::SetTiming(0, 0);
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
 
@@ -275,7 +275,7 @@ TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
     Dialogs().saveAnswers.push_back(shown);
     Watch watch;
     WatchDuring(watch, false);
-    f.saveAction->trigger();
+    Ui(f).saveAction->trigger();
     StopWatching();
     EXPECT_TRUE(errors.shown.empty());
     ExpectShownAndGrowing(watch.values);
@@ -291,7 +291,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     const std::string small = WriteFile("small.txt", kThreeAtoms);
     OpenFromMenu(small);
     const QString caption = f.windowTitle();
-    const QString firstCell = f.atomGrid->Cells(1, 1);
+    const QString firstCell = Ui(f).atomGrid->Cells(1, 1);
     bool pressed = false;
     QTimer* timer = PressCancelWhenShown(pressed);
     OpenFromMenu(BigFile(300000));
@@ -299,7 +299,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Atoms.AtomCount, 3);
-    EXPECT_EQ(f.atomGrid->Cells(1, 1), firstCell);
+    EXPECT_EQ(Ui(f).atomGrid->Cells(1, 1), firstCell);
     EXPECT_EQ(f.windowTitle(), caption);
     EXPECT_EQ(state.Paths.InFileName, small);  // Save offers small.out
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
@@ -321,7 +321,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     OpenFromMenu(BigFile(300000, "second.txt"));
     timer->start();
     Dialogs().saveAnswers.push_back(files.File("saved.out"));
-    f.saveAction->trigger();
+    Ui(f).saveAction->trigger();
     delete timer;
     EXPECT_TRUE(dialogSeen);
     EXPECT_FALSE(buttonSeen);

@@ -30,37 +30,37 @@ class RandomInput : public FormTest {
     // One user event: a change of focus, a key, a click or an open.
     void OneEvent(std::mt19937& rng) {
         MainWindow& f = Form();
-        QWidget* boxes[] = {f.vectorAtoms[0][0],
-                            f.vectorAtoms[0][1],
-                            f.vectorAtoms[0][3],
-                            f.vectorAtoms[0][4],
-                            f.vectorAtoms[0][7],
-                            f.vectorAtoms[1][0],
-                            f.vectorAtoms[1][2],
-                            f.vectorAtoms[1][4],
-                            f.vectorAtoms[1][6],
-                            f.centerAtoms[0],
-                            f.centerAtoms[1],
-                            f.plotScale,
-                            f.angleZ,
-                            f.angleX,
-                            f.angleY,
-                            f.components[0][0],
-                            f.components[0][1],
-                            f.components[0][2],
-                            f.components[1][0],
-                            f.components[1][1],
-                            f.components[1][2]};
-        QAbstractButton* buttons[] = {f.centerButton, f.rotateZ,       f.rotateX,
-                                      f.rotateY,      f.fitX,          f.fitY,
-                                      f.fitZ,         f.fitsVector[0], f.fitsVector[1]};
+        QWidget* boxes[] = {Ui(f).vectorAtoms[0][0],
+                            Ui(f).vectorAtoms[0][1],
+                            Ui(f).vectorAtoms[0][3],
+                            Ui(f).vectorAtoms[0][4],
+                            Ui(f).vectorAtoms[0][7],
+                            Ui(f).vectorAtoms[1][0],
+                            Ui(f).vectorAtoms[1][2],
+                            Ui(f).vectorAtoms[1][4],
+                            Ui(f).vectorAtoms[1][6],
+                            Ui(f).centerAtoms[0],
+                            Ui(f).centerAtoms[1],
+                            Ui(f).plotScale,
+                            Ui(f).angleZ,
+                            Ui(f).angleX,
+                            Ui(f).angleY,
+                            Ui(f).components[0][0],
+                            Ui(f).components[0][1],
+                            Ui(f).components[0][2],
+                            Ui(f).components[1][0],
+                            Ui(f).components[1][1],
+                            Ui(f).components[1][2]};
+        QAbstractButton* buttons[] = {Ui(f).centerButton, Ui(f).rotateZ,       Ui(f).rotateX,
+                                      Ui(f).rotateY,      Ui(f).fitX,          Ui(f).fitY,
+                                      Ui(f).fitZ,         Ui(f).fitsVector[0], Ui(f).fitsVector[1]};
         static const char kKeys[] = "0123456789-+.,aE";
         const unsigned kind = rng() % 20;
         if (kind < 4) {
             boxes[rng() % std::size(boxes)]->setFocus();
         } else if (kind < 12) {
             QWidget* target =
-                QApplication::focusWidget() ? QApplication::focusWidget() : f.vectorAtoms[0][0];
+                QApplication::focusWidget() ? QApplication::focusWidget() : Ui(f).vectorAtoms[0][0];
             switch (rng() % 6) {
                 case 0:
                     QTest::keyClick(target, Qt::Key_Backspace);
@@ -81,13 +81,14 @@ class RandomInput : public FormTest {
             const std::string* choices[] = {&good_, &good_, &bad_, &empty_, &one_};
             const unsigned pick = rng() % 6;
             Dialogs().openAnswers.push_back(pick < 5 ? *choices[pick] : files.File("missing.xyz"));
-            f.openAction->trigger();
+            Ui(f).openAction->trigger();
         }
     }
 
     void ExpectInvariants(std::size_t reportsBefore, int event) {
         MainWindow& f = Form();
-        ASSERT_NE(f.fitsVector[0]->Checked(), f.fitsVector[1]->Checked()) << "event " << event;
+        ASSERT_NE(Ui(f).fitsVector[0]->Checked(), Ui(f).fitsVector[1]->Checked())
+            << "event " << event;
         const AtomTable& t = state.Atoms;
         ASSERT_GE(t.AtomCount, 0);
         if (t.Capacity() > 0) {

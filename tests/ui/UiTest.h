@@ -25,6 +25,7 @@
 #include "ui/EventGuard.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
+#include "ui/WindowProbe.h"
 
 namespace pivora::test {
 
@@ -141,7 +142,7 @@ class FormTest : public ::testing::Test {
     // File > Open as the user picks it, answering the dialog with path.
     void OpenFromMenu(const std::string& path) {
         Dialogs().openAnswers.push_back(path);
-        Form().openAction->trigger();
+        Ui(Form()).openAction->trigger();
     }
     // What the desktop sends: the drag comes in, then the drop.
     void Drop(QMimeData& data) {

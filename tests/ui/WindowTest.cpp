@@ -39,9 +39,9 @@ TEST_P(NameBox, ShowsNoneAnAtomsLabelOrNothing) {
         OpenFromMenu(WriteFile("mol.xyz", c.file));
     }
     // Typed, so that no limit applies: the box shows what the index names.
-    TypeOver(Form().vectorAtoms[0][2], c.typed);
-    EXPECT_EQ(Form().vectorAtoms[0][2]->Text(), c.typed);
-    EXPECT_EQ(Form().atomNames[0][2]->Text(), c.text);
+    TypeOver(Ui(Form()).vectorAtoms[0][2], c.typed);
+    EXPECT_EQ(Ui(Form()).vectorAtoms[0][2]->Text(), c.typed);
+    EXPECT_EQ(Ui(Form()).atomNames[0][2]->Text(), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Indexes, NameBox,
@@ -62,22 +62,22 @@ INSTANTIATE_TEST_SUITE_P(Indexes, NameBox,
 TEST_F(FormTest, SelectionBoxesNameTheirAtoms) {
     OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
     MainWindow& f = Form();
-    f.vectorAtoms[0][2]->SetValue(2);
-    EXPECT_EQ(f.atomNames[0][2]->Text(), "O1");
-    f.vectorAtoms[1][7]->SetValue(3);
-    EXPECT_EQ(f.atomNames[1][7]->Text(), "H1");
-    f.vectorAtoms[0][2]->SetValue(0);
-    EXPECT_EQ(f.atomNames[0][2]->Text(), "None");
-    f.centerAtoms[1]->SetValue(3);
-    EXPECT_EQ(f.centerNames[1]->Text(), "H1");
+    Ui(f).vectorAtoms[0][2]->SetValue(2);
+    EXPECT_EQ(Ui(f).atomNames[0][2]->Text(), "O1");
+    Ui(f).vectorAtoms[1][7]->SetValue(3);
+    EXPECT_EQ(Ui(f).atomNames[1][7]->Text(), "H1");
+    Ui(f).vectorAtoms[0][2]->SetValue(0);
+    EXPECT_EQ(Ui(f).atomNames[0][2]->Text(), "None");
+    Ui(f).centerAtoms[1]->SetValue(3);
+    EXPECT_EQ(Ui(f).centerNames[1]->Text(), "H1");
 }
 
 TEST_F(FormTest, GridKeepsWhatItShowedWhateverTheTableDoesLater) {
     OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
     state.Atoms.AtomX[1] = 99;
     state.Atoms.AtomName[1] = "Xx";
-    EXPECT_EQ(Form().atomGrid->Cells(0, 1), "C1");
-    EXPECT_EQ(Form().atomGrid->Cells(1, 1), "0.1");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(0, 1), "C1");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(1, 1), "0.1");
 }
 
 TEST_F(FormTest, LocaleChangeRereadsTheDecimalSeparator) {
@@ -110,7 +110,7 @@ TEST_F(FormTest, HelpIsCenteredOverTheMainWindowAtEveryClick) {
     f.show();
     for (const QPoint place : {QPoint(40, 30), QPoint(300, 120)}) {
         f.move(place);
-        f.helpAction->trigger();
+        Ui(f).helpAction->trigger();
         EXPECT_TRUE(help.isVisible());
         EXPECT_EQ(help.frameGeometry().topLeft(),
                   CenteredOver(f.frameGeometry(), help.frameGeometry().size()));
@@ -142,15 +142,15 @@ TEST_F(FormTest, AtItsSizeTheScrollingAreaShowsTheControlsAsPlaced) {
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const int menu = f.menuBar()->height();
-    EXPECT_EQ(f.size(), QSize(992 + f.atomGrid->RowNumberWidth(), menu + 682));
-    EXPECT_EQ(f.clientArea->geometry(), QRect(0, menu, f.clientWidget->width(), 682));
-    EXPECT_EQ(f.clientWidget->pos(), QPoint(0, 0));
-    EXPECT_FALSE(f.clientArea->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(f.clientArea->verticalScrollBar()->isVisible());
+    EXPECT_EQ(f.size(), QSize(992 + Ui(f).atomGrid->RowNumberWidth(), menu + 682));
+    EXPECT_EQ(Ui(f).clientArea->geometry(), QRect(0, menu, Ui(f).clientWidget->width(), 682));
+    EXPECT_EQ(Ui(f).clientWidget->pos(), QPoint(0, 0));
+    EXPECT_FALSE(Ui(f).clientArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(Ui(f).clientArea->verticalScrollBar()->isVisible());
     EXPECT_FALSE(f.statusBar()->isVisible());
     // Pixel for pixel the controls on the window's background, nothing of
     // the area's own.
-    EXPECT_EQ(f.grab(f.clientArea->geometry()).toImage(), f.clientWidget->grab().toImage());
+    EXPECT_EQ(f.grab(Ui(f).clientArea->geometry()).toImage(), Ui(f).clientWidget->grab().toImage());
 }
 
 TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
@@ -163,15 +163,15 @@ TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
     const QPoint offCenter =
         Form().frameGeometry().center() - Form().screen()->availableGeometry().center();
     EXPECT_LE(offCenter.manhattanLength(), 6);
-    EXPECT_FALSE(Form().showAtomsAction->isChecked());
+    EXPECT_FALSE(Ui(Form()).showAtomsAction->isChecked());
     const QSize natural = Form().size();
-    Form().showAtomsAction->trigger();
+    Ui(Form()).showAtomsAction->trigger();
     Form().move(123, 77);
     const QPoint place = Form().pos();
     Form().close();
     Restart();
     Form().ShowCentered();
-    EXPECT_TRUE(Form().showAtomsAction->isChecked());
+    EXPECT_TRUE(Ui(Form()).showAtomsAction->isChecked());
     EXPECT_TRUE(Form().Commands().ShowsAtoms());
     EXPECT_EQ(Form().pos(), place);
     EXPECT_EQ(Form().size(), natural);
@@ -181,15 +181,15 @@ TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
     Restart();
     Form().ShowCentered();
     EXPECT_EQ(Form().size(), QSize(700, 500));
-    EXPECT_TRUE(Form().clientArea->horizontalScrollBar()->isVisible());
-    EXPECT_TRUE(Form().clientArea->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(Ui(Form()).clientArea->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(Ui(Form()).clientArea->verticalScrollBar()->isVisible());
     store.remove("window");
     store.remove("view");
 }
 
 TEST_F(FormTest, ExitClosesTheMainWindow) {
     Form().show();
-    Form().exitAction->trigger();
+    Ui(Form()).exitAction->trigger();
     EXPECT_FALSE(Form().isVisible());
 }
 
@@ -197,8 +197,8 @@ TEST_F(FormTest, ClosingTheMainWindowEndsTheProgramWhileHelpAndSymmetryAreShown)
     HelpWindow help;
     Form().SetHelpWindow(&help);
     Form().show();
-    Form().helpAction->trigger();
-    Form().symmetryAction->trigger();
+    Ui(Form()).helpAction->trigger();
+    Ui(Form()).symmetryAction->trigger();
     QTimer::singleShot(0, &Form(), [this] { Form().close(); });
     QTimer hung;  // stops with the test, so it can end no later loop
     hung.setSingleShot(true);
