@@ -21,7 +21,7 @@ void BM_UndoRedoOfATurn(benchmark::State& state) {
     AtomTable atoms;
     Engine engine(atoms);
     engine.Open(AtomFile(kAtoms));
-    engine.TypeText(TextId::Zangle, "10");
+    engine.TypeText(TextId::AngleZ, "10");
     engine.UserRotate(Axis::Z);
     // One iteration is an undo and a redo.
     for (auto _ : state) {

@@ -7,6 +7,7 @@
 #include "geometry/Centering.h"
 #include "geometry/Rotation.h"
 #include "model/AtomTable.h"
+#include "model/DecimalText.h"
 
 namespace pivora::bench {
 namespace {
@@ -32,7 +33,7 @@ AtomTable MillionAtoms() {
 void BM_RotateMillionAtoms(benchmark::State& state) {
     AtomTable atoms = MillionAtoms();
     for (auto _ : state) {
-        Rotate(atoms, Axis::Z, "17.5");
+        Rotate(atoms, Axis::Z, ParseDecimal("17.5"));
         benchmark::DoNotOptimize(atoms.AtomX.data());
         benchmark::ClobberMemory();
     }

@@ -28,12 +28,15 @@
 #include "BenchFiles.h"
 #include "model/AtomTable.h"
 #include "ui/FileDialogs.h"
+#include "ui/MainWindow.h"
 #include "ui/Startup.h"
-#include "ui/Unit1.h"
 #include "ui/View3D.h"
+#include "ui/WindowProbe.h"
 
 namespace pivora::bench {
 namespace {
+
+using test::Ui;
 
 constexpr int kAtoms = 1000000;
 
@@ -99,11 +102,11 @@ int MemoryChild(int argc, char** argv) {
     ProgramState program;
     program.Paths.StartDir = ScratchDir();
     {
-        TForm1 form(program, std::make_unique<AnsweringDialogs>(argv[3]));
+        MainWindow form(program, std::make_unique<AnsweringDialogs>(argv[3]));
         form.show();
         QApplication::processEvents();
         for (int i = 0; i < opens; ++i) {
-            form.Open1Click();
+            form.OpenClick();
             QApplication::processEvents();
         }
         std::printf("%.1f %.1f %d\n", StatusMegabytes("VmHWM:"), ResidentMegabytes(),
@@ -154,10 +157,10 @@ void BM_Open1Click(benchmark::State& state) {
     EnsureApplication();
     ProgramState program;
     program.Paths.StartDir = ScratchDir();
-    TForm1 form(program, std::make_unique<AnsweringDialogs>(AtomFile(kAtoms)));
+    MainWindow form(program, std::make_unique<AnsweringDialogs>(AtomFile(kAtoms)));
     form.show();
     for (auto _ : state) {
-        form.Open1Click();
+        form.OpenClick();
         QApplication::processEvents();  // the grid's paint of its visible rows
     }
     state.counters["atoms"] = program.Atoms.AtomCount;
@@ -170,8 +173,8 @@ void BM_Save1Click(benchmark::State& state) {
     ProgramState program;
     program.Paths.StartDir = ScratchDir();
     program.Atoms = MakeTable(kAtoms);
-    TForm1 form(program, std::make_unique<AnsweringDialogs>(ScratchDir() + "/saved.out"));
-    for (auto _ : state) form.Save1Click();
+    MainWindow form(program, std::make_unique<AnsweringDialogs>(ScratchDir() + "/saved.out"));
+    for (auto _ : state) form.SaveClick();
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(kAtoms) * 59);
 }
 BENCHMARK(BM_Save1Click)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -201,14 +204,14 @@ BENCHMARK(BM_OpenPeakMemory)
 // One window for each file (the million atoms unless named) opened, with
 // Vector1 from atom 1 to atom 2, shared by the cases below; the open is
 // measured above.
-TForm1& LoadedForm(const std::string& path = AtomFile(kAtoms)) {
-    static std::map<std::string, std::pair<ProgramState*, TForm1*>> forms;
+MainWindow& LoadedForm(const std::string& path = AtomFile(kAtoms)) {
+    static std::map<std::string, std::pair<ProgramState*, MainWindow*>> forms;
     auto& [program, form] = forms[path];
     if (form == nullptr) {
         EnsureApplication();
         program = new ProgramState;
         program->Paths.StartDir = ScratchDir();
-        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(path));
+        form = new MainWindow(*program, std::make_unique<AnsweringDialogs>(path));
         AtBenchmarksEnd([&program = program, &form = form] {
             delete form;
             form = nullptr;
@@ -216,18 +219,18 @@ TForm1& LoadedForm(const std::string& path = AtomFile(kAtoms)) {
             program = nullptr;
         });
         form->show();
-        form->Open1Click();
-        form->SEV1->SetValue(1);
-        form->SEV5->SetValue(2);
+        form->OpenClick();
+        Ui(*form).vectorAtoms[0][0]->SetValue(1);
+        Ui(*form).vectorAtoms[0][4]->SetValue(2);
         QApplication::processEvents();
     }
     return *form;
 }
 
 void BM_CenterClick(benchmark::State& state) {
-    TForm1& form = LoadedForm();
-    form.SpinEdit1->SetValue(1);
-    form.SpinEdit2->SetValue(2);
+    MainWindow& form = LoadedForm();
+    Ui(form).centerAtoms[0]->SetValue(1);
+    Ui(form).centerAtoms[1]->SetValue(2);
     for (auto _ : state) {
         form.CenterClick();
         QApplication::processEvents();
@@ -236,8 +239,8 @@ void BM_CenterClick(benchmark::State& state) {
 BENCHMARK(BM_CenterClick)->Unit(benchmark::kMillisecond);
 
 void BM_RotateZClick(benchmark::State& state) {
-    TForm1& form = LoadedForm();
-    form.Zangle->SetText("1");
+    MainWindow& form = LoadedForm();
+    Ui(form).angleZ->SetText("1");
     for (auto _ : state) {
         form.RotateZClick();
         QApplication::processEvents();
@@ -246,12 +249,12 @@ void BM_RotateZClick(benchmark::State& state) {
 BENCHMARK(BM_RotateZClick)->Unit(benchmark::kMillisecond);
 
 void BM_FitXClick(benchmark::State& state) {
-    TForm1& form = LoadedForm();
+    MainWindow& form = LoadedForm();
     for (auto _ : state) {
         // A vector off the axis each time, so that every fit turns by 45
         // degrees; the redraw at its end rewrites the boxes.
-        form.VX->SetText("1");
-        form.VY->SetText("1");
+        Ui(form).components[0][0]->SetText("1");
+        Ui(form).components[0][1]->SetText("1");
         form.FitXClick();
         QApplication::processEvents();
     }
@@ -261,25 +264,25 @@ BENCHMARK(BM_FitXClick)->Unit(benchmark::kMillisecond);
 // Edit > Undo and Edit > Redo of a turn, each with its grid refresh and the
 // repaint of the panes as they were: one iteration is the pair.
 void BM_UndoRedoClick(benchmark::State& state) {
-    TForm1& form = LoadedForm();
-    form.Zangle->SetText("1");
+    MainWindow& form = LoadedForm();
+    Ui(form).angleZ->SetText("1");
     form.RotateZClick();
     QApplication::processEvents();
     for (auto _ : state) {
-        form.Undo1Click();
+        form.UndoClick();
         QApplication::processEvents();
-        form.Redo1Click();
+        form.RedoClick();
         QApplication::processEvents();
     }
 }
 BENCHMARK(BM_UndoRedoClick)->Unit(benchmark::kMillisecond);
 
 void BM_SelectionChange(benchmark::State& state) {
-    TForm1& form = LoadedForm();
+    MainWindow& form = LoadedForm();
     int head = 2;
     for (auto _ : state) {
         head = head == 2 ? 3 : 2;
-        form.SEV5->SetValue(head);  // SEV5Change: the name box and one redraw
+        Ui(form).vectorAtoms[0][4]->SetValue(head);  // SEV5Change: the name box and one redraw
         QApplication::processEvents();
     }
 }
@@ -287,18 +290,18 @@ BENCHMARK(BM_SelectionChange)->Unit(benchmark::kMicrosecond);
 
 // Redraws of form with View > Show Atoms on at the scale the case gives: the
 // redraw, its record for undo and the repaint of the three panes.
-void TimeRedrawsWithAtoms(benchmark::State& state, TForm1& form) {
-    form.SpinEdit3->SetValue(static_cast<int>(state.range(0)));
-    form.ShowAtoms1->setChecked(true);
+void TimeRedrawsWithAtoms(benchmark::State& state, MainWindow& form) {
+    Ui(form).plotScale->SetValue(static_cast<int>(state.range(0)));
+    Ui(form).showAtomsAction->setChecked(true);
     QApplication::processEvents();
     for (auto _ : state) {
-        form.DispVecClick();
+        form.Redraw();
         QApplication::processEvents();
     }
     state.counters["atoms"] = form.Commands().Atoms().AtomCount;
     state.counters["bonds"] = static_cast<double>(form.Commands().Bonds().size());
-    form.ShowAtoms1->setChecked(false);
-    form.SpinEdit3->SetValue(10);
+    Ui(form).showAtomsAction->setChecked(false);
+    Ui(form).plotScale->SetValue(10);
 }
 
 // The million atoms, whose bonds are left out: at scale 10 about one atom in
@@ -368,7 +371,7 @@ void BM_RedrawFindingBonds(benchmark::State& state) {
     engine.SetShowAtoms(true);
     for (auto _ : state) {
         engine.ShapeChanged();
-        engine.DispVecClick();
+        engine.Redraw();
     }
     state.counters["bonds"] = static_cast<double>(engine.Bonds().size());
 }
@@ -376,23 +379,23 @@ BENCHMARK(BM_RedrawFindingBonds)->Unit(benchmark::kMillisecond);
 
 // A window with path opened and its 3-D view shown, both kept for the run.
 View3DWindow& ViewOf(const std::string& path) {
-    static std::map<std::string, TForm1*> forms;
-    TForm1*& form = forms[path];
+    static std::map<std::string, MainWindow*> forms;
+    MainWindow*& form = forms[path];
     if (form == nullptr) {
         EnsureApplication();
         auto* program = new ProgramState;
         program->Paths.StartDir = ScratchDir();
-        form = new TForm1(*program, std::make_unique<AnsweringDialogs>(path));
+        form = new MainWindow(*program, std::make_unique<AnsweringDialogs>(path));
         AtBenchmarksEnd([&form, program] {
             delete form;
             form = nullptr;
             delete program;
         });
         form->show();
-        form->Open1Click();
-        form->SEV1->SetValue(1);
-        form->SEV5->SetValue(2);
-        form->View3D1->setChecked(true);
+        form->OpenClick();
+        Ui(*form).vectorAtoms[0][0]->SetValue(1);
+        Ui(*form).vectorAtoms[0][4]->SetValue(2);
+        Ui(*form).view3DAction->setChecked(true);
         // The window's first size, whatever room the screen leaves beside
         // the main window.
         form->View3D()->Canvas()->setFixedSize(520, 520);
@@ -445,14 +448,14 @@ void BM_StartUpWindow(benchmark::State& state) {
     {
         // Leaves the setting as the case wants it.
         ProgramState program;
-        TForm1 form(program);
-        form.View3D1->setChecked(true);
-        form.View3D1->setChecked(withView);
+        MainWindow form(program);
+        Ui(form).view3DAction->setChecked(true);
+        Ui(form).view3DAction->setChecked(withView);
     }
     for (auto _ : state) {
         auto program = std::make_unique<ProgramState>();
         program->Paths.StartDir = ScratchDir();
-        auto form = std::make_unique<TForm1>(*program);
+        auto form = std::make_unique<MainWindow>(*program);
         form->ShowCentered();
         form->RestoreView3D();
         QApplication::processEvents();

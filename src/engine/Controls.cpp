@@ -5,9 +5,9 @@
 namespace pivora {
 namespace {
 
-constexpr int kFirstAtomBox = static_cast<int>(SpinId::SEV1);
-constexpr int kFirstNameBox = static_cast<int>(TextId::V1);
-constexpr int kFirstComponentBox = static_cast<int>(TextId::VX);
+constexpr int kFirstAtomBox = static_cast<int>(SpinId::V1Tail1);
+constexpr int kFirstNameBox = static_cast<int>(TextId::V1TailName1);
+constexpr int kFirstComponentBox = static_cast<int>(TextId::V1X);
 
 constexpr const char* kSpinNames[kSpinCount] = {
     "SpinEdit1", "SpinEdit2", "SpinEdit3", "SEV1", "SEV2", "SEV3", "SEV4", "SEV5", "SEV6", "SEV7",
@@ -65,11 +65,11 @@ int SlotOfBox(SpinId box) {
 
 std::optional<TextId> NameBoxOf(SpinId box) {
     switch (box) {
-        case SpinId::SpinEdit1:
-            return TextId::Edit1;
-        case SpinId::SpinEdit2:
-            return TextId::Edit2;
-        case SpinId::SpinEdit3:
+        case SpinId::CenterAtom1:
+            return TextId::CenterName1;
+        case SpinId::CenterAtom2:
+            return TextId::CenterName2;
+        case SpinId::PlotScale:
             return std::nullopt;
         default:
             return static_cast<TextId>(kFirstNameBox + static_cast<int>(box) - kFirstAtomBox);
@@ -84,13 +84,13 @@ TextId ComponentBox(VectorId vector, Axis component) {
 TextId AngleBox(Axis axis) {
     switch (axis) {
         case Axis::Z:
-            return TextId::Zangle;
+            return TextId::AngleZ;
         case Axis::X:
-            return TextId::Xangle;
+            return TextId::AngleX;
         case Axis::Y:
             break;
     }
-    return TextId::Yangle;
+    return TextId::AngleY;
 }
 
 bool IsComponentBox(TextId box) {
@@ -140,14 +140,14 @@ const std::string& SharedText::Str() const {
 ControlState::ControlState() {
     // The centering pair and the scale start at 1 and 10 within 1..100; the
     // atom boxes at 0 (no atom) within 0..100 until a file is opened.
-    Spin(SpinId::SpinEdit1) = {"1", 1, 100};
-    Spin(SpinId::SpinEdit2) = {"1", 1, 100};
-    Spin(SpinId::SpinEdit3) = {"10", 1, 100};
+    Spin(SpinId::CenterAtom1) = {"1", 1, 100};
+    Spin(SpinId::CenterAtom2) = {"1", 1, 100};
+    Spin(SpinId::PlotScale) = {"10", 1, 100};
     for (int i = kFirstAtomBox; i < kSpinCount; ++i) Spins[i] = {"0", 0, 100};
-    Texts[static_cast<int>(TextId::Edit1)] = "Edit1";
-    Texts[static_cast<int>(TextId::Edit2)] = "Edit2";
+    Texts[static_cast<int>(TextId::CenterName1)] = "Edit1";
+    Texts[static_cast<int>(TextId::CenterName2)] = "Edit2";
     for (int i = kFirstNameBox; i < kFirstComponentBox; ++i) Texts[i] = "None";
-    for (const TextId angle : {TextId::Zangle, TextId::Xangle, TextId::Yangle}) {
+    for (const TextId angle : {TextId::AngleZ, TextId::AngleX, TextId::AngleY}) {
         Texts[static_cast<int>(angle)] = "0";
     }
 }

@@ -36,24 +36,26 @@ int SpinClamp(int value, int lower, int upper);
 // The integer spin boxes: the centering pair, the plot scale, and the eight
 // atom selections of each vector (tail 1-4, head 5-8).
 enum class SpinId : std::uint8_t {
-    SpinEdit1,
-    SpinEdit2,
-    SpinEdit3,
-    SEV1, SEV2, SEV3, SEV4, SEV5, SEV6, SEV7, SEV8,
-    SEU1, SEU2, SEU3, SEU4, SEU5, SEU6, SEU7, SEU8,
+    CenterAtom1,
+    CenterAtom2,
+    PlotScale,
+    V1Tail1, V1Tail2, V1Tail3, V1Tail4, V1Head1, V1Head2, V1Head3, V1Head4,
+    V2Tail1, V2Tail2, V2Tail3, V2Tail4, V2Head1, V2Head2, V2Head3, V2Head4,
 };
 inline constexpr int kSpinCount = 19;
 
 // The text boxes: the name boxes beside the atom spin boxes, the vector
 // components and the three angles.
 enum class TextId : std::uint8_t {
-    Edit1,
-    Edit2,
-    V1, V2, V3, V4, V5, V6, V7, V8,
-    U1, U2, U3, U4, U5, U6, U7, U8,
-    VX, VY, VZ,
-    UX, UY, UZ,
-    Zangle, Xangle, Yangle,
+    CenterName1,
+    CenterName2,
+    V1TailName1, V1TailName2, V1TailName3, V1TailName4,
+    V1HeadName1, V1HeadName2, V1HeadName3, V1HeadName4,
+    V2TailName1, V2TailName2, V2TailName3, V2TailName4,
+    V2HeadName1, V2HeadName2, V2HeadName3, V2HeadName4,
+    V1X, V1Y, V1Z,
+    V2X, V2Y, V2Z,
+    AngleZ, AngleX, AngleY,
 };
 inline constexpr int kTextCount = 27;
 // clang-format on
@@ -61,25 +63,26 @@ inline constexpr int kTextCount = 27;
 // One end of a vector.
 enum class GroupEnd : std::uint8_t { Tail, Head };
 
-// The atom box of a vector: slot 0 to 7, SEV1..SEV8 or SEU1..SEU8.
+// The atom box of a vector: slot 0 to 3 the tail, 4 to 7 the head.
 SpinId AtomBox(VectorId vector, int slot);
 // Whether box is one of the sixteen atom boxes, and which vector and slot.
 bool IsAtomBox(SpinId box);
 VectorId VectorOfBox(SpinId box);
 int SlotOfBox(SpinId box);
-// The name box beside a spin box: Edit1, Edit2, V1..V8, U1..U8. None for
-// SpinEdit3.
+// The name box beside a spin box. None for the plot scale.
 std::optional<TextId> NameBoxOf(SpinId box);
-// VX, VY, VZ or UX, UY, UZ.
+// The box of a vector's component.
 TextId ComponentBox(VectorId vector, Axis component);
-// Zangle, Xangle, Yangle: the angle box of the turn about axis.
+// The angle box of the turn about axis.
 TextId AngleBox(Axis axis);
 // The component box's vector and axis; false for any other box.
 bool IsComponentBox(TextId box);
 VectorId VectorOfComponent(TextId box);
 Axis AxisOfComponent(TextId box);
 
-// The controls' own names, as the window and the recipe spell them.
+// The controls' own names: the window's original control names ("SEV1",
+// "VX", "SpinEdit3"; docs/DESIGN.md has the table), which the recipe words
+// and the widgets' object names keep for good.
 const char* SpinName(SpinId box);
 const char* TextName(TextId box);
 std::optional<SpinId> SpinByName(std::string_view name);
@@ -122,8 +125,10 @@ struct AttachedDirection {
 struct ControlState {
     std::array<SpinState, kSpinCount> Spins;
     std::array<SharedText, kTextCount> Texts;
-    bool CheckBox1 = true;  // true: the fits act on Vector1
-    bool CheckBox2 = false;
+    // The two check boxes that choose the vector the fits act on: exactly
+    // one is set (FitsVector1 at the start).
+    bool FitsVector1 = true;
+    bool FitsVector2 = false;
     // The atoms of a group beyond its four spin boxes, in order: Vector1's
     // tail and head, then Vector2's.
     std::array<std::vector<int>, 4> More;

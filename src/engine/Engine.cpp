@@ -8,6 +8,8 @@
 #include <set>
 #include <utility>
 
+#include "engine/BoxNumbers.h"
+#include "engine/FailureTexts.h"
 #include "engine/MoleculeSymmetry.h"
 #include "geometry/AtomGroup.h"
 #include "geometry/Centering.h"
@@ -24,43 +26,12 @@
 
 namespace pivora {
 
-// The coordinates as a step left them; labels and the capacity change only
-// with an open, which starts the history afresh. They share the table's
-// arrays until the next command writes them.
-struct Coordinates {
-    SharedVector<double> x, y, z;
-    std::size_t Bytes() const { return 3 * x.size() * sizeof(double); }
-};
-
-struct Engine::Snapshot {
-    std::uint64_t version = 0;
-    std::uint64_t shape = 0;
-    std::shared_ptr<const Coordinates> coords;
-    ControlState controls;
-    ViewWindow window;
-    PaneRecord::Picture panes[3];
-};
-
-struct Engine::HistoryStep {
-    std::string title;
-    std::string mergeKey;
-    std::vector<std::string> lines;  // the commands of this step, as recipe lines
-    std::shared_ptr<const Snapshot> before;
-    std::shared_ptr<const Snapshot> after;
-};
-
 namespace {
-
-constexpr std::size_t kMostSteps = 1000;
 
 bool SameWindow(const ViewWindow& a, const ViewWindow& b) {
     return a.XMin == b.XMin && a.XMax == b.XMax && a.YMin == b.YMin && a.YMax == b.YMax &&
            a.FrameXMin == b.FrameXMin && a.FrameXMax == b.FrameXMax && a.FrameYMin == b.FrameYMin &&
            a.FrameYMax == b.FrameYMax && a.PaneHeight == b.PaneHeight && a.PaneWidth == b.PaneWidth;
-}
-
-const char* AxisLetter(Axis axis) {
-    return axis == Axis::X ? "X" : axis == Axis::Y ? "Y" : "Z";
 }
 
 // A direction as a molecule of two atoms, the origin (atom 1) and its head
@@ -87,28 +58,26 @@ VectorDefinition DirectionVector() {
 
 using Directions = std::array<std::optional<AttachedDirection>, 2>;
 
-void TurnDirections(Directions& directions, Axis axis, const std::string& angleText) {
+void TurnDirections(Directions& directions, Axis axis, long double degrees) {
     for (std::optional<AttachedDirection>& direction : directions) {
         if (!direction) continue;
         AtomTable table = DirectionTable(direction->point);
-        Rotate(table, axis, angleText);
+        Rotate(table, axis, degrees);
         direction->point = {table.AtomX[2], table.AtomY[2], table.AtomZ[2]};
     }
 }
 
 }  // namespace
 
-// What the redraw reads from and writes to the controls.
-class Engine::RedrawAdapter : public RedrawControls {
+// The vectors' boxes as the redraw reads and writes them: the engine's
+// control state.
+class Engine::VectorBoxesOfState : public VectorBoxes {
   public:
-    explicit RedrawAdapter(Engine& engine) : engine_(engine) {}
-    std::int32_t PaneHeight() override { return engine_.paneHeight_; }
-    std::int32_t PaneWidth() override { return engine_.paneWidth_; }
-    std::int32_t PlotScale() override { return engine_.state_.Spin(SpinId::SpinEdit3).Value(); }
+    explicit VectorBoxesOfState(Engine& engine) : engine_(engine) {}
     VectorDefinition Selections(VectorId vector) override { return engine_.Selections(vector); }
     std::optional<VectorComponents> Evaluate(const AtomTable& atoms, VectorId vector) override {
         const std::optional<AttachedDirection>& direction = engine_.state_.DirectionOf(vector);
-        if (!direction) return RedrawControls::Evaluate(atoms, vector);
+        if (!direction) return VectorBoxes::Evaluate(atoms, vector);
         return EvaluateVector(DirectionTable(direction->point), DirectionVector());
     }
     std::string ComponentText(VectorId vector, Axis component) override {
@@ -207,7 +176,7 @@ void Engine::ZoomToFit() {
         ends.push_back({shown(Axis::X), shown(Axis::Y), shown(Axis::Z)});
     }
     const std::optional<std::int32_t> scale = ScaleToFit(atoms_, ends, paneWidth_, paneHeight_);
-    if (scale) TypeSpin(SpinId::SpinEdit3, std::to_string(*scale));
+    if (scale) TypeSpin(SpinId::PlotScale, std::to_string(*scale));
 }
 
 void Engine::RepaintAtoms() {
@@ -228,28 +197,24 @@ void Engine::RepaintAtoms() {
 
 // --- The handlers ---
 
-void Engine::SpinEdit1Change() {
-    SetText(TextId::Edit1, SelectionLabel(atoms_, state_.Spin(SpinId::SpinEdit1).Value()));
+void Engine::CenterAtomChange(SpinId box) {
+    SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
 }
 
-void Engine::SpinEdit2Change() {
-    SetText(TextId::Edit2, SelectionLabel(atoms_, state_.Spin(SpinId::SpinEdit2).Value()));
-}
-
-void Engine::SelectionChange(SpinId box) {
+void Engine::AtomBoxChange(SpinId box) {
     // Atoms chosen for a vector end the direction it had.
     if (IsAtomBox(box)) state_.DirectionOf(VectorOfBox(box)).reset();
     SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
-    DispVecClick();
+    Redraw();
 }
 
-void Engine::SpinEdit3Change() {
-    DispVecClick();
+void Engine::PlotScaleChange() {
+    Redraw();
 }
 
 void Engine::CenterClick() {
-    CenterOnPair(atoms_, state_.Spin(SpinId::SpinEdit1).Value(),
-                 state_.Spin(SpinId::SpinEdit2).Value());
+    CenterOnPair(atoms_, state_.Spin(SpinId::CenterAtom1).Value(),
+                 state_.Spin(SpinId::CenterAtom2).Value());
     CoordinatesChanged();
     // No redraw: a translation keeps both vectors and so the panes; only
     // atoms shown in them move.
@@ -258,42 +223,40 @@ void Engine::CenterClick() {
 }
 
 void Engine::RotateClick(Axis axis) {
-    // The directions turn with the molecule, by the same text, first into
-    // copies: a text that fails fails there as it would for the molecule,
+    // The directions turn with the molecule, by the same angle, first into
+    // copies: an angle that fails fails there as it would for the molecule,
     // and nothing has turned.
     Directions turned = state_.Directions;
     Directions carried = carried_ ? *carried_ : Directions();
     try {
-        TurnDirections(turned, axis, state_.Text(AngleBox(axis)));
-        TurnDirections(carried, axis, state_.Text(AngleBox(axis)));
-        Rotate(atoms_, axis, state_.Text(AngleBox(axis)));
+        // The angle as its box shows it: a fit's angle comes back rounded to
+        // the digits it was written with, and a bad text fails here, before
+        // anything moves.
+        const long double degrees = ParseDecimal(state_.Text(AngleBox(axis)));
+        TurnDirections(turned, axis, degrees);
+        TurnDirections(carried, axis, degrees);
+        Rotate(atoms_, axis, degrees);
     } catch (const Error& failure) {
         if (failure.Kind() != ErrorKind::Conversion) throw;
-        std::string detail = std::string("Type the angle in degrees into the box above Rotate") +
-                             AxisLetter(axis) + ", as a number such as 90 or -45" +
-                             DecimalSeparator() + "5.";
-        throw Error(failure).WithDetail(std::move(detail));
+        throw Error(failure).WithDetail(failure_text::AngleNotANumber(axis, DecimalSeparator()));
     }
     state_.Directions = std::move(turned);
     if (carried_) *carried_ = std::move(carried);
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
-    DispVecClick();  // also with no atoms
+    Redraw();  // also with no atoms
 }
 
 // Each box sets its partner to the opposite state; the partner's own handler
 // then asks for the state this box already has, which raises nothing more.
-void Engine::CheckBox1Click() {
-    SetChecked(2, !state_.CheckBox1);
-}
-
-void Engine::CheckBox2Click() {
-    SetChecked(1, !state_.CheckBox2);
+void Engine::FitsVectorClick(VectorId box) {
+    const VectorId partner = box == VectorId::Vector1 ? VectorId::Vector2 : VectorId::Vector1;
+    SetFitsVector(partner, !FitsVectorBox(box));
 }
 
 void Engine::FitClick(Axis target, FitHead head) {
     const FitRule rule = FitRuleFor(target);
-    const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    const VectorId vector = state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2;
     // The components as the boxes show them now, typed text included; a
     // failure here leaves the angle box and the molecule as they were.
     std::string angle;
@@ -301,58 +264,27 @@ void Engine::FitClick(Axis target, FitHead head) {
         angle = FitAngleText(state_.Text(ComponentBox(vector, rule.numerator)),
                              state_.Text(ComponentBox(vector, rule.denominator)), head);
     } catch (const Error& failure) {
-        throw Error(failure).WithDetail(FitFailureDetail(target, vector, failure.Kind()));
+        const bool missing = state_.Text(ComponentBox(vector, rule.numerator)).empty() ||
+                             state_.Text(ComponentBox(vector, rule.denominator)).empty();
+        throw Error(failure).WithDetail(
+            failure_text::FitFailed(target, vector, failure.Kind(), missing));
     }
     // The rotation reads the angle back from its box, as the user sees it.
     SetText(AngleBox(rule.turn), angle);
     RotateClick(rule.turn);
 }
 
-void Engine::DispVecClick() {
-    RedrawAdapter controls(*this);
+void Engine::Redraw() {
+    VectorBoxesOfState vectors(*this);
+    const std::int32_t scale = state_.Spin(SpinId::PlotScale).Value();
     try {
         AtomDrawing drawing{showAtoms_, {}};
         if (showAtoms_) drawing = {true, Elements(), Bonds(), measured_};
-        Redraw(atoms_, window_, controls, Panes{panes_[0], panes_[1], panes_[2]}, drawing);
+        RedrawPanes(atoms_, window_, PaneSize{paneWidth_, paneHeight_}, scale, vectors,
+                    Panes{panes_[0], panes_[1], panes_[2]}, drawing);
     } catch (const Error& failure) {
-        if (failure.Kind() != ErrorKind::InvalidOperation || controls.PlotScale() != 0) throw;
-        throw Error(failure).WithDetail(
-            "A plot scale of 0 gives the panes no width. Type a scale from 1 to 100 angstrom "
-            "into Plot Scale.");
-    }
-}
-
-std::string Engine::FitFailureDetail(Axis target, VectorId vector, ErrorKind kind) const {
-    const FitRule rule = FitRuleFor(target);
-    const char* name = vector == VectorId::Vector1 ? "Vector1" : "Vector2";
-    const std::string fit = std::string("Fit") + AxisLetter(target);
-    const std::string numerator = TextName(ComponentBox(vector, rule.numerator));
-    const std::string denominator = TextName(ComponentBox(vector, rule.denominator));
-    // The plane the fit works in, and the axis it turns about.
-    const std::string plane =
-        std::string(AxisLetter(rule.denominator)) + AxisLetter(rule.numerator);
-    const std::string turn = AxisLetter(rule.turn);
-    switch (kind) {
-        case ErrorKind::Conversion:
-            if (state_.Text(ComponentBox(vector, rule.numerator)).empty() ||
-                state_.Text(ComponentBox(vector, rule.denominator)).empty()) {
-                return std::string(name) + " has no components yet: choose at least one tail " +
-                       "atom and one head atom in the " + name + " Definition group. " + fit +
-                       " acts on " + name + " because its check box is ticked.";
-            }
-            return fit + " reads " + name + " from the boxes " + numerator + " and " + denominator +
-                   ", and one of them holds no number. Type the component, or " +
-                   "choose the vector's atoms again to have it computed.";
-        case ErrorKind::InvalidOperation:
-            return std::string("The vector has no component in the ") + plane +
-                   " plane; it already lies along " + turn + ". " + fit + " has nothing to turn.";
-        case ErrorKind::DivideByZero:
-            return std::string("The vector's projection on the ") + plane + " plane lies along " +
-                   AxisLetter(rule.numerator) + ", at right angles to " + AxisLetter(target) +
-                   ". Turn the molecule by 90 degrees about " + turn + " (Rotate" + turn +
-                   ") and fit again.";
-        default:
-            return std::string();
+        if (failure.Kind() != ErrorKind::InvalidOperation || scale != 0) throw;
+        throw Error(failure).WithDetail(failure_text::kPlotScaleZero);
     }
 }
 
@@ -377,17 +309,15 @@ void Engine::CoordinatesChanged() {
 
 void Engine::RunChange(SpinId box) {
     switch (box) {
-        case SpinId::SpinEdit1:
-            SpinEdit1Change();
+        case SpinId::CenterAtom1:
+        case SpinId::CenterAtom2:
+            CenterAtomChange(box);
             return;
-        case SpinId::SpinEdit2:
-            SpinEdit2Change();
-            return;
-        case SpinId::SpinEdit3:
-            SpinEdit3Change();
+        case SpinId::PlotScale:
+            PlotScaleChange();
             return;
         default:
-            SelectionChange(box);
+            AtomBoxChange(box);
     }
 }
 
@@ -407,15 +337,15 @@ void Engine::SetText(TextId box, std::string text) {
     state_.Texts[static_cast<std::size_t>(box)] = SharedText(std::move(text));
 }
 
-void Engine::SetChecked(int checkBox, bool checked) {
-    bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+bool& Engine::FitsVectorBox(VectorId box) {
+    return box == VectorId::Vector1 ? state_.FitsVector1 : state_.FitsVector2;
+}
+
+void Engine::SetFitsVector(VectorId box, bool checked) {
+    bool& state = FitsVectorBox(box);
     if (state == checked) return;
     state = checked;
-    if (checkBox == 1) {
-        CheckBox1Click();
-    } else {
-        CheckBox2Click();
-    }
+    FitsVectorClick(box);
 }
 
 void Engine::SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
@@ -432,7 +362,7 @@ void Engine::SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& ato
         const SpinId box = AtomBox(vector, first + i);
         SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
     }
-    DispVecClick();
+    Redraw();
 }
 
 void Engine::ApplyLimits(SpinId box) {
@@ -452,7 +382,7 @@ const char* VectorName(VectorId vector) {
 // A box that a command reads only as the user leaves it, or not at all:
 // typing in it is no step of its own.
 bool IsSoftSpin(SpinId box) {
-    return box == SpinId::SpinEdit3;
+    return box == SpinId::PlotScale;
 }
 
 bool IsSoftText(TextId box) {
@@ -480,8 +410,8 @@ std::string Engine::GroupTitle(VectorId vector, GroupEnd end) const {
 }
 
 std::string Engine::CenterPairTitle() const {
-    const int first = state_.Spin(SpinId::SpinEdit1).Value();
-    const int second = state_.Spin(SpinId::SpinEdit2).Value();
+    const int first = state_.Spin(SpinId::CenterAtom1).Value();
+    const int second = state_.Spin(SpinId::CenterAtom2).Value();
     if (first == second) return "Atom " + std::to_string(first);
     return "Atoms " + std::to_string(first) + " and " + std::to_string(second);
 }
@@ -549,9 +479,7 @@ void Engine::TypeText(TextId box, std::string text) {
             set.text = text;
             // Typing in one box is one step, and only its last text counts.
             const std::string prefix = std::string("set ") + TextName(box) + ' ';
-            if (recording_ && !recording_->empty() && recording_->back().rfind(prefix, 0) == 0) {
-                recording_->pop_back();
-            }
+            recorder_.DropLastLineStartingWith(prefix);
             Record(set);
         }
         SetText(box, std::move(text));
@@ -568,26 +496,23 @@ void Engine::TypeText(TextId box, std::string text) {
         std::string("text:") + TextName(box), type);
 }
 
-void Engine::ClickCheckBox(int checkBox, bool checked) {
+void Engine::ClickFitsVector(VectorId box, bool checked) {
     UserStep(
         [&] {
             return std::string("Fits Act on ") +
-                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2);
+                   VectorName(state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2);
         },
         "",
         [&] {
-            bool& state = checkBox == 1 ? state_.CheckBox1 : state_.CheckBox2;
+            bool& state = FitsVectorBox(box);
             if (state == checked) return;
             state = checked;
             RecipeCommand use;
             use.kind = RecipeCommand::Kind::Use;
-            use.vector = (checkBox == 1) == checked ? VectorId::Vector1 : VectorId::Vector2;
+            use.vector =
+                (box == VectorId::Vector1) == checked ? VectorId::Vector1 : VectorId::Vector2;
             Record(use);
-            if (checkBox == 1) {
-                CheckBox1Click();
-            } else {
-                CheckBox2Click();
-            }
+            FitsVectorClick(box);
         });
 }
 
@@ -608,8 +533,8 @@ void Engine::UserCenter() {
              [&] {
                  RecipeCommand center;
                  center.kind = RecipeCommand::Kind::Center;
-                 center.indexes = {state_.Spin(SpinId::SpinEdit1).Value(),
-                                   state_.Spin(SpinId::SpinEdit2).Value()};
+                 center.indexes = {state_.Spin(SpinId::CenterAtom1).Value(),
+                                   state_.Spin(SpinId::CenterAtom2).Value()};
                  Record(center);
                  CenterClick();
              });
@@ -636,8 +561,8 @@ void Engine::UserFit(Axis target, FitHead head) {
     UserStep(
         [&] {
             return std::string("Fit ") +
-                   VectorName(state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2) + " onto " +
-                   (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
+                   VectorName(state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2) +
+                   " onto " + (head == FitHead::Positive ? "+" : "") + AxisLetter(target);
         },
         "",
         [&] {
@@ -651,7 +576,7 @@ void Engine::UserFit(Axis target, FitHead head) {
 }
 
 void Engine::UserRedraw() {
-    UserStep([] { return std::string("Redraw"); }, "", [&] { DispVecClick(); });
+    UserStep([] { return std::string("Redraw"); }, "", [&] { Redraw(); });
 }
 
 // --- Files ---
@@ -665,7 +590,7 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
             // The new atoms go into the old molecule's arrays, so that a
             // second molecule never needs room: the undo history and the grid
             // let go of them first.
-            ClearHistory();
+            history_.Clear();
             if (observer_) observer_->ReleaseAtoms();
             try {
                 std::move(next).MoveInto(atoms_);
@@ -690,9 +615,8 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
         measured_.clear();
         if (observer_) observer_->ShowAtoms(atoms_);
     }
-    ClearHistory();
-    droppedLines_.clear();
-    openedWith_.clear();
+    history_.Clear();
+    recorder_.StartOver();
     tooLargeForHistory_ = false;
     coordVersion_ = savedVersion_ = nextVersion_++;
     // What the recipe starts from is what the boxes hold after the open,
@@ -700,23 +624,24 @@ void Engine::Open(const std::string& path, const ProgressReport& progress) {
     try {
         SettleBoxesAfterOpen();
     } catch (...) {
-        openedWith_ = PreambleLines();
+        recorder_.SetOpenedWith(PreambleLines());
         throw;
     }
-    openedWith_ = PreambleLines();
+    recorder_.SetOpenedWith(PreambleLines());
 }
 
 void Engine::SettleBoxesAfterOpen() {
     const int count = atoms_.AtomCount;
-    SetSpinMax(SpinId::SpinEdit1, count);
-    SetSpinMax(SpinId::SpinEdit2, count);
-    // 2 first, so that SpinEdit1Change runs even when the box already shows 1.
-    SetSpinValue(SpinId::SpinEdit1, 2);
-    SetSpinValue(SpinId::SpinEdit1, 1);
-    SetSpinValue(SpinId::SpinEdit2, 2);
-    // Setting the 2 it may already show raises nothing, yet Edit2 must name
+    SetSpinMax(SpinId::CenterAtom1, count);
+    SetSpinMax(SpinId::CenterAtom2, count);
+    // 2 first, so that the first box's change runs even when it already
+    // shows 1.
+    SetSpinValue(SpinId::CenterAtom1, 2);
+    SetSpinValue(SpinId::CenterAtom1, 1);
+    SetSpinValue(SpinId::CenterAtom2, 2);
+    // Setting the 2 it may already show raises nothing, yet its name box must name
     // the new molecule's atom.
-    SpinEdit2Change();
+    CenterAtomChange(SpinId::CenterAtom2);
     // The selections stay, but what they show must belong to the molecule in
     // memory: a fit right after the open would otherwise turn the new
     // molecule by an angle taken from the old one.
@@ -729,7 +654,7 @@ void Engine::SettleBoxesAfterOpen() {
             SetText(*NameBoxOf(box), SelectionLabel(atoms_, state_.Spin(box).Value()));
         }
     }
-    DispVecClick();
+    Redraw();
 }
 
 std::vector<std::string> Engine::PreambleLines() const {
@@ -770,7 +695,7 @@ std::vector<std::string> Engine::PreambleLines() const {
     // check box a window was left with.
     RecipeCommand use;
     use.kind = RecipeCommand::Kind::Use;
-    use.vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    use.vector = state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2;
     lines.push_back(FormatCommand(use));
     // Components that no redraw rewrites: those of a vector that is not
     // defined keep their text, which a fit would read.
@@ -804,22 +729,14 @@ void Engine::Export(const std::string& path, io::ExportFormat format,
 // --- Recipes ---
 
 void Engine::Record(const RecipeCommand& command) {
-    if (recording_) recording_->push_back(FormatCommand(command));
+    recorder_.Record(command);
 }
 
 void Engine::RequireAtoms(const RecipeCommand& command, bool noneAllowed) const {
     for (const int index : command.indexes) {
         if (atoms_.IsAtom(index) || (noneAllowed && index == 0)) continue;
-        const std::size_t count = atoms_.LastAtom();
-        std::string message = "Atom " + std::to_string(index) + " is not in the molecule: it has ";
-        message += count == 0   ? std::string("no atoms.")
-                   : count == 1 ? std::string("1 atom.")
-                                : std::to_string(count) + " atoms.";
-        throw Error(ErrorKind::Index, std::move(message))
-            .WithDetail(std::string("A recipe names atoms by their numbers in the file, from 1 to "
-                                    "the atom count") +
-                        (noneAllowed ? ", or 0 for no atom." : ".") +
-                        " Was it made for a molecule with more atoms?");
+        throw Error(ErrorKind::Index, failure_text::AtomNotInMolecule(index, atoms_.LastAtom()))
+            .WithDetail(failure_text::AtomIndexRange(noneAllowed));
     }
 }
 
@@ -827,20 +744,21 @@ void Engine::Run(const RecipeCommand& given) {
     if (given.kind == RecipeCommand::Kind::DecimalSeparator) {
         // How the texts below are written, not a command: the recipe this
         // session saves says it again for the separator in use then.
-        recipeSeparator_ = given.text.at(0);
+        recorder_.runSeparator = given.text.at(0);
         return;
     }
     // The texts are typed as the separator in use writes them, and recorded
     // so.
     RecipeCommand command = given;
-    if (recipeSeparator_ != 0) {
-        command.text = WithSeparator(std::move(command.text), recipeSeparator_, DecimalSeparator());
+    if (recorder_.runSeparator != 0) {
+        command.text =
+            WithSeparator(std::move(command.text), recorder_.runSeparator, DecimalSeparator());
     }
     // A choice of the vector already chosen changes nothing, as a click on a
     // check box that is already ticked does: a replayed recipe, whose own
     // first lines name the vector, then records the same recipe again.
     const bool unchanged = command.kind == RecipeCommand::Kind::Use &&
-                           state_.CheckBox1 == (command.vector == VectorId::Vector1);
+                           state_.FitsVector1 == (command.vector == VectorId::Vector1);
     if (!unchanged) Record(command);
     // A box is typed into and then left: its change runs even when it
     // already showed the index, as the recorded keystroke's did.
@@ -856,8 +774,8 @@ void Engine::Run(const RecipeCommand& given) {
             return;
         case RecipeCommand::Kind::Center:
             RequireAtoms(command, false);
-            typeAndLeave(SpinId::SpinEdit1, command.indexes.at(0));
-            typeAndLeave(SpinId::SpinEdit2, command.indexes.at(1));
+            typeAndLeave(SpinId::CenterAtom1, command.indexes.at(0));
+            typeAndLeave(SpinId::CenterAtom2, command.indexes.at(1));
             CenterClick();
             return;
         case RecipeCommand::Kind::Rotate:
@@ -868,7 +786,7 @@ void Engine::Run(const RecipeCommand& given) {
             FitClick(command.axis, command.positive ? FitHead::Positive : FitHead::AsFound);
             return;
         case RecipeCommand::Kind::Use:
-            SetChecked(1, command.vector == VectorId::Vector1);
+            SetFitsVector(VectorId::Vector1, command.vector == VectorId::Vector1);
             return;
         case RecipeCommand::Kind::Set:
             SetText(command.component, command.text);
@@ -900,16 +818,16 @@ void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
     try {
         UserStep([&] { return title; }, "",
                  [&] {
-                     lines = recording_;
+                     lines = recorder_.Target();
                      // The boxes as an open leaves them; the plot scale is the user's.
-                     const SpinState scale = state_.Spin(SpinId::SpinEdit3);
+                     const SpinState scale = state_.Spin(SpinId::PlotScale);
                      state_ = ControlState();
-                     state_.Spin(SpinId::SpinEdit3) = scale;
-                     recipeSeparator_ = 0;
+                     state_.Spin(SpinId::PlotScale) = scale;
+                     recorder_.runSeparator = 0;
                      struct SeparatorReset {
                          char& separator;
                          ~SeparatorReset() { separator = 0; }
-                     } reset{recipeSeparator_};
+                     } reset{recorder_.runSeparator};
                      SettleBoxesAfterOpen();
                      for (const RecipeCommand& command : commands) {
                          try {
@@ -930,52 +848,22 @@ void Engine::Apply(const std::vector<RecipeCommand>& commands, bool keepGoing,
         if (!givenUp) throw;
         // The run became the last step, unless there was no room to keep it:
         // taken back and forgotten, it never happened.
-        if (applied_ > 0 && &steps_[applied_ - 1]->lines == lines) {
+        if (history_.LastDone() && &history_.LastDone()->lines == lines) {
             Undo();
-            steps_.resize(applied_);
+            history_.ForgetUndone();
             throw;
         }
-        throw Error(ErrorKind::Recipe, "The recipe was stopped after " + std::to_string(done) +
-                                           " of " + std::to_string(commands.size()) +
-                                           " commands, which stay done: there was no room to "
-                                           "keep the molecule as it was before them.");
+        throw Error(ErrorKind::Recipe, failure_text::RecipeStoppedAndKept(done, commands.size()));
     }
 }
 
 bool Engine::CanTakeBackRuns() const {
     return historyEnabled_ && !tooLargeForHistory_ &&
-           6 * atoms_.AtomX.size() * sizeof(double) <= historyLimit_;
+           6 * atoms_.AtomX.size() * sizeof(double) <= history_.Limit();
 }
 
 std::string Engine::RecipeText() const {
-    std::vector<std::string> lines;
-    if (DecimalSeparator() != '.') {
-        RecipeCommand separator;
-        separator.kind = RecipeCommand::Kind::DecimalSeparator;
-        separator.text = std::string(1, DecimalSeparator());
-        lines.push_back(FormatCommand(separator));
-    }
-    if (!openedWith_.empty()) {
-        lines.push_back("# the boxes as they stood when the file was opened");
-        lines.insert(lines.end(), openedWith_.begin(), openedWith_.end());
-        lines.push_back("# the commands");
-    } else {
-        // Nothing was opened: the boxes are those of a new window, whose
-        // fits act on Vector1.
-        lines.push_back("use vector1");
-    }
-    lines.insert(lines.end(), droppedLines_.begin(), droppedLines_.end());
-    for (std::size_t i = 0; i < applied_; ++i) {
-        lines.insert(lines.end(), steps_[i]->lines.begin(), steps_[i]->lines.end());
-    }
-    for (const std::string& line : lines) {
-        if (line.find_first_of("\r\n") != std::string::npos) {
-            throw Error(ErrorKind::Recipe,
-                        "A typed text holds a line break, which a recipe line "
-                        "cannot hold.");
-        }
-    }
-    return FormatRecipe(lines);
+    return recorder_.Text(DecimalSeparator(), history_.DoneLines());
 }
 
 // --- Symmetry ---
@@ -990,7 +878,7 @@ void Engine::SetDirection(VectorId vector, const std::array<double, 3>& point, s
     state_.MoreOf(vector, GroupEnd::Tail).clear();
     state_.MoreOf(vector, GroupEnd::Head).clear();
     state_.DirectionOf(vector) = AttachedDirection{point, std::move(name)};
-    DispVecClick();
+    Redraw();
 }
 
 void Engine::RunDirection(const RecipeCommand& command) {
@@ -1022,7 +910,7 @@ Engine::SymmetrizeReport Engine::SymmetrizeClick(const std::string& toleranceTex
     ShapeChanged();
     CoordinatesChanged();
     if (observer_) observer_->RefreshAtoms(atoms_, false);
-    DispVecClick();
+    Redraw();
     return {result.largestMove, result.atomMovedMost};
 }
 
@@ -1051,22 +939,22 @@ void Engine::StandardFrameClick(const std::string& toleranceText) {
     try {
         SetDirection(VectorId::Vector1, frame.toZ, "");
         SetDirection(VectorId::Vector2, frame.toX, "");
-        SetChecked(1, true);
+        SetFitsVector(VectorId::Vector1, true);
         FrameFit(Axis::X);
         FrameFit(Axis::Z);
-        SetChecked(1, false);
+        SetFitsVector(VectorId::Vector1, false);
         FrameFit(Axis::X);
     } catch (...) {
         giveBack();
         throw;
     }
     giveBack();
-    DispVecClick();
+    Redraw();
 }
 
 void Engine::FrameFit(Axis target) {
     const FitRule rule = FitRuleFor(target);
-    const VectorId vector = state_.CheckBox1 ? VectorId::Vector1 : VectorId::Vector2;
+    const VectorId vector = state_.FitsVector1 ? VectorId::Vector1 : VectorId::Vector2;
     const long double numerator = ParseDecimal(state_.Text(ComponentBox(vector, rule.numerator)));
     const long double denominator =
         ParseDecimal(state_.Text(ComponentBox(vector, rule.denominator)));
@@ -1133,11 +1021,11 @@ void Engine::SoftStep(const std::function<void()>& body) {
     // that undoing it brings back what was typed here too. Without one yet,
     // it is taken now.
     if (stepDepth_ == 0 && historyEnabled_ && !tooLargeForHistory_ &&
-        !(latest_ && IsCurrentButSoft(*latest_))) {
+        !(history_.latest && IsCurrentButSoft(*history_.latest))) {
         try {
-            latest_ = Capture();
+            history_.latest = Capture();
         } catch (const std::bad_alloc&) {
-            latest_.reset();
+            history_.latest.reset();
         }
     }
     ++stepDepth_;
@@ -1153,7 +1041,7 @@ bool Engine::IsCurrentButSoft(const Snapshot& snapshot) const {
     ControlState now = state_;
     ControlState then = snapshot.controls;
     for (ControlState* controls : {&now, &then}) {
-        controls->Spin(SpinId::SpinEdit3) = SpinState();
+        controls->Spin(SpinId::PlotScale) = SpinState();
         for (int i = 0; i < kTextCount; ++i) {
             if (IsSoftText(static_cast<TextId>(i)))
                 controls->Texts[static_cast<std::size_t>(i)] = {};
@@ -1173,7 +1061,7 @@ void Engine::UserStep(const std::function<std::string()>& title, const std::stri
         explicit Depth(Engine& e) : engine(e) { ++engine.stepDepth_; }
         ~Depth() {
             --engine.stepDepth_;
-            engine.recording_ = nullptr;
+            engine.recorder_.RecordInto(nullptr);
         }
     };
     // Two copies of the coordinates must fit in the history's budget, or the
@@ -1181,41 +1069,43 @@ void Engine::UserStep(const std::function<std::string()>& title, const std::stri
     // it gets none for this step, and the steps it had go, so that the
     // command can write its coordinates in place.
     const std::size_t copies = 6 * atoms_.AtomX.size() * sizeof(double);
-    if (!tooLargeForHistory_ && copies > historyLimit_) {
+    if (!tooLargeForHistory_ && copies > history_.Limit()) {
         tooLargeForHistory_ = true;
-        DropHistory();
+        history_.Drop();
     }
     bool noRoom = false;
-    if (historyEnabled_ && !tooLargeForHistory_ && !RoomForStep(copies)) {
-        DropHistory();
+    if (historyEnabled_ && !tooLargeForHistory_ && !history_.RoomFor(copies)) {
+        history_.Drop();
         noRoom = true;
     }
     if (!historyEnabled_ || tooLargeForHistory_ || noRoom) {
         const Depth depth(*this);
-        recording_ = &droppedLines_;
+        recorder_.RecordInto(recorder_.KeptLines());
         body();
         return;
     }
 
-    const bool merge = !mergeKey.empty() && applied_ > 0 && applied_ == steps_.size() &&
-                       steps_.back()->mergeKey == mergeKey && latest_ && IsCurrent(*latest_);
+    HistoryStep* newest = history_.NewestDone();
+    const bool merge = !mergeKey.empty() && newest && newest->mergeKey == mergeKey &&
+                       history_.latest && IsCurrent(*history_.latest);
     std::unique_ptr<HistoryStep> fresh;
     HistoryStep* step;
     if (merge) {
-        step = steps_.back().get();
+        step = newest;
     } else {
         fresh = std::make_unique<HistoryStep>();
         fresh->mergeKey = mergeKey;
         // Typing that joins this step (an angle, the plot scale) left the
         // last snapshot as the step's start.
-        fresh->before = latest_ && IsCurrentButSoft(*latest_) ? latest_ : Capture();
+        fresh->before =
+            history_.latest && IsCurrentButSoft(*history_.latest) ? history_.latest : Capture();
         step = fresh.get();
     }
 
     std::exception_ptr failure;
     {
         const Depth depth(*this);
-        recording_ = &step->lines;
+        recorder_.RecordInto(&step->lines);
         try {
             body();
         } catch (...) {
@@ -1228,40 +1118,27 @@ void Engine::UserStep(const std::function<std::string()>& title, const std::stri
         if (fresh && step->lines.empty() && IsCurrentButSoft(*step->before)) {
             // Nothing a step holds: typing of an angle or the plot scale
             // before it still waits for the next one.
-            latest_ = step->before;
+            history_.latest = step->before;
         } else {
             step->after = Capture();
-            latest_ = step->after;
-            if (fresh) {
-                // A new step ends whatever was undone.
-                steps_.resize(applied_);
-                steps_.push_back(std::move(fresh));
-                ++applied_;
-            }
+            history_.latest = step->after;
+            // A new step ends whatever was undone.
+            if (fresh) history_.Push(std::move(fresh));
         }
-        TrimHistory();
+        history_.Trim();
     } catch (const std::bad_alloc&) {
         // No memory for the history: the commands stay, the steps go.
-        if (fresh) {
-            droppedLines_.insert(droppedLines_.end(), step->lines.begin(), step->lines.end());
-        }
-        steps_.resize(applied_);
-        for (const auto& kept : steps_) {
-            droppedLines_.insert(droppedLines_.end(), kept->lines.begin(), kept->lines.end());
-        }
-        steps_.clear();
-        applied_ = 0;
-        latest_.reset();
+        history_.GiveUp(fresh.get());
     }
     if (failure) std::rethrow_exception(failure);
 }
 
-std::shared_ptr<const Engine::Snapshot> Engine::Capture() {
+std::shared_ptr<const Snapshot> Engine::Capture() {
     auto snapshot = std::make_shared<Snapshot>();
     snapshot->version = coordVersion_;
     snapshot->shape = shapeVersion_;
-    if (latest_ && latest_->version == coordVersion_) {
-        snapshot->coords = latest_->coords;
+    if (history_.latest && history_.latest->version == coordVersion_) {
+        snapshot->coords = history_.latest->coords;
     } else {
         auto coords = std::make_shared<Coordinates>();
         coords->x = atoms_.AtomX;
@@ -1316,88 +1193,40 @@ void Engine::Restore(const std::shared_ptr<const Snapshot>& snapshot) {
         }
         panes_[i].Restore(picture);
     }
-    latest_ = snapshot;
+    history_.latest = snapshot;
     if (moved && observer_) observer_->RefreshAtoms(atoms_, false);
 }
 
 std::size_t Engine::HistoryBytes() const {
-    // The atoms shown in the panes count too: up to three dots lists of a
-    // pane's pixels for each step.
-    std::set<const Coordinates*> seen;
-    std::set<const void*> seenDots;
-    std::size_t total = 0;
-    for (const auto& step : steps_) {
-        for (const auto* snapshot : {step->before.get(), step->after.get()}) {
-            if (!snapshot) continue;
-            if (seen.insert(snapshot->coords.get()).second) total += snapshot->coords->Bytes();
-            for (const auto& pane : snapshot->panes) total += PaneRecord::DotBytes(pane, seenDots);
-        }
-    }
-    return total;
-}
-
-bool Engine::RoomForStep(std::size_t copies) const {
-    const std::int64_t spare = SpareMemory(probeMemory_());
-    const std::uint64_t held = HistoryBytes();
-    if (spare >= 0) return static_cast<std::uint64_t>(spare) + held >= copies;
-    // Short of the margin already: what the history gives back must cover
-    // the shortfall and the copies.
-    const std::uint64_t shortfall = static_cast<std::uint64_t>(-(spare + 1)) + 1;
-    return held >= copies && held - copies >= shortfall;
-}
-
-void Engine::TrimHistory() {
-    // The process's room is measured again after each step that goes: what
-    // a step gives back depends on what the others share with it.
-    while (!steps_.empty() && applied_ > 0 &&
-           (steps_.size() > kMostSteps || HistoryBytes() > historyLimit_ ||
-            SpareMemory(probeMemory_()) < 0)) {
-        const auto& front = steps_.front();
-        droppedLines_.insert(droppedLines_.end(), front->lines.begin(), front->lines.end());
-        steps_.pop_front();
-        --applied_;
-    }
-}
-
-void Engine::DropHistory() {
-    for (std::size_t i = 0; i < applied_; ++i) {
-        droppedLines_.insert(droppedLines_.end(), steps_[i]->lines.begin(), steps_[i]->lines.end());
-    }
-    ClearHistory();
-}
-
-void Engine::ClearHistory() {
-    steps_.clear();
-    applied_ = 0;
-    latest_.reset();
+    return history_.Bytes();
 }
 
 bool Engine::CanUndo() const {
-    return applied_ > 0;
+    return history_.CanUndo();
 }
 
 bool Engine::CanRedo() const {
-    return applied_ < steps_.size();
+    return history_.CanRedo();
 }
 
 std::string Engine::UndoTitle() const {
-    return CanUndo() ? steps_[applied_ - 1]->title : std::string();
+    return history_.UndoTitle();
 }
 
 std::string Engine::RedoTitle() const {
-    return CanRedo() ? steps_[applied_]->title : std::string();
+    return history_.RedoTitle();
 }
 
 void Engine::Undo() {
     if (!CanUndo()) return;
-    Restore(steps_[applied_ - 1]->before);
-    --applied_;
+    Restore(history_.UndoState());
+    history_.Undone();
 }
 
 void Engine::Redo() {
     if (!CanRedo()) return;
-    Restore(steps_[applied_]->after);
-    ++applied_;
+    Restore(history_.RedoState());
+    history_.Redone();
 }
 
 }  // namespace pivora

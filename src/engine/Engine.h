@@ -5,9 +5,10 @@
 // the same bytes by construction. Undo and the recipe live here too.
 //
 // Two levels of calls:
-// - the handlers (SpinEdit1Change, CenterClick, RotateClick, FitClick,
-//   DispVecClick ...) do exactly what the window's handlers of the same name
-//   do, nested as they nest, and record nothing;
+// - the handlers (AtomBoxChange, CenterClick, RotateClick, FitClick,
+//   Redraw ...) do exactly what the original window's handlers did (the
+//   names are mapped in docs/DESIGN.md), nested as they nested, and record
+//   nothing;
 // - the user's events (Type, Leave, Click..., User...) are what the window
 //   calls for a keystroke, a click or a focus change: each is one undoable
 //   step (typing in one box merges into one step), and each command among
@@ -17,7 +18,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -28,6 +28,8 @@
 #include "engine/MemoryRoom.h"
 #include "engine/PaneRecord.h"
 #include "engine/Recipe.h"
+#include "engine/RecipeRecorder.h"
+#include "engine/UndoHistory.h"
 #include "geometry/Axis.h"
 #include "geometry/Fit.h"
 #include "io/MoleculeReader.h"
@@ -131,38 +133,9 @@ class Engine {
     // atom nothing changes. Fails as the redraw fails.
     void ZoomToFit();
 
-    // --- The handlers ---
-    void SpinEdit1Change();
-    void SpinEdit2Change();
-    // SEV1Change .. SEU8Change: the name box := the atom's label, then the
-    // redraw.
-    void SelectionChange(SpinId box);
-    void SpinEdit3Change();
-    void CenterClick();
-    // RotateZClick, RotateXClick, RotateYClick.
-    void RotateClick(Axis axis);
-    void CheckBox1Click();
-    void CheckBox2Click();
-    // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
-    // written and turned by is the one that leaves the head on the positive
-    // side of target.
-    void FitClick(Axis target, FitHead head = FitHead::AsFound);
-    void DispVecClick();
-
-    // --- The controls as the program sets them, with their rules ---
-    // The value brought into the limits; the change handler runs when the
-    // text changes.
-    void SetSpinValue(SpinId box, int value);
-    // Only the upper limit changes.
-    void SetSpinMax(SpinId box, int value);
-    // A text box: no handler runs.
-    void SetText(TextId box, std::string text);
-    // A check box: its click handler runs when the state changes.
-    void SetChecked(int checkBox, bool checked);
-    // A whole group of any size: its four spin boxes take the first four
-    // atoms (0 where there are fewer), the rest go beyond them; the four name
-    // boxes follow, then the redraw. The indexes are used as given.
-    void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
+    // The redraw of the panes (view/Redraw.h) from the boxes as they are,
+    // with the atoms where the setting shows them; no step, no recipe line.
+    void Redraw();
 
     // --- The user's events ---
     // Each event below is an undoable step of its own, named in the user's
@@ -178,8 +151,8 @@ class Engine {
     void LeaveSpin(SpinId box);
     // Typing in a text box; a component box's text is recorded.
     void TypeText(TextId box, std::string text);
-    // A click that set check box 1 or 2 to checked.
-    void ClickCheckBox(int checkBox, bool checked);
+    // A click that set the check box of vector to checked.
+    void ClickFitsVector(VectorId vector, bool checked);
     void UserGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
     void UserCenter();
     void UserRotate(Axis axis);
@@ -210,8 +183,6 @@ class Engine {
     void Export(const std::string& path, io::ExportFormat format,
                 const io::ExportSettings& settings, const ProgressReport& progress = {},
                 const WriteOptions& options = {});
-    // The molecule was written as it is now: it counts as unchanged.
-    void MarkSaved() { savedVersion_ = coordVersion_; }
     // Whether the coordinates differ from those last opened or saved.
     bool Modified() const { return coordVersion_ != savedVersion_; }
 
@@ -251,6 +222,78 @@ class Engine {
     std::string RecipeText() const;
 
     // --- Symmetry ---
+    // What Symmetrize did: the largest move of an atom (angstrom) and that
+    // atom's number, 0 when no atom moved.
+    struct SymmetrizeReport {
+        double largestMove = 0;
+        int atom = 0;
+    };
+    // The user's events: one undo step each, recorded as direction,
+    // symmetrize and standard-frame lines. UserDirection records the
+    // direction's components in the display form and then reads them back,
+    // as a replay of the line does.
+    void UserDirection(VectorId vector, const std::array<double, 3>& direction,
+                       const std::string& name);
+    SymmetrizeReport UserSymmetrize(const std::string& toleranceText);
+    void UserStandardFrame(const std::string& toleranceText);
+    // Names the coordinates as they are now: the same number means the same
+    // coordinates and labels (undo brings a number back with them).
+    std::uint64_t CoordinatesVersion() const { return coordVersion_; }
+
+    // --- Undo ---
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // How many steps Undo can take back.
+    std::size_t UndoCount() const { return history_.DoneCount(); }
+    // The name of the step that Undo or Redo would take back or do again.
+    std::string UndoTitle() const;
+    std::string RedoTitle() const;
+    void Undo();
+    void Redo();
+    // The undo history keeps at most about this many bytes of coordinates
+    // (256 MB unless set), and no more than the process can still get with a
+    // margin kept free (MemoryRoom.h, probed after every step); older steps
+    // fall off, their commands stay in the recipe. A molecule of which two
+    // copies would not fit gets no undo.
+    void SetHistoryLimit(std::size_t bytes) { history_.SetLimit(bytes); }
+    static constexpr std::size_t kHistoryBytes = UndoHistory::kDefaultLimit;
+    // Replaces the probe of the process's memory (ProbeMemoryRoom).
+    void SetMemoryProbe(MemoryProbe probe) { history_.SetMemoryProbe(std::move(probe)); }
+    // Bytes of coordinates (and pane dots) the history holds now.
+    std::size_t HistoryBytes() const;
+
+  private:
+    // --- The handlers (docs/DESIGN.md maps them to the window's original
+    // handlers), and the controls as the program sets them ---
+    // A vector's atom box changed: its name box := the atom's label, then
+    // the redraw.
+    void AtomBoxChange(SpinId box);
+    void PlotScaleChange();
+    void CenterClick();
+    // RotateZClick, RotateXClick, RotateYClick.
+    void RotateClick(Axis axis);
+    // FitXClick, FitYClick, FitZClick; with FitHead::Positive the angle
+    // written and turned by is the one that leaves the head on the positive
+    // side of target.
+    void FitClick(Axis target, FitHead head = FitHead::AsFound);
+
+    // The value brought into the limits; the change handler runs when the
+    // text changes.
+    void SetSpinValue(SpinId box, int value);
+    // Only the upper limit changes.
+    void SetSpinMax(SpinId box, int value);
+    // A text box: no handler runs.
+    void SetText(TextId box, std::string text);
+    // The check box that makes the fits act on vector: its click handler
+    // runs when the state changes, and sets the other box to the opposite.
+    void SetFitsVector(VectorId vector, bool checked);
+    // A whole group of any size: its four spin boxes take the first four
+    // atoms (0 where there are fewer), the rest go beyond them; the four name
+    // boxes follow, then the redraw. The indexes are used as given.
+    void SetGroup(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
+
+    // The molecule was written as it is now: it counts as unchanged.
+    void MarkSaved() { savedVersion_ = coordVersion_; }
     // Makes vector the direction from the origin to point (angstrom), fixed
     // in the molecule: its atom boxes go to 0 and their name boxes to "None",
     // the redraw writes the point as its components and draws it as any
@@ -260,12 +303,6 @@ class Engine {
     // as they were, as they do for a vector that stops being defined. name
     // says what the direction is ("C6 axis"), for the window.
     void SetDirection(VectorId vector, const std::array<double, 3>& point, std::string name);
-    // What Symmetrize did: the largest move of an atom (angstrom) and that
-    // atom's number, 0 when no atom moved.
-    struct SymmetrizeReport {
-        double largestMove = 0;
-        int atom = 0;
-    };
     // Moves every atom to its exactly symmetric place in the point group
     // found at the tolerance (symmetry::Symmetrize), then refreshes the grid
     // and redraws. toleranceText is read by ToleranceFromText and fails as
@@ -288,46 +325,14 @@ class Engine {
     // anything has changed; a failing redraw (a plot scale of 0) fails
     // after the atoms moved, with the user's vectors back.
     void StandardFrameClick(const std::string& toleranceText);
-    // The user's events: one undo step each, recorded as direction,
-    // symmetrize and standard-frame lines. UserDirection records the
-    // direction's components in the display form and then reads them back,
-    // as a replay of the line does.
-    void UserDirection(VectorId vector, const std::array<double, 3>& direction,
-                       const std::string& name);
-    SymmetrizeReport UserSymmetrize(const std::string& toleranceText);
-    void UserStandardFrame(const std::string& toleranceText);
-    // Names the coordinates as they are now: the same number means the same
-    // coordinates and labels (undo brings a number back with them).
-    std::uint64_t CoordinatesVersion() const { return coordVersion_; }
-
-    // --- Undo ---
-    bool CanUndo() const;
-    bool CanRedo() const;
-    // How many steps Undo can take back.
-    std::size_t UndoCount() const { return applied_; }
-    // The name of the step that Undo or Redo would take back or do again.
-    std::string UndoTitle() const;
-    std::string RedoTitle() const;
-    void Undo();
-    void Redo();
-    // The undo history keeps at most about this many bytes of coordinates
-    // (256 MB unless set), and no more than the process can still get with a
-    // margin kept free (MemoryRoom.h, probed after every step); older steps
-    // fall off, their commands stay in the recipe. A molecule of which two
-    // copies would not fit gets no undo.
-    void SetHistoryLimit(std::size_t bytes) { historyLimit_ = bytes; }
-    static constexpr std::size_t kHistoryBytes = 256u << 20;
-    // Replaces the probe of the process's memory (ProbeMemoryRoom).
-    void SetMemoryProbe(MemoryProbe probe) { probeMemory_ = std::move(probe); }
-    // Bytes of coordinates (and pane dots) the history holds now.
-    std::size_t HistoryBytes() const;
-
-  private:
-    class RedrawAdapter;
-    struct Snapshot;
-    struct HistoryStep;
+    class VectorBoxesOfState;
     void RunChange(SpinId box);
-    void RotateAbout(Axis axis);
+    // A centering atom box changed: its name box := the atom's label.
+    void CenterAtomChange(SpinId box);
+    // The check box of vector changed: the other one takes the opposite
+    // state.
+    void FitsVectorClick(VectorId vector);
+    bool& FitsVectorBox(VectorId vector);
     void ApplyLimits(SpinId box);
     void CoordinatesChanged();
     // The element of each slot, by its label; the labels change only with
@@ -361,17 +366,7 @@ class Engine {
     std::shared_ptr<const Snapshot> Capture();
     bool IsCurrent(const Snapshot& snapshot) const;
     void Restore(const std::shared_ptr<const Snapshot>& snapshot);
-    // Whether the history, given back whole if need be, and what the process
-    // can spare make room for copies bytes.
-    bool RoomForStep(std::size_t copies) const;
-    void TrimHistory();
-    void ClearHistory();
-    // Every step falls off: the commands of those done stay in the recipe.
-    void DropHistory();
     std::vector<std::string> PreambleLines() const;
-    // What to tell the user when a fit fails with kind: in plain words, what
-    // the vector is like and what to do.
-    std::string FitFailureDetail(Axis target, VectorId vector, ErrorKind kind) const;
     // A direction line of a recipe: its three numbers read, then SetDirection.
     void RunDirection(const RecipeCommand& command);
     // A fit of the standard frame, head on the positive side (see
@@ -404,20 +399,11 @@ class Engine {
     mutable bool bondsKnown_ = false;
     std::vector<std::int32_t> measured_;
     bool historyEnabled_ = true;
-    std::size_t historyLimit_ = kHistoryBytes;
-    MemoryProbe probeMemory_ = &ProbeMemoryRoom;
     int stepDepth_ = 0;
-    std::deque<std::unique_ptr<HistoryStep>> steps_;
-    std::size_t applied_ = 0;  // steps_[0, applied_) are done, the rest undone
-    std::shared_ptr<const Snapshot> latest_;
-    std::vector<std::string> droppedLines_;  // commands of steps that fell off
-    std::vector<std::string> openedWith_;    // the boxes at the open, as commands
+    RecipeRecorder recorder_;
+    UndoHistory history_{recorder_};
     io::MoleculeInfo opened_;
-    std::vector<std::string>* recording_ = nullptr;
     bool tooLargeForHistory_ = false;
-    // The decimal separator of the texts of the recipe being run; 0 where
-    // the recipe said none.
-    char recipeSeparator_ = 0;
     // Directions that every turn turns besides the vectors' own: the user's
     // while the standard frame lends the vectors to its own directions.
     std::array<std::optional<AttachedDirection>, 2>* carried_ = nullptr;

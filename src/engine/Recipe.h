@@ -5,7 +5,7 @@
 //   pivora-recipe 1                     the first line
 //   # a comment line; blank lines are ignored
 //   select BOX INDEX                    SEV1..SEV8, SEU1..SEU8 := INDEX, typed and left
-//   center I J                          SpinEdit1 := I, SpinEdit2 := J, then Center
+//   center I J                          the centering atoms := I and J, then Center
 //   rotate z|x|y TEXT                   the axis's angle box := TEXT, then the turn
 //   fit x|y|z                           FitX, FitY, FitZ
 //   fit +x|+y|+z                        the same, the vector's head ending on
@@ -51,8 +51,8 @@ struct RecipeCommand {
     };
     // clang-format on
     Kind kind = Kind::Fit;
-    SpinId box = SpinId::SEV1;            // Select
-    TextId component = TextId::VX;        // Set
+    SpinId box = SpinId::V1Tail1;         // Select
+    TextId component = TextId::V1X;       // Set
     Axis axis = Axis::X;                  // Rotate, Fit
     bool positive = false;                // Fit: the head onto the positive side
     VectorId vector = VectorId::Vector1;  // Use, Group, Direction

@@ -11,9 +11,8 @@
 
 namespace pivora {
 
-// One end of a vector: the four atom selections of its spin boxes (`SEV1` to
-// `SEV4` for the tail of `Vector1`, `SEV5` to `SEV8` for its head; `SEU1` to
-// `SEU8` for `Vector2`), in box order, then any further atoms of the group
+// One end of a vector: the four atom selections of its spin boxes, in box
+// order, then any further atoms of the group
 // (a ring of five or six, say), in their order. A selection that names an
 // atom, 1 to AtomCount, counts; any other value (0, negative, a spare slot,
 // anything before the first open) counts as no atom.

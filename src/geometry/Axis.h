@@ -6,4 +6,9 @@ namespace pivora {
 
 enum class Axis { X, Y, Z };
 
+// "X", "Y" or "Z".
+inline const char* AxisLetter(Axis axis) {
+    return axis == Axis::X ? "X" : axis == Axis::Y ? "Y" : "Z";
+}
+
 }  // namespace pivora

@@ -1,5 +1,5 @@
 #pragma once
-// Moving the origin to the midpoint of two atoms (`CenterClick`).
+// Moving the origin to the midpoint of two atoms.
 
 #include "model/AtomTable.h"
 
@@ -7,8 +7,8 @@ namespace pivora {
 
 // Translates every atom so that the midpoint of atoms i and j becomes the
 // origin; i == j puts that atom itself at the origin. i and j are 1-based
-// atom indexes, valid from 1 to AtomCount (the values of `SpinEdit1` and
-// `SpinEdit2`). The midpoint is fixed before any atom moves; coordinates are
+// atom indexes, valid from 1 to AtomCount (the values of the two centering
+// atom boxes). The midpoint is fixed before any atom moves; coordinates are
 // in angstrom.
 //
 // Throws Error(ErrorKind::Index) when i or j (i is checked first) names no

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "model/DecimalText.h"
 #include "model/Extended.h"
 
 namespace pivora {
@@ -28,13 +27,6 @@ long double FitAngle(long double numerator, long double denominator, FitHead hea
         return angle > 0 ? angle - 180.0L : angle + 180.0L;
     }
     return angle;
-}
-
-std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText,
-                         FitHead head) {
-    const long double numerator = ParseDecimal(numeratorText);
-    const long double denominator = ParseDecimal(denominatorText);
-    return FormatDisplay(FitAngle(numerator, denominator, head));
 }
 
 }  // namespace pivora

@@ -1,28 +1,25 @@
 #pragma once
-// Turning a user vector onto an axis (`FitXClick`, `FitYClick`, `FitZ`).
-
-#include <string>
-#include <string_view>
+// Turning a user vector onto an axis: the rule of each fit and its angle.
 
 #include "geometry/Axis.h"
 
 namespace pivora {
 
-// Which component boxes of the chosen vector a fit reads and which rotation
-// it runs. The angle goes into the angle box of `turn` (Z: `Zangle`,
-// X: `Xangle`, Y: `Yangle`), and the rotation reads it back from there.
+// Which components of the chosen vector a fit divides and which rotation it
+// runs. (The window's fit reads the components from their boxes, writes the
+// angle into the angle box of `turn` and the rotation reads it back from
+// there: docs/DESIGN.md.)
 struct FitRule {
     Axis numerator;    // component whose box gives the numerator
     Axis denominator;  // component whose box gives the denominator
     Axis turn;         // axis of the rotation that follows
 };
 
-// FitX: VY / VX (or UY / UX), angle into `Zangle`, then the Z rotation; the
-// vector's XY projection comes onto the X axis.
-// FitY: VZ / VY, angle into `Xangle`, then the X rotation; the vector comes
-// into the XY plane.
-// FitZ: VX / VZ, angle into `Yangle`, then the Y rotation; the vector's ZX
-// projection comes onto the Z axis, so FitX then FitZ lays it along Z.
+// FitX: y / x, then the Z rotation; the vector's XY projection comes onto
+// the X axis.
+// FitY: z / y, then the X rotation; the vector comes into the XY plane.
+// FitZ: x / z, then the Y rotation; the vector's ZX projection comes onto
+// the Z axis, so FitX then FitZ lays it along Z.
 // target is the axis the fit turns the vector onto (FitX: X, FitY: Y, FitZ: Z).
 constexpr FitRule FitRuleFor(Axis target) {
     switch (target) {
@@ -56,14 +53,5 @@ enum class FitHead {
 // overflow error when the quotient leaves the extended range.
 long double FitAngle(long double numerator, long double denominator,
                      FitHead head = FitHead::AsFound);
-
-// The text to write into the angle box: the display form of FitAngle of the
-// two parsed component texts. The numerator text is parsed first, so when
-// both are bad the conversion error quotes it. On any failure nothing is
-// returned and the caller must leave the angle box and the molecule alone.
-// The result always parses back and lies within -90 to 90 (-180 to 180 for
-// FitHead::Positive), so the rotation that follows cannot fail on it.
-std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText,
-                         FitHead head = FitHead::AsFound);
 
 }  // namespace pivora

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "model/DecimalText.h"
 #include "model/Error.h"
 #include "model/Extended.h"
 
@@ -75,8 +74,7 @@ void RotateRadians(AtomTable& atoms, Axis axis, double t) {
 
 }  // namespace
 
-void Rotate(AtomTable& atoms, Axis axis, std::string_view angleText) {
-    const long double degrees = ParseDecimal(angleText);
+void Rotate(AtomTable& atoms, Axis axis, long double degrees) {
     RotateRadians(atoms, axis, DegreesToRadians(degrees));
 }
 

@@ -126,9 +126,9 @@ QVariant AtomGridModel::headerData(int, Qt::Orientation, int role) const {
 }
 
 // The blank header row above the cells; it scrolls sideways with them.
-class TStringGrid::Header : public QWidget {
+class AtomGridView::Header : public QWidget {
   public:
-    explicit Header(TStringGrid* grid) : QWidget(grid), grid_(grid) {}
+    explicit Header(AtomGridView* grid) : QWidget(grid), grid_(grid) {}
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -159,14 +159,14 @@ class TStringGrid::Header : public QWidget {
     }
 
   private:
-    TStringGrid* grid_;
+    AtomGridView* grid_;
 };
 
 // The atom numbers at the left of the rows, as a table view's row header
 // shows them, painted for the visible rows only.
-class TStringGrid::RowNumbers : public QWidget {
+class AtomGridView::RowNumbers : public QWidget {
   public:
-    explicit RowNumbers(TStringGrid* grid) : QWidget(grid), grid_(grid) {}
+    explicit RowNumbers(AtomGridView* grid) : QWidget(grid), grid_(grid) {}
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -191,10 +191,10 @@ class TStringGrid::RowNumbers : public QWidget {
     }
 
   private:
-    TStringGrid* grid_;
+    AtomGridView* grid_;
 };
 
-TStringGrid::TStringGrid(QWidget* parent)
+AtomGridView::AtomGridView(QWidget* parent)
     : QAbstractScrollArea(parent),
       model_(new AtomGridModel(this, kBlankRows)),
       header_(new Header(this)),
@@ -209,16 +209,16 @@ TStringGrid::TStringGrid(QWidget* parent)
     UpdateScrollBars();
 }
 
-QString TStringGrid::Cells(int column, int row) const {
+QString AtomGridView::Cells(int column, int row) const {
     if (row < 1) return QString();
     return model_->data(model_->index(row - 1, column), Qt::DisplayRole).toString();
 }
 
-QModelIndex TStringGrid::currentIndex() const {
+QModelIndex AtomGridView::currentIndex() const {
     return model_->index(currentRow_, currentColumn_);
 }
 
-void TStringGrid::setCurrentIndex(const QModelIndex& index) {
+void AtomGridView::setCurrentIndex(const QModelIndex& index) {
     if (index.isValid() && index.model() == model_) {
         currentRow_ = index.row();
         currentColumn_ = index.column();
@@ -229,11 +229,11 @@ void TStringGrid::setCurrentIndex(const QModelIndex& index) {
     viewport()->update();
 }
 
-int TStringGrid::FullRows() const {
+int AtomGridView::FullRows() const {
     return std::max(1, viewport()->height() / kRowHeight);
 }
 
-QRect TStringGrid::CellRect(int row, int column) const {
+QRect AtomGridView::CellRect(int row, int column) const {
     int left = -horizontalScrollBar()->value();
     for (int c = 0; c < column; ++c) left += kColumnWidths[c];
     const int top = (row - verticalScrollBar()->value()) * kRowHeight;
@@ -241,7 +241,7 @@ QRect TStringGrid::CellRect(int row, int column) const {
     return QRect(left, top, kColumnWidths[column] - 1, kRowHeight - 1);
 }
 
-QModelIndex TStringGrid::CellAt(const QPoint& point) const {
+QModelIndex AtomGridView::CellAt(const QPoint& point) const {
     if (point.y() < 0) return QModelIndex();
     const int row = verticalScrollBar()->value() + point.y() / kRowHeight;
     int x = point.x() + horizontalScrollBar()->value();
@@ -252,7 +252,7 @@ QModelIndex TStringGrid::CellAt(const QPoint& point) const {
     return QModelIndex();
 }
 
-void TStringGrid::UpdateScrollBars() {
+void AtomGridView::UpdateScrollBars() {
     const int fullRows = FullRows();
     verticalScrollBar()->setRange(0, std::max(0, model_->rowCount() - fullRows));
     verticalScrollBar()->setPageStep(fullRows);
@@ -262,7 +262,7 @@ void TStringGrid::UpdateScrollBars() {
     horizontalScrollBar()->setSingleStep(kColumnWidths[0]);
 }
 
-void TStringGrid::ScrollTo(int row) {
+void AtomGridView::ScrollTo(int row) {
     QScrollBar* bar = verticalScrollBar();
     if (row < bar->value()) {
         bar->setValue(row);
@@ -271,25 +271,25 @@ void TStringGrid::ScrollTo(int row) {
     }
 }
 
-int TStringGrid::RowNumberWidth() const {
+int AtomGridView::RowNumberWidth() const {
     const int digits = std::max<int>(3, QString::number(model_->rowCount()).size());
     return fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('0'))) + 10;
 }
 
-bool TStringGrid::IsSelected(int row) const {
+bool AtomGridView::IsSelected(int row) const {
     for (const auto& [first, last] : selection_) {
         if (row >= first && row <= last) return true;
     }
     return false;
 }
 
-void TStringGrid::SelectOnly(int row) {
+void AtomGridView::SelectOnly(int row) {
     selection_.clear();
     if (row >= 0) selection_.push_back({row, row});
     anchorRow_ = row;
 }
 
-std::vector<int> TStringGrid::SelectedAtoms() const {
+std::vector<int> AtomGridView::SelectedAtoms() const {
     std::vector<int> atoms;
     auto runs = selection_;
     if (!model_->HoldsAtoms()) return atoms;
@@ -303,7 +303,7 @@ std::vector<int> TStringGrid::SelectedAtoms() const {
     return atoms;
 }
 
-void TStringGrid::AfterReset() {
+void AtomGridView::AfterReset() {
     currentRow_ = currentColumn_ = -1;
     selection_.clear();
     anchorRow_ = -1;
@@ -319,7 +319,7 @@ void TStringGrid::AfterReset() {
     viewport()->update();
 }
 
-void TStringGrid::resizeEvent(QResizeEvent*) {
+void AtomGridView::resizeEvent(QResizeEvent*) {
     // Called for the viewport: the header lies in the margin above it.
     const QRect cells = viewport()->geometry();
     header_->setGeometry(cells.left() - rowNumberWidth_, cells.top() - kRowHeight,
@@ -329,13 +329,13 @@ void TStringGrid::resizeEvent(QResizeEvent*) {
     UpdateScrollBars();
 }
 
-void TStringGrid::scrollContentsBy(int, int) {
+void AtomGridView::scrollContentsBy(int, int) {
     viewport()->update();
     header_->update();
     rowNumbers_->update();
 }
 
-void TStringGrid::paintEvent(QPaintEvent* event) {
+void AtomGridView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     // The options a table view gives its cells.
     QStyleOptionViewItem base;
@@ -380,7 +380,7 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
     }
 }
 
-void TStringGrid::keyPressEvent(QKeyEvent* event) {
+void AtomGridView::keyPressEvent(QKeyEvent* event) {
     const int rows = model_->rowCount();
     int row = std::max(currentRow_, 0);
     int column = std::max(currentColumn_, 0);
@@ -442,7 +442,7 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
     rowNumbers_->update();
 }
 
-void TStringGrid::mousePressEvent(QMouseEvent* event) {
+void AtomGridView::mousePressEvent(QMouseEvent* event) {
     event->accept();
     const QModelIndex cell = CellAt(event->position().toPoint());
     if (event->button() == Qt::RightButton) {
@@ -492,7 +492,7 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+void AtomGridView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton) return;
     const QModelIndex cell = CellAt(event->position().toPoint());
@@ -504,17 +504,17 @@ void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     emit AtomPicked(cell.row() + 1);
 }
 
-void TStringGrid::focusInEvent(QFocusEvent* event) {
+void AtomGridView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
 }
 
-void TStringGrid::focusOutEvent(QFocusEvent* event) {
+void AtomGridView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
 }
 
-bool TStringGrid::viewportEvent(QEvent* event) {
+bool AtomGridView::viewportEvent(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QAbstractScrollArea::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex cell = CellAt(help->pos());

@@ -68,10 +68,10 @@ class AtomGridModel : public QAbstractTableModel {
 // The user can make any cell the current one (click, arrow and page keys,
 // Home and End, with Ctrl for the first and last row), scroll, and read a
 // cell's whole text in its tool tip; nothing can be edited.
-class TStringGrid : public QAbstractScrollArea {
+class AtomGridView : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    explicit TStringGrid(QWidget* parent);
+    explicit AtomGridView(QWidget* parent);
 
     // As AtomGridModel::ShowAtoms; the first row then shows at the top, and
     // no cell is current.

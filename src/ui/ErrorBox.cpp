@@ -119,7 +119,7 @@ void ReleaseInput() {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     if (QWidget* grabber = QWidget::keyboardGrabber()) grabber->releaseKeyboard();
     for (QWidget* widget : QApplication::allWidgets()) {
-        if (auto* spin = qobject_cast<TSpinEdit*>(widget)) spin->StopAutoRepeat();
+        if (auto* spin = qobject_cast<SpinBox*>(widget)) spin->StopAutoRepeat();
     }
 }
 

@@ -82,10 +82,6 @@ LongWork::~LongWork() {
     }
 }
 
-QProgressDialog* LongWork::Dialog() const {
-    return dialog_.data();
-}
-
 ProgressReport LongWork::Report() {
     return [this](std::uint64_t done, std::uint64_t total) { Heard(done, total); };
 }

@@ -44,9 +44,6 @@ class LongWork : public QObject {
     // The report to pass to the work. While it runs, the windows are painted
     // and timers run; user input is dropped.
     ProgressReport Report();
-    // The dialog, once it shows; null before.
-    QProgressDialog* Dialog() const;
-
     // How long the work runs before the dialog shows (1000 ms), and the
     // least time between two rounds of painting (40 ms). For tests.
     static void SetTiming(int showAfterMs, int paintEveryMs);

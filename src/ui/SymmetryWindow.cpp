@@ -13,8 +13,8 @@
 #include "engine/MoleculeSymmetry.h"
 #include "model/DecimalText.h"
 #include "model/Error.h"
+#include "ui/MainWindow.h"
 #include "ui/ShownText.h"
-#include "ui/Unit1.h"
 #include "ui/Widgets.h"
 
 namespace pivora {
@@ -46,7 +46,7 @@ QString FromUtf8(const std::string& text) {
 
 }  // namespace
 
-SymmetryWindow::SymmetryWindow(TForm1& form) : QWidget(&form, Qt::Window), form_(form) {
+SymmetryWindow::SymmetryWindow(MainWindow& form) : QWidget(&form, Qt::Window), form_(form) {
     setObjectName("SymmetryForm");
     setWindowTitle("Symmetry");
     setFont(form.font());  // a window inherits no font from its parent
@@ -59,7 +59,7 @@ SymmetryWindow::SymmetryWindow(TForm1& form) : QWidget(&form, Qt::Window), form_
     bold.setBold(true);
     GroupLabel->setFont(bold);
     auto* caption = new QLabel(QString::fromUtf8("Tolerance (\u00c5):"), this);
-    Tolerance = new TEdit(this, FormatDisplay(symmetry::kDefaultTolerance));
+    Tolerance = new TextBox(this, FormatDisplay(symmetry::kDefaultTolerance));
     Tolerance->setObjectName("Tolerance");
     Tolerance->setFixedWidth(72);
     Tolerance->setToolTip(
@@ -92,16 +92,16 @@ SymmetryWindow::SymmetryWindow(TForm1& form) : QWidget(&form, Qt::Window), form_
     // Room between the right-aligned numbers and the atoms after them.
     Elements->setStyleSheet("QTreeView::item { padding-left: 4px; padding-right: 6px; }");
 
-    SetVector1 = new TButton(this, "Set as Vector1");
+    SetVector1 = new Button(this, "Set as Vector1");
     SetVector1->setObjectName("SetVector1");
-    SetVector2 = new TButton(this, "Set as Vector2");
+    SetVector2 = new Button(this, "Set as Vector2");
     SetVector2->setObjectName("SetVector2");
-    Symmetrize = new TButton(this, "Symmetrize");
+    Symmetrize = new Button(this, "Symmetrize");
     Symmetrize->setObjectName("Symmetrize");
     Symmetrize->setToolTip(
         "Moves every atom to its exactly symmetric place in this group, as one step that Edit > "
         "Undo takes back. No atom moves farther than the tolerance.");
-    StandardFrame = new TButton(this, "Standard Frame");
+    StandardFrame = new Button(this, "Standard Frame");
     StandardFrame->setObjectName("StandardFrame");
     StandardFrame->setToolTip(
         "Moves the centre to the origin and turns the principal axis onto +Z and the frame's "

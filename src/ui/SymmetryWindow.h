@@ -21,14 +21,14 @@ class QTreeWidget;
 
 namespace pivora {
 
-class TButton;
-class TEdit;
-class TForm1;
+class Button;
+class TextBox;
+class MainWindow;
 
 class SymmetryWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit SymmetryWindow(TForm1& form);
+    explicit SymmetryWindow(MainWindow& form);
 
     // Shows the window beside mainFrame (the main window's outer rectangle):
     // to its right where the screen has room, else to its left, else over
@@ -40,17 +40,17 @@ class SymmetryWindow : public QWidget {
     void Refresh();
 
     QLabel* GroupLabel;  // "Point group: D6h"
-    TEdit* Tolerance;    // angstrom, 0.01 at start
+    TextBox* Tolerance;  // angstrom, 0.01 at start
     // Why there is no group: a tolerance that is no number or out of range,
     // no molecule, a molecule the search refuses. Hidden otherwise.
     QLabel* Note;
     // One row an element: its symbol, its direction (an axis) or normal (a
     // plane), the atoms on it.
     QTreeWidget* Elements;
-    TButton* SetVector1;  // the chosen row's direction becomes the vector
-    TButton* SetVector2;
-    TButton* Symmetrize;
-    TButton* StandardFrame;
+    Button* SetVector1;  // the chosen row's direction becomes the vector
+    Button* SetVector2;
+    Button* Symmetrize;
+    Button* StandardFrame;
     QLabel* Status;  // what the last command of this window did
 
   protected:
@@ -72,7 +72,7 @@ class SymmetryWindow : public QWidget {
     QString AtomList(const std::vector<int>& atoms, bool whole) const;
     void SetStatus(const QString& text);
 
-    TForm1& form_;
+    MainWindow& form_;
     std::vector<Choice> choices_;  // by the index each row holds
     std::string symbol_;           // the group shown, "" for none
     // What the elements were found for: the coordinates and the tolerance's

@@ -4,7 +4,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "ui/Unit2.h"
+#include "ui/HelpWindow.h"
 
 namespace pivora {
 namespace {

@@ -56,9 +56,9 @@ bool SpinAcceptsCharacter(char16_t c, char decimalSeparator) {
            c == static_cast<char16_t>(static_cast<unsigned char>(decimalSeparator));
 }
 
-// --- TSpinEdit ---
+// --- SpinBox ---
 
-TSpinEdit::TSpinEdit(QWidget* parent, int minValue, int maxValue, int value)
+SpinBox::SpinBox(QWidget* parent, int minValue, int maxValue, int value)
     : QAbstractSpinBox(parent), min_(minValue), max_(maxValue) {
     lineEdit()->setText(QString::number(SpinClamp(value, min_, max_)));
     // Every change of the text that the program did not make with its
@@ -67,19 +67,19 @@ TSpinEdit::TSpinEdit(QWidget* parent, int minValue, int maxValue, int value)
             [this] { Guarded([this] { RunIfSet(OnChange); }); });
 }
 
-int TSpinEdit::Value() const {
+int SpinBox::Value() const {
     return SpinTextValue(Text(), min_);
 }
 
-void TSpinEdit::SetValue(int value) {
+void SpinBox::SetValue(int value) {
     WriteText(QString::number(SpinClamp(value, min_, max_)));
 }
 
-std::string TSpinEdit::Text() const {
+std::string SpinBox::Text() const {
     return ToBytes(lineEdit()->text());
 }
 
-void TSpinEdit::StopAutoRepeat() {
+void SpinBox::StopAutoRepeat() {
     // QAbstractSpinBox has no public way to end a repeat. Its close handler
     // resets the arrow state and kills both repeat timers; called directly it
     // closes nothing.
@@ -87,7 +87,7 @@ void TSpinEdit::StopAutoRepeat() {
     QAbstractSpinBox::closeEvent(&event);
 }
 
-void TSpinEdit::Show(std::string_view text, int minValue, int maxValue) {
+void SpinBox::Show(std::string_view text, int minValue, int maxValue) {
     min_ = minValue;
     max_ = maxValue;
     const QString shown = FromBytes(text);
@@ -96,13 +96,13 @@ void TSpinEdit::Show(std::string_view text, int minValue, int maxValue) {
     lineEdit()->setText(shown);
 }
 
-void TSpinEdit::WriteText(const QString& text) {
+void SpinBox::WriteText(const QString& text) {
     if (lineEdit()->text() == text) return;
     ProgramChange(
         lineEdit(), [&] { lineEdit()->setText(text); }, OnChange);
 }
 
-void TSpinEdit::stepBy(int steps) {
+void SpinBox::stepBy(int steps) {
     // Qt calls this only for the user's arrows, keys, wheel and repeat timer.
     Guarded([this, steps] {
         const long long next = static_cast<long long>(Value()) + steps;
@@ -111,11 +111,11 @@ void TSpinEdit::stepBy(int steps) {
     });
 }
 
-QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
+QAbstractSpinBox::StepEnabled SpinBox::stepEnabled() const {
     return isReadOnly() ? StepNone : (StepUpEnabled | StepDownEnabled);
 }
 
-void TSpinEdit::keyPressEvent(QKeyEvent* event) {
+void SpinBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->ignore();
         return;
@@ -138,7 +138,7 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event) {
     QAbstractSpinBox::keyPressEvent(event);
 }
 
-void TSpinEdit::focusOutEvent(QFocusEvent* event) {
+void SpinBox::focusOutEvent(QFocusEvent* event) {
     QAbstractSpinBox::focusOutEvent(event);
     switch (event->reason()) {
         case Qt::ActiveWindowFocusReason:  // another window, an error box, a dialog
@@ -154,9 +154,9 @@ void TSpinEdit::focusOutEvent(QFocusEvent* event) {
     });
 }
 
-// --- TEdit ---
+// --- TextBox ---
 
-TEdit::TEdit(QWidget* parent, std::string_view text) : QLineEdit(FromBytes(text), parent) {
+TextBox::TextBox(QWidget* parent, std::string_view text) : QLineEdit(FromBytes(text), parent) {
     connect(this, &QLineEdit::textChanged, this, [this] {
         ShowWholeTextAsToolTip();
         Guarded([this] { RunIfSet(OnChange); });
@@ -172,7 +172,7 @@ constexpr int kSmallestPixels = 7;
 
 }  // namespace
 
-void TEdit::ShowWholeTextAsToolTip() {
+void TextBox::ShowWholeTextAsToolTip() {
     // Hundreds of characters never fit; measuring megabytes would take long.
     // The box's own font decides: a number shown smaller keeps its tool tip.
     const QString& shown = text();
@@ -183,12 +183,12 @@ void TEdit::ShowWholeTextAsToolTip() {
     FitFont();
 }
 
-void TEdit::SetShrinkToFit(bool shrink) {
+void TextBox::SetShrinkToFit(bool shrink) {
     shrink_ = shrink;
     FitFont();
 }
 
-void TEdit::FitFont() {
+void TextBox::FitFont() {
     if (!shrink_) return;
     // The font the box has from its window, and the size that fits the text;
     // while the user edits, the text keeps its usual size.
@@ -205,41 +205,41 @@ void TEdit::FitFont() {
     if (font() != fitted) setFont(fitted);
 }
 
-void TEdit::focusInEvent(QFocusEvent* event) {
+void TextBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     FitFont();
 }
 
-void TEdit::focusOutEvent(QFocusEvent* event) {
+void TextBox::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     FitFont();
     home(false);
 }
 
-void TEdit::resizeEvent(QResizeEvent* event) {
+void TextBox::resizeEvent(QResizeEvent* event) {
     QLineEdit::resizeEvent(event);
     FitFont();
 }
 
-std::string TEdit::Text() const {
+std::string TextBox::Text() const {
     return ToBytes(text());
 }
 
-void TEdit::SetText(std::string_view bytes) {
+void TextBox::SetText(std::string_view bytes) {
     const QString text = FromBytes(bytes);
     if (this->text() == text) return;
     ProgramChange(
         this, [&] { ShowText(text); }, OnChange);
 }
 
-void TEdit::Show(std::string_view bytes) {
+void TextBox::Show(std::string_view bytes) {
     const QString text = FromBytes(bytes);
     if (this->text() == text) return;
     const QSignalBlocker blocker(this);
     ShowText(text);
 }
 
-void TEdit::ShowText(const QString& text) {
+void TextBox::ShowText(const QString& text) {
     setText(text);
     ShowWholeTextAsToolTip();
     // Show the start, sign and leading digits, of a text too long for the
@@ -247,38 +247,38 @@ void TEdit::ShowText(const QString& text) {
     home(false);
 }
 
-// --- TCheckBox ---
+// --- CheckBox ---
 
-TCheckBox::TCheckBox(QWidget* parent, bool checked) : QCheckBox(parent) {
+CheckBox::CheckBox(QWidget* parent, bool checked) : QCheckBox(parent) {
     setChecked(checked);
     connect(this, &QCheckBox::toggled, this, [this] { Guarded([this] { RunIfSet(OnClick); }); });
 }
 
-void TCheckBox::SetChecked(bool checked) {
+void CheckBox::SetChecked(bool checked) {
     if (isChecked() == checked) return;
     ProgramChange(
         this, [&] { setChecked(checked); }, OnClick);
 }
 
-void TCheckBox::Show(bool checked) {
+void CheckBox::Show(bool checked) {
     if (isChecked() == checked) return;
     const QSignalBlocker blocker(this);
     setChecked(checked);
 }
 
-// --- TButton ---
+// --- Button ---
 
-TButton::TButton(QWidget* parent, const char* caption) : QPushButton(caption, parent) {
+Button::Button(QWidget* parent, const char* caption) : QPushButton(caption, parent) {
     connect(this, &QPushButton::clicked, this, [this] { Guarded([this] { RunIfSet(OnClick); }); });
 }
 
-// --- TImage ---
+// --- PaneView ---
 
-TImage::TImage(QWidget* parent) : QWidget(parent) {}
+PaneView::PaneView(QWidget* parent) : QWidget(parent) {}
 
-TImage::~TImage() = default;
+PaneView::~PaneView() = default;
 
-Canvas& TImage::Surface() {
+Canvas& PaneView::Surface() {
     if (!canvas_) {
         picture_ = QImage(size(), QImage::Format_RGB32);
         picture_.fill(Qt::white);
@@ -289,13 +289,13 @@ Canvas& TImage::Surface() {
     return *canvas_;
 }
 
-void TImage::Forget() {
+void PaneView::Forget() {
     canvas_.reset();
     picture_ = QImage();
     update();
 }
 
-void TImage::mousePressEvent(QMouseEvent* event) {
+void PaneView::mousePressEvent(QMouseEvent* event) {
     const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
     const auto& handler = ctrl ? OnCtrlClickAt : OnClickAt;
     if (event->button() != Qt::LeftButton || !handler) {
@@ -318,13 +318,13 @@ void AnswerToolTip(QWidget* widget, QEvent* event, const std::function<QString(Q
     }
 }
 
-bool TImage::event(QEvent* event) {
+bool PaneView::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip || !ToolTipAt) return QWidget::event(event);
     AnswerToolTip(this, event, [this](QPoint at) { return ToolTipAt(at.x(), at.y()); });
     return true;
 }
 
-void TImage::paintEvent(QPaintEvent*) {
+void PaneView::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, picture_);

@@ -51,10 +51,10 @@ bool SpinAcceptsCharacter(char16_t c, char decimalSeparator);
 // never while the user types, and never when both limits are equal. Typing
 // takes only digits, signs, the decimal separator and editing keys; Enter
 // does nothing.
-class TSpinEdit : public QAbstractSpinBox {
+class SpinBox : public QAbstractSpinBox {
     Q_OBJECT
   public:
-    TSpinEdit(QWidget* parent, int minValue, int maxValue, int value);
+    SpinBox(QWidget* parent, int minValue, int maxValue, int value);
 
     // The text as an integer, or MinValue when it is not one.
     int Value() const;
@@ -93,10 +93,10 @@ class TSpinEdit : public QAbstractSpinBox {
 
 // Single-line text box. Setting the text it already holds changes nothing
 // and raises nothing.
-class TEdit : public QLineEdit {
+class TextBox : public QLineEdit {
     Q_OBJECT
   public:
-    TEdit(QWidget* parent, std::string_view text);
+    TextBox(QWidget* parent, std::string_view text);
 
     // The text as bytes (local 8-bit encoding).
     std::string Text() const;
@@ -129,10 +129,10 @@ class TEdit : public QLineEdit {
 
 // Check box whose OnClick runs on every change of its state, by the user or
 // by the program; setting the state it already has raises nothing.
-class TCheckBox : public QCheckBox {
+class CheckBox : public QCheckBox {
     Q_OBJECT
   public:
-    TCheckBox(QWidget* parent, bool checked);
+    CheckBox(QWidget* parent, bool checked);
 
     bool Checked() const { return isChecked(); }
     void SetChecked(bool checked);
@@ -142,21 +142,21 @@ class TCheckBox : public QCheckBox {
     Handler OnClick;
 };
 
-class TButton : public QPushButton {
+class Button : public QPushButton {
     Q_OBJECT
   public:
-    TButton(QWidget* parent, const char* caption);
+    Button(QWidget* parent, const char* caption);
 
     Handler OnClick;
 };
 
 // A drawing pane: a picture of the pane's size that stays until it is painted
 // over. The pane shows nothing of its own until its surface is first used.
-class TImage : public QWidget {
+class PaneView : public QWidget {
     Q_OBJECT
   public:
-    explicit TImage(QWidget* parent);
-    ~TImage() override;
+    explicit PaneView(QWidget* parent);
+    ~PaneView() override;
 
     bool HasPicture() const { return !picture_.isNull(); }
     // The picture; null until the first Surface().
@@ -185,7 +185,7 @@ class TImage : public QWidget {
   private:
     class LazyCanvas : public Canvas {
       public:
-        explicit LazyCanvas(TImage& image) : image_(image) {}
+        explicit LazyCanvas(PaneView& image) : image_(image) {}
         void SetBrushColor(Color color) override { image_.Surface().SetBrushColor(color); }
         void SetPenColor(Color color) override { image_.Surface().SetPenColor(color); }
         void SetPenWidth(int width) override { image_.Surface().SetPenWidth(width); }
@@ -198,7 +198,7 @@ class TImage : public QWidget {
         void Sticks(const StickList& sticks) override { image_.Surface().Sticks(sticks); }
 
       private:
-        TImage& image_;
+        PaneView& image_;
     };
 
     QImage picture_;

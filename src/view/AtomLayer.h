@@ -18,8 +18,7 @@
 
 namespace pivora {
 
-// The three panes, each seen down one axis: XY (`Image1`), YZ (`Image2`),
-// ZX (`Image3`).
+// The three panes, each seen down one axis: XY, YZ, ZX.
 enum class PaneId { XY, YZ, ZX };
 
 // Which world component runs across a pane, which runs up, and which comes

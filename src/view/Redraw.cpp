@@ -36,11 +36,11 @@ void ClearAndDrawAxes(const ViewWindow& window, Canvas& canvas, const PaneAtoms&
 
 // Reads a component back from its box, so that the line ends where the
 // shown 15 digits say.
-double ComponentFromBox(RedrawControls& controls, VectorId vector, Axis component) {
-    return StoreDouble(ParseDecimal(controls.ComponentText(vector, component)));
+double ComponentFromBox(VectorBoxes& vectors, VectorId vector, Axis component) {
+    return StoreDouble(ParseDecimal(vectors.ComponentText(vector, component)));
 }
 
-void DrawVector(const ViewWindow& window, RedrawControls& controls, VectorId vector, Color color,
+void DrawVector(const ViewWindow& window, VectorBoxes& vectors, VectorId vector, Color color,
                 Canvas& canvas, PaneId pane) {
     const PaneAxes axes = AxesOf(pane);
     canvas.SetPenWidth(kVectorPenWidth);
@@ -48,46 +48,46 @@ void DrawVector(const ViewWindow& window, RedrawControls& controls, VectorId vec
     const int originX = window.ToPixelX(0);
     const int originY = window.ToPixelY(0);
     canvas.MoveTo(originX, originY);
-    const double v = ComponentFromBox(controls, vector, axes.Vertical);
-    const double h = ComponentFromBox(controls, vector, axes.Horizontal);
+    const double v = ComponentFromBox(vectors, vector, axes.Vertical);
+    const double h = ComponentFromBox(vectors, vector, axes.Horizontal);
     const int endX = window.ToPixelX(h);
     const int endY = window.ToPixelY(v);
     canvas.LineTo(endX, endY);
 }
 
-void EvaluateAndDraw(const AtomTable& atoms, const ViewWindow& window, RedrawControls& controls,
+void EvaluateAndDraw(const AtomTable& atoms, const ViewWindow& window, VectorBoxes& vectors,
                      VectorId vector, Color color, Panes panes) {
-    const auto components = controls.Evaluate(atoms, vector);
+    const auto components = vectors.Evaluate(atoms, vector);
     if (!components) return;
     for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
-        controls.SetComponentText(vector, axis, FormatDisplay((*components)[axis]));
+        vectors.SetComponentText(vector, axis, FormatDisplay((*components)[axis]));
     }
-    DrawVector(window, controls, vector, color, panes.XY, PaneId::XY);
-    DrawVector(window, controls, vector, color, panes.YZ, PaneId::YZ);
-    DrawVector(window, controls, vector, color, panes.ZX, PaneId::ZX);
+    DrawVector(window, vectors, vector, color, panes.XY, PaneId::XY);
+    DrawVector(window, vectors, vector, color, panes.YZ, PaneId::YZ);
+    DrawVector(window, vectors, vector, color, panes.ZX, PaneId::ZX);
 }
 
 }  // namespace
 
-void Redraw(const AtomTable& atoms, ViewWindow& window, RedrawControls& controls, Panes panes,
-            const AtomDrawing& drawing) {
-    window.PaneHeight = controls.PaneHeight();
-    window.PaneWidth = controls.PaneWidth();
-    window.SetScale(controls.PlotScale());
+void RedrawPanes(const AtomTable& atoms, ViewWindow& window, PaneSize size, std::int32_t scale,
+                 VectorBoxes& vectors, Panes panes, const AtomDrawing& drawing) {
+    window.PaneHeight = size.Height;
+    window.PaneWidth = size.Width;
+    window.SetScale(scale);
     // Worked out before any pane is touched; a window of no width gives no
     // dots, and the clearing below then fails as it does without atoms.
     std::array<PaneAtoms, 3> dots;
     if (drawing.ShowAtoms) {
         dots = AtomsAndBonds(atoms, window,
-                             RingsOf(atoms, controls.Selections(VectorId::Vector1),
-                                     controls.Selections(VectorId::Vector2)),
+                             RingsOf(atoms, vectors.Selections(VectorId::Vector1),
+                                     vectors.Selections(VectorId::Vector2)),
                              drawing.Measured, drawing.Elements, drawing.Bonds);
     }
     ClearAndDrawAxes(window, panes.XY, dots[0]);
     ClearAndDrawAxes(window, panes.YZ, dots[1]);
     ClearAndDrawAxes(window, panes.ZX, dots[2]);
-    EvaluateAndDraw(atoms, window, controls, VectorId::Vector1, kBlue, panes);
-    EvaluateAndDraw(atoms, window, controls, VectorId::Vector2, kRed, panes);
+    EvaluateAndDraw(atoms, window, vectors, VectorId::Vector1, kBlue, panes);
+    EvaluateAndDraw(atoms, window, vectors, VectorId::Vector2, kRed, panes);
 }
 
 }  // namespace pivora

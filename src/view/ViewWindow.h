@@ -20,10 +20,10 @@ struct ViewWindow {
     double FrameXMax = 0;
     double FrameYMin = 0;
     double FrameYMax = 0;
-    std::int32_t PaneHeight = 0;  // pixels, of `Image1`; all panes share it
+    std::int32_t PaneHeight = 0;  // pixels; all three panes share it
     std::int32_t PaneWidth = 0;
 
-    // The ranges for a `PlotScale` of s angstrom: -s to s, and the frame
+    // The ranges for a plot scale of s angstrom: -s to s, and the frame
     // limits -1.1 s to 1.1 s, each the product with 1.1 formed in extended
     // precision and rounded once to a double (so s = 3 gives exactly 3.3).
     // s = 0 leaves a window of zeros, which the first mapping rejects; a

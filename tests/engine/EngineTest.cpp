@@ -60,18 +60,18 @@ class EngineTest : public ::testing::Test {
 
 TEST_F(EngineTest, TheRoadOfTypicalUseGivesTheWindowsFile) {
     engine.Open(Write("mol.xyz", kRoad));
-    EXPECT_EQ(engine.Controls().Text(TextId::Edit1), "C1");
-    EXPECT_EQ(engine.Controls().Text(TextId::Edit2), "H1");
-    Pick(SpinId::SEV1, 1);
-    Pick(SpinId::SEV5, 5);
-    EXPECT_EQ(engine.Controls().Text(TextId::V5), "N1");
-    EXPECT_EQ(engine.Controls().Text(TextId::VZ), "6");
-    Pick(SpinId::SpinEdit2, 1);
+    EXPECT_EQ(engine.Controls().Text(TextId::CenterName1), "C1");
+    EXPECT_EQ(engine.Controls().Text(TextId::CenterName2), "H1");
+    Pick(SpinId::V1Tail1, 1);
+    Pick(SpinId::V1Head1, 5);
+    EXPECT_EQ(engine.Controls().Text(TextId::V1HeadName1), "N1");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1Z), "6");
+    Pick(SpinId::CenterAtom2, 1);
     engine.UserCenter();
     engine.UserFit(Axis::Y);
-    EXPECT_EQ(engine.Controls().Text(TextId::Xangle), "-63.434948822922");
+    EXPECT_EQ(engine.Controls().Text(TextId::AngleX), "-63.434948822922");
     engine.UserFit(Axis::X);
-    EXPECT_EQ(engine.Controls().Text(TextId::Zangle), "-73.3984504009798");
+    EXPECT_EQ(engine.Controls().Text(TextId::AngleZ), "-73.3984504009798");
     EXPECT_EQ(Saved(engine, "mol.out"),
               "C1              0.000000000    0.000000000    0.000000000\r\n"
               "H1              0.714285714   -0.830539534   -0.894427191\r\n"
@@ -84,26 +84,26 @@ TEST_F(EngineTest, TheRoadOfTypicalUseGivesTheWindowsFile) {
 
 TEST_F(EngineTest, AGroupFillsItsBoxesFirstAndFourOfItAreTheBoxesExactly) {
     engine.Open(Write("mol.xyz", kRoad));
-    Pick(SpinId::SEV1, 1);
+    Pick(SpinId::V1Tail1, 1);
     for (int head = 2; head <= 5; ++head) Pick(AtomBox(VectorId::Vector1, 2 + head), head);
-    const std::string boxes[3] = {engine.Controls().Text(TextId::VX),
-                                  engine.Controls().Text(TextId::VY),
-                                  engine.Controls().Text(TextId::VZ)};
+    const std::string boxes[3] = {engine.Controls().Text(TextId::V1X),
+                                  engine.Controls().Text(TextId::V1Y),
+                                  engine.Controls().Text(TextId::V1Z)};
     engine.UserGroup(VectorId::Vector2, GroupEnd::Head, {2, 3, 4, 5});
     engine.UserGroup(VectorId::Vector2, GroupEnd::Tail, {1});
-    EXPECT_EQ(engine.Controls().Text(TextId::UX), boxes[0]);
-    EXPECT_EQ(engine.Controls().Text(TextId::UY), boxes[1]);
-    EXPECT_EQ(engine.Controls().Text(TextId::UZ), boxes[2]);
+    EXPECT_EQ(engine.Controls().Text(TextId::V2X), boxes[0]);
+    EXPECT_EQ(engine.Controls().Text(TextId::V2Y), boxes[1]);
+    EXPECT_EQ(engine.Controls().Text(TextId::V2Z), boxes[2]);
     EXPECT_TRUE(engine.Controls().MoreOf(VectorId::Vector2, GroupEnd::Head).empty());
 
     engine.UserGroup(VectorId::Vector1, GroupEnd::Head, {5, 4, 3, 2, 1});
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV5).Text, "5");
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV8).Text, "2");
-    EXPECT_EQ(engine.Controls().Text(TextId::V5), "N1");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::V1Head1).Text, "5");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::V1Head4).Text, "2");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1HeadName1), "N1");
     EXPECT_EQ(engine.Controls().MoreOf(VectorId::Vector1, GroupEnd::Head), std::vector<int>{1});
     engine.UserGroup(VectorId::Vector1, GroupEnd::Tail, {2});
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV2).Text, "0");
-    EXPECT_EQ(engine.Controls().Text(TextId::V2), "None");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::V1Tail2).Text, "0");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1TailName2), "None");
     const std::string recipe = engine.RecipeText();
     EXPECT_NE(recipe.find("group vector1 head 5 4 3 2 1\n"), std::string::npos);
 
@@ -116,7 +116,7 @@ TEST_F(EngineTest, AGroupFillsItsBoxesFirstAndFourOfItAreTheBoxesExactly) {
     engine.Undo();
     engine.Undo();
     EXPECT_TRUE(engine.Controls().MoreOf(VectorId::Vector1, GroupEnd::Head).empty());
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV5).Text, "2");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::V1Head1).Text, "2");
 }
 
 TEST_F(EngineTest, FailuresAChemistMeetsSayWhatHappenedUnderTheUnchangedMessage) {
@@ -147,20 +147,20 @@ TEST_F(EngineTest, FailuresAChemistMeetsSayWhatHappenedUnderTheUnchangedMessage)
          "Vector1 Definition group. FitX acts on Vector1 because its check box is ticked."},
         {"FitOnATypedText", "A 0 0 0\n",
          [](Engine& e) {
-             e.TypeText(TextId::VX, "1");
-             e.TypeText(TextId::VY, "one");
+             e.TypeText(TextId::V1X, "1");
+             e.TypeText(TextId::V1Y, "one");
              e.UserFit(Axis::X);
          },
          ErrorKind::Conversion, "'one' は浮動小数点数ではありません",
          "FitX reads Vector1 from the boxes VY and VX, and one of them holds no number. Type the "
          "component, or choose the vector's atoms again to have it computed."},
-        {"ScaleZeroWhileTyping", "A 0 0 0\n", [](Engine& e) { e.TypeSpin(SpinId::SpinEdit3, "0"); },
+        {"ScaleZeroWhileTyping", "A 0 0 0\n", [](Engine& e) { e.TypeSpin(SpinId::PlotScale, "0"); },
          ErrorKind::InvalidOperation, "不正な浮動小数点数演算命令",
          "A plot scale of 0 gives the panes no width. Type a scale from 1 to 100 angstrom into "
          "Plot Scale."},
         {"AngleNotANumber", "A 0 0 0\n",
          [](Engine& e) {
-             e.TypeText(TextId::Yangle, "ninety");
+             e.TypeText(TextId::AngleY, "ninety");
              e.UserRotate(Axis::Y);
          },
          ErrorKind::Conversion, "'ninety' は浮動小数点数ではありません",
@@ -172,8 +172,8 @@ TEST_F(EngineTest, FailuresAChemistMeetsSayWhatHappenedUnderTheUnchangedMessage)
         Engine e(table);
         e.Open(Write("mol.xyz", c.molecule));
         if (table.AtomCount == 2) {
-            e.TypeSpin(SpinId::SEV1, "1");
-            e.TypeSpin(SpinId::SEV5, "2");
+            e.TypeSpin(SpinId::V1Tail1, "1");
+            e.TypeSpin(SpinId::V1Head1, "2");
         }
         const TableSnapshot before = Snapshot(table);
         EXPECT_EQ(ExpectError([&] { c.command(e); }, c.kind, c.message).Detail(), c.detail);
@@ -183,16 +183,16 @@ TEST_F(EngineTest, FailuresAChemistMeetsSayWhatHappenedUnderTheUnchangedMessage)
 
 TEST_F(EngineTest, PanesAreComputedWithoutAWindowAndFailWhereTheWindowWould) {
     engine.Open(Write("mol.xyz", "O 0 0 0\nA 3 4 0\n"));
-    Pick(SpinId::SEV1, 1);
-    Pick(SpinId::SEV5, 2);
+    Pick(SpinId::V1Tail1, 1);
+    Pick(SpinId::V1Head1, 2);
     EXPECT_TRUE(engine.PaneDrawn(0));
-    EXPECT_THROW(engine.TypeSpin(SpinId::SpinEdit3, "0"), Error);
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SpinEdit3).Text, "0");
+    EXPECT_THROW(engine.TypeSpin(SpinId::PlotScale, "0"), Error);
+    EXPECT_EQ(engine.Controls().Spin(SpinId::PlotScale).Text, "0");
     // Scale 0 fails the redraw.
     EXPECT_EQ(ErrorOf([&] { engine.UserFit(Axis::X); }).Kind(), ErrorKind::InvalidOperation);
     // The turn was done before the redraw failed, as in the window.
-    EXPECT_EQ(engine.Controls().Text(TextId::Zangle), "-53.130102354156");
-    EXPECT_EQ(engine.Controls().Text(TextId::VX), "3");
+    EXPECT_EQ(engine.Controls().Text(TextId::AngleZ), "-53.130102354156");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1X), "3");
 }
 
 TEST_F(EngineTest, ModifiedFollowsTheCoordinatesThroughUndoRedoAndSave) {
@@ -201,7 +201,7 @@ TEST_F(EngineTest, ModifiedFollowsTheCoordinatesThroughUndoRedoAndSave) {
     EXPECT_FALSE(engine.Modified());
     engine.Open(Write("mol.xyz", kRoad));
     EXPECT_FALSE(engine.Modified());
-    engine.TypeText(TextId::Zangle, "30");
+    engine.TypeText(TextId::AngleZ, "30");
     EXPECT_FALSE(engine.Modified());
     engine.UserRotate(Axis::Z);
     EXPECT_TRUE(engine.Modified());
@@ -220,15 +220,15 @@ TEST_F(EngineTest, ModifiedFollowsTheCoordinatesThroughUndoRedoAndSave) {
 
 TEST_F(EngineTest, TypingInOneBoxIsOneStepAndOnlyItsLastComponentIsRecorded) {
     engine.Open(Write("mol.xyz", kRoad));
-    engine.TypeSpin(SpinId::SEV1, "1");
-    engine.TypeSpin(SpinId::SEV1, "12");
-    engine.TypeSpin(SpinId::SEV1, "1");
-    engine.TypeText(TextId::VX, "2");
-    engine.TypeText(TextId::VX, "2.");
-    engine.TypeText(TextId::VX, "2.5");
+    engine.TypeSpin(SpinId::V1Tail1, "1");
+    engine.TypeSpin(SpinId::V1Tail1, "12");
+    engine.TypeSpin(SpinId::V1Tail1, "1");
+    engine.TypeText(TextId::V1X, "2");
+    engine.TypeText(TextId::V1X, "2.");
+    engine.TypeText(TextId::V1X, "2.5");
     EXPECT_EQ(engine.UndoTitle(), "Type Vector1 X Component");
     engine.Undo();
-    EXPECT_EQ(engine.Controls().Text(TextId::VX), "");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1X), "");
     EXPECT_EQ(engine.UndoTitle(), "Vector1 Tail: Atom 1");
     engine.Redo();
     // The 12 on the way names no atom of the five: it selected none, as 0.
@@ -237,16 +237,16 @@ TEST_F(EngineTest, TypingInOneBoxIsOneStepAndOnlyItsLastComponentIsRecorded) {
     engine.Undo();
     engine.Undo();
     EXPECT_FALSE(engine.CanUndo());
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV1).Text, "0");
+    EXPECT_EQ(engine.Controls().Spin(SpinId::V1Tail1).Text, "0");
     EXPECT_EQ(engine.RecipeText(), kOpenedRecipe);
 }
 
 TEST_F(EngineTest, FailingCommandsAreRecordedAndChangeNothing) {
     engine.Open(Write("mol.xyz", kRoad));
     const auto before = Snapshot(atoms);
-    engine.TypeText(TextId::Xangle, "abc");
+    engine.TypeText(TextId::AngleX, "abc");
     EXPECT_THROW(engine.UserRotate(Axis::X), Error);
-    EXPECT_THROW(engine.UserFit(Axis::X), Error);  // VX, VY never computed
+    EXPECT_THROW(engine.UserFit(Axis::X), Error);  // the components never computed
     EXPECT_EQ(Snapshot(atoms), before);
     EXPECT_EQ(engine.RecipeText(), kOpenedRecipe + "rotate x abc\nfit x\n");
     EXPECT_FALSE(engine.Modified());
@@ -314,7 +314,7 @@ TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
     engine.Open(Write("mol.xyz", text));
     const std::size_t snapshot = 3 * atoms.AtomX.size() * sizeof(double);
     engine.SetHistoryLimit(4 * snapshot);
-    engine.TypeText(TextId::Zangle, "10");
+    engine.TypeText(TextId::AngleZ, "10");
     for (int i = 0; i < 8; ++i) engine.UserRotate(Axis::Z);
     int undone = 0;
     while (engine.CanUndo()) {
@@ -333,8 +333,8 @@ TEST_F(EngineTest, OldStepsFallOffTheHistoryButStayInTheRecipe) {
 // meant on the axis: an index the molecule lacks fails, and changes nothing.
 TEST_F(EngineTest, ARecipesAtomThatTheMoleculeLacksFailsTheCommandAndChangesNothing) {
     engine.Open(Write("mol.xyz", kRoad));
-    Pick(SpinId::SEV1, 1);
-    Pick(SpinId::SEV5, 5);
+    Pick(SpinId::V1Tail1, 1);
+    Pick(SpinId::V1Head1, 5);
     struct Case {
         const char* line;
         const char* message;  // empty: the command runs
@@ -375,13 +375,13 @@ TEST_F(EngineTest, ARecipesAtomThatTheMoleculeLacksFailsTheCommandAndChangesNoth
 TEST_F(EngineTest, AWindowsRecipeReplaysOnItsOwnMoleculeAfterALargerOne) {
     engine.Open(Write("big.xyz", kRoad));
     engine.UserGroup(VectorId::Vector1, GroupEnd::Head, {5, 4, 3, 2, 1});
-    Pick(SpinId::SEU5, 5);
+    Pick(SpinId::V2Head1, 5);
     const std::string small = Write("small.xyz", "A 0 0 0\nB 1 2 3\n");
     engine.Open(small);
-    Pick(SpinId::SEV1, 2);
-    engine.TypeSpin(SpinId::SEU1, "2");
-    engine.TypeSpin(SpinId::SEU1, "25");  // left as 2
-    engine.LeaveSpin(SpinId::SEU1);
+    Pick(SpinId::V1Tail1, 2);
+    engine.TypeSpin(SpinId::V2Tail1, "2");
+    engine.TypeSpin(SpinId::V2Tail1, "25");  // left as 2
+    engine.LeaveSpin(SpinId::V2Tail1);
     engine.UserFit(Axis::Y);
     const std::string recipe = engine.RecipeText();
     AtomTable replayed;
@@ -393,7 +393,7 @@ TEST_F(EngineTest, AWindowsRecipeReplaysOnItsOwnMoleculeAfterALargerOne) {
 
 TEST_F(EngineTest, ARecipeGivenUpIsTakenBackWhole) {
     engine.Open(Write("mol.xyz", kRoad));
-    engine.TypeText(TextId::Zangle, "30");
+    engine.TypeText(TextId::AngleZ, "30");
     engine.UserRotate(Axis::Z);
     const TableSnapshot bits = Snapshot(atoms);
     const ControlState controls = engine.Controls();
@@ -448,7 +448,7 @@ TEST_F(EngineTest, TheHistoryKeepsAMarginOfTheAddressSpaceFree) {
         room.addressSpaceUsed = rest + engine.HistoryBytes();
         return room;
     });
-    engine.TypeText(TextId::Zangle, "10");
+    engine.TypeText(TextId::AngleZ, "10");
     for (int i = 0; i < 8; ++i) engine.UserRotate(Axis::Z);
     EXPECT_LE(engine.HistoryBytes(), 4 * snapshot);
     EXPECT_EQ(engine.UndoCount(), 3u);
@@ -505,7 +505,7 @@ TEST_F(EngineTest, UnderAnAddressSpaceLimitTheHistoryLeavesRoomToPaintAndSave) {
         const rlimit limit{most, most};
         if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(12);
         try {
-            e.TypeText(TextId::Zangle, "30");
+            e.TypeText(TextId::AngleZ, "30");
             for (int turn = 0; turn < 12; ++turn) e.UserRotate(Axis::Z);
         } catch (...) {
             std::_Exit(13);
@@ -620,7 +620,7 @@ void RandomEvent(
             break;
         }
         case 2:
-            for (const SpinId box : {SpinId::SpinEdit1, SpinId::SpinEdit2}) {
+            for (const SpinId box : {SpinId::CenterAtom1, SpinId::CenterAtom2}) {
                 const std::string text = std::to_string(index(random));
                 call([&] { e.TypeSpin(box, text); });
                 call([&] { e.LeaveSpin(box); });
@@ -641,9 +641,10 @@ void RandomEvent(
             break;
         }
         case 6: {
-            const int box = 1 + static_cast<int>(random() % 2);
-            const bool checked = !(box == 1 ? e.Controls().CheckBox1 : e.Controls().CheckBox2);
-            call([&] { e.ClickCheckBox(box, checked); });
+            const VectorId box = random() % 2 == 0 ? VectorId::Vector1 : VectorId::Vector2;
+            const bool checked =
+                !(box == VectorId::Vector1 ? e.Controls().FitsVector1 : e.Controls().FitsVector2);
+            call([&] { e.ClickFitsVector(box, checked); });
             break;
         }
         case 7: {
@@ -734,7 +735,7 @@ TEST_F(EngineTest, TheRecipeOfASessionRunOnItsFileGivesTheSameFileAndBoxes) {
                           session.Controls().Text(ComponentBox(vector, axis)));
             }
         }
-        EXPECT_EQ(batch.Controls().CheckBox1, session.Controls().CheckBox1);
+        EXPECT_EQ(batch.Controls().FitsVector1, session.Controls().FitsVector1);
         EXPECT_EQ(Saved(batch, "batch.out"), Saved(session, "window.out"));
         EXPECT_EQ(batch.RecipeText(), session.RecipeText());
     }
@@ -882,8 +883,8 @@ TEST_F(EngineTest, TheFrameRecipeGivesEveryRigidCopyTheSameCoordinates) {
             if (first.empty()) {
                 first = PlacesOf(table);
                 // Vector1 on +Z, Vector2's projection towards +X.
-                EXPECT_GT(std::stod(e.Controls().Text(TextId::VZ)), 0);
-                EXPECT_GT(std::stod(e.Controls().Text(TextId::UX)), 0);
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::V1Z)), 0);
+                EXPECT_GT(std::stod(e.Controls().Text(TextId::V2X)), 0);
                 continue;
             }
             largest = std::max(largest, LargestDifference(PlacesOf(table), first));
@@ -1025,23 +1026,23 @@ TEST_F(EngineTest, TheStandardFrameGivesEveryRigidCopyTheSameCoordinates) {
 
             // Again, with vectors of the user's: a vector between atoms and
             // a direction, which the frame's turns turn too.
-            e.TypeSpin(SpinId::SEV1, "1");
-            e.TypeSpin(SpinId::SEV5, "2");
+            e.TypeSpin(SpinId::V1Tail1, "1");
+            e.TypeSpin(SpinId::V1Head1, "2");
             e.UserDirection(VectorId::Vector2, {0.6, 0, 0.8}, "mine");
-            e.ClickCheckBox(2, true);
+            e.ClickFitsVector(VectorId::Vector2, true);
             const ControlState boxes = e.Controls();
             e.UserStandardFrame("0.01");
             EXPECT_LT(LargestDifference(PlacesOf(table), first), 1e-12);
-            for (const SpinId box : {SpinId::SEV1, SpinId::SEV5}) {
+            for (const SpinId box : {SpinId::V1Tail1, SpinId::V1Head1}) {
                 EXPECT_EQ(e.Controls().Spin(box), boxes.Spin(box));
             }
-            EXPECT_FALSE(e.Controls().CheckBox1);
+            EXPECT_FALSE(e.Controls().FitsVector1);
             const auto& mine = e.Controls().DirectionOf(VectorId::Vector2);
             ASSERT_TRUE(mine.has_value());
             EXPECT_EQ(mine->name, "mine");
             EXPECT_NEAR(mine->point[0], 0.6, 1e-12);
             EXPECT_NEAR(mine->point[2], 0.8, 1e-12);
-            EXPECT_EQ(e.Controls().Text(TextId::VX),
+            EXPECT_EQ(e.Controls().Text(TextId::V1X),
                       FormatDisplay(static_cast<long double>(table.AtomX[2]) - table.AtomX[1]));
         }
         EXPECT_LT(largest, 1e-6);
@@ -1092,18 +1093,18 @@ TEST_F(EngineTest, TheStandardFrameNeedsNoFitThatWouldDivideByZero) {
 TEST_F(EngineTest, ADirectionTurnsWithTheMoleculeSoThatTwoFitsLayTheC6AxisOnZ) {
     const std::string benzene = PIVORA_EXAMPLES "/benzene.xyz";
     engine.Open(benzene);
-    Pick(SpinId::SEV1, 3);
+    Pick(SpinId::V1Tail1, 3);
     const symmetry::Vec3 c6 = PointGroupOf(atoms, 0.01).group.properAxes.at(0).direction;
     engine.UserDirection(VectorId::Vector1, c6, "C6 axis");
     EXPECT_EQ(engine.UndoTitle(), "Vector1: C6 axis");
-    EXPECT_EQ(engine.Controls().Spin(SpinId::SEV1).Text, "0");
-    EXPECT_EQ(engine.Controls().Text(TextId::V1), "None");
-    EXPECT_EQ(engine.Controls().Text(TextId::VZ), FormatDisplay(c6[2]));
+    EXPECT_EQ(engine.Controls().Spin(SpinId::V1Tail1).Text, "0");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1TailName1), "None");
+    EXPECT_EQ(engine.Controls().Text(TextId::V1Z), FormatDisplay(c6[2]));
     engine.UserFit(Axis::X, FitHead::Positive);
     engine.UserFit(Axis::Z, FitHead::Positive);
     // Flat to the file's six decimals.
     for (int k = 1; k <= atoms.AtomCount; ++k) EXPECT_NEAR(atoms.AtomZ[k], atoms.AtomZ[1], 2e-6);
-    EXPECT_NEAR(std::stod(engine.Controls().Text(TextId::VZ)), 1, 1e-12);
+    EXPECT_NEAR(std::stod(engine.Controls().Text(TextId::V1Z)), 1, 1e-12);
     const std::string recipe = engine.RecipeText();
     EXPECT_EQ(recipe, kOpenedRecipe + "select SEV1 3\ndirection vector1 " + FormatDisplay(c6[0]) +
                           ' ' + FormatDisplay(c6[1]) + ' ' + FormatDisplay(c6[2]) +
@@ -1117,9 +1118,9 @@ TEST_F(EngineTest, ADirectionTurnsWithTheMoleculeSoThatTwoFitsLayTheC6AxisOnZ) {
 
     // Atoms chosen for the vector end the direction; undo brings it back.
     const ControlState along = engine.Controls();
-    Pick(SpinId::SEV5, 2);
+    Pick(SpinId::V1Head1, 2);
     EXPECT_FALSE(engine.Controls().DirectionOf(VectorId::Vector1).has_value());
-    EXPECT_EQ(engine.Controls().Text(TextId::VZ), along.Text(TextId::VZ));
+    EXPECT_EQ(engine.Controls().Text(TextId::V1Z), along.Text(TextId::V1Z));
     engine.Undo();
     EXPECT_TRUE(engine.Controls() == along);
 
@@ -1132,7 +1133,7 @@ TEST_F(EngineTest, ADirectionTurnsWithTheMoleculeSoThatTwoFitsLayTheC6AxisOnZ) {
     }
     e.UserFit(Axis::X, FitHead::Positive);
     e.UserFit(Axis::Z, FitHead::Positive);
-    EXPECT_EQ(e.Controls().Text(TextId::VZ), FormatDisplay(c6[2]));
+    EXPECT_EQ(e.Controls().Text(TextId::V1Z), FormatDisplay(c6[2]));
     EXPECT_GT(std::fabs(typed.AtomZ[1] - typed.AtomZ[4]), 0.1);
 }
 

@@ -141,8 +141,8 @@ class PaneAtoms : public ::testing::Test {
 };
 
 TEST_F(PaneAtoms, TheSettingRepaintsThePanesAndChangesNothingElse) {
-    Pick(SpinId::SEV1, 1);
-    Pick(SpinId::SEV5, 4);
+    Pick(SpinId::V1Tail1, 1);
+    Pick(SpinId::V1Head1, 4);
     const ControlState boxes = engine.Controls();
     const std::size_t steps = engine.UndoCount();
     const std::vector<std::string> drawn = panes[0].AfterClearing();
@@ -176,11 +176,11 @@ TEST_F(PaneAtoms, TheSettingRepaintsThePanesAndChangesNothingElse) {
 
 TEST_F(PaneAtoms, EveryRedrawShowsThemAndUndoFollowsTheSettingOfNow) {
     engine.SetShowAtoms(true);
-    Pick(SpinId::SEV1, 1);
+    Pick(SpinId::V1Tail1, 1);
     const DotList ringed = panes[0].lists.back();
     EXPECT_EQ(panes[0].AtomsShown(), 12);
     EXPECT_EQ(ringed->size(), 13u);  // atom 1's blue ring
-    Pick(SpinId::SEV5, 4);
+    Pick(SpinId::V1Head1, 4);
     EXPECT_EQ(panes[0].lists.back()->size(), 14u);
 
     // Undo brings back the picture of before, atoms included.
@@ -205,14 +205,14 @@ TEST_F(PaneAtoms, EveryRedrawShowsThemAndUndoFollowsTheSettingOfNow) {
 }
 
 TEST_F(PaneAtoms, ACenteringMovesTheAtomsButNotTheAxesOrTheVectors) {
-    Pick(SpinId::SEV1, 1);
-    Pick(SpinId::SEV5, 4);
+    Pick(SpinId::V1Tail1, 1);
+    Pick(SpinId::V1Head1, 4);
     engine.SetShowAtoms(true);
     const std::vector<std::string> dotsBefore = panes[0].DotsCalls();
     std::vector<std::string> drawn = panes[0].AfterClearing();
     const ControlState boxes = engine.Controls();
-    Pick(SpinId::SpinEdit1, 7);  // H at (2.5, 0, 0.1) to the origin
-    Pick(SpinId::SpinEdit2, 7);
+    Pick(SpinId::CenterAtom1, 7);  // H at (2.5, 0, 0.1) to the origin
+    Pick(SpinId::CenterAtom2, 7);
     Clear();
     engine.UserCenter();
     ASSERT_EQ(panes[0].DotsCalls().size(), 1u);
@@ -224,7 +224,7 @@ TEST_F(PaneAtoms, ACenteringMovesTheAtomsButNotTheAxesOrTheVectors) {
     after.erase(after.begin());
     drawn.erase(drawn.begin());
     EXPECT_EQ(after, drawn);
-    EXPECT_EQ(engine.Controls().Text(TextId::VX), boxes.Text(TextId::VX));
+    EXPECT_EQ(engine.Controls().Text(TextId::V1X), boxes.Text(TextId::V1X));
 }
 
 TEST_F(PaneAtoms, BondsAreFoundOnceAMoleculeAndAgainOnlyWhenItsShapeChanges) {
@@ -233,9 +233,9 @@ TEST_F(PaneAtoms, BondsAreFoundOnceAMoleculeAndAgainOnlyWhenItsShapeChanges) {
     const Bond* found = engine.Bonds().data();
     EXPECT_EQ(engine.Bonds().size(), 12u);
     for (const Recorder& pane : panes) ASSERT_FALSE(pane.sticks.empty());
-    engine.TypeText(TextId::Zangle, "30");
+    engine.TypeText(TextId::AngleZ, "30");
     engine.UserRotate(Axis::Z);
-    Pick(SpinId::SpinEdit1, 2);
+    Pick(SpinId::CenterAtom1, 2);
     engine.UserCenter();
     engine.Undo();
     EXPECT_EQ(engine.Bonds().data(), found);  // kept, not searched again
@@ -260,7 +260,7 @@ TEST_F(PaneAtoms, AClickFindsTheAtomByTheLastRedrawsWindow) {
     EXPECT_EQ(engine.AtomAt(PaneId::XY, 128, 108), 7);
     EXPECT_EQ(engine.AtomAt(PaneId::XY, 124, 109), 0);
     // At scale 5 the same pixel is empty; atom 1 lies at column 134.
-    engine.TypeSpin(SpinId::SpinEdit3, "5");
+    engine.TypeSpin(SpinId::PlotScale, "5");
     EXPECT_EQ(engine.AtomAt(PaneId::XY, 119, 109), 0);
     EXPECT_EQ(engine.AtomAt(PaneId::XY, 134, 109), 1);
     // YZ looks down x: atom 1 (x 1.4) hides atom 4 (x -1.4).

@@ -29,7 +29,7 @@ struct GoodLine {
 std::vector<GoodLine> GoodLines() {
     std::vector<GoodLine> lines;
     RecipeCommand select = Command(RecipeCommand::Kind::Select);
-    select.box = SpinId::SEU8;
+    select.box = SpinId::V2Head4;
     select.indexes = {12};
     lines.push_back({"select SEU8 12", select, "select SEU8 12"});
     select.indexes = {-3};
@@ -64,10 +64,10 @@ std::vector<GoodLine> GoodLines() {
     use.vector = VectorId::Vector2;
     lines.push_back({"use vector2", use, "use vector2"});
     RecipeCommand set = Command(RecipeCommand::Kind::Set);
-    set.component = TextId::UY;
+    set.component = TextId::V2Y;
     set.text = "6.12323399573677E-17";
     lines.push_back({"set UY 6.12323399573677E-17", set, "set UY 6.12323399573677E-17"});
-    set.component = TextId::VX;
+    set.component = TextId::V1X;
     set.text = "";
     lines.push_back({"set VX ", set, "set VX "});
     RecipeCommand group = Command(RecipeCommand::Kind::Group);

@@ -93,17 +93,17 @@ class RotateAbout : public testing::TestWithParam<Axis> {
 INSTANTIATE_TEST_SUITE_P(Axes, RotateAbout, testing::Values(Axis::X, Axis::Y, Axis::Z),
                          [](const auto& info) { return std::string(1, "XYZ"[int(info.param)]); });
 
-// "0" keeps every bit; "90" leaves the cosine of the double nearest to pi/2,
+// 0 keeps every bit; 90 leaves the cosine of the double nearest to pi/2,
 // since quarter turns are not snapped: +Y to +Z about X, and so on.
 TEST_P(RotateAbout, ZeroAndNinety) {
     AtomTable atoms = test::MakeTable({{1.0 / 3, -DBL_MAX, 4.9e-324}, {-2.5e-300, 7e300, 1}});
     const auto before = test::Snapshot(atoms);
-    Rotate(atoms, GetParam(), "0");
+    Rotate(atoms, GetParam(), ParseDecimal("0"));
     EXPECT_EQ(test::Snapshot(atoms), before);
     Xyz unit{0, 0, 0};
     unit[b] = 1;
     atoms = test::MakeTable({unit});
-    Rotate(atoms, GetParam(), "90");
+    Rotate(atoms, GetParam(), ParseDecimal("90"));
     const Xyz turned = At(atoms, 1);
     EXPECT_EQ(turned[a], 0);
     EXPECT_EQ(turned[c], 1);
@@ -115,7 +115,7 @@ TEST_P(RotateAbout, ZeroAndNinety) {
 TEST_P(RotateAbout, KeepsTheAxisCoordinateAndTheDistances) {
     for (const char* angle : {"37.5", "-123.456", "1E30", "1E310"}) {
         AtomTable atoms = test::MakeTable(kMolecule);
-        Rotate(atoms, GetParam(), angle);
+        Rotate(atoms, GetParam(), ParseDecimal(angle));
         for (std::size_t k = 1; k <= 4; ++k) {
             const Xyz p = At(atoms, k), q = kMolecule[k - 1];
             EXPECT_EQ(p[a], q[a]);
@@ -124,7 +124,7 @@ TEST_P(RotateAbout, KeepsTheAxisCoordinateAndTheDistances) {
         ExpectDistancesKept(atoms);
         EXPECT_NE(At(atoms, 1), kMolecule[0]) << angle;
         const std::string inverse = angle[0] == '-' ? angle + 1 : std::string("-").append(angle);
-        Rotate(atoms, GetParam(), inverse);
+        Rotate(atoms, GetParam(), ParseDecimal(inverse));
         for (std::size_t k = 1; k <= 4; ++k) {
             for (int i = 0; i < 3; ++i) EXPECT_NEAR(At(atoms, k)[i], kMolecule[k - 1][i], 1e-14);
         }
@@ -142,8 +142,9 @@ TEST_P(RotateAbout, FailureChangesNothing) {
     for (const auto& bad : kCases) {
         AtomTable atoms = test::MakeTable(kMolecule);
         const auto before = test::Snapshot(atoms);
-        EXPECT_EQ(test::ErrorOf([&] { Rotate(atoms, GetParam(), bad.text); }).Message(),
-                  bad.message);
+        EXPECT_EQ(
+            test::ErrorOf([&] { Rotate(atoms, GetParam(), ParseDecimal(bad.text)); }).Message(),
+            bad.message);
         EXPECT_EQ(test::Snapshot(atoms), before);
     }
 }
@@ -159,13 +160,13 @@ TEST(AllOrNothing, AnOverflowingTurnOrMoveLeavesEveryAtom) {
     } kCases[] = {
         {"RotateZ, failing atom second",
          {{1, 0, 0}, {DBL_MAX, DBL_MAX, 0}, {1, 0, 0}},
-         [](AtomTable& t) { Rotate(t, Axis::Z, "45"); }},
+         [](AtomTable& t) { Rotate(t, Axis::Z, ParseDecimal("45")); }},
         {"RotateX, failing atom last",
          {{0, 1, 2}, {0, 3, 4}, {0, DBL_MAX, DBL_MAX}},
-         [](AtomTable& t) { Rotate(t, Axis::X, "45"); }},
+         [](AtomTable& t) { Rotate(t, Axis::X, ParseDecimal("45")); }},
         {"RotateY, failing atom first",
          {{-DBL_MAX, 0, -DBL_MAX}, {1, 1, 1}},
-         [](AtomTable& t) { Rotate(t, Axis::Y, "-30"); }},
+         [](AtomTable& t) { Rotate(t, Axis::Y, ParseDecimal("-30")); }},
         {"Center, failing atom last",
          {{1, 2, 3}, {-big, 0, 0}, {4, 5, 6}, {DBL_MAX, 0, 0}},
          [](AtomTable& t) { CenterOnPair(t, 2, 2); }},
@@ -193,9 +194,9 @@ TEST(AllOrNothing, HugeCoordinatesThatFitStillMoveBitForBit) {
     // Beyond 2^1023 in every coordinate, yet no turn can take it past DBL_MAX.
     withHuge.push_back({DBL_MAX * 0.55, -DBL_MAX * 0.55, DBL_MAX * 0.55});
     const std::function<void(AtomTable&)> kActs[] = {
-        [](AtomTable& t) { Rotate(t, Axis::Z, "37.25"); },
-        [](AtomTable& t) { Rotate(t, Axis::X, "-101.5"); },
-        [](AtomTable& t) { Rotate(t, Axis::Y, "0"); },
+        [](AtomTable& t) { Rotate(t, Axis::Z, ParseDecimal("37.25")); },
+        [](AtomTable& t) { Rotate(t, Axis::X, ParseDecimal("-101.5")); },
+        [](AtomTable& t) { Rotate(t, Axis::Y, ParseDecimal("0")); },
         [](AtomTable& t) { CenterOnPair(t, 1, 1); },
     };
     for (std::size_t i = 0; i < std::size(kActs); ++i) {

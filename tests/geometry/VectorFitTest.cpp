@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "engine/BoxNumbers.h"
 #include "geometry/AtomGroup.h"
 #include "geometry/Fit.h"
 #include "geometry/Rotation.h"
@@ -135,7 +136,7 @@ class FitOnMolecule : public testing::Test {
     std::string Fit(Axis target, FitHead head = FitHead::AsFound) {
         const FitRule rule = FitRuleFor(target);
         const std::string angle = FitAngleText(Box(rule.numerator), Box(rule.denominator), head);
-        Rotate(atoms, rule.turn, angle);
+        Rotate(atoms, rule.turn, ParseDecimal(angle));
         return angle;
     }
     void SetVector(double x, double y, double z) {

@@ -223,7 +223,7 @@ TEST(SticksProperty, LeavingSticksOutChangesNoPixel) {
 
 TEST(Pane, HasNoPictureUntilItsSurfaceIsFirstUsed) {
     QWidget window;
-    TImage pane(&window);
+    PaneView pane(&window);
     pane.setGeometry(8, 0, 209, 217);
     EXPECT_FALSE(pane.HasPicture());
     Canvas& surface = pane.Surface();

@@ -86,7 +86,7 @@ TEST(Guard, ReleasesAMouseGrab) {
 TEST(Guard, StopsTheRepeatOfAHeldSpinArrow) {
     ErrorRecorder errors;
     QWidget window;
-    TSpinEdit spin(&window, 0, 100, 5);
+    SpinBox spin(&window, 0, 100, 5);
     spin.setGeometry(0, 0, 58, 21);
     int runs = 0;
     spin.OnChange = [&] {
@@ -179,30 +179,30 @@ TEST(Guard, ABoxThatFailsFallsBackToTheMemoryMessageThenToTheTerminal) {
 }
 
 TEST_F(FormTest, FailureInANestedHandlerEndsTheOuterHandlerAndIsShownOnce) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     OpenFromMenu(WriteFile("mol.xyz", "O 0 0 0\nA 3 4 0\n"));
-    f.SEV1->SetValue(1);
-    f.SEV5->SetValue(2);
+    Ui(f).vectorAtoms[0][0]->SetValue(1);
+    Ui(f).vectorAtoms[0][4]->SetValue(2);
     // Scale 0 fails the redraw that FitX reaches through its nested turn.
-    f.SpinEdit3->setFocus();
-    f.SpinEdit3->selectAll();
-    QTest::keyClicks(f.SpinEdit3, "0");
+    Ui(f).plotScale->setFocus();
+    Ui(f).plotScale->selectAll();
+    QTest::keyClicks(Ui(f).plotScale, "0");
     errors.shown.clear();
-    f.FitX->click();
+    Ui(f).fitX->click();
     EXPECT_EQ(errors.shown, std::vector<std::string>{"不正な浮動小数点数演算命令."});
     // Done before the failure: the angle, the turn and the grid.
-    EXPECT_EQ(f.Zangle->Text(), "-53.130102354156");
-    EXPECT_EQ(f.StringGrid1->Cells(1, 2), "5");
+    EXPECT_EQ(Ui(f).angleZ->Text(), "-53.130102354156");
+    EXPECT_EQ(Ui(f).atomGrid->Cells(1, 2), "5");
     // Not done: the components the redraw would have written.
-    EXPECT_EQ(f.VX->Text(), "3");
-    EXPECT_EQ(f.VY->Text(), "4");
+    EXPECT_EQ(Ui(f).components[0][0]->Text(), "3");
+    EXPECT_EQ(Ui(f).components[0][1]->Text(), "4");
 }
 
 TEST_F(FormTest, ProgramSetsLetFailuresReachTheCallerUnshown) {
-    TForm1& f = Form();
-    f.SEV1->OnChange = [] { throw Error(ErrorKind::File, "direct"); };
-    EXPECT_THROW(f.SEV1->SetValue(4), Error);
-    EXPECT_EQ(f.SEV1->Text(), "4");
+    MainWindow& f = Form();
+    Ui(f).vectorAtoms[0][0]->OnChange = [] { throw Error(ErrorKind::File, "direct"); };
+    EXPECT_THROW(Ui(f).vectorAtoms[0][0]->SetValue(4), Error);
+    EXPECT_EQ(Ui(f).vectorAtoms[0][0]->Text(), "4");
     EXPECT_TRUE(errors.shown.empty());
 }
 

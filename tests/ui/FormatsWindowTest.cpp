@@ -24,7 +24,7 @@ constexpr char kTwoFrames[] =
 
 class FormatsWindow : public FormTest {
   protected:
-    TForm1& f() { return Form(); }
+    MainWindow& f() { return Form(); }
 };
 
 TEST_F(FormatsWindow, TheCaptionNamesTheFileItsFrameAndTheUnsavedMark) {
@@ -63,21 +63,21 @@ TEST_F(FormatsWindow, SaveAndExportAskBeforeAFileIsReplaced) {
     const std::string out = WriteFile("mol.out", "a calculation's output\n");
     Dialogs().replaceAnswer = false;
     Dialogs().saveAnswers.push_back(out);
-    f().Save1->trigger();
+    Ui(f()).saveAction->trigger();
     EXPECT_EQ(Dialogs().replaceQuestions, std::vector<std::string>{out});
     EXPECT_EQ(ReadAll(out), "a calculation's output\n");
     EXPECT_EQ(state.Paths.OutFileName, "");
     Dialogs().exportAnswers.push_back({out, io::ExportFormat::Xyz});
-    f().Export1->trigger();
+    Ui(f()).exportAction->trigger();
     EXPECT_EQ(ReadAll(out), "a calculation's output\n");
     // A new name asks nothing; yes replaces.
     const std::string fresh = files.File("fresh.out");
     Dialogs().saveAnswers.push_back(fresh);
-    f().Save1->trigger();
+    Ui(f()).saveAction->trigger();
     EXPECT_EQ(Dialogs().replaceQuestions.size(), 2u);
     Dialogs().replaceAnswer = true;
     Dialogs().saveAnswers.push_back(out);
-    f().Save1->trigger();
+    Ui(f()).saveAction->trigger();
     EXPECT_EQ(ReadAll(out), ReadAll(fresh));
     EXPECT_TRUE(errors.shown.empty());
 }
@@ -87,7 +87,7 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     EXPECT_TRUE(Dialogs().exportNames.empty());
     const std::string xyz = files.File("mol-out.xyz");
     Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
-    f().Export1->trigger();
+    Ui(f()).exportAction->trigger();
     EXPECT_EQ(Dialogs().exportNames.back(), files.File("mol-oriented"));
     EXPECT_EQ(ReadAll(xyz),
               "2\nmol.xyz oriented by Pivora, coordinates in angstrom\n"
@@ -96,10 +96,10 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     EXPECT_TRUE(Dialogs().chargeQuestions.empty());  // XYZ carries none
     // A turned molecule stays unsaved after an export, which keeps only the
     // elements: closing the window still asks.
-    f().Zangle->setText("30");
-    f().RotateZ->click();
+    Ui(f()).angleZ->setText("30");
+    Ui(f()).rotateZ->click();
     Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
-    f().Export1->trigger();
+    Ui(f()).exportAction->trigger();
     EXPECT_TRUE(f().isWindowModified());
     f().close();  // answered Cancel
     EXPECT_EQ(Dialogs().closeQuestions, 1);
@@ -107,12 +107,12 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     // A headerless file has no charge: the user is asked, 0 and 1 offered.
     const std::string gjf = files.File("mol.gjf");
     Dialogs().exportAnswers.push_back({gjf, io::ExportFormat::GaussianInput});
-    f().Export1->trigger();  // cancelled at the question: nothing written
+    Ui(f()).exportAction->trigger();  // cancelled at the question: nothing written
     EXPECT_EQ(Dialogs().chargeQuestions, (std::vector<std::pair<int, int>>{{0, 1}}));
     EXPECT_EQ(ReadAll(gjf), "");
     Dialogs().chargeAnswer = std::pair{2, 3};
     Dialogs().exportAnswers.push_back({gjf, io::ExportFormat::GaussianInput});
-    f().Export1->trigger();
+    Ui(f()).exportAction->trigger();
     EXPECT_NE(ReadAll(gjf).find("\n2 3\nFe "), std::string::npos);
 
     // A Gaussian input brings its own charge: no question.
@@ -121,7 +121,7 @@ TEST_F(FormatsWindow, ExportWritesTheChosenFormatWithTheChargeItKnowsOrAsks) {
     const std::size_t asked = Dialogs().chargeQuestions.size();
     const std::string inp = files.File("in.inp");
     Dialogs().exportAnswers.push_back({inp, io::ExportFormat::OrcaInput});
-    f().Export1->trigger();
+    Ui(f()).exportAction->trigger();
     EXPECT_EQ(Dialogs().chargeQuestions.size(), asked);
     EXPECT_NE(ReadAll(inp).find("* xyz -1 2\n"), std::string::npos);
     EXPECT_TRUE(errors.shown.empty());
@@ -131,7 +131,7 @@ TEST_F(FormatsWindow, LabelsThatNameNoElementAreRefusedAndNothingIsWritten) {
     OpenFromMenu(WriteFile("mol.xyz", "Q1 0 0 0\nC2 1 0 0\nX3 2 0 0\n"));
     const std::string xyz = files.File("out.xyz");
     Dialogs().exportAnswers.push_back({xyz, io::ExportFormat::Xyz});
-    f().Export1->trigger();
+    Ui(f()).exportAction->trigger();
     ASSERT_EQ(errors.shown.size(), 1u);
     EXPECT_NE(errors.shown[0].find("Q1"), std::string::npos);
     EXPECT_NE(errors.shown[0].find("X3"), std::string::npos);

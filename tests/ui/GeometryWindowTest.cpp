@@ -17,7 +17,7 @@ namespace {
 // Atom 1 to atom 5 is (2, 3, 6), of length 7.
 constexpr char kRoad[] = "C1 1.5 -0.5 2\nH1 2.5 0.5 2\nH2 0.5 1 1\nO1 -1 0.25 3\nN1 3.5 2.5 8\n";
 
-char PixelAt(const TImage* pane, int x, int y) {
+char PixelAt(const PaneView* pane, int x, int y) {
     return ColorLetter(pane->Picture().pixel(x, y));
 }
 
@@ -29,22 +29,22 @@ std::vector<std::string> AxesOnly() {
     return rows;
 }
 
-double Shown(const TEdit* box) {
+double Shown(const TextBox* box) {
     return static_cast<double>(ParseDecimal(box->Text()));
 }
 
 class GeometryWindow : public FormTest {
   protected:
     GeometryWindow() { Form().show(); }
-    TForm1& f() { return Form(); }
+    MainWindow& f() { return Form(); }
     void Open(const char* text) { OpenFromMenu(WriteFile("mol.xyz", text)); }
     void PickVector1(int tail, int head) {
-        TypeOver(f().SEV1, std::to_string(tail));
-        TypeOver(f().SEV5, std::to_string(head));
+        TypeOver(Ui(f()).vectorAtoms[0][0], std::to_string(tail));
+        TypeOver(Ui(f()).vectorAtoms[0][4], std::to_string(head));
     }
     std::vector<std::string> GridRow(int row) {
         std::vector<std::string> cells;
-        for (int c = 0; c < 4; ++c) cells.push_back(f().StringGrid1->Cells(c, row).toStdString());
+        for (int c = 0; c < 4; ++c) cells.push_back(Ui(f()).atomGrid->Cells(c, row).toStdString());
         return cells;
     }
     // Everything a command may change: atoms, grid, boxes and panes.
@@ -57,12 +57,14 @@ class GeometryWindow : public FormTest {
     };
     World Snapshot() {
         World w{test::Snapshot(state.Atoms), {}, {}, {}};
-        for (int r = 1; r < f().StringGrid1->RowCount(); ++r) w.grid.push_back(GridRow(r));
-        for (const TEdit* box :
-             {f().VX, f().VY, f().VZ, f().UX, f().UY, f().UZ, f().Zangle, f().Xangle, f().Yangle}) {
+        for (int r = 1; r < Ui(f()).atomGrid->RowCount(); ++r) w.grid.push_back(GridRow(r));
+        for (const TextBox* box :
+             {Ui(f()).components[0][0], Ui(f()).components[0][1], Ui(f()).components[0][2],
+              Ui(f()).components[1][0], Ui(f()).components[1][1], Ui(f()).components[1][2],
+              Ui(f()).angleZ, Ui(f()).angleX, Ui(f()).angleY}) {
             w.boxes.push_back(box->Text());
         }
-        for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
+        for (const PaneView* pane : {Ui(f()).xyPane, Ui(f()).yzPane, Ui(f()).zxPane}) {
             w.panes.push_back(pane->Picture());
         }
         return w;
@@ -72,24 +74,26 @@ class GeometryWindow : public FormTest {
 TEST_F(GeometryWindow, TypicalUseLaysTheVectorOnXAndSavesIt) {
     Open(kRoad);
     PickVector1(1, 5);
-    EXPECT_EQ(f().V5->Text(), "N1");
-    EXPECT_EQ((std::vector<std::string>{f().VX->Text(), f().VY->Text(), f().VZ->Text()}),
+    EXPECT_EQ(Ui(f()).atomNames[0][4]->Text(), "N1");
+    EXPECT_EQ((std::vector<std::string>{Ui(f()).components[0][0]->Text(),
+                                        Ui(f()).components[0][1]->Text(),
+                                        Ui(f()).components[0][2]->Text()}),
               (std::vector<std::string>{"2", "3", "6"}));
-    TypeOver(f().SpinEdit2, "1");
-    f().Center->click();
+    TypeOver(Ui(f()).centerAtoms[1], "1");
+    Ui(f()).centerButton->click();
     EXPECT_EQ(GridRow(1), (std::vector<std::string>{"C1", "0", "0", "0"}));
     EXPECT_EQ(GridRow(5), (std::vector<std::string>{"N1", "2", "3", "6"}));
-    f().FitY->click();
-    EXPECT_EQ(f().Xangle->Text(), "-63.434948822922");
-    EXPECT_NEAR(Shown(f().VZ), 0, 1e-14);
-    f().FitX->click();
-    EXPECT_EQ(f().Zangle->Text(), "-73.3984504009798");
-    EXPECT_NEAR(Shown(f().VX), 7, 1e-14);
-    EXPECT_NEAR(Shown(f().VY), 0, 1e-14);
+    Ui(f()).fitY->click();
+    EXPECT_EQ(Ui(f()).angleX->Text(), "-63.434948822922");
+    EXPECT_NEAR(Shown(Ui(f()).components[0][2]), 0, 1e-14);
+    Ui(f()).fitX->click();
+    EXPECT_EQ(Ui(f()).angleZ->Text(), "-73.3984504009798");
+    EXPECT_NEAR(Shown(Ui(f()).components[0][0]), 7, 1e-14);
+    EXPECT_NEAR(Shown(Ui(f()).components[0][1]), 0, 1e-14);
 
     const std::string out = files.File("mol.out");
     Dialogs().saveAnswers.push_back(out);
-    f().Save1->trigger();
+    Ui(f()).saveAction->trigger();
     EXPECT_TRUE(errors.shown.empty());
     // Each atom's new x is its projection on the old vector's direction
     // (2, 3, 6) / 7, taken from atom 1.
@@ -104,29 +108,29 @@ TEST_F(GeometryWindow, TypicalUseLaysTheVectorOnXAndSavesIt) {
 TEST_F(GeometryWindow, FitXThenFitZLaysTheVectorAlongZ) {
     Open(kRoad);
     PickVector1(1, 5);
-    f().FitX->click();
-    f().FitZ->click();
+    Ui(f()).fitX->click();
+    Ui(f()).fitZ->click();
     EXPECT_TRUE(errors.shown.empty());
-    EXPECT_EQ(f().Yangle->Text(), "-31.002719133874");  // atan(sqrt(13) / 6)
-    EXPECT_NEAR(Shown(f().VX), 0, 1e-14);
-    EXPECT_NEAR(Shown(f().VY), 0, 1e-14);
-    EXPECT_NEAR(Shown(f().VZ), 7, 1e-14);
+    EXPECT_EQ(Ui(f()).angleY->Text(), "-31.002719133874");  // atan(sqrt(13) / 6)
+    EXPECT_NEAR(Shown(Ui(f()).components[0][0]), 0, 1e-14);
+    EXPECT_NEAR(Shown(Ui(f()).components[0][1]), 0, 1e-14);
+    EXPECT_NEAR(Shown(Ui(f()).components[0][2]), 7, 1e-14);
 }
 
 TEST_F(GeometryWindow, LongNumbersShowTheirStartAndTheirWholeTextOnHover) {
     Open("O 0 0 0\nA -1.23456789012345E-17 -0.5 0\n");
     PickVector1(1, 2);
-    EXPECT_EQ(f().VX->Text(), "-1.23456789012345E-17");
-    EXPECT_EQ(f().VX->cursorPosition(), 0);
-    EXPECT_EQ(f().VX->toolTip(), f().VX->text());
-    EXPECT_EQ(f().VY->toolTip(), "");
-    const QModelIndex x = f().StringGrid1->model()->index(1, 1);
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), "-1.23456789012345E-17");
+    EXPECT_EQ(Ui(f()).components[0][0]->cursorPosition(), 0);
+    EXPECT_EQ(Ui(f()).components[0][0]->toolTip(), Ui(f()).components[0][0]->text());
+    EXPECT_EQ(Ui(f()).components[0][1]->toolTip(), "");
+    const QModelIndex x = Ui(f()).atomGrid->model()->index(1, 1);
     EXPECT_EQ(x.data(Qt::ToolTipRole).toString(), "-1.23456789012345E-17");
 }
 
 struct FirstRedrawCase {
     const char* name;
-    std::function<void(TForm1&)> act;
+    std::function<void(MainWindow&)> act;
 };
 void PrintTo(const FirstRedrawCase& c, std::ostream* out) {
     *out << c.name;
@@ -135,27 +139,28 @@ void PrintTo(const FirstRedrawCase& c, std::ostream* out) {
 class FirstRedraw : public GeometryWindow, public ::testing::WithParamInterface<FirstRedrawCase> {};
 
 TEST_P(FirstRedraw, PaintsWhitePanesWithAxesBeforeAnyFile) {
-    for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
+    for (const PaneView* pane : {Ui(f()).xyPane, Ui(f()).yzPane, Ui(f()).zxPane}) {
         EXPECT_FALSE(pane->HasPicture());
     }
     GetParam().act(f());
     EXPECT_TRUE(errors.shown.empty());
-    for (const TImage* pane : {f().Image1, f().Image2, f().Image3}) {
+    for (const PaneView* pane : {Ui(f()).xyPane, Ui(f()).yzPane, Ui(f()).zxPane}) {
         EXPECT_EQ(Pixels(pane->Picture()), AxesOnly()) << pane->objectName().toStdString();
     }
-    EXPECT_EQ(f().VX->Text(), "");
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, FirstRedraw,
-    ::testing::Values(FirstRedrawCase{"Scale", [](TForm1& f) { f.SpinEdit3->SetValue(20); }},
-                      FirstRedrawCase{"RotateZ", [](TForm1& f) { f.RotateZ->click(); }},
-                      FirstRedrawCase{"RotateX", [](TForm1& f) { f.RotateX->click(); }},
-                      FirstRedrawCase{"RotateY", [](TForm1& f) { f.RotateY->click(); }},
+    ::testing::Values(FirstRedrawCase{"Scale",
+                                      [](MainWindow& f) { Ui(f).plotScale->SetValue(20); }},
+                      FirstRedrawCase{"RotateZ", [](MainWindow& f) { Ui(f).rotateZ->click(); }},
+                      FirstRedrawCase{"RotateX", [](MainWindow& f) { Ui(f).rotateX->click(); }},
+                      FirstRedrawCase{"RotateY", [](MainWindow& f) { Ui(f).rotateY->click(); }},
                       FirstRedrawCase{"SelectionToZero",
-                                      [](TForm1& f) {
-                                          f.SEU3->SetValue(1);
-                                          f.SEU3->SetValue(0);
+                                      [](MainWindow& f) {
+                                          Ui(f).vectorAtoms[1][2]->SetValue(1);
+                                          Ui(f).vectorAtoms[1][2]->SetValue(0);
                                       }}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -174,7 +179,7 @@ class VectorLine : public GeometryWindow, public ::testing::WithParamInterface<L
 TEST_P(VectorLine, RunsBlueFromTheOriginToItsEndAtScaleTen) {
     Open((std::string("O 0 0 0\n") + GetParam().head + "\n").c_str());
     PickVector1(1, 2);
-    const TImage* panes[3] = {f().Image1, f().Image2, f().Image3};
+    const PaneView* panes[3] = {Ui(f()).xyPane, Ui(f()).yzPane, Ui(f()).zxPane};
     for (int p = 0; p < 3; ++p) {
         const auto rows = Pixels(panes[p]->Picture());
         const int* end = GetParam().end[p];
@@ -210,53 +215,55 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(GeometryWindow, Vector2IsDrawnRedOverVector1) {
     Open("O 0 0 0\nA 5 0 0\nB 2.5 0 0\n");
     PickVector1(1, 2);
-    TypeOver(f().SEU1, "1");
-    TypeOver(f().SEU5, "3");  // ends at column 131
-    EXPECT_EQ(PixelAt(f().Image1, 120, 109), 'r');
-    EXPECT_EQ(PixelAt(f().Image1, 145, 109), 'b');
-    TypeOver(f().SEU5, "2");  // the same line as Vector1's
-    for (const std::string& row : Pixels(f().Image1->Picture())) EXPECT_EQ(row.find('b'), row.npos);
-    EXPECT_EQ(PixelAt(f().Image1, 157, 109), 'r');
+    TypeOver(Ui(f()).vectorAtoms[1][0], "1");
+    TypeOver(Ui(f()).vectorAtoms[1][4], "3");  // ends at column 131
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 120, 109), 'r');
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 145, 109), 'b');
+    TypeOver(Ui(f()).vectorAtoms[1][4], "2");  // the same line as Vector1's
+    for (const std::string& row : Pixels(Ui(f()).xyPane->Picture()))
+        EXPECT_EQ(row.find('b'), row.npos);
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 157, 109), 'r');
 }
 
 TEST_F(GeometryWindow, CheckBoxesStayOppositeAndChooseTheFittedVector) {
     Open("O 0 0 0\nA 1 1 0\nB -1 1 0\n");
     PickVector1(1, 2);
-    TypeOver(f().SEU1, "1");
-    TypeOver(f().SEU5, "3");
-    for (TCheckBox* box : {f().CheckBox1, f().CheckBox1, f().CheckBox2, f().CheckBox2}) {
+    TypeOver(Ui(f()).vectorAtoms[1][0], "1");
+    TypeOver(Ui(f()).vectorAtoms[1][4], "3");
+    for (CheckBox* box : {Ui(f()).fitsVector[0], Ui(f()).fitsVector[0], Ui(f()).fitsVector[1],
+                          Ui(f()).fitsVector[1]}) {
         QTest::mouseClick(box, Qt::LeftButton);
-        EXPECT_NE(f().CheckBox1->Checked(), f().CheckBox2->Checked());
+        EXPECT_NE(Ui(f()).fitsVector[0]->Checked(), Ui(f()).fitsVector[1]->Checked());
     }
-    f().CheckBox1->SetChecked(false);
-    EXPECT_TRUE(f().CheckBox2->Checked());
-    f().FitX->click();  // on Vector2, (-1, 1, 0)
-    EXPECT_EQ(f().Zangle->Text(), "45");
-    EXPECT_NEAR(Shown(f().UX), -std::sqrt(2.0), 1e-14);
-    f().CheckBox2->SetChecked(false);
-    EXPECT_TRUE(f().CheckBox1->Checked());
-    TypeOver(f().VX, "2");
-    TypeOver(f().VY, "2");
-    f().FitX->click();  // on what the user typed for Vector1
-    EXPECT_EQ(f().Zangle->Text(), "-45");
+    Ui(f()).fitsVector[0]->SetChecked(false);
+    EXPECT_TRUE(Ui(f()).fitsVector[1]->Checked());
+    Ui(f()).fitX->click();  // on Vector2, (-1, 1, 0)
+    EXPECT_EQ(Ui(f()).angleZ->Text(), "45");
+    EXPECT_NEAR(Shown(Ui(f()).components[1][0]), -std::sqrt(2.0), 1e-14);
+    Ui(f()).fitsVector[1]->SetChecked(false);
+    EXPECT_TRUE(Ui(f()).fitsVector[0]->Checked());
+    TypeOver(Ui(f()).components[0][0], "2");
+    TypeOver(Ui(f()).components[0][1], "2");
+    Ui(f()).fitX->click();  // on what the user typed for Vector1
+    EXPECT_EQ(Ui(f()).angleZ->Text(), "-45");
 }
 
 TEST_F(GeometryWindow, UndefinedVectorKeepsItsBoxesAndDrawsNothing) {
     Open("O 0 0 0\nA 5 0 0\n");
-    TypeOver(f().SEV1, "1");  // tail only
-    EXPECT_EQ(f().VX->Text(), "");
-    TypeOver(f().SEV5, "2");
-    TypeOver(f().SEV5, "0");
-    EXPECT_EQ(f().V5->Text(), "None");
-    EXPECT_EQ(f().VX->Text(), "5");
-    EXPECT_EQ(Pixels(f().Image1->Picture()), AxesOnly());
+    TypeOver(Ui(f()).vectorAtoms[0][0], "1");  // tail only
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), "");
+    TypeOver(Ui(f()).vectorAtoms[0][4], "2");
+    TypeOver(Ui(f()).vectorAtoms[0][4], "0");
+    EXPECT_EQ(Ui(f()).atomNames[0][4]->Text(), "None");
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), "5");
+    EXPECT_EQ(Pixels(Ui(f()).xyPane->Picture()), AxesOnly());
 }
 
 struct FailureCase {
     const char* name;
     const char* file;  // nullptr: no file opened
-    std::function<void(TForm1&)> prepare;
-    TButton* TForm1::*button;
+    std::function<void(MainWindow&)> prepare;
+    Button* MainWindow::Widgets::*button;
     std::string message;
 };
 void PrintTo(const FailureCase& c, std::ostream* out) {
@@ -269,12 +276,12 @@ TEST_P(FailedCommand, ReportsAndChangesNothing) {
     const FailureCase& c = GetParam();
     if (c.file) Open(c.file);
     PickVector1(1, 2);
-    f().Zangle->SetText("12");
-    f().Xangle->SetText("12");
-    f().Yangle->SetText("12");
+    Ui(f()).angleZ->SetText("12");
+    Ui(f()).angleX->SetText("12");
+    Ui(f()).angleY->SetText("12");
     c.prepare(f());
     const World before = Snapshot();
-    (f().*c.button)->click();
+    (Ui(f()).*c.button)->click();
     EXPECT_EQ(errors.shown, std::vector<std::string>{c.message});
     EXPECT_TRUE(Snapshot() == before);
 }
@@ -283,67 +290,72 @@ const char kTwo[] = "O 0 0 0\nA 1 2 3\n";
 const std::string kNotNumber = "' は浮動小数点数ではありません.";
 const std::string kDivision = "0 による浮動小数点数除算.";
 const std::string kInvalid = "不正な浮動小数点数演算命令.";
-void Boxes(TForm1& f, const char* x, const char* y, const char* z) {
-    f.VX->SetText(x);
-    f.VY->SetText(y);
-    f.VZ->SetText(z);
+void Boxes(MainWindow& f, const char* x, const char* y, const char* z) {
+    Ui(f).components[0][0]->SetText(x);
+    Ui(f).components[0][1]->SetText(y);
+    Ui(f).components[0][2]->SetText(z);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailedCommand,
     ::testing::Values(
-        FailureCase{"AngleNotANumber", kTwo, [](TForm1& f) { f.Zangle->SetText("abc"); },
-                    &TForm1::RotateZ, "'abc" + kNotNumber},
-        FailureCase{"AngleEmpty", kTwo, [](TForm1& f) { f.Xangle->SetText(""); }, &TForm1::RotateX,
-                    "'" + kNotNumber},
-        FailureCase{"AngleWithComma", kTwo, [](TForm1& f) { f.Yangle->SetText("1,5"); },
-                    &TForm1::RotateY, "'1,5" + kNotNumber},
-        FailureCase{"AngleOverflows", kTwo, [](TForm1& f) { f.Yangle->SetText("1E400"); },
-                    &TForm1::RotateY, "浮動小数点数のオーバーフロー."},
-        FailureCase{"FitXOnZeroX", kTwo, [](TForm1& f) { Boxes(f, "0", "2", "3"); }, &TForm1::FitX,
-                    kDivision},
-        FailureCase{"FitXOnZeros", kTwo, [](TForm1& f) { Boxes(f, "0", "0", "3"); }, &TForm1::FitX,
-                    kInvalid},
-        FailureCase{"FitYOnMinusZeroY", kTwo, [](TForm1& f) { Boxes(f, "1", "-0", "3"); },
-                    &TForm1::FitY, kDivision},
-        FailureCase{"FitZOnZeros", kTwo, [](TForm1& f) { Boxes(f, "0", "1", "0"); }, &TForm1::FitZ,
-                    kInvalid},
-        FailureCase{"FitQuotesTheNumeratorFirst", kTwo, [](TForm1& f) { Boxes(f, "", "y?", "3"); },
-                    &TForm1::FitX, "'y?" + kNotNumber},
+        FailureCase{"AngleNotANumber", kTwo, [](MainWindow& f) { Ui(f).angleZ->SetText("abc"); },
+                    &MainWindow::Widgets::rotateZ, "'abc" + kNotNumber},
+        FailureCase{"AngleEmpty", kTwo, [](MainWindow& f) { Ui(f).angleX->SetText(""); },
+                    &MainWindow::Widgets::rotateX, "'" + kNotNumber},
+        FailureCase{"AngleWithComma", kTwo, [](MainWindow& f) { Ui(f).angleY->SetText("1,5"); },
+                    &MainWindow::Widgets::rotateY, "'1,5" + kNotNumber},
+        FailureCase{"AngleOverflows", kTwo, [](MainWindow& f) { Ui(f).angleY->SetText("1E400"); },
+                    &MainWindow::Widgets::rotateY, "浮動小数点数のオーバーフロー."},
+        FailureCase{"FitXOnZeroX", kTwo, [](MainWindow& f) { Boxes(f, "0", "2", "3"); },
+                    &MainWindow::Widgets::fitX, kDivision},
+        FailureCase{"FitXOnZeros", kTwo, [](MainWindow& f) { Boxes(f, "0", "0", "3"); },
+                    &MainWindow::Widgets::fitX, kInvalid},
+        FailureCase{"FitYOnMinusZeroY", kTwo, [](MainWindow& f) { Boxes(f, "1", "-0", "3"); },
+                    &MainWindow::Widgets::fitY, kDivision},
+        FailureCase{"FitZOnZeros", kTwo, [](MainWindow& f) { Boxes(f, "0", "1", "0"); },
+                    &MainWindow::Widgets::fitZ, kInvalid},
+        FailureCase{"FitQuotesTheNumeratorFirst", kTwo,
+                    [](MainWindow& f) { Boxes(f, "", "y?", "3"); }, &MainWindow::Widgets::fitX,
+                    "'y?" + kNotNumber},
         FailureCase{"FitOnVector2NeverComputed", kTwo,
-                    [](TForm1& f) { f.CheckBox2->SetChecked(true); }, &TForm1::FitY,
-                    "'" + kNotNumber},
-        FailureCase{"CenterBeforeAnyFile", nullptr, [](TForm1&) {}, &TForm1::Center,
+                    [](MainWindow& f) { Ui(f).fitsVector[1]->SetChecked(true); },
+                    &MainWindow::Widgets::fitY, "'" + kNotNumber},
+        FailureCase{"CenterBeforeAnyFile", nullptr, [](MainWindow&) {},
+                    &MainWindow::Widgets::centerButton,
                     "Atom 1 is not in the molecule: no atoms are loaded."},
-        FailureCase{"CenterOnTheSecondOfOneAtom", "Fe 0 0 1\n", [](TForm1&) {}, &TForm1::Center,
+        FailureCase{"CenterOnTheSecondOfOneAtom", "Fe 0 0 1\n", [](MainWindow&) {},
+                    &MainWindow::Widgets::centerButton,
                     "Atom 2 is not in the molecule: the only atom is 1."},
-        FailureCase{"CenterOnAnEmptyFile", "", [](TForm1&) {}, &TForm1::Center,
+        FailureCase{"CenterOnAnEmptyFile", "", [](MainWindow&) {},
+                    &MainWindow::Widgets::centerButton,
                     "Atom 0 is not in the molecule: no atoms are loaded."},
         FailureCase{"CenterOnATypedIndexPastTheAtoms", kTwo,
-                    [](TForm1& f) {
-                        f.SpinEdit2->selectAll();  // typing, which applies no limit
-                        QTest::keyClicks(f.SpinEdit2, "7");
+                    [](MainWindow& f) {
+                        Ui(f).centerAtoms[1]->selectAll();  // typing, which applies no limit
+                        QTest::keyClicks(Ui(f).centerAtoms[1], "7");
                     },
-                    &TForm1::Center, "Atom 7 is not in the molecule: the atoms are 1 to 2."}),
+                    &MainWindow::Widgets::centerButton,
+                    "Atom 7 is not in the molecule: the atoms are 1 to 2."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GeometryWindow, ScaleZeroIsReportedAndTheNextScaleDrawsAgain) {
     Open("O 0 0 0\nA 5 0 0\n");
     PickVector1(1, 2);
-    const QImage atTen = f().Image1->Picture();
-    TypeOver(f().SpinEdit3, "0");
+    const QImage atTen = Ui(f()).xyPane->Picture();
+    TypeOver(Ui(f()).plotScale, "0");
     EXPECT_EQ(errors.shown, std::vector<std::string>{kInvalid});
-    EXPECT_EQ(f().Image1->Picture(), atTen);
-    TypeOver(f().SpinEdit3, "20");
+    EXPECT_EQ(Ui(f()).xyPane->Picture(), atTen);
+    TypeOver(Ui(f()).plotScale, "20");
     EXPECT_EQ(errors.shown.size(), 1u);
-    EXPECT_EQ(PixelAt(f().Image1, 131, 109), 'b');
-    EXPECT_EQ(PixelAt(f().Image1, 157, 109), 'k');
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 131, 109), 'b');
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 157, 109), 'k');
 }
 
 struct TurnCase {
     const char* name;
-    TButton* TForm1::*button;
-    TEdit* TForm1::*angle;
+    Button* MainWindow::Widgets::*button;
+    TextBox* MainWindow::Widgets::*angle;
     std::vector<std::vector<std::string>> rows;  // grid rows 1 to 3
 };
 void PrintTo(const TurnCase& c, std::ostream* out) {
@@ -354,18 +366,18 @@ class TurnAfterCentering : public GeometryWindow, public ::testing::WithParamInt
 
 TEST_P(TurnAfterCentering, TurnsTheCenteredAtomsAndRedraws) {
     Open("A 1 0 0\nB 3 0 0\nC 2 1 0\n");
-    PickVector1(1, 3);    // (1, 1, 0)
-    f().Center->click();  // on A and B: A (-1, 0, 0), B (1, 0, 0), C (0, 1, 0)
+    PickVector1(1, 3);              // (1, 1, 0)
+    Ui(f()).centerButton->click();  // on A and B: A (-1, 0, 0), B (1, 0, 0), C (0, 1, 0)
     EXPECT_EQ(GridRow(1), (std::vector<std::string>{"A", "-1", "0", "0"}));
-    (f().*GetParam().angle)->SetText("90");
-    (f().*GetParam().button)->click();
+    (Ui(f()).*GetParam().angle)->SetText("90");
+    (Ui(f()).*GetParam().button)->click();
     EXPECT_TRUE(errors.shown.empty());
     for (int r = 1; r <= 3; ++r) EXPECT_EQ(GridRow(r), GetParam().rows[r - 1]) << "row " << r;
     // The components follow the turned atoms C minus A.
     const auto& a = GetParam().rows[0];
     const auto& c = GetParam().rows[2];
-    EXPECT_NEAR(Shown(f().VX), std::stod(c[1]) - std::stod(a[1]), 1e-15);
-    EXPECT_NEAR(Shown(f().VZ), std::stod(c[3]) - std::stod(a[3]), 1e-15);
+    EXPECT_NEAR(Shown(Ui(f()).components[0][0]), std::stod(c[1]) - std::stod(a[1]), 1e-15);
+    EXPECT_NEAR(Shown(Ui(f()).components[0][2]), std::stod(c[3]) - std::stod(a[3]), 1e-15);
 }
 
 const char kC90[] = "6.12323399573677E-17";
@@ -374,16 +386,16 @@ INSTANTIATE_TEST_SUITE_P(
     Axes, TurnAfterCentering,
     ::testing::Values(
         TurnCase{"Z",
-                 &TForm1::RotateZ,
-                 &TForm1::Zangle,
+                 &MainWindow::Widgets::rotateZ,
+                 &MainWindow::Widgets::angleZ,
                  {{"A", kMinusC90, "-1", "0"}, {"B", kC90, "1", "0"}, {"C", "-1", kC90, "0"}}},
         TurnCase{"X",
-                 &TForm1::RotateX,
-                 &TForm1::Xangle,
+                 &MainWindow::Widgets::rotateX,
+                 &MainWindow::Widgets::angleX,
                  {{"A", "-1", "0", "0"}, {"B", "1", "0", "0"}, {"C", "0", kC90, "1"}}},
         TurnCase{"Y",
-                 &TForm1::RotateY,
-                 &TForm1::Yangle,
+                 &MainWindow::Widgets::rotateY,
+                 &MainWindow::Widgets::angleY,
                  {{"A", kMinusC90, "0", "1"}, {"B", kC90, "0", "-1"}, {"C", "0", "1", "0"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -391,34 +403,34 @@ TEST_F(GeometryWindow, SaveAndCenteringRunNoRedrawAnOpenDoes) {
     const std::string file = WriteFile("mol.xyz", kRoad);
     OpenFromMenu(file);
     PickVector1(1, 5);
-    Canvas& xy = f().Image1->Surface();  // a mark that a redraw would paint over
+    Canvas& xy = Ui(f()).xyPane->Surface();  // a mark that a redraw would paint over
     xy.SetPenColor(kRed);
     xy.MoveTo(0, 5);
     xy.LineTo(50, 5);
-    TypeOver(f().VX, "99");
-    f().Center->click();
+    TypeOver(Ui(f()).components[0][0], "99");
+    Ui(f()).centerButton->click();
     Dialogs().saveAnswers.push_back(files.File("mol.out"));
-    f().Save1->trigger();
+    Ui(f()).saveAction->trigger();
     EXPECT_TRUE(errors.shown.empty());
-    EXPECT_EQ(PixelAt(f().Image1, 20, 5), 'r');
-    EXPECT_EQ(f().VX->Text(), "99");
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 20, 5), 'r');
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), "99");
     // What an open shows belongs to the new molecule.
     OpenFromMenu(file);
-    EXPECT_EQ(PixelAt(f().Image1, 20, 5), '.');
-    EXPECT_EQ(f().VX->Text(), "2");
+    EXPECT_EQ(PixelAt(Ui(f()).xyPane, 20, 5), '.');
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), "2");
 }
 
 TEST_F(GeometryWindow, TurnsRewriteCoordinatesOnlyCenteringLabelsTooKeepingTheCurrentCell) {
     Open("A 0 0 0\nB 1 0 0\nC 2 0 0\n");
-    f().StringGrid1->setCurrentIndex(f().StringGrid1->model()->index(2, 1));
+    Ui(f()).atomGrid->setCurrentIndex(Ui(f()).atomGrid->model()->index(2, 1));
     state.Atoms.AtomName[2] = "Chlorine";  // the grid keeps its own copy
-    f().RotateZ->click();
+    Ui(f()).rotateZ->click();
     EXPECT_EQ(GridRow(2), (std::vector<std::string>{"B", "1", "0", "0"}));
-    f().Center->click();  // on atoms 1 and 2
+    Ui(f()).centerButton->click();  // on atoms 1 and 2
     EXPECT_EQ(GridRow(1), (std::vector<std::string>{"A", "-0.5", "0", "0"}));
     EXPECT_EQ(GridRow(2), (std::vector<std::string>{"Chlorine", "0.5", "0", "0"}));
     EXPECT_EQ(GridRow(3), (std::vector<std::string>{"C", "1.5", "0", "0"}));
-    EXPECT_EQ(f().StringGrid1->currentIndex().row(), 2);
+    EXPECT_EQ(Ui(f()).atomGrid->currentIndex().row(), 2);
 }
 
 }  // namespace

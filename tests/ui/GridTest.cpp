@@ -50,7 +50,7 @@ Rendered Render(const QString& tip) {
 class Grid : public FormTest {
   protected:
     Grid() { Form().show(); }
-    TStringGrid& grid() { return *Form().StringGrid1; }
+    AtomGridView& grid() { return *Ui(Form()).atomGrid; }
     QString ToolTip(int row, int column) {
         return grid().model()->index(row, column).data(Qt::ToolTipRole).toString();
     }
@@ -60,7 +60,7 @@ class Grid : public FormTest {
 // a hidden header, in one block that it cannot do without: 20 million rows
 // asked for 160 MB and crashed when that failed.
 TEST_F(Grid, ItsModelKeepsQtsRulesThroughOpensAndCommands) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     // The tester says what it finds wrong as warnings: gather them.
     static QStringList complaints;
     complaints.clear();
@@ -68,17 +68,17 @@ TEST_F(Grid, ItsModelKeepsQtsRulesThroughOpensAndCommands) {
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
             if (text.contains("FAIL")) complaints << text;
         });
-    QAbstractItemModelTester tester(f.StringGrid1->model(),
+    QAbstractItemModelTester tester(Ui(f).atomGrid->model(),
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
     OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
-    f.RotateZ->click();
-    f.Center->click();
+    Ui(f).rotateZ->click();
+    Ui(f).centerButton->click();
     OpenFromMenu(WriteFile("b.xyz", "X 1 2 3\n"));
     OpenFromMenu(WriteFile("c.xyz", ""));
     OpenFromMenu(WriteFile("d.xyz", kThreeAtoms));
-    f.Undo1->trigger();
+    Ui(f).undoAction->trigger();
     qInstallMessageHandler(previous);
-    EXPECT_EQ(f.StringGrid1->RowCount(), 4);
+    EXPECT_EQ(Ui(f).atomGrid->RowCount(), 4);
     EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
@@ -136,14 +136,15 @@ TEST_F(Grid, TextBoxToolTipsShowTheCharactersNeverMarkup) {
                              "plain text, longer "
                              "than the box"}) {
         SCOPED_TRACE(text);
-        Form().Zangle->SetText(text);
-        const Rendered rendered = Render(Form().Zangle->toolTip());
+        Ui(Form()).angleZ->SetText(text);
+        const Rendered rendered = Render(Ui(Form()).angleZ->toolTip());
         EXPECT_EQ(rendered.text, QString::fromUtf8(text));
         EXPECT_FALSE(rendered.image);
     }
-    Form().Zangle->SetText(std::string(20000, '7'));
-    EXPECT_EQ(Form().Zangle->toolTip(), QString(kShownCharacters, '7') + QString::fromUtf8("…"));
-    EXPECT_EQ(Form().Zangle->Text().size(), 20000u);  // the box keeps it all
+    Ui(Form()).angleZ->SetText(std::string(20000, '7'));
+    EXPECT_EQ(Ui(Form()).angleZ->toolTip(),
+              QString(kShownCharacters, '7') + QString::fromUtf8("…"));
+    EXPECT_EQ(Ui(Form()).angleZ->Text().size(), 20000u);  // the box keeps it all
 }
 
 TEST_F(Grid, KeysAndClicksMoveTheCurrentCellAndScroll) {

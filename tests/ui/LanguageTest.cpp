@@ -216,68 +216,68 @@ TEST(Language, AHugeQuotedFieldIsShortenedInEnglish) {
 }
 
 TEST_F(FormTest, LanguageMenuSwitchesAtOnceAndIsKept) {
-    TForm1& f = Form();
-    ASSERT_TRUE(f.ViewMenu->actions().contains(f.LanguageMenu->menuAction()));
-    EXPECT_TRUE(f.Japanese1->isChecked());
-    EXPECT_FALSE(f.English1->isChecked());
-    ASSERT_TRUE(f.Japanese1->actionGroup());
-    EXPECT_EQ(f.Japanese1->actionGroup(), f.English1->actionGroup());
-    EXPECT_TRUE(f.Japanese1->actionGroup()->isExclusive());
+    MainWindow& f = Form();
+    ASSERT_TRUE(Ui(f).viewMenu->actions().contains(Ui(f).languageMenu->menuAction()));
+    EXPECT_TRUE(Ui(f).japaneseAction->isChecked());
+    EXPECT_FALSE(Ui(f).englishAction->isChecked());
+    ASSERT_TRUE(Ui(f).japaneseAction->actionGroup());
+    EXPECT_EQ(Ui(f).japaneseAction->actionGroup(), Ui(f).englishAction->actionGroup());
+    EXPECT_TRUE(Ui(f).japaneseAction->actionGroup()->isExclusive());
 
     const auto rotateAbc = [&] {
         errors.shown.clear();
-        TypeOver(f.Zangle, "abc");
-        f.RotateZ->click();
+        TypeOver(Ui(f).angleZ, "abc");
+        Ui(f).rotateZ->click();
         return errors.shown;
     };
     const auto abc = [] { return std::vector{WithFullStop(ShownMessage(ConversionError("abc")))}; };
     const std::vector<std::string> japanese = rotateAbc();
     EXPECT_EQ(japanese, abc());
 
-    f.English1->trigger();
+    Ui(f).englishAction->trigger();
     EXPECT_EQ(CurrentLanguage(), Language::English);
     EXPECT_EQ(StoredLanguage(), Language::English);
-    EXPECT_TRUE(f.English1->isChecked());
-    EXPECT_FALSE(f.Japanese1->isChecked());
+    EXPECT_TRUE(Ui(f).englishAction->isChecked());
+    EXPECT_FALSE(Ui(f).japaneseAction->isChecked());
     const std::vector<std::string> english = rotateAbc();
     EXPECT_NE(english, japanese);
     EXPECT_EQ(english, abc());
 
-    f.Japanese1->trigger();
+    Ui(f).japaneseAction->trigger();
     EXPECT_EQ(CurrentLanguage(), Language::Japanese);
     EXPECT_EQ(StoredLanguage(), Language::Japanese);
     EXPECT_EQ(rotateAbc(), japanese);
 }
 
 TEST_F(FormTest, UserGuideIsATopLevelItemBesideHelpAndFollowsTheLanguage) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     const QList<QAction*> bar = f.menuBar()->actions();
-    const qsizetype help = bar.indexOf(f.Help1);
+    const qsizetype help = bar.indexOf(Ui(f).helpAction);
     ASSERT_GE(help, 0);
-    ASSERT_EQ(bar.indexOf(f.UserGuide1), help + 1);
-    EXPECT_EQ(f.Help1->menu(), nullptr);
-    EXPECT_EQ(f.UserGuide1->menu(), nullptr);
-    EXPECT_EQ(f.UserGuide1->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    ASSERT_EQ(bar.indexOf(Ui(f).userGuideAction), help + 1);
+    EXPECT_EQ(Ui(f).helpAction->menu(), nullptr);
+    EXPECT_EQ(Ui(f).userGuideAction->menu(), nullptr);
+    EXPECT_EQ(Ui(f).userGuideAction->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
 
     f.show();
-    f.UserGuide1->trigger();
+    Ui(f).userGuideAction->trigger();
     UserGuideWindow* guide = f.UserGuide();
     ASSERT_TRUE(guide);
     EXPECT_TRUE(guide->isVisible());
     EXPECT_EQ(guide->Browser->source(), UserGuidePage(Language::Japanese));
     const QString japaneseTitle = guide->windowTitle();
 
-    f.English1->trigger();
+    Ui(f).englishAction->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(guide->Browser->source(), UserGuidePage(Language::English));
     EXPECT_NE(guide->windowTitle(), japaneseTitle);
-    f.Japanese1->trigger();
+    Ui(f).japaneseAction->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(guide->Browser->source(), UserGuidePage(Language::Japanese));
     EXPECT_EQ(guide->windowTitle(), japaneseTitle);
 
     // The same window again, not a second one.
-    f.UserGuide1->trigger();
+    Ui(f).userGuideAction->trigger();
     EXPECT_EQ(f.UserGuide(), guide);
     guide->close();
 }

@@ -34,37 +34,39 @@ std::ostream& operator<<(std::ostream& out, const Shown& s) {
                << s.spinMax << "/" << s.vectorMax;
 }
 
-Shown Snapshot(TForm1& f) {
+Shown Snapshot(MainWindow& f) {
     std::vector<std::string> row;
-    for (int c = 0; c < 4; ++c) row.push_back(f.StringGrid1->Cells(c, 1).toStdString());
-    return {f.StringGrid1->RowCount(), row,
-            f.SpinEdit1->Text(),       f.SpinEdit2->Text(),
-            f.Edit1->Text(),           f.Edit2->Text(),
-            f.SpinEdit1->MaxValue(),   f.SEU8->MaxValue()};
+    for (int c = 0; c < 4; ++c) row.push_back(Ui(f).atomGrid->Cells(c, 1).toStdString());
+    return {Ui(f).atomGrid->RowCount(),       row,
+            Ui(f).centerAtoms[0]->Text(),     Ui(f).centerAtoms[1]->Text(),
+            Ui(f).centerNames[0]->Text(),     Ui(f).centerNames[1]->Text(),
+            Ui(f).centerAtoms[0]->MaxValue(), Ui(f).vectorAtoms[1][7]->MaxValue()};
 }
 
 TEST_F(FormTest, OpenOfThreeLinesFillsGridBoxesAndLimits) {
     OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
-    TForm1& f = Form();
+    MainWindow& f = Form();
     EXPECT_TRUE(errors.shown.empty());
-    ASSERT_EQ(f.StringGrid1->RowCount(), 4);
+    ASSERT_EQ(Ui(f).atomGrid->RowCount(), 4);
     const char* expected[4][4] = {{"", "", "", ""},
                                   {"C1", "0.1", "0.2", "0.3"},
                                   {"O1", "1.5", "-2", "0.3"},
                                   {"H1", "0", "0", "0"}};
     for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) EXPECT_EQ(f.StringGrid1->Cells(c, r), expected[r][c]);
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(Ui(f).atomGrid->Cells(c, r), expected[r][c]);
     }
-    EXPECT_EQ(f.Edit1->Text(), "C1");
-    EXPECT_EQ(f.Edit2->Text(), "O1");
-    EXPECT_EQ(f.SpinEdit1->Text(), "1");
-    EXPECT_EQ(f.SpinEdit2->Text(), "2");
-    for (TSpinEdit* box : {f.SpinEdit1, f.SpinEdit2, f.SEV1, f.SEV8, f.SEU1, f.SEU8}) {
+    EXPECT_EQ(Ui(f).centerNames[0]->Text(), "C1");
+    EXPECT_EQ(Ui(f).centerNames[1]->Text(), "O1");
+    EXPECT_EQ(Ui(f).centerAtoms[0]->Text(), "1");
+    EXPECT_EQ(Ui(f).centerAtoms[1]->Text(), "2");
+    for (SpinBox* box :
+         {Ui(f).centerAtoms[0], Ui(f).centerAtoms[1], Ui(f).vectorAtoms[0][0],
+          Ui(f).vectorAtoms[0][7], Ui(f).vectorAtoms[1][0], Ui(f).vectorAtoms[1][7]}) {
         EXPECT_EQ(box->MaxValue(), 3) << box->objectName().toStdString();
     }
-    EXPECT_EQ(f.SpinEdit1->MinValue(), 1);
-    EXPECT_EQ(f.SEV1->MinValue(), 0);
-    EXPECT_EQ(f.SpinEdit3->MaxValue(), 100);
+    EXPECT_EQ(Ui(f).centerAtoms[0]->MinValue(), 1);
+    EXPECT_EQ(Ui(f).vectorAtoms[0][0]->MinValue(), 0);
+    EXPECT_EQ(Ui(f).plotScale->MaxValue(), 100);
 }
 
 struct OpenCase {
@@ -89,14 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The upper limit 0 lies below the lower limit 1: a set value ends at 0.
         OpenCase{"Empty", nullptr, "", {1, {"", "", "", ""}, "0", "0", "None", "None", 0, 0}},
-        // Both limits 1: no limit applies and SpinEdit2 keeps 2, a spare slot.
+        // Both limits 1: no limit applies and the second centering box keeps 2, a spare slot.
         OpenCase{
             "One", nullptr, "Fe 0 0 0\n", {2, {"Fe", "0", "0", "0"}, "1", "2", "Fe", "", 1, 1}},
         OpenCase{"OneAfterThree",
                  kThreeAtoms,
                  "Fe 0 0 0\n",
                  {2, {"Fe", "0", "0", "0"}, "1", "2", "Fe", "", 1, 1}},
-        // SpinEdit2 already shows 2: Edit2 must still name the new atom 2.
+        // The second centering box already shows 2: its name box must still name the new atom 2.
         OpenCase{"ThreeWhileSpinEdit2ShowsTwo",
                  "A 0 0 0\n",
                  kThreeAtoms,
@@ -105,25 +107,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FormTest, OpenKeepsVectorSelectionsAndNamesThemInTheNewMolecule) {
     OpenFromMenu(WriteFile("a.xyz", kThreeAtoms));
-    TForm1& f = Form();
-    f.SEV1->SetValue(1);
-    f.SEV3->SetValue(3);
-    f.SEV5->SetValue(2);
-    ASSERT_EQ(f.V3->Text(), "H1");
-    ASSERT_EQ(f.VX->Text(), "1.45");  // (1.5, -2, 0.3) - ((0.1, 0.2, 0.3) + (0, 0, 0)) / 2
+    MainWindow& f = Form();
+    Ui(f).vectorAtoms[0][0]->SetValue(1);
+    Ui(f).vectorAtoms[0][2]->SetValue(3);
+    Ui(f).vectorAtoms[0][4]->SetValue(2);
+    ASSERT_EQ(Ui(f).atomNames[0][2]->Text(), "H1");
+    ASSERT_EQ(Ui(f).components[0][0]->Text(),
+              "1.45");  // (1.5, -2, 0.3) - ((0.1, 0.2, 0.3) + (0, 0, 0)) / 2
     OpenFromMenu(WriteFile("b.xyz", "N7 1 1 1\nC8 2 3 4\n"));
-    EXPECT_EQ(f.SEV3->Text(), "3");
-    EXPECT_EQ(f.SEV3->MaxValue(), 2);
+    EXPECT_EQ(Ui(f).vectorAtoms[0][2]->Text(), "3");
+    EXPECT_EQ(Ui(f).vectorAtoms[0][2]->MaxValue(), 2);
     // Atom 3 is no atom of the new molecule; the vector runs from N7 to C8.
-    EXPECT_EQ(f.V1->Text(), "N7");
-    EXPECT_EQ(f.V3->Text(), "");
-    EXPECT_EQ(f.V5->Text(), "C8");
-    EXPECT_EQ((std::vector<std::string>{f.VX->Text(), f.VY->Text(), f.VZ->Text()}),
-              (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Ui(f).atomNames[0][0]->Text(), "N7");
+    EXPECT_EQ(Ui(f).atomNames[0][2]->Text(), "");
+    EXPECT_EQ(Ui(f).atomNames[0][4]->Text(), "C8");
+    EXPECT_EQ(
+        (std::vector<std::string>{Ui(f).components[0][0]->Text(), Ui(f).components[0][1]->Text(),
+                                  Ui(f).components[0][2]->Text()}),
+        (std::vector<std::string>{"1", "2", "3"}));
 }
 
 TEST_F(FormTest, CancelledOpenChangesNothing) {
-    Form().Open1->trigger();  // nothing queued: the user cancels
+    Ui(Form()).openAction->trigger();  // nothing queued: the user cancels
     EXPECT_EQ(Snapshot(Form()),
               (Shown{10, {"", "", "", ""}, "1", "1", "Edit1", "Edit2", 100, 100}));
     EXPECT_FALSE(IsPlainFile(DirinfPath(start.path())));
@@ -132,7 +137,7 @@ TEST_F(FormTest, CancelledOpenChangesNothing) {
     OpenFromMenu(path);
     const std::string dirinf = ReadAll(DirinfPath(start.path()));
     const Shown before = Snapshot(Form());
-    Form().Open1->trigger();  // nothing queued: the user cancels
+    Ui(Form()).openAction->trigger();  // nothing queued: the user cancels
     EXPECT_EQ(Dialogs().openDirs.size(), 3u);
     EXPECT_EQ(Snapshot(Form()), before);
     EXPECT_EQ(state.Paths.InFileName, path);
@@ -151,7 +156,7 @@ class FailedOpenTable : public FormTest, public ::testing::WithParamInterface<Fa
 
 TEST_P(FailedOpenTable, LeavesGridBoxesAndTableAsTheyWere) {
     OpenFromMenu(WriteFile("good.xyz", kThreeAtoms));
-    Form().SpinEdit2->SetValue(3);
+    Ui(Form()).centerAtoms[1]->SetValue(3);
     const Shown before = Snapshot(Form());
     const AtomTable table = state.Atoms;
 
@@ -222,7 +227,7 @@ TEST_F(FormTest, AnOpenThatRunsOutOfMemoryKeepsMoleculeAndGrid) {
     // With the memory back, the same file opens.
     OpenFromMenu(forTheGrid);
     EXPECT_EQ(state.Atoms.AtomCount, 600);
-    EXPECT_EQ(Form().StringGrid1->RowCount(), 601);
+    EXPECT_EQ(Ui(Form()).atomGrid->RowCount(), 601);
 }
 
 // The one report of a refused device, FIFO or socket; kind names it.
@@ -263,7 +268,7 @@ TEST_F(FormTest, ASaveOntoAFifoIsRefusedAndTheFifoStays) {
     const std::string fifo = files.File("mol.out");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     Dialogs().saveAnswers.push_back(fifo);
-    Form().Save1->trigger();
+    Ui(Form()).saveAction->trigger();
     ExpectRefusedAsNotRegular(errors, "FIFO");
     struct stat st;
     ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
@@ -281,20 +286,20 @@ TEST_F(FormTest, DirectoryMemoryStartsTheNextRunsOpenDialog) {
 
     Restart();
     ASSERT_EQ(::chdir(files.path().c_str()), 0);
-    Form().Open1->trigger();
+    Ui(Form()).openAction->trigger();
     EXPECT_EQ(Dialogs().openDirs, std::vector<std::string>{sub});
     EXPECT_EQ(state.Paths.LastDir, sub);
 }
 
 TEST_F(FormTest, SaveOffersTheInputNameWithOutInTheLastDirectory) {
-    Form().Save1->trigger();
+    Ui(Form()).saveAction->trigger();
     // Before any open: ".out" alone, in the dialog's own default directory.
     EXPECT_EQ(Dialogs().saveNames.back(), ".out");
     EXPECT_EQ(Dialogs().saveDirs.back(), "");
 
     const std::string input = WriteFile("benzene.xyz", kThreeAtoms);
     OpenFromMenu(input);
-    Form().Save1->trigger();
+    Ui(Form()).saveAction->trigger();
     EXPECT_EQ(Dialogs().saveNames.back(), files.File("benzene.out"));
     EXPECT_EQ(Dialogs().saveDirs.back(), files.path());
     EXPECT_TRUE(state.Paths.OutFileName.empty());  // both dialogs were cancelled
@@ -305,7 +310,7 @@ TEST_F(FormTest, SaveReplacesTheChosenFileAndReadsBack) {
     OpenFromMenu(WriteFile("mol.xyz", "C1 0.1 -1.5 2.25\nFe 0 0 123.456\n"));
     const std::string out = WriteFile("mol.out", "old content that is longer than the new one\n");
     Dialogs().saveAnswers.push_back(out);
-    Form().Save1->trigger();
+    Ui(Form()).saveAction->trigger();
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Paths.OutFileName, out);
     EXPECT_EQ(ReadAll(out),
@@ -313,9 +318,9 @@ TEST_F(FormTest, SaveReplacesTheChosenFileAndReadsBack) {
               "Fe              0.000000000    0.000000000   123.456000000\r\n");
 
     OpenFromMenu(out);
-    EXPECT_EQ(Form().StringGrid1->Cells(0, 2), "Fe");
-    EXPECT_EQ(Form().StringGrid1->Cells(3, 2), "123.456");
-    EXPECT_EQ(Form().Edit1->Text(), "C1");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(0, 2), "Fe");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(3, 2), "123.456");
+    EXPECT_EQ(Ui(Form()).centerNames[0]->Text(), "C1");
 }
 
 TEST_F(FormTest, FailedSaveKeepsTheChosenNameAndReportsOnce) {
@@ -323,7 +328,7 @@ TEST_F(FormTest, FailedSaveKeepsTheChosenNameAndReportsOnce) {
     const std::string folder = files.File("folder.out");
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     Dialogs().saveAnswers.push_back(folder);
-    Form().Save1->trigger();
+    Ui(Form()).saveAction->trigger();
     EXPECT_EQ(errors.shown, std::vector<std::string>{"ファイルへのアクセスが拒否されました."});
     EXPECT_EQ(state.Paths.OutFileName, folder);
     EXPECT_EQ(state.Atoms.AtomCount, 3);

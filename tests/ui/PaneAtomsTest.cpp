@@ -26,10 +26,10 @@ class PaneAtomsWindow : public FormTest {
         active = QTest::qWaitForWindowActive(&Form());
     }
     bool active = false;
-    TForm1& f() { return Form(); }
-    QRgb At(const TImage* pane, int x, int y) { return pane->Picture().pixel(x, y); }
+    MainWindow& f() { return Form(); }
+    QRgb At(const PaneView* pane, int x, int y) { return pane->Picture().pixel(x, y); }
     std::vector<QImage> Pictures() {
-        return {f().Image1->Picture(), f().Image2->Picture(), f().Image3->Picture()};
+        return {Ui(f()).xyPane->Picture(), Ui(f()).yzPane->Picture(), Ui(f()).zxPane->Picture()};
     }
     void TypeOver(QWidget* box, const std::string& text) {
         box->setFocus();
@@ -47,18 +47,18 @@ TEST_F(PaneAtomsWindow, ViewMenuHoldsShowAtomsOffAtStart) {
     EXPECT_EQ(menus[3]->text(), "&Orient");
     EXPECT_EQ(menus[4]->text(), "&Tools");
     EXPECT_EQ(menus[5]->text(), "&Help");
-    EXPECT_EQ(menus[2]->menu(), f().ViewMenu);
-    EXPECT_TRUE(f().ShowAtoms1->isCheckable());
-    EXPECT_FALSE(f().ShowAtoms1->isChecked());
+    EXPECT_EQ(menus[2]->menu(), Ui(f()).viewMenu);
+    EXPECT_TRUE(Ui(f()).showAtomsAction->isCheckable());
+    EXPECT_FALSE(Ui(f()).showAtomsAction->isChecked());
     EXPECT_FALSE(f().Commands().ShowsAtoms());
 }
 
 TEST_F(PaneAtomsWindow, DotsInTheirColorsHydrogenSmallerFrontMostOnTop) {
     OpenFromMenu(WriteFile("four.xyz", kFour));
     const std::vector<QImage> without = Pictures();
-    f().ShowAtoms1->trigger();
+    Ui(f()).showAtomsAction->trigger();
     EXPECT_TRUE(f().Commands().ShowsAtoms());
-    const TImage* xy = f().Image1;
+    const PaneView* xy = Ui(f()).xyPane;
     // Carbon: fill to 2 pixels out, a darker edge at 3, white at 4.
     EXPECT_EQ(At(xy, 115, 98), Rgb(0x909090));
     EXPECT_EQ(At(xy, 117, 98), Rgb(0x909090));
@@ -71,14 +71,14 @@ TEST_F(PaneAtomsWindow, DotsInTheirColorsHydrogenSmallerFrontMostOnTop) {
     // N1 (z 2) in front of O1 (z 0) on their pixel; in ZX, z across and x
     // up, they lie apart: O1 at (104, 141) under the axis, N1 at (125, 141).
     EXPECT_EQ(At(xy, 73, 87), Rgb(0x3050F8));
-    EXPECT_EQ(At(f().Image3, 104, 141), Rgb(0));  // the axis over the atom
-    EXPECT_EQ(At(f().Image3, 105, 141), Rgb(0xFF0D0D));
-    EXPECT_EQ(At(f().Image3, 125, 141), Rgb(0x3050F8));
+    EXPECT_EQ(At(Ui(f()).zxPane, 104, 141), Rgb(0));  // the axis over the atom
+    EXPECT_EQ(At(Ui(f()).zxPane, 105, 141), Rgb(0xFF0D0D));
+    EXPECT_EQ(At(Ui(f()).zxPane, 125, 141), Rgb(0x3050F8));
 
     // Off again: exactly the pictures without atoms.
-    f().ShowAtoms1->trigger();
+    Ui(f()).showAtomsAction->trigger();
     EXPECT_EQ(Pictures(), without);
-    EXPECT_FALSE(f().Undo1->isEnabled());  // the setting is no step
+    EXPECT_FALSE(Ui(f()).undoAction->isEnabled());  // the setting is no step
     EXPECT_TRUE(errors.shown.empty());
 }
 
@@ -88,7 +88,7 @@ TEST_F(PaneAtomsWindow, BondsLieBeneathTheDotsHalfInEachAtomsColor) {
     // the bonds' middles at column 121 and row 92.
     OpenFromMenu(WriteFile("co.xyz", "C1 1 1 0\nO1 2.2 1 0\nH1 1 2.1 0\n"));
     const std::vector<QImage> without = Pictures();
-    f().ShowAtoms1->trigger();
+    Ui(f()).showAtomsAction->trigger();
     // C=O across: carbon's half grey up to the middle, oxygen's red from it,
     // each edged above and below; the dots cover the ends. C-H up:
     // hydrogen's half white with grey edges left and right.
@@ -101,17 +101,18 @@ TEST_F(PaneAtomsWindow, BondsLieBeneathTheDotsHalfInEachAtomsColor) {
         {117, 90, 0xFFFFFF},
     };
     for (const auto& probe : probes) {
-        EXPECT_EQ(At(f().Image1, probe.x, probe.y), Rgb(probe.rgb)) << probe.x << ", " << probe.y;
+        EXPECT_EQ(At(Ui(f()).xyPane, probe.x, probe.y), Rgb(probe.rgb))
+            << probe.x << ", " << probe.y;
     }
     const std::vector<QImage> withBonds = Pictures();
 
     // Undo repaints them as they were; off, the pictures are those without.
-    TypeOver(f().Zangle, "45");
-    f().RotateZ->click();
+    TypeOver(Ui(f()).angleZ, "45");
+    Ui(f()).rotateZ->click();
     EXPECT_NE(Pictures(), withBonds);
-    f().Undo1->trigger();
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(Pictures(), withBonds);
-    f().ShowAtoms1->trigger();
+    Ui(f()).showAtomsAction->trigger();
     EXPECT_EQ(Pictures(), without);
     EXPECT_TRUE(errors.shown.empty());
 }
@@ -131,12 +132,12 @@ class ZoomToFit : public PaneAtomsWindow, public ::testing::WithParamInterface<F
 TEST_P(ZoomToFit, SetsTheSmallestScaleAtWhichEverythingLiesOnThePanes) {
     const FitCase& c = GetParam();
     if (c.file) OpenFromMenu(WriteFile("fit.xyz", c.file));
-    if (c.vectorTail) f().SEV1->SetValue(c.vectorTail);
-    if (c.vectorHead) f().SEV5->SetValue(c.vectorHead);
-    const bool drawn = f().Image1->HasPicture();
-    f().ZoomToFit1->trigger();
-    EXPECT_EQ(f().SpinEdit3->Text(), c.scale);
-    EXPECT_EQ(f().Image1->HasPicture(), drawn || c.file != nullptr);
+    if (c.vectorTail) Ui(f()).vectorAtoms[0][0]->SetValue(c.vectorTail);
+    if (c.vectorHead) Ui(f()).vectorAtoms[0][4]->SetValue(c.vectorHead);
+    const bool drawn = Ui(f()).xyPane->HasPicture();
+    Ui(f()).zoomToFitAction->trigger();
+    EXPECT_EQ(Ui(f()).plotScale->Text(), c.scale);
+    EXPECT_EQ(Ui(f()).xyPane->HasPicture(), drawn || c.file != nullptr);
     EXPECT_TRUE(errors.shown.empty());
 }
 
@@ -152,21 +153,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PaneAtomsWindow, AZoomIsUndoneWithTheNextStep) {
     OpenFromMenu(WriteFile("fit.xyz", "A 7.3 0 0\nB -4.5 1 0.5\n"));
-    f().ZoomToFit1->trigger();
-    ASSERT_EQ(f().SpinEdit3->Text(), "8");
-    EXPECT_FALSE(f().Undo1->isEnabled());
-    f().RotateZ->click();
-    f().Undo1->trigger();
-    EXPECT_EQ(f().SpinEdit3->Text(), "10");
+    Ui(f()).zoomToFitAction->trigger();
+    ASSERT_EQ(Ui(f()).plotScale->Text(), "8");
+    EXPECT_FALSE(Ui(f()).undoAction->isEnabled());
+    Ui(f()).rotateZ->click();
+    Ui(f()).undoAction->trigger();
+    EXPECT_EQ(Ui(f()).plotScale->Text(), "10");
 }
 
 TEST_F(PaneAtomsWindow, TheVectorsGroupsAreRingedBlueAndRed) {
     OpenFromMenu(WriteFile("four.xyz", kFour));
-    f().ShowAtoms1->setChecked(true);
-    f().SEV1->SetValue(1);
-    f().SEU5->SetValue(2);
-    f().SEU1->SetValue(1);
-    const TImage* xy = f().Image1;
+    Ui(f()).showAtomsAction->setChecked(true);
+    Ui(f()).vectorAtoms[0][0]->SetValue(1);
+    Ui(f()).vectorAtoms[1][4]->SetValue(2);
+    Ui(f()).vectorAtoms[1][0]->SetValue(1);
+    const PaneView* xy = Ui(f()).xyPane;
     // C1, of both vectors: its edge out to 3, red to 5, blue to 7.
     EXPECT_EQ(At(xy, 118, 98), Rgb(0x4F4F4F));
     EXPECT_EQ(At(xy, 120, 98), Rgb(0xFF0000));
@@ -181,21 +182,21 @@ TEST_F(PaneAtomsWindow, TheVectorsGroupsAreRingedBlueAndRed) {
 TEST_F(PaneAtomsWindow, UndoBringsBackThePictureWithItsAtoms) {
     ASSERT_TRUE(active);
     OpenFromMenu(WriteFile("four.xyz", kFour));
-    f().ShowAtoms1->trigger();
-    f().SEV1->SetValue(1);
-    f().SEV5->SetValue(3);
+    Ui(f()).showAtomsAction->trigger();
+    Ui(f()).vectorAtoms[0][0]->SetValue(1);
+    Ui(f()).vectorAtoms[0][4]->SetValue(3);
     const std::vector<QImage> before = Pictures();
-    TypeOver(f().Zangle, "90");
-    f().RotateZ->click();
+    TypeOver(Ui(f()).angleZ, "90");
+    Ui(f()).rotateZ->click();
     EXPECT_NE(Pictures(), before);
-    f().Undo1->trigger();
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(Pictures(), before);
-    EXPECT_TRUE(f().ShowAtoms1->isChecked());
+    EXPECT_TRUE(Ui(f()).showAtomsAction->isChecked());
     // Undone with the atoms hidden: the picture of before, without them.
-    f().Redo1->trigger();
-    f().ShowAtoms1->trigger();
-    f().Undo1->trigger();
-    f().ShowAtoms1->trigger();
+    Ui(f()).redoAction->trigger();
+    Ui(f()).showAtomsAction->trigger();
+    Ui(f()).undoAction->trigger();
+    Ui(f()).showAtomsAction->trigger();
     EXPECT_EQ(Pictures(), before);
     EXPECT_TRUE(errors.shown.empty());
 }
@@ -203,28 +204,28 @@ TEST_F(PaneAtomsWindow, UndoBringsBackThePictureWithItsAtoms) {
 TEST_F(PaneAtomsWindow, AClickOnAnAtomPutsItIntoTheBoxUsedLast) {
     ASSERT_TRUE(active);
     OpenFromMenu(WriteFile("four.xyz", kFour));
-    f().SEV5->setFocus(Qt::MouseFocusReason);
+    Ui(f()).vectorAtoms[0][4]->setFocus(Qt::MouseFocusReason);
     // Hidden atoms are not picked.
-    QTest::mouseClick(f().Image1, Qt::LeftButton, Qt::NoModifier, QPoint(115, 98));
-    EXPECT_EQ(f().SEV5->Text(), "0");
-    f().ShowAtoms1->trigger();
-    f().SEV5->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(Ui(f()).xyPane, Qt::LeftButton, Qt::NoModifier, QPoint(115, 98));
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][4]->Text(), "0");
+    Ui(f()).showAtomsAction->trigger();
+    Ui(f()).vectorAtoms[0][4]->setFocus(Qt::MouseFocusReason);
     // Three pixels off C1 still picks it, and the box follows as typed.
-    QTest::mouseClick(f().Image1, Qt::LeftButton, Qt::NoModifier, QPoint(118, 98));
-    EXPECT_EQ(f().SEV5->Text(), "1");
-    EXPECT_EQ(f().V5->Text(), "C1");
-    EXPECT_EQ(f().Undo1->text(), "Undo Vector1 Head: Atom 1");
+    QTest::mouseClick(Ui(f()).xyPane, Qt::LeftButton, Qt::NoModifier, QPoint(118, 98));
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][4]->Text(), "1");
+    EXPECT_EQ(Ui(f()).atomNames[0][4]->Text(), "C1");
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Vector1 Head: Atom 1");
     // On the shared pixel the front-most, N1.
-    f().SEU1->setFocus(Qt::MouseFocusReason);
-    QTest::mouseClick(f().Image1, Qt::LeftButton, Qt::NoModifier, QPoint(73, 87));
-    EXPECT_EQ(f().SEU1->Text(), "4");
-    EXPECT_EQ(f().U1->Text(), "N1");
+    Ui(f()).vectorAtoms[1][0]->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(Ui(f()).xyPane, Qt::LeftButton, Qt::NoModifier, QPoint(73, 87));
+    EXPECT_EQ(Ui(f()).vectorAtoms[1][0]->Text(), "4");
+    EXPECT_EQ(Ui(f()).atomNames[1][0]->Text(), "N1");
     // Five pixels off: nothing.
-    QTest::mouseClick(f().Image1, Qt::LeftButton, Qt::NoModifier, QPoint(120, 98));
-    EXPECT_EQ(f().SEU1->Text(), "4");
+    QTest::mouseClick(Ui(f()).xyPane, Qt::LeftButton, Qt::NoModifier, QPoint(120, 98));
+    EXPECT_EQ(Ui(f()).vectorAtoms[1][0]->Text(), "4");
     // In YZ, y across and z up: H1 at (157, 98).
-    QTest::mouseClick(f().Image2, Qt::LeftButton, Qt::NoModifier, QPoint(157, 98));
-    EXPECT_EQ(f().SEU1->Text(), "2");
+    QTest::mouseClick(Ui(f()).yzPane, Qt::LeftButton, Qt::NoModifier, QPoint(157, 98));
+    EXPECT_EQ(Ui(f()).vectorAtoms[1][0]->Text(), "2");
     EXPECT_TRUE(errors.shown.empty());
 }
 

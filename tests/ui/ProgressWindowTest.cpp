@@ -41,7 +41,7 @@ class ProgressWindowTest : public FormTest {
         std::vector<QString> labels;  // the dialog's, where it showed as plain text
     };
     void WatchDuring(Watch& watch, bool click) {
-        TForm1& f = Form();
+        MainWindow& f = Form();
         auto* timer = new QTimer(&f);
         timer->setInterval(0);
         QObject::connect(timer, &QTimer::timeout, &f, [&watch, &f, click, this] {
@@ -65,7 +65,7 @@ class ProgressWindowTest : public FormTest {
                 for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
                     for (const auto& [key, text] :
                          {std::pair{Qt::Key_5, "5"}, std::pair{Qt::Key_Return, "\r"}}) {
-                        QCoreApplication::postEvent(f.Zangle,
+                        QCoreApplication::postEvent(Ui(f).angleZ,
                                                     new QKeyEvent(type, key, Qt::NoModifier, text));
                     }
                 }
@@ -73,9 +73,9 @@ class ProgressWindowTest : public FormTest {
                 for (const QEvent::Type type :
                      {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
                     QCoreApplication::postEvent(
-                        f.RotateZ,
+                        Ui(f).rotateZ,
                         new QMouseEvent(
-                            type, at, f.RotateZ->mapToGlobal(at), Qt::LeftButton,
+                            type, at, Ui(f).rotateZ->mapToGlobal(at), Qt::LeftButton,
                             type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                             Qt::NoModifier));
                 }
@@ -128,9 +128,9 @@ void ExpectShownAndGrowing(const std::vector<int>& values) {
 }
 
 TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndDropsTheInputGivenMeanwhile) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
-    f.Zangle->setText("90");
+    Ui(f).angleZ->setText("90");
     // A name that markup would show in bold.
     const std::string big = BigFile(300000, "<b>big.txt");
     Watch watch;
@@ -153,16 +153,16 @@ TEST_F(ProgressWindowTest, ALongOpenShowsProgressAndDropsTheInputGivenMeanwhile)
     // the screen then, and never reach the new one.
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.Commands().Modified());
-    EXPECT_EQ(f.Zangle->Text(), "90");
-    EXPECT_EQ(f.StringGrid1->Cells(1, 1).toStdString(), "1");
-    EXPECT_EQ(f.StringGrid1->Cells(2, 1).toStdString(), "2");
+    EXPECT_EQ(Ui(f).angleZ->Text(), "90");
+    EXPECT_EQ(Ui(f).atomGrid->Cells(1, 1).toStdString(), "1");
+    EXPECT_EQ(Ui(f).atomGrid->Cells(2, 1).toStdString(), "2");
     EXPECT_TRUE(errors.shown.empty());
 }
 
 // Escape gives an open up wherever the focus is; the dialog shows once the
 // work has run for a second by its clock, and not before.
 TEST_F(ProgressWindowTest, TheDialogShowsAfterASecondOfWorkAndEscapeCancelsTheOpen) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     const std::string small = WriteFile("small.txt", kThreeAtoms);
     OpenFromMenu(small);
     LongWork::SetTiming(1000, 0);
@@ -183,7 +183,7 @@ TEST_F(ProgressWindowTest, TheDialogShowsAfterASecondOfWorkAndEscapeCancelsTheOp
         if (clock >= 1500 && !escaped) {
             escaped = true;
             for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-                QCoreApplication::postEvent(f.Zangle,
+                QCoreApplication::postEvent(Ui(f).angleZ,
                                             new QKeyEvent(type, Qt::Key_Escape, Qt::NoModifier));
             }
         }
@@ -210,33 +210,33 @@ TEST_F(ProgressWindowTest, TheDialogShowsAfterASecondOfWorkAndEscapeCancelsTheOp
 // A long recipe shows the same progress; Cancel leaves the molecule, the
 // boxes and the history as they were before it.
 TEST_F(ProgressWindowTest, ALongRecipeShowsProgressAndCancelLeavesTheMoleculeAsItWas) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
-    f.Zangle->setText("30");
-    f.RotateZ->click();
+    Ui(f).angleZ->setText("30");
+    Ui(f).rotateZ->click();
     const std::vector<double> x = state.Atoms.AtomX;
-    const QString undo = f.Undo1->text();
+    const QString undo = Ui(f).undoAction->text();
     std::string text = "pivora-recipe 1\n";
     for (int i = 0; i < 200000; ++i) text += "rotate z 1\nselect SEV1 2\n";
     const std::string recipe = WriteFile("long.recipe", text);
     bool pressed = false;
     QTimer* timer = PressCancelWhenShown(pressed);
     Dialogs().recipeAnswers.push_back(recipe);
-    f.ApplyRecipe1->trigger();
+    Ui(f).applyRecipeAction->trigger();
     delete timer;
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Atoms.AtomX, x);
-    EXPECT_EQ(f.SEV1->Text(), "0");
-    EXPECT_EQ(f.Undo1->text(), undo);
-    EXPECT_FALSE(f.Redo1->isEnabled());
+    EXPECT_EQ(Ui(f).vectorAtoms[0][0]->Text(), "0");
+    EXPECT_EQ(Ui(f).undoAction->text(), undo);
+    EXPECT_FALSE(Ui(f).redoAction->isEnabled());
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
 }
 
 // Closing the window is no command on the molecule: it waits for the work,
 // then asks about the changes the work made.
 TEST_F(ProgressWindowTest, ClosingTheWindowDuringARecipeAsksOnceItIsDone) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     OpenFromMenu(WriteFile("small.txt", kThreeAtoms));
     std::string text = "pivora-recipe 1\n";
     for (int i = 0; i < 20000; ++i) text += "rotate z 1\n";
@@ -250,7 +250,7 @@ TEST_F(ProgressWindowTest, ClosingTheWindowDuringARecipeAsksOnceItIsDone) {
     });
     timer->start();
     Dialogs().recipeAnswers.push_back(WriteFile("turns.recipe", text));
-    f.ApplyRecipe1->trigger();
+    Ui(f).applyRecipeAction->trigger();
     delete timer;
     EXPECT_TRUE(closed);
     EXPECT_EQ(Dialogs().closeQuestions, 0);
@@ -261,13 +261,13 @@ TEST_F(ProgressWindowTest, ClosingTheWindowDuringARecipeAsksOnceItIsDone) {
 }
 
 TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     const std::string big = BigFile(300000);
     OpenFromMenu(big);
     const std::string quiet = files.File("quiet.out");
     Dialogs().saveAnswers.push_back(quiet);
     LongWork::SetTiming(1000000, 40);  // no dialog
-    f.Save1->trigger();
+    Ui(f).saveAction->trigger();
     LongWork::SetTiming(0, 0);
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
 
@@ -275,7 +275,7 @@ TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
     Dialogs().saveAnswers.push_back(shown);
     Watch watch;
     WatchDuring(watch, false);
-    f.Save1->trigger();
+    Ui(f).saveAction->trigger();
     StopWatching();
     EXPECT_TRUE(errors.shown.empty());
     ExpectShownAndGrowing(watch.values);
@@ -287,11 +287,11 @@ TEST_F(ProgressWindowTest, ALongSaveShowsProgressAndWritesTheSameBytes) {
 // A press on the dialog's Cancel button gives the open up: the molecule, the
 // grid and the caption stay, and no error is shown. A save has no Cancel.
 TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     const std::string small = WriteFile("small.txt", kThreeAtoms);
     OpenFromMenu(small);
     const QString caption = f.windowTitle();
-    const QString firstCell = f.StringGrid1->Cells(1, 1);
+    const QString firstCell = Ui(f).atomGrid->Cells(1, 1);
     bool pressed = false;
     QTimer* timer = PressCancelWhenShown(pressed);
     OpenFromMenu(BigFile(300000));
@@ -299,7 +299,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(errors.shown.empty());
     EXPECT_EQ(state.Atoms.AtomCount, 3);
-    EXPECT_EQ(f.StringGrid1->Cells(1, 1), firstCell);
+    EXPECT_EQ(Ui(f).atomGrid->Cells(1, 1), firstCell);
     EXPECT_EQ(f.windowTitle(), caption);
     EXPECT_EQ(state.Paths.InFileName, small);  // Save offers small.out
     EXPECT_EQ(f.findChild<QProgressDialog*>(), nullptr);
@@ -321,7 +321,7 @@ TEST_F(ProgressWindowTest, ALongOpenCanBeCancelledASaveCannot) {
     OpenFromMenu(BigFile(300000, "second.txt"));
     timer->start();
     Dialogs().saveAnswers.push_back(files.File("saved.out"));
-    f.Save1->trigger();
+    Ui(f).saveAction->trigger();
     delete timer;
     EXPECT_TRUE(dialogSeen);
     EXPECT_FALSE(buttonSeen);

@@ -29,19 +29,38 @@ class RandomInput : public FormTest {
 
     // One user event: a change of focus, a key, a click or an open.
     void OneEvent(std::mt19937& rng) {
-        TForm1& f = Form();
-        QWidget* boxes[] = {f.SEV1,   f.SEV2,   f.SEV4,   f.SEV5,      f.SEV8,      f.SEU1,
-                            f.SEU3,   f.SEU5,   f.SEU7,   f.SpinEdit1, f.SpinEdit2, f.SpinEdit3,
-                            f.Zangle, f.Xangle, f.Yangle, f.VX,        f.VY,        f.VZ,
-                            f.UX,     f.UY,     f.UZ};
-        QAbstractButton* buttons[] = {f.Center, f.RotateZ, f.RotateX,   f.RotateY,  f.FitX,
-                                      f.FitY,   f.FitZ,    f.CheckBox1, f.CheckBox2};
+        MainWindow& f = Form();
+        QWidget* boxes[] = {Ui(f).vectorAtoms[0][0],
+                            Ui(f).vectorAtoms[0][1],
+                            Ui(f).vectorAtoms[0][3],
+                            Ui(f).vectorAtoms[0][4],
+                            Ui(f).vectorAtoms[0][7],
+                            Ui(f).vectorAtoms[1][0],
+                            Ui(f).vectorAtoms[1][2],
+                            Ui(f).vectorAtoms[1][4],
+                            Ui(f).vectorAtoms[1][6],
+                            Ui(f).centerAtoms[0],
+                            Ui(f).centerAtoms[1],
+                            Ui(f).plotScale,
+                            Ui(f).angleZ,
+                            Ui(f).angleX,
+                            Ui(f).angleY,
+                            Ui(f).components[0][0],
+                            Ui(f).components[0][1],
+                            Ui(f).components[0][2],
+                            Ui(f).components[1][0],
+                            Ui(f).components[1][1],
+                            Ui(f).components[1][2]};
+        QAbstractButton* buttons[] = {Ui(f).centerButton, Ui(f).rotateZ,       Ui(f).rotateX,
+                                      Ui(f).rotateY,      Ui(f).fitX,          Ui(f).fitY,
+                                      Ui(f).fitZ,         Ui(f).fitsVector[0], Ui(f).fitsVector[1]};
         static const char kKeys[] = "0123456789-+.,aE";
         const unsigned kind = rng() % 20;
         if (kind < 4) {
             boxes[rng() % std::size(boxes)]->setFocus();
         } else if (kind < 12) {
-            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : f.SEV1;
+            QWidget* target =
+                QApplication::focusWidget() ? QApplication::focusWidget() : Ui(f).vectorAtoms[0][0];
             switch (rng() % 6) {
                 case 0:
                     QTest::keyClick(target, Qt::Key_Backspace);
@@ -62,13 +81,14 @@ class RandomInput : public FormTest {
             const std::string* choices[] = {&good_, &good_, &bad_, &empty_, &one_};
             const unsigned pick = rng() % 6;
             Dialogs().openAnswers.push_back(pick < 5 ? *choices[pick] : files.File("missing.xyz"));
-            f.Open1->trigger();
+            Ui(f).openAction->trigger();
         }
     }
 
     void ExpectInvariants(std::size_t reportsBefore, int event) {
-        TForm1& f = Form();
-        ASSERT_NE(f.CheckBox1->Checked(), f.CheckBox2->Checked()) << "event " << event;
+        MainWindow& f = Form();
+        ASSERT_NE(Ui(f).fitsVector[0]->Checked(), Ui(f).fitsVector[1]->Checked())
+            << "event " << event;
         const AtomTable& t = state.Atoms;
         ASSERT_GE(t.AtomCount, 0);
         if (t.Capacity() > 0) {

@@ -20,12 +20,12 @@ constexpr char kBenzene[] = PIVORA_EXAMPLES "/benzene.xyz";
 class SymmetryForm : public FormTest {
   protected:
     SymmetryWindow& Window() {
-        Form().Symmetry1->trigger();
-        return *Form().SymmetryForm;
+        Ui(Form()).symmetryAction->trigger();
+        return *Ui(Form()).symmetryWindow;
     }
     // The row of the first element whose symbol is symbol.
     QTreeWidgetItem* Row(const QString& symbol) {
-        QTreeWidget* list = Form().SymmetryForm->Elements;
+        QTreeWidget* list = Ui(Form()).symmetryWindow->Elements;
         for (int i = 0; i < list->topLevelItemCount(); ++i) {
             if (list->topLevelItem(i)->text(0) == symbol) return list->topLevelItem(i);
         }
@@ -50,22 +50,22 @@ TEST_F(SymmetryForm, ShowsTheGroupSetsAnAxisAsVector1AndFollowsUndo) {
     const symmetry::Vec3 c6 = PointGroupOf(state.Atoms, 0.01).group.properAxes.at(0).direction;
     w.Elements->setCurrentItem(Row("C6"));
     w.SetVector1->click();
-    EXPECT_EQ(Form().VX->Text(), FormatDisplay(c6[0]));
-    EXPECT_EQ(Form().VY->Text(), FormatDisplay(c6[1]));
-    EXPECT_EQ(Form().VZ->Text(), FormatDisplay(c6[2]));
-    EXPECT_FALSE(Form().V1Direction->isHidden());
-    EXPECT_EQ(Form().V1Direction->text(), "C6 axis");
-    EXPECT_EQ(Form().Undo1->text(), "Undo Vector1: C6 axis");
+    EXPECT_EQ(Ui(Form()).components[0][0]->Text(), FormatDisplay(c6[0]));
+    EXPECT_EQ(Ui(Form()).components[0][1]->Text(), FormatDisplay(c6[1]));
+    EXPECT_EQ(Ui(Form()).components[0][2]->Text(), FormatDisplay(c6[2]));
+    EXPECT_FALSE(Ui(Form()).directionNames[0]->isHidden());
+    EXPECT_EQ(Ui(Form()).directionNames[0]->text(), "C6 axis");
+    EXPECT_EQ(Ui(Form()).undoAction->text(), "Undo Vector1: C6 axis");
 
     // The window follows a fit of the main window and its undo.
     const QString before = Direction(Row("C6"));
-    Form().FitX->click();
+    Ui(Form()).fitX->click();
     EXPECT_NE(Direction(Row("C6")), before);
     EXPECT_EQ(Direction(Row("C6")).split(' ', Qt::SkipEmptyParts).at(1), "0.0000");
-    Form().Undo1->trigger();
+    Ui(Form()).undoAction->trigger();
     EXPECT_EQ(Direction(Row("C6")), before);
-    Form().Undo1->trigger();
-    EXPECT_TRUE(Form().V1Direction->isHidden());
+    Ui(Form()).undoAction->trigger();
+    EXPECT_TRUE(Ui(Form()).directionNames[0]->isHidden());
 
     // A tolerance that is no number says so in the window, not in a box.
     w.Tolerance->SetText("abc");
@@ -100,25 +100,25 @@ TEST_F(SymmetryForm, TheBatchToolOnTheRecordedRecipeSavesTheWindowsBytes) {
     SymmetryWindow& w = Window();
     w.Elements->setCurrentItem(Row("C6"));
     w.SetVector1->click();
-    Form().PositiveFits1->setChecked(true);
-    Form().FitX->click();
-    Form().FitZ->click();
+    Ui(Form()).positiveFitsAction->setChecked(true);
+    Ui(Form()).fitX->click();
+    Ui(Form()).fitZ->click();
     w.Symmetrize->click();
     EXPECT_TRUE(w.Status->text().startsWith("Symmetrized to D6h: atom "));
     w.Elements->setCurrentItem(Row("C2\u2032"));
     w.SetVector2->click();
     w.StandardFrame->click();
-    Form().CheckBox2->click();
-    Form().FitY->click();
-    Form().PositiveFits1->setChecked(false);
+    Ui(Form()).fitsVector[1]->click();
+    Ui(Form()).fitY->click();
+    Ui(Form()).positiveFitsAction->setChecked(false);
     ASSERT_TRUE(errors.shown.empty()) << errors.shown.front();
 
     const std::string windowOut = files.File("window.out");
     const std::string recipe = files.File("session.recipe");
     Dialogs().saveAnswers.push_back(windowOut);
-    Form().Save1->trigger();
+    Ui(Form()).saveAction->trigger();
     Dialogs().recipeAnswers.push_back(recipe);
-    Form().SaveRecipe1->trigger();
+    Ui(Form()).saveRecipeAction->trigger();
     const std::string lines = ReadAll(recipe);
     for (const char* command :
          {"\ndirection vector1 ", " C6 axis\nfit +x\nfit +z\nsymmetrize 0.01\ndirection vector2 ",

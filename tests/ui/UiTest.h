@@ -24,7 +24,8 @@
 #include "ui/ErrorBox.h"
 #include "ui/EventGuard.h"
 #include "ui/FileDialogs.h"
-#include "ui/Unit1.h"
+#include "ui/MainWindow.h"
+#include "ui/WindowProbe.h"
 
 namespace pivora::test {
 
@@ -119,11 +120,11 @@ class FormTest : public ::testing::Test {
   protected:
     FormTest() { state.Paths.StartDir = start.path(); }
 
-    TForm1& Form() {
+    MainWindow& Form() {
         if (!form_) {
             auto dialogs = std::make_unique<FakeDialogs>();
             dialogs_ = dialogs.get();
-            form_ = std::make_unique<TForm1>(state, std::move(dialogs));
+            form_ = std::make_unique<MainWindow>(state, std::move(dialogs));
         }
         return *form_;
     }
@@ -141,7 +142,7 @@ class FormTest : public ::testing::Test {
     // File > Open as the user picks it, answering the dialog with path.
     void OpenFromMenu(const std::string& path) {
         Dialogs().openAnswers.push_back(path);
-        Form().Open1->trigger();
+        Ui(Form()).openAction->trigger();
     }
     // What the desktop sends: the drag comes in, then the drop.
     void Drop(QMimeData& data) {
@@ -179,7 +180,7 @@ class FormTest : public ::testing::Test {
 
   private:
     FakeDialogs* dialogs_ = nullptr;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> form_;
 };
 
 // The three-line molecule that the open tests start from.

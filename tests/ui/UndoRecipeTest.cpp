@@ -23,11 +23,11 @@ class UndoWindow : public FormTest {
         button->click();
     }
     bool active = false;
-    TForm1& f() { return Form(); }
+    MainWindow& f() { return Form(); }
     std::vector<QString> Column(int column) {
         std::vector<QString> cells;
-        for (int r = 1; r < f().StringGrid1->RowCount(); ++r) {
-            cells.push_back(f().StringGrid1->Cells(column, r));
+        for (int r = 1; r < Ui(f()).atomGrid->RowCount(); ++r) {
+            cells.push_back(Ui(f()).atomGrid->Cells(column, r));
         }
         return cells;
     }
@@ -35,36 +35,36 @@ class UndoWindow : public FormTest {
 
 TEST_F(UndoWindow, UndoAndRedoBringBackAtomsGridBoxesAndPanes) {
     OpenFromMenu(WriteFile("mol.xyz", kRoad));
-    EXPECT_FALSE(f().Undo1->isEnabled());
-    const QImage opened = f().Image1->Picture();  // the open's redraw: the axes
-    TypeOver(f().SEV1, "1");
-    TypeOver(f().SEV5, "5");
+    EXPECT_FALSE(Ui(f()).undoAction->isEnabled());
+    const QImage opened = Ui(f()).xyPane->Picture();  // the open's redraw: the axes
+    TypeOver(Ui(f()).vectorAtoms[0][0], "1");
+    TypeOver(Ui(f()).vectorAtoms[0][4], "5");
     const std::vector<double> x = state.Atoms.AtomX;
     const std::vector<QString> grid = Column(1);
-    const QImage pane = f().Image1->Picture();
-    const std::string vx = f().VX->Text();
-    f().FitY->click();
-    f().FitX->click();
-    EXPECT_EQ(f().Undo1->text(), "Undo Fit Vector1 onto X");
+    const QImage pane = Ui(f()).xyPane->Picture();
+    const std::string vx = Ui(f()).components[0][0]->Text();
+    Ui(f()).fitY->click();
+    Ui(f()).fitX->click();
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Fit Vector1 onto X");
     EXPECT_TRUE(f().isWindowModified());
-    f().Undo1->trigger();
-    EXPECT_EQ(f().Undo1->text(), "Undo Fit Vector1 onto Y");
-    EXPECT_EQ(f().Redo1->text(), "Redo Fit Vector1 onto X");
-    f().Undo1->trigger();
+    Ui(f()).undoAction->trigger();
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Fit Vector1 onto Y");
+    EXPECT_EQ(Ui(f()).redoAction->text(), "Redo Fit Vector1 onto X");
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
     EXPECT_EQ(Column(1), grid);
-    EXPECT_EQ(f().VX->Text(), vx);
-    EXPECT_EQ(f().Xangle->Text(), "0");
-    EXPECT_EQ(f().Image1->Picture(), pane);
+    EXPECT_EQ(Ui(f()).components[0][0]->Text(), vx);
+    EXPECT_EQ(Ui(f()).angleX->Text(), "0");
+    EXPECT_EQ(Ui(f()).xyPane->Picture(), pane);
     EXPECT_FALSE(f().isWindowModified());
-    f().Redo1->trigger();
-    f().Redo1->trigger();
-    EXPECT_EQ(f().Zangle->Text(), "-73.3984504009798");
-    EXPECT_FALSE(f().Redo1->isEnabled());
+    Ui(f()).redoAction->trigger();
+    Ui(f()).redoAction->trigger();
+    EXPECT_EQ(Ui(f()).angleZ->Text(), "-73.3984504009798");
+    EXPECT_FALSE(Ui(f()).redoAction->isEnabled());
     EXPECT_TRUE(f().isWindowModified());
-    while (f().Undo1->isEnabled()) f().Undo1->trigger();
-    EXPECT_EQ(f().Image1->Picture(), opened);
-    EXPECT_EQ(f().SEV1->Text(), "0");
+    while (Ui(f()).undoAction->isEnabled()) Ui(f()).undoAction->trigger();
+    EXPECT_EQ(Ui(f()).xyPane->Picture(), opened);
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][0]->Text(), "0");
     EXPECT_TRUE(errors.shown.empty());
 }
 
@@ -74,8 +74,8 @@ TEST_F(UndoWindow, ClosingWithUnsavedChangesAsksFirst) {
     EXPECT_EQ(Dialogs().closeQuestions, 0);
     EXPECT_FALSE(f().isVisible());
     f().show();
-    TypeOver(f().Zangle, "30");
-    f().RotateZ->click();
+    TypeOver(Ui(f()).angleZ, "30");
+    Ui(f()).rotateZ->click();
     EXPECT_TRUE(f().windowTitle().contains("mol.xyz[*]"));
     Dialogs().closeAnswer = FileDialogs::CloseAnswer::Cancel;
     f().close();
@@ -91,7 +91,7 @@ TEST_F(UndoWindow, ClosingWithUnsavedChangesAsksFirst) {
     EXPECT_FALSE(f().isVisible());
     EXPECT_NE(ReadAll(out), "");
     f().show();
-    f().RotateZ->click();
+    Ui(f()).rotateZ->click();
     Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
     f().close();
     EXPECT_FALSE(f().isVisible());
@@ -120,12 +120,12 @@ TEST_F(UndoWindow, OpeningOverUnsavedChangesAsksFirst) {
         SCOPED_TRACE(&c - kCases);
         Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
         OpenFromMenu(first);
-        TypeOver(f().Zangle, "30");
-        f().RotateZ->click();
+        TypeOver(Ui(f()).angleZ, "30");
+        Ui(f()).rotateZ->click();
         Dialogs().openQuestions = 0;
         const std::vector<double> x = state.Atoms.AtomX;
         const QString caption = f().windowTitle();
-        const QString undo = f().Undo1->text();
+        const QString undo = Ui(f()).undoAction->text();
         Dialogs().closeAnswer = c.answer;
         if (c.saveAccepted) Dialogs().saveAnswers.push_back(files.File("mol.out"));
         if (c.drop) {
@@ -138,11 +138,11 @@ TEST_F(UndoWindow, OpeningOverUnsavedChangesAsksFirst) {
         EXPECT_EQ(Dialogs().openQuestions, 1);
         if (c.opens) {
             EXPECT_EQ(state.Atoms.AtomCount, 1);
-            EXPECT_FALSE(f().Undo1->isEnabled());
+            EXPECT_FALSE(Ui(f()).undoAction->isEnabled());
         } else {
             EXPECT_EQ(state.Atoms.AtomX, x);
             EXPECT_EQ(f().windowTitle(), caption);
-            EXPECT_EQ(f().Undo1->text(), undo);
+            EXPECT_EQ(Ui(f()).undoAction->text(), undo);
             Dialogs().openAnswers.clear();  // the dialog never came
         }
         if (c.saveAccepted) {
@@ -154,37 +154,37 @@ TEST_F(UndoWindow, OpeningOverUnsavedChangesAsksFirst) {
 
 TEST_F(UndoWindow, ATypedAngleGoesBackWithTheTurnThatUsedIt) {
     OpenFromMenu(WriteFile("mol.xyz", kRoad));
-    TypeOver(f().SEV1, "1");
-    TypeOver(f().SEV5, "5");
+    TypeOver(Ui(f()).vectorAtoms[0][0], "1");
+    TypeOver(Ui(f()).vectorAtoms[0][4], "5");
     const std::vector<double> x = state.Atoms.AtomX;
-    const QImage pane = f().Image1->Picture();
-    TypeOver(f().SpinEdit3, "20");
-    TypeOver(f().Zangle, "30");
-    f().RotateZ->click();
-    EXPECT_EQ(f().Undo1->text(), "Undo Turn About Z by 30\u00b0");
-    f().Undo1->trigger();
+    const QImage pane = Ui(f()).xyPane->Picture();
+    TypeOver(Ui(f()).plotScale, "20");
+    TypeOver(Ui(f()).angleZ, "30");
+    Ui(f()).rotateZ->click();
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Turn About Z by 30\u00b0");
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
-    EXPECT_EQ(f().Zangle->Text(), "0");
-    EXPECT_EQ(f().SpinEdit3->Text(), "10");
-    EXPECT_EQ(f().Image1->Picture(), pane);
-    EXPECT_EQ(f().Undo1->text(), "Undo Vector1 Head: Atom 5");
-    f().Redo1->trigger();
-    EXPECT_EQ(f().Zangle->Text(), "30");
-    EXPECT_EQ(f().SpinEdit3->Text(), "20");
+    EXPECT_EQ(Ui(f()).angleZ->Text(), "0");
+    EXPECT_EQ(Ui(f()).plotScale->Text(), "10");
+    EXPECT_EQ(Ui(f()).xyPane->Picture(), pane);
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Vector1 Head: Atom 5");
+    Ui(f()).redoAction->trigger();
+    EXPECT_EQ(Ui(f()).angleZ->Text(), "30");
+    EXPECT_EQ(Ui(f()).plotScale->Text(), "20");
     EXPECT_TRUE(errors.shown.empty());
 }
 
 TEST_F(UndoWindow, ASavedRecipeAppliedAfterAReopenGivesTheSameMoleculeAsOneStep) {
     const std::string input = WriteFile("mol.xyz", kRoad);
     OpenFromMenu(input);
-    TypeOver(f().SEV1, "1");
-    TypeOver(f().SEV5, "5");
-    f().FitY->click();
-    f().FitX->click();
+    TypeOver(Ui(f()).vectorAtoms[0][0], "1");
+    TypeOver(Ui(f()).vectorAtoms[0][4], "5");
+    Ui(f()).fitY->click();
+    Ui(f()).fitX->click();
     const std::vector<double> x = state.Atoms.AtomX;
     const std::string recipe = files.File("road.recipe");
     Dialogs().recipeAnswers.push_back(recipe);
-    f().SaveRecipe1->trigger();
+    Ui(f()).saveRecipeAction->trigger();
     EXPECT_EQ(Dialogs().recipeNames.back(), files.File("mol.recipe"));
     EXPECT_EQ(ReadAll(recipe),
               "pivora-recipe 1\n# the boxes as they stood when the file was opened\nuse vector1\n"
@@ -193,13 +193,13 @@ TEST_F(UndoWindow, ASavedRecipeAppliedAfterAReopenGivesTheSameMoleculeAsOneStep)
     Dialogs().closeAnswer = FileDialogs::CloseAnswer::Discard;
     OpenFromMenu(input);
     EXPECT_EQ(Dialogs().openQuestions, 1);
-    EXPECT_FALSE(f().Undo1->isEnabled());
+    EXPECT_FALSE(Ui(f()).undoAction->isEnabled());
     Dialogs().recipeAnswers.push_back(recipe);
-    f().ApplyRecipe1->trigger();
+    Ui(f()).applyRecipeAction->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
-    EXPECT_EQ(f().Undo1->text(), "Undo Apply Recipe road.recipe");
-    f().Undo1->trigger();
-    EXPECT_FALSE(f().Undo1->isEnabled());
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Apply Recipe road.recipe");
+    Ui(f()).undoAction->trigger();
+    EXPECT_FALSE(Ui(f()).undoAction->isEnabled());
     EXPECT_EQ(state.Atoms.AtomX[5], 3.5);
     EXPECT_TRUE(errors.shown.empty());
 }
@@ -210,29 +210,29 @@ TEST_F(UndoWindow, AFailingRecipeLineIsReportedWithItsLineAndUndoneAsOne) {
     const std::string recipe =
         WriteFile("bad.recipe", "pivora-recipe 1\nrotate z 30\nrotate x abc\nrotate y 5\n");
     Dialogs().recipeAnswers.push_back(recipe);
-    f().ApplyRecipe1->trigger();
+    Ui(f()).applyRecipeAction->trigger();
     EXPECT_EQ(errors.shown, std::vector<std::string>{"'abc' は浮動小数点数ではありません."});
-    EXPECT_NE(state.Atoms.AtomX, x);     // the line before the failure was done
-    EXPECT_EQ(f().Yangle->Text(), "0");  // the line after it was not
-    f().Undo1->trigger();
+    EXPECT_NE(state.Atoms.AtomX, x);         // the line before the failure was done
+    EXPECT_EQ(Ui(f()).angleY->Text(), "0");  // the line after it was not
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(state.Atoms.AtomX, x);
     // A recipe that is no recipe changes nothing.
     Dialogs().recipeAnswers.push_back(WriteFile("not.recipe", "rotate z 5\n"));
-    f().ApplyRecipe1->trigger();
+    Ui(f()).applyRecipeAction->trigger();
     EXPECT_EQ(errors.shown.back(),
               "Recipe line 1: a recipe begins with the line 'pivora-recipe 1'.");
     EXPECT_EQ(state.Atoms.AtomX, x);
     // An atom the molecule lacks fails as in pivora-batch; typing the same
     // index into the box is still brought into the limits.
     Dialogs().recipeAnswers.push_back(WriteFile("big.recipe", "pivora-recipe 1\nselect SEV5 25\n"));
-    f().ApplyRecipe1->trigger();
+    Ui(f()).applyRecipeAction->trigger();
     EXPECT_EQ(errors.shown.back(), "Atom 25 is not in the molecule: it has 5 atoms.");
     EXPECT_NE(errors.details.back().find("stopped at line 2: select SEV5 25."), std::string::npos)
         << errors.details.back();
-    EXPECT_EQ(f().SEV5->Text(), "0");
-    TypeOver(f().SEV5, "25");
-    f().StringGrid1->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(f().SEV5->Text(), "5");
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][4]->Text(), "0");
+    TypeOver(Ui(f()).vectorAtoms[0][4], "25");
+    Ui(f()).atomGrid->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][4]->Text(), "5");
 }
 
 // A random session of typing and clicks as the user gives them.
@@ -242,22 +242,26 @@ class WindowAndBatch : public UndoWindow {
         std::uniform_int_distribution<int> index(-1, atoms + 2);
         const char* const angles[] = {"30", "-45", "90", "1E-3", "abc", "12.5", "-0", "7"};
         const char* const components[] = {"1", "-2.5", "0", "x", "3E2"};
-        TButton* const fits[] = {f().FitX, f().FitY, f().FitZ};
-        TEdit* const angleBoxes[] = {f().Zangle, f().Xangle, f().Yangle};
-        TButton* const turns[] = {f().RotateZ, f().RotateX, f().RotateY};
-        TSpinEdit* const atomBoxes[] = {f().SEV1, f().SEV2, f().SEV4, f().SEV5, f().SEV8,
-                                        f().SEU1, f().SEU3, f().SEU5, f().SEU7};
-        TEdit* const componentBoxes[] = {f().VX, f().VY, f().VZ, f().UX, f().UY, f().UZ};
+        Button* const fits[] = {Ui(f()).fitX, Ui(f()).fitY, Ui(f()).fitZ};
+        TextBox* const angleBoxes[] = {Ui(f()).angleZ, Ui(f()).angleX, Ui(f()).angleY};
+        Button* const turns[] = {Ui(f()).rotateZ, Ui(f()).rotateX, Ui(f()).rotateY};
+        SpinBox* const atomBoxes[] = {
+            Ui(f()).vectorAtoms[0][0], Ui(f()).vectorAtoms[0][1], Ui(f()).vectorAtoms[0][3],
+            Ui(f()).vectorAtoms[0][4], Ui(f()).vectorAtoms[0][7], Ui(f()).vectorAtoms[1][0],
+            Ui(f()).vectorAtoms[1][2], Ui(f()).vectorAtoms[1][4], Ui(f()).vectorAtoms[1][6]};
+        TextBox* const componentBoxes[] = {Ui(f()).components[0][0], Ui(f()).components[0][1],
+                                           Ui(f()).components[0][2], Ui(f()).components[1][0],
+                                           Ui(f()).components[1][1], Ui(f()).components[1][2]};
         switch (random() % 8) {
             case 0:
             case 1:
                 TypeOver(atomBoxes[random() % 9], std::to_string(index(random)));
-                f().StringGrid1->setFocus(Qt::TabFocusReason);  // leaving the box
+                Ui(f()).atomGrid->setFocus(Qt::TabFocusReason);  // leaving the box
                 break;
             case 2:
-                TypeOver(f().SpinEdit1, std::to_string(index(random)));
-                TypeOver(f().SpinEdit2, std::to_string(index(random)));
-                Click(f().Center);
+                TypeOver(Ui(f()).centerAtoms[0], std::to_string(index(random)));
+                TypeOver(Ui(f()).centerAtoms[1], std::to_string(index(random)));
+                Click(Ui(f()).centerButton);
                 break;
             case 3: {
                 const int axis = static_cast<int>(random() % 3);
@@ -270,7 +274,7 @@ class WindowAndBatch : public UndoWindow {
                 Click(fits[random() % 3]);
                 break;
             case 6:
-                Click(random() % 2 ? f().CheckBox1 : f().CheckBox2);
+                Click(random() % 2 ? Ui(f()).fitsVector[0] : Ui(f()).fitsVector[1]);
                 break;
             default:
                 TypeOver(componentBoxes[random() % 6], components[random() % 5]);
@@ -296,16 +300,16 @@ TEST_F(WindowAndBatch, TheBatchToolOnTheRecordedRecipeSavesTheWindowsBytes) {
         const std::string input = WriteFile("mol" + std::to_string(trial) + ".xyz", text);
         OpenFromMenu(input);
         ASSERT_EQ(state.Atoms.AtomCount, atoms);
-        ASSERT_EQ(f().SEV5->MaxValue(), atoms);
+        ASSERT_EQ(Ui(f()).vectorAtoms[0][4]->MaxValue(), atoms);
         for (int i = 0; i < 20; ++i) RandomEvent(random, atoms);
-        if (trial % 4 == 0) f().Undo1->trigger();
+        if (trial % 4 == 0) Ui(f()).undoAction->trigger();
 
         const std::string windowOut = files.File("window.out");
         const std::string recipe = files.File("session.recipe");
         Dialogs().saveAnswers.push_back(windowOut);
-        f().Save1->trigger();
+        Ui(f()).saveAction->trigger();
         Dialogs().recipeAnswers.push_back(recipe);
-        f().SaveRecipe1->trigger();
+        Ui(f()).saveRecipeAction->trigger();
 
         const std::string batchOut = files.File("batch.out");
         std::ostringstream report;

@@ -25,10 +25,10 @@ constexpr Vec3 kHydrogen{-0.45, 2.59, -1};
 
 class View3DWindowTest : public FormTest {
   protected:
-    TForm1& f() { return Form(); }
+    MainWindow& f() { return Form(); }
     View3DWindow& ShowView() {
-        f().View3D1->trigger();
-        EXPECT_TRUE(f().View3D1->isChecked());
+        Ui(f()).view3DAction->trigger();
+        EXPECT_TRUE(Ui(f()).view3DAction->isChecked());
         View3DWindow* view = f().View3D();
         EXPECT_TRUE(view && view->isVisible());
         return *view;
@@ -48,7 +48,7 @@ class View3DWindowTest : public FormTest {
 TEST_F(View3DWindowTest, ShowsTheAtomsInTheirColorsAndAClickPicksThemIntoTheBox) {
     ASSERT_TRUE(ShowActive());
     OpenFromMenu(WriteFile("fec.xyz", kIronCarbon));
-    f().SEV5->setFocus(Qt::MouseFocusReason);
+    Ui(f()).vectorAtoms[0][4]->setFocus(Qt::MouseFocusReason);
     View3DWindow& view = ShowView();
     const QImage picture = view.Picture();
     EXPECT_EQ(view.Bonds(), (std::vector<Bond>{{1, 2}, {2, 3}}));
@@ -75,9 +75,9 @@ TEST_F(View3DWindowTest, ShowsTheAtomsInTheirColorsAndAClickPicksThemIntoTheBox)
     // A click on the carbon goes the way a click on a pane goes: into the
     // box used last, as typed there.
     QTest::mouseClick(view.Canvas(), Qt::LeftButton, Qt::NoModifier, c1);
-    EXPECT_EQ(f().SEV5->Text(), "2");
-    EXPECT_EQ(f().V5->Text(), "C1");
-    EXPECT_EQ(f().Undo1->text(), "Undo Vector1 Head: Atom 2");
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][4]->Text(), "2");
+    EXPECT_EQ(Ui(f()).atomNames[0][4]->Text(), "C1");
+    EXPECT_EQ(Ui(f()).undoAction->text(), "Undo Vector1 Head: Atom 2");
     // Vector1's head is C1 now: ringed in blue, 1.5 to 3.5 pixels off its
     // ball; marked as picked outside that, 4 to 7 pixels off; and measured
     // from.
@@ -91,8 +91,8 @@ TEST_F(View3DWindowTest, ShowsTheAtomsInTheirColorsAndAClickPicksThemIntoTheBox)
     // Ctrl+clicks measure instead, and ring the atoms in green.
     QTest::mouseClick(view.Canvas(), Qt::LeftButton, Qt::ControlModifier, fe);
     QTest::mouseClick(view.Canvas(), Qt::LeftButton, Qt::ControlModifier, c1);
-    EXPECT_EQ(f().MeasureText->text(), "Distance Fe (1)\u2013C1 (2): 2.050000 \u00C5");
-    EXPECT_EQ(f().SEV5->Text(), "2");
+    EXPECT_EQ(Ui(f()).measureText->text(), "Distance Fe (1)\u2013C1 (2): 2.050000 \u00C5");
+    EXPECT_EQ(Ui(f()).vectorAtoms[0][4]->Text(), "2");
     const double iron = BallRadius(26) * view.Camera().Scale();
     EXPECT_EQ(view.Picture().pixel(PixelOf(view, kIron, -iron - 4.5)), qRgb(0, 150, 0));
     EXPECT_TRUE(errors.shown.empty());
@@ -101,15 +101,15 @@ TEST_F(View3DWindowTest, ShowsTheAtomsInTheirColorsAndAClickPicksThemIntoTheBox)
 TEST_F(View3DWindowTest, TurningTheViewMovesNoAtomYetTheViewFollowsEveryCommand) {
     ASSERT_TRUE(ShowActive());
     OpenFromMenu(WriteFile("fec.xyz", kIronCarbon));
-    f().SEV1->SetValue(1);
-    f().SEV5->SetValue(2);
+    Ui(f()).vectorAtoms[0][0]->SetValue(1);
+    Ui(f()).vectorAtoms[0][4]->SetValue(2);
     View3DWindow& view = ShowView();
     const std::vector<double> coordinates = {state.Atoms.AtomX.begin(), state.Atoms.AtomX.end()};
     const AtomTable before = state.Atoms;
     const ControlState controls = f().Commands().Controls();
     const std::size_t steps = f().Commands().UndoCount();
-    const std::vector<QImage> panes = {f().Image1->Picture(), f().Image2->Picture(),
-                                       f().Image3->Picture()};
+    const std::vector<QImage> panes = {Ui(f()).xyPane->Picture(), Ui(f()).yzPane->Picture(),
+                                       Ui(f()).zxPane->Picture()};
     const std::array<Vec3, 3> axes = view.Camera().Axes();
 
     QWidget* canvas = view.Canvas();
@@ -140,23 +140,23 @@ TEST_F(View3DWindowTest, TurningTheViewMovesNoAtomYetTheViewFollowsEveryCommand)
     EXPECT_EQ(f().Commands().Controls(), controls);
     EXPECT_EQ(f().Commands().UndoCount(), steps);
     EXPECT_FALSE(f().Commands().Modified());
-    EXPECT_EQ(
-        (std::vector<QImage>{f().Image1->Picture(), f().Image2->Picture(), f().Image3->Picture()}),
-        panes);
+    EXPECT_EQ((std::vector<QImage>{Ui(f()).xyPane->Picture(), Ui(f()).yzPane->Picture(),
+                                   Ui(f()).zxPane->Picture()}),
+              panes);
 
     // A turn of the molecule shows at once; undo brings the picture back.
     const QImage shown = view.Picture();
-    f().Zangle->SetText("90");
-    f().RotateZ->click();
+    Ui(f()).angleZ->SetText("90");
+    Ui(f()).rotateZ->click();
     EXPECT_NE(view.Picture(), shown);
-    f().Undo1->trigger();
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(view.Picture(), shown);
     // So does a change of the vectors' groups, and its undo.
-    f().SEU1->SetValue(3);
-    f().SEU5->SetValue(1);
+    Ui(f()).vectorAtoms[1][0]->SetValue(3);
+    Ui(f()).vectorAtoms[1][4]->SetValue(1);
     EXPECT_NE(view.Picture(), shown);
-    f().Undo1->trigger();
-    f().Undo1->trigger();
+    Ui(f()).undoAction->trigger();
+    Ui(f()).undoAction->trigger();
     EXPECT_EQ(view.Picture(), shown);
     // Another molecule, read into the arrays of this one: its bonds.
     OpenFromMenu(WriteFile("water.xyz", "O 0 0 0\nH 0.757 0.586 0\nH -0.757 0.586 0\n"));
@@ -172,16 +172,16 @@ TEST_F(View3DWindowTest, ItsVisibilityAndPlaceAreKeptBetweenRuns) {
     f().close();  // no changes: no question
     Restart();
     f().RestoreView3D();
-    ASSERT_TRUE(f().View3D1->isChecked());
+    ASSERT_TRUE(Ui(f()).view3DAction->isChecked());
     ASSERT_TRUE(f().View3D());
     EXPECT_TRUE(f().View3D()->isVisible());
     EXPECT_EQ(f().View3D()->geometry(), place);
     // Closed by its frame: unticked, and not shown at the next start.
     f().View3D()->close();
-    EXPECT_FALSE(f().View3D1->isChecked());
+    EXPECT_FALSE(Ui(f()).view3DAction->isChecked());
     Restart();
     f().RestoreView3D();
-    EXPECT_FALSE(f().View3D1->isChecked());
+    EXPECT_FALSE(Ui(f()).view3DAction->isChecked());
     EXPECT_FALSE(f().View3D());
 }
 

@@ -64,7 +64,7 @@ class SpinBox : public ::testing::Test {
 
     ErrorRecorder errors;
     QWidget window;
-    TSpinEdit spin;
+    pivora::SpinBox spin;
     int changes = 0;
 };
 
@@ -173,7 +173,7 @@ TEST_F(SpinBox, ArrowKeysStepByOneWithinTheLimits) {
 
 TEST(TextBox, SettingItsOwnTextRaisesNothing) {
     ErrorRecorder errors;
-    TEdit edit(nullptr, "None");
+    TextBox edit(nullptr, "None");
     int changes = 0;
     edit.OnChange = [&] { ++changes; };
     edit.SetText("None");
@@ -187,7 +187,7 @@ TEST(TextBox, SettingItsOwnTextRaisesNothing) {
 }
 
 TEST(TextBox, KeepsLabelBytesThroughTheLocalEncoding) {
-    TEdit edit(nullptr, "");
+    TextBox edit(nullptr, "");
     const std::string label = "Fe\xc3\xa9";  // "Feé" in UTF-8
     edit.SetText(label);
     EXPECT_EQ(edit.text(), QString::fromUtf8("Feé"));
@@ -196,7 +196,7 @@ TEST(TextBox, KeepsLabelBytesThroughTheLocalEncoding) {
 
 TEST(CheckBox, RaisesItsClickOnEveryChangeOfState) {
     ErrorRecorder errors;
-    TCheckBox check(nullptr, true);
+    CheckBox check(nullptr, true);
     std::vector<bool> seen;
     check.OnClick = [&] { seen.push_back(check.Checked()); };
     check.SetChecked(true);

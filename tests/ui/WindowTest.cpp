@@ -16,8 +16,8 @@
 
 #include "UiTest.h"
 #include "geometry/AtomGroup.h"
+#include "ui/HelpWindow.h"
 #include "ui/Startup.h"
-#include "ui/Unit2.h"
 
 namespace pivora::test {
 namespace {
@@ -25,7 +25,7 @@ namespace {
 struct NameCase {
     const char* name;
     const char* file;   // opened first, or nullptr
-    const char* typed;  // into SEV3
+    const char* typed;  // into the third tail atom box of Vector1
     const char* text;   // what V3 then shows
 };
 
@@ -39,9 +39,9 @@ TEST_P(NameBox, ShowsNoneAnAtomsLabelOrNothing) {
         OpenFromMenu(WriteFile("mol.xyz", c.file));
     }
     // Typed, so that no limit applies: the box shows what the index names.
-    TypeOver(Form().SEV3, c.typed);
-    EXPECT_EQ(Form().SEV3->Text(), c.typed);
-    EXPECT_EQ(Form().V3->Text(), c.text);
+    TypeOver(Ui(Form()).vectorAtoms[0][2], c.typed);
+    EXPECT_EQ(Ui(Form()).vectorAtoms[0][2]->Text(), c.typed);
+    EXPECT_EQ(Ui(Form()).atomNames[0][2]->Text(), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Indexes, NameBox,
@@ -61,23 +61,23 @@ INSTANTIATE_TEST_SUITE_P(Indexes, NameBox,
 
 TEST_F(FormTest, SelectionBoxesNameTheirAtoms) {
     OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
-    TForm1& f = Form();
-    f.SEV3->SetValue(2);
-    EXPECT_EQ(f.V3->Text(), "O1");
-    f.SEU8->SetValue(3);
-    EXPECT_EQ(f.U8->Text(), "H1");
-    f.SEV3->SetValue(0);
-    EXPECT_EQ(f.V3->Text(), "None");
-    f.SpinEdit2->SetValue(3);
-    EXPECT_EQ(f.Edit2->Text(), "H1");
+    MainWindow& f = Form();
+    Ui(f).vectorAtoms[0][2]->SetValue(2);
+    EXPECT_EQ(Ui(f).atomNames[0][2]->Text(), "O1");
+    Ui(f).vectorAtoms[1][7]->SetValue(3);
+    EXPECT_EQ(Ui(f).atomNames[1][7]->Text(), "H1");
+    Ui(f).vectorAtoms[0][2]->SetValue(0);
+    EXPECT_EQ(Ui(f).atomNames[0][2]->Text(), "None");
+    Ui(f).centerAtoms[1]->SetValue(3);
+    EXPECT_EQ(Ui(f).centerNames[1]->Text(), "H1");
 }
 
 TEST_F(FormTest, GridKeepsWhatItShowedWhateverTheTableDoesLater) {
     OpenFromMenu(WriteFile("mol.xyz", kThreeAtoms));
     state.Atoms.AtomX[1] = 99;
     state.Atoms.AtomName[1] = "Xx";
-    EXPECT_EQ(Form().StringGrid1->Cells(0, 1), "C1");
-    EXPECT_EQ(Form().StringGrid1->Cells(1, 1), "0.1");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(0, 1), "C1");
+    EXPECT_EQ(Ui(Form()).atomGrid->Cells(1, 1), "0.1");
 }
 
 TEST_F(FormTest, LocaleChangeRereadsTheDecimalSeparator) {
@@ -104,13 +104,13 @@ INSTANTIATE_TEST_SUITE_P(Points, Separator,
                                            SeparatorCase{u"..", '.'}, SeparatorCase{u" ", '.'}));
 
 TEST_F(FormTest, HelpIsCenteredOverTheMainWindowAtEveryClick) {
-    TForm1& f = Form();
-    TForm2 help;
+    MainWindow& f = Form();
+    HelpWindow help;
     f.SetHelpWindow(&help);
     f.show();
     for (const QPoint place : {QPoint(40, 30), QPoint(300, 120)}) {
         f.move(place);
-        f.Help1->trigger();
+        Ui(f).helpAction->trigger();
         EXPECT_TRUE(help.isVisible());
         EXPECT_EQ(help.frameGeometry().topLeft(),
                   CenteredOver(f.frameGeometry(), help.frameGeometry().size()));
@@ -123,7 +123,7 @@ TEST_F(FormTest, HelpIsCenteredOverTheMainWindowAtEveryClick) {
 }
 
 TEST(Help, PageKeepsItsTrailingBlanksAndClosesWithItsBlock) {
-    TForm2 help;
+    HelpWindow help;
     EXPECT_EQ(help.windowTitle(), "Help (Pivora)");
     const QStringList lines = help.Memo1->toPlainText().split('\n');
     ASSERT_GE(lines.size(), 27);
@@ -138,19 +138,19 @@ TEST(Help, PageKeepsItsTrailingBlanksAndClosesWithItsBlock) {
 }
 
 TEST_F(FormTest, AtItsSizeTheScrollingAreaShowsTheControlsAsPlaced) {
-    TForm1& f = Form();
+    MainWindow& f = Form();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     const int menu = f.menuBar()->height();
-    EXPECT_EQ(f.size(), QSize(992 + f.StringGrid1->RowNumberWidth(), menu + 682));
-    EXPECT_EQ(f.ClientArea->geometry(), QRect(0, menu, f.Client->width(), 682));
-    EXPECT_EQ(f.Client->pos(), QPoint(0, 0));
-    EXPECT_FALSE(f.ClientArea->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(f.ClientArea->verticalScrollBar()->isVisible());
+    EXPECT_EQ(f.size(), QSize(992 + Ui(f).atomGrid->RowNumberWidth(), menu + 682));
+    EXPECT_EQ(Ui(f).clientArea->geometry(), QRect(0, menu, Ui(f).clientWidget->width(), 682));
+    EXPECT_EQ(Ui(f).clientWidget->pos(), QPoint(0, 0));
+    EXPECT_FALSE(Ui(f).clientArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(Ui(f).clientArea->verticalScrollBar()->isVisible());
     EXPECT_FALSE(f.statusBar()->isVisible());
     // Pixel for pixel the controls on the window's background, nothing of
     // the area's own.
-    EXPECT_EQ(f.grab(f.ClientArea->geometry()).toImage(), f.Client->grab().toImage());
+    EXPECT_EQ(f.grab(Ui(f).clientArea->geometry()).toImage(), Ui(f).clientWidget->grab().toImage());
 }
 
 TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
@@ -163,15 +163,15 @@ TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
     const QPoint offCenter =
         Form().frameGeometry().center() - Form().screen()->availableGeometry().center();
     EXPECT_LE(offCenter.manhattanLength(), 6);
-    EXPECT_FALSE(Form().ShowAtoms1->isChecked());
+    EXPECT_FALSE(Ui(Form()).showAtomsAction->isChecked());
     const QSize natural = Form().size();
-    Form().ShowAtoms1->trigger();
+    Ui(Form()).showAtomsAction->trigger();
     Form().move(123, 77);
     const QPoint place = Form().pos();
     Form().close();
     Restart();
     Form().ShowCentered();
-    EXPECT_TRUE(Form().ShowAtoms1->isChecked());
+    EXPECT_TRUE(Ui(Form()).showAtomsAction->isChecked());
     EXPECT_TRUE(Form().Commands().ShowsAtoms());
     EXPECT_EQ(Form().pos(), place);
     EXPECT_EQ(Form().size(), natural);
@@ -181,24 +181,24 @@ TEST_F(FormTest, ShowAtomsAndThePlaceOfTheWindowAreKeptBetweenRuns) {
     Restart();
     Form().ShowCentered();
     EXPECT_EQ(Form().size(), QSize(700, 500));
-    EXPECT_TRUE(Form().ClientArea->horizontalScrollBar()->isVisible());
-    EXPECT_TRUE(Form().ClientArea->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(Ui(Form()).clientArea->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(Ui(Form()).clientArea->verticalScrollBar()->isVisible());
     store.remove("window");
     store.remove("view");
 }
 
 TEST_F(FormTest, ExitClosesTheMainWindow) {
     Form().show();
-    Form().Exit1->trigger();
+    Ui(Form()).exitAction->trigger();
     EXPECT_FALSE(Form().isVisible());
 }
 
 TEST_F(FormTest, ClosingTheMainWindowEndsTheProgramWhileHelpAndSymmetryAreShown) {
-    TForm2 help;
+    HelpWindow help;
     Form().SetHelpWindow(&help);
     Form().show();
-    Form().Help1->trigger();
-    Form().Symmetry1->trigger();
+    Ui(Form()).helpAction->trigger();
+    Ui(Form()).symmetryAction->trigger();
     QTimer::singleShot(0, &Form(), [this] { Form().close(); });
     QTimer hung;  // stops with the test, so it can end no later loop
     hung.setSingleShot(true);

@@ -50,12 +50,9 @@ class RecordingCanvas : public Canvas {
 };
 
 // 209 x 217 panes; writes to the component boxes go into the same log.
-class FakeControls : public RedrawControls {
+class FakeControls : public VectorBoxes {
   public:
     explicit FakeControls(Log& log) : log_(log) {}
-    std::int32_t PaneHeight() override { return 217; }
-    std::int32_t PaneWidth() override { return 209; }
-    std::int32_t PlotScale() override { return scale; }
     VectorDefinition Selections(VectorId v) override { return selections[static_cast<int>(v)]; }
     std::string ComponentText(VectorId v, Axis a) override { return boxes[Name(v, a)]; }
     void SetComponentText(VectorId v, Axis a, const std::string& text) override {
@@ -74,7 +71,7 @@ class FakeControls : public RedrawControls {
 
 class RedrawTest : public testing::Test {
   protected:
-    void Run() { Redraw(atoms, window, controls, {xy, yz, zx}); }
+    void Run() { RedrawPanes(atoms, window, {209, 217}, controls.scale, controls, {xy, yz, zx}); }
     // White fill with the frame just outside the pane, axes edge to edge.
     static Log Axes() {
         Log log;
@@ -122,7 +119,8 @@ TEST_F(RedrawTest, BothVectorsBlueThenRed) {
 TEST_F(RedrawTest, AtomsGoBetweenEachPanesClearingAndItsAxes) {
     controls.selections[0] = {{{1}}, {{2}}};  // (5, 0, 0)
     const std::vector<std::uint8_t> elements = {0, 6, 1, 8};
-    Redraw(atoms, window, controls, {xy, yz, zx}, AtomDrawing{true, elements});
+    RedrawPanes(atoms, window, {209, 217}, controls.scale, controls, {xy, yz, zx},
+                AtomDrawing{true, elements});
     const std::string h = " 255,255,255 edge 1 140,140,140";
     const std::string c = " 144,144,144 edge 1 79,79,79";
     const std::string o = " 255,13,13 edge 1 140,7,7";
@@ -172,7 +170,7 @@ TEST_F(RedrawTest, EndPointIsReadBackFromTheBoxes) {
 
 // Each failure ends the redraw where it happens. Scale 0 fails at the first
 // corner (0/0) after the brush and leaves a window of zeros; a component
-// beyond the double range fails when read back from VX; an end beyond the
+// beyond the double range fails when read back from its box; an end beyond the
 // 32-bit pixel range fails at the line.
 TEST_F(RedrawTest, FailuresStopWhereTheyHappen) {
     const struct {

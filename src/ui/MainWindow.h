@@ -1,13 +1,14 @@
 #pragma once
-// TForm1: the main window. It owns every control and shows the command
-// engine's state in them; each command of the program is one of its
-// handlers, named after the control and the event, and each handler is a
-// call into the engine followed by showing the engine's state.
+// The main window. It owns every control and shows the command engine's
+// state in them; each command of the program is one of its handlers, and
+// each handler is a call into the engine followed by showing the engine's
+// state. The widgets' object names are the original control names
+// (docs/DESIGN.md maps them to the members below).
 //
 // Qt events reach the handlers through the event guard. Tests and benchmarks
 // may call the handlers directly (failures then reach the caller) or drive
-// the controls as a user would (Open1->trigger(), SpinEdit1 typing), which
-// goes through the guard.
+// the controls as a user would (through their probe: the open action
+// triggered, typing into an atom box), which goes through the guard.
 
 #include <QMainWindow>
 #include <array>
@@ -32,21 +33,25 @@ class QScrollArea;
 
 namespace pivora {
 
+namespace test {
+struct WindowProbe;
+}  // namespace test
+
 class SymmetryWindow;
-class TForm2;
+class HelpWindow;
 class UserGuideWindow;
 class View3DWindow;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     // state is the program-wide state of the run, shared by every command.
     // dialogs answers the window's dialogs; null gives the Qt dialogs.
-    explicit TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(ProgramState& state, std::unique_ptr<FileDialogs> dialogs = nullptr);
+    ~MainWindow() override;
 
-    // The help window that Help1Click shows; it belongs to the caller.
-    void SetHelpWindow(TForm2* help) { help_ = help; }
+    // The help window that HelpClick shows; it belongs to the caller.
+    void SetHelpWindow(HelpWindow* help) { help_ = help; }
 
     // Shows the window where it was when the program last ended (its size
     // too where the user had resized it), the first time centered on its
@@ -62,7 +67,7 @@ class TForm1 : public QMainWindow {
     void OpenFile(const std::string& path);
 
     // Puts atom into the atom box that last had the focus (a centering box
-    // or a vector box; SEV1 before any had it), as typing it and leaving the
+    // or a vector box; Vector1's first tail box before any had it), as typing it and leaving the
     // box would: the name box, the redraw and undo follow.
     void PickAtom(int atom);
     // The box PickAtom fills.
@@ -71,19 +76,19 @@ class TForm1 : public QMainWindow {
     void SetGroupClick(VectorId vector, GroupEnd end, const std::vector<int>& atoms);
 
     // --- Handlers ---
-    void Open1Click();
-    void Save1Click();
-    void Export1Click();
+    void OpenClick();
+    void SaveClick();
+    void ExportClick();
     // Edit > Copy Coordinates As: the text of format on the clipboard.
     void CopyAsClick(io::ExportFormat format);
-    void SaveRecipe1Click();
-    void ApplyRecipe1Click();
-    void Undo1Click();
-    void Redo1Click();
+    void SaveRecipeClick();
+    void ApplyRecipeClick();
+    void UndoClick();
+    void RedoClick();
     // View > Show Atoms changed its state: the panes follow it.
-    void ShowAtoms1Click();
+    void ShowAtomsClick();
     // View > 3-D View changed its state: the 3-D view shows or goes.
-    void View3D1Click();
+    void View3DClick();
     // At start-up: shows the 3-D view if it was shown when the program last
     // ended, where it was.
     void RestoreView3D();
@@ -105,12 +110,12 @@ class TForm1 : public QMainWindow {
     // note what to do while one atom is picked; empty with none.
     QString MeasurementText() const;
     // Edit > Copy Measurement: that text on the clipboard.
-    void CopyMeasurement1Click();
+    void CopyMeasurementClick();
     // View > Zoom to Fit (Engine::ZoomToFit).
-    void ZoomToFit1Click();
-    void Help1Click();
+    void ZoomToFitClick();
+    void HelpClick();
     // Tools > Symmetry: shows the symmetry window beside this one.
-    void Symmetry1Click();
+    void SymmetryClick();
     // The symmetry window's commands (SymmetryWindow.h), each one undo step,
     // run and shown as this window's own commands are; failures reach the
     // caller.
@@ -123,128 +128,97 @@ class TForm1 : public QMainWindow {
     void LanguageClick(Language language);
     // The top-level User Guide item: the guide window, in the current
     // language.
-    void UserGuide1Click();
+    void UserGuideClick();
     // The guide window; null until first shown.
     UserGuideWindow* UserGuide() const { return guide_.get(); }
-    void SpinEdit1Change();
-    void SpinEdit2Change();
     void CenterClick();
-    void SpinEdit3Change();
     void RotateZClick();
     void RotateXClick();
     void RotateYClick();
-    void CheckBox1Click();
-    void CheckBox2Click();
     void FitXClick();
     void FitYClick();
     void FitZClick();
-    void DispVecClick();
-    void SEV1Change() { SelectionChange(SpinId::SEV1); }
-    void SEV2Change() { SelectionChange(SpinId::SEV2); }
-    void SEV3Change() { SelectionChange(SpinId::SEV3); }
-    void SEV4Change() { SelectionChange(SpinId::SEV4); }
-    void SEV5Change() { SelectionChange(SpinId::SEV5); }
-    void SEV6Change() { SelectionChange(SpinId::SEV6); }
-    void SEV7Change() { SelectionChange(SpinId::SEV7); }
-    void SEV8Change() { SelectionChange(SpinId::SEV8); }
-    void SEU1Change() { SelectionChange(SpinId::SEU1); }
-    void SEU2Change() { SelectionChange(SpinId::SEU2); }
-    void SEU3Change() { SelectionChange(SpinId::SEU3); }
-    void SEU4Change() { SelectionChange(SpinId::SEU4); }
-    void SEU5Change() { SelectionChange(SpinId::SEU5); }
-    void SEU6Change() { SelectionChange(SpinId::SEU6); }
-    void SEU7Change() { SelectionChange(SpinId::SEU7); }
-    void SEU8Change() { SelectionChange(SpinId::SEU8); }
+    void Redraw();
 
-    // --- Controls, named as the window's users and handlers know them ---
-    QMenu* File1;
-    QAction* Open1;
-    QAction* Save1;
-    QAction* Export1;
-    QAction* SaveRecipe1;
-    QAction* ApplyRecipe1;
-    QAction* Exit1;
-    QMenu* EditMenu;
-    QAction* Undo1;
-    QAction* Redo1;
-    QMenu* CopyAsMenu;
-    QAction* CopyMeasurement1;  // enabled while there is a measurement
-    QMenu* ViewMenu;
-    QAction* ShowAtoms1;  // checkable, kept between runs (off at the first)
-    QAction* ZoomToFit1;
-    QAction* View3D1;  // checkable, off at start
-    QMenu* OrientMenu;
-    // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
-    // leave the vector's head on the positive side of their axis.
-    QAction* PositiveFits1;
-    QMenu* ToolsMenu;
-    QAction* Symmetry1;
-    QAction* Help1;
-    SymmetryWindow* SymmetryForm;  // Tools > Symmetry; hidden until asked for
-    QMenu* LanguageMenu;           // under View: one of the two is checked
-    QAction* Japanese1;            // the default
-    QAction* English1;
-    QAction* UserGuide1;  // a top-level item beside Help1 that acts when clicked
+    // The window's widgets. Tests reach them through their probe
+    // (tests/ui/WindowProbe.h); everything else goes through the handlers.
+    struct Widgets {
+        QMenu* fileMenu;
+        QAction* openAction;
+        QAction* saveAction;
+        QAction* exportAction;
+        QAction* saveRecipeAction;
+        QAction* applyRecipeAction;
+        QAction* exitAction;
+        QMenu* editMenu;
+        QAction* undoAction;
+        QAction* redoAction;
+        QMenu* copyAsMenu;
+        QAction* copyMeasurementAction;  // enabled while there is a measurement
+        QMenu* viewMenu;
+        QAction* showAtomsAction;  // checkable, kept between runs (off at the first)
+        QAction* zoomToFitAction;
+        QAction* view3DAction;  // checkable, off at start
+        QMenu* orientMenu;
+        // Checkable, kept between runs (off at the first): FitX, FitY and FitZ
+        // leave the vector's head on the positive side of their axis.
+        QAction* positiveFitsAction;
+        QMenu* toolsMenu;
+        QAction* symmetryAction;
+        QAction* helpAction;
+        SymmetryWindow* symmetryWindow;  // Tools > Symmetry; hidden until asked for
+        QMenu* languageMenu;             // under View: one of the two is checked
+        QAction* japaneseAction;         // the default
+        QAction* englishAction;
+        QAction* userGuideAction;  // a top-level item beside Help that acts when clicked
 
-    // The controls below the menu, at their places in Client, which scrolls
-    // in ClientArea when the window is smaller.
-    QScrollArea* ClientArea;
-    QWidget* Client;
-    // The status bar's texts: the measurement, and a note where the panes
-    // leave the bonds out. The bar shows only while one of them has text,
-    // the window growing by its height.
-    QLabel* MeasureText;
-    QLabel* BondsNote;
+        // The controls below the menu, at their places in clientWidget, which
+        // scrolls in clientArea when the window is smaller.
+        QScrollArea* clientArea;
+        QWidget* clientWidget;
+        // The status bar's texts: the measurement, and a note where the panes
+        // leave the bonds out. The bar shows only while one of them has text,
+        // the window growing by its height.
+        QLabel* measureText;
+        QLabel* bondsNote;
 
-    TImage* Image1;  // XY projection
-    TImage* Image2;  // YZ projection
-    TImage* Image3;  // ZX projection
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
+        PaneView* xyPane;  // XY projection
+        PaneView* yzPane;  // YZ projection
+        PaneView* zxPane;  // ZX projection
 
-    TEdit* Zangle;  // angles in degrees
-    TEdit* Xangle;
-    TEdit* Yangle;
-    TButton* RotateZ;
-    TButton* RotateX;
-    TButton* RotateY;
-    TButton* FitX;
-    TButton* FitY;
-    TButton* FitZ;
-    TSpinEdit* SpinEdit3;  // plot scale in angstrom
-    TButton* DispVec;      // never shown; its handler is the redraw
-    TStringGrid* StringGrid1;
+        TextBox* angleZ;  // angles in degrees
+        TextBox* angleX;
+        TextBox* angleY;
+        Button* rotateZ;
+        Button* rotateX;
+        Button* rotateY;
+        Button* fitX;
+        Button* fitY;
+        Button* fitZ;
+        SpinBox* plotScale;  // angstrom
+        AtomGridView* atomGrid;
 
-    QGroupBox* GroupBox1;  // center of the molecule
-    TSpinEdit* SpinEdit1;
-    TEdit* Edit1;
-    TSpinEdit* SpinEdit2;
-    TEdit* Edit2;
-    TButton* Center;
+        // The centering pair: atom boxes and their name boxes.
+        QGroupBox* centerGroup;
+        std::array<SpinBox*, 2> centerAtoms;
+        std::array<TextBox*, 2> centerNames;
+        Button* centerButton;
 
-    QGroupBox* GroupBox2;  // Vector1: tail atoms SEV1..4, head atoms SEV5..8
-    TSpinEdit *SEV1, *SEV2, *SEV3, *SEV4, *SEV5, *SEV6, *SEV7, *SEV8;
-    TEdit *V1, *V2, *V3, *V4, *V5, *V6, *V7, *V8;
-    TEdit *VX, *VY, *VZ;
-    QLabel* Label1;
-    TCheckBox* CheckBox1;
-    QLabel* V1More;  // "+N more": the tail's atoms beyond its four boxes
-    QLabel* V5More;  // the head's
-    // What Vector1's direction is ("C6 axis"), under the arrow; shown only
-    // while the vector is a direction fixed in the molecule.
-    QLabel* V1Direction;
-
-    QGroupBox* GroupBox3;  // Vector2, laid out as Vector1
-    TSpinEdit *SEU1, *SEU2, *SEU3, *SEU4, *SEU5, *SEU6, *SEU7, *SEU8;
-    TEdit *U1, *U2, *U3, *U4, *U5, *U6, *U7, *U8;
-    TEdit *UX, *UY, *UZ;
-    QLabel* Label2;
-    TCheckBox* CheckBox2;
-    QLabel* U1More;
-    QLabel* U5More;
-    QLabel* U1Direction;
+        // Per vector (0: Vector1, 1: Vector2), each in its group box: the atom
+        // boxes (0-3 the tail, 4-7 the head) and their name boxes, the
+        // components (x, y, z), the arrow, the check box that makes the fits act
+        // on it, "+N more" under the tail and the head (the group's atoms beyond
+        // its four boxes), and what the vector's direction is ("C6 axis"), under
+        // the arrow, shown only while it is a direction fixed in the molecule.
+        std::array<QGroupBox*, 2> vectorGroups;
+        std::array<std::array<SpinBox*, 8>, 2> vectorAtoms;
+        std::array<std::array<TextBox*, 8>, 2> atomNames;
+        std::array<std::array<TextBox*, 3>, 2> components;
+        std::array<QLabel*, 2> vectorArrows;
+        std::array<CheckBox*, 2> fitsVector;
+        std::array<std::array<QLabel*, 2>, 2> moreAtoms;
+        std::array<QLabel*, 2> directionNames;
+    };
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -253,23 +227,15 @@ class TForm1 : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // The controls of one vector's group box.
-    struct VectorControls {
-        std::array<TSpinEdit*, 8> atoms;  // tail 1-4, head 5-8
-        std::array<TEdit*, 8> names;
-        std::array<TEdit*, 3> components;  // x, y, z
-        QLabel* arrow;
-        TCheckBox* check;
-        std::array<QLabel*, 2> more;  // tail, head
-    };
+    friend struct test::WindowProbe;
+    Widgets ui_;
     class EngineView;
     void BuildMenu();
     void BuildControls(QWidget* client);
-    VectorControls BuildVectorBox(QGroupBox* box, char letter, const char* arrowName,
-                                  const char* checkName, bool checked);
+    // Vector v's group box and its controls.
+    void BuildVectorBox(int v, QGroupBox* box);
     void SetTabOrder();
     void WireHandlers();
-    void SelectionChange(SpinId box);
     // Runs a call into the engine, then shows the engine's state, also when
     // the call fails (what it changed before the failure stays shown).
     template <typename Call>
@@ -295,11 +261,11 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<View3DWindow> view3D_;
     std::unique_ptr<UserGuideWindow> guide_;
     std::unique_ptr<FileDialogs> dialogs_;
-    std::array<TSpinEdit*, kSpinCount> spins_{};
-    std::array<TEdit*, kTextCount> texts_{};
-    TForm2* help_ = nullptr;
+    std::array<SpinBox*, kSpinCount> spins_{};
+    std::array<TextBox*, kTextCount> texts_{};
+    HelpWindow* help_ = nullptr;
     std::string openedName_;  // the file the molecule came from, for the caption
-    SpinId pickTarget_ = SpinId::SEV1;
+    SpinId pickTarget_ = SpinId::V1Tail1;
     // Shows a group's atoms beyond its four boxes in its "+N more" label.
     void ShowMore(QLabel* label, VectorId vector, GroupEnd end);
     void BuildToolsMenu();

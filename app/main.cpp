@@ -9,10 +9,10 @@
 #include "model/FileIo.h"
 #include "model/LargeMemory.h"
 #include "ui/EventGuard.h"
+#include "ui/HelpWindow.h"
 #include "ui/Language.h"
+#include "ui/MainWindow.h"
 #include "ui/Startup.h"
-#include "ui/Unit1.h"
-#include "ui/Unit2.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ int main(int argc, char* argv[]) {
     pivora::SetLanguage(pivora::StoredLanguage());
     State.Paths.StartDir = pivora::CurrentDirectory();
 
-    pivora::TForm1 form1(State);
-    pivora::TForm2 form2;
+    pivora::MainWindow form1(State);
+    pivora::HelpWindow form2;
     form1.SetHelpWindow(&form2);
     form1.ShowCentered();
     form1.RestoreView3D();

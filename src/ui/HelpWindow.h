@@ -1,5 +1,5 @@
 #pragma once
-// TForm2: the help window, a page of text beside the main window. Closing it
+// HelpWindow: the help window, a page of text beside the main window. Closing it
 // only hides it; it does not keep the program running.
 
 #include <QRect>
@@ -17,10 +17,10 @@ QString HelpText();
 // half rounded toward zero.
 QPoint CenteredOver(const QRect& outer, const QSize& size);
 
-class TForm2 : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
   public:
-    TForm2();
+    HelpWindow();
 
     // Centers the window over mainFrame (the main window's outer rectangle),
     // shows it and brings it to the front, not modal.

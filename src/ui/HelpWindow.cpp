@@ -1,4 +1,4 @@
-#include "ui/Unit2.h"
+#include "ui/HelpWindow.h"
 
 #include <QFont>
 #include <QPalette>
@@ -58,7 +58,7 @@ QPoint CenteredOver(const QRect& outer, const QSize& size) {
                   outer.top() + outer.height() / 2 - size.height() / 2);
 }
 
-TForm2::TForm2() : QWidget(nullptr, Qt::Window), Memo1(new QPlainTextEdit(this)) {
+HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window), Memo1(new QPlainTextEdit(this)) {
     setObjectName("Form2");
     setWindowTitle("Help (Pivora)");
     // Only the main window keeps the program alive.
@@ -79,7 +79,7 @@ TForm2::TForm2() : QWidget(nullptr, Qt::Window), Memo1(new QPlainTextEdit(this))
     layout->addWidget(Memo1);
 }
 
-void TForm2::ShowCenteredOver(const QRect& mainFrame) {
+void HelpWindow::ShowCenteredOver(const QRect& mainFrame) {
     move(CenteredOver(mainFrame, frameGeometry().size()));
     show();
     // The frame's size is known only once the window is shown.

@@ -1,4 +1,4 @@
-#include "ui/Unit1.h"
+#include "ui/MainWindow.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -30,12 +30,12 @@
 #include "model/FileIo.h"
 #include "structure/Measure.h"
 #include "ui/EventGuard.h"
+#include "ui/HelpWindow.h"
 #include "ui/LongWork.h"
 #include "ui/Settings.h"
 #include "ui/ShownText.h"
 #include "ui/Startup.h"
 #include "ui/SymmetryWindow.h"
-#include "ui/Unit2.h"
 #include "ui/UserGuide.h"
 #include "ui/View3D.h"
 
@@ -87,35 +87,35 @@ QGroupBox* NewGroupBox(QWidget* parent, const char* name, const char* caption, Q
 }  // namespace
 
 // What the engine does to the grid and the panes, done to the window's.
-class TForm1::EngineView : public EngineObserver {
+class MainWindow::EngineView : public EngineObserver {
   public:
-    explicit EngineView(TForm1& form) : form_(form) {}
+    explicit EngineView(MainWindow& form) : form_(form) {}
     void ShowAtoms(const AtomTable& table) override {
-        form_.StringGrid1->ShowAtoms(table);
+        form_.ui_.atomGrid->ShowAtoms(table);
         if (form_.view3D_) form_.view3D_->MoleculeChanged();
     }
     void ReleaseAtoms() override {
-        form_.StringGrid1->ReleaseAtoms();
+        form_.ui_.atomGrid->ReleaseAtoms();
         if (form_.view3D_) form_.view3D_->ReleaseMolecule();
     }
     void RefreshAtoms(const AtomTable& table, bool withLabels) override {
         if (form_.view3D_) form_.view3D_->CoordinatesChanged();
         if (withLabels) {
-            form_.StringGrid1->RefreshAtoms(table);
+            form_.ui_.atomGrid->RefreshAtoms(table);
         } else {
-            form_.StringGrid1->RefreshCoordinates(table);
+            form_.ui_.atomGrid->RefreshCoordinates(table);
         }
     }
     void ResetPane(int pane) override {
-        TImage* const panes[3] = {form_.Image1, form_.Image2, form_.Image3};
+        PaneView* const panes[3] = {form_.ui_.xyPane, form_.ui_.yzPane, form_.ui_.zxPane};
         panes[pane]->Forget();
     }
 
   private:
-    TForm1& form_;
+    MainWindow& form_;
 };
 
-TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
+MainWindow::MainWindow(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     : state_(state),
       engine_(state.Atoms),
       view_(std::make_unique<EngineView>(*this)),
@@ -123,62 +123,63 @@ TForm1::TForm1(ProgramState& state, std::unique_ptr<FileDialogs> dialogs)
     setObjectName("Form1");
     setFont(ArialFont(12, false));
     BuildMenu();
-    Client = new QWidget;
-    Client->setObjectName("Client");
-    BuildControls(Client);
+    ui_.clientWidget = new QWidget;
+    ui_.clientWidget->setObjectName("Client");
+    BuildControls(ui_.clientWidget);
     BuildDirectionLabels();
-    Client->resize(kClientWidth, kClientHeight);
+    ui_.clientWidget->resize(kClientWidth, kClientHeight);
     // At its full size the area shows the controls as they are placed, with
     // no frame and no margin; smaller, it scrolls rather than cut them off.
-    ClientArea = new QScrollArea(this);
-    ClientArea->setObjectName("ClientArea");
-    ClientArea->setFrameShape(QFrame::NoFrame);
-    ClientArea->setFocusPolicy(Qt::NoFocus);
-    ClientArea->setWidget(Client);
-    setCentralWidget(ClientArea);
-    MeasureText = new QLabel(this);
-    MeasureText->setObjectName("MeasureText");
-    MeasureText->setTextFormat(Qt::PlainText);
-    MeasureText->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    BondsNote = new QLabel(this);
-    BondsNote->setObjectName("BondsNote");
-    BondsNote->setTextFormat(Qt::PlainText);
+    ui_.clientArea = new QScrollArea(this);
+    ui_.clientArea->setObjectName("ClientArea");
+    ui_.clientArea->setFrameShape(QFrame::NoFrame);
+    ui_.clientArea->setFocusPolicy(Qt::NoFocus);
+    ui_.clientArea->setWidget(ui_.clientWidget);
+    setCentralWidget(ui_.clientArea);
+    ui_.measureText = new QLabel(this);
+    ui_.measureText->setObjectName("MeasureText");
+    ui_.measureText->setTextFormat(Qt::PlainText);
+    ui_.measureText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ui_.bondsNote = new QLabel(this);
+    ui_.bondsNote->setObjectName("BondsNote");
+    ui_.bondsNote->setTextFormat(Qt::PlainText);
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(false);
-    statusBar()->addWidget(MeasureText, 1);
-    statusBar()->addPermanentWidget(BondsNote);
+    statusBar()->addWidget(ui_.measureText, 1);
+    statusBar()->addPermanentWidget(ui_.bondsNote);
     statusBar()->hide();
     SetTabOrder();
     WireHandlers();
     engine_.SetObserver(view_.get());
-    engine_.SetPaneSize(Image1->width(), Image1->height());
-    engine_.SetPanes(&Image1->Drawing(), &Image2->Drawing(), &Image3->Drawing());
-    engine_.SetShowAtoms(ShowAtoms1->isChecked());
+    engine_.SetPaneSize(ui_.xyPane->width(), ui_.xyPane->height());
+    engine_.SetPanes(&ui_.xyPane->Drawing(), &ui_.yzPane->Drawing(), &ui_.zxPane->Drawing());
+    engine_.SetShowAtoms(ui_.showAtomsAction->isChecked());
     resize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
     FitGridWidth();
     ShowState();
 }
 
-void TForm1::FitGridWidth() {
+void MainWindow::FitGridWidth() {
     // The atom numbers stand left of the label column: the grid, and the
     // window with it, grow by their width rather than squeeze the columns.
-    const int numbers = StringGrid1->RowNumberWidth();
-    StringGrid1->setGeometry(664, 0, 321 + numbers, 681);
+    const int numbers = ui_.atomGrid->RowNumberWidth();
+    ui_.atomGrid->setGeometry(664, 0, 321 + numbers, 681);
     const int clientWidth = kClientWidth + numbers;
-    const int grown = clientWidth - Client->width();
-    Client->resize(clientWidth, kClientHeight);
+    const int grown = clientWidth - ui_.clientWidget->width();
+    ui_.clientWidget->resize(clientWidth, kClientHeight);
     if (grown > 0) {
         resize(width() + grown, height());
         FitScreen();
     }
 }
 
-QSize TForm1::NaturalSize() const {
+QSize MainWindow::NaturalSize() const {
     const int bar = statusBar()->isHidden() ? 0 : statusBar()->sizeHint().height();
-    return {Client->width(), menuBar()->sizeHint().height() + Client->height() + bar};
+    return {ui_.clientWidget->width(),
+            menuBar()->sizeHint().height() + ui_.clientWidget->height() + bar};
 }
 
-QSize TForm1::MostSize() const {
+QSize MainWindow::MostSize() const {
     const QScreen* screen = this->screen();
     if (!screen) return size();
     const QRect room = screen->availableGeometry();
@@ -187,7 +188,7 @@ QSize TForm1::MostSize() const {
     return {room.width() - frame.width(), room.height() - frame.height()};
 }
 
-void TForm1::FitScreen() {
+void MainWindow::FitScreen() {
     const QScreen* screen = this->screen();
     if (!screen || isMaximized() || isFullScreen()) return;
     const QSize most = MostSize();
@@ -203,17 +204,17 @@ void TForm1::FitScreen() {
     if (inside != outer.topLeft()) move(inside);
 }
 
-void TForm1::ShowStatus() {
-    MeasureText->setText(MeasurementText());
+void MainWindow::ShowStatus() {
+    ui_.measureText->setText(MeasurementText());
     const bool leftOut = engine_.ShowsAtoms() && engine_.BondsLeftOut();
-    BondsNote->setText(
+    ui_.bondsNote->setText(
         leftOut
             ? QStringLiteral("Bonds are drawn only up to %1 atoms.")
                   .arg(
                       QLocale(QLocale::English).toString(static_cast<qulonglong>(kMostBondedAtoms)))
             : QString());
-    BondsNote->setVisible(leftOut);
-    const bool wanted = !MeasureText->text().isEmpty() || leftOut;
+    ui_.bondsNote->setVisible(leftOut);
+    const bool wanted = !ui_.measureText->text().isEmpty() || leftOut;
     QStatusBar* bar = statusBar();
     if (wanted != bar->isHidden()) return;
     // The controls keep their room: the window grows by the bar and gives
@@ -225,129 +226,130 @@ void TForm1::ShowStatus() {
     FitScreen();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::BuildMenu() {
+void MainWindow::BuildMenu() {
     menuBar()->setObjectName("MainMenu1");
-    File1 = menuBar()->addMenu("&File");
-    File1->setObjectName("File1");
-    File1->setFont(font());  // a menu is a window of its own and inherits no font
-    Open1 = File1->addAction("Open");
-    Open1->setObjectName("Open1");
-    Open1->setShortcut(QKeySequence::Open);
-    Save1 = File1->addAction("Save");
-    Save1->setObjectName("Save1");
-    Save1->setShortcut(QKeySequence::Save);
-    Export1 = File1->addAction("Export...");
-    Export1->setObjectName("Export1");
-    Export1->setToolTip(
+    ui_.fileMenu = menuBar()->addMenu("&File");
+    ui_.fileMenu->setObjectName("File1");
+    ui_.fileMenu->setFont(font());  // a menu is a window of its own and inherits no font
+    ui_.openAction = ui_.fileMenu->addAction("Open");
+    ui_.openAction->setObjectName("Open1");
+    ui_.openAction->setShortcut(QKeySequence::Open);
+    ui_.saveAction = ui_.fileMenu->addAction("Save");
+    ui_.saveAction->setObjectName("Save1");
+    ui_.saveAction->setShortcut(QKeySequence::Save);
+    ui_.exportAction = ui_.fileMenu->addAction("Export...");
+    ui_.exportAction->setObjectName("Export1");
+    ui_.exportAction->setToolTip(
         "Writes the molecule as standard XYZ, or as the geometry of a Gaussian "
         "or ORCA input, for the calculation it was oriented for.");
-    File1->addSeparator();
-    SaveRecipe1 = File1->addAction("Save Recipe...");
-    SaveRecipe1->setObjectName("SaveRecipe1");
-    SaveRecipe1->setToolTip(
+    ui_.fileMenu->addSeparator();
+    ui_.saveRecipeAction = ui_.fileMenu->addAction("Save Recipe...");
+    ui_.saveRecipeAction->setObjectName("SaveRecipe1");
+    ui_.saveRecipeAction->setToolTip(
         "Writes the commands since the file was opened, to run them again "
         "here or with pivora-batch on other files.");
-    ApplyRecipe1 = File1->addAction("Apply Recipe...");
-    ApplyRecipe1->setObjectName("ApplyRecipe1");
-    ApplyRecipe1->setToolTip(
+    ui_.applyRecipeAction = ui_.fileMenu->addAction("Apply Recipe...");
+    ui_.applyRecipeAction->setObjectName("ApplyRecipe1");
+    ui_.applyRecipeAction->setToolTip(
         "Runs the commands of a recipe on this molecule, as one step that "
         "Edit > Undo takes back.");
-    File1->addSeparator();
-    Exit1 = File1->addAction("Exit");
-    Exit1->setObjectName("Exit1");
-    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    File1->setToolTipsVisible(true);
+    ui_.fileMenu->addSeparator();
+    ui_.exitAction = ui_.fileMenu->addAction("Exit");
+    ui_.exitAction->setObjectName("Exit1");
+    ui_.exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ui_.fileMenu->setToolTipsVisible(true);
 
-    EditMenu = menuBar()->addMenu("&Edit");
-    EditMenu->setObjectName("EditMenu");
-    EditMenu->setFont(font());
-    EditMenu->setToolTipsVisible(true);
-    Undo1 = EditMenu->addAction("Undo");
-    Undo1->setObjectName("Undo1");
-    Undo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    Redo1 = EditMenu->addAction("Redo");
-    Redo1->setObjectName("Redo1");
-    Redo1->setShortcuts(
+    ui_.editMenu = menuBar()->addMenu("&Edit");
+    ui_.editMenu->setObjectName("EditMenu");
+    ui_.editMenu->setFont(font());
+    ui_.editMenu->setToolTipsVisible(true);
+    ui_.undoAction = ui_.editMenu->addAction("Undo");
+    ui_.undoAction->setObjectName("Undo1");
+    ui_.undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    ui_.redoAction = ui_.editMenu->addAction("Redo");
+    ui_.redoAction->setObjectName("Redo1");
+    ui_.redoAction->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     const QString limit = QStringLiteral(
         "Undo keeps about 256 MB of earlier coordinates, less when memory is short; older steps "
         "fall off. Opening a file starts afresh.");
-    Undo1->setToolTip(limit);
-    Redo1->setToolTip(limit);
-    EditMenu->addSeparator();
-    CopyAsMenu = EditMenu->addMenu("Copy Coordinates As");
-    CopyAsMenu->setObjectName("CopyAsMenu");
-    CopyAsMenu->setFont(font());
+    ui_.undoAction->setToolTip(limit);
+    ui_.redoAction->setToolTip(limit);
+    ui_.editMenu->addSeparator();
+    ui_.copyAsMenu = ui_.editMenu->addMenu("Copy Coordinates As");
+    ui_.copyAsMenu->setObjectName("CopyAsMenu");
+    ui_.copyAsMenu->setFont(font());
     for (const auto& [caption, format] :
          {std::pair{"Standard XYZ", io::ExportFormat::Xyz},
           std::pair{"Gaussian Input", io::ExportFormat::GaussianInput},
           std::pair{"ORCA Input", io::ExportFormat::OrcaInput}}) {
-        QAction* copy = CopyAsMenu->addAction(caption);
+        QAction* copy = ui_.copyAsMenu->addAction(caption);
         ConnectGuarded(copy, [this, format = format] { CopyAsClick(format); });
     }
-    CopyMeasurement1 = EditMenu->addAction("Copy Measurement");
-    CopyMeasurement1->setObjectName("CopyMeasurement1");
-    CopyMeasurement1->setEnabled(false);
-    CopyMeasurement1->setToolTip(
+    ui_.copyMeasurementAction = ui_.editMenu->addAction("Copy Measurement");
+    ui_.copyMeasurementAction->setObjectName("CopyMeasurement1");
+    ui_.copyMeasurementAction->setEnabled(false);
+    ui_.copyMeasurementAction->setToolTip(
         "Copies the distance, angle or dihedral of the atoms picked with Ctrl+click, as the "
         "status bar shows it.");
 
-    ViewMenu = menuBar()->addMenu("&View");
-    ViewMenu->setObjectName("ViewMenu");
-    ViewMenu->setFont(font());
-    ViewMenu->setToolTipsVisible(true);
-    ShowAtoms1 = ViewMenu->addAction("Show Atoms");
-    ShowAtoms1->setObjectName("ShowAtoms1");
-    ShowAtoms1->setCheckable(true);
-    ShowAtoms1->setChecked(LoadSetting(kShowAtomsKey, false));
-    ShowAtoms1->setToolTip(
+    ui_.viewMenu = menuBar()->addMenu("&View");
+    ui_.viewMenu->setObjectName("ViewMenu");
+    ui_.viewMenu->setFont(font());
+    ui_.viewMenu->setToolTipsVisible(true);
+    ui_.showAtomsAction = ui_.viewMenu->addAction("Show Atoms");
+    ui_.showAtomsAction->setObjectName("ShowAtoms1");
+    ui_.showAtomsAction->setCheckable(true);
+    ui_.showAtomsAction->setChecked(LoadSetting(kShowAtomsKey, false));
+    ui_.showAtomsAction->setToolTip(
         "Draws every atom in the panes as a dot in its element's color, with its bonds, the "
         "atoms of Vector1's groups ringed in blue and Vector2's in red. Click an atom to put it "
         "into the atom box used last; Ctrl+click two to four atoms to measure them.");
-    ZoomToFit1 = ViewMenu->addAction("Zoom to Fit");
-    ZoomToFit1->setObjectName("ZoomToFit1");
-    ZoomToFit1->setToolTip(
+    ui_.zoomToFitAction = ui_.viewMenu->addAction("Zoom to Fit");
+    ui_.zoomToFitAction->setObjectName("ZoomToFit1");
+    ui_.zoomToFitAction->setToolTip(
         "Sets the plot scale to the smallest at which the whole molecule and the vectors lie in "
         "all three panes.");
-    ViewMenu->addSeparator();
-    View3D1 = ViewMenu->addAction("3-D View");
-    View3D1->setObjectName("View3D1");
-    View3D1->setCheckable(true);
-    View3D1->setShortcut(QKeySequence(Qt::Key_F3));
-    View3D1->setToolTip(
+    ui_.viewMenu->addSeparator();
+    ui_.view3DAction = ui_.viewMenu->addAction("3-D View");
+    ui_.view3DAction->setObjectName("View3D1");
+    ui_.view3DAction->setCheckable(true);
+    ui_.view3DAction->setShortcut(QKeySequence(Qt::Key_F3));
+    ui_.view3DAction->setToolTip(
         "Shows the molecule in a window of its own as balls and sticks, with the vectors as "
         "arrows and the axes. Drag to turn it, right-drag to move it, wheel to zoom; click an "
         "atom to put it into the atom box used last. The coordinates stay as they are.");
-    ViewMenu->addSeparator();
-    LanguageMenu = ViewMenu->addMenu("Language");
-    LanguageMenu->setObjectName("LanguageMenu");
-    LanguageMenu->setFont(font());
-    LanguageMenu->setToolTipsVisible(true);
-    auto* languages = new QActionGroup(LanguageMenu);
-    Japanese1 = LanguageMenu->addAction("Japanese");
-    Japanese1->setObjectName("Japanese1");
-    English1 = LanguageMenu->addAction("English");
-    English1->setObjectName("English1");
-    for (QAction* language : {Japanese1, English1}) {
+    ui_.viewMenu->addSeparator();
+    ui_.languageMenu = ui_.viewMenu->addMenu("Language");
+    ui_.languageMenu->setObjectName("LanguageMenu");
+    ui_.languageMenu->setFont(font());
+    ui_.languageMenu->setToolTipsVisible(true);
+    auto* languages = new QActionGroup(ui_.languageMenu);
+    ui_.japaneseAction = ui_.languageMenu->addAction("Japanese");
+    ui_.japaneseAction->setObjectName("Japanese1");
+    ui_.englishAction = ui_.languageMenu->addAction("English");
+    ui_.englishAction->setObjectName("English1");
+    for (QAction* language : {ui_.japaneseAction, ui_.englishAction}) {
         language->setCheckable(true);
         language->setToolTip(
             "The language of the error messages, their box and the user guide, from now on and "
             "at the next start. The window's captions and the help page are English in both.");
         languages->addAction(language);
     }
-    (CurrentLanguage() == Language::English ? English1 : Japanese1)->setChecked(true);
+    (CurrentLanguage() == Language::English ? ui_.englishAction : ui_.japaneseAction)
+        ->setChecked(true);
 
-    OrientMenu = menuBar()->addMenu("&Orient");
-    OrientMenu->setObjectName("OrientMenu");
-    OrientMenu->setFont(font());
-    OrientMenu->setToolTipsVisible(true);
-    PositiveFits1 = OrientMenu->addAction("Fits Put the Head on the Positive Axis");
-    PositiveFits1->setObjectName("PositiveFits1");
-    PositiveFits1->setCheckable(true);
-    PositiveFits1->setChecked(LoadSetting(kPositiveFitsKey, false));
-    PositiveFits1->setToolTip(
+    ui_.orientMenu = menuBar()->addMenu("&Orient");
+    ui_.orientMenu->setObjectName("OrientMenu");
+    ui_.orientMenu->setFont(font());
+    ui_.orientMenu->setToolTipsVisible(true);
+    ui_.positiveFitsAction = ui_.orientMenu->addAction("Fits Put the Head on the Positive Axis");
+    ui_.positiveFitsAction->setObjectName("PositiveFits1");
+    ui_.positiveFitsAction->setCheckable(true);
+    ui_.positiveFitsAction->setChecked(LoadSetting(kPositiveFitsKey, false));
+    ui_.positiveFitsAction->setToolTip(
         "FitX, FitY and FitZ turn half a turn further where the vector's head would end on the "
         "negative side, so that a series of molecules comes out in one frame. The angle box "
         "shows the angle turned; a recipe records it as fit +x, fit +y or fit +z.");
@@ -355,109 +357,98 @@ void TForm1::BuildMenu() {
     BuildToolsMenu();
 
     // A top-level item of the menu bar that acts when clicked.
-    Help1 = menuBar()->addAction("&Help");
-    Help1->setObjectName("Help1");
-    Help1->setShortcut(QKeySequence::HelpContents);
-    UserGuide1 = menuBar()->addAction("&User Guide");
-    UserGuide1->setObjectName("UserGuide1");
-    UserGuide1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    ui_.helpAction = menuBar()->addAction("&Help");
+    ui_.helpAction->setObjectName("Help1");
+    ui_.helpAction->setShortcut(QKeySequence::HelpContents);
+    ui_.userGuideAction = menuBar()->addAction("&User Guide");
+    ui_.userGuideAction->setObjectName("UserGuide1");
+    ui_.userGuideAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
 }
 
-void TForm1::BuildControls(QWidget* client) {
-    Image1 = Place(new TImage(client), "Image1", 8, 0, 209, 217);
-    Image2 = Place(new TImage(client), "Image2", 224, 0, 209, 217);
-    Image3 = Place(new TImage(client), "Image3", 440, 0, 209, 217);
-    Label3 = NewLabel(client, "Label3", "XY", 104, 224, 18, 13, true);
-    Label4 = NewLabel(client, "Label4", "YZ", 320, 224, 17, 13, true);
-    Label5 = NewLabel(client, "Label5", "ZX", 544, 224, 17, 13, true);
+void MainWindow::BuildControls(QWidget* client) {
+    ui_.xyPane = Place(new PaneView(client), "Image1", 8, 0, 209, 217);
+    ui_.yzPane = Place(new PaneView(client), "Image2", 224, 0, 209, 217);
+    ui_.zxPane = Place(new PaneView(client), "Image3", 440, 0, 209, 217);
+    NewLabel(client, "Label3", "XY", 104, 224, 18, 13, true);
+    NewLabel(client, "Label4", "YZ", 320, 224, 17, 13, true);
+    NewLabel(client, "Label5", "ZX", 544, 224, 17, 13, true);
 
-    Zangle = Place(new TEdit(client, "0"), "Zangle", 56, 240, 121, 20);
-    RotateZ = Place(new TButton(client, "RotateZ"), "RotateZ", 80, 258, 73, 25);
-    FitX = Place(new TButton(client, "FitX"), "FitX", 80, 282, 73, 25);
-    Xangle = Place(new TEdit(client, "0"), "Xangle", 272, 240, 121, 20);
-    RotateX = Place(new TButton(client, "RotateX"), "RotateX", 296, 258, 73, 25);
-    FitY = Place(new TButton(client, "FitY"), "FitY", 296, 282, 73, 25);
-    Yangle = Place(new TEdit(client, "0"), "Yangle", 496, 240, 121, 20);
-    RotateY = Place(new TButton(client, "RotateY"), "RotateY", 520, 258, 73, 25);
-    FitZ = Place(new TButton(client, "FitZ"), "FitZ", 520, 282, 73, 25);
+    ui_.angleZ = Place(new TextBox(client, "0"), "Zangle", 56, 240, 121, 20);
+    ui_.rotateZ = Place(new Button(client, "RotateZ"), "RotateZ", 80, 258, 73, 25);
+    ui_.fitX = Place(new Button(client, "FitX"), "FitX", 80, 282, 73, 25);
+    ui_.angleX = Place(new TextBox(client, "0"), "Xangle", 272, 240, 121, 20);
+    ui_.rotateX = Place(new Button(client, "RotateX"), "RotateX", 296, 258, 73, 25);
+    ui_.fitY = Place(new Button(client, "FitY"), "FitY", 296, 282, 73, 25);
+    ui_.angleY = Place(new TextBox(client, "0"), "Yangle", 496, 240, 121, 20);
+    ui_.rotateY = Place(new Button(client, "RotateY"), "RotateY", 520, 258, 73, 25);
+    ui_.fitZ = Place(new Button(client, "FitZ"), "FitZ", 520, 282, 73, 25);
 
-    Label6 = NewLabel(client, "Label6", "Plot Scale (A)", 24, 536, 92, 13, true);
-    SpinEdit3 = Place(new TSpinEdit(client, 1, 100, 10), "SpinEdit3", 120, 532, 73, 21);
-    DispVec = Place(new TButton(client, "DispVec"), "DispVec", 56, 608, 75, 25);
-    DispVec->hide();
-    StringGrid1 = Place(new TStringGrid(client), "StringGrid1", 664, 0, 321, 681);
+    NewLabel(client, "Label6", "Plot Scale (A)", 24, 536, 92, 13, true);
+    ui_.plotScale = Place(new SpinBox(client, 1, 100, 10), "SpinEdit3", 120, 532, 73, 21);
+    ui_.atomGrid = Place(new AtomGridView(client), "StringGrid1", 664, 0, 321, 681);
 
-    GroupBox1 = NewGroupBox(client, "GroupBox1", "Center of Molecule", QColor(128, 128, 0), 16, 344,
-                            185, 161);
-    SpinEdit1 = Place(new TSpinEdit(GroupBox1, 1, 100, 1), "SpinEdit1", 32, 20, 58, 21);
-    Edit1 = Place(new TEdit(GroupBox1, "Edit1"), "Edit1", 88, 21, 69, 20);
-    SpinEdit2 = Place(new TSpinEdit(GroupBox1, 1, 100, 1), "SpinEdit2", 32, 44, 58, 21);
-    Edit2 = Place(new TEdit(GroupBox1, "Edit2"), "Edit2", 88, 45, 69, 20);
-    Center = Place(new TButton(GroupBox1, "Center"), "Center", 56, 96, 75, 25);
-    Center->setFont(ArialFont(12, true));
+    ui_.centerGroup = NewGroupBox(client, "GroupBox1", "Center of Molecule", QColor(128, 128, 0),
+                                  16, 344, 185, 161);
+    ui_.centerAtoms[0] =
+        Place(new SpinBox(ui_.centerGroup, 1, 100, 1), "SpinEdit1", 32, 20, 58, 21);
+    ui_.centerNames[0] = Place(new TextBox(ui_.centerGroup, "Edit1"), "Edit1", 88, 21, 69, 20);
+    ui_.centerAtoms[1] =
+        Place(new SpinBox(ui_.centerGroup, 1, 100, 1), "SpinEdit2", 32, 44, 58, 21);
+    ui_.centerNames[1] = Place(new TextBox(ui_.centerGroup, "Edit2"), "Edit2", 88, 45, 69, 20);
+    ui_.centerButton = Place(new Button(ui_.centerGroup, "Center"), "Center", 56, 96, 75, 25);
+    ui_.centerButton->setFont(ArialFont(12, true));
 
-    GroupBox2 = NewGroupBox(client, "GroupBox2", "Vector1 Definition", QColor(0, 0, 255), 224, 344,
-                            393, 161);
-    const VectorControls v = BuildVectorBox(GroupBox2, 'V', "Label1", "CheckBox1", true);
-    std::tie(SEV1, SEV2, SEV3, SEV4, SEV5, SEV6, SEV7, SEV8) = std::tuple_cat(v.atoms);
-    std::tie(V1, V2, V3, V4, V5, V6, V7, V8) = std::tuple_cat(v.names);
-    std::tie(VX, VY, VZ) = std::tuple_cat(v.components);
-    Label1 = v.arrow;
-    CheckBox1 = v.check;
-    V1More = v.more[0];
-    V5More = v.more[1];
+    ui_.vectorGroups[0] = NewGroupBox(client, "GroupBox2", "Vector1 Definition", QColor(0, 0, 255),
+                                      224, 344, 393, 161);
+    BuildVectorBox(0, ui_.vectorGroups[0]);
     // Black on pure blue is hard to read: the caption and the arrow go white,
     // while the spin boxes keep their dark arrows.
-    QPalette onBlue = GroupBox2->palette();
+    QPalette onBlue = ui_.vectorGroups[0]->palette();
     onBlue.setColor(QPalette::WindowText, Qt::white);
-    GroupBox2->setPalette(onBlue);
+    ui_.vectorGroups[0]->setPalette(onBlue);
     const QColor dark = QApplication::palette().color(QPalette::WindowText);
-    for (TSpinEdit* atom : v.atoms) {
+    for (SpinBox* atom : ui_.vectorAtoms[0]) {
         QPalette palette = atom->palette();
         palette.setColor(QPalette::WindowText, dark);
         atom->setPalette(palette);
     }
 
-    GroupBox3 = NewGroupBox(client, "GroupBox3", "Vector2 Definition", QColor(255, 0, 255), 224,
-                            520, 393, 161);
-    const VectorControls u = BuildVectorBox(GroupBox3, 'U', "Label2", "CheckBox2", false);
-    std::tie(SEU1, SEU2, SEU3, SEU4, SEU5, SEU6, SEU7, SEU8) = std::tuple_cat(u.atoms);
-    std::tie(U1, U2, U3, U4, U5, U6, U7, U8) = std::tuple_cat(u.names);
-    std::tie(UX, UY, UZ) = std::tuple_cat(u.components);
-    Label2 = u.arrow;
-    CheckBox2 = u.check;
-    U1More = u.more[0];
-    U5More = u.more[1];
+    ui_.vectorGroups[1] = NewGroupBox(client, "GroupBox3", "Vector2 Definition",
+                                      QColor(255, 0, 255), 224, 520, 393, 161);
+    BuildVectorBox(1, ui_.vectorGroups[1]);
 
     // The engine names every box; the window finds each by that name.
-    spins_[static_cast<int>(SpinId::SpinEdit1)] = SpinEdit1;
-    spins_[static_cast<int>(SpinId::SpinEdit2)] = SpinEdit2;
-    spins_[static_cast<int>(SpinId::SpinEdit3)] = SpinEdit3;
-    texts_[static_cast<int>(TextId::Edit1)] = Edit1;
-    texts_[static_cast<int>(TextId::Edit2)] = Edit2;
-    for (const auto& [vector, boxes] :
-         {std::pair{VectorId::Vector1, &v}, std::pair{VectorId::Vector2, &u}}) {
+    spins_[static_cast<int>(SpinId::CenterAtom1)] = ui_.centerAtoms[0];
+    spins_[static_cast<int>(SpinId::CenterAtom2)] = ui_.centerAtoms[1];
+    spins_[static_cast<int>(SpinId::PlotScale)] = ui_.plotScale;
+    texts_[static_cast<int>(TextId::CenterName1)] = ui_.centerNames[0];
+    texts_[static_cast<int>(TextId::CenterName2)] = ui_.centerNames[1];
+    for (int v = 0; v < 2; ++v) {
+        const VectorId vector = v == 0 ? VectorId::Vector1 : VectorId::Vector2;
         for (int i = 0; i < 8; ++i) {
             const SpinId atom = AtomBox(vector, i);
-            spins_[static_cast<int>(atom)] = boxes->atoms[i];
-            texts_[static_cast<int>(*NameBoxOf(atom))] = boxes->names[i];
+            spins_[static_cast<int>(atom)] = ui_.vectorAtoms[v][i];
+            texts_[static_cast<int>(*NameBoxOf(atom))] = ui_.atomNames[v][i];
         }
         for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
             texts_[static_cast<int>(ComponentBox(vector, axis))] =
-                boxes->components[static_cast<int>(axis)];
+                ui_.components[v][static_cast<int>(axis)];
         }
     }
-    texts_[static_cast<int>(TextId::Zangle)] = Zangle;
-    texts_[static_cast<int>(TextId::Xangle)] = Xangle;
-    texts_[static_cast<int>(TextId::Yangle)] = Yangle;
-    for (TEdit* numbers : {VX, VY, VZ, UX, UY, UZ, Zangle, Xangle, Yangle}) {
-        numbers->SetShrinkToFit(true);
+    texts_[static_cast<int>(TextId::AngleZ)] = ui_.angleZ;
+    texts_[static_cast<int>(TextId::AngleX)] = ui_.angleX;
+    texts_[static_cast<int>(TextId::AngleY)] = ui_.angleY;
+    for (const auto& vector : ui_.components) {
+        for (TextBox* numbers : vector) numbers->SetShrinkToFit(true);
     }
+    for (TextBox* numbers : {ui_.angleZ, ui_.angleX, ui_.angleY}) numbers->SetShrinkToFit(true);
 }
 
-TForm1::VectorControls TForm1::BuildVectorBox(QGroupBox* box, char letter, const char* arrowName,
-                                              const char* checkName, bool checked) {
-    VectorControls controls{};
+void MainWindow::BuildVectorBox(int v, QGroupBox* box) {
+    // The widgets' object names are the original ones: SEV1..SEV8, V1..V8,
+    // VX..VZ, Label1, CheckBox1 for Vector1; SEU.., U.., Label2, CheckBox2
+    // for Vector2.
+    const char letter = v == 0 ? 'V' : 'U';
     // Tail atoms in the left column, head atoms in the right one.
     constexpr int kTops[4] = {20, 44, 68, 92};
     for (int i = 0; i < 8; ++i) {
@@ -466,42 +457,50 @@ TForm1::VectorControls TForm1::BuildVectorBox(QGroupBox* box, char letter, const
         const std::string number = std::to_string(i + 1);
         const std::string atomName = std::string("SE") + letter + number;
         const std::string nameName = letter + number;
-        controls.atoms[i] =
-            Place(new TSpinEdit(box, 0, 100, 0), atomName.c_str(), 24 + 224 * column, top, 58, 21);
-        controls.names[i] =
-            Place(new TEdit(box, "None"), nameName.c_str(), 80 + 224 * column, top + 1, 69, 20);
+        ui_.vectorAtoms[v][i] =
+            Place(new SpinBox(box, 0, 100, 0), atomName.c_str(), 24 + 224 * column, top, 58, 21);
+        ui_.atomNames[v][i] =
+            Place(new TextBox(box, "None"), nameName.c_str(), 80 + 224 * column, top + 1, 69, 20);
     }
-    controls.arrow = NewLabel(box, arrowName, "========>", 168, 64, 72, 13, false);
+    ui_.vectorArrows[v] =
+        NewLabel(box, v == 0 ? "Label1" : "Label2", "========>", 168, 64, 72, 13, false);
     constexpr char kAxes[3] = {'X', 'Y', 'Z'};
     for (int i = 0; i < 3; ++i) {
         const std::string name = std::string(1, letter) + kAxes[i];
-        controls.components[i] =
-            Place(new TEdit(box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
+        ui_.components[v][i] =
+            Place(new TextBox(box, ""), name.c_str(), 16 + 120 * i, 125, 121, 20);
     }
-    controls.check = Place(new TCheckBox(box, checked), checkName, 192, 16, 17, 17);
+    ui_.fitsVector[v] =
+        Place(new CheckBox(box, v == 0), v == 0 ? "CheckBox1" : "CheckBox2", 192, 16, 17, 17);
     // Under each column, between the boxes and the components: how many
     // atoms a group holds beyond its four boxes.
     for (int end = 0; end < 2; ++end) {
         const std::string name = std::string(1, letter) + (end == 0 ? "1More" : "5More");
-        controls.more[end] = Place(new QLabel(box), name.c_str(), 24 + 224 * end, 112, 125, 13);
-        controls.more[end]->setTextFormat(Qt::PlainText);
-        controls.more[end]->hide();
+        QLabel* more = Place(new QLabel(box), name.c_str(), 24 + 224 * end, 112, 125, 13);
+        more->setTextFormat(Qt::PlainText);
+        more->hide();
+        ui_.moreAtoms[v][end] = more;
     }
-    return controls;
 }
 
-void TForm1::SetTabOrder() {
+void MainWindow::SetTabOrder() {
     // Group boxes take no focus of their own: each stands in the order as its
     // controls, in their own order.
     // clang-format off
     QWidget* const order[] = {
-        StringGrid1,
-        SpinEdit1, SpinEdit2, Center, Edit1, Edit2,
-        SEV1, SEV2, V1, V2, SEV3, SEV4, V3, V4, SEV5, V5, SEV6, SEV7, V6, V7, SEV8, V8,
-        VX, VY, VZ, CheckBox1,
-        SEU1, SEU2, U1, U2, SEU3, SEU4, U3, U4, SEU5, U5, SEU6, SEU7, U6, U7, SEU8, U8,
-        UX, UY, UZ, CheckBox2,
-        DispVec, SpinEdit3, Zangle, RotateZ, Xangle, RotateX, Yangle, RotateY, FitX, FitY, FitZ,
+        ui_.atomGrid,
+        ui_.centerAtoms[0], ui_.centerAtoms[1], ui_.centerButton, ui_.centerNames[0], ui_.centerNames[1],
+        ui_.vectorAtoms[0][0], ui_.vectorAtoms[0][1], ui_.atomNames[0][0], ui_.atomNames[0][1],
+        ui_.vectorAtoms[0][2], ui_.vectorAtoms[0][3], ui_.atomNames[0][2], ui_.atomNames[0][3],
+        ui_.vectorAtoms[0][4], ui_.atomNames[0][4], ui_.vectorAtoms[0][5], ui_.vectorAtoms[0][6],
+        ui_.atomNames[0][5], ui_.atomNames[0][6], ui_.vectorAtoms[0][7], ui_.atomNames[0][7],
+        ui_.components[0][0], ui_.components[0][1], ui_.components[0][2], ui_.fitsVector[0],
+        ui_.vectorAtoms[1][0], ui_.vectorAtoms[1][1], ui_.atomNames[1][0], ui_.atomNames[1][1],
+        ui_.vectorAtoms[1][2], ui_.vectorAtoms[1][3], ui_.atomNames[1][2], ui_.atomNames[1][3],
+        ui_.vectorAtoms[1][4], ui_.atomNames[1][4], ui_.vectorAtoms[1][5], ui_.vectorAtoms[1][6],
+        ui_.atomNames[1][5], ui_.atomNames[1][6], ui_.vectorAtoms[1][7], ui_.atomNames[1][7],
+        ui_.components[1][0], ui_.components[1][1], ui_.components[1][2], ui_.fitsVector[1],
+        ui_.plotScale, ui_.angleZ, ui_.rotateZ, ui_.angleX, ui_.rotateX, ui_.angleY, ui_.rotateY, ui_.fitX, ui_.fitY, ui_.fitZ,
     };
     // clang-format on
     for (std::size_t i = 1; i < std::size(order); ++i) {
@@ -509,21 +508,21 @@ void TForm1::SetTabOrder() {
     }
 }
 
-void TForm1::WireHandlers() {
-    ConnectGuarded(Open1, [this] { Open1Click(); });
-    ConnectGuarded(Save1, [this] { Save1Click(); });
-    ConnectGuarded(Export1, [this] { Export1Click(); });
-    ConnectGuarded(SaveRecipe1, [this] { SaveRecipe1Click(); });
-    ConnectGuarded(ApplyRecipe1, [this] { ApplyRecipe1Click(); });
-    ConnectGuarded(Exit1, [this] { close(); });
-    ConnectGuarded(Undo1, [this] { Undo1Click(); });
-    ConnectGuarded(Redo1, [this] { Redo1Click(); });
-    ConnectGuarded(Help1, [this] { Help1Click(); });
-    ConnectGuarded(CopyMeasurement1, [this] { CopyMeasurement1Click(); });
-    ConnectGuarded(ZoomToFit1, [this] { ZoomToFit1Click(); });
-    ConnectGuarded(UserGuide1, [this] { UserGuide1Click(); });
-    ConnectGuarded(Japanese1, [this] { LanguageClick(Language::Japanese); });
-    ConnectGuarded(English1, [this] { LanguageClick(Language::English); });
+void MainWindow::WireHandlers() {
+    ConnectGuarded(ui_.openAction, [this] { OpenClick(); });
+    ConnectGuarded(ui_.saveAction, [this] { SaveClick(); });
+    ConnectGuarded(ui_.exportAction, [this] { ExportClick(); });
+    ConnectGuarded(ui_.saveRecipeAction, [this] { SaveRecipeClick(); });
+    ConnectGuarded(ui_.applyRecipeAction, [this] { ApplyRecipeClick(); });
+    ConnectGuarded(ui_.exitAction, [this] { close(); });
+    ConnectGuarded(ui_.undoAction, [this] { UndoClick(); });
+    ConnectGuarded(ui_.redoAction, [this] { RedoClick(); });
+    ConnectGuarded(ui_.helpAction, [this] { HelpClick(); });
+    ConnectGuarded(ui_.copyMeasurementAction, [this] { CopyMeasurementClick(); });
+    ConnectGuarded(ui_.zoomToFitAction, [this] { ZoomToFitClick(); });
+    ConnectGuarded(ui_.userGuideAction, [this] { UserGuideClick(); });
+    ConnectGuarded(ui_.japaneseAction, [this] { LanguageClick(Language::Japanese); });
+    ConnectGuarded(ui_.englishAction, [this] { LanguageClick(Language::English); });
     // What the user does to a box is the engine's to carry out: typing, the
     // arrows and the limits of a box that loses the focus all arrive as its
     // new text.
@@ -539,63 +538,68 @@ void TForm1::WireHandlers() {
             Run([&] { engine_.TypeText(box, texts_[static_cast<int>(box)]->Text()); });
         };
     }
-    CheckBox1->OnClick = [this] { Run([&] { engine_.ClickCheckBox(1, CheckBox1->Checked()); }); };
-    CheckBox2->OnClick = [this] { Run([&] { engine_.ClickCheckBox(2, CheckBox2->Checked()); }); };
-    Center->OnClick = [this] { CenterClick(); };
-    RotateZ->OnClick = [this] { RotateZClick(); };
-    RotateX->OnClick = [this] { RotateXClick(); };
-    RotateY->OnClick = [this] { RotateYClick(); };
-    FitX->OnClick = [this] { FitXClick(); };
-    FitY->OnClick = [this] { FitYClick(); };
-    FitZ->OnClick = [this] { FitZClick(); };
-    DispVec->OnClick = [this] { DispVecClick(); };
+    for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
+        CheckBox* box = ui_.fitsVector[vector == VectorId::Vector1 ? 0 : 1];
+        box->OnClick = [this, vector, box] {
+            Run([&] { engine_.ClickFitsVector(vector, box->Checked()); });
+        };
+    }
+    ui_.centerButton->OnClick = [this] { CenterClick(); };
+    ui_.rotateZ->OnClick = [this] { RotateZClick(); };
+    ui_.rotateX->OnClick = [this] { RotateXClick(); };
+    ui_.rotateY->OnClick = [this] { RotateYClick(); };
+    ui_.fitX->OnClick = [this] { FitXClick(); };
+    ui_.fitY->OnClick = [this] { FitYClick(); };
+    ui_.fitZ->OnClick = [this] { FitZClick(); };
     // Enter in an angle box turns the molecule by it.
-    connect(Zangle, &QLineEdit::returnPressed, this,
+    connect(ui_.angleZ, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateZClick(); }); });
-    connect(Xangle, &QLineEdit::returnPressed, this,
+    connect(ui_.angleX, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateXClick(); }); });
-    connect(Yangle, &QLineEdit::returnPressed, this,
+    connect(ui_.angleY, &QLineEdit::returnPressed, this,
             [this] { Guarded([this] { RotateYClick(); }); });
     setAcceptDrops(true);
 
-    connect(ShowAtoms1, &QAction::toggled, this,
-            [this] { Guarded([this] { ShowAtoms1Click(); }); });
-    connect(PositiveFits1, &QAction::toggled, this,
+    connect(ui_.showAtomsAction, &QAction::toggled, this,
+            [this] { Guarded([this] { ShowAtomsClick(); }); });
+    connect(ui_.positiveFitsAction, &QAction::toggled, this,
             [](bool checked) { StoreSetting(kPositiveFitsKey, checked); });
-    connect(View3D1, &QAction::toggled, this, [this] { Guarded([this] { View3D1Click(); }); });
-    for (const auto& [image, pane] : {std::pair{Image1, PaneId::XY}, std::pair{Image2, PaneId::YZ},
-                                      std::pair{Image3, PaneId::ZX}}) {
+    connect(ui_.view3DAction, &QAction::toggled, this,
+            [this] { Guarded([this] { View3DClick(); }); });
+    for (const auto& [image, pane] :
+         {std::pair{ui_.xyPane, PaneId::XY}, std::pair{ui_.yzPane, PaneId::YZ},
+          std::pair{ui_.zxPane, PaneId::ZX}}) {
         image->OnClickAt = [this, pane = pane](int x, int y) { PaneClick(pane, x, y); };
         image->OnCtrlClickAt = [this, pane = pane](int x, int y) { PaneMeasureClick(pane, x, y); };
         image->ToolTipAt = [this, pane = pane](int x, int y) {
-            const int atom = ShowAtoms1->isChecked() ? engine_.AtomAt(pane, x, y) : 0;
+            const int atom = ui_.showAtomsAction->isChecked() ? engine_.AtomAt(pane, x, y) : 0;
             return atom == 0 ? QString()
                              : QString::number(atom) + ' ' +
                                    ShownLocalHead(SelectionLabel(state_.Atoms, atom));
         };
     }
 
-    connect(StringGrid1, &TStringGrid::AtomPicked, this,
+    connect(ui_.atomGrid, &AtomGridView::AtomPicked, this,
             [this](int atom) { Guarded([&] { PickAtom(atom); }); });
-    connect(StringGrid1, &TStringGrid::AtomMeasured, this,
+    connect(ui_.atomGrid, &AtomGridView::AtomMeasured, this,
             [this](int atom) { Guarded([&] { MeasureAtom(atom); }); });
-    connect(StringGrid1, &TStringGrid::RowNumberWidthChanged, this, [this] { FitGridWidth(); });
-    connect(StringGrid1, &TStringGrid::RowMenuRequested, this,
+    connect(ui_.atomGrid, &AtomGridView::RowNumberWidthChanged, this, [this] { FitGridWidth(); });
+    connect(ui_.atomGrid, &AtomGridView::RowMenuRequested, this,
             [this](const QPoint& where) { ShowRowMenu(where); });
     // The box a pick goes to: the atom box that last had the focus.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         for (int i = 0; i < kSpinCount; ++i) {
             const auto box = static_cast<SpinId>(i);
-            if (box == SpinId::SpinEdit3 || !now) continue;
+            if (box == SpinId::PlotScale || !now) continue;
             if (now == spins_[i] || spins_[i]->isAncestorOf(now)) pickTarget_ = box;
         }
     });
 }
 
-void TForm1::ShowRowMenu(const QPoint& globalPosition) {
+void MainWindow::ShowRowMenu(const QPoint& globalPosition) {
     QMenu menu(this);
     menu.setFont(font());
-    const std::vector<int> atoms = StringGrid1->SelectedAtoms();
+    const std::vector<int> atoms = ui_.atomGrid->SelectedAtoms();
     const QString count = atoms.size() == 1 ? QStringLiteral("atom %1").arg(atoms.front())
                                             : QStringLiteral("%1 atoms").arg(atoms.size());
     for (const VectorId vector : {VectorId::Vector1, VectorId::Vector2}) {
@@ -612,7 +616,7 @@ void TForm1::ShowRowMenu(const QPoint& globalPosition) {
     menu.exec(globalPosition);
 }
 
-void TForm1::ShowCentered() {
+void MainWindow::ShowCentered() {
     const QByteArray kept = LoadSettingValue(kGeometryKey).toByteArray();
     const bool placed = !kept.isEmpty() && restoreGeometry(kept);
     if (placed && !LoadSetting(kResizedKey, false) && !isMaximized()) resize(NaturalSize());
@@ -625,22 +629,22 @@ void TForm1::ShowCentered() {
     show();
 }
 
-void TForm1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LocaleChange) {
         ApplyRegionalSettings();
-        StringGrid1->viewport()->update();  // the grid formats its numbers as it paints
+        ui_.atomGrid->viewport()->update();  // the grid formats its numbers as it paints
     }
     QMainWindow::changeEvent(event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     bool close = !engine_.Modified();
     if (!close) {
         // The dialogs and the save run inside the guard: this is Qt's code.
         Guarded([&] {
             switch (dialogs_->AskToSaveChanges()) {
                 case FileDialogs::CloseAnswer::Save:
-                    Save1Click();
+                    SaveClick();
                     close = !engine_.Modified();
                     break;
                 case FileDialogs::CloseAnswer::Discard:
@@ -653,7 +657,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     if (close) {
         if (view3D_) view3D_->SaveSettings(view3D_->isVisible());
-        StoreSetting(kShowAtomsKey, ShowAtoms1->isChecked());
+        StoreSetting(kShowAtomsKey, ui_.showAtomsAction->isChecked());
         StoreSetting(kGeometryKey, saveGeometry());
         // A size the screen made smaller is no choice of the user's.
         StoreSetting(kResizedKey, !isMaximized() && size() != NaturalSize().boundedTo(MostSize()));
@@ -663,14 +667,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     const QMimeData* data = event->mimeData();
     if (data->hasUrls() && !data->urls().isEmpty() && data->urls().front().isLocalFile()) {
         event->acceptProposedAction();
     }
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.front().isLocalFile()) return;
     event->acceptProposedAction();
@@ -680,11 +684,11 @@ void TForm1::dropEvent(QDropEvent* event) {
     });
 }
 
-bool TForm1::MayReplaceMolecule() {
+bool MainWindow::MayReplaceMolecule() {
     if (!engine_.Modified()) return true;
     switch (dialogs_->AskToSaveChanges(FileDialogs::Leaving::Open)) {
         case FileDialogs::CloseAnswer::Save:
-            Save1Click();
+            SaveClick();
             return !engine_.Modified();
         case FileDialogs::CloseAnswer::Discard:
             return true;
@@ -695,7 +699,7 @@ bool TForm1::MayReplaceMolecule() {
 }
 
 template <typename Call>
-void TForm1::Run(Call&& call) {
+void MainWindow::Run(Call&& call) {
     try {
         call();
     } catch (...) {
@@ -705,21 +709,21 @@ void TForm1::Run(Call&& call) {
     ShowState();
 }
 
-void TForm1::ShowState() {
+void MainWindow::ShowState() {
     const ControlState& controls = engine_.Controls();
     for (int i = 0; i < kSpinCount; ++i) {
         const SpinState& spin = controls.Spins[i];
         spins_[i]->Show(spin.Text, spin.Min, spin.Max);
     }
     for (int i = 0; i < kTextCount; ++i) texts_[i]->Show(controls.Texts[i].Str());
-    CheckBox1->Show(controls.CheckBox1);
-    CheckBox2->Show(controls.CheckBox2);
-    ShowMore(V1More, VectorId::Vector1, GroupEnd::Tail);
-    ShowMore(V5More, VectorId::Vector1, GroupEnd::Head);
-    ShowMore(U1More, VectorId::Vector2, GroupEnd::Tail);
-    ShowMore(U5More, VectorId::Vector2, GroupEnd::Head);
-    ShowDirection(V1Direction, VectorId::Vector1);
-    ShowDirection(U1Direction, VectorId::Vector2);
+    ui_.fitsVector[0]->Show(controls.FitsVector1);
+    ui_.fitsVector[1]->Show(controls.FitsVector2);
+    ShowMore(ui_.moreAtoms[0][0], VectorId::Vector1, GroupEnd::Tail);
+    ShowMore(ui_.moreAtoms[0][1], VectorId::Vector1, GroupEnd::Head);
+    ShowMore(ui_.moreAtoms[1][0], VectorId::Vector2, GroupEnd::Tail);
+    ShowMore(ui_.moreAtoms[1][1], VectorId::Vector2, GroupEnd::Head);
+    ShowDirection(ui_.directionNames[0], VectorId::Vector1);
+    ShowDirection(ui_.directionNames[1], VectorId::Vector2);
 
     QString note = QString::fromLatin1(kProgramNameAndVersion);
     if (!openedName_.empty()) {
@@ -743,22 +747,22 @@ void TForm1::ShowState() {
         return step.empty() ? QString::fromLatin1(verb)
                             : QString::fromLatin1(verb) + ' ' + QString::fromStdString(step);
     };
-    Undo1->setText(title("Undo", engine_.UndoTitle()));
-    Undo1->setEnabled(engine_.CanUndo());
-    Redo1->setText(title("Redo", engine_.RedoTitle()));
-    Redo1->setEnabled(engine_.CanRedo());
-    CopyMeasurement1->setEnabled(engine_.Measured().size() >= 2);
+    ui_.undoAction->setText(title("Undo", engine_.UndoTitle()));
+    ui_.undoAction->setEnabled(engine_.CanUndo());
+    ui_.redoAction->setText(title("Redo", engine_.RedoTitle()));
+    ui_.redoAction->setEnabled(engine_.CanRedo());
+    ui_.copyMeasurementAction->setEnabled(engine_.Measured().size() >= 2);
     ShowStatus();
     if (view3D_) {
         view3D_->SetMeasured(engine_.Measured());
         view3D_->Follow();
     }
-    SymmetryForm->Refresh();
+    ui_.symmetryWindow->Refresh();
 }
 
 // --- Handlers ---
 
-void TForm1::Open1Click() {
+void MainWindow::OpenClick() {
     if (!MayReplaceMolecule()) return;
     RememberedPaths& paths = state_.Paths;
     paths.LastDir = LoadLastDir(paths.StartDir);
@@ -767,7 +771,7 @@ void TForm1::Open1Click() {
     OpenFile(*chosen);
 }
 
-void TForm1::OpenFile(const std::string& path) {
+void MainWindow::OpenFile(const std::string& path) {
     RememberedPaths& paths = state_.Paths;
     const std::string opened = paths.InFileName;
     AcceptChosenInputFile(paths, path);
@@ -789,7 +793,7 @@ void TForm1::OpenFile(const std::string& path) {
     });
 }
 
-void TForm1::Save1Click() {
+void MainWindow::SaveClick() {
     RememberedPaths& paths = state_.Paths;
     const std::optional<std::string> chosen =
         dialogs_->ChooseOutputFile(paths.LastDir, DefaultOutputName(paths.InFileName));
@@ -801,13 +805,13 @@ void TForm1::Save1Click() {
     });
 }
 
-bool TForm1::MayWrite(const std::string& path) {
+bool MainWindow::MayWrite(const std::string& path) {
     // A directory or a device is refused by the writer itself, with its
     // message; only a file that would lose its content is asked about.
     return !IsPlainFile(path) || dialogs_->ConfirmReplace(path);
 }
 
-std::optional<io::ExportSettings> TForm1::ExportSettingsFor(io::ExportFormat format) {
+std::optional<io::ExportSettings> MainWindow::ExportSettingsFor(io::ExportFormat format) {
     io::ExportSettings settings;
     const std::string& input = state_.Paths.InFileName;
     const std::size_t slash = input.rfind('/');
@@ -825,7 +829,7 @@ std::optional<io::ExportSettings> TForm1::ExportSettingsFor(io::ExportFormat for
     return settings;
 }
 
-void TForm1::Export1Click() {
+void MainWindow::ExportClick() {
     const RememberedPaths& paths = state_.Paths;
     std::string base = paths.InFileName.empty() ? std::string("molecule") : paths.InFileName;
     const std::size_t dot = base.rfind('.');
@@ -844,7 +848,7 @@ void TForm1::Export1Click() {
     });
 }
 
-void TForm1::CopyAsClick(io::ExportFormat format) {
+void MainWindow::CopyAsClick(io::ExportFormat format) {
     const std::optional<io::ExportSettings> settings = ExportSettingsFor(format);
     if (!settings) return;
     const std::string text = io::ExportText(format, state_.Atoms, *settings);
@@ -852,7 +856,7 @@ void TForm1::CopyAsClick(io::ExportFormat format) {
         QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void TForm1::SaveRecipe1Click() {
+void MainWindow::SaveRecipeClick() {
     const RememberedPaths& paths = state_.Paths;
     // Beside the molecule's file, named after it.
     std::string name = paths.InFileName.empty() ? std::string("commands") : paths.InFileName;
@@ -867,7 +871,7 @@ void TForm1::SaveRecipe1Click() {
     writer.Commit();
 }
 
-void TForm1::ApplyRecipe1Click() {
+void MainWindow::ApplyRecipeClick() {
     const std::optional<std::string> chosen = dialogs_->ChooseRecipeToApply(state_.Paths.LastDir);
     if (!chosen) return;
     std::vector<RecipeCommand> commands;
@@ -905,7 +909,7 @@ void TForm1::ApplyRecipe1Click() {
     });
 }
 
-void TForm1::PickAtom(int atom) {
+void MainWindow::PickAtom(int atom) {
     const SpinId box = pickTarget_;
     if (view3D_) view3D_->SetPicked(atom);
     Run([&] {
@@ -914,11 +918,11 @@ void TForm1::PickAtom(int atom) {
     });
 }
 
-void TForm1::SetGroupClick(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
+void MainWindow::SetGroupClick(VectorId vector, GroupEnd end, const std::vector<int>& atoms) {
     Run([&] { engine_.UserGroup(vector, end, atoms); });
 }
 
-void TForm1::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
+void MainWindow::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
     const std::vector<int>& more = engine_.Controls().MoreOf(vector, end);
     label->setVisible(!more.empty());
     if (more.empty()) return;
@@ -938,12 +942,12 @@ void TForm1::ShowMore(QLabel* label, VectorId vector, GroupEnd end) {
     label->setToolTip(PlainToolTip(list));
 }
 
-void TForm1::ShowAtoms1Click() {
-    Run([&] { engine_.SetShowAtoms(ShowAtoms1->isChecked()); });
+void MainWindow::ShowAtomsClick() {
+    Run([&] { engine_.SetShowAtoms(ui_.showAtomsAction->isChecked()); });
 }
 
-void TForm1::View3D1Click() {
-    if (!View3D1->isChecked()) {
+void MainWindow::View3DClick() {
+    if (!ui_.view3DAction->isChecked()) {
         if (view3D_ && view3D_->isVisible()) {
             view3D_->SaveSettings(false);
             view3D_->hide();
@@ -954,7 +958,7 @@ void TForm1::View3D1Click() {
         view3D_ = std::make_unique<View3DWindow>(engine_);
         view3D_->OnPick = [this](int atom) { PickAtom(atom); };
         view3D_->OnMeasure = [this](int atom) { MeasureAtom(atom); };
-        view3D_->OnClosed = [this] { View3D1->setChecked(false); };
+        view3D_->OnClosed = [this] { ui_.view3DAction->setChecked(false); };
         view3D_->PlaceAsLastTime(frameGeometry());
         view3D_->MoleculeChanged();
         view3D_->Follow();
@@ -963,27 +967,27 @@ void TForm1::View3D1Click() {
     view3D_->SaveSettings(true);
 }
 
-void TForm1::RestoreView3D() {
-    if (View3DWindow::ShownLastTime()) View3D1->setChecked(true);
+void MainWindow::RestoreView3D() {
+    if (View3DWindow::ShownLastTime()) ui_.view3DAction->setChecked(true);
 }
 
-void TForm1::PaneClick(PaneId pane, int x, int y) {
+void MainWindow::PaneClick(PaneId pane, int x, int y) {
     // Hidden atoms are not picked: a click on a pane that shows none does
     // nothing a user could not see coming.
-    if (!ShowAtoms1->isChecked()) return;
+    if (!ui_.showAtomsAction->isChecked()) return;
     if (const int atom = engine_.AtomAt(pane, x, y)) PickAtom(atom);
 }
 
-void TForm1::PaneMeasureClick(PaneId pane, int x, int y) {
-    if (!ShowAtoms1->isChecked()) return;
+void MainWindow::PaneMeasureClick(PaneId pane, int x, int y) {
+    if (!ui_.showAtomsAction->isChecked()) return;
     if (const int atom = engine_.AtomAt(pane, x, y)) MeasureAtom(atom);
 }
 
-void TForm1::MeasureAtom(int atom) {
+void MainWindow::MeasureAtom(int atom) {
     Run([&] { engine_.MeasurePick(atom); });
 }
 
-QString TForm1::MeasurementText() const {
+QString MainWindow::MeasurementText() const {
     const std::vector<std::int32_t>& picked = engine_.Measured();
     if (picked.empty()) return {};
     QStringList names;
@@ -1026,117 +1030,95 @@ QString TForm1::MeasurementText() const {
                                                           : QStringLiteral("\u00B0"));
 }
 
-void TForm1::CopyMeasurement1Click() {
+void MainWindow::CopyMeasurementClick() {
     if (engine_.Measured().size() < 2) return;
     QApplication::clipboard()->setText(MeasurementText());
 }
 
-void TForm1::ZoomToFit1Click() {
+void MainWindow::ZoomToFitClick() {
     Run([&] { engine_.ZoomToFit(); });
 }
 
-void TForm1::Undo1Click() {
+void MainWindow::UndoClick() {
     Run([&] { engine_.Undo(); });
 }
 
-void TForm1::Redo1Click() {
+void MainWindow::RedoClick() {
     Run([&] { engine_.Redo(); });
 }
 
-void TForm1::Help1Click() {
+void MainWindow::HelpClick() {
     if (help_) help_->ShowCenteredOver(frameGeometry());
 }
 
-void TForm1::LanguageClick(Language language) {
+void MainWindow::LanguageClick(Language language) {
     if (SetLanguage(language)) StoreLanguage(language);
-    (CurrentLanguage() == Language::English ? English1 : Japanese1)->setChecked(true);
+    (CurrentLanguage() == Language::English ? ui_.englishAction : ui_.japaneseAction)
+        ->setChecked(true);
 }
 
-void TForm1::UserGuide1Click() {
+void MainWindow::UserGuideClick() {
     if (!guide_) guide_ = std::make_unique<UserGuideWindow>();
     guide_->ShowOver(frameGeometry());
 }
 
-void TForm1::SpinEdit1Change() {
-    Run([&] { engine_.SpinEdit1Change(); });
-}
-
-void TForm1::SpinEdit2Change() {
-    Run([&] { engine_.SpinEdit2Change(); });
-}
-
-void TForm1::SelectionChange(SpinId box) {
-    Run([&] { engine_.SelectionChange(box); });
-}
-
-void TForm1::CenterClick() {
+void MainWindow::CenterClick() {
     Run([&] { engine_.UserCenter(); });
 }
 
-void TForm1::SpinEdit3Change() {
-    Run([&] { engine_.SpinEdit3Change(); });
-}
-
-void TForm1::RotateZClick() {
+void MainWindow::RotateZClick() {
     Run([&] { engine_.UserRotate(Axis::Z); });
 }
 
-void TForm1::RotateXClick() {
+void MainWindow::RotateXClick() {
     Run([&] { engine_.UserRotate(Axis::X); });
 }
 
-void TForm1::RotateYClick() {
+void MainWindow::RotateYClick() {
     Run([&] { engine_.UserRotate(Axis::Y); });
 }
 
-void TForm1::CheckBox1Click() {
-    Run([&] { engine_.CheckBox1Click(); });
-}
-
-void TForm1::CheckBox2Click() {
-    Run([&] { engine_.CheckBox2Click(); });
-}
-
-void TForm1::FitXClick() {
+void MainWindow::FitXClick() {
     Run([&] { engine_.UserFit(Axis::X, ButtonFitHead()); });
 }
 
-void TForm1::FitYClick() {
+void MainWindow::FitYClick() {
     Run([&] { engine_.UserFit(Axis::Y, ButtonFitHead()); });
 }
 
-void TForm1::FitZClick() {
+void MainWindow::FitZClick() {
     Run([&] { engine_.UserFit(Axis::Z, ButtonFitHead()); });
 }
 
-FitHead TForm1::ButtonFitHead() const {
-    return PositiveFits1->isChecked() ? FitHead::Positive : FitHead::AsFound;
+FitHead MainWindow::ButtonFitHead() const {
+    return ui_.positiveFitsAction->isChecked() ? FitHead::Positive : FitHead::AsFound;
 }
 
-void TForm1::DispVecClick() {
+void MainWindow::Redraw() {
     Run([&] { engine_.UserRedraw(); });
 }
 
 // --- Symmetry ---
 
-void TForm1::BuildToolsMenu() {
-    ToolsMenu = menuBar()->addMenu("&Tools");
-    ToolsMenu->setObjectName("ToolsMenu");
-    ToolsMenu->setFont(font());
-    ToolsMenu->setToolTipsVisible(true);
-    Symmetry1 = ToolsMenu->addAction("Symmetry...");
-    Symmetry1->setObjectName("Symmetry1");
-    Symmetry1->setToolTip(
+void MainWindow::BuildToolsMenu() {
+    ui_.toolsMenu = menuBar()->addMenu("&Tools");
+    ui_.toolsMenu->setObjectName("ToolsMenu");
+    ui_.toolsMenu->setFont(font());
+    ui_.toolsMenu->setToolTipsVisible(true);
+    ui_.symmetryAction = ui_.toolsMenu->addAction("Symmetry...");
+    ui_.symmetryAction->setObjectName("Symmetry1");
+    ui_.symmetryAction->setToolTip(
         "The molecule's point group, its axes and mirror planes with the atoms on them: set an "
         "axis as a vector, symmetrize, or lay the molecule in its standard frame.");
-    ConnectGuarded(Symmetry1, [this] { Symmetry1Click(); });
-    SymmetryForm = new SymmetryWindow(*this);
+    ConnectGuarded(ui_.symmetryAction, [this] { SymmetryClick(); });
+    ui_.symmetryWindow = new SymmetryWindow(*this);
 }
 
-void TForm1::BuildDirectionLabels() {
+void MainWindow::BuildDirectionLabels() {
     // Under the arrow, between the tail's names and the head's boxes.
-    for (auto& [label, box, name] : {std::tuple{&V1Direction, GroupBox2, "V1Direction"},
-                                     std::tuple{&U1Direction, GroupBox3, "U1Direction"}}) {
+    for (auto& [label, box, name] :
+         {std::tuple{&ui_.directionNames[0], ui_.vectorGroups[0], "V1Direction"},
+          std::tuple{&ui_.directionNames[1], ui_.vectorGroups[1], "U1Direction"}}) {
         *label = Place(new QLabel(box), name, 150, 80, 97, 28);
         (*label)->setTextFormat(Qt::PlainText);
         (*label)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -1145,7 +1127,7 @@ void TForm1::BuildDirectionLabels() {
     }
 }
 
-void TForm1::ShowDirection(QLabel* label, VectorId vector) {
+void MainWindow::ShowDirection(QLabel* label, VectorId vector) {
     const std::optional<AttachedDirection>& direction = engine_.Controls().DirectionOf(vector);
     label->setVisible(direction.has_value());
     if (!direction) return;
@@ -1159,22 +1141,22 @@ void TForm1::ShowDirection(QLabel* label, VectorId vector) {
                      vectorName + " ends it."));
 }
 
-void TForm1::Symmetry1Click() {
-    SymmetryForm->ShowBeside(frameGeometry());
+void MainWindow::SymmetryClick() {
+    ui_.symmetryWindow->ShowBeside(frameGeometry());
 }
 
-void TForm1::SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,
-                               const std::string& name) {
+void MainWindow::SetDirectionClick(VectorId vector, const std::array<double, 3>& direction,
+                                   const std::string& name) {
     Run([&] { engine_.UserDirection(vector, direction, name); });
 }
 
-Engine::SymmetrizeReport TForm1::SymmetrizeClick(const std::string& tolerance) {
+Engine::SymmetrizeReport MainWindow::SymmetrizeClick(const std::string& tolerance) {
     Engine::SymmetrizeReport report;
     Run([&] { report = engine_.UserSymmetrize(tolerance); });
     return report;
 }
 
-void TForm1::StandardFrameClick(const std::string& tolerance) {
+void MainWindow::StandardFrameClick(const std::string& tolerance) {
     Run([&] { engine_.UserStandardFrame(tolerance); });
 }
 

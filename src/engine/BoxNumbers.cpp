@@ -1,0 +1,14 @@
+#include "engine/BoxNumbers.h"
+
+#include "model/DecimalText.h"
+
+namespace pivora {
+
+std::string FitAngleText(std::string_view numeratorText, std::string_view denominatorText,
+                         FitHead head) {
+    const long double numerator = ParseDecimal(numeratorText);
+    const long double denominator = ParseDecimal(denominatorText);
+    return FormatDisplay(FitAngle(numerator, denominator, head));
+}
+
+}  // namespace pivora
