@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "model/DecimalText.h"
-#include "model/Extended.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

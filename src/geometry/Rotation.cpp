@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "base/Error.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

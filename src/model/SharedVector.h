@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
 
 namespace pivora {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
 #include "structure/CovalentRadii.h"
 
 namespace pivora {

@@ -8,12 +8,12 @@
 #include <random>
 #include <string>
 
+#include "files/FileIo.h"
 #include "io/Elements.h"
 #include "io/FileKind.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
-#include "model/DecimalText.h"
-#include "model/FileIo.h"
+#include "numeric/DecimalText.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"

@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
+#include "coordinates/CoordinateWriter.h"
+#include "numeric/DecimalText.h"
 #include "support/TempDir.h"
 
 namespace pivora {

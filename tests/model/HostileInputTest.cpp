@@ -12,9 +12,9 @@
 #include <random>
 #include <string>
 
-#include "model/CoordinateReader.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
+#include "files/FileIo.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "model/CoordinateWriter.h"
+#include "coordinates/CoordinateWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,10 +9,10 @@
 #include <string_view>
 #include <thread>
 
-#include "model/DecimalText.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
-#include "model/FixedField.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
+#include "numeric/FixedField.h"
 
 namespace pivora {
 

@@ -1,4 +1,4 @@
-#include "model/CoordinateReader.h"
+#include "coordinates/CoordinateReader.h"
 
 #include <emmintrin.h>
 
@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
-#include "model/LargeMemory.h"
-#include "model/PlainDecimal.h"
+#include "base/Error.h"
+#include "base/LargeMemory.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
+#include "numeric/PlainDecimal.h"
 
 namespace pivora {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/Progress.h"
+#include "coordinates/FieldScanner.h"
+#include "files/FileIo.h"
 #include "model/AtomTable.h"
-#include "model/FieldScanner.h"
-#include "model/FileIo.h"
-#include "model/Progress.h"
 
 namespace pivora {
 
