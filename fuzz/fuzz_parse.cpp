@@ -14,7 +14,7 @@
 #include "base/Error.h"
 #include "numeric/DecimalText.h"
 #include "numeric/Extended.h"
-#include "numeric/PlainDecimal.h"
+#include "numeric/PlainDecimalSse.h"
 #include "support/DecimalOracle.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "files/FileIo.h"
 #include "numeric/DecimalText.h"
 #include "numeric/Extended.h"
-#include "numeric/PlainDecimal.h"
+#include "numeric/PlainDecimalSse.h"
 #include "parallel/TwoThreads.h"
 
 namespace pivora {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "files/FileIo.h"
+#include "numeric/PlainDecimalSse.h"
 
 namespace pivora {
 namespace {

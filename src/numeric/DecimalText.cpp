@@ -13,7 +13,7 @@
 #include "base/Error.h"
 #include "numeric/Extended.h"
 #include "numeric/FixedField.h"
-#include "numeric/PlainDecimal.h"
+#include "numeric/PlainDecimalSse.h"
 
 namespace pivora {
 namespace {

@@ -20,7 +20,7 @@
 #include "files/FileIo.h"
 #include "numeric/DecimalText.h"
 #include "numeric/Extended.h"
-#include "numeric/PlainDecimal.h"
+#include "numeric/PlainDecimalSse.h"
 #include "support/ErrorCheck.h"
 #include "support/PlainReader.h"
 #include "support/TableCheck.h"
