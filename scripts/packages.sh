@@ -14,8 +14,9 @@ pivora_packages_build=(cmake ninja-build g++ pkg-config python3 qt6-base-dev qt6
 pivora_packages_fuzz=(clang libclang-rt-14-dev)
 # Building the Debian package (cpack finds the library dependencies with dpkg-shlibdeps).
 pivora_packages_package=(dpkg-dev file)
-# Checking the layout of the sources, the package, the desktop entry and the metainfo.
-pivora_packages_check=(clang-format lintian desktop-file-utils appstream)
+# Checking the layout of the sources, the functions nothing calls (cppcheck), the package, the
+# desktop entry and the metainfo.
+pivora_packages_check=(clang-format cppcheck lintian desktop-file-utils appstream)
 
 pivora_install_packages() {
     local group list p missing=()

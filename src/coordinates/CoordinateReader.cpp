@@ -523,11 +523,6 @@ CoordinateRead::CoordinateRead(CoordinateRead&&) noexcept = default;
 CoordinateRead& CoordinateRead::operator=(CoordinateRead&&) noexcept = default;
 CoordinateRead::~CoordinateRead() = default;
 
-std::int32_t CountLines(const std::string& path, const LineReaderOptions& options) {
-    InputFile file(path);
-    return CountWithEnd(file, options).lines;
-}
-
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options) {
     if (options.lineReached) *options.lineReached = 0;

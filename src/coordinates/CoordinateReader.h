@@ -39,10 +39,6 @@ struct ReadOptions {
     ProgressReport progress;
 };
 
-// Counts the lines of path with the line rules of LineReader.
-// Throws the file error.
-std::int32_t CountLines(const std::string& path, const LineReaderOptions& options = {});
-
 class AtomLineRule;
 
 // A coordinate file counted, read into memory and checked, on its way into

@@ -43,12 +43,6 @@ class HostileInputTest : public ::testing::Test {
             return e.Message();
         }
     }
-    void ExpectFinite() const {
-        for (std::size_t i = 0; i < table_.Capacity(); ++i) {
-            ASSERT_TRUE(std::isfinite(table_.AtomX[i]) && std::isfinite(table_.AtomY[i]) &&
-                        std::isfinite(table_.AtomZ[i]));
-        }
-    }
 
     TempDir dir_;
     AtomTable table_;
