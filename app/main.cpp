@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "base/LargeMemory.h"
+#include "files/FileIo.h"
 #include "model/AtomTable.h"
-#include "model/FileIo.h"
-#include "model/LargeMemory.h"
 #include "ui/EventGuard.h"
 #include "ui/HelpWindow.h"
 #include "ui/Language.h"

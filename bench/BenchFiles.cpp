@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "model/CoordinateReader.h"
+#include "coordinates/CoordinateReader.h"
 
 namespace pivora::bench {
 namespace {

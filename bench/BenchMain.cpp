@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
 
 int main(int argc, char** argv) {
     pivora::ReturnLargeBlocksToTheSystem();

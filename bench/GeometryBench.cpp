@@ -7,7 +7,7 @@
 #include "geometry/Centering.h"
 #include "geometry/Rotation.h"
 #include "model/AtomTable.h"
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 
 namespace pivora::bench {
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "BenchFiles.h"
-#include "model/CoordinateReader.h"
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
+#include "coordinates/CoordinateReader.h"
+#include "coordinates/CoordinateWriter.h"
+#include "numeric/DecimalText.h"
 
 namespace pivora::bench {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 #include "support/DecimalOracle.h"
 
 namespace {

@@ -13,12 +13,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
 #include "io/Elements.h"
 #include "io/FileKind.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
-#include "model/CoordinateReader.h"
-#include "model/Error.h"
 
 namespace {
 

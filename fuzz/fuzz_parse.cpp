@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/PlainDecimal.h"
+#include "base/Error.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
+#include "numeric/PlainDecimalSse.h"
 #include "support/DecimalOracle.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "model/CoordinateReader.h"
-#include "model/Error.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
 #include "support/PlainReader.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Error.h"
 #include "engine/Engine.h"
 #include "engine/Recipe.h"
-#include "model/Error.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <set>
 #include <thread>
 
+#include "base/Error.h"
+#include "coordinates/CoordinateWriter.h"
 #include "engine/Engine.h"
 #include "engine/MoleculeSymmetry.h"
 #include "engine/Recipe.h"
+#include "files/FileIo.h"
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "numeric/DecimalText.h"
 
 namespace pivora {
 namespace {

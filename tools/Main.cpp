@@ -5,7 +5,7 @@
 #include <clocale>
 #include <iostream>
 
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
 #include "tools/Batch.h"
 
 int main(int argc, char** argv) {

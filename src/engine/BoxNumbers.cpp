@@ -1,6 +1,6 @@
 #include "engine/BoxNumbers.h"
 
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 
 namespace pivora {
 

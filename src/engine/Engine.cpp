@@ -8,6 +8,8 @@
 #include <set>
 #include <utility>
 
+#include "base/Error.h"
+#include "coordinates/CoordinateWriter.h"
 #include "engine/BoxNumbers.h"
 #include "engine/FailureTexts.h"
 #include "engine/MoleculeSymmetry.h"
@@ -16,10 +18,8 @@
 #include "geometry/Fit.h"
 #include "geometry/Rotation.h"
 #include "io/Elements.h"
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 #include "symmetry/PointGroup.h"
 #include "view/Redraw.h"
 #include "view/ScaleToFit.h"

@@ -24,20 +24,20 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/Progress.h"
 #include "engine/Controls.h"
 #include "engine/MemoryRoom.h"
 #include "engine/PaneRecord.h"
 #include "engine/Recipe.h"
 #include "engine/RecipeRecorder.h"
 #include "engine/UndoHistory.h"
+#include "files/FileIo.h"
 #include "geometry/Axis.h"
 #include "geometry/Fit.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
 #include "model/AtomTable.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
-#include "model/Progress.h"
 #include "view/AtomLayer.h"
 #include "view/Canvas.h"
 #include "view/ViewWindow.h"

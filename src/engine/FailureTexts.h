@@ -1,14 +1,14 @@
 #pragma once
 // The engine's own failure texts, in one place: the messages of the
 // failures it raises itself, and the details that tell the user what to do
-// after one of the runtime's messages (whose texts are fixed: model/Error.h).
+// after one of the runtime's messages (whose texts are fixed: base/Error.h).
 // Plain English; the window translates nothing of them.
 
 #include <cstddef>
 #include <string>
 
+#include "base/Error.h"
 #include "geometry/Axis.h"
-#include "model/Error.h"
 #include "view/Redraw.h"
 
 namespace pivora::failure_text {

@@ -2,9 +2,9 @@
 
 #include <map>
 
+#include "base/Error.h"
 #include "io/Elements.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
+#include "numeric/DecimalText.h"
 
 namespace pivora {
 namespace {

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <optional>
 
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "files/FileIo.h"
 
 namespace pivora {
 namespace {

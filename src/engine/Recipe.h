@@ -37,9 +37,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Progress.h"
 #include "engine/Controls.h"
 #include "geometry/Axis.h"
-#include "model/Progress.h"
 
 namespace pivora {
 

@@ -1,7 +1,7 @@
 #include "engine/RecipeRecorder.h"
 
+#include "base/Error.h"
 #include "engine/FailureTexts.h"
-#include "model/Error.h"
 
 namespace pivora {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/Extended.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

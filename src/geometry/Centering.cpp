@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "base/Error.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "model/Extended.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

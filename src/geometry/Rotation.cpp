@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "base/Error.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Error.h"
+#include "files/FileIo.h"
 #include "io/FormatText.h"
 #include "io/Formats.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
 
 namespace pivora::io {
 namespace {

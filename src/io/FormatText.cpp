@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "coordinates/CoordinateReader.h"
 #include "io/Elements.h"
-#include "model/CoordinateReader.h"
-#include "model/DecimalText.h"
-#include "model/Extended.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora::io {
 namespace {

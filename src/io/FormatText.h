@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/Error.h"
+#include "files/FileIo.h"
 #include "io/FileKind.h"
 #include "model/AtomTable.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora::io {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "coordinates/CoordinateReader.h"
 #include "io/FormatText.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
-#include "model/CoordinateReader.h"
 
 namespace pivora::io {
 

@@ -3,8 +3,8 @@
 #include <new>
 #include <utility>
 
+#include "files/FileIo.h"
 #include "io/Formats.h"
-#include "model/FileIo.h"
 
 namespace pivora::io {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "coordinates/CoordinateReader.h"
 #include "io/FileKind.h"
 #include "model/AtomTable.h"
-#include "model/CoordinateReader.h"
 
 namespace pivora::io {
 

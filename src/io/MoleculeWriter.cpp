@@ -1,11 +1,11 @@
 #include "io/MoleculeWriter.h"
 
+#include "files/FileIo.h"
 #include "io/Elements.h"
 #include "io/FormatText.h"
 #include "io/Formats.h"
-#include "model/DecimalText.h"
-#include "model/FileIo.h"
-#include "model/FixedField.h"
+#include "numeric/DecimalText.h"
+#include "numeric/FixedField.h"
 
 namespace pivora::io {
 namespace {

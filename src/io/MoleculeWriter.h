@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/FileIo.h"
 #include "model/AtomTable.h"
-#include "model/FileIo.h"
 
 namespace pivora::io {
 

@@ -1,13 +1,13 @@
 // The native headerless format: the coordinate reader itself, with the file
 // and line of a failure added as detail.
 
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
 #include "io/Elements.h"
 #include "io/FormatText.h"
 #include "io/Formats.h"
-#include "model/CoordinateReader.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora::io {
 

@@ -12,12 +12,12 @@
 #include <optional>
 #include <vector>
 
+#include "base/LargeMemory.h"
+#include "coordinates/CoordinateReader.h"
+#include "coordinates/FieldScanner.h"
 #include "io/Elements.h"
 #include "io/FormatText.h"
 #include "io/Formats.h"
-#include "model/CoordinateReader.h"
-#include "model/FieldScanner.h"
-#include "model/LargeMemory.h"
 
 namespace pivora::io {
 namespace {

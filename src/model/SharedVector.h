@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
 
 namespace pivora {
 
@@ -77,8 +77,6 @@ class SharedVector {
     bool Unshared() const { return !block_ || block_.use_count() == 1; }
     // True when both hold the very same block (not merely equal elements).
     bool SharesWith(const SharedVector& other) const { return block_ && block_ == other.block_; }
-    // How many copies hold this block, this one included; 0 when empty.
-    long Holders() const { return block_.use_count(); }
 
     friend bool operator==(const SharedVector& a, const SharedVector& b) {
         return a.block_ == b.block_ || a.Get() == b.Get();

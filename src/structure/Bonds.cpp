@@ -5,12 +5,11 @@
 #include <bit>
 #include <cfenv>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <memory>
-#include <thread>
 
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
+#include "parallel/TwoThreads.h"
 #include "structure/CovalentRadii.h"
 
 namespace pivora {
@@ -81,9 +80,6 @@ void SortByKey(std::span<std::uint64_t> keys, std::span<std::int32_t> members, u
         std::copy(fromMembers, fromMembers + n, members.data());
     }
 }
-
-// From this many atoms on, the cells are searched on two processors.
-constexpr std::size_t kSharedAtoms = 200000;
 
 // An atom that may bond, as the search reads it: its cell's atoms side by
 // side in memory.
@@ -267,18 +263,9 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
     // processor; the sort below takes the bonds in any order.
     std::array<std::vector<Bond>, 2> found;
     const std::size_t middle = cells / 2;
-    if (n >= kSharedAtoms && std::thread::hardware_concurrency() > 1) {
-        std::exception_ptr failure;
-        std::thread worker([&] {
-            try {
-                search(middle, cells, found[1]);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        search(0, middle, found[0]);
-        worker.join();
-        if (failure) std::rethrow_exception(failure);
+    if (WorthTwoThreads(n)) {
+        RunOnTwoThreads([&] { search(0, middle, found[0]); },
+                        [&] { search(middle, cells, found[1]); });
     } else {
         search(0, cells, found[0]);
     }

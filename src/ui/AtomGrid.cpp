@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 #include "ui/ShownText.h"
 
 namespace pivora {

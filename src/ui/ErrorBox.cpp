@@ -10,8 +10,8 @@
 #include <optional>
 #include <string_view>
 
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "base/Error.h"
+#include "numeric/Extended.h"
 #include "ui/Language.h"
 #include "ui/ShownText.h"
 #include "ui/Widgets.h"

@@ -17,7 +17,7 @@
 #include <QString>
 #include <functional>
 
-#include "model/Progress.h"
+#include "base/Progress.h"
 
 class QEvent;
 class QProgressDialog;

@@ -22,12 +22,12 @@
 #include <optional>
 #include <utility>
 
+#include "base/Error.h"
+#include "coordinates/CoordinateWriter.h"
 #include "engine/Recipe.h"
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
-#include "model/DirectoryMemory.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "files/DirectoryMemory.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
 #include "structure/Measure.h"
 #include "ui/EventGuard.h"
 #include "ui/HelpWindow.h"

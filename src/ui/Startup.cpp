@@ -4,9 +4,9 @@
 #include <QLocale>
 #include <clocale>
 
-#include "model/DecimalText.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 #include "ui/ErrorBox.h"
 #include "ui/EventGuard.h"
 

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Error.h"
 #include "engine/MoleculeSymmetry.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
+#include "numeric/DecimalText.h"
 #include "ui/MainWindow.h"
 #include "ui/ShownText.h"
 #include "ui/Widgets.h"

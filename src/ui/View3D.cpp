@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "io/Elements.h"
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 #include "structure/Measure.h"
 #include "ui/EventGuard.h"
 #include "ui/Settings.h"

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 #include "ui/EventGuard.h"
 #include "ui/QtCanvas.h"
 #include "ui/ShownText.h"

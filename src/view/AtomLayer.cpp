@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <memory>
-#include <thread>
+
+#include "parallel/TwoThreads.h"
 
 namespace pivora {
 
@@ -89,8 +89,6 @@ std::uint32_t SortKey(float key) {
 // The front-most atom at each pixel of a pane: at most one dot per pixel
 // center is drawn, however many atoms a million-atom pane holds. A cell is 8
 // bytes, so that the three panes' cells stay in the processor's caches.
-// From this many atoms on, the fronts are found on two processors.
-constexpr std::size_t kSharedAtoms = 200000;
 
 class FrontAtoms {
   public:
@@ -489,24 +487,14 @@ std::array<FrontAtoms, 3> FindFronts(const AtomTable& atoms, const ViewWindow& w
         }
     };
     const std::size_t last = atoms.LastAtom();
-    if (last >= kSharedAtoms && std::thread::hardware_concurrency() > 1) {
+    if (WorthTwoThreads(last)) {
         // A large molecule's second half goes to a second processor; its
         // fronts then join the first half's as later offers would.
         std::array<FrontAtoms, 3> later{FrontAtoms(width, height, panes[0].depth),
                                         FrontAtoms(width, height, panes[1].depth),
                                         FrontAtoms(width, height, panes[2].depth)};
         const std::size_t middle = last / 2;
-        std::exception_ptr failure;
-        std::thread worker([&] {
-            try {
-                offer(middle + 1, last, later);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        offer(1, middle, fronts);
-        worker.join();
-        if (failure) std::rethrow_exception(failure);
+        RunOnTwoThreads([&] { offer(1, middle, fronts); }, [&] { offer(middle + 1, last, later); });
         for (std::size_t p = 0; p < 3; ++p) fronts[p].MergeFrom(later[p]);
     } else {
         offer(1, last, fronts);

@@ -57,8 +57,6 @@ class Frame {
     // The depths, as the pixels.
     float* Depths() { return depths_.data(); }
     Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
-    // The depth of the front-most surface at a pixel; -infinity where none.
-    float DepthAt(int x, int y) const { return depths_[Index(x, y)]; }
 
     // A sphere at centre c, its radius the sprite's. Front surfaces replace
     // what lies behind; the edge blends over what is there, so spheres are

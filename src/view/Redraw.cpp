@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "model/DecimalText.h"
-#include "model/Extended.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 #include "view/AtomLayer.h"
 
 namespace pivora {

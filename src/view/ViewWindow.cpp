@@ -8,8 +8,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "base/Error.h"
+#include "numeric/Extended.h"
 
 namespace pivora {
 

@@ -11,7 +11,7 @@
 
 #include "engine/Engine.h"
 #include "engine/Recipe.h"
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 #include "support/ErrorCheck.h"
 #include "support/Promptly.h"
 #include "support/TableCheck.h"

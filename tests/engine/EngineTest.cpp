@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
+#include "base/LargeMemory.h"
 #include "engine/Engine.h"
 #include "engine/MemoryRoom.h"
 #include "engine/MoleculeSymmetry.h"
 #include "engine/Recipe.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/LargeMemory.h"
+#include "numeric/DecimalText.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"

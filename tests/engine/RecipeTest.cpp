@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
 #include "engine/Recipe.h"
-#include "model/Error.h"
 #include "support/ErrorCheck.h"
 
 namespace pivora::test {

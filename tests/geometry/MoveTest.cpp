@@ -9,7 +9,7 @@
 #include "geometry/Centering.h"
 #include "geometry/Rotation.h"
 #include "geometry/TestSupport.h"
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 
 namespace pivora {
 namespace {

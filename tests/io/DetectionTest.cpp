@@ -6,10 +6,10 @@
 #include <random>
 #include <string>
 
+#include "coordinates/CoordinateReader.h"
 #include "io/Elements.h"
 #include "io/FileKind.h"
 #include "io/MoleculeReader.h"
-#include "model/CoordinateReader.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
 

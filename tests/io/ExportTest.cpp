@@ -8,13 +8,14 @@
 #include <random>
 #include <string>
 
+#include "files/FileIo.h"
 #include "io/Elements.h"
 #include "io/FileKind.h"
 #include "io/MoleculeReader.h"
 #include "io/MoleculeWriter.h"
-#include "model/DecimalText.h"
-#include "model/FileIo.h"
+#include "numeric/DecimalText.h"
 #include "support/ErrorCheck.h"
+#include "support/RandomValues.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
 
@@ -253,21 +254,7 @@ TEST(ExportTest, FormatNames) {
 // ties at the 9th decimal, and those beyond the quick route.
 TEST(ExportTest, AtomLinesAreTheFixedFormInFieldsOfSixteen) {
     std::mt19937_64 rng(47);
-    const auto value = [&rng]() -> double {
-        switch (rng() % 6) {
-            case 0:  // a tie at the 9th decimal
-                return std::ldexp(2 * static_cast<double>(rng() % 100000) + 1, -10);
-            case 1:  // from 2^26 up, to beyond 1E36
-                return std::ldexp(1.0 + static_cast<double>(rng() % 1000) / 1000, 26 + rng() % 100);
-            case 2:
-                return -0.0;
-            case 3:
-                return std::ldexp(static_cast<double>(rng() % 1000),
-                                  -40 - static_cast<int>(rng() % 20));
-            default:
-                return std::uniform_real_distribution<double>(-1000, 1000)(rng);
-        }
-    };
+    const auto value = [&rng] { return test::RandomFixedValue(rng); };
     std::vector<std::tuple<std::string, double, double, double>> atoms;
     std::vector<std::string> expected;
     for (int i = 0; i < 2000; ++i) {

@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "coordinates/CoordinateReader.h"
 #include "io/MoleculeReader.h"
-#include "model/CoordinateReader.h"
 #include "support/ErrorCheck.h"
 #include "support/Promptly.h"
 #include "support/TableCheck.h"

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "XyzReference.h"
+#include "coordinates/CoordinateReader.h"
 #include "io/Formats.h"
 #include "io/MoleculeReader.h"
-#include "model/CoordinateReader.h"
-#include "model/Extended.h"
+#include "numeric/Extended.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "model/CoordinateReader.h"
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
+#include "coordinates/CoordinateWriter.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "model/DecimalText.h"
-#include "model/Error.h"
+#include "base/Error.h"
+#include "numeric/DecimalText.h"
 #include "support/DecimalOracle.h"
 #include "support/TableCheck.h"
 

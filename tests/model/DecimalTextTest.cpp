@@ -7,9 +7,9 @@
 #include <random>
 #include <string>
 
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "base/Error.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <string>
 
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "files/FileIo.h"
+#include "numeric/Extended.h"
 #include "support/ErrorCheck.h"
 #include "support/TempDir.h"
 

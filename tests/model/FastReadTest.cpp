@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "model/CoordinateReader.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FieldScanner.h"
-#include "model/FileIo.h"
-#include "model/PlainDecimal.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
+#include "coordinates/FieldScanner.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
+#include "numeric/PlainDecimalSse.h"
 #include "support/ErrorCheck.h"
 #include "support/PlainReader.h"
 #include "support/TableCheck.h"

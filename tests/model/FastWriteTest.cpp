@@ -1,42 +1,28 @@
 // The save's lines, laid out field by field in the writer's buffer, held to
-// the format spelled out with FormatFixed: random values of every size and
-// sign, ties at the 9th decimal, labels of every length.
+// the format spelled out with the decimal oracle's fixed form, which shares
+// no code with the writer: random values of every size and sign, ties at
+// the 9th decimal, labels of every length.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <random>
 #include <string>
 
-#include "model/CoordinateWriter.h"
-#include "model/DecimalText.h"
+#include "coordinates/CoordinateWriter.h"
+#include "support/DecimalOracle.h"
+#include "support/RandomValues.h"
 #include "support/TempDir.h"
 
 namespace pivora {
 namespace {
 
-// One line as the format states it.
+// One line as the format states it, its numbers by the decimal oracle.
 std::string Spelled(const std::string& label, double x, double y, double z) {
     std::string line = label;
     line.append(label.size() < 15 ? 15 - label.size() : 1, ' ');
-    line += FormatFixed(x, 12, 9) + "   " + FormatFixed(y, 12, 9) + "   " + FormatFixed(z, 12, 9);
+    line += test::OracleFixed(x, 12, 9) + "   " + test::OracleFixed(y, 12, 9) + "   " +
+            test::OracleFixed(z, 12, 9);
     return line + "\r\n";
-}
-
-double RandomValue(std::mt19937_64& rng) {
-    switch (rng() % 6) {
-        case 0:  // a tie at the 9th decimal, the extended route's
-            return std::ldexp(2 * static_cast<double>(rng() % 100000) + 1, -10);
-        case 1:  // beyond the integer route
-            return std::ldexp(1.0 + static_cast<double>(rng() % 1000) / 1000, 26 + rng() % 100);
-        case 2:
-            return -0.0;
-        case 3:  // tiny
-            return std::ldexp(static_cast<double>(rng() % 1000),
-                              -40 - static_cast<int>(rng() % 20));
-        default:
-            return std::uniform_real_distribution<double>(-1000, 1000)(rng);
-    }
 }
 
 TEST(FastWriteTest, SavedFilesAreTheSpelledOutLines) {
@@ -53,7 +39,8 @@ TEST(FastWriteTest, SavedFilesAreTheSpelledOutLines) {
         for (int k = 1; k <= atoms; ++k) {
             const std::size_t length = rng() % 20 == 0 ? rng() % 40 : rng() % 6;
             std::string label(length, static_cast<char>('A' + k % 26));
-            const double x = RandomValue(rng), y = RandomValue(rng), z = RandomValue(rng);
+            const double x = test::RandomFixedValue(rng), y = test::RandomFixedValue(rng),
+                         z = test::RandomFixedValue(rng);
             table.AtomName[k] = label;
             table.AtomX[k] = x;
             table.AtomY[k] = y;

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "model/CoordinateReader.h"
-#include "model/CoordinateWriter.h"
-#include "model/DirectoryMemory.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
+#include "coordinates/CoordinateWriter.h"
+#include "files/DirectoryMemory.h"
+#include "files/FileIo.h"
 #include "support/ErrorCheck.h"
 #include "support/TempDir.h"
 

@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "model/DirectoryMemory.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "files/DirectoryMemory.h"
+#include "files/FileIo.h"
 #include "support/AllocationLimit.h"
 #include "support/ErrorCheck.h"
 #include "support/Promptly.h"

@@ -12,9 +12,9 @@
 #include <random>
 #include <string>
 
-#include "model/CoordinateReader.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
+#include "files/FileIo.h"
 #include "support/ErrorCheck.h"
 #include "support/TableCheck.h"
 #include "support/TempDir.h"
@@ -41,12 +41,6 @@ class HostileInputTest : public ::testing::Test {
             return "";
         } catch (const Error& e) {
             return e.Message();
-        }
-    }
-    void ExpectFinite() const {
-        for (std::size_t i = 0; i < table_.Capacity(); ++i) {
-            ASSERT_TRUE(std::isfinite(table_.AtomX[i]) && std::isfinite(table_.AtomY[i]) &&
-                        std::isfinite(table_.AtomZ[i]));
         }
     }
 

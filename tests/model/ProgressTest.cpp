@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "model/CoordinateReader.h"
-#include "model/CoordinateWriter.h"
-#include "model/Progress.h"
+#include "base/Progress.h"
+#include "coordinates/CoordinateReader.h"
+#include "coordinates/CoordinateWriter.h"
 #include "support/ProgressCheck.h"
 #include "support/TempDir.h"
 

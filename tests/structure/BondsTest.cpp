@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "coordinates/CoordinateReader.h"
 #include "io/Elements.h"
-#include "model/CoordinateReader.h"
 #include "structure/Bonds.h"
 #include "structure/CovalentRadii.h"
 

@@ -7,7 +7,7 @@
 #include <source_location>
 #include <string_view>
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 namespace pivora::test {
 

@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <limits>
 
-#include "model/CoordinateReader.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "coordinates/CoordinateReader.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora::test {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/Progress.h"
+#include "base/Progress.h"
 
 namespace pivora::test {
 

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Error.h"
 #include "model/AtomTable.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
 
 namespace pivora::test {
 

@@ -11,7 +11,7 @@
 #include <new>
 
 #include "UiTest.h"
-#include "model/Error.h"
+#include "base/Error.h"
 #include "support/AllocationLimit.h"
 
 namespace pivora::test {

@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "UiTest.h"
-#include "model/DirectoryMemory.h"
+#include "files/DirectoryMemory.h"
 #include "ui/Startup.h"
 
 namespace pivora::test {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "UiTest.h"
-#include "model/DirectoryMemory.h"
+#include "files/DirectoryMemory.h"
 #include "support/AllocationLimit.h"
 #include "support/Promptly.h"
 

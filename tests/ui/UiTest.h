@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
+#include "files/FileIo.h"
 #include "model/AtomTable.h"
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "numeric/DecimalText.h"
 #include "support/TempDir.h"
 #include "ui/ErrorBox.h"
 #include "ui/EventGuard.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "base/Progress.h"
+#include "files/FileIo.h"
 #include "model/AtomTable.h"
-#include "model/FileIo.h"
-#include "model/Progress.h"
 
 namespace pivora {
 

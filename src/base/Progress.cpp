@@ -1,4 +1,4 @@
-#include "model/Progress.h"
+#include "base/Progress.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "model/FileIo.h"
+#include "files/FileIo.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,7 +17,7 @@
 #include <ctime>
 #include <vector>
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 namespace pivora {
 

@@ -1,12 +1,12 @@
-#include "model/DirectoryMemory.h"
+#include "files/DirectoryMemory.h"
 
 #include <limits.h>
 
 #include <exception>
 #include <optional>
 
-#include "model/Error.h"
-#include "model/FileIo.h"
+#include "base/Error.h"
+#include "files/FileIo.h"
 
 namespace pivora {
 

@@ -1,4 +1,4 @@
-#include "model/Extended.h"
+#include "numeric/Extended.h"
 
 #include <cmath>
 

@@ -4,9 +4,8 @@
 // such a text and the double its value stores as, found without the
 // extended division and inline, so that a reader can take the three numbers
 // of a line side by side. Each gives the parse form's bits exactly; the
-// tests hold them to ParseFileDecimal.
-
-#include <emmintrin.h>
+// tests hold them to ParseFileDecimal. Reading a text's bytes with vector
+// compares is in PlainDecimalSse.h.
 
 #include <bit>
 #include <cstdint>
@@ -71,11 +70,6 @@ inline constexpr double kDoubleTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6
     return DigitsValue(p, 8) * kTens[count - 8] + DigitsValue(p + 8, count - 8);
 }
 
-// The 16 bytes from p: bit i set where byte i is c.
-inline std::uint32_t Matches16(__m128i bytes, char c) {
-    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
-}
-
 }  // namespace plain_detail
 
 // The double that N / 10^f (negated when negative) stores as by the parse
@@ -125,21 +119,6 @@ struct DecimalMasks {
     std::uint64_t blanks = 0;
 };
 
-// The masks of the 16 bytes, to be shifted to their place.
-struct DecimalMasks16 {
-    std::uint64_t digits, points, regional, blanks;
-};
-[[gnu::always_inline]] inline DecimalMasks16 ClassifyDecimal16(__m128i bytes, char separator) {
-    // A byte minus '0' is a digit when, unsigned, it is at most 9.
-    const __m128i nine = _mm_set1_epi8(9);
-    const __m128i fromZero = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
-    const auto digits = static_cast<std::uint32_t>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(fromZero, nine), nine)));
-    return {digits, plain_detail::Matches16(bytes, '.'),
-            separator == ',' ? plain_detail::Matches16(bytes, ',') : 0u,
-            plain_detail::Matches16(bytes, ' ')};
-}
-
 namespace plain_detail {
 
 // PlainAt, with the digits' value only when kValue.
@@ -178,25 +157,6 @@ template <bool kValue>
     return true;
 }
 
-// ReadPlainDecimal, with the digits' value only when kValue.
-template <bool kValue>
-[[gnu::always_inline]] inline bool ReadPlain(std::string_view text, char separator,
-                                             PlainDecimal& out) {
-    const std::size_t n = text.size();
-    if (n == 0 || n > 32 || (separator != '.' && separator != ',')) return false;
-    DecimalMasks m;
-    for (int half = 0; half < (n > 16 ? 2 : 1); ++half) {
-        const DecimalMasks16 h = ClassifyDecimal16(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + 16 * half)), separator);
-        const int shift = 16 * half;
-        m.digits |= h.digits << shift;
-        m.points |= h.points << shift;
-        m.regional |= h.regional << shift;
-        m.blanks |= h.blanks << shift;
-    }
-    return PlainAt<kValue>(text.data(), m, 0, static_cast<unsigned>(n), out);
-}
-
 }  // namespace plain_detail
 
 // text[from, to) read as a plain decimal, like ReadPlainDecimal, with masks
@@ -211,23 +171,6 @@ template <bool kValue>
                                                     unsigned from, unsigned to) {
     PlainDecimal unused;
     return plain_detail::PlainAt<false>(text, masks, from, to, unused);
-}
-
-// Reads text as a plain decimal when it is one: up to 32 bytes of an
-// optional sign, up to 19 digits with at most one separator (separator, or
-// "." which the file form takes as well), then only blanks; separator "."
-// or ",". False for anything else, which the parse form may still read. The
-// 16 bytes after the text must be readable (what they hold does not matter).
-[[gnu::always_inline]] inline bool ReadPlainDecimal(std::string_view text, char separator,
-                                                    PlainDecimal& out) {
-    return plain_detail::ReadPlain<true>(text, separator, out);
-}
-
-// ReadPlainDecimal without the digits' value: true says that the file parse
-// form surely reads text, with a value far inside the double range.
-[[gnu::always_inline]] inline bool IsPlainDecimal(std::string_view text, char separator) {
-    PlainDecimal unused;
-    return plain_detail::ReadPlain<false>(text, separator, unused);
 }
 
 // StorePlainDecimal by the extended division, for what the quick route

@@ -1,4 +1,4 @@
-#include "model/FieldScanner.h"
+#include "coordinates/FieldScanner.h"
 
 #include <emmintrin.h>
 
@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "model/FileIo.h"
+#include "files/FileIo.h"
+#include "numeric/PlainDecimalSse.h"
 
 namespace pivora {
 namespace {

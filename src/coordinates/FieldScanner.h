@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/PlainDecimal.h"
+#include "numeric/PlainDecimal.h"
 
 namespace pivora {
 

@@ -1,4 +1,4 @@
-#include "model/DecimalText.h"
+#include "numeric/DecimalText.h"
 
 #include <emmintrin.h>
 
@@ -10,10 +10,10 @@
 #include <cstring>
 #include <string>
 
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FixedField.h"
-#include "model/PlainDecimal.h"
+#include "base/Error.h"
+#include "numeric/Extended.h"
+#include "numeric/FixedField.h"
+#include "numeric/PlainDecimalSse.h"
 
 namespace pivora {
 namespace {

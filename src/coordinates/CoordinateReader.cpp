@@ -1,4 +1,4 @@
-#include "model/CoordinateReader.h"
+#include "coordinates/CoordinateReader.h"
 
 #include <emmintrin.h>
 
@@ -6,20 +6,17 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <limits>
-#include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include "model/DecimalText.h"
-#include "model/Error.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
-#include "model/LargeMemory.h"
-#include "model/PlainDecimal.h"
+#include "base/Error.h"
+#include "base/LargeMemory.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/Extended.h"
+#include "numeric/PlainDecimalSse.h"
+#include "parallel/TwoThreads.h"
 
 namespace pivora {
 namespace {
@@ -224,9 +221,6 @@ std::size_t SlotsFor(std::int32_t count) {
     }
 }
 
-// Below this many lines a second processor costs more than it saves.
-constexpr std::int32_t kLinesForTwoRuns = 1 << 16;
-
 // The counted lines as one run, or as two of about equal bytes: the second
 // begins after the line feed nearest past the middle of the counted bytes.
 std::vector<LineRun> SplitRuns(const char* data, std::size_t size, std::int32_t count,
@@ -234,7 +228,7 @@ std::vector<LineRun> SplitRuns(const char* data, std::size_t size, std::int32_t 
     const std::vector<LineRun> whole{{0, 1, count}};
     // A file that shrank after it was counted is left to one run, which
     // meets the end where it expects lines.
-    if (count < kLinesForTwoRuns || size < end || std::thread::hardware_concurrency() < 2) {
+    if (!WorthTwoThreads(static_cast<std::size_t>(count)) || size < end) {
         return whole;
     }
     const auto middle = static_cast<std::size_t>(end / 2);
@@ -253,35 +247,25 @@ std::vector<LineRun> SplitRuns(const char* data, std::size_t size, std::int32_t 
 template <class Run>
 void OverRuns(const std::vector<LineRun>& runs, std::int32_t* lineReached, Run run) {
     std::int32_t reached[2] = {0, 0};
-    std::exception_ptr failed[2];
-    const auto attempt = [&](std::size_t i) {
+    bool firstFailed = false;
+    const auto first = [&] {
         try {
-            run(runs[i], reached[i]);
+            run(runs[0], reached[0]);
         } catch (...) {
-            failed[i] = std::current_exception();
+            firstFailed = true;
+            throw;
         }
     };
-    if (runs.size() == 2) {
-        std::optional<std::thread> worker;
-        try {
-            worker.emplace([&] {
-                // The same arithmetic on this thread as on the first.
-                InstallArithmeticSetting();
-                attempt(1);
-            });
-        } catch (const std::system_error&) {
-            attempt(1);  // no thread to be had: in turn, then
+    try {
+        if (runs.size() == 2) {
+            // The first run's failure wins: its lines come first.
+            RunOnTwoThreads(first, [&] { run(runs[1], reached[1]); });
+        } else {
+            first();
         }
-        attempt(0);
-        if (worker) worker->join();
-    } else {
-        attempt(0);
-    }
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (failed[i]) {
-            if (lineReached) *lineReached = reached[i];
-            std::rethrow_exception(failed[i]);
-        }
+    } catch (...) {
+        if (lineReached) *lineReached = firstFailed ? reached[0] : reached[1];
+        throw;
     }
 }
 
@@ -538,11 +522,6 @@ CoordinateRead::CoordinateRead() = default;
 CoordinateRead::CoordinateRead(CoordinateRead&&) noexcept = default;
 CoordinateRead& CoordinateRead::operator=(CoordinateRead&&) noexcept = default;
 CoordinateRead::~CoordinateRead() = default;
-
-std::int32_t CountLines(const std::string& path, const LineReaderOptions& options) {
-    InputFile file(path);
-    return CountWithEnd(file, options).lines;
-}
 
 CoordinateRead PrepareCoordinateRead(const std::string& path, const AtomTable& target,
                                      bool mayRefill, const ReadOptions& options) {

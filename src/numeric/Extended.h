@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "model/Error.h"
+#include "base/Error.h"
 
 namespace pivora {
 

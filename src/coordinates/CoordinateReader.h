@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/Progress.h"
+#include "coordinates/FieldScanner.h"
+#include "files/FileIo.h"
 #include "model/AtomTable.h"
-#include "model/FieldScanner.h"
-#include "model/FileIo.h"
-#include "model/Progress.h"
 
 namespace pivora {
 
@@ -38,10 +38,6 @@ struct ReadOptions {
     // a target's arrays (MoveInto) comes after the last report and does not.
     ProgressReport progress;
 };
-
-// Counts the lines of path with the line rules of LineReader.
-// Throws the file error.
-std::int32_t CountLines(const std::string& path, const LineReaderOptions& options = {});
 
 class AtomLineRule;
 

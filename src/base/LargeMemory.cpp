@@ -1,4 +1,4 @@
-#include "model/LargeMemory.h"
+#include "base/LargeMemory.h"
 
 #include <malloc.h>
 #include <sys/mman.h>

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Error.h"
-#include "model/Progress.h"
+#include "base/Error.h"
+#include "base/Progress.h"
 
 namespace pivora {
 

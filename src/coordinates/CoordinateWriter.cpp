@@ -1,4 +1,4 @@
-#include "model/CoordinateWriter.h"
+#include "coordinates/CoordinateWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,12 +7,11 @@
 #include <optional>
 #include <stdexcept>
 #include <string_view>
-#include <thread>
 
-#include "model/DecimalText.h"
-#include "model/Extended.h"
-#include "model/FileIo.h"
-#include "model/FixedField.h"
+#include "files/FileIo.h"
+#include "numeric/DecimalText.h"
+#include "numeric/FixedField.h"
+#include "parallel/TwoThreads.h"
 
 namespace pivora {
 
@@ -131,9 +130,6 @@ void LayOutLines(Out& out, const AtomTable& table, std::size_t first, std::size_
     }
 }
 
-// Below this many atoms a second processor costs more than it saves.
-constexpr std::size_t kAtomsForTwoHalves = std::size_t{1} << 16;
-
 }  // namespace
 
 void WriteCoordinateFile(const std::string& path, const AtomTable& table,
@@ -145,34 +141,28 @@ void WriteCoordinateFile(const std::string& path, const AtomTable& table,
     ProgressMeter* const reports = meter.Active() ? &meter : nullptr;
     std::size_t middle = last;  // the first half's last atom
     std::optional<LineBuffer> second;
-    std::optional<std::thread> worker;
-    if (last >= kAtomsForTwoHalves && std::thread::hardware_concurrency() > 1) {
+    if (WorthTwoThreads(last)) {
         // The second half laid out on the other processor while the first
-        // goes to the file. Without the memory or the thread for it, the
-        // lines are laid out in turn as usual.
+        // goes to the file. Without the memory for it, the lines are laid
+        // out in turn as usual.
         try {
+            second.emplace(last - last / 2);
             middle = last / 2;
-            second.emplace(last - middle);
-            worker.emplace([&] {
-                InstallArithmeticSetting();
-                try {
-                    LayOutLines(*second, table, middle + 1, last, nullptr);
-                } catch (const std::bad_alloc&) {
-                    second.reset();
-                }
-            });
-        } catch (const std::exception&) {
-            second.reset();
-            middle = last;
+        } catch (const std::bad_alloc&) {
         }
     }
-    try {
+    if (second) {
+        RunOnTwoThreads([&] { LayOutLines(writer, table, 1, middle, reports); },
+                        [&] {
+                            try {
+                                LayOutLines(*second, table, middle + 1, last, nullptr);
+                            } catch (const std::bad_alloc&) {
+                                second.reset();
+                            }
+                        });
+    } else {
         LayOutLines(writer, table, 1, middle, reports);
-    } catch (...) {
-        if (worker) worker->join();
-        throw;
     }
-    if (worker) worker->join();
     if (second) {
         writer.Write(second->Bytes());
     } else if (middle < last) {
