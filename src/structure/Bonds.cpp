@@ -89,6 +89,46 @@ struct Site {
     std::uint8_t element;
 };
 
+// The sites of a run of members (atoms in cell order), made as the search
+// moves on and let go behind it. A cell's neighbours ahead lie at most a
+// layer of cells further on, so only about two layers of the molecule are
+// held at a time instead of a copy of all of it.
+class SiteWindow {
+  public:
+    SiteWindow(std::span<const std::int32_t> members, const double* x, const double* y,
+               const double* z, std::span<const std::uint8_t> elements)
+        : members_(members), x_(x), y_(y), z_(z), elements_(elements) {}
+
+    // The sites of members [from, to) at least, from at or after every
+    // earlier call's from: result[k] is the site of member from + k.
+    const Site* Hold(std::size_t from, std::size_t to) {
+        const std::size_t held = first_ + sites_.size();
+        if (from >= held) {
+            sites_.clear();
+            first_ = from;
+        } else if (from - first_ > sites_.size() / 2) {
+            // Each site is moved at most once for each one let go.
+            sites_.erase(sites_.begin(),
+                         sites_.begin() + static_cast<std::ptrdiff_t>(from - first_));
+            first_ = from;
+        }
+        for (std::size_t m = first_ + sites_.size(); m < to; ++m) {
+            const auto i = static_cast<std::size_t>(members_[m]);
+            sites_.push_back({x_[i], y_[i], z_[i], members_[m], elements_[i]});
+        }
+        return sites_.data() + (from - first_);
+    }
+
+  private:
+    std::span<const std::int32_t> members_;
+    const double* x_;
+    const double* y_;
+    const double* z_;
+    std::span<const std::uint8_t> elements_;
+    std::vector<Site> sites_;
+    std::size_t first_ = 0;  // the member whose site is sites_[0]
+};
+
 // Saves the floating-point environment and gives it back on leaving: a far
 // atom's cell number may overflow, which is no failure of the caller's.
 class KeepFpFlags {
@@ -201,12 +241,6 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
     }
     cellStart.push_back(static_cast<std::int32_t>(n));
     keys.reset();
-    std::unique_ptr<Site[]> sites = Scratch<Site>(n);
-    for (std::size_t m = 0; m < n; ++m) {
-        const auto i = static_cast<std::size_t>(members[m]);
-        sites[m] = {x[i], y[i], z[i], members[m], elements[i]};
-    }
-    std::vector<std::int32_t>().swap(members);
 
     // Each cell with itself and with the 13 of its 26 neighbours whose keys
     // are larger, so that each pair of cells is seen once. A neighbour's key
@@ -242,18 +276,30 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
                 std::lower_bound(cellKeys.begin(), cellKeys.end(), cellKeys[begin] + steps[s]) -
                 cellKeys.begin());
         }
+        SiteWindow window(members, x, y, z, elements);
+        std::array<std::size_t, 13> neighbours;
         for (std::size_t c = begin; c < end; ++c) {
-            const Site* const first = sites.get() + cellStart[c];
-            const Site* const last = sites.get() + cellStart[c + 1];
-            for (const Site* a = first; a != last; ++a)
-                for (const Site* b = a + 1; b != last; ++b) compare(*a, *b);
+            std::size_t count = 0;
+            auto to = static_cast<std::size_t>(cellStart[c + 1]);
             for (std::size_t s = 0; s < steps.size(); ++s) {
                 const std::uint64_t target = cellKeys[c] + steps[s];
                 std::size_t& p = ahead[s];
                 while (p < cells && cellKeys[p] < target) ++p;
                 if (p == cells || cellKeys[p] != target) continue;
-                const Site* const other = sites.get() + cellStart[p];
-                const Site* const otherEnd = sites.get() + cellStart[p + 1];
+                neighbours[count++] = p;
+                to = std::max(to, static_cast<std::size_t>(cellStart[p + 1]));
+            }
+            const auto from = static_cast<std::size_t>(cellStart[c]);
+            const Site* const held = window.Hold(from, to);
+            const Site* const first = held;
+            const Site* const last = held + (cellStart[c + 1] - cellStart[c]);
+            for (const Site* a = first; a != last; ++a)
+                for (const Site* b = a + 1; b != last; ++b) compare(*a, *b);
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::size_t p = neighbours[k];
+                const Site* const other = held + (static_cast<std::size_t>(cellStart[p]) - from);
+                const Site* const otherEnd =
+                    held + (static_cast<std::size_t>(cellStart[p + 1]) - from);
                 for (const Site* a = first; a != last; ++a)
                     for (const Site* b = other; b != otherEnd; ++b) compare(*a, *b);
             }
@@ -269,7 +315,7 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
     } else {
         search(0, cells, found[0]);
     }
-    sites.reset();
+    std::vector<std::int32_t>().swap(members);
 
     // Sorted by the first atom (a counting sort), then each atom's few
     // partners by the second.
