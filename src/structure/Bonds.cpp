@@ -48,21 +48,23 @@ std::unique_ptr<T[]> Scratch(std::size_t n) {
     return block;
 }
 
-// Sorts keys, and members with them, by the keys' lowest bits bits: least
-// significant digit first, 11 bits a digit, a digit that orders nothing
-// skipped.
-void SortByKey(std::span<std::uint64_t> keys, std::span<std::int32_t> members, unsigned bits) {
+// Sorts keys (and members with them, when carried) by the keys' bits from
+// low up to high: least significant digit first, 11 bits a digit, a digit
+// that orders nothing skipped. Stable.
+template <bool kCarryMembers>
+void RadixSort(std::uint64_t* keys, std::int32_t* members, std::size_t n, unsigned low,
+               unsigned high) {
     constexpr unsigned kDigit = 11;
     constexpr std::uint64_t kMask = (1u << kDigit) - 1;
-    const std::size_t n = keys.size();
     const std::unique_ptr<std::uint64_t[]> keyBuffer = Scratch<std::uint64_t>(n);
-    const std::unique_ptr<std::int32_t[]> memberBuffer = Scratch<std::int32_t>(n);
-    std::uint64_t* from = keys.data();
-    std::int32_t* fromMembers = members.data();
+    std::unique_ptr<std::int32_t[]> memberBuffer;
+    if constexpr (kCarryMembers) memberBuffer = Scratch<std::int32_t>(n);
+    std::uint64_t* from = keys;
+    std::int32_t* fromMembers = members;
     std::uint64_t* to = keyBuffer.get();
     std::int32_t* toMembers = memberBuffer.get();
     std::vector<std::size_t> start(kMask + 2);
-    for (unsigned shift = 0; shift < bits; shift += kDigit) {
+    for (unsigned shift = low; shift < high; shift += kDigit) {
         std::fill(start.begin(), start.end(), 0);
         for (std::size_t k = 0; k < n; ++k) ++start[((from[k] >> shift) & kMask) + 1];
         if (std::find(start.begin(), start.end(), n) != start.end()) continue;
@@ -70,14 +72,33 @@ void SortByKey(std::span<std::uint64_t> keys, std::span<std::int32_t> members, u
         for (std::size_t k = 0; k < n; ++k) {
             const std::size_t at = start[(from[k] >> shift) & kMask]++;
             to[at] = from[k];
-            toMembers[at] = fromMembers[k];
+            if constexpr (kCarryMembers) toMembers[at] = fromMembers[k];
         }
         std::swap(from, to);
         std::swap(fromMembers, toMembers);
     }
-    if (from != keys.data()) {
-        std::copy(from, from + n, keys.data());
-        std::copy(fromMembers, fromMembers + n, members.data());
+    if (from != keys) {
+        std::copy(from, from + n, keys);
+        if constexpr (kCarryMembers) std::copy(fromMembers, fromMembers + n, members);
+    }
+}
+
+// Sorts keys, and members with them, by the keys' lowest bits bits. Keys
+// of at most 32 bits (a molecule of real density up to some hundred
+// million atoms) carry their member in their low half, which saves the
+// second array and its buffer: a third less memory at the peak.
+void SortByKey(std::span<std::uint64_t> keys, std::span<std::int32_t> members, unsigned bits) {
+    const std::size_t n = keys.size();
+    if (bits > 32) {
+        RadixSort<true>(keys.data(), members.data(), n, 0, bits);
+        return;
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        keys[k] = keys[k] << 32 | static_cast<std::uint32_t>(members[k]);
+    RadixSort<false>(keys.data(), nullptr, n, 32, 32 + bits);
+    for (std::size_t k = 0; k < n; ++k) {
+        members[k] = static_cast<std::int32_t>(keys[k] & 0xffffffffu);
+        keys[k] >>= 32;
     }
 }
 
@@ -87,6 +108,46 @@ struct Site {
     double x, y, z;
     std::int32_t atom;
     std::uint8_t element;
+};
+
+// The sites of a run of members (atoms in cell order), made as the search
+// moves on and let go behind it. A cell's neighbours ahead lie at most a
+// layer of cells further on, so only about two layers of the molecule are
+// held at a time instead of a copy of all of it.
+class SiteWindow {
+  public:
+    SiteWindow(std::span<const std::int32_t> members, const double* x, const double* y,
+               const double* z, std::span<const std::uint8_t> elements)
+        : members_(members), x_(x), y_(y), z_(z), elements_(elements) {}
+
+    // The sites of members [from, to) at least, from at or after every
+    // earlier call's from: result[k] is the site of member from + k.
+    const Site* Hold(std::size_t from, std::size_t to) {
+        const std::size_t held = first_ + sites_.size();
+        if (from >= held) {
+            sites_.clear();
+            first_ = from;
+        } else if (from - first_ > sites_.size() / 2) {
+            // Each site is moved at most once for each one let go.
+            sites_.erase(sites_.begin(),
+                         sites_.begin() + static_cast<std::ptrdiff_t>(from - first_));
+            first_ = from;
+        }
+        for (std::size_t m = first_ + sites_.size(); m < to; ++m) {
+            const auto i = static_cast<std::size_t>(members_[m]);
+            sites_.push_back({x_[i], y_[i], z_[i], members_[m], elements_[i]});
+        }
+        return sites_.data() + (from - first_);
+    }
+
+  private:
+    std::span<const std::int32_t> members_;
+    const double* x_;
+    const double* y_;
+    const double* z_;
+    std::span<const std::uint8_t> elements_;
+    std::vector<Site> sites_;
+    std::size_t first_ = 0;  // the member whose site is sites_[0]
 };
 
 // Saves the floating-point environment and gives it back on leaving: a far
@@ -188,25 +249,18 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
     SortByKey(std::span(keys.get(), n), members, static_cast<unsigned>(bx + by + bz));
 
     // The cells in the order of their keys (z, then y, then x), each with
-    // its atoms.
-    std::vector<std::uint64_t> cellKeys;
+    // its atoms; each cell's key once, in place of the atoms' keys.
     std::vector<std::int32_t> cellStart;
-    ReserveLarge(cellKeys, n);
     ReserveLarge(cellStart, n + 1);
+    std::size_t cells = 0;
     for (std::size_t m = 0; m < n; ++m) {
-        if (m == 0 || keys[m] != keys[m - 1]) {
-            cellKeys.push_back(keys[m]);
+        if (m == 0 || keys[m] != keys[cells - 1]) {
+            keys[cells++] = keys[m];
             cellStart.push_back(static_cast<std::int32_t>(m));
         }
     }
     cellStart.push_back(static_cast<std::int32_t>(n));
-    keys.reset();
-    std::unique_ptr<Site[]> sites = Scratch<Site>(n);
-    for (std::size_t m = 0; m < n; ++m) {
-        const auto i = static_cast<std::size_t>(members[m]);
-        sites[m] = {x[i], y[i], z[i], members[m], elements[i]};
-    }
-    std::vector<std::int32_t>().swap(members);
+    const std::span<const std::uint64_t> cellKeys(keys.get(), cells);
 
     // Each cell with itself and with the 13 of its 26 neighbours whose keys
     // are larger, so that each pair of cells is seen once. A neighbour's key
@@ -224,7 +278,6 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
             }
     // The bonds of the cells [begin, end) into found. Room for four bonds an
     // atom, as many as diamond has: only the part written takes memory.
-    const std::size_t cells = cellKeys.size();
     const auto search = [&](std::size_t begin, std::size_t end, std::vector<Bond>& found) {
         ReserveLarge(found, 4 * static_cast<std::size_t>(cellStart[end] - cellStart[begin]));
         const auto compare = [&](const Site& a, const Site& b) {
@@ -242,18 +295,30 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
                 std::lower_bound(cellKeys.begin(), cellKeys.end(), cellKeys[begin] + steps[s]) -
                 cellKeys.begin());
         }
+        SiteWindow window(members, x, y, z, elements);
+        std::array<std::size_t, 13> neighbours;
         for (std::size_t c = begin; c < end; ++c) {
-            const Site* const first = sites.get() + cellStart[c];
-            const Site* const last = sites.get() + cellStart[c + 1];
-            for (const Site* a = first; a != last; ++a)
-                for (const Site* b = a + 1; b != last; ++b) compare(*a, *b);
+            std::size_t count = 0;
+            auto to = static_cast<std::size_t>(cellStart[c + 1]);
             for (std::size_t s = 0; s < steps.size(); ++s) {
                 const std::uint64_t target = cellKeys[c] + steps[s];
                 std::size_t& p = ahead[s];
                 while (p < cells && cellKeys[p] < target) ++p;
                 if (p == cells || cellKeys[p] != target) continue;
-                const Site* const other = sites.get() + cellStart[p];
-                const Site* const otherEnd = sites.get() + cellStart[p + 1];
+                neighbours[count++] = p;
+                to = std::max(to, static_cast<std::size_t>(cellStart[p + 1]));
+            }
+            const auto from = static_cast<std::size_t>(cellStart[c]);
+            const Site* const held = window.Hold(from, to);
+            const Site* const first = held;
+            const Site* const last = held + (cellStart[c + 1] - cellStart[c]);
+            for (const Site* a = first; a != last; ++a)
+                for (const Site* b = a + 1; b != last; ++b) compare(*a, *b);
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::size_t p = neighbours[k];
+                const Site* const other = held + (static_cast<std::size_t>(cellStart[p]) - from);
+                const Site* const otherEnd =
+                    held + (static_cast<std::size_t>(cellStart[p + 1]) - from);
                 for (const Site* a = first; a != last; ++a)
                     for (const Site* b = other; b != otherEnd; ++b) compare(*a, *b);
             }
@@ -269,7 +334,8 @@ std::vector<Bond> FindBonds(const AtomTable& atoms, std::span<const std::uint8_t
     } else {
         search(0, cells, found[0]);
     }
-    sites.reset();
+    std::vector<std::int32_t>().swap(members);
+    keys.reset();
 
     // Sorted by the first atom (a counting sort), then each atom's few
     // partners by the second.
