@@ -52,7 +52,7 @@ std::vector<std::uint8_t> BondingElements(const AtomTable& atoms,
 // with the atoms for any molecule of real density. A molecule spread over
 // more than two million cells along an axis (a few thousand kilometres)
 // has its outermost atoms share the cells at the edge: still correct, only
-// slower. 8 bytes a bond kept; while searching, about 16 bytes an atom
+// slower. 8 bytes a bond kept; while searching, 16 to 24 bytes an atom
 // more. From kItemsForTwoThreads atoms on (TwoThreads.h),
 // two processors share the search. Leaves the floating-point flags as they
 // were.
