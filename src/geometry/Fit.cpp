@@ -3,15 +3,9 @@
 #include <cmath>
 
 #include "numeric/Extended.h"
+#include "numeric/ExtendedVector.h"
 
 namespace pivora {
-
-namespace {
-
-constexpr long double kPi = 3.14159265358979323846264338327950288L;
-static_assert(kPi == 3.1415926535897932385L, "pi must be the nearest extended value");
-
-}  // namespace
 
 long double FitAngle(long double numerator, long double denominator, FitHead head) {
     ClearFpFlags();

@@ -2,38 +2,27 @@
 
 #include <cmath>
 #include <limits>
-#include <numbers>
+
+#include "numeric/ExtendedVector.h"
 
 namespace pivora {
 namespace {
 
 static_assert(std::numeric_limits<long double>::digits == 64);
 
-struct Vector {
-    long double x, y, z;
-};
-
-Vector From(const Position& from, const Position& to) {
+LVec From(const Position& from, const Position& to) {
     return {static_cast<long double>(to.X) - from.X, static_cast<long double>(to.Y) - from.Y,
             static_cast<long double>(to.Z) - from.Z};
 }
 
-long double Dot(const Vector& a, const Vector& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-Vector Cross(const Vector& a, const Vector& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-long double Length(const Vector& a) {
+long double Length(const LVec& a) {
     return std::sqrt(Dot(a, a));
 }
 
 std::optional<long double> Degrees(long double y, long double x) {
     // atan2 of two extended values keeps their full precision, and unlike
     // the arc cosine of a quotient it stays exact near 0 and 180 degrees.
-    const long double degrees = std::atan2(y, x) * (180 / std::numbers::pi_v<long double>);
+    const long double degrees = std::atan2(y, x) * (180 / kPi);
     if (!std::isfinite(degrees)) return std::nullopt;
     return degrees;
 }
@@ -49,19 +38,19 @@ long double Distance(const Position& a, const Position& b) {
 }
 
 std::optional<long double> Angle(const Position& a, const Position& b, const Position& c) {
-    const Vector u = From(b, a);
-    const Vector v = From(b, c);
+    const LVec u = From(b, a);
+    const LVec v = From(b, c);
     if (!(Dot(u, u) > 0) || !(Dot(v, v) > 0)) return std::nullopt;
     return Degrees(Length(Cross(u, v)), Dot(u, v));
 }
 
 std::optional<long double> Dihedral(const Position& a, const Position& b, const Position& c,
                                     const Position& d) {
-    const Vector b1 = From(a, b);
-    const Vector b2 = From(b, c);
-    const Vector b3 = From(c, d);
-    const Vector n1 = Cross(b1, b2);
-    const Vector n2 = Cross(b2, b3);
+    const LVec b1 = From(a, b);
+    const LVec b2 = From(b, c);
+    const LVec b3 = From(c, d);
+    const LVec n1 = Cross(b1, b2);
+    const LVec n2 = Cross(b2, b3);
     if (!(Dot(n1, n1) > 0) || !(Dot(n2, n2) > 0)) return std::nullopt;
     const std::optional<long double> degrees = Degrees(Length(b2) * Dot(b1, n2), Dot(n1, n2));
     // -180 and 180 are one angle; it is given as 180.

@@ -8,28 +8,19 @@
 #include <cstddef>
 #include <span>
 
+#include "numeric/ExtendedVector.h"
+
 namespace pivora::symmetry {
 
-using LVec = std::array<long double, 3>;
+using pivora::Add;
+using pivora::Cross;
+using pivora::Dot;
+using pivora::kPi;
+using pivora::LVec;
+using pivora::Scale;
+using pivora::Sub;
 using LMat = std::array<long double, 9>;
 
-inline constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
-inline LVec Add(const LVec& a, const LVec& b) {
-    return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
-}
-inline LVec Sub(const LVec& a, const LVec& b) {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
-}
-inline LVec Scale(const LVec& a, long double s) {
-    return {a[0] * s, a[1] * s, a[2] * s};
-}
-inline long double Dot(const LVec& a, const LVec& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-inline LVec Cross(const LVec& a, const LVec& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
 long double Norm(const LVec& a);
 // a / |a|; the zero vector stays zero.
 LVec Normalized(const LVec& a);
